@@ -1,0 +1,47 @@
+# GoogleTest from the distribution's sources, and the helpers that register tests.
+#
+# Windows test binaries run through Wine (CMAKE_CROSSCOMPILING_EMULATOR is the harness
+# script tests/harness/winrun, which keeps a private Wine prefix inside the build tree).
+set(ORVEL_GTEST_SOURCE /usr/src/googletest CACHE PATH "GoogleTest sources")
+set(gtest_force_shared_crt ON CACHE BOOL "" FORCE)
+set(INSTALL_GTEST OFF CACHE BOOL "" FORCE)
+set(BUILD_GMOCK OFF CACHE BOOL "" FORCE)
+add_subdirectory(${ORVEL_GTEST_SOURCE} ${CMAKE_BINARY_DIR}/googletest EXCLUDE_FROM_ALL)
+if(CMAKE_CXX_COMPILER_ID STREQUAL "Clang" OR CMAKE_CXX_COMPILER_ID STREQUAL "GNU")
+    foreach(t gtest gtest_main)
+        target_compile_options(${t} PRIVATE -w)
+    endforeach()
+endif()
+
+set(ORVEL_HARNESS ${CMAKE_SOURCE_DIR}/tests/harness/winrun)
+set(ORVEL_TEST_TIMEOUT 300)
+if(WIN32 AND CMAKE_CROSSCOMPILING)
+    # Every Windows binary that CTest starts runs under Wine through the harness.
+    set(CMAKE_CROSSCOMPILING_EMULATOR ${ORVEL_HARNESS} --build ${CMAKE_BINARY_DIR})
+    set(ORVEL_UNDER_WINE ON)
+else()
+    set(ORVEL_UNDER_WINE OFF)
+endif()
+
+# orvel_add_test(NAME name SOURCES ... [LIBS ...] [LABELS ...] [HARNESS_ARGS ...] [TIMEOUT s])
+# One CTest test per binary. Cross-compiled Windows binaries run under Wine through the
+# harness; HARNESS_ARGS go to the harness (for example "--display" or "--com 7 --peer echo"),
+# and a test that needs them is only registered where the harness runs it.
+function(orvel_add_test)
+    cmake_parse_arguments(T "" "NAME;TIMEOUT" "SOURCES;LIBS;LABELS;HARNESS_ARGS" ${ARGN})
+    add_executable(${T_NAME} ${T_SOURCES})
+    target_include_directories(${T_NAME} PRIVATE ${CMAKE_SOURCE_DIR}/tests)
+    target_link_libraries(${T_NAME} PRIVATE ${T_LIBS} gtest gtest_main)
+    if(NOT T_TIMEOUT)
+        set(T_TIMEOUT ${ORVEL_TEST_TIMEOUT})
+    endif()
+    if(T_HARNESS_ARGS)
+        if(NOT ORVEL_UNDER_WINE)
+            return()
+        endif()
+        set_target_properties(${T_NAME} PROPERTIES CROSSCOMPILING_EMULATOR
+            "${CMAKE_CROSSCOMPILING_EMULATOR};${T_HARNESS_ARGS};--")
+    endif()
+    add_test(NAME ${T_NAME} COMMAND ${T_NAME})
+    set_tests_properties(${T_NAME} PROPERTIES TIMEOUT ${T_TIMEOUT} LABELS "${T_LABELS}")
+endfunction()

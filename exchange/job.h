@@ -1,0 +1,50 @@
+// Jobs: one device command each, queued for the worker thread.
+#pragma once
+
+#include <string>
+
+// The job type tells the receive side which reply to watch for and the worker how long to
+// wait and what to do with the answer. The same numbers serve as the main window's current
+// job type; JOB_NONE, JOB_SETTING_PROMPT and JOB_LOGIN are never queued.
+enum JobType : int {
+    JOB_NONE = -1,
+    JOB_SETTING_PROMPT = 0,
+    JOB_LOAD = 1,
+    JOB_WRITE = 2,
+    JOB_LOGIN = 3,
+    JOB_FACTORY = 4,
+    JOB_SAVE_FILE = 5,
+    JOB_LOAD_FILE = 6,
+    JOB_QUIT = 7,
+    JOB_NET_MODE = 8,
+    JOB_VERSION = 9,
+    JOB_SIM_PIN = 10,
+    JOB_SIGNAL = 11,
+    JOB_SIGNAL_RETRY = 12,
+    JOB_READ_LOG = 13,
+    // 14 is not used.
+    JOB_COMMAND = 15,
+};
+
+struct Job {
+    int type = JOB_NONE;
+    std::string command; // the exact bytes written to the port
+    std::string key;     // writes: catalogue key of the parameter
+    std::string value;   // writes: the value being written
+    std::string kind;    // list item writes: "List"
+    std::string item;    // list item writes: the item's label
+};
+
+// The worker's wait for the reply to a job, in milliseconds, before the time-out factor.
+// Listings and the device log file are long; everything else is a short answer.
+inline int JobBaseWait(int type) {
+    switch (type) {
+    case JOB_LOAD:
+    case JOB_SAVE_FILE:
+    case JOB_LOAD_FILE:
+    case JOB_READ_LOG:
+        return 24000;
+    default:
+        return 5000;
+    }
+}

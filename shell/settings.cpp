@@ -1,0 +1,56 @@
+#include "shell/settings.h"
+
+#include "shell/decimal.h"
+
+#include <windows.h>
+
+namespace {
+int g_languageIndex = 0;
+std::string g_skinFolder;
+std::string g_messageTextFile;
+} // namespace
+
+void LoadStartupSettings(const std::string& programFolder) {
+    const std::string configFile = programFolder + "config.ini";
+    char language[20] = {};
+    GetPrivateProfileStringA("Set", "Language", "", language, sizeof(language),
+                             configFile.c_str());
+    language[sizeof(language) - 1] = '\0';
+
+    g_languageIndex = ParseDecimal(language);
+    g_skinFolder = programFolder + (g_languageIndex != 0 ? "skin\\ConifgRes" : "skin\\ConifgENRes");
+    g_messageTextFile = g_skinFolder + "\\Language.ini";
+}
+
+int GetLanguageIndex() { return g_languageIndex; }
+
+const std::string& GetSkinFolder() { return g_skinFolder; }
+
+const std::string& GetMessageTextFile() { return g_messageTextFile; }
+
+std::string LookupText(const char* section, const char* key, const char* suffix) {
+    char text[200] = {};
+    if (!g_messageTextFile.empty())
+        GetPrivateProfileStringA(section, key, "", text, sizeof(text), g_messageTextFile.c_str());
+    text[sizeof(text) - 1] = '\0';
+    std::string result = text;
+    if (suffix)
+        result += suffix;
+    return result;
+}
+
+std::string GetProgramFolder() {
+    std::string path(MAX_PATH, '\0');
+    for (;;) {
+        DWORD length = GetModuleFileNameA(nullptr, &path[0], static_cast<DWORD>(path.size()));
+        if (length == 0)
+            return std::string();
+        if (length < path.size()) {
+            path.resize(length);
+            break;
+        }
+        path.resize(path.size() * 2); // the name was cut: try again with more room
+    }
+    size_t slash = path.find_last_of('\\');
+    return slash == std::string::npos ? std::string() : path.substr(0, slash + 1);
+}

@@ -1,0 +1,21 @@
+// The program's settings files: config.ini beside the executable, and the message texts of the
+// chosen skin's Language.ini.
+#pragma once
+
+#include <string>
+
+// Reads "Set"/"Language" from programFolder + "config.ini" and fixes, for the life of the
+// process, the language index, the skin folder and the message text file. programFolder ends
+// in a backslash.
+void LoadStartupSettings(const std::string& programFolder);
+
+int GetLanguageIndex();
+const std::string& GetSkinFolder();      // "...\skin\ConifgENRes" or "...\skin\ConifgRes"
+const std::string& GetMessageTextFile(); // GetSkinFolder() + "\Language.ini"
+
+// The text of key in section of Language.ini (at most 199 characters; empty when the file,
+// section or key is missing) followed by suffix. Reads the file on every call; any thread.
+std::string LookupText(const char* section, const char* key, const char* suffix = "");
+
+// The folder of the running executable, up to and including its last backslash.
+std::string GetProgramFolder();

@@ -1,0 +1,105 @@
+// config.ini and Language.ini through the real private-profile functions.
+#include "shell/settings.h"
+#include "support/wintest.h"
+
+#include <gtest/gtest.h>
+
+namespace {
+
+class Settings : public ::testing::Test {
+protected:
+    void SetUp() override {
+        folder_ = wintest::ScratchDir() + "\\settings\\";
+        CreateDirectoryA(folder_.c_str(), nullptr);
+        DeleteFileA((folder_ + "config.ini").c_str());
+    }
+    void WriteConfig(const std::string& text) {
+        wintest::WriteFileText(folder_ + "config.ini", text);
+    }
+    void WriteLanguageIni(const std::string& skin, const std::string& text) {
+        CreateDirectoryA((folder_ + "skin").c_str(), nullptr);
+        CreateDirectoryA((folder_ + "skin\\" + skin).c_str(), nullptr);
+        wintest::WriteFileText(folder_ + "skin\\" + skin + "\\Language.ini", text);
+    }
+    std::string folder_;
+};
+
+TEST_F(Settings, LanguageSelectsTheSkinFolder) {
+    struct Case {
+        const char* config;
+        int index;
+        const char* skin;
+    } cases[] = {
+        {"[Set]\r\nLanguage=1\r\n", 1, "skin\\ConifgRes"},
+        {"[Set]\r\nLanguage=2\r\n", 2, "skin\\ConifgRes"},
+        {"[Set]\r\nLanguage=-3\r\n", -3, "skin\\ConifgRes"},
+        {"[Set]\r\nLanguage=0\r\n", 0, "skin\\ConifgENRes"},
+        {"[Set]\r\nLanguage=\r\n", 0, "skin\\ConifgENRes"},
+        {"[Set]\r\nLanguage=abc1\r\n", 0, "skin\\ConifgENRes"},
+        {"[Other]\r\nLanguage=1\r\n", 0, "skin\\ConifgENRes"},
+        {nullptr, 0, "skin\\ConifgENRes"},
+    };
+    for (const Case& c : cases) {
+        if (c.config)
+            WriteConfig(c.config);
+        else
+            DeleteFileA((folder_ + "config.ini").c_str());
+        LoadStartupSettings(folder_);
+        EXPECT_EQ(GetLanguageIndex(), c.index) << (c.config ? c.config : "no file");
+        EXPECT_EQ(GetSkinFolder(), folder_ + c.skin);
+        EXPECT_EQ(GetMessageTextFile(), folder_ + c.skin + "\\Language.ini");
+    }
+}
+
+TEST_F(Settings, LanguageValueOfAnyLengthOrContentIsSafe) {
+    // The value is read into a 20-byte buffer: a long one is cut, never overflows.
+    WriteConfig("[Set]\r\nLanguage=" + std::string(5000, '7') + "\r\n");
+    LoadStartupSettings(folder_);
+    EXPECT_EQ(GetSkinFolder(), folder_ + "skin\\ConifgRes");
+    EXPECT_EQ(GetLanguageIndex(), 2147483647); // 19 sevens, clamped to the integer range
+
+    std::string garbage = "[Set]\r\nLanguage=";
+    for (int i = 1; i < 256; ++i)
+        if (i != '\r' && i != '\n')
+            garbage += char(i);
+    WriteConfig(garbage + "\r\n");
+    LoadStartupSettings(folder_);
+    EXPECT_EQ(GetLanguageIndex(), 0);
+    EXPECT_EQ(GetSkinFolder(), folder_ + "skin\\ConifgENRes");
+}
+
+TEST_F(Settings, LookupTextReadsLanguageIniWithItsSuffix) {
+    WriteConfig("[Set]\r\nLanguage=0\r\n");
+    WriteLanguageIni("ConifgENRes", "[WorkerJobThreadProc]\r\nSaveSuccess=Saved\r\n"
+                                    "[ComSend]\r\nsend=send\r\n"
+                                    "[Long]\r\nText=" +
+                                        std::string(250, 'x') + "\r\n");
+    LoadStartupSettings(folder_);
+    EXPECT_EQ(LookupText("WorkerJobThreadProc", "SaveSuccess", "\r\n"), "Saved\r\n");
+    EXPECT_EQ(LookupText("ComSend", "send", ""), "send");
+    EXPECT_EQ(LookupText("WorkerJobThreadProc", "OutTime", "\r\n"), "\r\n");
+    EXPECT_EQ(LookupText("NoSuchSection", "send", ""), "");
+    EXPECT_EQ(LookupText("Long", "Text", "\r\n"), std::string(199, 'x') + "\r\n");
+
+    // The file is read on every call: a change shows at once.
+    WriteLanguageIni("ConifgENRes", "[WorkerJobThreadProc]\r\nSaveSuccess=Stored\r\n");
+    EXPECT_EQ(LookupText("WorkerJobThreadProc", "SaveSuccess", "\r\n"), "Stored\r\n");
+}
+
+TEST_F(Settings, MissingMessageFileGivesOnlyTheSuffix) {
+    WriteConfig("[Set]\r\nLanguage=1\r\n");
+    LoadStartupSettings(folder_);
+    EXPECT_EQ(LookupText("WorkerJobThreadProc", "OutTime", "\r\n"), "\r\n");
+    EXPECT_EQ(LookupText("ComSend", "send", ""), "");
+}
+
+TEST(ProgramFolder, EndsWithABackslashAndHoldsTheExecutable) {
+    std::string folder = GetProgramFolder();
+    ASSERT_FALSE(folder.empty());
+    EXPECT_EQ(folder.back(), '\\');
+    char path[MAX_PATH];
+    GetModuleFileNameA(nullptr, path, MAX_PATH);
+    EXPECT_EQ(std::string(path).rfind(folder, 0), 0u);
+}
+
+} // namespace
