@@ -1,0 +1,132 @@
+#include "params/parameter_catalogue.h"
+
+#include "params/parameter_store.h"
+
+namespace {
+
+const char* const kTabNames[kTabCount] = {
+    "WorkModeTab", "ServerTab", "SerialTab", "IOTab",  "WirelessTab", "GlobalTab",
+    "EquimentTab", "LoraTab",   "ZigbeeTab", "GPSTab", "ModbusTab",   "OperationTab",
+};
+
+} // namespace
+
+const char* TabName(int tab) {
+    if (tab < 0 || tab >= kTabCount)
+        return "";
+    return kTabNames[tab];
+}
+
+void InitTabTable(TabTable& tabs) {
+    for (int i = 0; i < kTabCount; ++i) {
+        tabs[i].name = kTabNames[i];
+        tabs[i].enabled = true;
+    }
+}
+
+void AddParameter(ParameterCatalogue& catalogue, int tab, const std::string& kind,
+                  const std::string& key, const std::string& label, const std::string& command) {
+    ParameterEntry& entry = catalogue[key];
+    entry.tab = tab;
+    entry.command = command;
+    entry.kind = kind;
+    entry.label = label;
+    entry.inUse = true;
+}
+
+std::string FormatListLabel(const std::string& labelFormat, int i) {
+    const std::string number = std::to_string(i);
+    const size_t percent = labelFormat.find('%');
+    const bool oneNumber = percent != std::string::npos &&
+                           labelFormat.compare(percent, 2, "%d") == 0 &&
+                           labelFormat.find('%', percent + 1) == std::string::npos;
+    if (!oneNumber)
+        return labelFormat + number;
+    return labelFormat.substr(0, percent) + number + labelFormat.substr(percent + 2);
+}
+
+void AddListParameter(ListParameterCatalogue& catalogue, int tab, const std::string& kind,
+                      const std::string& key, const std::string& labelFormat,
+                      const std::string& command, int count) {
+    if (catalogue.count(key) != 0)
+        return;
+    ListParameterEntry& entry = catalogue[key];
+    entry.command = command;
+    entry.labelFormat = labelFormat;
+    entry.inUse = true;
+    entry.kind = kind;
+    entry.count = count;
+    entry.tab = tab;
+    for (int i = 1; i <= count; ++i)
+        entry.items[FormatListLabel(labelFormat, i)] = std::string();
+}
+
+ParameterEntry* FindParameter(ParameterCatalogue& catalogue, const std::string& key) {
+    auto it = catalogue.find(key);
+    return it == catalogue.end() ? nullptr : &it->second;
+}
+
+const ParameterEntry* FindParameter(const ParameterCatalogue& catalogue, const std::string& key) {
+    auto it = catalogue.find(key);
+    return it == catalogue.end() ? nullptr : &it->second;
+}
+
+ParameterEntry& GetParameter(ParameterCatalogue& catalogue, const std::string& key) {
+    return catalogue[key];
+}
+
+ListParameterEntry* FindListParameter(ListParameterCatalogue& catalogue, const std::string& key) {
+    auto it = catalogue.find(key);
+    return it == catalogue.end() ? nullptr : &it->second;
+}
+
+const ListParameterEntry* FindListParameter(const ListParameterCatalogue& catalogue,
+                                            const std::string& key) {
+    auto it = catalogue.find(key);
+    return it == catalogue.end() ? nullptr : &it->second;
+}
+
+ListParameterEntry& GetListParameter(ListParameterCatalogue& catalogue, const std::string& key) {
+    return catalogue[key];
+}
+
+void BuildParameterCatalogue(ParameterCatalogue& parameters, ListParameterCatalogue& lists,
+                             int sensorRows) {
+    bool first = true;
+    for (const ParameterRow& row : ParameterTable()) {
+        AddParameter(parameters, row.tab, row.kind, row.key, row.label, row.command);
+        if (first) {
+            // The LoRa module's version is shown as text, never edited or written.
+            parameters[row.key].inUse = false;
+            first = false;
+        }
+    }
+    if (sensorRows >= 0)
+        AddListParameter(lists, TAB_MODBUS, "List", kCustomListKey, kCustomListLabelFormat,
+                         kCustomListCommand, sensorRows);
+}
+
+void RecordWrittenValue(ParameterCatalogue& parameters, ListParameterCatalogue& lists,
+                        const std::string& key, const std::string& value, const std::string& kind,
+                        const std::string& item) {
+    if (kind == "List")
+        lists[key].items[item] = value;
+    else
+        parameters[key].value = value;
+}
+
+void CParameterStore::Build(int sensorRows) {
+    std::lock_guard<std::mutex> hold(lock_);
+    BuildParameterCatalogue(parameters, lists, sensorRows);
+}
+
+bool CParameterStore::ParseListing(const char* reply, size_t count) {
+    std::lock_guard<std::mutex> hold(lock_);
+    return ::ParseListing(reply, count, parameters, lists, presence);
+}
+
+void CParameterStore::RecordWrittenValue(const std::string& key, const std::string& value,
+                                         const std::string& kind, const std::string& item) {
+    std::lock_guard<std::mutex> hold(lock_);
+    ::RecordWrittenValue(parameters, lists, key, value, kind, item);
+}
