@@ -1,0 +1,360 @@
+#include "serial/serial_port.h"
+
+#include "exchange/messages.h"
+
+#include <cstdio>
+#include <cstring>
+
+namespace {
+
+std::atomic<CSerialPort::ErrorBoxHook> g_errorBoxHook{nullptr};
+
+// The lock is a critical section; this keeps every path releasing it.
+class LockGuard {
+public:
+    explicit LockGuard(CRITICAL_SECTION& section) : section_(section) {
+        EnterCriticalSection(&section_);
+    }
+    ~LockGuard() { LeaveCriticalSection(&section_); }
+    LockGuard(const LockGuard&) = delete;
+    LockGuard& operator=(const LockGuard&) = delete;
+
+private:
+    CRITICAL_SECTION& section_;
+};
+
+const DWORD kPurgeAll = PURGE_TXABORT | PURGE_RXABORT | PURGE_TXCLEAR | PURGE_RXCLEAR;
+const DWORD kPurgeReceive = PURGE_RXABORT | PURGE_RXCLEAR;
+
+} // namespace
+
+void CSerialPort::SetErrorBoxHook(ErrorBoxHook hook) {
+    g_errorBoxHook = hook;
+}
+
+CSerialPort::CSerialPort() {
+    InitializeCriticalSection(&lock_);
+}
+
+CSerialPort::~CSerialPort() {
+    // The owner normally closes the port first; a port still open is closed here so that the
+    // port thread never outlives the object it runs on.
+    if (portThread_ || port_ != INVALID_HANDLE_VALUE)
+        ClosePort();
+    CloseEvents();
+    DeleteCriticalSection(&lock_);
+}
+
+void CSerialPort::CloseEvents() {
+    if (shutdownEvent_)
+        CloseHandle(shutdownEvent_);
+    if (overlapped_.hEvent)
+        CloseHandle(overlapped_.hEvent);
+    shutdownEvent_ = nullptr;
+    overlapped_.hEvent = nullptr;
+    waitList_[0] = waitList_[1] = nullptr;
+}
+
+bool CSerialPort::OpenPort(HWND owner, int portNumber, int baudRate, char parity, int dataBits,
+                           int stopBits, DWORD eventMask) {
+    portOpen_ = false;
+    // An earlier port thread must be gone before its events and handle are replaced.
+    StopPortThread();
+
+    // Fresh events for this opening, both manual-reset and not signalled.
+    CloseEvents();
+    overlapped_ = OVERLAPPED{};
+    overlapped_.hEvent = CreateEventA(nullptr, TRUE, FALSE, nullptr);
+    shutdownEvent_ = CreateEventA(nullptr, TRUE, FALSE, nullptr);
+    waitList_[0] = shutdownEvent_;
+    waitList_[1] = overlapped_.hEvent;
+
+    owner_ = owner;
+    portNumber_ = portNumber;
+    eventMask_ = eventMask;
+    fellBack_ = false;
+
+    char deviceName[50];
+    std::snprintf(deviceName, sizeof(deviceName), "\\\\.\\COM%d", portNumber);
+    char settings[50];
+    std::snprintf(settings, sizeof(settings), "baud=%d parity=%c data=%d stop=%d", baudRate, parity,
+                  dataBits, stopBits);
+
+    LockGuard guard(lock_);
+    {
+        std::lock_guard<std::mutex> writers(writeLock_);
+        if (port_ != INVALID_HANDLE_VALUE) {
+            CloseHandle(port_);
+            port_ = INVALID_HANDLE_VALUE;
+        }
+        port_ = CreateFileA(deviceName, GENERIC_READ | GENERIC_WRITE, 0, nullptr, OPEN_EXISTING,
+                            FILE_FLAG_OVERLAPPED, nullptr);
+    }
+    if (port_ == INVALID_HANDLE_VALUE)
+        return false;
+
+    timeouts_.ReadIntervalTimeout = 1000;
+    timeouts_.ReadTotalTimeoutMultiplier = 1000;
+    timeouts_.ReadTotalTimeoutConstant = 1000;
+    timeouts_.WriteTotalTimeoutMultiplier = 1000;
+    timeouts_.WriteTotalTimeoutConstant = 1000;
+    if (!SetCommTimeouts(port_, &timeouts_)) {
+        ShowPortError("SetCommTimeouts()");
+    } else if (!SetCommMask(port_, eventMask)) {
+        ShowPortError("SetCommMask()");
+    } else {
+        lineSettings_ = DCB{};
+        lineSettings_.DCBlength = sizeof(lineSettings_);
+        if (!GetCommState(port_, &lineSettings_)) {
+            ShowPortError("GetCommState()");
+        } else {
+            lineSettings_.fRtsControl = RTS_CONTROL_ENABLE;
+            if (!BuildCommDCBA(settings, &lineSettings_))
+                ShowPortError("BuildCommDCB()");
+            else if (!SetCommState(port_, &lineSettings_))
+                ShowPortError("SetCommState()");
+        }
+    }
+
+    PurgeComm(port_, kPurgeAll);
+    portOpen_ = true;
+    return true;
+}
+
+bool CSerialPort::StartPortThread() {
+    StopPortThread();
+    if (!shutdownEvent_ || !overlapped_.hEvent)
+        return false;
+    ResetEvent(shutdownEvent_);
+    // Created suspended so that the handle is recorded before the thread runs.
+    portThread_ = CreateThread(nullptr, 0, PortThreadProc, this, CREATE_SUSPENDED, &portThreadId_);
+    if (!portThread_)
+        return false;
+    SetThreadPriority(portThread_, THREAD_PRIORITY_HIGHEST);
+    ResumeThread(portThread_);
+    return true;
+}
+
+// Ends the port thread and waits for it. The thread may be blocked in a synchronous delivery to
+// this very thread (the owner window's thread): the messages sent to this thread are handled
+// while waiting, so that delivery returns and the thread sees the shutdown event. When called
+// from inside the delivery itself, the port thread is released first.
+void CSerialPort::StopPortThread() {
+    if (!portThread_) {
+        threadAlive_ = false;
+        return;
+    }
+    if (shutdownEvent_)
+        SetEvent(shutdownEvent_);
+    if (delivering_ && InSendMessage())
+        ReplyMessage(0);
+    for (;;) {
+        DWORD r = MsgWaitForMultipleObjects(1, &portThread_, FALSE, INFINITE, QS_SENDMESSAGE);
+        if (r != WAIT_OBJECT_0 + 1)
+            break; // the thread ended (or the wait failed: nothing left to wait for)
+        MSG msg;
+        PeekMessageA(&msg, nullptr, 0, 0, PM_NOREMOVE | PM_QS_SENDMESSAGE);
+    }
+    CloseHandle(portThread_);
+    portThread_ = nullptr;
+    portThreadId_ = 0;
+    threadAlive_ = false;
+}
+
+void CSerialPort::ClosePort() {
+    // From here on nothing counts as received: a delivery the port thread had already started
+    // is seen by the receiver with the port no longer open.
+    portOpen_ = false;
+    StopPortThread();
+    if (shutdownEvent_)
+        ResetEvent(shutdownEvent_);
+    if (overlapped_.hEvent)
+        ResetEvent(overlapped_.hEvent);
+
+    LockGuard guard(lock_);
+    std::lock_guard<std::mutex> writers(writeLock_);
+    if (port_ != INVALID_HANDLE_VALUE) {
+        CloseHandle(port_);
+        port_ = INVALID_HANDLE_VALUE;
+    }
+}
+
+DWORD CSerialPort::SendBytes(const char* bytes, DWORD length) {
+    std::lock_guard<std::mutex> writers(writeLock_);
+    DWORD errors = 0;
+    COMSTAT status = {};
+    if (port_ != INVALID_HANDLE_VALUE && ClearCommError(port_, &errors, &status) && errors) {
+        PurgeComm(port_, kPurgeReceive);
+        return 0;
+    }
+    if (!portOpen_ || port_ == INVALID_HANDLE_VALUE || !bytes || length == 0)
+        return 0;
+
+    // A completion record of its own: the port thread's record is busy with its waits and reads.
+    OVERLAPPED write = {};
+    write.hEvent = CreateEventA(nullptr, TRUE, FALSE, nullptr);
+    if (!write.hEvent)
+        return 0;
+    DWORD written = 0;
+    if (!WriteFile(port_, bytes, length, &written, &write)) {
+        if (GetLastError() != ERROR_IO_PENDING ||
+            !GetOverlappedResult(port_, &write, &written, TRUE))
+            written = 0;
+    }
+    CloseHandle(write.hEvent);
+    return written;
+}
+
+void CSerialPort::ShowPortError(const char* stepName) {
+    DWORD code = GetLastError();
+    char system[512] = {};
+    DWORD length = FormatMessageA(FORMAT_MESSAGE_FROM_SYSTEM | FORMAT_MESSAGE_IGNORE_INSERTS,
+                                  nullptr, code, MAKELANGID(LANG_NEUTRAL, SUBLANG_DEFAULT), system,
+                                  sizeof(system) - 1, nullptr);
+    system[length < sizeof(system) ? length : sizeof(system) - 1] = 0;
+    // snprintf cuts a long system text at the end of the buffer instead of overflowing it.
+    char text[200];
+    std::snprintf(text, sizeof(text),
+                  "WARNING:  %s Failed with the following error: \n%s\nPort: %d\n",
+                  stepName ? stepName : "", system, portNumber_);
+    if (ErrorBoxHook hook = g_errorBoxHook)
+        hook(text);
+    else
+        MessageBoxA(nullptr, text, "Application Error", MB_ICONSTOP);
+}
+
+DWORD WINAPI CSerialPort::PortThreadProc(LPVOID self) {
+    static_cast<CSerialPort*>(self)->RunPortThread();
+    return 100;
+}
+
+// Starts the overlapped wait for a line event. Returns false when the wait cannot be started
+// at all (its error box has been shown); the thread then only waits for the shutdown event.
+bool CSerialPort::StartLineEventWait() {
+    for (;;) {
+        DWORD occurred = 0;
+        if (WaitCommEvent(port_, &occurred, &overlapped_)) {
+            DWORD errors = 0;
+            COMSTAT status = {};
+            ClearCommError(port_, &errors, &status);
+            if (status.cbInQue == 0)
+                continue;
+            return true;
+        }
+        DWORD error = GetLastError();
+        if (error == ERROR_IO_PENDING || error == ERROR_INVALID_PARAMETER)
+            return true;
+        // Some ports (a pty under Wine among them) cannot report modem-line changes and refuse
+        // the whole wait. Received data is what matters: go on with received character alone.
+        if (error == ERROR_NOT_SUPPORTED && !fellBack_ && (eventMask_ & EV_RXCHAR) &&
+            eventMask_ != EV_RXCHAR && SetCommMask(port_, EV_RXCHAR)) {
+            fellBack_ = true;
+            eventMask_ = EV_RXCHAR;
+            continue;
+        }
+        SetLastError(error);
+        ShowPortError("WaitCommEvent()");
+        return false;
+    }
+}
+
+void CSerialPort::RunPortThread() {
+    threadAlive_ = true;
+    if (port_ != INVALID_HANDLE_VALUE)
+        PurgeComm(port_, kPurgeAll);
+    bool waiting = false;
+    for (;;) {
+        if (!waiting)
+            waiting = StartLineEventWait();
+        DWORD r = waiting ? WaitForMultipleObjects(2, waitList_, FALSE, INFINITE)
+                          : WaitForSingleObject(shutdownEvent_, INFINITE);
+        if (r == WAIT_OBJECT_0) {
+            // Shutdown. A line-event wait still pending is cancelled before the thread ends.
+            if (waiting && !HasOverlappedIoCompleted(&overlapped_)) {
+                DWORD ignored = 0;
+                CancelIo(port_);
+                GetOverlappedResult(port_, &overlapped_, &ignored, TRUE);
+            }
+            threadAlive_ = false;
+            return;
+        }
+        waiting = false;
+        if (r != WAIT_OBJECT_0 + 1)
+            continue;
+        DWORD ignored = 0;
+        if (!GetOverlappedResult(port_, &overlapped_, &ignored, FALSE) &&
+            GetLastError() == ERROR_NOT_SUPPORTED && !fellBack_ && (eventMask_ & EV_RXCHAR) &&
+            eventMask_ != EV_RXCHAR && SetCommMask(port_, EV_RXCHAR)) {
+            fellBack_ = true;
+            eventMask_ = EV_RXCHAR;
+            continue;
+        }
+        ResetEvent(overlapped_.hEvent);
+        NotifyLineEvents();
+    }
+}
+
+void CSerialPort::Deliver(UINT message, WPARAM wParam, LPARAM lParam) {
+    delivering_ = true;
+    SendMessageA(owner_, message, wParam, lParam);
+    delivering_ = false;
+}
+
+void CSerialPort::NotifyLineEvents() {
+    DWORD mask = 0;
+    GetCommMask(port_, &mask);
+    if (mask & EV_CTS)
+        Deliver(WM_PORT_CTS, 0, portNumber_);
+    if (mask & EV_RXFLAG)
+        Deliver(WM_PORT_EVENT_CHAR, 0, portNumber_);
+    if (mask & EV_BREAK)
+        Deliver(WM_PORT_BREAK, 0, portNumber_);
+    if (mask & EV_ERR)
+        Deliver(WM_PORT_LINE_ERROR, 0, portNumber_);
+    if (mask & EV_RING)
+        Deliver(WM_PORT_RING, 0, portNumber_);
+    if (mask & EV_RXCHAR)
+        ReadAndDeliver();
+}
+
+void CSerialPort::ReadAndDeliver() {
+    if (!portOpen_)
+        return;
+    DWORD waiting = 0;
+    {
+        LockGuard guard(lock_);
+        DWORD errors = 0;
+        COMSTAT status = {};
+        if (ClearCommError(port_, &errors, &status)) {
+            if (errors) {
+                PurgeComm(port_, kPurgeReceive);
+                return;
+            }
+            waiting = status.cbInQue;
+        }
+    }
+    if (waiting == 0)
+        return;
+
+    char buffer[kMaxDelivery + 1];
+    DWORD got = 0;
+    {
+        LockGuard guard(lock_);
+        DWORD wanted = waiting < kMaxDelivery ? waiting : kMaxDelivery;
+        if (!ReadFile(port_, buffer, wanted, &got, &overlapped_)) {
+            if (GetLastError() != ERROR_IO_PENDING)
+                return;
+            // The bytes are already waiting, so the read completes at once; it is still waited
+            // for (or cancelled on shutdown) because it writes into this stack buffer and uses
+            // the record that the next line-event wait needs.
+            HANDLE events[2] = {shutdownEvent_, overlapped_.hEvent};
+            if (WaitForMultipleObjects(2, events, FALSE, INFINITE) != WAIT_OBJECT_0 + 1)
+                CancelIo(port_);
+            if (!GetOverlappedResult(port_, &overlapped_, &got, TRUE))
+                got = 0;
+        }
+    }
+    buffer[got] = 0;
+    if (got > 0 && portOpen_)
+        Deliver(WM_PORT_DATA, reinterpret_cast<WPARAM>(buffer), static_cast<LPARAM>(got));
+}

@@ -1,0 +1,92 @@
+// The serial port driver: one numbered COM port, a port thread that hands every chunk of
+// received bytes to an owner window with a synchronous message, and synchronous writes from
+// any thread.
+#pragma once
+
+#include <windows.h>
+
+#include <atomic>
+#include <mutex>
+
+// Notifications the port thread sends (SendMessageA) to the owner, lParam the port number.
+enum : unsigned {
+    WM_PORT_BREAK = 0x0400 + 1,      // 1025
+    WM_PORT_CTS = 0x0400 + 2,        // 1026
+    WM_PORT_LINE_ERROR = 0x0400 + 4, // 1028
+    WM_PORT_RING = 0x0400 + 5,       // 1029
+    WM_PORT_EVENT_CHAR = 0x0400 + 8, // 1032
+    // WM_PORT_DATA (1034, wParam bytes, lParam count) is in exchange/messages.h.
+};
+
+class CSerialPort {
+public:
+    // The number of bytes the port thread reads and delivers at most per message; the receive
+    // buffer has one byte more, so the receiver may terminate the bytes in place.
+    static constexpr DWORD kMaxDelivery = 4095;
+
+    CSerialPort();
+    virtual ~CSerialPort();
+    CSerialPort(const CSerialPort&) = delete;
+    CSerialPort& operator=(const CSerialPort&) = delete;
+
+    // Opens COM<portNumber> with the line settings and enables the line events of eventMask.
+    // False: the device could not be opened (no box). True: the device is open, even when a
+    // later configuration step failed (that step's error box has been shown).
+    bool OpenPort(HWND owner, int portNumber, int baudRate, char parity, int dataBits, int stopBits,
+                  DWORD eventMask);
+    // Starts the port thread (after every successful OpenPort).
+    bool StartPortThread();
+    // Stops the port thread and closes the device. Returns promptly even while the port thread
+    // waits in a delivery to the calling window thread; after it returns the port thread
+    // has ended, so nothing more is delivered.
+    void ClosePort();
+    // Writes the bytes and waits for the write; returns the number written (0: nothing).
+    // Writes from different threads never interleave.
+    DWORD SendBytes(const char* bytes, DWORD length);
+    // The error box for the calling thread's last system error.
+    void ShowPortError(const char* stepName);
+
+    bool IsOpen() const { return portOpen_; }
+    bool IsThreadAlive() const { return threadAlive_; }
+    int GetPortNumber() const { return portNumber_; }
+    // The line events in force: the mask given at opening, or received character alone after
+    // the port turned out unable to report the others.
+    DWORD GetEventMask() const { return eventMask_; }
+    // True once this port fell back to received character alone.
+    bool FellBackToReceiveOnly() const { return fellBack_; }
+
+    // Tests and unattended runs replace the modal error box: the hook gets the box text.
+    using ErrorBoxHook = void (*)(const char* text);
+    static void SetErrorBoxHook(ErrorBoxHook hook);
+
+private:
+    static DWORD WINAPI PortThreadProc(LPVOID self);
+    void RunPortThread();
+    bool StartLineEventWait();
+    void NotifyLineEvents();
+    void ReadAndDeliver();
+    void Deliver(UINT message, WPARAM wParam, LPARAM lParam);
+    void StopPortThread();
+    void CloseEvents();
+
+    std::atomic<bool> portOpen_{false};
+    HANDLE portThread_ = nullptr;
+    DWORD portThreadId_ = 0;
+    CRITICAL_SECTION lock_;
+    std::atomic<bool> threadAlive_{false};
+    HANDLE shutdownEvent_ = nullptr;
+    HANDLE port_ = INVALID_HANDLE_VALUE;
+    HANDLE waitList_[2] = {nullptr, nullptr};
+    OVERLAPPED overlapped_ = {};
+    COMMTIMEOUTS timeouts_ = {};
+    DCB lineSettings_ = {};
+    HWND owner_ = nullptr;
+    int portNumber_ = 0;
+    DWORD eventMask_ = 0;
+
+    // The port thread is inside a SendMessageA to the owner.
+    std::atomic<bool> delivering_{false};
+    bool fellBack_ = false;
+    // Serialises the writers and keeps the handle from being closed under a write.
+    std::mutex writeLock_;
+};
