@@ -1,0 +1,470 @@
+// The paint manager: one per toolkit window. It turns the window's messages into events for
+// the windowless controls, keeps hover, capture, focus and Tab order, runs control timers
+// and tooltips, lays the control tree out and paints it, and fans the controls'
+// notifications out to the registered receivers. It also holds the window's named controls,
+// fonts, images, default attribute lists, styles and option groups, plus a process-wide set
+// of shared ones.
+#pragma once
+
+#include <windows.h>
+#include <commctrl.h>
+
+#include <map>
+#include <memory>
+#include <string>
+#include <vector>
+
+class CControlUI;
+class CPaintManagerUI;
+
+// Event codes delivered to controls (TEventUI::Type). The mouse events lie strictly between
+// UIEVENT__MOUSEBEGIN and UIEVENT__MOUSEEND, the key events between the key markers.
+enum EVENTTYPE_UI {
+    UIEVENT__FIRST = 1,
+    UIEVENT__KEYBEGIN = 2,
+    UIEVENT_KEYDOWN = 3,
+    UIEVENT_KEYUP = 4,
+    UIEVENT_CHAR = 5,
+    UIEVENT_SYSKEY = 6,
+    UIEVENT__KEYEND = 7,
+    UIEVENT__MOUSEBEGIN = 8,
+    UIEVENT_MOUSEMOVE = 9,
+    UIEVENT_MOUSELEAVE = 10,
+    UIEVENT_MOUSEENTER = 11,
+    UIEVENT_MOUSEHOVER = 12,
+    UIEVENT_BUTTONDOWN = 13,
+    UIEVENT_BUTTONUP = 14,
+    UIEVENT_RBUTTONDOWN = 15,
+    UIEVENT_RBUTTONUP = 16,
+    UIEVENT_MBUTTONDOWN = 17,
+    UIEVENT_MBUTTONUP = 18,
+    UIEVENT_DBLCLICK = 19,
+    UIEVENT_CONTEXTMENU = 20,
+    UIEVENT_SCROLLWHEEL = 21,
+    UIEVENT__MOUSEEND = 22,
+    UIEVENT_KILLFOCUS = 23,
+    UIEVENT_SETFOCUS = 24,
+    UIEVENT_WINDOWSIZE = 25,
+    UIEVENT_SETCURSOR = 26,
+    UIEVENT_TIMER = 27,
+    UIEVENT__LAST = 28,
+};
+
+// Flags of CControlUI::FindControl.
+constexpr UINT UIFIND_ALL = 0x00000000;
+constexpr UINT UIFIND_VISIBLE = 0x00000001;
+constexpr UINT UIFIND_ENABLED = 0x00000002;
+constexpr UINT UIFIND_HITTEST = 0x00000004;
+constexpr UINT UIFIND_UPDATETEST = 0x00000008;
+constexpr UINT UIFIND_TOP_FIRST = 0x00000010;
+constexpr UINT UIFIND_ME_FIRST = 0x80000000;
+
+// Flags of CControlUI::GetControlFlags.
+constexpr UINT UIFLAG_TABSTOP = 0x00000001;
+constexpr UINT UIFLAG_SETCURSOR = 0x00000002;
+
+// State bits of the clickable controls.
+constexpr UINT UISTATE_FOCUSED = 0x00000001;
+constexpr UINT UISTATE_SELECTED = 0x00000002;
+constexpr UINT UISTATE_DISABLED = 0x00000004;
+constexpr UINT UISTATE_HOT = 0x00000008;
+constexpr UINT UISTATE_PUSHED = 0x00000010;
+constexpr UINT UISTATE_READONLY = 0x00000020;
+constexpr UINT UISTATE_CAPTURED = 0x00000040;
+
+// Key state bits of TEventUI::wKeyState.
+constexpr WORD UIKEY_LBUTTON = 0x0001;
+constexpr WORD UIKEY_RBUTTON = 0x0002;
+constexpr WORD UIKEY_SHIFT = 0x0004;
+constexpr WORD UIKEY_CONTROL = 0x0008;
+constexpr WORD UIKEY_ALT = 0x0020;
+
+// The window message the manager posts to itself for delayed cleanup and asynchronous
+// notifications.
+constexpr UINT WM_UI_CLEANUP = 0x8001;
+
+// Float alignment bits (CControlUI::SetFloatAlign).
+constexpr UINT DT_FLOAT_CENTER = 0x0001;
+constexpr UINT DT_FLOAT_RIGHT = 0x0002;
+constexpr UINT DT_FLOAT_VCENTER = 0x0004;
+constexpr UINT DT_FLOAT_BOTTOM = 0x0008;
+
+struct TEventUI {
+    int Type = 0;
+    CControlUI* pSender = nullptr;
+    DWORD dwTimestamp = 0;
+    POINT ptMouse = {0, 0};
+    char chKey = 0;
+    WORD wKeyState = 0;
+    WPARAM wParam = 0;
+    LPARAM lParam = 0;
+};
+
+struct TNotifyUI {
+    std::string sType;
+    std::string sVirtualWnd;
+    CControlUI* pSender = nullptr;
+    DWORD dwTimestamp = 0;
+    POINT ptMouse = {0, 0};
+    WPARAM wParam = 0;
+    LPARAM lParam = 0;
+};
+
+struct TFontInfo {
+    HFONT hFont = nullptr;
+    std::string sFontName;
+    int iSize = 0;
+    bool bBold = false;
+    bool bUnderline = false;
+    bool bItalic = false;
+    TEXTMETRICA tm = {};
+    bool bMetricsValid = false;
+};
+
+// A decoded image: a 32-bit top-down DIB section with premultiplied alpha (BGRA).
+struct TImageInfo {
+    HBITMAP hBitmap = nullptr;
+    BYTE* pBits = nullptr;
+    int nX = 0;
+    int nY = 0;
+    bool bAlpha = false;
+    std::string sResType;
+    DWORD dwMask = 0;
+    ~TImageInfo();
+};
+
+// The parsed form of an image attribute value (see CRenderEngine::DrawImage).
+struct TDrawInfo {
+    std::string sDrawString;
+    std::string sImageName;
+    std::string sResType;
+    RECT rcDest = {0, 0, 0, 0};
+    bool bDestSet = false;
+    RECT rcSource = {0, 0, 0, 0};
+    bool bSourceSet = false;
+    RECT rcCorner = {0, 0, 0, 0};
+    DWORD dwMask = 0;
+    BYTE uFade = 255;
+    bool bHole = false;
+    bool bTiledX = false;
+    bool bTiledY = false;
+};
+
+// Receivers.
+class INotifyUI {
+public:
+    virtual ~INotifyUI() = default;
+    virtual void Notify(TNotifyUI& msg) = 0;
+};
+
+class IMessageFilterUI {
+public:
+    virtual ~IMessageFilterUI() = default;
+    virtual LRESULT MessageHandler(UINT uMsg, WPARAM wParam, LPARAM lParam, bool& bHandled) = 0;
+};
+
+class ITranslateAccelerator {
+public:
+    virtual ~ITranslateAccelerator() = default;
+    // Returns 0 when the message was handled.
+    virtual LRESULT TranslateAccelerator(MSG* pMsg) = 0;
+};
+
+class CPaintManagerUI {
+public:
+    CPaintManagerUI();
+    ~CPaintManagerUI();
+    CPaintManagerUI(const CPaintManagerUI&) = delete;
+    CPaintManagerUI& operator=(const CPaintManagerUI&) = delete;
+
+    void Init(HWND hWnd, const char* pstrName = nullptr);
+    const std::string& GetName() const { return m_sName; }
+    HWND GetPaintWindow() const { return m_hWndPaint; }
+    HDC GetPaintDC() const { return m_hDcPaint; }
+    HWND GetTooltipWindow() const { return m_hwndTooltip; }
+    POINT GetMousePos() const { return m_ptLastMousePos; }
+    SIZE GetClientSize() const;
+
+    // Control tree.
+    bool AttachDialog(CControlUI* pControl);
+    bool InitControls(CControlUI* pControl, CControlUI* pParent = nullptr);
+    void ReapObjects(CControlUI* pControl);
+    CControlUI* GetRoot() const { return m_pRoot; }
+    CControlUI* FindControl(POINT pt) const;
+    CControlUI* FindControl(const std::string& name) const;
+    CControlUI* FindSubControlByPoint(CControlUI* pParent, POINT pt) const;
+    CControlUI* FindSubControlByName(CControlUI* pParent, const std::string& name) const;
+    CControlUI* FindSubControlByClass(CControlUI* pParent, const std::string& className,
+                                      int iIndex = 0);
+
+    // Layout and painting.
+    void Invalidate(RECT rcItem);
+    void NeedUpdate() { m_bUpdateNeeded = true; }
+    bool IsUpdateNeeded() const { return m_bUpdateNeeded; }
+    bool IsFirstLayout() const { return m_bFirstLayout; }
+
+    // Notifications and receivers.
+    void SendNotify(TNotifyUI& msg, bool bAsync = false);
+    void SendNotify(CControlUI* pControl, const std::string& type, WPARAM wParam = 0,
+                    LPARAM lParam = 0, bool bAsync = false);
+    bool AddNotifier(INotifyUI* pControl);
+    bool RemoveNotifier(INotifyUI* pControl);
+    bool AddMessageFilter(IMessageFilterUI* pFilter);
+    bool RemoveMessageFilter(IMessageFilterUI* pFilter);
+    bool AddPreMessageFilter(IMessageFilterUI* pFilter);
+    bool RemovePreMessageFilter(IMessageFilterUI* pFilter);
+    bool AddTranslateAccelerator(ITranslateAccelerator* pTranslateAccelerator);
+    bool RemoveTranslateAccelerator(ITranslateAccelerator* pTranslateAccelerator);
+    bool AddPostPaint(CControlUI* pControl);
+    bool RemovePostPaint(CControlUI* pControl);
+    bool SetPostPaintIndex(CControlUI* pControl, int iIndex);
+    void AddDelayedCleanup(CControlUI* pControl);
+    void UsedVirtualWnd(bool bUsed) { m_bUsedVirtualWnd = bUsed; }
+
+    // Focus and Tab order.
+    CControlUI* GetFocus() const { return m_pFocus; }
+    CControlUI* GetHover() const { return m_pEventHover; }
+    void SetFocus(CControlUI* pControl);
+    void SetFocusNeeded(CControlUI* pControl);
+    bool SetNextTabControl(bool bForward = true);
+
+    // Mouse capture on behalf of a control.
+    void SetCapture();
+    void ReleaseCapture();
+    bool IsCaptured() const { return m_bMouseCapture; }
+
+    // Control timers.
+    bool SetTimer(CControlUI* pControl, UINT nTimerID, UINT uElapse);
+    bool KillTimer(CControlUI* pControl, UINT nTimerID);
+    void KillTimer(CControlUI* pControl);
+    void RemoveAllTimers();
+
+    // Option groups.
+    bool AddOptionGroup(const std::string& group, CControlUI* pControl);
+    const std::vector<CControlUI*>* GetOptionGroup(const std::string& group) const;
+    void RemoveOptionGroup(const std::string& group, CControlUI* pControl);
+    void RemoveAllOptionGroups();
+
+    // Fonts. A negative id, or one in neither table, means the default font.
+    HFONT AddFont(int id, const std::string& face, int size, bool bold, bool underline, bool italic,
+                  bool shared = false);
+    HFONT GetFont(int id);
+    TFontInfo* GetFontInfo(int id);
+    TFontInfo* GetFontInfo(HFONT hFont);
+    int GetFontHeight(int id);
+    bool RemoveFont(int id, bool shared = false);
+    void SetDefaultFont(const std::string& face, int size, bool bold, bool underline, bool italic,
+                        bool shared = false);
+    TFontInfo* GetDefaultFontInfo();
+    bool AddFontFile(const std::string& file);
+
+    // Images. A name starting with a digit together with a resource type is a resource number;
+    // otherwise a file under the resource path, else under the bare name.
+    const TImageInfo* AddImage(const std::string& name, const std::string& type = "",
+                               DWORD mask = 0, bool shared = false);
+    const TImageInfo* GetImage(const std::string& name) const;
+    const TImageInfo* GetImageEx(const std::string& name, const std::string& type = "",
+                                 DWORD mask = 0);
+    bool RemoveImage(const std::string& name, bool shared = false);
+    // The parsed image attribute string, cached per (image, modify) pair.
+    const TDrawInfo* GetDrawInfo(const std::string& image, const std::string& modify = "");
+
+    // Default attribute lists (keyed by tag, exact case) and styles.
+    void AddDefaultAttributeList(const std::string& tag, const std::string& list,
+                                 bool shared = false);
+    bool HasDefaultAttributeList(const std::string& tag) const;
+    std::string GetDefaultAttributeList(const std::string& tag) const;
+    void AddStyle(const std::string& name, const std::string& value, bool shared = false);
+    bool HasStyle(const std::string& name) const;
+    std::string GetStyle(const std::string& name) const;
+    void SetForceShared(bool force) { m_bForceShared = force; }
+
+    // Window settings of the skin's root element.
+    SIZE GetInitSize() const { return m_szInitWindowSize; }
+    void SetInitSize(int cx, int cy);
+    RECT GetSizeBox() const { return m_rcSizeBox; }
+    void SetSizeBox(const RECT& rcSizeBox) { m_rcSizeBox = rcSizeBox; }
+    RECT GetCaptionRect() const { return m_rcCaption; }
+    void SetCaptionRect(const RECT& rcCaption) { m_rcCaption = rcCaption; }
+    SIZE GetRoundCorner() const { return m_szRoundCorner; }
+    void SetRoundCorner(int cx, int cy) { m_szRoundCorner = {cx, cy}; }
+    SIZE GetMinInfo() const { return m_szMinWindow; }
+    void SetMinInfo(int cx, int cy) { m_szMinWindow = {cx, cy}; }
+    SIZE GetMaxInfo() const { return m_szMaxWindow; }
+    void SetMaxInfo(int cx, int cy) { m_szMaxWindow = {cx, cy}; }
+    bool IsShowUpdateRect() const { return m_bShowUpdateRect; }
+    void SetShowUpdateRect(bool show) { m_bShowUpdateRect = show; }
+    BYTE GetOpacity() const { return m_nOpacity; }
+    void SetOpacity(BYTE opacity);
+    bool IsLayered() const { return m_bLayered; }
+    void SetLayered(bool layered);
+    BYTE GetLayeredOpacity() const { return m_nLayeredOpacity; }
+    void SetLayeredOpacity(BYTE opacity) { m_nLayeredOpacity = opacity; }
+    const std::string& GetLayeredImage() const { return m_sLayeredImage; }
+    void SetLayeredImage(const std::string& image);
+    bool IsNoActivate() const { return m_bNoActivate; }
+    void SetNoActivate(bool noActivate) { m_bNoActivate = noActivate; }
+    int GetHoverTime() const { return m_iHoverTime; }
+    void SetHoverTime(int ms) { m_iHoverTime = ms < 0 ? 0 : ms; }
+    bool IsOffscreenPaint() const { return m_bOffscreenPaint; }
+    void SetOffscreenPaint(bool offscreen) { m_bOffscreenPaint = offscreen; }
+
+    // Window shadow and GDI+ text settings: stored for the window; this toolkit draws neither.
+    void SetShadowSize(int v) { m_shadow.size = v; }
+    void SetShadowSharpness(int v) { m_shadow.sharpness = v; }
+    void SetShadowDarkness(int v) { m_shadow.darkness = v; }
+    void SetShadowPosition(int x, int y) { m_shadow.position = {x, y}; }
+    void SetShadowColor(DWORD c) { m_shadow.color = c; }
+    void SetShadowCorner(const RECT& rc) { m_shadow.corner = rc; }
+    void SetShadowImage(const std::string& image) { m_shadow.image = image; }
+    void ShowShadow(bool show) { m_shadow.show = show; }
+    void SetUseGdiplusText(bool use) { m_bUseGdiplusText = use; }
+    void SetGdiplusTextRenderingHint(int hint) { m_iGdiplusTextRenderingHint = hint; }
+
+    // Default colours (0xAARRGGBB).
+    DWORD GetDefaultDisabledColor() const;
+    void SetDefaultDisabledColor(DWORD color, bool shared = false);
+    DWORD GetDefaultFontColor() const;
+    void SetDefaultFontColor(DWORD color, bool shared = false);
+    DWORD GetDefaultLinkFontColor() const;
+    void SetDefaultLinkFontColor(DWORD color, bool shared = false);
+    DWORD GetDefaultLinkHoverFontColor() const;
+    void SetDefaultLinkHoverFontColor(DWORD color, bool shared = false);
+    DWORD GetDefaultSelectedBkColor() const;
+    void SetDefaultSelectedBkColor(DWORD color, bool shared = false);
+
+    // The window's message handler calls this for every message it does not handle itself,
+    // and returns lRes when it returns true.
+    bool MessageHandler(UINT uMsg, WPARAM wParam, LPARAM lParam, LRESULT& lRes);
+    bool PreMessageHandler(UINT uMsg, WPARAM wParam, LPARAM lParam, LRESULT& lRes);
+    bool TranslateAccelerator(MSG* pMsg);
+
+    // Process-wide.
+    static void MessageLoop();
+    static bool TranslateMessage(const MSG* pMsg);
+    // Resource access: these forward to CResourceAccess (ui/UIResource.h).
+    static void SetInstance(HINSTANCE hInst);
+    static HINSTANCE GetInstance();
+    static std::string GetInstancePath();
+    static void SetResourcePath(const std::string& path);
+    static const std::string& GetResourcePath();
+    static void Term();
+
+private:
+    struct TimerInfo {
+        CControlUI* pSender = nullptr;
+        UINT nLocalID = 0;
+        HWND hWnd = nullptr;
+        UINT uWinTimer = 0;
+        bool bKilled = false;
+    };
+    struct ShadowSettings {
+        int size = 0, sharpness = 0, darkness = 0;
+        POINT position = {0, 0};
+        DWORD color = 0;
+        RECT corner = {0, 0, 0, 0};
+        std::string image;
+        bool show = false;
+    };
+
+    static CControlUI* CALLBACK __FindControlFromNameHash(CControlUI* pThis, LPVOID pData);
+    static CControlUI* CALLBACK __FindControlFromCount(CControlUI* pThis, LPVOID pData);
+    static CControlUI* CALLBACK __FindControlFromPoint(CControlUI* pThis, LPVOID pData);
+    static CControlUI* CALLBACK __FindControlFromTab(CControlUI* pThis, LPVOID pData);
+    static CControlUI* CALLBACK __FindControlFromShortcut(CControlUI* pThis, LPVOID pData);
+    static CControlUI* CALLBACK __FindControlFromUpdate(CControlUI* pThis, LPVOID pData);
+    static CControlUI* CALLBACK __FindControlFromName(CControlUI* pThis, LPVOID pData);
+    static CControlUI* CALLBACK __FindControlFromClass(CControlUI* pThis, LPVOID pData);
+
+    void DeliverNotify(TNotifyUI& msg);
+    void OnPaint();
+    void ReleaseOffscreen();
+    void ReleaseResources();
+    UINT NextNativeTimerId();
+    void ShowTooltip(CControlUI* pControl);
+    void HideTooltip();
+    std::shared_ptr<TFontInfo> CreateFontInfo(const std::string& face, int size, bool bold,
+                                              bool underline, bool italic);
+    void DispatchMouse(CControlUI* pControl, int type, WPARAM wParam, LPARAM lParam);
+
+    std::string m_sName;
+    HWND m_hWndPaint = nullptr;
+    HDC m_hDcPaint = nullptr;
+    HDC m_hDcOffscreen = nullptr;
+    HBITMAP m_hbmpOffscreen = nullptr;
+    BYTE* m_pOffscreenBits = nullptr;
+    HGDIOBJ m_hbmpOffscreenOld = nullptr;
+    HWND m_hwndTooltip = nullptr;
+    TOOLINFOA m_ToolTip = {};
+    bool m_bTooltipShown = false;
+    int m_iHoverTime = 400;
+    bool m_bShowUpdateRect = false;
+    bool m_bNoActivate = false;
+    bool m_bOffscreenPaint = true;
+    bool m_bLayered = false;
+    BYTE m_nOpacity = 255;
+    BYTE m_nLayeredOpacity = 255;
+    std::string m_sLayeredImage;
+    ShadowSettings m_shadow;
+    bool m_bUseGdiplusText = false;
+    int m_iGdiplusTextRenderingHint = 0;
+
+    CControlUI* m_pRoot = nullptr;
+    CControlUI* m_pFocus = nullptr;
+    CControlUI* m_pEventHover = nullptr;
+    CControlUI* m_pEventClick = nullptr;
+    CControlUI* m_pEventKey = nullptr;
+    POINT m_ptLastMousePos = {-1, -1};
+    bool m_bMouseTracking = false;
+    bool m_bMouseCapture = false;
+    bool m_bFirstLayout = true;
+    bool m_bUpdateNeeded = false;
+    bool m_bFocusNeeded = false;
+    bool m_bIsPainting = false;
+    bool m_bAsyncNotifyPosted = false;
+    bool m_bUsedVirtualWnd = false;
+    bool m_bForceShared = false;
+
+    SIZE m_szInitWindowSize = {0, 0};
+    RECT m_rcSizeBox = {0, 0, 0, 0};
+    RECT m_rcCaption = {0, 0, 0, 0};
+    SIZE m_szRoundCorner = {0, 0};
+    SIZE m_szMinWindow = {0, 0};
+    SIZE m_szMaxWindow = {0, 0};
+
+    std::vector<std::unique_ptr<TimerInfo>> m_aTimers;
+    UINT m_uTimerID = 0x1000;
+    std::vector<INotifyUI*> m_aNotifiers;
+    std::vector<IMessageFilterUI*> m_aMessageFilters;
+    std::vector<IMessageFilterUI*> m_aPreMessageFilters;
+    std::vector<ITranslateAccelerator*> m_aTranslateAccelerators;
+    std::vector<CControlUI*> m_aPostPaintControls;
+    std::vector<CControlUI*> m_aDelayedCleanup;
+    std::vector<TNotifyUI> m_aAsyncNotify;
+    std::map<std::string, CControlUI*> m_mNameHash;
+    std::map<std::string, std::vector<CControlUI*>> m_mOptionGroup;
+
+    // Resource tables. Entries are shared pointers: an image or font replaced under the same
+    // name stays alive in the retired list until the manager goes, so a pointer or handle
+    // that painting still holds never dangles.
+    std::map<int, std::shared_ptr<TFontInfo>> m_mCustomFonts;
+    std::map<std::string, std::shared_ptr<TImageInfo>> m_mImageHash;
+    std::vector<std::shared_ptr<TFontInfo>> m_aRetiredFonts;
+    std::vector<std::shared_ptr<TImageInfo>> m_aRetiredImages;
+    std::map<std::string, std::string> m_mDefaultAttrHash;
+    std::map<std::string, std::string> m_mStyleHash;
+    std::map<std::pair<std::string, std::string>, TDrawInfo> m_mDrawInfoHash;
+    std::shared_ptr<TFontInfo> m_pDefaultFont; // null: the shared default font
+    std::vector<HANDLE> m_aFontResources;
+
+    DWORD m_dwDefaultDisabledColor = 0;
+    DWORD m_dwDefaultFontColor = 0;
+    DWORD m_dwDefaultLinkFontColor = 0;
+    DWORD m_dwDefaultLinkHoverFontColor = 0;
+    DWORD m_dwDefaultSelectedBkColor = 0;
+    bool m_bOwnDisabledColor = false;
+    bool m_bOwnFontColor = false;
+    bool m_bOwnLinkFontColor = false;
+    bool m_bOwnLinkHoverFontColor = false;
+    bool m_bOwnSelectedBkColor = false;
+};
