@@ -1,0 +1,336 @@
+#include "exchange/reply_recognition.h"
+
+#include <gtest/gtest.h>
+
+#include <atomic>
+#include <chrono>
+#include <thread>
+
+namespace {
+
+ReplyActions Feed(CReplyAssembler& reply, const std::string& chunk) {
+    return reply.OnData(chunk.data(), chunk.size());
+}
+
+// Types whose reply is complete on "OK" or on "ERROR\r\n".
+const int kPlainTypes[] = {JOB_WRITE,    JOB_VERSION,      JOB_SIM_PIN,
+                           JOB_READ_LOG, JOB_SIGNAL_RETRY, JOB_COMMAND};
+
+TEST(ReplyRecognition, PlainCommandsCompleteOnOkOrError) {
+    for (int type : kPlainTypes) {
+        for (const char* answer : {"\r\nOK\r\n", "\r\nERROR\r\n"}) {
+            CReplyAssembler reply;
+            reply.Reset(type);
+            ReplyActions actions = Feed(reply, "+CSQ: 23,0\r\n");
+            EXPECT_FALSE(actions.replyComplete) << type;
+            EXPECT_EQ(reply.JobType(), type);
+            actions = Feed(reply, answer);
+            EXPECT_TRUE(actions.replyComplete) << type << " " << answer;
+            EXPECT_TRUE(reply.WaitForReply(0));
+            EXPECT_EQ(reply.JobType(), JOB_NONE);
+            EXPECT_TRUE(actions.jobs.empty());
+            EXPECT_TRUE(actions.controlStates.empty());
+            EXPECT_EQ(actions.logText, answer) << "the awaited reply is logged";
+            // Once complete, nothing is awaited and later text is not logged.
+            EXPECT_EQ(Feed(reply, "more").logText, "");
+        }
+        CReplyAssembler reply;
+        reply.Reset(type);
+        EXPECT_FALSE(Feed(reply, "ERROR").replyComplete) << "a refusal ends in CR LF";
+        EXPECT_FALSE(reply.WaitForReply(0));
+    }
+}
+
+TEST(ReplyRecognition, MarkersSplitOverChunksAreFoundOnTheWholeBuffer) {
+    CReplyAssembler reply;
+    reply.Reset(JOB_WRITE);
+    EXPECT_FALSE(Feed(reply, "O").replyComplete);
+    EXPECT_TRUE(Feed(reply, "K\r\n").replyComplete);
+    EXPECT_EQ(reply.Reply(), "OK\r\n");
+
+    reply.Reset(JOB_LOAD);
+    EXPECT_FALSE(Feed(reply, "AT+SHOW\r\nAccess Point").replyComplete);
+    EXPECT_FALSE(Feed(reply, " Name:cmnet\r\nMSBITV:1000\r\n").replyComplete);
+    EXPECT_TRUE(Feed(reply, "\r\nOK\r\n").replyComplete);
+}
+
+TEST(ReplyRecognition, ListingsNeedTheAnchorAndOk) {
+    for (int type : {JOB_LOAD, JOB_SAVE_FILE, JOB_LOAD_FILE}) {
+        CReplyAssembler reply;
+        reply.Reset(type);
+        EXPECT_FALSE(Feed(reply, "OK\r\n").replyComplete) << type;
+        EXPECT_EQ(reply.JobType(), type);
+        EXPECT_TRUE(Feed(reply, "Access Point Name:cmnet\r\n").replyComplete) << type;
+        EXPECT_EQ(reply.JobType(), JOB_NONE);
+    }
+    // A listing with its anchor but refused is still waited for.
+    CReplyAssembler reply;
+    reply.Reset(JOB_LOAD_FILE);
+    Feed(reply, "Access Point Name:cmnet\r\nERROR\r\n");
+    EXPECT_EQ(reply.JobType(), JOB_LOAD_FILE);
+    // A load never fails on ERROR: the worker's wait runs out.
+    reply.Reset(JOB_LOAD);
+    EXPECT_FALSE(Feed(reply, "ERROR\r\n").replyComplete);
+    EXPECT_EQ(reply.JobType(), JOB_LOAD);
+}
+
+TEST(ReplyRecognition, RefusedFileReadsStopWaitingWithoutCompleting) {
+    for (int type : {JOB_SAVE_FILE, JOB_LOAD_FILE}) {
+        CReplyAssembler reply;
+        reply.Reset(type);
+        ReplyActions actions = Feed(reply, "\r\nERROR\r\n");
+        EXPECT_FALSE(actions.replyComplete);
+        EXPECT_FALSE(reply.WaitForReply(0));
+        EXPECT_EQ(reply.JobType(), JOB_NONE);
+    }
+}
+
+TEST(ReplyRecognition, SettingModeEntryByPromptAndByLogin) {
+    CReplyAssembler reply;
+    reply.SetJobType(JOB_SETTING_PROMPT); // the port was opened
+    ReplyActions actions = Feed(reply, "AT+LIST AT+SHOW AT+APN ...\r\n");
+    EXPECT_TRUE(actions.stopPromptTimer);
+    EXPECT_FALSE(actions.restartPromptTimer);
+    EXPECT_EQ(actions.controlStates, std::vector<int>{1});
+    EXPECT_FALSE(actions.replyComplete) << "nothing waits for the command list";
+    EXPECT_FALSE(reply.WaitForReply(0));
+    EXPECT_EQ(reply.JobType(), JOB_NONE);
+
+    reply.Reset(JOB_LOGIN);
+    actions = Feed(reply, "+++enter setting!\r\n");
+    EXPECT_EQ(actions.controlStates, std::vector<int>{1});
+    EXPECT_TRUE(actions.replyComplete);
+    EXPECT_EQ(reply.JobType(), JOB_NONE);
+
+    reply.Reset(JOB_LOGIN);
+    actions = Feed(reply, "ERROR\r\n");
+    EXPECT_TRUE(actions.controlStates.empty());
+    EXPECT_TRUE(actions.replyComplete);
+}
+
+TEST(ReplyRecognition, FactoryResetQueuesExactlyOneReRead) {
+    CReplyAssembler reply;
+    reply.Reset(JOB_FACTORY);
+    ReplyActions actions = Feed(reply, "AT+FACTORY\r\nO");
+    EXPECT_TRUE(actions.jobs.empty());
+    actions = Feed(reply, "K\r\n");
+    EXPECT_TRUE(actions.replyComplete);
+    ASSERT_EQ(actions.jobs.size(), 1u);
+    EXPECT_EQ(actions.jobs[0].type, JOB_LOAD);
+    EXPECT_EQ(actions.jobs[0].command, "\r\nAT+SHOW\r\n");
+    EXPECT_EQ(actions.jobs[0].key, "");
+    EXPECT_TRUE(Feed(reply, "OK\r\n").jobs.empty()) << "the buffer still says OK";
+
+    reply.Reset(JOB_FACTORY);
+    actions = Feed(reply, "ERROR\r\n");
+    EXPECT_TRUE(actions.replyComplete);
+    EXPECT_TRUE(actions.jobs.empty());
+}
+
+TEST(ReplyRecognition, SignalIsAskedOnceMoreAfterARefusal) {
+    CReplyAssembler reply;
+    reply.Reset(JOB_SIGNAL);
+    ReplyActions actions = Feed(reply, "\r\nERROR\r\n");
+    EXPECT_TRUE(actions.replyComplete);
+    ASSERT_EQ(actions.jobs.size(), 1u);
+    EXPECT_EQ(actions.jobs[0].type, JOB_SIGNAL_RETRY);
+    EXPECT_EQ(actions.jobs[0].command, "At+CSQ\r\n");
+
+    reply.Reset(JOB_SIGNAL_RETRY); // the worker sends the retry
+    actions = Feed(reply, "\r\nERROR\r\n");
+    EXPECT_TRUE(actions.replyComplete);
+    EXPECT_TRUE(actions.jobs.empty());
+
+    reply.Reset(JOB_SIGNAL);
+    actions = Feed(reply, "+CSQ: 31,0\r\nOK\r\n");
+    EXPECT_TRUE(actions.replyComplete);
+    EXPECT_TRUE(actions.jobs.empty());
+}
+
+TEST(ReplyRecognition, QuitAndNetworkMode) {
+    CReplyAssembler reply;
+    reply.Reset(JOB_QUIT);
+    ReplyActions actions = Feed(reply, "OK\r\n");
+    EXPECT_TRUE(actions.replyComplete);
+    EXPECT_EQ(actions.controlStates, std::vector<int>{0});
+    EXPECT_EQ(reply.JobType(), JOB_NONE);
+    reply.Reset(JOB_QUIT);
+    EXPECT_FALSE(Feed(reply, "ERROR\r\n").replyComplete);
+
+    reply.Reset(JOB_NET_MODE);
+    EXPECT_FALSE(Feed(reply, "ERROR\r\n").replyComplete) << "no failure test";
+    EXPECT_TRUE(Feed(reply, "+FINDNETMODE:LTE\r\nOK\r\n").replyComplete);
+}
+
+TEST(ReplyRecognition, NothingAwaitedIsCollectedButNotLogged) {
+    CReplyAssembler reply;
+    for (int type : {int(JOB_NONE), 14, 99, -7}) {
+        reply.SetJobType(type);
+        ReplyActions actions = Feed(reply, "OK\r\nERROR\r\nAT+LIST enter setting!");
+        // Only JOB_NONE silences the log; unknown types log but recognise nothing.
+        EXPECT_EQ(actions.logText.empty(), type == JOB_NONE) << type;
+        EXPECT_FALSE(actions.replyComplete);
+        EXPECT_TRUE(actions.controlStates.empty());
+        EXPECT_EQ(reply.JobType(), type);
+    }
+    EXPECT_GT(reply.Count(), 0);
+}
+
+TEST(ReplyRecognition, PromptRestartsTheSettingModeTimer) {
+    CReplyAssembler reply;
+    reply.Reset(JOB_NONE);
+    ReplyActions actions = Feed(reply, "Press 's' key to enter setting mode\r\n");
+    EXPECT_EQ(actions.logText, "");
+    EXPECT_TRUE(actions.restartPromptTimer);
+    EXPECT_FALSE(actions.stopPromptTimer);
+    EXPECT_EQ(reply.JobType(), JOB_SETTING_PROMPT);
+    EXPECT_EQ(reply.Count(), 0);
+    EXPECT_EQ(reply.Reply(), "");
+
+    // The device repeats its prompt; each one empties the buffer again.
+    actions = Feed(reply, "Press 's' key");
+    EXPECT_EQ(actions.logText, "Press 's' key");
+    EXPECT_TRUE(actions.restartPromptTimer);
+    EXPECT_EQ(reply.Count(), 0);
+
+    // The command list and a new prompt in one chunk: entry, then probing again.
+    actions = Feed(reply, "AT+LIST\r\nPress 's' key");
+    EXPECT_TRUE(actions.stopPromptTimer);
+    EXPECT_TRUE(actions.restartPromptTimer);
+    EXPECT_EQ(actions.controlStates, std::vector<int>{1});
+    EXPECT_EQ(reply.JobType(), JOB_SETTING_PROMPT);
+}
+
+TEST(ReplyRecognition, SettingTimeoutWinsOverThePromptAndKeepsTheBuffer) {
+    CReplyAssembler reply;
+    reply.Reset(JOB_NONE);
+    ReplyActions actions = Feed(reply, "Seting Timeout and quit\r\nPress 's' key");
+    EXPECT_EQ(actions.controlStates, std::vector<int>{0});
+    EXPECT_FALSE(actions.restartPromptTimer);
+    EXPECT_EQ(reply.JobType(), JOB_NONE);
+    EXPECT_GT(reply.Count(), 0);
+
+    // The notice stays in the buffer: every later chunk repeats it, a prompt is not acted on.
+    actions = Feed(reply, "Press 's' key");
+    EXPECT_EQ(actions.controlStates, std::vector<int>{0});
+    EXPECT_FALSE(actions.restartPromptTimer);
+
+    // Once pushed out of the retained bytes, the prompt counts again.
+    Feed(reply, std::string(CReplyAssembler::kMaxCount, '.'));
+    actions = Feed(reply, "Press 's' key");
+    EXPECT_TRUE(actions.controlStates.empty());
+    EXPECT_TRUE(actions.restartPromptTimer);
+
+    // A job empties it too.
+    Feed(reply, "Seting Timeout and quit");
+    reply.Reset(JOB_WRITE);
+    actions = Feed(reply, "OK\r\n");
+    EXPECT_TRUE(actions.controlStates.empty());
+    EXPECT_TRUE(actions.replyComplete);
+}
+
+TEST(ReplyRecognition, ZeroBytesAreKeptAsBlanks) {
+    CReplyAssembler reply;
+    reply.Reset(JOB_WRITE);
+    const std::string chunk("AT+APN=x\r\n\0\0OK\r\n", 16);
+    ReplyActions actions = Feed(reply, chunk);
+    EXPECT_EQ(actions.logText, "AT+APN=x\r\n") << "logged up to the first zero byte";
+    EXPECT_TRUE(actions.replyComplete) << "text after a zero byte is searched";
+    EXPECT_EQ(reply.Reply(), "AT+APN=x\r\n  OK\r\n");
+    EXPECT_EQ(reply.Count(), 16);
+
+    reply.Reset(JOB_LOAD);
+    Feed(reply, std::string("\0Access Point Name:\0\r\n", 22));
+    EXPECT_TRUE(Feed(reply, std::string("\0OK", 3)).replyComplete);
+    EXPECT_EQ(reply.Reply(), " Access Point Name: \r\n OK");
+}
+
+TEST(ReplyRecognition, OverflowKeepsTheMostRecentBytes) {
+    CReplyAssembler reply;
+    reply.Reset(JOB_READ_LOG);
+    std::string all;
+    for (int i = 0; all.size() < 40000; ++i) {
+        std::string chunk(4095, static_cast<char>('a' + i % 26));
+        chunk[0] = '#';
+        all += chunk;
+        Feed(reply, chunk);
+        ASSERT_LE(reply.Count(), CReplyAssembler::kMaxCount);
+    }
+    EXPECT_EQ(reply.Count(), CReplyAssembler::kMaxCount);
+    EXPECT_EQ(reply.Reply(), all.substr(all.size() - CReplyAssembler::kMaxCount));
+    EXPECT_EQ(reply.JobType(), JOB_READ_LOG);
+
+    // The markers are searched in the retained bytes: the end of a long log still completes.
+    EXPECT_TRUE(Feed(reply, "\r\nOK\r\n").replyComplete);
+    EXPECT_EQ(reply.Reply().substr(CReplyAssembler::kMaxCount - 6), "\r\nOK\r\n");
+
+    // Even a single delivery longer than the buffer keeps its tail.
+    reply.Reset(JOB_WRITE);
+    std::string flood(20000, 'x');
+    flood.replace(flood.size() - 4, 4, "OK\r\n");
+    EXPECT_TRUE(Feed(reply, flood).replyComplete);
+    EXPECT_EQ(reply.Reply(), flood.substr(flood.size() - CReplyAssembler::kMaxCount));
+}
+
+TEST(ReplyRecognition, ResetEmptiesAndLowersTheSignal) {
+    CReplyAssembler reply;
+    std::vector<bool> hook;
+    reply.SetReplySignalHook([&hook](bool raised) { hook.push_back(raised); });
+    reply.Reset(JOB_WRITE);
+    Feed(reply, "OK");
+    EXPECT_TRUE(reply.WaitForReply(0));
+    reply.Reset(JOB_VERSION);
+    EXPECT_FALSE(reply.WaitForReply(0));
+    EXPECT_EQ(reply.Count(), 0);
+    EXPECT_EQ(reply.Reply(), "");
+    EXPECT_EQ(reply.JobType(), JOB_VERSION);
+    EXPECT_EQ(hook, (std::vector<bool>{false, true, false}));
+
+    // Zero-length and null deliveries do nothing.
+    EXPECT_FALSE(reply.OnData(nullptr, 5).replyComplete);
+    EXPECT_FALSE(reply.OnData("OK", 0).replyComplete);
+    EXPECT_EQ(reply.Count(), 0);
+}
+
+TEST(ReplyRecognition, ConfigurationFileTextReplacesTheBuffer) {
+    CReplyAssembler reply;
+    reply.Reset(JOB_NONE);
+    Feed(reply, "old text");
+    reply.SetContent(std::string("Access Point Name:\0cmnet\r\n", 26));
+    EXPECT_EQ(reply.Reply(), "Access Point Name: cmnet\r\n");
+    reply.SetContent(std::string(20000, 'y') + "end");
+    EXPECT_EQ(reply.Count(), CReplyAssembler::kMaxCount);
+    EXPECT_EQ(reply.Reply().substr(CReplyAssembler::kMaxCount - 3), "end");
+    EXPECT_EQ(reply.JobType(), JOB_NONE);
+}
+
+TEST(ReplyRecognition, TheWorkerWakesWhenTheReplyIsComplete) {
+    CReplyAssembler reply;
+    reply.Reset(JOB_VERSION);
+    std::thread receiver([&reply] {
+        std::this_thread::sleep_for(std::chrono::milliseconds(50));
+        Feed(reply, "V1.0");
+        std::this_thread::sleep_for(std::chrono::milliseconds(50));
+        Feed(reply, "\r\nOK\r\n");
+    });
+    EXPECT_TRUE(reply.WaitForReply(10000));
+    receiver.join();
+
+    // No answer: the wait runs out.
+    reply.Reset(JOB_VERSION);
+    EXPECT_FALSE(reply.WaitForReply(20));
+
+    // Shut-down wakes a waiting worker, and later waits return at once.
+    std::atomic<bool> returned{false};
+    std::thread worker([&] {
+        EXPECT_FALSE(reply.WaitForReply(60000));
+        returned = true;
+    });
+    std::this_thread::sleep_for(std::chrono::milliseconds(50));
+    reply.CancelWait();
+    worker.join();
+    EXPECT_TRUE(returned);
+    EXPECT_FALSE(reply.WaitForReply(60000));
+}
+
+} // namespace
