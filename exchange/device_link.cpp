@@ -1,0 +1,303 @@
+#include "exchange/device_link.h"
+
+#include "exchange/log_post.h"
+#include "exchange/messages.h"
+#include "shell/settings.h"
+
+#include <cstring>
+
+namespace {
+
+bool Contains(const std::string& text, const char* marker) {
+    return text.find(marker) != std::string::npos;
+}
+
+} // namespace
+
+CDeviceLink::CDeviceLink(CParameterStore& store) : store_(store) {}
+
+CDeviceLink::~CDeviceLink() {
+    Stop();
+}
+
+bool CDeviceLink::Start(HWND window) {
+    if (worker_)
+        return true;
+    window_ = window;
+    stopping_ = false;
+    if (!stopEvent_)
+        stopEvent_ = CreateEventA(nullptr, TRUE, FALSE, nullptr);
+    if (!stopEvent_)
+        return false;
+    ResetEvent(stopEvent_);
+    worker_ = CreateThread(nullptr, 0, WorkerJobThreadProc, this, 0, nullptr);
+    return worker_ != nullptr;
+}
+
+void CDeviceLink::Stop() {
+    if (worker_) {
+        stopping_ = true;
+        SetEvent(stopEvent_);
+        reply_.CancelWait();
+        // The worker may be about to send, or already sending, a synchronous message to this
+        // thread: handle sent messages while waiting (their handlers see the link stopping and
+        // do nothing), so that the two never wait for each other.
+        for (;;) {
+            DWORD r = MsgWaitForMultipleObjects(1, &worker_, FALSE, INFINITE, QS_SENDMESSAGE);
+            if (r != WAIT_OBJECT_0 + 1)
+                break;
+            MSG msg;
+            PeekMessageA(&msg, nullptr, 0, 0, PM_NOREMOVE | PM_QS_SENDMESSAGE);
+        }
+        CloseHandle(worker_);
+        worker_ = nullptr;
+    }
+    if (stopEvent_) {
+        CloseHandle(stopEvent_);
+        stopEvent_ = nullptr;
+    }
+    if (port_.IsOpen())
+        port_.ClosePort();
+    promptTimerWanted_ = false;
+}
+
+bool CDeviceLink::HandleMessage(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam,
+                                LRESULT& result) {
+    result = 0;
+    switch (msg) {
+    case WM_PORT_DATA:
+        result = OnPortData(reinterpret_cast<char*>(wParam), static_cast<int>(lParam));
+        return true;
+    case WM_TIMER:
+        if (wParam != kPromptTimerId)
+            return false;
+        OnPromptTimer();
+        return true;
+    case WM_LISTING_READY:
+        OnListingReady();
+        return true;
+    case WM_LINK_CALL:
+        if (!stopping_ && lParam)
+            (*reinterpret_cast<const std::function<void()>*>(lParam))();
+        return true;
+    default:
+        return false;
+    }
+}
+
+int CDeviceLink::TimeoutFactorForBaud(int baudRate) {
+    if (baudRate <= 0)
+        return 1;
+    int factor = 9600 / baudRate;
+    return factor < 1 ? 1 : factor;
+}
+
+bool CDeviceLink::OpenDevicePort(int portNumber, int baudRate, char parity, int dataBits,
+                                 int stopBits) {
+    if (baudRate <= 0)
+        return false;
+    reply_.SetJobType(JOB_SETTING_PROMPT);
+    // Computed afresh from this opening's rate: a factor carried over from an earlier opening
+    // would multiply again at every reopening.
+    SetTimeoutFactor(TimeoutFactorForBaud(baudRate));
+    if (!port_.OpenPort(window_, portNumber, baudRate, parity, dataBits, stopBits,
+                        kPortEventMask) ||
+        !port_.IsOpen())
+        return false;
+    port_.StartPortThread();
+    StartPromptTimer(kPromptTimerOpenMs);
+    return true;
+}
+
+void CDeviceLink::CloseDevicePort() {
+    port_.ClosePort();
+    queue_.ClearJobs();
+    StopPromptTimer();
+    if (window_)
+        KillTimer(window_, kPromptTimerId);
+    settingMode_ = false;
+}
+
+void CDeviceLink::Login() {
+    reply_.SetContent("");
+    StopPromptTimer();
+    if (window_)
+        KillTimer(window_, kPromptTimerId);
+    port_.SendBytes("+++", 3);
+    PostLogText(LookupText("ComSend", "send", "") + ":+++\r\n");
+    reply_.SetJobType(JOB_LOGIN);
+}
+
+void CDeviceLink::StartPromptTimer(unsigned periodMs) {
+    promptTimerWanted_ = true;
+    if (window_)
+        SetTimer(window_, kPromptTimerId, periodMs, nullptr);
+}
+
+void CDeviceLink::StopPromptTimer() {
+    promptTimerWanted_ = false;
+}
+
+void CDeviceLink::OnPromptTimer() {
+    if (!promptTimerWanted_) {
+        KillTimer(window_, kPromptTimerId);
+        return;
+    }
+    port_.SendBytes("s", 1);
+}
+
+LRESULT CDeviceLink::OnPortData(char* bytes, int count) {
+    // A delivery that began before the port was closed, or during the shut-down, is dropped.
+    if (!bytes || count <= 0 || !port_.IsOpen() || stopping_)
+        return 0;
+    bytes[count] = 0;
+    ReplyActions actions = reply_.OnData(bytes, static_cast<size_t>(count));
+    if (!actions.logText.empty())
+        PostLogText(actions.logText);
+    for (const Job& job : actions.jobs)
+        queue_.PushJob(job);
+    if (actions.stopPromptTimer) {
+        StopPromptTimer();
+        KillTimer(window_, kPromptTimerId);
+    }
+    if (actions.restartPromptTimer)
+        StartPromptTimer(kPromptTimerRestartMs);
+    for (int state : actions.controlStates)
+        PostMessageA(window_, WM_CONTROL_STATE, static_cast<WPARAM>(state), 0);
+    return 0;
+}
+
+void CDeviceLink::OnListingReady() {
+    if (stopping_)
+        return;
+    std::string listing = reply_.Reply();
+    store_.ParseListing(listing.data(), listing.size());
+    if (completions_.applyValues)
+        completions_.applyValues();
+}
+
+bool CDeviceLink::SendToWindow(UINT msg, WPARAM wParam, LPARAM lParam) {
+    if (stopping_ || !window_)
+        return false;
+    SendMessageA(window_, msg, wParam, lParam);
+    return true;
+}
+
+bool CDeviceLink::RunOnWindowThread(const std::function<void()>& work) {
+    return SendToWindow(WM_LINK_CALL, 0, reinterpret_cast<LPARAM>(&work));
+}
+
+bool CDeviceLink::ExtractNetMode(const std::string& reply, std::string& mode) {
+    if (reply.size() > 100)
+        return false;
+    static const char marker[] = "+FINDNETMODE:";
+    size_t at = reply.find(marker);
+    if (at == std::string::npos)
+        return false;
+    at += sizeof(marker) - 1;
+    size_t end = reply.find("\r\n", at);
+    if (end == std::string::npos)
+        return false;
+    // The field holds 39 characters; a longer value is cut there.
+    mode = reply.substr(at, std::min<size_t>(end - at, 39));
+    return true;
+}
+
+DWORD WINAPI CDeviceLink::WorkerJobThreadProc(LPVOID link) {
+    if (link)
+        static_cast<CDeviceLink*>(link)->RunWorker();
+    return 0;
+}
+
+void CDeviceLink::RunWorker() {
+    Job job;
+    for (;;) {
+        if (WaitForSingleObject(stopEvent_, 200) == WAIT_OBJECT_0 || stopping_)
+            break;
+        if (!queue_.PopJob(job)) {
+            if (!idleNotified_ && settingMode_ && port_.IsOpen()) {
+                SendToWindow(WM_CONTROL_STATE, 1, 2);
+                idleNotified_ = true;
+            }
+            continue;
+        }
+        SendToWindow(WM_CONTROL_STATE, 0, 2);
+        idleNotified_ = false;
+        StopPromptTimer();
+
+        reply_.Reset(job.type);
+        PostLogText(LookupText("ComSend", "send", "") + ":" + job.command);
+        const unsigned wait = static_cast<unsigned>(JobBaseWait(job.type)) *
+                              static_cast<unsigned>(timeoutFactor_.load());
+        // The command's bytes up to its first zero byte.
+        port_.SendBytes(job.command.c_str(), static_cast<DWORD>(std::strlen(job.command.c_str())));
+        if (!reply_.WaitForReply(wait)) {
+            if (stopping_)
+                break;
+            PostLogText(LookupText("WorkerJobThreadProc", "OutTime", "\r\n"));
+            continue;
+        }
+        if (stopping_)
+            break;
+        CompleteJob(job);
+    }
+}
+
+void CDeviceLink::CompleteJob(const Job& job) {
+    const std::string reply = reply_.Reply();
+    switch (job.type) {
+    case JOB_LOAD:
+        if (reply.size() > 3000)
+            SendToWindow(WM_LISTING_READY, 0, 0);
+        break;
+    case JOB_WRITE: {
+        std::string log;
+        if (Contains(reply, "OK\r\n")) {
+            log = LookupText("WorkerJobThreadProc", "SaveSuccess", "\r\n");
+            store_.RecordWrittenValue(job.key, job.value, job.kind, job.item);
+        }
+        if (Contains(reply, "ERROR\r\n"))
+            log = LookupText("WorkerJobThreadProc", "SaveError", "\r\n");
+        if (!log.empty())
+            PostLogText(log);
+        break;
+    }
+    case JOB_FACTORY: {
+        std::string log;
+        if (Contains(reply, "OK\r\n"))
+            log = LookupText("WorkerJobThreadProc", "FactorySuccess", "\r\n");
+        if (Contains(reply, "ERROR\r\n"))
+            log = LookupText("WorkerJobThreadProc", "FactoryError", "\r\n");
+        if (!log.empty())
+            PostLogText(log);
+        break;
+    }
+    case JOB_SAVE_FILE:
+        RunOnWindowThread([&] {
+            if (completions_.saveFile)
+                completions_.saveFile(reply);
+        });
+        break;
+    case JOB_LOAD_FILE:
+        RunOnWindowThread([&] {
+            store_.ParseListing(reply.data(), reply.size());
+            if (completions_.collectChanged)
+                completions_.collectChanged();
+        });
+        break;
+    case JOB_QUIT:
+        SendToWindow(WM_CONTROL_STATE, 0, 0);
+        break;
+    case JOB_NET_MODE: {
+        std::string mode;
+        if (ExtractNetMode(reply, mode))
+            RunOnWindowThread([&] {
+                if (completions_.showNetMode)
+                    completions_.showNetMode(mode);
+            });
+        break;
+    }
+    default:
+        break;
+    }
+}

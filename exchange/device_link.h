@@ -1,0 +1,139 @@
+// The link to the device: the serial port, the job queue, the reply buffer and its recognition,
+// the setting-mode timer and flag, the time-out factor and the worker thread that conducts the
+// dialogue. The main window owns one CDeviceLink as a member and routes its messages to it
+// through HandleMessage; the window's own handlers (the control state, the log) stay with the
+// window.
+//
+// Threads: the window thread calls everything here except the worker's own loop; the port
+// thread enters only through the synchronous WM_PORT_DATA; the worker thread runs
+// WorkerJobThreadProc. Every completion that touches controls or walks the catalogue runs on
+// the window thread: the worker sends it there synchronously (WM_LISTING_READY, WM_LINK_CALL)
+// and holds no lock while it waits. Stop() handles the worker's sent messages while it waits
+// for the worker, so a shut-down never deadlocks with the window thread.
+#pragma once
+
+#include "exchange/job_queue.h"
+#include "exchange/reply_recognition.h"
+#include "params/parameter_store.h"
+#include "serial/serial_port.h"
+
+#include <windows.h>
+
+#include <atomic>
+#include <functional>
+#include <string>
+
+// The worker's private request to run a completion on the window thread (sent; lParam points
+// to a std::function<void()>).
+enum : unsigned { WM_LINK_CALL = 0x0400 + 1110 }; // 2134
+
+// The opened port's line-event mask: received character and CTS change.
+constexpr DWORD kPortEventMask = EV_RXCHAR | EV_CTS;
+// The setting-mode timer's period right after the port was opened.
+constexpr unsigned kPromptTimerOpenMs = 300;
+
+class CDeviceLink {
+public:
+    // Completions that later parts of the program supply. Each runs on the window thread; an
+    // empty one is skipped.
+    struct Completions {
+        // After a listing was parsed into the catalogue (Load, the re-read after a factory
+        // reset): show the values on the pages.
+        std::function<void()> applyValues;
+        // JOB_SAVE_FILE: write the listing (the reply text) to the file chosen for saving.
+        std::function<void(const std::string& reply)> saveFile;
+        // JOB_LOAD_FILE, after the device's listing was parsed into the catalogue: queue a
+        // write for every page value that differs from the device's value.
+        std::function<void()> collectChanged;
+        // JOB_NET_MODE: show the network mode the device reported.
+        std::function<void(const std::string& mode)> showNetMode;
+    };
+
+    explicit CDeviceLink(CParameterStore& store);
+    ~CDeviceLink();
+    CDeviceLink(const CDeviceLink&) = delete;
+    CDeviceLink& operator=(const CDeviceLink&) = delete;
+
+    // Starts the worker thread for the window (which also receives the port's messages).
+    bool Start(HWND window);
+    // Ends the worker: sets the stop event, cuts a reply wait short and waits for the thread
+    // while handling what it sends. Then closes the port if it is still open. Idempotent.
+    void Stop();
+
+    // Routes the link's messages: WM_PORT_DATA, WM_TIMER 101, WM_LISTING_READY and
+    // WM_LINK_CALL. Returns true when the message was one of them (result then holds the
+    // window procedure's result).
+    bool HandleMessage(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam, LRESULT& result);
+
+    // Opening and closing the port, without the window's own part (log lines, button texts,
+    // control states). OpenDevicePort: the receive side awaits the setting-mode prompt, the
+    // time-out factor follows the baud rate, the port is opened with its thread and the
+    // setting-mode timer starts sending "s" every 300 ms. False when the port did not open
+    // (or the baud rate is not a positive number).
+    bool OpenDevicePort(int portNumber, int baudRate, char parity, int dataBits, int stopBits);
+    // Closes the port, empties the queue, stops the setting-mode timer and clears the
+    // setting-mode flag.
+    void CloseDevicePort();
+
+    // The "Login" operation: empties the reply buffer, stops the timer, sends "+++", logs it
+    // and awaits "enter setting!".
+    void Login();
+
+    void PushJob(const Job& job) { queue_.PushJob(job); }
+    void ClearJobs() { queue_.ClearJobs(); }
+
+    // The receive handler of WM_PORT_DATA (bytes has one writable byte behind count).
+    LRESULT OnPortData(char* bytes, int count);
+    // A tick of the setting-mode timer.
+    void OnPromptTimer();
+    // WM_LISTING_READY: parses the reply into the catalogue, then applyValues.
+    void OnListingReady();
+
+    // The setting-mode flag: set and cleared by the control-state handler.
+    void SetSettingMode(bool on) { settingMode_ = on; }
+    bool IsSettingMode() const { return settingMode_; }
+    // The time-out factor (at least 1) that multiplies every reply wait.
+    void SetTimeoutFactor(int factor) { timeoutFactor_ = factor < 1 ? 1 : factor; }
+    int GetTimeoutFactor() const { return timeoutFactor_; }
+    static int TimeoutFactorForBaud(int baudRate);
+
+    Completions& GetCompletions() { return completions_; }
+    CSerialPort& Port() { return port_; }
+    JobQueue& Queue() { return queue_; }
+    CReplyAssembler& Reply() { return reply_; }
+    CParameterStore& Store() { return store_; }
+    HWND Window() const { return window_; }
+    bool IsWorkerRunning() const { return worker_ != nullptr; }
+
+    // The text after "+FINDNETMODE:" up to the next CR LF, when the reply is at most 100
+    // bytes and has both; at most 39 characters are kept. False otherwise.
+    static bool ExtractNetMode(const std::string& reply, std::string& mode);
+
+    // The worker thread's procedure; its argument is the link. Returns 0.
+    static DWORD WINAPI WorkerJobThreadProc(LPVOID link);
+
+private:
+    void RunWorker();
+    void CompleteJob(const Job& job);
+    // Sends to the window thread and waits, unless the link is stopping. False when not sent.
+    bool SendToWindow(UINT msg, WPARAM wParam, LPARAM lParam);
+    bool RunOnWindowThread(const std::function<void()>& work);
+    void StartPromptTimer(unsigned periodMs);
+    void StopPromptTimer();
+
+    CParameterStore& store_;
+    CSerialPort port_;
+    JobQueue queue_;
+    CReplyAssembler reply_;
+    Completions completions_;
+    HWND window_ = nullptr;
+    HANDLE worker_ = nullptr;
+    HANDLE stopEvent_ = nullptr;
+    std::atomic<bool> stopping_{false};
+    std::atomic<bool> settingMode_{false};
+    std::atomic<int> timeoutFactor_{1};
+    // The worker stops the setting-mode timer by clearing this; the next tick then kills the
+    // window timer on the window thread instead of sending "s".
+    std::atomic<bool> promptTimerWanted_{false};
+    bool idleNotified_ = false; // worker thread only
+};

@@ -1,0 +1,361 @@
+// The whole dialogue with the device, end to end: a hidden window standing in for the main
+// window routes its messages to a CDeviceLink, which talks through the real serial driver over
+// the harness's virtual COM port to dtusim. The simulator's transcript shows exactly what the
+// program wrote; the log texts show what the user would read.
+#include "exchange/device_link.h"
+
+#include "exchange/log_post.h"
+#include "exchange/messages.h"
+#include "shell/settings.h"
+#include "support/wintest.h"
+
+#include <gtest/gtest.h>
+
+#include <chrono>
+#include <memory>
+#include <string>
+#include <vector>
+
+namespace {
+
+// The main window's part, as far as the dialogue needs it.
+struct Window {
+    HWND hwnd = nullptr;
+    CParameterStore store;
+    std::unique_ptr<CDeviceLink> link;
+    std::string log;
+    std::vector<std::pair<int, int>> controlStates; // (wParam, lParam)
+    int listingsShown = 0;
+    std::string netMode;
+    std::string savedFile;
+};
+Window* g_window = nullptr;
+
+LRESULT CALLBACK WindowProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam) {
+    if (g_window && g_window->link) {
+        LRESULT result = 0;
+        if (g_window->link->HandleMessage(hwnd, msg, wParam, lParam, result))
+            return result;
+        if (msg == WM_LOG_TEXT) {
+            g_window->log.append(reinterpret_cast<const char*>(wParam), size_t(lParam));
+            FreeLogText(wParam);
+            return 0;
+        }
+        if (msg == WM_CONTROL_STATE) {
+            g_window->controlStates.emplace_back(int(wParam), int(lParam));
+            if (lParam == 0) // entering or leaving the setting mode
+                g_window->link->SetSettingMode(wParam == 1);
+            return 0;
+        }
+    }
+    return DefWindowProcA(hwnd, msg, wParam, lParam);
+}
+
+std::string Scratch(const char* name) {
+    return wintest::ScratchDir() + "\\" + name;
+}
+
+std::string Transcript() {
+    return wintest::ReadFileText(Scratch("transcript"));
+}
+
+// Asks the simulator for something (a fault, a baud rate) through its control file.
+void Control(const std::string& line) {
+    FILE* f = std::fopen(Scratch("control").c_str(), "ab");
+    ASSERT_NE(f, nullptr);
+    std::fputs((line + "\n").c_str(), f);
+    std::fclose(f);
+    Sleep(100); // the simulator looks at the file every 20 ms
+}
+
+Job MakeJob(int type, const std::string& command) {
+    Job job;
+    job.type = type;
+    job.command = command;
+    return job;
+}
+
+Job WriteJob(const std::string& key, const std::string& command, const std::string& value) {
+    Job job = MakeJob(JOB_WRITE, command + "=" + value + "\r\n");
+    job.key = key;
+    job.value = value;
+    return job;
+}
+
+size_t Count(const std::string& text, const std::string& part) {
+    size_t n = 0;
+    for (size_t at = text.find(part); at != std::string::npos; at = text.find(part, at + 1))
+        ++n;
+    return n;
+}
+
+bool LogGrows(const std::string& part, size_t before, int ms = 15000) {
+    return wintest::PumpUntil([&] { return Count(g_window->log, part) > before; }, ms);
+}
+
+std::string Value(const char* key) {
+    auto lock = g_window->store.Lock();
+    const ParameterEntry* entry = FindParameter(g_window->store.parameters, key);
+    return entry ? entry->value : "<absent>";
+}
+
+class DeviceDialogue : public ::testing::Test {
+protected:
+    static void SetUpTestSuite() {
+        // Message texts as the English skin has them.
+        std::string folder = wintest::ScratchDir() + "\\program\\";
+        CreateDirectoryA(folder.c_str(), nullptr);
+        CreateDirectoryA((folder + "skin").c_str(), nullptr);
+        CreateDirectoryA((folder + "skin\\ConifgENRes").c_str(), nullptr);
+        wintest::WriteFileText(folder + "config.ini", "[Set]\r\nLanguage=0\r\n");
+        wintest::WriteFileText(folder + "skin\\ConifgENRes\\Language.ini",
+                               "[ComSend]\r\nsend=send\r\n"
+                               "[WorkerJobThreadProc]\r\nSaveSuccess=Save success\r\n"
+                               "SaveError=Save failed\r\nFactorySuccess=Factory reset done\r\n"
+                               "FactoryError=Factory reset failed\r\nOutTime=Time out\r\n");
+        LoadStartupSettings(folder);
+        CSerialPort::SetErrorBoxHook(
+            [](const char* text) { std::printf("error box: %s\n", text); });
+
+        g_window = new Window;
+        WNDCLASSA wc = {};
+        wc.lpfnWndProc = WindowProc;
+        wc.hInstance = GetModuleHandleA(nullptr);
+        wc.lpszClassName = "DeviceDialogueWindow";
+        RegisterClassA(&wc);
+        g_window->hwnd = CreateWindowA("DeviceDialogueWindow", "", WS_OVERLAPPEDWINDOW, 0, 0, 100,
+                                       100, nullptr, nullptr, wc.hInstance, nullptr);
+        SetLogWindow(g_window->hwnd);
+        g_window->store.Build(8);
+        g_window->link = std::make_unique<CDeviceLink>(g_window->store);
+        auto& done = g_window->link->GetCompletions();
+        done.applyValues = [] { ++g_window->listingsShown; };
+        done.showNetMode = [](const std::string& mode) { g_window->netMode = mode; };
+        done.saveFile = [](const std::string& reply) { g_window->savedFile = reply; };
+        g_window->link->Start(g_window->hwnd);
+    }
+    static void TearDownTestSuite() {
+        g_window->link->Stop();
+        SetLogWindow(nullptr);
+        DestroyWindow(g_window->hwnd);
+        g_window->link.reset();
+        delete g_window;
+        g_window = nullptr;
+    }
+
+    CDeviceLink& Link() { return *g_window->link; }
+    Window& W() { return *g_window; }
+
+    // Runs one job and waits until the worker has taken it and finished (buttons enabled again).
+    bool RunJob(const Job& job, int ms = 30000) {
+        size_t before = W().controlStates.size();
+        Link().PushJob(job);
+        return wintest::PumpUntil(
+            [&] {
+                for (size_t i = before; i < W().controlStates.size(); ++i)
+                    if (W().controlStates[i] == std::make_pair(1, 2))
+                        return true;
+                return false;
+            },
+            ms);
+    }
+};
+
+TEST_F(DeviceDialogue, EntersTheSettingModeFromTheStartUpPrompt) {
+    int port = std::atoi(wintest::Env("ORVEL_COM_PORT", "COM8").c_str() + 3);
+    ASSERT_TRUE(Link().OpenDevicePort(port, 115200, 'N', 8, 1));
+    EXPECT_EQ(Link().GetTimeoutFactor(), 1);
+    ASSERT_TRUE(wintest::PumpUntil([&] { return Link().IsSettingMode(); }, 15000));
+    EXPECT_EQ(W().controlStates.front(), std::make_pair(1, 0));
+    // The setting-mode key went out, and nothing else.
+    std::string sent = Transcript();
+    ASSERT_FALSE(sent.empty());
+    EXPECT_EQ(sent.find_first_not_of('s'), std::string::npos) << sent;
+    // With no job queued, the buttons are enabled once.
+    ASSERT_TRUE(wintest::PumpUntil([&] {
+        return !W().controlStates.empty() && W().controlStates.back() == std::make_pair(1, 2);
+    }));
+    wintest::PumpUntil([] { return false; }, 600);
+    EXPECT_EQ(std::count(W().controlStates.begin(), W().controlStates.end(), std::make_pair(1, 2)),
+              1);
+    // The timer stopped: no more keys.
+    size_t keys = Transcript().size();
+    wintest::PumpUntil([] { return false; }, 700);
+    EXPECT_EQ(Transcript().size(), keys);
+}
+
+TEST_F(DeviceDialogue, LoadFillsTheCatalogueWithTheDevicesValues) {
+    ASSERT_TRUE(Link().IsSettingMode());
+    size_t sentBefore = Transcript().size();
+    int shown = W().listingsShown;
+    ASSERT_TRUE(RunJob(MakeJob(JOB_LOAD, "AT+SHOW\r\n")));
+    EXPECT_EQ(W().listingsShown, shown + 1);
+    EXPECT_EQ(Transcript().substr(sentBefore), "AT+SHOW\r\n");
+    EXPECT_NE(W().log.find("send:AT+SHOW\r\n"), std::string::npos);
+    EXPECT_NE(W().log.find("Access Point Name:CMNET\r\n"), std::string::npos);
+    EXPECT_EQ(Value("Access Point Name"), "CMNET");
+    EXPECT_EQ(Value("Server's Ip"), "121.40.200.17");
+    EXPECT_EQ(Value("Server's Port"), "9000");
+    EXPECT_EQ(Value("Device Type"), "DTU-X6");
+    EXPECT_EQ(Value("Debugging  port"), "0");
+    EXPECT_EQ(Value("Serial Baudrate"), "115200");
+    EXPECT_EQ(Value("CollectCount"), "3");
+    auto lock = W().store.Lock();
+    EXPECT_EQ(W().store.lists["CustomList"].items["GENSENSORINFO 0:"],
+              "1,1,3,0,2,1,1,1,temperature,0");
+    EXPECT_TRUE(W().store.presence.serialPort2);
+    EXPECT_TRUE(W().store.presence.io[4]);
+}
+
+TEST_F(DeviceDialogue, WritesAnsweredOkAreRecordedAndRefusedOnesAreNot) {
+    size_t sentBefore = Transcript().size();
+    size_t ok = Count(W().log, "Save success\r\n"), refused = Count(W().log, "Save failed\r\n");
+    Link().PushJob(WriteJob("Server's Port", "AT+PORT", "9100"));
+    Link().PushJob(WriteJob("Server's Ip", "AT+IPAD", "bad address!"));
+    ASSERT_TRUE(LogGrows("Save failed\r\n", refused));
+    EXPECT_EQ(Count(W().log, "Save success\r\n"), ok + 1);
+    EXPECT_EQ(Transcript().substr(sentBefore), "AT+PORT=9100\r\nAT+IPAD=bad address!\r\n");
+    EXPECT_EQ(Value("Server's Port"), "9100");
+    EXPECT_EQ(Value("Server's Ip"), "121.40.200.17");
+    // The device keeps the accepted value: the next listing shows it.
+    ASSERT_TRUE(RunJob(MakeJob(JOB_LOAD, "AT+SHOW\r\n")));
+    EXPECT_EQ(Value("Server's Port"), "9100");
+    // A sensor row is a list item write.
+    Job row = WriteJob("CustomList", "AT+GENSENSORINFO", "2,1,5,3,100,2,1,0,2,pressure,0");
+    row.kind = "List";
+    row.item = "GENSENSORINFO 2:";
+    row.value = "1,5,3,100,2,1,0,2,pressure,0";
+    ok = Count(W().log, "Save success\r\n");
+    Link().PushJob(row);
+    ASSERT_TRUE(LogGrows("Save success\r\n", ok));
+    auto lock = W().store.Lock();
+    EXPECT_EQ(W().store.lists["CustomList"].items["GENSENSORINFO 2:"], row.value);
+}
+
+TEST_F(DeviceDialogue, FactoryResetIsFollowedByAReRead) {
+    size_t sentBefore = Transcript().size();
+    int shown = W().listingsShown;
+    size_t done = Count(W().log, "Factory reset done\r\n");
+    Link().PushJob(MakeJob(JOB_FACTORY, "AT+FACTORY\r\n"));
+    ASSERT_TRUE(wintest::PumpUntil([&] { return W().listingsShown > shown; }, 30000));
+    EXPECT_EQ(Count(W().log, "Factory reset done\r\n"), done + 1);
+    EXPECT_EQ(Transcript().substr(sentBefore), "AT+FACTORY\r\n\r\nAT+SHOW\r\n");
+    EXPECT_EQ(Value("Server's Port"), "9000");
+}
+
+TEST_F(DeviceDialogue, ARefusedSignalQueryIsAskedOnceMore) {
+    Control("fault csq-error");
+    size_t sentBefore = Transcript().size();
+    size_t answers = Count(W().log, "+CSQ: 24,99");
+    Link().PushJob(MakeJob(JOB_SIGNAL, "At+CSQ\r\n"));
+    ASSERT_TRUE(LogGrows("+CSQ: 24,99", answers));
+    EXPECT_EQ(Transcript().substr(sentBefore), "At+CSQ\r\nAt+CSQ\r\n");
+    EXPECT_NE(W().log.find("ERROR\r\n"), std::string::npos);
+}
+
+TEST_F(DeviceDialogue, AnUnansweredCommandTimesOutAndTheNextOneWorks) {
+    Control("fault noreply");
+    size_t outs = Count(W().log, "Time out\r\n");
+    auto start = std::chrono::steady_clock::now();
+    Link().PushJob(MakeJob(JOB_VERSION, "At+VER\r\n"));
+    ASSERT_TRUE(LogGrows("Time out\r\n", outs, 20000));
+    auto waited = std::chrono::duration_cast<std::chrono::milliseconds>(
+                      std::chrono::steady_clock::now() - start)
+                      .count();
+    EXPECT_GE(waited, 5000); // 5000 ms times the factor 1
+    size_t pins = Count(W().log, "+CPIN: READY");
+    Link().PushJob(MakeJob(JOB_SIM_PIN, "At+CPIN?\r\n"));
+    ASSERT_TRUE(LogGrows("+CPIN: READY", pins));
+}
+
+TEST_F(DeviceDialogue, NetworkModeVersionAndLogFile) {
+    ASSERT_TRUE(RunJob(MakeJob(JOB_NET_MODE, "AT+FINDNETMODE\r\n")));
+    EXPECT_EQ(W().netMode, "LTE");
+    size_t versions = Count(W().log, "firmware V2.3.7");
+    ASSERT_TRUE(RunJob(MakeJob(JOB_VERSION, "At+VER\r\n")));
+    EXPECT_EQ(Count(W().log, "firmware V2.3.7"), versions + 1);
+    // The device log file is longer than the reply buffer; it is logged whole as it arrives.
+    size_t before = W().log.size();
+    ASSERT_TRUE(RunJob(MakeJob(JOB_READ_LOG, "at+READFILELOG\r\n")));
+    EXPECT_GT(W().log.size() - before, 30000u);
+    EXPECT_EQ(Count(W().log.substr(before), "Time out"), 0u);
+}
+
+TEST_F(DeviceDialogue, FaultyRepliesCrashNothing) {
+    // Zero bytes and random bytes inside listings, and a flood of more than 16000 bytes before
+    // one: each job ends, and after the flood the listing still fills the catalogue.
+    for (const char* fault : {"fault zeros", "fault garbage"}) {
+        Control(fault);
+        ASSERT_TRUE(RunJob(MakeJob(JOB_LOAD, "AT+SHOW\r\n"))) << fault;
+    }
+    Control("fault flood:30000");
+    int shown = W().listingsShown;
+    ASSERT_TRUE(RunJob(MakeJob(JOB_LOAD, "AT+SHOW\r\n")));
+    EXPECT_EQ(W().listingsShown, shown + 1);
+    EXPECT_EQ(Value("Access Point Name"), "CMNET");
+    EXPECT_EQ(Value("CollectCount"), "3");
+    // A late answer to a timed-out command does not complete the next one.
+    Control("fault late:6500");
+    size_t outs = Count(W().log, "Time out\r\n");
+    Link().PushJob(MakeJob(JOB_SIM_PIN, "At+CPIN?\r\n"));
+    ASSERT_TRUE(LogGrows("Time out\r\n", outs, 20000));
+    size_t pins = Count(W().log, "+CPIN: READY");
+    ASSERT_TRUE(RunJob(MakeJob(JOB_SIM_PIN, "At+CPIN?\r\n")));
+    EXPECT_GE(Count(W().log, "+CPIN: READY"), pins + 1);
+}
+
+TEST_F(DeviceDialogue, QuitThenLoginThenTheDevicesOwnTimeOut) {
+    size_t sentBefore = Transcript().size();
+    Link().PushJob(MakeJob(JOB_QUIT, "at+quit\r\n"));
+    ASSERT_TRUE(wintest::PumpUntil([&] { return !Link().IsSettingMode(); }, 10000));
+    EXPECT_EQ(Transcript().substr(sentBefore), "at+quit\r\n");
+
+    sentBefore = Transcript().size();
+    Link().Login();
+    ASSERT_TRUE(wintest::PumpUntil([&] { return Link().IsSettingMode(); }, 10000));
+    EXPECT_EQ(Transcript().substr(sentBefore), "+++");
+    EXPECT_NE(W().log.find("send:+++\r\n"), std::string::npos);
+
+    Control("timeout");
+    ASSERT_TRUE(wintest::PumpUntil([&] { return !Link().IsSettingMode(); }, 10000));
+    Link().Login();
+    ASSERT_TRUE(wintest::PumpUntil([&] { return Link().IsSettingMode(); }, 10000));
+}
+
+TEST_F(DeviceDialogue, LoadTimeAgainstTheListingsWireTime) {
+    for (int baud : {115200, 9600}) {
+        Control("baud " + std::to_string(baud));
+        ASSERT_TRUE(RunJob(MakeJob(JOB_LOAD, "AT+SHOW\r\n"))); // settle
+        int shown = W().listingsShown;
+        auto start = std::chrono::steady_clock::now();
+        Link().PushJob(MakeJob(JOB_LOAD, "AT+SHOW\r\n"));
+        ASSERT_TRUE(wintest::PumpUntil([&] { return W().listingsShown > shown; }, 60000));
+        double took =
+            std::chrono::duration<double, std::milli>(std::chrono::steady_clock::now() - start)
+                .count();
+        size_t bytes = size_t(Link().Reply().Count());
+        double wire = double(bytes) * 10 * 1000 / baud;
+        std::printf("load at %6d baud: %zu listing bytes, wire time %7.1f ms, push to catalogue "
+                    "filled %7.1f ms (%.1f ms more)\n",
+                    baud, bytes, wire, took, took - wire);
+    }
+    Control("baud 115200");
+}
+
+TEST_F(DeviceDialogue, ShutDownCutsAPendingReplyWaitShort) {
+    Control("fault noreply");
+    Link().PushJob(MakeJob(JOB_LOAD, "AT+SHOW\r\n"));
+    wintest::PumpUntil([] { return false; }, 800); // the worker now waits up to 24 s
+    auto start = std::chrono::steady_clock::now();
+    Link().Stop();
+    auto took = std::chrono::duration_cast<std::chrono::milliseconds>(
+                    std::chrono::steady_clock::now() - start)
+                    .count();
+    EXPECT_FALSE(Link().IsWorkerRunning());
+    EXPECT_FALSE(Link().Port().IsOpen());
+    std::printf("shut-down during a reply wait took %lld ms\n", static_cast<long long>(took));
+    // Restart for good measure: the link works again after a stop.
+    ASSERT_TRUE(Link().Start(W().hwnd));
+}
+
+} // namespace
