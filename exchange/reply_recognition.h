@@ -64,8 +64,8 @@ public:
     // the reply signal, all under the lock.
     void Reset(int jobType);
 
-    // Login sequence and port opening: set the current job type without or with emptying the
-    // buffer (Reset empties it).
+    // Sets the current job type and leaves the buffer as it is (opening the port:
+    // JOB_SETTING_PROMPT). The login sequence empties the buffer as well: Reset(JOB_LOGIN).
     void SetJobType(int jobType);
     int JobType() const;
 
@@ -84,7 +84,8 @@ public:
     void CancelWait();
 
     // Called under the lock with true when the reply signal is raised and false when it is
-    // lowered, for an owner that keeps a Win32 manual-reset event in step with it.
+    // lowered, for an owner that keeps a Win32 manual-reset event in step with it
+    // (SetEvent/ResetEvent). The hook must not call back into this object.
     void SetReplySignalHook(std::function<void(bool)> hook);
 
 private:
