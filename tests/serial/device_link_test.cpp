@@ -342,6 +342,55 @@ TEST_F(DeviceDialogue, LoadTimeAgainstTheListingsWireTime) {
     Control("baud 115200");
 }
 
+TEST_F(DeviceDialogue, ClosingThePortDiscardsQueuedJobs) {
+    Control("fault noreply");
+    size_t sentBefore = Transcript().size();
+    size_t outs = Count(W().log, "Time out\r\n");
+    Link().PushJob(MakeJob(JOB_VERSION, "At+VER\r\n"));
+    Link().PushJob(MakeJob(JOB_SIM_PIN, "At+CPIN?\r\n"));
+    Link().PushJob(MakeJob(JOB_SIGNAL, "At+CSQ\r\n"));
+    ASSERT_TRUE(wintest::PumpUntil([&] { return Transcript().size() > sentBefore; }));
+    Link().CloseDevicePort();
+    EXPECT_FALSE(Link().Port().IsOpen());
+    EXPECT_FALSE(Link().IsSettingMode());
+    EXPECT_EQ(Link().Queue().Size(), 0u);
+    // The job in flight ends by time-out; nothing queued before the closing is ever sent.
+    ASSERT_TRUE(LogGrows("Time out\r\n", outs, 20000));
+    int port = std::atoi(wintest::Env("ORVEL_COM_PORT", "COM8").c_str() + 3);
+    ASSERT_TRUE(Link().OpenDevicePort(port, 115200, 'N', 8, 1));
+    Control("prompt"); // the device starts up again
+    ASSERT_TRUE(wintest::PumpUntil([&] { return Link().IsSettingMode(); }, 15000));
+    wintest::PumpUntil([] { return false; }, 600);
+    std::string sent = Transcript().substr(sentBefore);
+    EXPECT_EQ(sent.rfind("At+VER\r\n", 0), 0u) << sent;
+    EXPECT_EQ(sent.find_first_not_of('s', 8), std::string::npos) << sent;
+}
+
+TEST_F(DeviceDialogue, TimeOutFactorFollowsTheBaudRate) {
+    EXPECT_EQ(CDeviceLink::TimeoutFactorForBaud(115200), 1);
+    EXPECT_EQ(CDeviceLink::TimeoutFactorForBaud(9600), 1);
+    EXPECT_EQ(CDeviceLink::TimeoutFactorForBaud(4800), 2);
+    EXPECT_EQ(CDeviceLink::TimeoutFactorForBaud(2400), 4);
+    EXPECT_EQ(CDeviceLink::TimeoutFactorForBaud(1200), 8);
+    EXPECT_EQ(CDeviceLink::TimeoutFactorForBaud(0), 1);
+    EXPECT_EQ(CDeviceLink::TimeoutFactorForBaud(-5), 1);
+    // Each opening computes it afresh: reopening at a low rate does not multiply it again.
+    EXPECT_FALSE(Link().OpenDevicePort(Link().Port().GetPortNumber(), 0, 'N', 8, 1));
+    EXPECT_TRUE(Link().Port().IsOpen()); // a refused rate leaves the open port alone
+}
+
+TEST_F(DeviceDialogue, NetworkModeValues) {
+    std::string mode;
+    EXPECT_TRUE(CDeviceLink::ExtractNetMode("\r\n+FINDNETMODE:LTE\r\nOK\r\n", mode));
+    EXPECT_EQ(mode, "LTE");
+    EXPECT_FALSE(CDeviceLink::ExtractNetMode("\r\n+FINDNETMODE:LTE", mode));
+    EXPECT_FALSE(
+        CDeviceLink::ExtractNetMode("+FINDNETMODE:" + std::string(90, 'x') + "\r\n", mode));
+    EXPECT_TRUE(
+        CDeviceLink::ExtractNetMode("+FINDNETMODE:" + std::string(50, 'y') + "\r\nOK", mode));
+    EXPECT_EQ(mode, std::string(39, 'y'));
+}
+
 TEST_F(DeviceDialogue, ShutDownCutsAPendingReplyWaitShort) {
     Control("fault noreply");
     Link().PushJob(MakeJob(JOB_LOAD, "AT+SHOW\r\n"));
@@ -354,8 +403,15 @@ TEST_F(DeviceDialogue, ShutDownCutsAPendingReplyWaitShort) {
     EXPECT_FALSE(Link().IsWorkerRunning());
     EXPECT_FALSE(Link().Port().IsOpen());
     std::printf("shut-down during a reply wait took %lld ms\n", static_cast<long long>(took));
-    // Restart for good measure: the link works again after a stop.
+    // Restart: the link works again after a stop.
     ASSERT_TRUE(Link().Start(W().hwnd));
+
+    // The worker takes a job and sends the window its busy state while the window thread is
+    // busy elsewhere: the shut-down begins while that send is pending, and still ends.
+    Link().PushJob(MakeJob(JOB_VERSION, "At+VER\r\n"));
+    Sleep(600);
+    Link().Stop();
+    EXPECT_FALSE(Link().IsWorkerRunning());
 }
 
 } // namespace
