@@ -126,6 +126,19 @@ TEST_F(SerialPortTest, MissingPortFailsWithoutABox) {
     EXPECT_EQ(port.SendBytes("AT\r\n", 4), 0u);
 }
 
+TEST_F(SerialPortTest, AFailedConfigurationStepShowsItsBoxAndThePortCountsAsOpen) {
+    // "Q" is no parity letter: the settings text is refused.
+    ASSERT_TRUE(port.OpenPort(owner, ComNumber(), 9600, 'Q', 8, 1, EV_RXCHAR | EV_CTS));
+    EXPECT_TRUE(port.IsOpen());
+    ASSERT_EQ(g_boxes.size(), 1u);
+    EXPECT_EQ(g_boxes[0].rfind("WARNING:  BuildCommDCB() Failed with the following error: \n", 0),
+              0u)
+        << g_boxes[0];
+    EXPECT_NE(g_boxes[0].find("\nPort: " + std::to_string(ComNumber()) + "\n"), std::string::npos);
+    port.ClosePort();
+    EXPECT_FALSE(port.IsOpen());
+}
+
 TEST_F(SerialPortTest, BytesGoBothWaysAndTheUnreportableLineEventIsDropped) {
     Open();
     std::string sent = "AT+SHOW\r\n";
