@@ -4,6 +4,7 @@
 
 #include <gtest/gtest.h>
 
+#include <climits>
 #include <string>
 
 namespace {
@@ -222,6 +223,18 @@ TEST(ParseListing, ExtractValueReportsWhatItFound) {
     EXPECT_EQ(ExtractValue("A:\r\n", "", value), ValueResult::Found);
     EXPECT_EQ(value, "A:");
     EXPECT_EQ(ExtractValue("A:\r", "A:", value), ValueResult::NoLineEnd);
+}
+
+TEST(ParseListing, NumbersReadFromValues) {
+    EXPECT_EQ(ValueToInt("115200"), 115200);
+    EXPECT_EQ(ValueToInt("  \t-12abc"), -12);
+    EXPECT_EQ(ValueToInt("+7"), 7);
+    EXPECT_EQ(ValueToInt(""), 0);
+    EXPECT_EQ(ValueToInt("abc"), 0);
+    EXPECT_EQ(ValueToInt("- 5"), 0);
+    EXPECT_EQ(ValueToInt("99999999999999999999"), INT_MAX);
+    EXPECT_EQ(ValueToInt("-2147483648"), INT_MIN);
+    EXPECT_EQ(ValueToInt("-99999999999999999999"), INT_MIN);
 }
 
 } // namespace
