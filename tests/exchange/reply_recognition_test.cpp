@@ -272,6 +272,19 @@ TEST(ReplyRecognition, OverflowKeepsTheMostRecentBytes) {
     EXPECT_EQ(reply.Reply(), flood.substr(flood.size() - CReplyAssembler::kMaxCount));
 }
 
+TEST(ReplyRecognition, TheBufferFillsToExactly15999BytesBeforeDropping) {
+    CReplyAssembler reply;
+    reply.Reset(JOB_READ_LOG);
+    Feed(reply, "a" + std::string(15994, 'b'));
+    Feed(reply, "cdef");
+    EXPECT_EQ(reply.Count(), 15999);
+    EXPECT_EQ(reply.Reply().front(), 'a') << "nothing dropped while it fits";
+    Feed(reply, "g");
+    EXPECT_EQ(reply.Count(), 15999);
+    EXPECT_EQ(reply.Reply().front(), 'b') << "the oldest byte made room";
+    EXPECT_EQ(reply.Reply().substr(15994), "cdefg");
+}
+
 TEST(ReplyRecognition, ResetEmptiesAndLowersTheSignal) {
     CReplyAssembler reply;
     std::vector<bool> hook;
