@@ -94,7 +94,7 @@ int CDeviceLink::TimeoutFactorForBaud(int baudRate) {
 
 bool CDeviceLink::OpenDevicePort(int portNumber, int baudRate, char parity, int dataBits,
                                  int stopBits) {
-    if (baudRate <= 0)
+    if (baudRate <= 0 || !window_)
         return false;
     reply_.SetJobType(JOB_SETTING_PROMPT);
     // Computed afresh from this opening's rate: a factor carried over from an earlier opening

@@ -69,7 +69,7 @@ public:
     // control states). OpenDevicePort: the receive side awaits the setting-mode prompt, the
     // time-out factor follows the baud rate, the port is opened with its thread and the
     // setting-mode timer starts sending "s" every 300 ms. False when the port did not open
-    // (or the baud rate is not a positive number).
+    // (or the baud rate is not a positive number, or Start has not given the link a window).
     bool OpenDevicePort(int portNumber, int baudRate, char parity, int dataBits, int stopBits);
     // Closes the port, empties the queue, stops the setting-mode timer and clears the
     // setting-mode flag.

@@ -228,6 +228,19 @@ DWORD WINAPI CSerialPort::PortThreadProc(LPVOID self) {
     return 100;
 }
 
+// Some ports (a pty under Wine among them) cannot report modem-line changes and refuse the whole
+// line-event wait with "not supported". Received data is what matters: such a port goes on with
+// received character alone, once, silently. False when that does not apply.
+bool CSerialPort::FallBackToReceiveOnly(DWORD error) {
+    const DWORD mask = eventMask_;
+    if (error != ERROR_NOT_SUPPORTED || fellBack_ || !(mask & EV_RXCHAR) || mask == EV_RXCHAR ||
+        !SetCommMask(port_, EV_RXCHAR))
+        return false;
+    fellBack_ = true;
+    eventMask_ = EV_RXCHAR;
+    return true;
+}
+
 // Starts the overlapped wait for a line event. Returns false when the wait cannot be started
 // at all (its error box has been shown); the thread then only waits for the shutdown event.
 bool CSerialPort::StartLineEventWait() {
@@ -244,14 +257,8 @@ bool CSerialPort::StartLineEventWait() {
         DWORD error = GetLastError();
         if (error == ERROR_IO_PENDING || error == ERROR_INVALID_PARAMETER)
             return true;
-        // Some ports (a pty under Wine among them) cannot report modem-line changes and refuse
-        // the whole wait. Received data is what matters: go on with received character alone.
-        if (error == ERROR_NOT_SUPPORTED && !fellBack_ && (eventMask_ & EV_RXCHAR) &&
-            eventMask_ != EV_RXCHAR && SetCommMask(port_, EV_RXCHAR)) {
-            fellBack_ = true;
-            eventMask_ = EV_RXCHAR;
+        if (FallBackToReceiveOnly(error))
             continue;
-        }
         SetLastError(error);
         ShowPortError("WaitCommEvent()");
         return false;
@@ -283,12 +290,8 @@ void CSerialPort::RunPortThread() {
             continue;
         DWORD ignored = 0;
         if (!GetOverlappedResult(port_, &overlapped_, &ignored, FALSE) &&
-            GetLastError() == ERROR_NOT_SUPPORTED && !fellBack_ && (eventMask_ & EV_RXCHAR) &&
-            eventMask_ != EV_RXCHAR && SetCommMask(port_, EV_RXCHAR)) {
-            fellBack_ = true;
-            eventMask_ = EV_RXCHAR;
+            FallBackToReceiveOnly(GetLastError()))
             continue;
-        }
         ResetEvent(overlapped_.hEvent);
         NotifyLineEvents();
     }

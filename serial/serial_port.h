@@ -63,6 +63,7 @@ private:
     static DWORD WINAPI PortThreadProc(LPVOID self);
     void RunPortThread();
     bool StartLineEventWait();
+    bool FallBackToReceiveOnly(DWORD error);
     void NotifyLineEvents();
     void ReadAndDeliver();
     void Deliver(UINT message, WPARAM wParam, LPARAM lParam);
@@ -82,11 +83,11 @@ private:
     DCB lineSettings_ = {};
     HWND owner_ = nullptr;
     int portNumber_ = 0;
-    DWORD eventMask_ = 0;
+    std::atomic<DWORD> eventMask_{0};
 
     // The port thread is inside a SendMessageA to the owner.
     std::atomic<bool> delivering_{false};
-    bool fellBack_ = false;
+    std::atomic<bool> fellBack_{false};
     // Serialises the writers and keeps the handle from being closed under a write.
     std::mutex writeLock_;
 };
