@@ -145,7 +145,7 @@ public:
         model_.changed = false;
         if (!options_.transcript.empty())
             transcript_ = std::fopen(options_.transcript.c_str(), "ab");
-        PowerUp();
+        PowerUp(options_.prompts);
     }
 
     void Run() {
@@ -171,9 +171,11 @@ public:
     }
 
 private:
-    void PowerUp() {
-        mode_ = options_.prompts > 0 ? Mode::Boot : Mode::Running;
-        promptsLeft_ = options_.prompts;
+    // Power-up: the start-up prompts, then running on its own. A power-up asked for through the
+    // control file always prompts, even when the simulator started without prompts.
+    void PowerUp(int prompts) {
+        mode_ = prompts > 0 ? Mode::Boot : Mode::Running;
+        promptsLeft_ = prompts;
         nextPrompt_ = Clock::now();
         line_.clear();
     }
@@ -375,7 +377,7 @@ private:
         else if (word == "idle-timeout")
             options_.idleTimeoutS = std::atoi(arg.c_str());
         else if (word == "prompt")
-            PowerUp();
+            PowerUp(options_.prompts > 0 ? options_.prompts : 10);
         else if (word == "timeout" && mode_ == Mode::Setting)
             IdleTimeout();
     }
