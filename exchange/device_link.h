@@ -58,6 +58,8 @@ public:
     bool Start(HWND window);
     // Ends the worker: sets the stop event, cuts a reply wait short and waits for the thread
     // while handling what it sends. Then closes the port if it is still open. Idempotent.
+    // Called on the window thread (the main window's destructor), never from inside a
+    // completion or another handler of a message the worker sent.
     void Stop();
 
     // Routes the link's messages: WM_PORT_DATA, WM_TIMER 101, WM_LISTING_READY and
