@@ -433,6 +433,29 @@ class Checker:
             self.check(found[0].lower in KINDS[kind],
                        f"CustomListItem.xml: {name!r} is a {found[0].tag}, expected {kind}")
 
+    def x_fit(self, group, height, states=""):
+        g = self.need(group, "GroupBox")
+        if g is None:
+            return
+        saved = []
+        for pair in filter(None, states.split("|")):
+            name, state = pair.rsplit("=", 1)
+            n = self.find(name)
+            if not self.check(n is not None, f"fit {group!r}: missing layout {name!r}"):
+                continue
+            saved.append((n, n.attrs.get("visible")))
+            n.attrs["visible"] = "true" if state == "1" else "false"
+        rows = count_rows(g)
+        if self.check(rows is not None, f"group box {group!r} holds something other than rows"):
+            fill = GROUP_BASE + ROW_H * (rows - 1) if rows else GROUP_BASE
+            self.check(fill == int(height), f"group box {group!r} at height {height} with {states}: "
+                       f"its {rows} visible rows need {fill}")
+        for n, old in saved:
+            if old is None:
+                del n.attrs["visible"]
+            else:
+                n.attrs["visible"] = old
+
     # ------------------------------------------------------------------ structure
     def structure(self):
         for name, nodes in self.names.items():

@@ -98,6 +98,18 @@ class DamagedSkin(unittest.TestCase):
                   'inset="16,25,16,10" height="100">')
         self.assertReported("is 100 high")
 
+    def test_rows_that_do_not_fill_the_height_a_rule_sets(self):
+        # the administrator number joins the password's row: one row short of 110
+        path = os.path.join(self.skin, "Equipment Management.xml")
+        text = open(path, encoding="utf-8").read()
+        a = text.index('<HorizontalLayout height="25" childpadding="30" childvalign="vcenter">\n'
+                       '                <HorizontalLayout width="420" height="25" childvalign="vcenter">\n'
+                       '                    <Label text="Administrator number"')
+        b = text.index("</HorizontalLayout>", text.index('name="DTU SMS administrator number"'))
+        b = text.index("</HorizontalLayout>", b + 1) + len("</HorizontalLayout>")
+        open(path, "w", encoding="utf-8").write(text[:a] + text[b:])
+        self.assertReported("'DtumanageGroupBox1' at height 110")
+
     def test_extra_option_would_switch_pages(self):
         self.edit("ComputerExamine.xml", '<Button name="AT+LIST"', '<Option name="AT+LIST"')
         self.assertReported("option 'AT+LIST' would switch pages")

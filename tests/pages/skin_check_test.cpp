@@ -587,6 +587,57 @@ TEST_F(EnglishSkin, SensorRowsHaveEveryField) {
     }
 }
 
+// Rows a group box shows, with some layouts' visibility overridden; -1 when it holds something
+// other than rows of one row height or blocks of such rows.
+int CountRows(const SkinNode& box, const std::map<const SkinNode*, bool>& overrides) {
+    int rows = 0;
+    for (const auto& child : box.children) {
+        auto o = overrides.find(child.get());
+        bool visible =
+            o != overrides.end() ? o->second : Lower(child->Attribute("visible", "true")) == "true";
+        if (!visible)
+            continue;
+        if (child->tag == "horizontallayout" && child->Attribute("height") == "25") {
+            ++rows;
+        } else if (child->tag == "verticallayout" && !child->Attribute("height").empty()) {
+            int inner = CountRows(*child, overrides);
+            if (inner < 0)
+                return -1;
+            rows += inner;
+        } else {
+            return -1;
+        }
+    }
+    return rows;
+}
+
+TEST_F(EnglishSkin, GroupHeightsTheRulesSetFitTheRowsTheyShow) {
+    std::vector<Expectation> fits = Lines("fit");
+    EXPECT_GT(fits.size(), 80u);
+    for (const Expectation& e : fits) {
+        const SkinNode* box = Control(e.fields[0], "GroupBox");
+        if (box == nullptr)
+            continue;
+        std::map<const SkinNode*, bool> overrides;
+        for (const std::string& pair : Split(e.fields.size() > 2 ? e.fields[2] : "", '|')) {
+            if (pair.empty())
+                continue;
+            size_t eq = pair.rfind('=');
+            const SkinNode* layout = skin_->Find(pair.substr(0, eq));
+            EXPECT_NE(layout, nullptr) << pair;
+            if (layout != nullptr)
+                overrides[layout] = pair.substr(eq + 1) == "1";
+        }
+        int rows = CountRows(*box, overrides);
+        ASSERT_GE(rows, 0) << e.fields[0] << " holds something other than rows";
+        // the title and the first row take 60 pixels, every further row 25
+        int height = rows > 0 ? 60 + 25 * (rows - 1) : 60;
+        EXPECT_EQ(height, std::stoi(e.fields[1]))
+            << e.fields[0] << " with " << (e.fields.size() > 2 ? e.fields[2] : "") << ": " << rows
+            << " rows (expectation line " << e.line << ")";
+    }
+}
+
 TEST_F(EnglishSkin, ControlNamesAreUnique) {
     for (const auto& entry : skin_->Names())
         EXPECT_EQ(entry.second.size(), 1u)
