@@ -223,6 +223,11 @@ public:
     CEventSource OnNotify;
 
 protected:
+    // Step one of every SetAttribute: when the value names a style of the manager, the
+    // style's attribute list is applied instead and true is returned. Derived classes call
+    // it before matching their own attribute names.
+    bool ApplyStyleValue(const std::string& value);
+
     CPaintManagerUI* m_pManager = nullptr;
     CControlUI* m_pParent = nullptr;
     std::string m_sVirtualWnd;

@@ -385,7 +385,9 @@ private:
     void HideTooltip();
     std::shared_ptr<TFontInfo> CreateFontInfo(const std::string& face, int size, bool bold,
                                               bool underline, bool italic);
-    void DispatchMouse(CControlUI* pControl, int type, WPARAM wParam, LPARAM lParam);
+    void FireEvent(CControlUI* pControl, int type, POINT pt, WPARAM wParam, LPARAM lParam,
+                   CControlUI* pSender = nullptr, char chKey = 0);
+    bool IsLiveNotifier(INotifyUI* p) const;
 
     std::string m_sName;
     HWND m_hWndPaint = nullptr;
@@ -396,6 +398,7 @@ private:
     HGDIOBJ m_hbmpOffscreenOld = nullptr;
     HWND m_hwndTooltip = nullptr;
     TOOLINFOA m_ToolTip = {};
+    std::string m_sToolTipText;
     bool m_bTooltipShown = false;
     int m_iHoverTime = 400;
     bool m_bShowUpdateRect = false;
@@ -456,6 +459,8 @@ private:
     std::map<std::pair<std::string, std::string>, TDrawInfo> m_mDrawInfoHash;
     std::shared_ptr<TFontInfo> m_pDefaultFont; // null: the shared default font
     std::vector<HANDLE> m_aFontResources;
+    // Image names that failed to load, so that painting does not read the disk again.
+    std::map<std::string, bool> m_mFailedImages;
 
     DWORD m_dwDefaultDisabledColor = 0;
     DWORD m_dwDefaultFontColor = 0;

@@ -1,0 +1,338 @@
+#include "ui/UIBase.h"
+
+#include <cctype>
+#include <cerrno>
+#include <climits>
+#include <cstdlib>
+
+#include "ui/UIManager.h"
+
+namespace uiparse {
+
+namespace {
+
+int Clamp(long value, int lo, int hi) {
+    if (value < lo)
+        return lo;
+    if (value > hi)
+        return hi;
+    return int(value);
+}
+
+// Reads one decimal number at p (leading blanks allowed) and returns where it stopped.
+const char* ReadNumber(const char* p, long& value) {
+    char* end = nullptr;
+    errno = 0;
+    value = std::strtol(p, &end, 10);
+    if (errno == ERANGE)
+        value = value < 0 ? LONG_MIN : LONG_MAX;
+    return end;
+}
+
+// Reads up to `count` comma-separated numbers; missing ones stay 0.
+void ReadList(const std::string& text, long* values, int count) {
+    const char* p = text.c_str();
+    for (int i = 0; i < count; ++i) {
+        values[i] = 0;
+    }
+    for (int i = 0; i < count; ++i) {
+        const char* end = ReadNumber(p, values[i]);
+        while (*end == ' ')
+            ++end;
+        if (*end != ',')
+            break;
+        p = end + 1;
+    }
+}
+
+} // namespace
+
+bool ParseBool(const std::string& value) {
+    return EqualsNoCase(value, "true");
+}
+
+int ParseInt(const std::string& value, int lo, int hi) {
+    long n = 0;
+    ReadNumber(value.c_str(), n);
+    return Clamp(n, lo, hi);
+}
+
+DWORD ParseColor(const std::string& value) {
+    const char* p = value.c_str();
+    while (*p > 0 && *p <= ' ')
+        ++p;
+    if (*p == '#')
+        ++p;
+    return DWORD(std::strtoul(p, nullptr, 16));
+}
+
+RECT ParseRect(const std::string& value, int lo, int hi) {
+    long v[4];
+    ReadList(value, v, 4);
+    return RECT{Clamp(v[0], lo, hi), Clamp(v[1], lo, hi), Clamp(v[2], lo, hi), Clamp(v[3], lo, hi)};
+}
+
+SIZE ParseSize(const std::string& value, int lo, int hi) {
+    long v[2];
+    ReadList(value, v, 2);
+    return SIZE{Clamp(v[0], lo, hi), Clamp(v[1], lo, hi)};
+}
+
+bool EqualsNoCase(const std::string& a, const std::string& b) {
+    if (a.size() != b.size())
+        return false;
+    for (size_t i = 0; i < a.size(); ++i)
+        if (std::tolower(static_cast<unsigned char>(a[i])) !=
+            std::tolower(static_cast<unsigned char>(b[i])))
+            return false;
+    return true;
+}
+
+std::string ReplaceAll(std::string text, const std::string& from, const std::string& to) {
+    if (from.empty())
+        return text;
+    size_t pos = 0;
+    while ((pos = text.find(from, pos)) != std::string::npos) {
+        text.replace(pos, from.size(), to);
+        pos += to.size();
+    }
+    return text;
+}
+
+} // namespace uiparse
+
+bool CWindowWnd::RegisterWindowClass() {
+    WNDCLASSA wc = {};
+    wc.style = GetClassStyle();
+    wc.lpfnWndProc = CWindowWnd::__WndProc;
+    wc.hInstance = CPaintManagerUI::GetInstance();
+    wc.hCursor = ::LoadCursor(nullptr, IDC_ARROW);
+    wc.hbrBackground = nullptr;
+    wc.lpszClassName = GetWindowClassName();
+    ATOM ret = ::RegisterClassA(&wc);
+    return ret != 0 || ::GetLastError() == ERROR_CLASS_ALREADY_EXISTS;
+}
+
+bool CWindowWnd::RegisterSuperclass() {
+    // Takes the window procedure of the existing class and routes it through this object.
+    WNDCLASSEXA wc = {};
+    wc.cbSize = sizeof(wc);
+    if (!::GetClassInfoExA(nullptr, GetSuperClassName(), &wc)) {
+        if (!::GetClassInfoExA(CPaintManagerUI::GetInstance(), GetSuperClassName(), &wc))
+            return false;
+    }
+    m_OldWndProc = wc.lpfnWndProc;
+    wc.lpfnWndProc = CWindowWnd::__ControlProc;
+    wc.hInstance = CPaintManagerUI::GetInstance();
+    wc.lpszClassName = GetWindowClassName();
+    ATOM ret = ::RegisterClassExA(&wc);
+    return ret != 0 || ::GetLastError() == ERROR_CLASS_ALREADY_EXISTS;
+}
+
+HWND CWindowWnd::Create(HWND hwndParent, const char* pstrName, DWORD dwStyle, DWORD dwExStyle,
+                        const RECT& rc, HMENU hMenu) {
+    return Create(hwndParent, pstrName, dwStyle, dwExStyle, rc.left, rc.top, rc.right - rc.left,
+                  rc.bottom - rc.top, hMenu);
+}
+
+HWND CWindowWnd::Create(HWND hwndParent, const char* pstrName, DWORD dwStyle, DWORD dwExStyle,
+                        int x, int y, int cx, int cy, HMENU hMenu) {
+    if (GetSuperClassName() != nullptr && !RegisterSuperclass())
+        return nullptr;
+    if (GetSuperClassName() == nullptr && !RegisterWindowClass())
+        return nullptr;
+    m_hWnd = ::CreateWindowExA(dwExStyle, GetWindowClassName(), pstrName, dwStyle, x, y, cx, cy,
+                               hwndParent, hMenu, CPaintManagerUI::GetInstance(), this);
+    return m_hWnd;
+}
+
+HWND CWindowWnd::Subclass(HWND hWnd) {
+    if (!::IsWindow(hWnd))
+        return nullptr;
+    m_OldWndProc = reinterpret_cast<WNDPROC>(
+        ::SetWindowLongPtrA(hWnd, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(__ControlProc)));
+    if (m_OldWndProc == nullptr)
+        return nullptr;
+    m_bSubclassed = true;
+    m_hWnd = hWnd;
+    ::SetPropA(hWnd, "WndX", static_cast<HANDLE>(this));
+    return m_hWnd;
+}
+
+void CWindowWnd::Unsubclass() {
+    if (!::IsWindow(m_hWnd) || !m_bSubclassed)
+        return;
+    ::SetWindowLongPtrA(m_hWnd, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(m_OldWndProc));
+    m_OldWndProc = ::DefWindowProcA;
+    m_bSubclassed = false;
+    ::RemovePropA(m_hWnd, "WndX");
+}
+
+void CWindowWnd::ShowWindow(bool bShow, bool bTakeFocus) {
+    if (!::IsWindow(m_hWnd))
+        return;
+    ::ShowWindow(m_hWnd, bShow ? (bTakeFocus ? SW_SHOWNORMAL : SW_SHOWNOACTIVATE) : SW_HIDE);
+}
+
+UINT CWindowWnd::ShowModal() {
+    if (!::IsWindow(m_hWnd))
+        return UINT(-1);
+    HWND hWndParent = ::GetWindow(m_hWnd, GW_OWNER);
+    ::ShowWindow(m_hWnd, SW_SHOWNORMAL);
+    if (hWndParent)
+        ::EnableWindow(hWndParent, FALSE);
+    UINT nRet = 0;
+    HWND hWnd = m_hWnd;
+    MSG msg = {};
+    while (::IsWindow(hWnd) && ::GetMessageA(&msg, nullptr, 0, 0)) {
+        if (msg.message == WM_CLOSE && msg.hwnd == hWnd) {
+            nRet = UINT(msg.wParam);
+            if (hWndParent) {
+                // Re-enable the owner before this window goes, so that Windows gives the
+                // activation back to it rather than to another application.
+                ::EnableWindow(hWndParent, TRUE);
+                ::SetFocus(hWndParent);
+            }
+        }
+        if (!CPaintManagerUI::TranslateMessage(&msg)) {
+            ::TranslateMessage(&msg);
+            ::DispatchMessageA(&msg);
+        }
+        if (msg.message == WM_QUIT)
+            break;
+    }
+    if (hWndParent)
+        ::EnableWindow(hWndParent, TRUE);
+    if (msg.message == WM_QUIT)
+        ::PostQuitMessage(int(msg.wParam));
+    return nRet;
+}
+
+void CWindowWnd::Close(UINT nRet) {
+    if (!::IsWindow(m_hWnd))
+        return;
+    PostMessage(WM_CLOSE, WPARAM(nRet), 0);
+}
+
+void CWindowWnd::CenterWindow() {
+    if (!::IsWindow(m_hWnd))
+        return;
+    RECT rcDlg = {};
+    ::GetWindowRect(m_hWnd, &rcDlg);
+    HWND hWndOwner = ::GetWindow(m_hWnd, GW_OWNER);
+    MONITORINFO info = {};
+    info.cbSize = sizeof(info);
+    ::GetMonitorInfoA(::MonitorFromWindow(m_hWnd, MONITOR_DEFAULTTONEAREST), &info);
+    RECT rcArea = info.rcWork;
+    RECT rcCenter = rcArea;
+    if (hWndOwner != nullptr && ::IsWindowVisible(hWndOwner) && !::IsIconic(hWndOwner))
+        ::GetWindowRect(hWndOwner, &rcCenter);
+    int dlgWidth = rcDlg.right - rcDlg.left;
+    int dlgHeight = rcDlg.bottom - rcDlg.top;
+    int xLeft = (rcCenter.left + rcCenter.right) / 2 - dlgWidth / 2;
+    int yTop = (rcCenter.top + rcCenter.bottom) / 2 - dlgHeight / 2;
+    // Keep the window inside the work area.
+    if (xLeft + dlgWidth > rcArea.right)
+        xLeft = rcArea.right - dlgWidth;
+    if (xLeft < rcArea.left)
+        xLeft = rcArea.left;
+    if (yTop + dlgHeight > rcArea.bottom)
+        yTop = rcArea.bottom - dlgHeight;
+    if (yTop < rcArea.top)
+        yTop = rcArea.top;
+    ::SetWindowPos(m_hWnd, nullptr, xLeft, yTop, -1, -1,
+                   SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
+}
+
+void CWindowWnd::SetIcon(UINT nRes) {
+    auto roundUp = [](int v) { return (v + 15) / 16 * 16; };
+    HICON hIcon =
+        static_cast<HICON>(::LoadImageA(CPaintManagerUI::GetInstance(), MAKEINTRESOURCEA(nRes),
+                                        IMAGE_ICON, roundUp(::GetSystemMetrics(SM_CXICON)),
+                                        roundUp(::GetSystemMetrics(SM_CYICON)), LR_DEFAULTCOLOR));
+    if (hIcon)
+        ::SendMessageA(m_hWnd, WM_SETICON, ICON_BIG, reinterpret_cast<LPARAM>(hIcon));
+    hIcon =
+        static_cast<HICON>(::LoadImageA(CPaintManagerUI::GetInstance(), MAKEINTRESOURCEA(nRes),
+                                        IMAGE_ICON, roundUp(::GetSystemMetrics(SM_CXSMICON)),
+                                        roundUp(::GetSystemMetrics(SM_CYSMICON)), LR_DEFAULTCOLOR));
+    if (hIcon)
+        ::SendMessageA(m_hWnd, WM_SETICON, ICON_SMALL, reinterpret_cast<LPARAM>(hIcon));
+}
+
+void CWindowWnd::ResizeClient(int cx, int cy) {
+    RECT rc = {};
+    if (!::GetClientRect(m_hWnd, &rc))
+        return;
+    if (cx != -1)
+        rc.right = cx;
+    if (cy != -1)
+        rc.bottom = cy;
+    DWORD style = DWORD(::GetWindowLongPtrA(m_hWnd, GWL_STYLE));
+    DWORD exStyle = DWORD(::GetWindowLongPtrA(m_hWnd, GWL_EXSTYLE));
+    if (!::AdjustWindowRectEx(&rc, style, !(style & WS_CHILD) && ::GetMenu(m_hWnd) != nullptr,
+                              exStyle))
+        return;
+    ::SetWindowPos(m_hWnd, nullptr, 0, 0, rc.right - rc.left, rc.bottom - rc.top,
+                   SWP_NOZORDER | SWP_NOMOVE | SWP_NOACTIVATE);
+}
+
+LRESULT CWindowWnd::SendMessage(UINT uMsg, WPARAM wParam, LPARAM lParam) {
+    return ::SendMessageA(m_hWnd, uMsg, wParam, lParam);
+}
+
+LRESULT CWindowWnd::PostMessage(UINT uMsg, WPARAM wParam, LPARAM lParam) {
+    return ::PostMessageA(m_hWnd, uMsg, wParam, lParam);
+}
+
+LRESULT CWindowWnd::HandleMessage(UINT uMsg, WPARAM wParam, LPARAM lParam) {
+    return ::CallWindowProcA(m_OldWndProc, m_hWnd, uMsg, wParam, lParam);
+}
+
+LRESULT CALLBACK CWindowWnd::__WndProc(HWND hWnd, UINT uMsg, WPARAM wParam, LPARAM lParam) {
+    CWindowWnd* pThis = nullptr;
+    if (uMsg == WM_NCCREATE) {
+        auto* cs = reinterpret_cast<LPCREATESTRUCTA>(lParam);
+        pThis = static_cast<CWindowWnd*>(cs->lpCreateParams);
+        pThis->m_hWnd = hWnd;
+        ::SetWindowLongPtrA(hWnd, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(pThis));
+    } else {
+        pThis = reinterpret_cast<CWindowWnd*>(::GetWindowLongPtrA(hWnd, GWLP_USERDATA));
+        if (uMsg == WM_NCDESTROY && pThis != nullptr) {
+            LRESULT lRes = ::CallWindowProcA(pThis->m_OldWndProc, hWnd, uMsg, wParam, lParam);
+            ::SetWindowLongPtrA(pThis->m_hWnd, GWLP_USERDATA, 0);
+            if (pThis->m_bSubclassed)
+                pThis->Unsubclass();
+            pThis->m_hWnd = nullptr;
+            pThis->OnFinalMessage(hWnd);
+            return lRes;
+        }
+    }
+    if (pThis != nullptr)
+        return pThis->HandleMessage(uMsg, wParam, lParam);
+    return ::DefWindowProcA(hWnd, uMsg, wParam, lParam);
+}
+
+LRESULT CALLBACK CWindowWnd::__ControlProc(HWND hWnd, UINT uMsg, WPARAM wParam, LPARAM lParam) {
+    CWindowWnd* pThis = nullptr;
+    if (uMsg == WM_NCCREATE) {
+        auto* cs = reinterpret_cast<LPCREATESTRUCTA>(lParam);
+        pThis = static_cast<CWindowWnd*>(cs->lpCreateParams);
+        ::SetPropA(hWnd, "WndX", static_cast<HANDLE>(pThis));
+        pThis->m_hWnd = hWnd;
+    } else {
+        pThis = static_cast<CWindowWnd*>(::GetPropA(hWnd, "WndX"));
+        if (uMsg == WM_NCDESTROY && pThis != nullptr) {
+            LRESULT lRes = ::CallWindowProcA(pThis->m_OldWndProc, hWnd, uMsg, wParam, lParam);
+            if (pThis->m_bSubclassed)
+                pThis->Unsubclass();
+            ::RemovePropA(hWnd, "WndX");
+            pThis->m_hWnd = nullptr;
+            pThis->OnFinalMessage(hWnd);
+            return lRes;
+        }
+    }
+    if (pThis != nullptr)
+        return pThis->HandleMessage(uMsg, wParam, lParam);
+    return ::DefWindowProcA(hWnd, uMsg, wParam, lParam);
+}
