@@ -5,9 +5,13 @@
 // with the right name, base class, GetClass string and own interface name, so that skins
 // build, lay out and paint (background, border, text) and casts to the class stay valid.
 //
-// Replacing one: write the real class in its own header, delete its block below, and include
-// that header at the top of this file (the factory includes this file only). A class defined
-// in both places is a compile error, never a silent mix-up.
+// Each family of stand-ins below is used only while the header of its real classes does not
+// exist: as soon as, say, ui/UIButton.h is there, it is included instead and must define
+// CButtonUI, COptionUI and CCheckBoxUI (the classes of its block below). So every file that
+// includes this one sees the same classes, and a family header that lacks one of its classes, or a
+// class defined twice, is a compile error rather than a silent mix-up. The factory
+// (UIDlgBuilder.cpp) includes this file only; a real class needs no other change to be built from
+// skins.
 #pragma once
 
 #include "ui/UIBase.h"
@@ -26,8 +30,11 @@
         }                                                                                          \
     }
 
-// ---- Layouts (ui/UILayout.h) --------------------------------------------------------------
+// ---- Layouts ---------------------------------------------------------------------------------
 
+#if __has_include("ui/UILayout.h")
+#include "ui/UILayout.h"
+#else
 UI_PLACEHOLDER_CLASS(CVerticalLayoutUI, CContainerUI, "VerticalLayoutUI", "VerticalLayout");
 UI_PLACEHOLDER_CLASS(CHorizontalLayoutUI, CContainerUI, "HorizontalLayoutUI", "HorizontalLayout");
 UI_PLACEHOLDER_CLASS(CTileLayoutUI, CContainerUI, "TileLayoutUI", "TileLayout");
@@ -48,9 +55,9 @@ public:
         return CContainerUI::GetInterface(name);
     }
     void SetAttribute(const std::string& name, const std::string& value) override {
-        if (ApplyStyleValue(value))
-            return;
-        if (uiparse::EqualsNoCase(name, "xmlfile"))
+        // A value naming a style is the base's business, whatever the attribute.
+        const bool isStyle = m_pManager != nullptr && m_pManager->HasStyle(value);
+        if (!isStyle && uiparse::EqualsNoCase(name, "xmlfile"))
             SetChildLayoutXML(value);
         else
             CContainerUI::SetAttribute(name, value);
@@ -75,36 +82,64 @@ public:
 private:
     std::string m_sXMLFile;
 };
+#endif
 
-// ---- Labels and text (ui/UILabel.h) -------------------------------------------------------
+// ---- Labels and text ---------------------------------------------------------------------------
 
+#if __has_include("ui/UILabel.h")
+#include "ui/UILabel.h"
+#else
 UI_PLACEHOLDER_CLASS(CLabelUI, CControlUI, "LabelUI", "Label");
 UI_PLACEHOLDER_CLASS(CTextUI, CLabelUI, "TextUI", "Text");
 UI_PLACEHOLDER_CLASS(CGroupBoxUI, CVerticalLayoutUI, "GroupBoxUI", "GroupBox");
+#endif
 
-// ---- Buttons and options (ui/UIButton.h) --------------------------------------------------
+// ---- Buttons and options -----------------------------------------------------------------------
 
+#if __has_include("ui/UIButton.h")
+#include "ui/UIButton.h"
+#else
 UI_PLACEHOLDER_CLASS(CButtonUI, CLabelUI, "ButtonUI", "Button");
 UI_PLACEHOLDER_CLASS(COptionUI, CButtonUI, "OptionUI", "Option");
 UI_PLACEHOLDER_CLASS(CCheckBoxUI, COptionUI, "CheckBoxUI", "CheckBox");
-UI_PLACEHOLDER_CLASS(CFadeButtonUI, CButtonUI, "FadeButtonUI", "FadeButton");
+#endif
 
-// ---- Text entry (ui/UIEdit.h, ui/UIRichEdit.h) --------------------------------------------
+// ---- Text entry --------------------------------------------------------------------------------
 
+#if __has_include("ui/UIEdit.h")
+#include "ui/UIEdit.h"
+#else
 UI_PLACEHOLDER_CLASS(CEditUI, CLabelUI, "EditUI", "Edit");
+#endif
+
+#if __has_include("ui/UIRichEdit.h")
+#include "ui/UIRichEdit.h"
+#else
 UI_PLACEHOLDER_CLASS(CRichEditUI, CContainerUI, "RichEdit", "RichEdit");
+#endif
 
-// ---- Combos (ui/UICombo.h) ----------------------------------------------------------------
+// ---- Combos ------------------------------------------------------------------------------------
 
+#if __has_include("ui/UICombo.h")
+#include "ui/UICombo.h"
+#else
 UI_PLACEHOLDER_CLASS(CComboUI, CContainerUI, "ComboUI", "Combo");
 UI_PLACEHOLDER_CLASS(CComboBoxUI, CComboUI, "ComboBoxUI", "ComboBox");
+#endif
 
-// ---- Scroll bar (ui/UIScrollBar.h) --------------------------------------------------------
+// ---- Scroll bar --------------------------------------------------------------------------------
 
+#if __has_include("ui/UIScrollBar.h")
+#include "ui/UIScrollBar.h"
+#else
 UI_PLACEHOLDER_CLASS(CScrollBarUI, CControlUI, "ScrollBarUI", "ScrollBar");
+#endif
 
-// ---- Lists (ui/UIList.h) ------------------------------------------------------------------
+// ---- Lists -------------------------------------------------------------------------------------
 
+#if __has_include("ui/UIList.h")
+#include "ui/UIList.h"
+#else
 UI_PLACEHOLDER_CLASS(CListUI, CVerticalLayoutUI, "ListUI", "List");
 UI_PLACEHOLDER_CLASS(CListHeaderUI, CHorizontalLayoutUI, "ListHeaderUI", "ListHeader");
 UI_PLACEHOLDER_CLASS(CListHeaderItemUI, CContainerUI, "ListHeaderItemUI", "ListHeaderItem");
@@ -114,10 +149,13 @@ UI_PLACEHOLDER_CLASS(CListTextElementUI, CListLabelElementUI, "ListTextElementUI
                      "ListTextElement");
 UI_PLACEHOLDER_CLASS(CListContainerElementUI, CHorizontalLayoutUI, "ListContainerElementUI",
                      "ListContainerElement");
+#endif
 
-// ---- Classes a skin may name but this program does not use --------------------------------
-// These keep the plain control or container behaviour for good.
+// ---- Classes a skin may name but this program does not use -------------------------------------
+// These keep the plain control or container behaviour (of their base) for good. A family header
+// above that defines one of them makes its line here a redefinition: delete the line then.
 
+UI_PLACEHOLDER_CLASS(CFadeButtonUI, CButtonUI, "FadeButtonUI", "FadeButton");
 UI_PLACEHOLDER_CLASS(CListExUI, CListUI, "ListExUI", "ListEx");
 UI_PLACEHOLDER_CLASS(CListContainerHeaderItemUI, CHorizontalLayoutUI, "ListContainerHeaderItemUI",
                      "ListContainerHeaderItem");

@@ -8,6 +8,7 @@
 #include <gtest/gtest.h>
 
 #include <chrono>
+#include <cstdio>
 #include <string>
 #include <vector>
 
@@ -461,4 +462,37 @@ TEST_F(BuilderTest, TreeNodesGoIntoTreesOnly) {
     EXPECT_EQ(ChildNames(AsContainer(tree)->GetItemAt(0)),
               (std::vector<std::string>{"n2", "rowlabel"}));
     EXPECT_EQ(AsContainer(parent.GetItemAt(1))->GetCount(), 0);
+}
+
+// Figures only: how long a skin of 1000 controls takes to build (no assertion on time).
+TEST_F(BuilderTest, BuildTimeOfAThousandControls) {
+    std::string skin = "<Window size=\"1400,800\"><Default name=\"Button\" value=\"height=&quot;"
+                       "24&quot;\"/><VerticalLayout name=\"root\">";
+    for (int row = 0; row < 100; ++row) {
+        skin += "<HorizontalLayout height=\"26\">";
+        for (int i = 0; i < 9; ++i)
+            skin += "<Button name=\"b" + std::to_string(row * 9 + i) +
+                    "\" text=\"Button\" bkcolor=\"#FFE0E0E0\" bordersize=\"1\"/>";
+        skin += "</HorizontalLayout>";
+    }
+    skin += "</VerticalLayout></Window>";
+    Write("thousand.xml", skin);
+
+    TestWindow window;
+    CPaintManagerUI pm;
+    pm.Init(window.hwnd(), "bench");
+    const int runs = 10;
+    double total = 0;
+    for (int i = 0; i < runs; ++i) {
+        auto start = std::chrono::steady_clock::now();
+        CDialogBuilder builder;
+        CControlUI* root = builder.Create("thousand.xml", nullptr, nullptr, &pm);
+        total += std::chrono::duration<double, std::milli>(std::chrono::steady_clock::now() - start)
+                     .count();
+        ASSERT_NE(root, nullptr);
+        EXPECT_EQ(AsContainer(root)->GetCount(), 100);
+        delete root;
+    }
+    std::printf("build of a 1000-control skin file (%zu bytes): %.2f ms on average\n", skin.size(),
+                total / runs);
 }
