@@ -486,3 +486,27 @@ TEST(Markup, ParseSpeed) {
     std::printf("markup: %.1f MB/s, %d elements per document\n",
                 runs * double(xml.size()) / (1024 * 1024) / total, elements / runs);
 }
+
+#ifdef _WIN32
+#include <windows.h>
+
+// Skin files are UTF-8; the document holds the text in the ANSI code page, as the system's
+// own conversion gives it (characters the code page lacks become its default character).
+TEST(Markup, Utf8IsConvertedToTheAnsiCodePage) {
+    const wchar_t wide[] = L"caf\u00e9 \u4e2d";
+    char expected[64] = {};
+    WideCharToMultiByte(CP_ACP, 0, wide, -1, expected, sizeof(expected), nullptr, nullptr);
+    const std::string utf8 = "<a v=\"caf\xc3\xa9 \xe4\xb8\xad\"/>";
+    CMarkup markup;
+    ASSERT_TRUE(markup.LoadFromMem(utf8.data(), utf8.size()));
+    EXPECT_STREQ(markup.GetRoot().GetAttributeValue("v"), expected);
+    if (GetACP() == 1252) {
+        EXPECT_STREQ(markup.GetRoot().GetAttributeValue("v"), "caf\xe9 ?");
+    }
+
+    // Text given to Load is taken as it is.
+    CMarkup raw;
+    ASSERT_TRUE(raw.Load("<a v=\"\xe9\"/>"));
+    EXPECT_STREQ(raw.GetRoot().GetAttributeValue("v"), "\xe9");
+}
+#endif
