@@ -1,0 +1,239 @@
+// The windowless rich edit under Wine: the text services of Riched20.dll behind our text
+// host, driven through real window messages; the operation log's load (appending for hours
+// under a 300000-character limit); text in any bytes.
+#include <gtest/gtest.h>
+
+#include <windows.h>
+
+#include <string>
+
+#include "tests/ui/text_test_window.h"
+#include "ui/UIRichEdit.h"
+
+using namespace texttest;
+
+namespace {
+
+constexpr int kLogLimit = 300000;
+
+// What the program's operation log does with every text: empty the view when the text would
+// bring it to its limit, then append at the end and scroll to the bottom.
+void AppendLogLike(CRichEditUI* log, const std::string& text) {
+    if (log->GetTextLength() + long(text.size()) >= log->GetLimitText() - 1)
+        log->SetText("");
+    log->AppendText(text, false);
+    log->EndDown();
+}
+
+class RichEditTest : public ::testing::Test {
+protected:
+    // One window for the suite: closing a shown top-level window costs Wine seconds.
+    static void SetUpTestSuite() {
+        shared = new CTextTestWindow;
+        shared->Open(40, 40, 420, 300);
+    }
+    static void TearDownTestSuite() {
+        shared->Close();
+        delete shared;
+        shared = nullptr;
+    }
+    void SetUp() override {
+        ASSERT_NE(shared->GetHWND(), nullptr);
+        shared->recorder.notes.clear();
+        shared->recorder.onNotify = nullptr;
+        edit = shared->Place(new CRichEditUI, "richedit", RECT{10, 10, 410, 200});
+        shared->pm.NeedUpdate();
+        ::InvalidateRect(shared->GetHWND(), nullptr, FALSE);
+        PumpFor(30);
+        ASSERT_TRUE(edit->HasHost()) << "Riched20.dll text services not created";
+    }
+    void TearDown() override {
+        shared->recorder.onNotify = nullptr;
+        shared->pm.SetFocus(nullptr);
+        shared->root->Remove(edit);
+        PumpFor(10);
+    }
+
+    void Focus() {
+        edit->SetFocus();
+        PumpFor(10);
+        ASSERT_TRUE(edit->IsFocused());
+    }
+
+    static CTextTestWindow* shared;
+    CTextTestWindow& wnd = *shared;
+    CRichEditUI* edit = nullptr;
+};
+
+CTextTestWindow* RichEditTest::shared = nullptr;
+
+TEST_F(RichEditTest, SetTextGetTextAndAppendRoundTrip) {
+    edit->SetText("first line\r\nsecond");
+    EXPECT_EQ(edit->GetText(), "first line\r\nsecond");
+    edit->AppendText("\r\nthird", false);
+    EXPECT_EQ(edit->GetText(), "first line\r\nsecond\r\nthird");
+    // Lines end in one character inside the services, in two with the CR-LF count.
+    EXPECT_EQ(edit->GetTextLength(GTL_NUMCHARS | GTL_USECRLF | GTL_PRECISE), 25);
+    edit->SetText("");
+    EXPECT_EQ(edit->GetText(), "");
+    EXPECT_EQ(edit->GetTextLength(), 0);
+}
+
+TEST_F(RichEditTest, TypingInsertsTextAndReportsTextChanged) {
+    Focus();
+    TypeChars(wnd.GetHWND(), "AT+SHOW");
+    EXPECT_EQ(edit->GetText(), "AT+SHOW");
+    EXPECT_GE(wnd.recorder.Count("textchanged"), 1);
+    PressKey(wnd.GetHWND(), VK_BACK);
+    EXPECT_EQ(edit->GetText(), "AT+SHO");
+}
+
+TEST_F(RichEditTest, ProgrammaticChangesAndUnchangedTextRaiseNoTextChanged) {
+    edit->SetText("same");
+    edit->AppendText(" more", false);
+    EXPECT_EQ(wnd.recorder.Count("textchanged"), 0);
+    // A receiver that sets the text it was told about must not start a loop.
+    int seen = 0;
+    wnd.recorder.onNotify = [&](TNotifyUI& msg) {
+        if (msg.sType == "textchanged" && ++seen < 50)
+            edit->SetText(edit->GetText());
+    };
+    Focus();
+    TypeChars(wnd.GetHWND(), "x");
+    EXPECT_EQ(seen, 1);
+    EXPECT_EQ(edit->GetText(), "same morex");
+}
+
+TEST_F(RichEditTest, EnterInsertsLineByDefaultAndSendsReturnWhenNotWanted) {
+    Focus();
+    TypeChars(wnd.GetHWND(), "a");
+    PressKey(wnd.GetHWND(), VK_RETURN);
+    TypeChars(wnd.GetHWND(), "\r");
+    TypeChars(wnd.GetHWND(), "b");
+    EXPECT_EQ(wnd.recorder.Count("return"), 0);
+    const std::string withLine = edit->GetText();
+    EXPECT_NE(withLine.find("a\r\n"), std::string::npos) << withLine;
+
+    edit->SetText("");
+    edit->SetWantReturn(false);
+    TypeChars(wnd.GetHWND(), "c");
+    PressKey(wnd.GetHWND(), VK_RETURN);
+    TypeChars(wnd.GetHWND(), "\r");
+    TypeChars(wnd.GetHWND(), "d");
+    EXPECT_EQ(wnd.recorder.Count("return"), 1);
+    EXPECT_EQ(edit->GetText(), "cd");
+}
+
+TEST_F(RichEditTest, LimitTruncatesDirectAppends) {
+    edit->SetLimitText(100);
+    EXPECT_EQ(edit->GetLimitText(), 100);
+    edit->AppendText(std::string(80, 'a'), false);
+    edit->AppendText(std::string(80, 'b'), false);
+    EXPECT_EQ(edit->GetTextLength(), 100);
+    // Typing at the limit adds nothing.
+    Focus();
+    TypeChars(wnd.GetHWND(), "zzz");
+    EXPECT_EQ(edit->GetTextLength(), 100);
+}
+
+TEST_F(RichEditTest, LogRuleEmptiesTheViewBeforeTheLimit) {
+    edit->SetLimitText(kLogLimit);
+    // Ten characters short of the limit (the rule compares against limit - 1), in lines as
+    // a log has them: a paragraph end counts one character.
+    std::string filler;
+    while (filler.size() + 100 <= size_t(kLogLimit - 10))
+        filler += std::string(99, 'x') + "\r";
+    filler += std::string(kLogLimit - 10 - filler.size(), 'y');
+    edit->AppendText(filler, false);
+    ASSERT_EQ(edit->GetTextLength(), kLogLimit - 10);
+    AppendLogLike(edit, "12345");
+    EXPECT_EQ(edit->GetTextLength(), kLogLimit - 5);
+    const std::string twenty = "OK\r\n0123456789abcdef";
+    AppendLogLike(edit, twenty);
+    EXPECT_EQ(edit->GetText(), twenty);
+}
+
+TEST_F(RichEditTest, HoursOfLogChunksStayUnderTheLimit) {
+    edit->SetLimitText(kLogLimit);
+    std::string chunk;
+    for (int i = 0; chunk.size() < 4000; ++i)
+        chunk += "Access Point Name:cmnet " + std::to_string(i) + "\r\n";
+    chunk.resize(4000);
+    long longest = 0;
+    int emptied = 0;
+    for (int i = 0; i < 200; ++i) {
+        long before = edit->GetTextLength();
+        AppendLogLike(edit, chunk);
+        long after = edit->GetTextLength();
+        if (after < before)
+            ++emptied;
+        longest = std::max(longest, after);
+        ASSERT_LT(after, kLogLimit);
+    }
+    EXPECT_GE(emptied, 2);
+    EXPECT_GT(longest, kLogLimit - 8000);
+    // The newest text is at the end.
+    const std::string text = edit->GetText();
+    EXPECT_EQ(text.substr(text.size() - chunk.size()), chunk);
+}
+
+TEST_F(RichEditTest, AnyBytesAreAcceptedAndReadBackWithoutOverflow) {
+    std::string all;
+    for (int b = 1; b < 256; ++b)
+        all += char(b);
+    edit->SetText(all);
+    const std::string back = edit->GetText();
+    EXPECT_FALSE(back.empty());
+    EXPECT_LE(back.size(), all.size() * 2 + 2);
+    edit->SetText(std::string(20000, '\xB0'));
+    EXPECT_LE(edit->GetText().size(), 40002u);
+}
+
+TEST_F(RichEditTest, DoubleByteTextKeepsEveryByte) {
+    if (::GetACP() != 936)
+        GTEST_SKIP() << "ANSI code page is " << ::GetACP() << ", not GBK";
+    // "串口已打开" (port opened) in GBK: every character takes two bytes, so the read-back
+    // buffer needs twice the UTF-16 length.
+    const std::string gbk = "\xB4\xAE\xBF\xDA\xD2\xD1\xB4\xF2\xBF\xAA";
+    edit->SetText(gbk);
+    EXPECT_EQ(edit->GetTextLength(), 5);
+    EXPECT_EQ(edit->GetText(), gbk);
+    edit->AppendText(gbk, false);
+    EXPECT_EQ(edit->GetText(), gbk + gbk);
+    // Typed as an ANSI window gets it: lead byte and trail byte as two characters.
+    edit->SetText("");
+    Focus();
+    TypeChars(wnd.GetHWND(), gbk);
+    EXPECT_EQ(edit->GetText(), gbk);
+}
+
+TEST_F(RichEditTest, WithoutServicesTheControlKeepsItsText) {
+    CRichEditUI lone;
+    lone.SetText("kept");
+    EXPECT_EQ(lone.GetText(), "kept");
+    LRESULT result = 0;
+    lone.TxSendMessage(WM_GETTEXTLENGTH, 0, 0, &result);
+    EXPECT_EQ(result, 1);
+}
+
+TEST_F(RichEditTest, PaintsItsTextIntoTheWindow) {
+    edit->SetBkColor(0xFFFFFFFF);
+    edit->SetTextColor(0xFF000000);
+    edit->SetText("WWWWWWWW MMMMMMMM");
+    ::InvalidateRect(wnd.GetHWND(), nullptr, FALSE);
+    ::UpdateWindow(wnd.GetHWND());
+    PumpFor(50);
+    RECT rc = {10, 10, 410, 40};
+    HDC dc = ::GetDC(wnd.GetHWND());
+    int dark = 0;
+    for (int y = rc.top; y < rc.bottom; ++y)
+        for (int x = rc.left; x < rc.right; ++x) {
+            COLORREF c = ::GetPixel(dc, x, y);
+            if (GetRValue(c) < 100 && GetGValue(c) < 100 && GetBValue(c) < 100)
+                ++dark;
+        }
+    ::ReleaseDC(wnd.GetHWND(), dc);
+    EXPECT_GT(dark, 20) << "no text drawn";
+}
+
+} // namespace

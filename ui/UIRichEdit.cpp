@@ -1,0 +1,1168 @@
+#include "ui/UIRichEdit.h"
+
+#include <imm.h>
+#include <windowsx.h>
+#include <textserv.h>
+
+#include <algorithm>
+#include <vector>
+
+#include "ui/UIBase.h"
+#include "ui/UIRender.h"
+
+namespace {
+
+// The interface ids of the text services and the text host (the import library of some
+// tool chains lacks them).
+const IID kIID_ITextServices = {
+    0x8d33f740, 0xcf58, 0x11ce, {0xa8, 0x9d, 0x00, 0xaa, 0x00, 0x6c, 0xad, 0xc5}};
+const IID kIID_ITextHost = {
+    0xc5bdd8d0, 0xd26e, 0x11ce, {0xa8, 0x9e, 0x00, 0xaa, 0x00, 0x6c, 0xad, 0xc5}};
+
+constexpr LONG kHimetricPerInch = 2540;
+constexpr LONG kTwipsPerInch = 1440;
+
+// Commands of the context menu.
+constexpr int kCmdUndo = 101;
+constexpr int kCmdCut = 102;
+constexpr int kCmdCopy = 103;
+constexpr int kCmdPaste = 104;
+constexpr int kCmdClear = 105;
+constexpr int kCmdSelectAll = 106;
+constexpr int kCmdRedo = 107;
+
+COLORREF ToColorRef(DWORD argb) {
+    return RGB((argb >> 16) & 0xFF, (argb >> 8) & 0xFF, argb & 0xFF);
+}
+
+std::wstring ToWide(const std::string& text) {
+    if (text.empty())
+        return std::wstring();
+    int n = ::MultiByteToWideChar(CP_ACP, 0, text.data(), int(text.size()), nullptr, 0);
+    if (n <= 0)
+        return std::wstring();
+    std::wstring wide(size_t(n), L'\0');
+    ::MultiByteToWideChar(CP_ACP, 0, text.data(), int(text.size()), &wide[0], n);
+    return wide;
+}
+
+std::string ToAnsi(const wchar_t* text, int length) {
+    if (text == nullptr || length <= 0)
+        return std::string();
+    // Ask for the size first: a double-byte code page needs up to two bytes per character.
+    int n = ::WideCharToMultiByte(CP_ACP, 0, text, length, nullptr, 0, nullptr, nullptr);
+    if (n <= 0)
+        return std::string();
+    std::string ansi(size_t(n), '\0');
+    ::WideCharToMultiByte(CP_ACP, 0, text, length, &ansi[0], n, nullptr, nullptr);
+    return ansi;
+}
+
+LONG PixelsToHimetric(LONG pixels, LONG perInch) {
+    return ::MulDiv(pixels, kHimetricPerInch, perInch);
+}
+
+} // namespace
+
+// ---- The text host --------------------------------------------------------------------------
+
+class CTxtWinHost final : public ITextHost {
+public:
+    explicit CTxtWinHost(CRichEditUI* owner) : m_re(owner) {}
+    CTxtWinHost(const CTxtWinHost&) = delete;
+    CTxtWinHost& operator=(const CTxtWinHost&) = delete;
+
+    // Creates the services object; false when the library or its entry point is missing.
+    bool Init();
+    // Releases the services; the host itself goes when its last reference is released.
+    void Shutdown();
+    ITextServices* Services() const { return m_ts; }
+    bool IsCaptured() const { return m_bCaptured; }
+
+    void SetClientRect(const RECT& rc);
+    const RECT& ClientRect() const { return m_rcClient; }
+    void ApplyFont(HFONT font);
+    void ApplyTextColor(DWORD argb);
+    void ApplyParaAlign(LONG style);
+    void ChangeBits(DWORD mask);
+
+    // IUnknown.
+    HRESULT STDMETHODCALLTYPE QueryInterface(REFIID riid, void** ppv) override {
+        if (ppv == nullptr)
+            return E_POINTER;
+        if (IsEqualIID(riid, IID_IUnknown) || IsEqualIID(riid, kIID_ITextHost)) {
+            *ppv = static_cast<ITextHost*>(this);
+            AddRef();
+            return S_OK;
+        }
+        *ppv = nullptr;
+        return E_NOINTERFACE;
+    }
+    ULONG STDMETHODCALLTYPE AddRef() override { return ++m_cRefs; }
+    ULONG STDMETHODCALLTYPE Release() override {
+        ULONG left = --m_cRefs;
+        if (left == 0)
+            delete this;
+        return left;
+    }
+
+    // ITextHost.
+    HDC TxGetDC() override { return ::GetDC(Window()); }
+    INT TxReleaseDC(HDC hdc) override { return ::ReleaseDC(Window(), hdc); }
+    WINBOOL TxShowScrollBar(INT, WINBOOL) override {
+        Notify();
+        return TRUE;
+    }
+    WINBOOL TxEnableScrollBar(INT, INT) override {
+        Notify();
+        return TRUE;
+    }
+    WINBOOL TxSetScrollRange(INT, LONG, INT, WINBOOL) override {
+        Notify();
+        return TRUE;
+    }
+    WINBOOL TxSetScrollPos(INT, INT, WINBOOL) override {
+        Notify();
+        return TRUE;
+    }
+    void TxInvalidateRect(LPCRECT, WINBOOL) override {
+        if (m_re != nullptr)
+            m_re->Invalidate();
+    }
+    void TxViewChange(WINBOOL) override {}
+    WINBOOL TxCreateCaret(HBITMAP hbmp, INT xWidth, INT yHeight) override {
+        return ::CreateCaret(Window(), hbmp, xWidth, yHeight);
+    }
+    WINBOOL TxShowCaret(WINBOOL fShow) override {
+        return fShow ? ::ShowCaret(Window()) : ::HideCaret(Window());
+    }
+    WINBOOL TxSetCaretPos(INT x, INT y) override { return ::SetCaretPos(x, y); }
+    WINBOOL TxSetTimer(UINT idTimer, UINT uTimeout) override {
+        CPaintManagerUI* pm = Manager();
+        if (pm == nullptr)
+            return FALSE;
+        pm->KillTimer(m_re, idTimer);
+        return pm->SetTimer(m_re, idTimer, uTimeout) ? TRUE : FALSE;
+    }
+    void TxKillTimer(UINT idTimer) override {
+        if (CPaintManagerUI* pm = Manager())
+            pm->KillTimer(m_re, idTimer);
+    }
+    void TxScrollWindowEx(INT, INT, LPCRECT, LPCRECT, HRGN, LPRECT, UINT) override {
+        if (m_re != nullptr)
+            m_re->Invalidate();
+    }
+    void TxSetCapture(WINBOOL fCapture) override {
+        CPaintManagerUI* pm = Manager();
+        if (pm == nullptr)
+            return;
+        if (fCapture)
+            pm->SetCapture();
+        else
+            pm->ReleaseCapture();
+        m_bCaptured = fCapture != FALSE;
+    }
+    void TxSetFocus() override {}
+    void TxSetCursor(HCURSOR hcur, WINBOOL) override { ::SetCursor(hcur); }
+    WINBOOL TxScreenToClient(LPPOINT lppt) override { return ::ScreenToClient(Window(), lppt); }
+    WINBOOL TxClientToScreen(LPPOINT lppt) override { return ::ClientToScreen(Window(), lppt); }
+    HRESULT TxActivate(LONG* plOldState) override {
+        if (plOldState)
+            *plOldState = 0;
+        return S_OK;
+    }
+    HRESULT TxDeactivate(LONG) override { return S_OK; }
+    HRESULT TxGetClientRect(LPRECT prc) override {
+        *prc = m_rcClient;
+        return S_OK;
+    }
+    HRESULT TxGetViewInset(LPRECT prc) override {
+        *prc = RECT{0, 0, 0, 0};
+        return S_OK;
+    }
+    HRESULT TxGetCharFormat(const CHARFORMATW** ppCF) override {
+        *ppCF = reinterpret_cast<const CHARFORMATW*>(&m_cf);
+        return S_OK;
+    }
+    HRESULT TxGetParaFormat(const PARAFORMAT** ppPF) override {
+        *ppPF = reinterpret_cast<const PARAFORMAT*>(&m_pf);
+        return S_OK;
+    }
+    COLORREF TxGetSysColor(int nIndex) override { return ::GetSysColor(nIndex); }
+    HRESULT TxGetBackStyle(TXTBACKSTYLE* pstyle) override {
+        *pstyle = (m_re == nullptr || m_re->IsTransparent()) ? TXTBACK_TRANSPARENT : TXTBACK_OPAQUE;
+        return S_OK;
+    }
+    HRESULT TxGetMaxLength(DWORD* plength) override {
+        *plength = m_re ? DWORD(std::max(m_re->GetLimitText(), 0)) : 32767;
+        return S_OK;
+    }
+    HRESULT TxGetScrollBars(DWORD* pdwScrollBar) override {
+        const LONG style = m_re ? m_re->GetWinStyle() : 0;
+        *pdwScrollBar = DWORD(style) & (WS_VSCROLL | WS_HSCROLL | ES_AUTOVSCROLL | ES_AUTOHSCROLL |
+                                        ES_DISABLENOSCROLL);
+        return S_OK;
+    }
+    // The services pass a wide character slot whatever the header's TCHAR says.
+    HRESULT TxGetPasswordChar(TCHAR* pch) override {
+        *reinterpret_cast<WCHAR*>(pch) = L'*';
+        return S_OK;
+    }
+    HRESULT TxGetAcceleratorPos(LONG* pcp) override {
+        *pcp = -1;
+        return S_OK;
+    }
+    HRESULT TxGetExtent(LPSIZEL lpExtent) override {
+        *lpExtent = m_sizelExtent;
+        return S_OK;
+    }
+    HRESULT OnTxCharFormatChange(const CHARFORMATW*) override { return S_OK; }
+    HRESULT OnTxParaFormatChange(const PARAFORMAT*) override { return S_OK; }
+    HRESULT TxGetPropertyBits(DWORD dwMask, DWORD* pdwBits) override {
+        DWORD bits = 0;
+        if (m_re != nullptr) {
+            const LONG style = m_re->GetWinStyle();
+            if (m_re->IsRich())
+                bits |= TXTBIT_RICHTEXT;
+            if (style & ES_MULTILINE)
+                bits |= TXTBIT_MULTILINE;
+            if (m_re->IsReadOnly())
+                bits |= TXTBIT_READONLY;
+            if (style & ES_PASSWORD)
+                bits |= TXTBIT_USEPASSWORD;
+            if (!(style & ES_NOHIDESEL))
+                bits |= TXTBIT_HIDESELECTION;
+            // Multi-line text wraps unless it scrolls sideways.
+            if ((style & ES_MULTILINE) && !(style & (WS_HSCROLL | ES_AUTOHSCROLL)))
+                bits |= TXTBIT_WORDWRAP;
+        }
+        *pdwBits = bits & dwMask;
+        return S_OK;
+    }
+    HRESULT TxNotify(DWORD iNotify, void* pv) override {
+        if (m_re != nullptr)
+            m_re->OnTxNotify(iNotify, pv);
+        return S_OK;
+    }
+    HIMC TxImmGetContext() override { return ::ImmGetContext(Window()); }
+    void TxImmReleaseContext(HIMC himc) override { ::ImmReleaseContext(Window(), himc); }
+    HRESULT TxGetSelectionBarWidth(LONG* lSelBarWidth) override {
+        *lSelBarWidth = 0;
+        return S_OK;
+    }
+
+private:
+    ~CTxtWinHost() = default;
+    CPaintManagerUI* Manager() const { return m_re ? m_re->GetManager() : nullptr; }
+    HWND Window() const {
+        CPaintManagerUI* pm = Manager();
+        return pm ? pm->GetPaintWindow() : nullptr;
+    }
+    void Notify() {
+        if (m_re != nullptr)
+            m_re->OnTxScrollChange();
+    }
+
+    CRichEditUI* m_re;
+    ULONG m_cRefs = 1;
+    ITextServices* m_ts = nullptr;
+    bool m_bCaptured = false;
+    RECT m_rcClient = {0, 0, 0, 0};
+    SIZEL m_sizelExtent = {0, 0};
+    CHARFORMAT2W m_cf = {};
+    PARAFORMAT2 m_pf = {};
+};
+
+bool CTxtWinHost::Init() {
+    m_cf.cbSize = sizeof(m_cf);
+    m_pf.cbSize = sizeof(m_pf);
+    m_pf.dwMask = PFM_ALL;
+    m_pf.wAlignment = PFA_LEFT;
+    m_pf.cTabCount = 1;
+    m_pf.rgxTabs[0] = lDefaultTab;
+    ApplyFont(nullptr);
+    ApplyTextColor(m_re ? m_re->GetTextColor() : 0);
+    if (m_re)
+        ApplyParaAlign(m_re->GetWinStyle());
+
+    static HMODULE library = ::LoadLibraryA("Riched20.dll");
+    if (library == nullptr)
+        return false;
+    auto create = reinterpret_cast<PCreateTextServices>(
+        reinterpret_cast<void*>(::GetProcAddress(library, "CreateTextServices")));
+    if (create == nullptr)
+        return false;
+    IUnknown* unknown = nullptr;
+    if (FAILED(create(nullptr, this, &unknown)) || unknown == nullptr)
+        return false;
+    HRESULT hr = unknown->QueryInterface(kIID_ITextServices, reinterpret_cast<void**>(&m_ts));
+    unknown->Release();
+    return SUCCEEDED(hr) && m_ts != nullptr;
+}
+
+void CTxtWinHost::Shutdown() {
+    if (m_ts != nullptr) {
+        m_ts->OnTxInPlaceDeactivate();
+        ITextServices* ts = m_ts;
+        m_ts = nullptr;
+        ts->Release();
+    }
+    m_re = nullptr;
+}
+
+void CTxtWinHost::SetClientRect(const RECT& rc) {
+    m_rcClient = rc;
+    HDC dc = ::GetDC(nullptr);
+    const LONG dpiX = ::GetDeviceCaps(dc, LOGPIXELSX);
+    const LONG dpiY = ::GetDeviceCaps(dc, LOGPIXELSY);
+    ::ReleaseDC(nullptr, dc);
+    m_sizelExtent.cx = PixelsToHimetric(rc.right - rc.left, dpiX > 0 ? dpiX : 96);
+    m_sizelExtent.cy = PixelsToHimetric(rc.bottom - rc.top, dpiY > 0 ? dpiY : 96);
+    ChangeBits(TXTBIT_CLIENTRECTCHANGE | TXTBIT_EXTENTCHANGE);
+}
+
+void CTxtWinHost::ApplyFont(HFONT font) {
+    if (font == nullptr)
+        font = static_cast<HFONT>(::GetStockObject(DEFAULT_GUI_FONT));
+    LOGFONTA lf = {};
+    ::GetObjectA(font, sizeof(lf), &lf);
+    HDC dc = ::GetDC(nullptr);
+    const LONG dpiY = ::GetDeviceCaps(dc, LOGPIXELSY);
+    ::ReleaseDC(nullptr, dc);
+    const LONG height = lf.lfHeight < 0 ? -lf.lfHeight : lf.lfHeight;
+    m_cf.dwMask = CFM_SIZE | CFM_OFFSET | CFM_FACE | CFM_CHARSET | CFM_COLOR | CFM_BOLD |
+                  CFM_ITALIC | CFM_UNDERLINE;
+    m_cf.yHeight = ::MulDiv(height > 0 ? height : 12, kTwipsPerInch, dpiY > 0 ? dpiY : 96);
+    m_cf.yOffset = 0;
+    m_cf.dwEffects &= ~DWORD(CFE_BOLD | CFE_ITALIC | CFE_UNDERLINE | CFE_AUTOCOLOR);
+    if (lf.lfWeight >= FW_BOLD)
+        m_cf.dwEffects |= CFE_BOLD;
+    if (lf.lfItalic)
+        m_cf.dwEffects |= CFE_ITALIC;
+    if (lf.lfUnderline)
+        m_cf.dwEffects |= CFE_UNDERLINE;
+    m_cf.bCharSet = lf.lfCharSet;
+    m_cf.bPitchAndFamily = lf.lfPitchAndFamily;
+    std::wstring face = ToWide(lf.lfFaceName);
+    std::fill(std::begin(m_cf.szFaceName), std::end(m_cf.szFaceName), L'\0');
+    std::copy_n(face.begin(), std::min(face.size(), size_t(LF_FACESIZE - 1)), m_cf.szFaceName);
+    ChangeBits(TXTBIT_CHARFORMATCHANGE);
+}
+
+void CTxtWinHost::ApplyTextColor(DWORD argb) {
+    m_cf.crTextColor = ToColorRef(argb);
+    m_cf.dwMask |= CFM_COLOR;
+    m_cf.dwEffects &= ~DWORD(CFE_AUTOCOLOR);
+    ChangeBits(TXTBIT_CHARFORMATCHANGE);
+}
+
+void CTxtWinHost::ApplyParaAlign(LONG style) {
+    if (style & ES_CENTER)
+        m_pf.wAlignment = PFA_CENTER;
+    else if (style & ES_RIGHT)
+        m_pf.wAlignment = PFA_RIGHT;
+    else
+        m_pf.wAlignment = PFA_LEFT;
+    ChangeBits(TXTBIT_PARAFORMATCHANGE);
+}
+
+void CTxtWinHost::ChangeBits(DWORD mask) {
+    if (m_ts == nullptr)
+        return;
+    DWORD bits = 0;
+    TxGetPropertyBits(mask, &bits);
+    m_ts->OnTxPropertyBitsChange(mask, bits);
+}
+
+// ---- The control ------------------------------------------------------------------------------
+
+CRichEditUI::CRichEditUI() {}
+
+CRichEditUI::~CRichEditUI() {
+    if (m_pManager != nullptr) {
+        m_pManager->RemoveMessageFilter(this);
+        m_pManager->KillTimer(this);
+    }
+    if (m_pTwh != nullptr) {
+        CTxtWinHost* host = m_pTwh;
+        m_pTwh = nullptr;
+        host->Shutdown();
+        host->Release();
+    }
+}
+
+LPVOID CRichEditUI::GetInterface(const std::string& name) {
+    if (uiparse::EqualsNoCase(name, "RichEdit"))
+        return this;
+    return CContainerUI::GetInterface(name);
+}
+
+UINT CRichEditUI::GetControlFlags() const {
+    if (!IsEnabled())
+        return CControlUI::GetControlFlags();
+    return UIFLAG_SETCURSOR | UIFLAG_TABSTOP;
+}
+
+void CRichEditUI::SetTransparent(bool transparent) {
+    m_bTransparent = transparent;
+    if (m_pTwh)
+        m_pTwh->ChangeBits(TXTBIT_BACKSTYLECHANGE);
+}
+
+void CRichEditUI::SetRich(bool rich) {
+    m_bRich = rich;
+    if (m_pTwh)
+        m_pTwh->ChangeBits(TXTBIT_RICHTEXT);
+}
+
+void CRichEditUI::SetReadOnly(bool readOnly) {
+    m_bReadOnly = readOnly;
+    if (m_pTwh)
+        m_pTwh->ChangeBits(TXTBIT_READONLY);
+}
+
+void CRichEditUI::SetMultiLine(bool multiLine) {
+    if (multiLine)
+        m_lTwhStyle |= ES_MULTILINE;
+    else
+        m_lTwhStyle &= ~LONG(ES_MULTILINE);
+    if (m_pTwh)
+        m_pTwh->ChangeBits(TXTBIT_MULTILINE | TXTBIT_WORDWRAP);
+}
+
+void CRichEditUI::SetFont(int index) {
+    m_iFont = index;
+    if (m_pTwh && m_pManager)
+        m_pTwh->ApplyFont(m_pManager->GetFont(m_iFont));
+}
+
+void CRichEditUI::SetTextColor(DWORD color) {
+    m_dwTextColor = color;
+    if (m_pTwh)
+        m_pTwh->ApplyTextColor(color);
+}
+
+void CRichEditUI::SetTextPadding(RECT rc) {
+    m_rcTextPadding = rc;
+    if (m_pTwh)
+        m_pTwh->SetClientRect(TextArea());
+    Invalidate();
+}
+
+void CRichEditUI::SetLimitText(int limit) {
+    m_iLimitText = std::max(limit, 0);
+    if (m_pTwh) {
+        m_pTwh->ChangeBits(TXTBIT_MAXLENGTHCHANGE);
+        TxSendMessage(EM_EXLIMITTEXT, 0, m_iLimitText, nullptr);
+    }
+}
+
+void CRichEditUI::SetTipValue(const std::string& text) {
+    m_sTipValue = text;
+    Invalidate();
+}
+
+void CRichEditUI::SetTipValueColor(DWORD color) {
+    m_dwTipValueColor = color;
+    Invalidate();
+}
+
+void CRichEditUI::SetTipValueAlign(UINT align) {
+    m_uTipValueAlign = align;
+    Invalidate();
+}
+
+void CRichEditUI::SetNormalImage(const std::string& image) {
+    m_sNormalImage = image;
+    Invalidate();
+}
+void CRichEditUI::SetHotImage(const std::string& image) {
+    m_sHotImage = image;
+    Invalidate();
+}
+void CRichEditUI::SetFocusedImage(const std::string& image) {
+    m_sFocusedImage = image;
+    Invalidate();
+}
+void CRichEditUI::SetDisabledImage(const std::string& image) {
+    m_sDisabledImage = image;
+    Invalidate();
+}
+
+// ---- Text ---------------------------------------------------------------------------------------
+
+std::string CRichEditUI::GetText() const {
+    if (m_pTwh == nullptr)
+        return m_sText;
+    GETTEXTLENGTHEX gtl = {GTL_USECRLF | GTL_PRECISE | GTL_NUMCHARS, 1200};
+    LRESULT length = 0;
+    TxSendMessage(EM_GETTEXTLENGTHEX, reinterpret_cast<WPARAM>(&gtl), 0, &length);
+    if (length <= 0)
+        return std::string();
+    std::vector<wchar_t> buffer(size_t(length) + 1, L'\0');
+    GETTEXTEX gt = {};
+    gt.cb = DWORD(buffer.size() * sizeof(wchar_t));
+    gt.flags = GT_USECRLF;
+    gt.codepage = 1200;
+    LRESULT copied = 0;
+    TxSendMessage(EM_GETTEXTEX, reinterpret_cast<WPARAM>(&gt),
+                  reinterpret_cast<LPARAM>(buffer.data()), &copied);
+    copied = std::min<LRESULT>(std::max<LRESULT>(copied, 0), length);
+    return ToAnsi(buffer.data(), int(copied));
+}
+
+void CRichEditUI::SetText(const std::string& text) {
+    if (m_pTwh == nullptr) {
+        m_sText = text;
+        Invalidate();
+        return;
+    }
+    // The same text again changes nothing and reports nothing.
+    if (text == GetText())
+        return;
+    m_sText = text;
+    SetSel(0, -1);
+    ReplaceSel(text, false);
+    Invalidate();
+}
+
+long CRichEditUI::GetTextLength(DWORD flags) const {
+    if (m_pTwh == nullptr)
+        return long(ToWide(m_sText).size());
+    GETTEXTLENGTHEX gtl = {flags, 1200};
+    LRESULT length = 0;
+    TxSendMessage(EM_GETTEXTLENGTHEX, reinterpret_cast<WPARAM>(&gtl), 0, &length);
+    return long(length);
+}
+
+void CRichEditUI::AppendText(const std::string& text, bool canUndo) {
+    if (m_pTwh == nullptr) {
+        m_sText += text;
+        return;
+    }
+    // A position past the end puts the insertion point at the very end.
+    CHARRANGE end = {LONG_MAX, LONG_MAX};
+    ++m_nProgrammatic;
+    TxSendMessage(EM_EXSETSEL, 0, reinterpret_cast<LPARAM>(&end), nullptr);
+    --m_nProgrammatic;
+    ReplaceSel(text, canUndo);
+}
+
+void CRichEditUI::ReplaceSel(const std::string& text, bool canUndo) {
+    if (m_pTwh == nullptr)
+        return;
+    std::wstring wide = ToWide(text);
+    // The services of some platforms (Wine) apply the limit to typing only: cut what would
+    // not fit here, so that the text never grows beyond the limit.
+    CHARRANGE sel = {0, 0};
+    TxSendMessage(EM_EXGETSEL, 0, reinterpret_cast<LPARAM>(&sel), nullptr);
+    const long selected = std::max<long>(0, sel.cpMax - sel.cpMin);
+    const long room = std::max<long>(0, m_iLimitText - (GetTextLength() - selected));
+    if (long(wide.size()) > room) {
+        size_t keep = size_t(room);
+        // Never split a surrogate pair or a CR-LF pair.
+        if (keep > 0 && keep < wide.size() && wide[keep - 1] >= 0xD800 && wide[keep - 1] <= 0xDBFF)
+            --keep;
+        if (keep > 0 && keep < wide.size() && wide[keep - 1] == L'\r' && wide[keep] == L'\n')
+            --keep;
+        wide.resize(keep);
+    }
+    ++m_nProgrammatic;
+    TxSendMessage(EM_REPLACESEL, canUndo ? TRUE : FALSE, reinterpret_cast<LPARAM>(wide.c_str()),
+                  nullptr);
+    --m_nProgrammatic;
+}
+
+void CRichEditUI::SetSel(long start, long end) {
+    CHARRANGE cr = {start, end};
+    ++m_nProgrammatic;
+    TxSendMessage(EM_EXSETSEL, 0, reinterpret_cast<LPARAM>(&cr), nullptr);
+    --m_nProgrammatic;
+}
+
+HRESULT CRichEditUI::TxSendMessage(UINT msg, WPARAM wParam, LPARAM lParam, LRESULT* result) const {
+    if (m_pTwh == nullptr || m_pTwh->Services() == nullptr) {
+        if (result)
+            *result = 1;
+        return S_FALSE;
+    }
+    if (msg == WM_KEYDOWN && wParam == VK_RETURN) {
+        const bool ctrl = ::GetKeyState(VK_CONTROL) < 0;
+        if (!m_bWantReturn || (ctrl && !m_bWantCtrlReturn)) {
+            if (m_pManager != nullptr)
+                m_pManager->SendNotify(const_cast<CRichEditUI*>(this), "return");
+            if (result)
+                *result = 0;
+            return S_OK;
+        }
+    }
+    LRESULT local = 0;
+    return m_pTwh->Services()->TxSendMessage(msg, wParam, lParam, result ? result : &local);
+}
+
+// ---- Scrolling
+// ------------------------------------------------------------------------------------
+
+SIZE CRichEditUI::GetScrollPos() const {
+    SIZE pos = {0, 0};
+    if (m_pTwh == nullptr || m_pTwh->Services() == nullptr)
+        return pos;
+    LONG min = 0, max = 0, position = 0, page = 0;
+    WINBOOL enabled = FALSE;
+    m_pTwh->Services()->TxGetHScroll(&min, &max, &position, &page, &enabled);
+    pos.cx = position;
+    m_pTwh->Services()->TxGetVScroll(&min, &max, &position, &page, &enabled);
+    pos.cy = position;
+    return pos;
+}
+
+SIZE CRichEditUI::GetScrollRange() const {
+    SIZE range = {0, 0};
+    if (m_pTwh == nullptr || m_pTwh->Services() == nullptr)
+        return range;
+    LONG min = 0, max = 0, position = 0, page = 0;
+    WINBOOL enabled = FALSE;
+    m_pTwh->Services()->TxGetHScroll(&min, &max, &position, &page, &enabled);
+    range.cx = std::max<LONG>(0, max - min - page);
+    m_pTwh->Services()->TxGetVScroll(&min, &max, &position, &page, &enabled);
+    range.cy = std::max<LONG>(0, max - min - page);
+    return range;
+}
+
+void CRichEditUI::SetScrollPos(SIZE szPos, bool /*bMsg*/) {
+    POINT pt = {std::max<LONG>(szPos.cx, 0), std::max<LONG>(szPos.cy, 0)};
+    TxSendMessage(EM_SETSCROLLPOS, 0, reinterpret_cast<LPARAM>(&pt), nullptr);
+    Invalidate();
+}
+
+void CRichEditUI::LineUp() {
+    TxSendMessage(WM_VSCROLL, SB_LINEUP, 0, nullptr);
+}
+void CRichEditUI::LineDown() {
+    TxSendMessage(WM_VSCROLL, SB_LINEDOWN, 0, nullptr);
+}
+void CRichEditUI::PageUp() {
+    TxSendMessage(WM_VSCROLL, SB_PAGEUP, 0, nullptr);
+}
+void CRichEditUI::PageDown() {
+    TxSendMessage(WM_VSCROLL, SB_PAGEDOWN, 0, nullptr);
+}
+void CRichEditUI::HomeUp() {
+    TxSendMessage(WM_VSCROLL, SB_TOP, 0, nullptr);
+}
+void CRichEditUI::EndDown() {
+    TxSendMessage(WM_VSCROLL, SB_BOTTOM, 0, nullptr);
+    Invalidate();
+}
+void CRichEditUI::LineLeft() {
+    TxSendMessage(WM_HSCROLL, SB_LINELEFT, 0, nullptr);
+}
+void CRichEditUI::LineRight() {
+    TxSendMessage(WM_HSCROLL, SB_LINERIGHT, 0, nullptr);
+}
+void CRichEditUI::PageLeft() {
+    TxSendMessage(WM_HSCROLL, SB_PAGELEFT, 0, nullptr);
+}
+void CRichEditUI::PageRight() {
+    TxSendMessage(WM_HSCROLL, SB_PAGERIGHT, 0, nullptr);
+}
+void CRichEditUI::HomeLeft() {
+    TxSendMessage(WM_HSCROLL, SB_LEFT, 0, nullptr);
+}
+void CRichEditUI::EndRight() {
+    TxSendMessage(WM_HSCROLL, SB_RIGHT, 0, nullptr);
+}
+
+// ---- Life cycle, layout, events ---------------------------------------------------------------
+
+RECT CRichEditUI::TextArea() const {
+    RECT rc = m_rcItem;
+    rc.left += m_rcTextPadding.left;
+    rc.top += m_rcTextPadding.top;
+    rc.right -= m_rcTextPadding.right;
+    rc.bottom -= m_rcTextPadding.bottom;
+    if (rc.right < rc.left)
+        rc.right = rc.left;
+    if (rc.bottom < rc.top)
+        rc.bottom = rc.top;
+    return rc;
+}
+
+void CRichEditUI::DoInit() {
+    if (m_bInited || m_pManager == nullptr)
+        return;
+    m_bInited = true;
+    auto* host = new CTxtWinHost(this);
+    if (!host->Init()) {
+        host->Shutdown();
+        host->Release();
+        return;
+    }
+    m_pTwh = host;
+    m_pTwh->ApplyFont(m_pManager->GetFont(m_iFont));
+    m_pTwh->ApplyTextColor(m_dwTextColor);
+    m_pTwh->SetClientRect(TextArea());
+    ITextServices* ts = m_pTwh->Services();
+    ts->OnTxPropertyBitsChange(TXTBIT_RICHTEXT | TXTBIT_MULTILINE | TXTBIT_READONLY |
+                                   TXTBIT_USEPASSWORD | TXTBIT_WORDWRAP | TXTBIT_HIDESELECTION |
+                                   TXTBIT_BACKSTYLECHANGE | TXTBIT_MAXLENGTHCHANGE |
+                                   TXTBIT_CHARFORMATCHANGE | TXTBIT_PARAFORMATCHANGE,
+                               [&] {
+                                   DWORD bits = 0;
+                                   m_pTwh->TxGetPropertyBits(0xFFFFFFFF, &bits);
+                                   return bits;
+                               }() |
+                                   TXTBIT_BACKSTYLECHANGE | TXTBIT_MAXLENGTHCHANGE |
+                                   TXTBIT_CHARFORMATCHANGE | TXTBIT_PARAFORMATCHANGE);
+    TxSendMessage(EM_EXLIMITTEXT, 0, m_iLimitText, nullptr);
+    TxSendMessage(EM_SETEVENTMASK, 0,
+                  ENM_CHANGE | ENM_LINK | ENM_DROPFILES | ENM_PROTECTED | ENM_REQUESTRESIZE,
+                  nullptr);
+    if (!m_sText.empty()) {
+        std::string text = m_sText;
+        SetSel(0, -1);
+        ReplaceSel(text, false);
+    }
+    RECT rc = TextArea();
+    ts->OnTxInPlaceActivate(&rc);
+    m_pManager->AddMessageFilter(this);
+}
+
+void CRichEditUI::SetPos(RECT rc, bool bNeedInvalidate) {
+    CControlUI::SetPos(rc, bNeedInvalidate);
+    if (m_pTwh)
+        m_pTwh->SetClientRect(TextArea());
+}
+
+void CRichEditUI::Move(SIZE szOffset, bool bNeedInvalidate) {
+    CControlUI::Move(szOffset, bNeedInvalidate);
+    if (m_pTwh)
+        m_pTwh->SetClientRect(TextArea());
+}
+
+void CRichEditUI::SetEnabled(bool enable) {
+    CContainerUI::SetEnabled(enable);
+    if (!enable && m_pTwh && m_pTwh->IsCaptured() && m_pManager)
+        m_pManager->ReleaseCapture();
+}
+
+SIZE CRichEditUI::EstimateSize(SIZE szAvailable) {
+    return CControlUI::EstimateSize(szAvailable);
+}
+
+void CRichEditUI::DoEvent(TEventUI& event) {
+    if (!IsMouseEnabled() && event.Type > UIEVENT__MOUSEBEGIN && event.Type < UIEVENT__MOUSEEND) {
+        if (m_pParent != nullptr)
+            m_pParent->DoEvent(event);
+        else
+            CContainerUI::DoEvent(event);
+        return;
+    }
+    switch (event.Type) {
+    case UIEVENT_SETCURSOR:
+        // The services set the cursor through the message filter; the I-beam otherwise.
+        ::SetCursor(::LoadCursor(nullptr, IDC_IBEAM));
+        return;
+    case UIEVENT_SETFOCUS:
+        if (m_pTwh) {
+            m_pTwh->Services()->OnTxUIActivate();
+            TxSendMessage(WM_SETFOCUS, 0, 0, nullptr);
+        }
+        m_bFocused = true;
+        Invalidate();
+        return;
+    case UIEVENT_KILLFOCUS:
+        if (m_pTwh) {
+            m_pTwh->Services()->OnTxUIDeactivate();
+            TxSendMessage(WM_KILLFOCUS, 0, 0, nullptr);
+        }
+        m_bFocused = false;
+        Invalidate();
+        return;
+    case UIEVENT_TIMER:
+        if (m_pTwh)
+            TxSendMessage(WM_TIMER, event.wParam, event.lParam, nullptr);
+        return;
+    case UIEVENT_WINDOWSIZE:
+        if (m_pTwh)
+            m_pTwh->SetClientRect(TextArea());
+        return;
+    case UIEVENT_SCROLLWHEEL:
+        if (event.wKeyState & UIKEY_CONTROL)
+            return; // zoom is handled by the services through the filter
+        if (event.wParam == 0) {
+            for (int i = 0; i < 3; ++i)
+                LineUp();
+        } else {
+            for (int i = 0; i < 3; ++i)
+                LineDown();
+        }
+        Invalidate();
+        return;
+    case UIEVENT_MOUSEENTER:
+        if (IsEnabled()) {
+            m_bHot = true;
+            Invalidate();
+        }
+        return;
+    case UIEVENT_MOUSELEAVE:
+        if (IsEnabled()) {
+            m_bHot = false;
+            Invalidate();
+        }
+        return;
+    case UIEVENT_BUTTONDOWN:
+    case UIEVENT_BUTTONUP:
+    case UIEVENT_MOUSEMOVE:
+    case UIEVENT_DBLCLICK:
+    case UIEVENT_RBUTTONDOWN:
+    case UIEVENT_RBUTTONUP:
+    case UIEVENT_CONTEXTMENU:
+    case UIEVENT_KEYDOWN:
+    case UIEVENT_KEYUP:
+    case UIEVENT_CHAR:
+        // The services got these through the message filter already.
+        return;
+    default:
+        break;
+    }
+    CContainerUI::DoEvent(event);
+}
+
+void CRichEditUI::PaintStatusImage(HDC hDC) {
+    const std::string* image = &m_sNormalImage;
+    if (!IsEnabled())
+        image = &m_sDisabledImage;
+    else if (IsFocused())
+        image = &m_sFocusedImage;
+    else if (m_bHot)
+        image = &m_sHotImage;
+    if (!image->empty() && DrawImage(hDC, *image))
+        return;
+    if (!m_sNormalImage.empty())
+        DrawImage(hDC, m_sNormalImage);
+}
+
+void CRichEditUI::DoPaint(HDC hDC, const RECT& rcPaint) {
+    RECT area = {};
+    if (!::IntersectRect(&area, &rcPaint, &m_rcItem))
+        return;
+    PaintBkColor(hDC);
+    PaintBkImage(hDC);
+    PaintStatusImage(hDC);
+    PaintBorder(hDC);
+    if (m_pTwh != nullptr && m_pTwh->Services() != nullptr) {
+        RECT rcText = TextArea();
+        RECTL bounds = {rcText.left, rcText.top, rcText.right, rcText.bottom};
+        RECT update = area;
+        m_pTwh->Services()->TxDraw(DVASPECT_CONTENT, 0, nullptr, nullptr, hDC, nullptr, &bounds,
+                                   nullptr, &update, nullptr, 0, TXTVIEW_ACTIVE);
+    }
+    if (!m_sTipValue.empty() && !IsFocused() && GetTextLength() == 0) {
+        RECT rcText = TextArea();
+        CRenderEngine::DrawText(hDC, m_pManager, rcText, m_sTipValue, m_dwTipValueColor, m_iFont,
+                                m_uTipValueAlign);
+    }
+    // Children (the toolkit's scroll bars) over the text.
+    for (CControlUI* child : m_items)
+        if (child != nullptr && child->IsVisible())
+            child->Paint(hDC, rcPaint);
+}
+
+void CRichEditUI::OnTxNotify(DWORD iNotify, void* pv) {
+    if (iNotify == EN_CHANGE) {
+        if (m_nProgrammatic == 0 && m_pManager != nullptr)
+            m_pManager->SendNotify(this, "textchanged");
+        return;
+    }
+    if (pv == nullptr || m_pManager == nullptr)
+        return;
+    switch (iNotify) {
+    case EN_DROPFILES:
+    case EN_MSGFILTER:
+    case EN_OLEOPFAILED:
+    case EN_PROTECTED:
+    case EN_SAVECLIPBOARD:
+    case EN_SELCHANGE:
+    case EN_STOPNOUNDO:
+    case EN_LINK:
+    case EN_OBJECTPOSITIONS:
+    case EN_DRAGDROPDONE: {
+        HWND hwnd = m_pManager->GetPaintWindow();
+        auto* hdr = static_cast<NMHDR*>(pv);
+        hdr->hwndFrom = hwnd;
+        hdr->idFrom = UINT_PTR(::GetWindowLongPtrA(hwnd, GWLP_ID));
+        hdr->code = iNotify;
+        ::SendMessageA(hwnd, WM_NOTIFY, hdr->idFrom, reinterpret_cast<LPARAM>(hdr));
+        break;
+    }
+    default:
+        break;
+    }
+}
+
+void CRichEditUI::OnTxScrollChange() {
+    Invalidate();
+}
+
+void CRichEditUI::RunMenuCommand(int id) {
+    if (!IsFocused())
+        return;
+    switch (id) {
+    case kCmdUndo:
+        TxSendMessage(WM_UNDO, 0, 0, nullptr);
+        break;
+    case kCmdCut:
+        TxSendMessage(WM_CUT, 0, 0, nullptr);
+        break;
+    case kCmdCopy:
+        TxSendMessage(WM_COPY, 0, 0, nullptr);
+        break;
+    case kCmdPaste:
+        TxSendMessage(WM_PASTE, 0, 0, nullptr);
+        break;
+    case kCmdClear:
+        TxSendMessage(WM_CLEAR, 0, 0, nullptr);
+        break;
+    case kCmdSelectAll:
+        SetSelAll();
+        break;
+    case kCmdRedo:
+        TxSendMessage(EM_REDO, 0, 0, nullptr);
+        break;
+    default:
+        break;
+    }
+}
+
+void CRichEditUI::ShowContextMenu(POINT ptScreen) {
+    HMENU menu = ::CreatePopupMenu();
+    if (menu == nullptr)
+        return;
+    ::AppendMenuW(menu, MF_STRING, kCmdCopy, L"\u590D\u5236(&C)");
+    ::AppendMenuW(menu, MF_STRING, kCmdClear, L"\u6E05\u7A7A(&L)");
+    ::AppendMenuW(menu, MF_SEPARATOR, 0, nullptr);
+    ::AppendMenuW(menu, MF_STRING, kCmdSelectAll, L"\u5168\u9009(&A)");
+    const int id = ::TrackPopupMenu(menu, TPM_RETURNCMD | TPM_LEFTALIGN | TPM_TOPALIGN, ptScreen.x,
+                                    ptScreen.y, 0, m_pManager->GetPaintWindow(), nullptr);
+    ::DestroyMenu(menu);
+    RunMenuCommand(id);
+}
+
+LRESULT CRichEditUI::MessageHandler(UINT uMsg, WPARAM wParam, LPARAM lParam, bool& bHandled) {
+    bHandled = false;
+    if (m_pTwh == nullptr || m_pManager == nullptr || !IsVisible() || !IsEnabled())
+        return 0;
+    HWND hwnd = m_pManager->GetPaintWindow();
+    const bool captured = m_pTwh->IsCaptured();
+
+    if (uMsg == WM_SETCURSOR) {
+        if (LOWORD(lParam) != HTCLIENT)
+            return 0;
+        POINT pt = {};
+        ::GetCursorPos(&pt);
+        ::ScreenToClient(hwnd, &pt);
+        if (!captured && (!::PtInRect(&m_rcItem, pt) || m_pManager->FindControl(pt) != this))
+            return 0;
+        RECT rcText = TextArea();
+        if (::PtInRect(&rcText, pt)) {
+            HDC dc = ::GetDC(hwnd);
+            m_pTwh->Services()->OnTxSetCursor(DVASPECT_CONTENT, -1, nullptr, nullptr, dc, nullptr,
+                                              &rcText, pt.x, pt.y);
+            ::ReleaseDC(hwnd, dc);
+        } else {
+            ::SetCursor(::LoadCursor(nullptr, IDC_ARROW));
+        }
+        bHandled = true;
+        return TRUE;
+    }
+
+    if (uMsg == WM_CONTEXTMENU) {
+        POINT pt = {GET_X_LPARAM(lParam), GET_Y_LPARAM(lParam)};
+        POINT ptClient = pt;
+        ::ScreenToClient(hwnd, &ptClient);
+        if (!::PtInRect(&m_rcItem, ptClient) || m_pManager->FindControl(ptClient) != this)
+            return 0;
+        if (!IsFocused())
+            SetFocus();
+        ShowContextMenu(pt);
+        bHandled = true;
+        return 0;
+    }
+
+    if (uMsg == WM_MOUSEWHEEL) {
+        // Only the zoom (Ctrl held) goes to the services; plain wheel turns scroll the view
+        // through the toolkit's own event.
+        if ((LOWORD(wParam) & MK_CONTROL) == 0)
+            return 0;
+        POINT pt = {GET_X_LPARAM(lParam), GET_Y_LPARAM(lParam)};
+        ::ScreenToClient(hwnd, &pt);
+        if (!::PtInRect(&m_rcItem, pt))
+            return 0;
+        TxSendMessage(uMsg, wParam, lParam, nullptr);
+        bHandled = true;
+        return 0;
+    }
+
+    if (uMsg >= WM_MOUSEFIRST && uMsg <= WM_MOUSELAST) {
+        POINT pt = {GET_X_LPARAM(lParam), GET_Y_LPARAM(lParam)};
+        if (!captured) {
+            if (!::PtInRect(&m_rcItem, pt))
+                return 0;
+            if (m_pManager->FindControl(pt) != this)
+                return 0;
+        }
+        const bool press = uMsg == WM_LBUTTONDOWN || uMsg == WM_LBUTTONDBLCLK ||
+                           uMsg == WM_RBUTTONDOWN || uMsg == WM_MBUTTONDOWN;
+        if (press) {
+            if (!m_pManager->IsNoActivate())
+                ::SetFocus(hwnd);
+            if (!IsFocused())
+                SetFocus();
+        }
+        LRESULT result = 0;
+        TxSendMessage(uMsg, wParam, lParam, &result);
+        // Let the manager see the mouse too (hover, click tracking) unless the services hold
+        // it for a selection drag.
+        bHandled = captured && uMsg != WM_LBUTTONUP;
+        return result;
+    }
+
+    const bool key =
+        (uMsg >= WM_KEYFIRST && uMsg <= WM_KEYLAST) || uMsg == WM_CHAR || uMsg == WM_IME_CHAR;
+    if (!key)
+        return 0;
+    if (m_pManager->GetFocus() != this)
+        return 0;
+    if (uMsg == WM_SYSKEYDOWN || uMsg == WM_SYSKEYUP || uMsg == WM_SYSCHAR)
+        return 0;
+    if ((uMsg == WM_KEYDOWN || uMsg == WM_KEYUP) && wParam == VK_TAB && !m_bWantTab)
+        return 0;
+    if (uMsg == WM_CHAR && wParam == '\t' && !m_bWantTab)
+        return 0;
+    if (uMsg == WM_IME_CHAR)
+        return 0; // the default handling turns it into characters
+
+    if (uMsg == WM_KEYDOWN && wParam == VK_RETURN) {
+        const bool ctrl = ::GetKeyState(VK_CONTROL) < 0;
+        m_bSwallowReturnChar = !m_bWantReturn || (ctrl && !m_bWantCtrlReturn);
+    }
+    if (uMsg == WM_CHAR && (wParam == '\r' || wParam == '\n') && m_bSwallowReturnChar) {
+        m_bSwallowReturnChar = false;
+        bHandled = true;
+        return 0;
+    }
+
+    if (uMsg == WM_CHAR && wParam <= 0xFF && !::IsWindowUnicode(hwnd)) {
+        // An ANSI window gets double-byte characters as two WM_CHAR messages: lead byte, then
+        // trail byte. Join them into one character for the services.
+        const BYTE b = BYTE(wParam);
+        if (m_chLeadByte != 0) {
+            char pair[2] = {char(m_chLeadByte), char(b)};
+            m_chLeadByte = 0;
+            wchar_t wc = 0;
+            if (::MultiByteToWideChar(CP_ACP, 0, pair, 2, &wc, 1) != 1) {
+                bHandled = true;
+                return 0;
+            }
+            wParam = wc;
+        } else if (b >= 0x80) {
+            if (::IsDBCSLeadByte(b)) {
+                m_chLeadByte = b;
+                bHandled = true;
+                return 0;
+            }
+            char single = char(b);
+            wchar_t wc = 0;
+            if (::MultiByteToWideChar(CP_ACP, 0, &single, 1, &wc, 1) == 1)
+                wParam = wc;
+        }
+    }
+    LRESULT result = 0;
+    TxSendMessage(uMsg, wParam, lParam, &result);
+    bHandled = true;
+    return result;
+}
+
+void CRichEditUI::SetAttribute(const std::string& name, const std::string& value) {
+    if (ApplyStyleValue(value))
+        return;
+    const bool isTrue = value == "true";
+    const bool isFalse = value == "false";
+    if (name == "vscrollbar") {
+        if (isTrue)
+            m_lTwhStyle |= ES_DISABLENOSCROLL | WS_VSCROLL;
+        CContainerUI::SetAttribute(name, value);
+    } else if (name == "hscrollbar") {
+        if (isTrue)
+            m_lTwhStyle |= ES_DISABLENOSCROLL | WS_HSCROLL;
+        CContainerUI::SetAttribute(name, value);
+    } else if (name == "autovscroll") {
+        if (isTrue)
+            m_lTwhStyle |= ES_AUTOVSCROLL;
+    } else if (name == "autohscroll") {
+        if (isTrue)
+            m_lTwhStyle |= ES_AUTOHSCROLL;
+    } else if (uiparse::EqualsNoCase(name, "multiline")) {
+        SetMultiLine(!isFalse && uiparse::ParseBool(value));
+    } else if (name == "wanttab") {
+        SetWantTab(isTrue);
+    } else if (name == "wantreturn") {
+        SetWantReturn(isTrue);
+    } else if (name == "wantctrlreturn") {
+        SetWantCtrlReturn(isTrue);
+    } else if (name == "transparent") {
+        SetTransparent(isTrue);
+    } else if (name == "rich") {
+        SetRich(isTrue);
+    } else if (name == "readonly") {
+        if (isTrue) {
+            m_lTwhStyle |= ES_READONLY;
+            SetReadOnly(true);
+        }
+    } else if (name == "password") {
+        if (isTrue)
+            m_lTwhStyle |= ES_PASSWORD;
+    } else if (name == "align") {
+        m_lTwhStyle &= ~LONG(ES_LEFT | ES_CENTER | ES_RIGHT);
+        if (value.find("center") != std::string::npos)
+            m_lTwhStyle |= ES_CENTER;
+        else if (value.find("right") != std::string::npos)
+            m_lTwhStyle |= ES_RIGHT;
+        else
+            m_lTwhStyle |= ES_LEFT;
+        if (m_pTwh)
+            m_pTwh->ApplyParaAlign(m_lTwhStyle);
+    } else if (name == "font") {
+        SetFont(uiparse::ParseInt(value, -1));
+    } else if (name == "textcolor") {
+        SetTextColor(uiparse::ParseColor(value));
+    } else if (uiparse::EqualsNoCase(name, "maxchar")) {
+        SetLimitText(uiparse::ParseInt(value, 0, 0x7FFFFFFF));
+    } else if (uiparse::EqualsNoCase(name, "normalimage")) {
+        SetNormalImage(value);
+    } else if (uiparse::EqualsNoCase(name, "hotimage")) {
+        SetHotImage(value);
+    } else if (uiparse::EqualsNoCase(name, "focusedimage")) {
+        SetFocusedImage(value);
+    } else if (uiparse::EqualsNoCase(name, "disabledimage")) {
+        SetDisabledImage(value);
+    } else if (uiparse::EqualsNoCase(name, "textpadding")) {
+        SetTextPadding(uiparse::ParseRect(value));
+    } else if (uiparse::EqualsNoCase(name, "tipvalue")) {
+        SetTipValue(value);
+    } else if (uiparse::EqualsNoCase(name, "tipvaluecolor")) {
+        SetTipValueColor(uiparse::ParseColor(value));
+    } else if (uiparse::EqualsNoCase(name, "tipvaluealign")) {
+        UINT align = DT_SINGLELINE;
+        if (value.find("center") != std::string::npos)
+            align |= DT_CENTER;
+        else if (value.find("right") != std::string::npos)
+            align |= DT_RIGHT;
+        else
+            align |= DT_LEFT;
+        SetTipValueAlign(align);
+    } else {
+        CContainerUI::SetAttribute(name, value);
+    }
+}
