@@ -496,3 +496,45 @@ TEST_F(BuilderTest, BuildTimeOfAThousandControls) {
     std::printf("build of a 1000-control skin file (%zu bytes): %.2f ms on average\n", skin.size(),
                 total / runs);
 }
+
+#ifdef ORVEL_SKIN_DIR
+// Every layout file of the program's English skin builds into a tree with a manager attached;
+// the page tags of "skin.xml" go to the callback as in the program.
+TEST_F(BuilderTest, TheProgramSkinFilesBuild) {
+    class PageCallback : public IDialogBuilderCallback {
+    public:
+        CControlUI* CreateControl(const char* pstrClass) override {
+            pages.push_back(pstrClass);
+            return new CContainerUI;
+        }
+        std::vector<std::string> pages;
+    };
+    CPaintManagerUI::SetResourcePath(ORVEL_SKIN_DIR);
+    std::vector<std::string> files;
+    WIN32_FIND_DATAA found;
+    HANDLE search = FindFirstFileA(ORVEL_SKIN_DIR "\\*.xml", &found);
+    ASSERT_NE(search, INVALID_HANDLE_VALUE);
+    do {
+        files.push_back(found.cFileName);
+    } while (FindNextFileA(search, &found));
+    FindClose(search);
+    EXPECT_GE(files.size(), 10u);
+
+    for (const std::string& file : files) {
+        TestWindow window;
+        CPaintManagerUI pm;
+        pm.Init(window.hwnd(), file.c_str());
+        PageCallback callback;
+        CDialogBuilder builder;
+        CControlUI* root = builder.Create(file.c_str(), nullptr, &callback, &pm);
+        ASSERT_NE(root, nullptr) << file << ": " << builder.GetLastErrorMessage() << " at "
+                                 << builder.GetLastErrorLocation();
+        ASSERT_TRUE(pm.AttachDialog(root));
+        if (file == "skin.xml") {
+            EXPECT_GE(callback.pages.size(), 10u);
+            EXPECT_NE(pm.FindControl("closebtn"), nullptr);
+            EXPECT_EQ(pm.GetDefaultFontInfo()->sFontName, "Tahoma");
+        }
+    }
+}
+#endif
