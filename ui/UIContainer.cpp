@@ -4,6 +4,7 @@
 
 #include "ui/UIBase.h"
 #include "ui/UIRender.h"
+#include "ui/UIScrollBar.h"
 
 using uiparse::EqualsNoCase;
 
@@ -13,6 +14,8 @@ CContainerUI::~CContainerUI() {
     // Children go first, while this container is still whole.
     m_bDelayedDestroy = false;
     RemoveAll();
+    delete m_pVerticalScrollBar;
+    delete m_pHorizontalScrollBar;
 }
 
 LPVOID CContainerUI::GetInterface(const std::string& name) {
@@ -251,6 +254,10 @@ RECT CContainerUI::GetClientPos() const {
     rc.top += m_rcInset.top;
     rc.right -= m_rcInset.right;
     rc.bottom -= m_rcInset.bottom;
+    if (IsVerticalScrollBarVisible())
+        rc.right -= m_pVerticalScrollBar->GetFixedWidth();
+    if (IsHorizontalScrollBarVisible())
+        rc.bottom -= m_pHorizontalScrollBar->GetFixedHeight();
     if (rc.right < rc.left)
         rc.right = rc.left;
     if (rc.bottom < rc.top)
@@ -335,8 +342,19 @@ void CContainerUI::DoPaint(HDC hDC, const RECT& rcPaint) {
     CRenderClip clip;
     CRenderClip::GenerateClip(hDC, rcTemp, clip);
     CControlUI::DoPaint(hDC, rcPaint);
+    PaintChildren(hDC, rcPaint);
+    // The scroll bars go over the children.
+    for (CScrollBarUI* pBar : {m_pVerticalScrollBar, m_pHorizontalScrollBar}) {
+        if (pBar != nullptr && pBar->IsVisible() &&
+            ::IntersectRect(&rcTemp, &rcPaint, &pBar->GetPos()))
+            pBar->Paint(hDC, rcPaint);
+    }
+}
+
+void CContainerUI::PaintChildren(HDC hDC, const RECT& rcPaint) {
     if (m_items.empty())
         return;
+    RECT rcTemp = {};
 
     const RECT rcClient = GetClientPos();
     RECT rcChildArea = {};
@@ -398,9 +416,14 @@ void CContainerUI::SetAttribute(const std::string& name, const std::string& valu
     } else if (EqualsNoCase(name, "hscrollbar")) {
         EnableScrollBar(GetVerticalScrollBar() != nullptr, uiparse::ParseBool(value));
     } else if (EqualsNoCase(name, "vscrollbarstyle")) {
+        // Applies to a bar that exists at this moment; a style name is resolved by the list.
         m_sVerticalScrollBarStyle = value;
+        if (m_pVerticalScrollBar != nullptr)
+            m_pVerticalScrollBar->ApplyAttributeList(value);
     } else if (EqualsNoCase(name, "hscrollbarstyle")) {
         m_sHorizontalScrollBarStyle = value;
+        if (m_pHorizontalScrollBar != nullptr)
+            m_pHorizontalScrollBar->ApplyAttributeList(value);
     } else if (EqualsNoCase(name, "scrollstepsize")) {
         SetScrollStepSize(uiparse::ParseInt(value, 0, uiparse::kMaxCoord));
     } else {
@@ -411,6 +434,10 @@ void CContainerUI::SetAttribute(const std::string& name, const std::string& valu
 void CContainerUI::SetManager(CPaintManagerUI* pManager, CControlUI* pParent, bool bInit) {
     for (CControlUI* pControl : m_items)
         pControl->SetManager(pManager, this, bInit);
+    if (m_pVerticalScrollBar != nullptr)
+        m_pVerticalScrollBar->SetManager(pManager, this, bInit);
+    if (m_pHorizontalScrollBar != nullptr)
+        m_pHorizontalScrollBar->SetManager(pManager, this, bInit);
     CControlUI::SetManager(pManager, pParent, bInit);
 }
 
@@ -430,6 +457,10 @@ CControlUI* CContainerUI::FindControl(FINDCONTROLPROC Proc, LPVOID pData, UINT u
         if (!hitTest || IsMouseEnabled())
             pResult = Proc(this, pData);
         if (pResult != nullptr)
+            return pResult;
+    }
+    for (CScrollBarUI* pBar : {m_pVerticalScrollBar, m_pHorizontalScrollBar}) {
+        if (pBar != nullptr && (pResult = pBar->FindControl(Proc, pData, uFlags)) != nullptr)
             return pResult;
     }
     if (!hitTest || m_bMouseChildEnabled) {
@@ -471,37 +502,4 @@ int CContainerUI::GetScrollStepSize() const {
     return 8;
 }
 
-SIZE CContainerUI::GetScrollPos() const {
-    return SIZE{0, 0};
-}
-
-SIZE CContainerUI::GetScrollRange() const {
-    return SIZE{0, 0};
-}
-
-void CContainerUI::SetScrollPos(SIZE /*szPos*/, bool /*bMsg*/) {}
-
-void CContainerUI::LineUp() {}
-void CContainerUI::LineDown() {}
-void CContainerUI::PageUp() {}
-void CContainerUI::PageDown() {}
-void CContainerUI::HomeUp() {}
-void CContainerUI::EndDown() {}
-void CContainerUI::LineLeft() {}
-void CContainerUI::LineRight() {}
-void CContainerUI::PageLeft() {}
-void CContainerUI::PageRight() {}
-void CContainerUI::HomeLeft() {}
-void CContainerUI::EndRight() {}
-
-void CContainerUI::EnableScrollBar(bool /*bEnableVertical*/, bool /*bEnableHorizontal*/) {}
-
-void CContainerUI::ProcessScrollBar(RECT /*rc*/, int /*cxRequired*/, int /*cyRequired*/) {}
-
-bool CContainerUI::IsVerticalScrollBarVisible() const {
-    return false;
-}
-
-bool CContainerUI::IsHorizontalScrollBarVisible() const {
-    return false;
-}
+// Positions, steps, and showing and placing the bars: ui/UIContainerScroll.cpp.

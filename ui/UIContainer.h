@@ -107,6 +107,8 @@ protected:
     virtual void ProcessScrollBar(RECT rc, int cxRequired, int cyRequired);
     bool IsVerticalScrollBarVisible() const;
     bool IsHorizontalScrollBarVisible() const;
+    // Paints the visible children that meet rcPaint, clipped as the container's DoPaint does.
+    void PaintChildren(HDC hDC, const RECT& rcPaint);
 
     std::vector<CControlUI*> m_items;
     RECT m_rcInset = {0, 0, 0, 0};

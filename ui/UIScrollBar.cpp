@@ -201,14 +201,13 @@ void CScrollBarUI::ScrollTo(int pos) {
 
 void CScrollBarUI::Perform(Action action) {
     if (m_pOwner != nullptr) {
-        // The owner steps by its own line size (its scroll step) and page size (its client
-        // area), as the keyboard does.
+        // The arrows step by the bar's line size; paging is the owner's client size.
         switch (action) {
         case kLineBack:
-            m_bHorizontal ? m_pOwner->LineLeft() : m_pOwner->LineUp();
+            ScrollTo(m_nScrollPos - m_nLineSize);
             break;
         case kLineForward:
-            m_bHorizontal ? m_pOwner->LineRight() : m_pOwner->LineDown();
+            ScrollTo(m_nScrollPos + m_nLineSize);
             break;
         case kPageBack:
             m_bHorizontal ? m_pOwner->PageLeft() : m_pOwner->PageUp();
