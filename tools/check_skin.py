@@ -188,12 +188,17 @@ class Checker:
         root = self.lint(path)
         if root is None:
             return
-        # the rows are stamped out several times; their names repeat by design
+        # the included file's top-level controls (the root's children) join the parent; the
+        # rows are stamped out several times, so their names repeat by design
         row = Node(root, source, parent)
-        row.children = [self.build(c, source, row, page) for c in root]
+        row.children = [self.build(c, source, row, page) for c in root
+                        if c.tag.lower() not in RESOURCE_TAGS]
+        self.check(len(row.children) > 0, f"{source}: holds no control")
         if source == "CustomListItem.xml":
             self.row_file = row
             self.list_rows += count
+            self.check(all(c.lower == "listcontainerelement" for c in row.children),
+                       "CustomListItem.xml: a sensor row must be a ListContainerElement")
 
     def register(self, root):
         for n in root.walk():
@@ -254,7 +259,13 @@ class Checker:
                 if proot is None:
                     self.pages.append(None)
                     continue
-                content = self.build(proot, file, page, i)
+                # the builder makes the root's children, keeping only the first for the page
+                top = [c for c in proot if c.tag.lower() not in RESOURCE_TAGS]
+                if not self.check(len(top) == 1, f"{file}: holds {len(top)} top-level controls; the "
+                                  "page keeps only the first, so wrap the page in one layout"):
+                    self.pages.append(None)
+                    continue
+                content = self.build(top[0], file, page, i)
                 page.children = [content]
                 self.register(content)
                 self.pages.append(file)

@@ -102,13 +102,21 @@ class DamagedSkin(unittest.TestCase):
         # the administrator number joins the password's row: one row short of 110
         path = os.path.join(self.skin, "Equipment Management.xml")
         text = open(path, encoding="utf-8").read()
-        a = text.index('<HorizontalLayout height="25" childpadding="30" childvalign="vcenter">\n'
-                       '                <HorizontalLayout width="420" height="25" childvalign="vcenter">\n'
-                       '                    <Label text="Administrator number"')
+        label = text.index('<Label text="Administrator number"')
+        a = text.rindex('<HorizontalLayout height="25"', 0, label)
         b = text.index("</HorizontalLayout>", text.index('name="DTU SMS administrator number"'))
         b = text.index("</HorizontalLayout>", b + 1) + len("</HorizontalLayout>")
         open(path, "w", encoding="utf-8").write(text[:a] + text[b:])
         self.assertReported("'DtumanageGroupBox1' at height 110")
+
+    def test_page_whose_groups_are_not_wrapped_in_one_layout(self):
+        # without the document element around it the page's layout is the root, so the builder
+        # makes its group boxes the top-level controls and the page keeps only the first
+        path = os.path.join(self.skin, "Wireless.xml")
+        text = open(path, encoding="utf-8").read()
+        text = text.replace("<Window>", "").replace("</Window>", "")
+        open(path, "w", encoding="utf-8").write(text)
+        self.assertReported("Wireless.xml: holds 4 top-level controls")
 
     def test_extra_option_would_switch_pages(self):
         self.edit("ComputerExamine.xml", '<Button name="AT+LIST"', '<Option name="AT+LIST"')

@@ -150,10 +150,19 @@ public:
         if (pages != nullptr) {
             for (size_t i = 0; i < pages->children.size(); ++i) {
                 SkinNode* page = pages->children[i].get();
-                // a page element's content is its own file, built into it
-                auto content = LoadFile(PageFile(page->Attribute("#tag")), page, int(i), nullptr);
-                if (content)
-                    page->children.push_back(std::move(content));
+                // a page element's content is its own file: the builder makes the children of
+                // the file's root element and the page keeps the first of them
+                std::string file = PageFile(page->Attribute("#tag"));
+                auto document = LoadFile(file, page, int(i), nullptr);
+                if (!document)
+                    continue;
+                if (document->children.size() != 1) {
+                    errors_.push_back(file + ": " + std::to_string(document->children.size()) +
+                                      " top-level controls; the page keeps only the first");
+                    continue;
+                }
+                page->children.push_back(std::move(document->children.front()));
+                page->children.back()->parent = page;
             }
         }
         Register(root_.get());
@@ -570,7 +579,8 @@ TEST_F(EnglishSkin, SensorRowsHaveEveryField) {
     EXPECT_GT(skin_->SensorRows(), 0);
     const SkinNode* row = skin_->SensorRow();
     ASSERT_NE(row, nullptr) << "the sensor list includes no CustomListItem.xml";
-    EXPECT_EQ(row->tag, "listcontainerelement");
+    ASSERT_EQ(row->children.size(), 1u) << "one row per include";
+    EXPECT_EQ(row->children.front()->tag, "listcontainerelement");
     for (const Expectation& e : Lines("rowfield")) {
         std::vector<const SkinNode*> found;
         std::vector<const SkinNode*> stack = {row};

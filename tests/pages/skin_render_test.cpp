@@ -1,0 +1,245 @@
+// Builds the English skin with the toolkit into a 1400 x 800 window, the way the main window
+// does: "skin.xml" through the dialog builder, every page element of the page container from
+// its own file. Checks that the paint manager finds each control the program looks up, with
+// the class the program expects, and keeps a screenshot of every page (artefacts
+// skin_page_00.bmp ... skin_page_11.bmp).
+#include <windows.h>
+
+#include "support/wintest.h"
+#include "ui/UIBase.h"
+#include "ui/UIContainer.h"
+#include "ui/UIDlgBuilder.h"
+#include "ui/UIManager.h"
+#include "ui/UIPlaceholders.h"
+
+#include <gtest/gtest.h>
+
+#include <cstdio>
+#include <fstream>
+#include <map>
+#include <sstream>
+#include <string>
+#include <vector>
+
+#ifndef ORVEL_SKIN_DIR
+#error "ORVEL_SKIN_DIR must name the skin folder"
+#endif
+#ifndef ORVEL_EXPECTATIONS
+#error "ORVEL_EXPECTATIONS must name the expectations file"
+#endif
+
+namespace {
+
+// The page elements of "skin.xml" and their files; any other element N loads "N.xml".
+std::string PageFile(const std::string& element) {
+    static const std::map<std::string, std::string> files = {
+        {"ComputerExamine", "ComputerExamine.xml"},
+        {"WorkTab", "WorkTab.xml"},
+        {"Wireless", "Wireless.xml"},
+        {"ServiceCentre", "Service Centre.xml"},
+        {"SerialPort", "Serial port.xml"},
+        {"Modbus", "Custom.xml"},
+        {"Global_Parameter", "Global Parameter.xml"},
+        {"Equipment_Management", "Equipment Management.xml"},
+    };
+    auto it = files.find(element);
+    return it == files.end() ? element + ".xml" : it->second;
+}
+
+// Pages as the program makes them: a plain container holding what its file builds, built
+// without a paint manager.
+class CPageFactory : public IDialogBuilderCallback {
+public:
+    CControlUI* CreateControl(const char* tag) override {
+        if (tag == nullptr)
+            return nullptr;
+        auto* page = new CContainerUI;
+        CDialogBuilder builder;
+        CControlUI* content =
+            builder.Create(PageFile(tag).c_str(), nullptr, nullptr, nullptr, nullptr);
+        if (content == nullptr || !page->Add(content)) {
+            delete content;
+            failed.push_back(tag);
+        }
+        return page;
+    }
+    std::vector<std::string> failed;
+};
+
+class CSkinWindow : public CWindowWnd {
+public:
+    const char* GetWindowClassName() const override { return "OrvelSkinCheck"; }
+    UINT GetClassStyle() const override { return CS_DBLCLKS; }
+
+    LRESULT HandleMessage(UINT uMsg, WPARAM wParam, LPARAM lParam) override {
+        if (uMsg == WM_CREATE) {
+            pm.Init(m_hWnd);
+            CDialogBuilder builder;
+            root = builder.Create("skin.xml", nullptr, &pages, &pm, nullptr);
+            if (root != nullptr)
+                pm.AttachDialog(root);
+            return 0;
+        }
+        LRESULT lRes = 0;
+        if (pm.MessageHandler(uMsg, wParam, lParam, lRes))
+            return lRes;
+        return CWindowWnd::HandleMessage(uMsg, wParam, lParam);
+    }
+
+    CPaintManagerUI pm;
+    CPageFactory pages;
+    CControlUI* root = nullptr;
+};
+
+void Pump(int ms) {
+    DWORD end = ::GetTickCount() + DWORD(ms);
+    while (LONG(::GetTickCount() - end) < 0) {
+        MSG msg;
+        while (::PeekMessageA(&msg, nullptr, 0, 0, PM_REMOVE)) {
+            ::TranslateMessage(&msg);
+            ::DispatchMessageA(&msg);
+        }
+        ::MsgWaitForMultipleObjects(0, nullptr, FALSE, 10, QS_ALLINPUT);
+    }
+}
+
+// The classes the program may meet under a name, by the kind the expectations give.
+bool HasKind(CControlUI* control, const std::string& kind) {
+    std::string c = control->GetClass();
+    if (kind == "Button")
+        return c == "ButtonUI";
+    if (kind == "Option")
+        return c == "OptionUI";
+    if (kind == "Combo" || kind == "Combobox")
+        return c == "ComboUI" || c == "ComboBoxUI";
+    if (kind == "Edit")
+        return c == "EditUI";
+    if (kind == "RichEdit")
+        return c == "RichEdit";
+    if (kind == "Label")
+        return c == "LabelUI" || c == "TextUI";
+    if (kind == "GroupBox")
+        return c == "GroupBoxUI";
+    if (kind == "TabLayout")
+        return c == "TabLayoutUI";
+    if (kind == "List")
+        return c == "ListUI";
+    if (kind == "Container" || kind == "Line")
+        return control->GetInterface("IContainer") != nullptr;
+    return false;
+}
+
+// (name, kind) of every control the expectations name, with the parameters' kinds.
+std::vector<std::pair<std::string, std::string>> ExpectedControls() {
+    std::vector<std::pair<std::string, std::string>> all;
+    std::ifstream in(ORVEL_EXPECTATIONS, std::ios::binary);
+    std::string line;
+    while (std::getline(in, line)) {
+        if (!line.empty() && line.back() == '\r')
+            line.pop_back();
+        if (line.empty() || line[0] == '#')
+            continue;
+        std::vector<std::string> f;
+        std::stringstream s(line);
+        std::string part;
+        while (std::getline(s, part, '\t'))
+            f.push_back(part);
+        if (f[0] == "control")
+            all.emplace_back(f[1], f[2]);
+        else if (f[0] == "key" && f[2] != "-")
+            all.emplace_back(f[1], f[2]);
+        else if (f[0] == "layout")
+            all.emplace_back(f[1], "Container");
+        else if (f[0] == "switch")
+            all.emplace_back(f[1], "Button");
+        else if (f[0] == "tab") {
+            all.emplace_back(f[2], "Container");
+            all.emplace_back(f[3], "Option");
+        }
+    }
+    return all;
+}
+
+class SkinWindow : public ::testing::Test {
+protected:
+    static void SetUpTestSuite() {
+        CPaintManagerUI::SetInstance(::GetModuleHandleA(nullptr));
+        CPaintManagerUI::SetResourcePath(ORVEL_SKIN_DIR);
+        window_ = new CSkinWindow;
+        window_->Create(nullptr, "DTU", WS_POPUP | WS_VISIBLE | WS_CLIPCHILDREN, 0, 0, 0, 1400,
+                        800);
+        Pump(500);
+    }
+    static void TearDownTestSuite() {
+        if (window_->GetHWND() != nullptr)
+            ::DestroyWindow(window_->GetHWND());
+        Pump(100);
+        delete window_;
+        window_ = nullptr;
+    }
+    static CSkinWindow* window_;
+};
+
+CSkinWindow* SkinWindow::window_ = nullptr;
+
+TEST_F(SkinWindow, BuildsEveryPage) {
+    ASSERT_NE(window_->GetHWND(), nullptr);
+    ASSERT_NE(window_->root, nullptr) << "skin.xml did not build";
+    for (const std::string& tag : window_->pages.failed)
+        ADD_FAILURE() << "page " << tag << " did not build from " << PageFile(tag);
+    auto* pages = static_cast<CContainerUI*>(window_->pm.FindControl("switch"));
+    ASSERT_NE(pages, nullptr);
+    EXPECT_EQ(pages->GetCount(), 12);
+}
+
+TEST_F(SkinWindow, FindsEveryControlTheProgramLooksUp) {
+    auto expected = ExpectedControls();
+    EXPECT_GT(expected.size(), 400u);
+    for (const auto& [name, kind] : expected) {
+        CControlUI* control = window_->pm.FindControl(name);
+        if (control == nullptr) {
+            ADD_FAILURE() << "the paint manager does not find \"" << name << "\"";
+            continue;
+        }
+        EXPECT_TRUE(HasKind(control, kind))
+            << "\"" << name << "\" is a " << control->GetClass() << ", expected " << kind;
+    }
+}
+
+TEST_F(SkinWindow, KeepsAScreenshotOfEveryPage) {
+    auto* pages = static_cast<CTabLayoutUI*>(window_->pm.FindControl("switch"));
+    ASSERT_NE(pages, nullptr);
+    static const char* const options[] = {"WorkMode", "Server", "Serial",   "IO",
+                                          "Wireless", "Global", "Equiment", "Lora",
+                                          "Zigbee",   "GPS",    "Modbus",   "Operation"};
+    std::string folder = wintest::ArtifactsDir();
+    // the start-up cover goes once the window is ready, as the program's start-up timer does
+    if (CControlUI* cover = window_->pm.FindControl("Logo_Container"))
+        cover->SetVisible(false);
+    for (int i = 0; i < 12; ++i) {
+#if __has_include("ui/UILayout.h")
+        pages->SelectItem(i);
+#else
+        for (int j = 0; j < pages->GetCount(); ++j)
+            pages->GetItemAt(j)->SetVisible(j == i);
+#endif
+#if __has_include("ui/UIButton.h")
+        if (auto* option = static_cast<COptionUI*>(window_->pm.FindControl(options[i])))
+            option->Selected(true);
+#endif
+        ::InvalidateRect(window_->GetHWND(), nullptr, FALSE);
+        Pump(300);
+        wintest::Capture capture = wintest::CaptureWindow(window_->GetHWND());
+        ASSERT_EQ(capture.width, 1400);
+        ASSERT_EQ(capture.height, 800);
+        char file[64];
+        std::snprintf(file, sizeof(file), "/skin_page_%02d.bmp", i);
+        if (!folder.empty()) {
+            EXPECT_TRUE(wintest::SaveBmp(capture, folder + file)) << folder + file;
+        }
+        // the page area is painted: the skin's white page background, not the screen's black
+        EXPECT_EQ(capture.At(300, 400), 0xFFFFFFu) << "page " << i;
+    }
+}
+
+} // namespace
