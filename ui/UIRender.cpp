@@ -566,7 +566,12 @@ std::vector<HtmlRun> ParseHtml(const std::string& text, DWORD baseColor, int bas
     HtmlRun cur;
     cur.color = baseColor;
     cur.font = baseFont;
-    std::vector<HtmlRun> stack;
+    // Open style tags with the style before each. Nesting is bounded: tags opened beyond
+    // kMaxHtmlNesting are ignored (and so are their closes); a close tag without an open
+    // tag of its name is ignored; a close tag ends the tags opened after its own as well.
+    constexpr size_t kMaxHtmlNesting = 64;
+    std::vector<std::pair<std::string, HtmlRun>> stack;
+    size_t ignoredDepth = 0; // tags opened beyond the bound, still open
     auto flush = [&]() {
         if (!cur.text.empty()) {
             runs.push_back(cur);
@@ -612,16 +617,23 @@ std::vector<HtmlRun> ParseHtml(const std::string& text, DWORD baseColor, int bas
             if (closing) {
                 if (name == "r") {
                     raw = false;
-                } else if (!stack.empty()) {
-                    HtmlRun restore = stack.back();
-                    stack.pop_back();
-                    cur.font = restore.font;
-                    cur.bold = restore.bold;
-                    cur.italic = restore.italic;
-                    cur.underline = restore.underline;
-                    cur.selected = restore.selected;
-                    cur.color = restore.color;
-                    cur.link = restore.link;
+                } else if (ignoredDepth > 0) {
+                    --ignoredDepth;
+                } else {
+                    auto open = std::find_if(stack.rbegin(), stack.rend(), [&](const auto& entry) {
+                        return entry.first == name;
+                    });
+                    if (open != stack.rend()) {
+                        const HtmlRun restore = open->second;
+                        stack.erase(std::next(open).base(), stack.end());
+                        cur.font = restore.font;
+                        cur.bold = restore.bold;
+                        cur.italic = restore.italic;
+                        cur.underline = restore.underline;
+                        cur.selected = restore.selected;
+                        cur.color = restore.color;
+                        cur.link = restore.link;
+                    }
                 }
                 continue;
             }
@@ -645,7 +657,11 @@ std::vector<HtmlRun> ParseHtml(const std::string& text, DWORD baseColor, int bas
                 raw = true;
                 continue;
             }
-            stack.push_back(cur);
+            if (stack.size() >= kMaxHtmlNesting) {
+                ++ignoredDepth;
+                continue;
+            }
+            stack.emplace_back(name, cur);
             if (name == "b")
                 cur.bold = true;
             else if (name == "i")
