@@ -91,6 +91,17 @@ protected:
     }
     int FontHeight() { return win.pm.GetDefaultFontInfo()->tm.tmHeight; }
 
+    // Repaints the whole window and captures its client area from the screen.
+    wintest::Capture CaptureClient() {
+        ::InvalidateRect(win.GetHWND(), nullptr, FALSE);
+        ::UpdateWindow(win.GetHWND());
+        PumpFor(30);
+        POINT origin = {0, 0};
+        ::ClientToScreen(win.GetHWND(), &origin);
+        RECT client = {origin.x, origin.y, origin.x + kWidth, origin.y + kHeight};
+        return wintest::CaptureScreen(client);
+    }
+
     static constexpr int kWidth = 400;
     static constexpr int kHeight = 300;
     CTestWindow win;
