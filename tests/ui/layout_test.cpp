@@ -285,6 +285,43 @@ TEST_F(LayoutTest, SeparatorDragResizesTheLayout) {
     EXPECT_EQ(Find("top")->GetFixedHeight(), 150);
 }
 
+TEST_F(LayoutTest, HeldArrowRepeatsAndPreviewedSeparatorAppliesOnRelease) {
+    Build(R"(<Window><VerticalLayout>
+        <VerticalLayout name="list" vscrollbar="true" height="200">
+            <Control height="300"/><Control height="300"/>
+        </VerticalLayout>
+        <VerticalLayout name="pane" height="60" sepheight="-4" minheight="20"/>
+        <Control name="rest"/>
+    </VerticalLayout></Window>)");
+    CScrollBarUI* bar = Find<CVerticalLayoutUI>("list")->GetVerticalScrollBar();
+    ASSERT_TRUE(bar->IsVisible());
+    EXPECT_EQ(bar->GetScrollRange(), 400);
+    // Held on the lower arrow, the bar keeps stepping by its line size until released.
+    const RECT down = bar->GetButton2Rect();
+    const LPARAM at = At((down.left + down.right) / 2, (down.top + down.bottom) / 2);
+    Send(WM_MOUSEMOVE, 0, at);
+    Send(WM_LBUTTONDOWN, MK_LBUTTON, at);
+    EXPECT_EQ(bar->GetScrollPos(), 8);
+    PumpFor(700);
+    Send(WM_LBUTTONUP, 0, at);
+    const int held = bar->GetScrollPos();
+    EXPECT_GT(held, 24);
+    PumpFor(200);
+    EXPECT_EQ(bar->GetScrollPos(), held); // and stops with the release
+
+    // A band at the top edge without "sepimm": the new edge shows while dragging and is
+    // applied when the button is released.
+    Send(WM_MOUSEMOVE, 0, At(50, 201));
+    Send(WM_LBUTTONDOWN, MK_LBUTTON, At(50, 201));
+    Send(WM_MOUSEMOVE, MK_LBUTTON, At(50, 211));
+    Relayout();
+    EXPECT_EQ(Find("pane")->GetFixedHeight(), 60);
+    Send(WM_LBUTTONUP, 0, At(50, 211));
+    Relayout();
+    EXPECT_EQ(Find("pane")->GetFixedHeight(), 50);
+    EXPECT_RECT(Pos("rest"), 0, 250, 400, 300);
+}
+
 TEST_F(LayoutTest, ChildLayoutBuildsItsFile) {
     const std::string folder = wintest::ScratchDir() + "\\childlayout\\";
     ::CreateDirectoryA(folder.c_str(), nullptr);
