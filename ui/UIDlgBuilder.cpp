@@ -408,26 +408,23 @@ CControlUI* CDialogBuilder::Parse(CMarkupNode* pRoot, CControlUI* pParent,
         if (node.HasChildren())
             Parse(&node, pControl, pManager);
 
-        // Attach to the parent. Tree nodes go into tree nodes or a tree view; other children
-        // of a tree node go into its row container.
+        // Where the control goes: tree nodes into tree nodes or a tree view, other children of
+        // a tree node into its row container, everything else into the parent container.
+        IContainerUI* target = nullptr;
         bool inTree = false;
         if (pParent) {
             auto* pParentNode = static_cast<CTreeNodeUI*>(pParent->GetInterface("TreeNode"));
             const bool parentIsView = pParent->GetInterface("TreeView") != nullptr;
             if (pControl->GetInterface("TreeNode") != nullptr) {
-                IContainerUI* target = nullptr;
                 if (pParentNode || parentIsView)
                     target = static_cast<IContainerUI*>(pParent->GetInterface("IContainer"));
-                if (!target || !target->Add(pControl)) {
+                if (!target) {
                     delete pControl;
                     continue;
                 }
                 inTree = true;
             } else if (pParentNode) {
-                if (!pParentNode->GetItemContainer()->Add(pControl)) {
-                    delete pControl;
-                    continue;
-                }
+                target = pParentNode->GetItemContainer();
             } else {
                 if (!pContainer)
                     pContainer = static_cast<IContainerUI*>(pParent->GetInterface("IContainer"));
@@ -435,11 +432,16 @@ CControlUI* CDialogBuilder::Parse(CMarkupNode* pRoot, CControlUI* pParent,
                     delete pControl;
                     return nullptr;
                 }
-                if (!pContainer->Add(pControl)) {
-                    delete pControl;
-                    continue;
-                }
+                target = pContainer;
             }
+        }
+        // A parent that is already part of this manager's tree initialises what it receives at
+        // once. Such a control gets its attributes first and joins the tree last, so that its
+        // name reaches the manager and a live tree is never detached again.
+        const bool addLast = target && !inTree && pManager && pParent->GetManager() == pManager;
+        if (target && !addLast && !target->Add(pControl)) {
+            delete pControl;
+            continue;
         }
 
         // Attributes are applied with the manager attached, so that styles, default lists,
@@ -455,6 +457,10 @@ CControlUI* CDialogBuilder::Parse(CMarkupNode* pRoot, CControlUI* pParent,
             pControl->SetAttribute(node.GetAttributeName(i), node.GetAttributeValue(i));
         if (pManager && !inTree)
             pControl->SetManager(nullptr, pControl->GetParent(), false);
+        if (addLast && !target->Add(pControl)) {
+            delete pControl;
+            continue;
+        }
 
         if (!pReturn) {
             pReturn = pControl;

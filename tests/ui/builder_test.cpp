@@ -538,3 +538,33 @@ TEST_F(BuilderTest, TheProgramSkinFilesBuild) {
     }
 }
 #endif
+
+// Building into a container that is already part of a live tree: the new controls join the
+// tree initialised, with their names in the manager's map, and nothing of the tree is detached.
+TEST_F(BuilderTest, BuildingIntoALiveTree) {
+    TestWindow window;
+    CPaintManagerUI pm;
+    pm.Init(window.hwnd(), "live");
+    CDialogBuilder first;
+    CControlUI* root = first.Create("<Window><VerticalLayout name=\"root\">"
+                                    "<VerticalLayout name=\"holder\"/></VerticalLayout></Window>",
+                                    nullptr, nullptr, &pm);
+    ASSERT_NE(root, nullptr);
+    ASSERT_TRUE(pm.AttachDialog(root));
+    CControlUI* holder = pm.FindControl("holder");
+    ASSERT_NE(holder, nullptr);
+
+    Write("rows.xml", "<Window><HorizontalLayout name=\"row\"><Label name=\"cell\"/>"
+                      "</HorizontalLayout><Button name=\"after\"/></Window>");
+    CDialogBuilder builder;
+    CControlUI* row = builder.Create("rows.xml", nullptr, nullptr, &pm, holder);
+    ASSERT_NE(row, nullptr);
+    EXPECT_EQ(ChildNames(holder), (std::vector<std::string>{"row", "after"}));
+    EXPECT_EQ(pm.FindControl("row"), row);
+    EXPECT_NE(pm.FindControl("cell"), nullptr);
+    EXPECT_NE(pm.FindControl("after"), nullptr);
+    EXPECT_EQ(row->GetManager(), &pm);
+    EXPECT_EQ(row->GetParent(), holder);
+    EXPECT_EQ(pm.FindControl("cell")->GetManager(), &pm);
+    EXPECT_EQ(holder->GetManager(), &pm);
+}
