@@ -253,6 +253,14 @@ TEST(Markup, PreservesWhitespaceInData) {
     EXPECT_STREQ(markup.GetRoot().GetValue(), "\n line\t one \n");
 }
 
+TEST(Markup, CollapsesWhitespaceWhenAsked) {
+    CMarkup markup;
+    markup.SetPreserveWhitespace(false);
+    ASSERT_TRUE(markup.Load("<a t=\"  two \t\n blanks \">\n line\t one \n</a>"));
+    EXPECT_STREQ(markup.GetRoot().GetAttributeValue("t"), " two blanks ");
+    EXPECT_STREQ(markup.GetRoot().GetValue(), " line one ");
+}
+
 TEST(Markup, NestingIsCapped) {
     auto nested = [](int depth) {
         std::string xml;
@@ -508,5 +516,16 @@ TEST(Markup, Utf8IsConvertedToTheAnsiCodePage) {
     CMarkup raw;
     ASSERT_TRUE(raw.Load("<a v=\"\xe9\"/>"));
     EXPECT_STREQ(raw.GetRoot().GetAttributeValue("v"), "\xe9");
+}
+
+TEST(Resource, InstancePathIsTheExecutableFolder) {
+    char module[MAX_PATH] = {};
+    GetModuleFileNameA(nullptr, module, MAX_PATH);
+    std::string folder = module;
+    folder.resize(folder.find_last_of('\\') + 1);
+    CResourceAccess::SetInstance(GetModuleHandleA(nullptr));
+    EXPECT_EQ(CResourceAccess::GetInstancePath(), folder);
+    CResourceAccess::SetInstance(nullptr);
+    EXPECT_EQ(CResourceAccess::GetInstancePath(), "");
 }
 #endif
