@@ -1,0 +1,245 @@
+// The single-line edit under Wine: the native edit window laid over it while it has the focus,
+// typing through real window messages, "textchanged" and "return", hex-string typing, and
+// the native window's life bound to its owner.
+#include <gtest/gtest.h>
+
+#include <windows.h>
+
+#include <cstdlib>
+#include <string>
+
+#include "tests/support/wintest.h"
+#include "tests/ui/text_test_window.h"
+#include "ui/UIEdit.h"
+
+using namespace texttest;
+
+namespace {
+
+class EditTest : public ::testing::Test {
+protected:
+    // One window for the suite: closing a shown top-level window costs Wine seconds.
+    static void SetUpTestSuite() {
+        shared = new CTextTestWindow;
+        shared->Open(480, 40, 300, 200);
+    }
+    static void TearDownTestSuite() {
+        shared->Close();
+        delete shared;
+        shared = nullptr;
+    }
+    void SetUp() override {
+        ASSERT_NE(shared->GetHWND(), nullptr);
+        shared->recorder.notes.clear();
+        shared->recorder.onNotify = nullptr;
+        edit = shared->Place(new CEditUI, "server", RECT{10, 10, 210, 36});
+        other = shared->Place(new CEditUI, "port", RECT{10, 50, 210, 76});
+        shared->pm.NeedUpdate();
+        ::InvalidateRect(shared->GetHWND(), nullptr, FALSE);
+        PumpFor(20);
+        // The first layout may hand the focus to the first tab stop: start unfocused.
+        shared->pm.SetFocus(nullptr);
+        Pump([&] { return !edit->GetNativeWindow() && !other->GetNativeWindow(); }, 1000);
+        shared->recorder.notes.clear();
+    }
+    void TearDown() override {
+        shared->recorder.onNotify = nullptr;
+        shared->pm.SetFocus(nullptr);
+        PumpFor(10);
+        shared->root->RemoveAll();
+        PumpFor(10);
+    }
+
+    // Gives the edit the focus and waits for its native window.
+    HWND StartEditing(CEditUI* e) {
+        e->SetFocus();
+        Pump([&] { return e->GetNativeWindow() != nullptr; }, 1000);
+        return e->GetNativeWindow();
+    }
+
+    static CTextTestWindow* shared;
+    CTextTestWindow& wnd = *shared;
+    CEditUI* edit = nullptr;
+    CEditUI* other = nullptr;
+};
+
+CTextTestWindow* EditTest::shared = nullptr;
+
+TEST_F(EditTest, FocusOpensTheNativeEditWithTheCaretAtTheEndAndLeavingClosesIt) {
+    edit->SetText("10.0.0.1");
+    HWND native = StartEditing(edit);
+    ASSERT_NE(native, nullptr);
+
+    EXPECT_TRUE(::IsWindowVisible(native));
+    EXPECT_EQ(::GetFocus(), native);
+    DWORD start = 0, end = 0;
+    ::SendMessageA(native, EM_GETSEL, WPARAM(&start), LPARAM(&end));
+    EXPECT_EQ(start, 8u);
+    EXPECT_EQ(end, 8u);
+    // The native window lies over the text area (item minus the text padding).
+    RECT rc = {};
+    ::GetWindowRect(native, &rc);
+    ::MapWindowPoints(nullptr, wnd.GetHWND(), reinterpret_cast<POINT*>(&rc), 2);
+    EXPECT_EQ(rc.left, 14);
+    EXPECT_EQ(rc.right, 206);
+    EXPECT_GE(rc.top, 13);
+    EXPECT_LE(rc.bottom, 33);
+
+    other->SetFocus();
+    EXPECT_TRUE(Pump([&] { return !::IsWindow(native); }, 1000));
+    EXPECT_EQ(edit->GetNativeWindow(), nullptr);
+    EXPECT_NE(other->GetNativeWindow(), nullptr);
+    EXPECT_EQ(edit->GetText(), "10.0.0.1");
+}
+
+TEST_F(EditTest, AutoSelectAllSelectsTheWholeText) {
+    edit->SetAttribute("autoselall", "true");
+    edit->SetText("8080");
+    HWND native = StartEditing(edit);
+    ASSERT_NE(native, nullptr);
+    DWORD start = 9, end = 9;
+    ::SendMessageA(native, EM_GETSEL, WPARAM(&start), LPARAM(&end));
+    EXPECT_EQ(start, 0u);
+    EXPECT_EQ(end, 4u);
+}
+
+TEST_F(EditTest, TypingReachesTheTextAndEnterSendsReturn) {
+    HWND native = StartEditing(edit);
+    ASSERT_NE(native, nullptr);
+    TypeChars(native, "cmnet");
+    EXPECT_EQ(edit->GetText(), "cmnet");
+    EXPECT_EQ(wnd.recorder.Count("textchanged"), 5);
+    const Note* last = wnd.recorder.Last("textchanged");
+    ASSERT_NE(last, nullptr);
+    EXPECT_EQ(last->sender, "server");
+
+    wnd.recorder.notes.clear();
+    PressKey(native, VK_RETURN);
+    TypeChars(native, "\r");
+    EXPECT_EQ(wnd.recorder.Types("server"), std::vector<std::string>{"return"});
+    EXPECT_EQ(edit->GetText(), "cmnet");
+
+    PressKey(native, VK_BACK);
+    TypeChars(native, "\b");
+    EXPECT_EQ(edit->GetText(), "cmne");
+}
+
+TEST_F(EditTest, HexStringLetsOnlyHexDigitsBackspaceAndBlankThrough) {
+    edit->SetAttribute("hexstring", "true");
+    HWND native = StartEditing(edit);
+    ASSERT_NE(native, nullptr);
+    TypeChars(native, "0aGg F9z-");
+    EXPECT_EQ(edit->GetText(), "0a F9");
+    TypeChars(native, "\b");
+    EXPECT_EQ(edit->GetText(), "0a F");
+}
+
+TEST_F(EditTest, SetTextWhileEditingUpdatesTheNativeEditOnceWithoutLoops) {
+    HWND native = StartEditing(edit);
+    ASSERT_NE(native, nullptr);
+    int seen = 0;
+    wnd.recorder.onNotify = [&](TNotifyUI& msg) {
+        if (msg.sType == "textchanged" && ++seen < 50)
+            edit->SetText(edit->GetText()); // a receiver that writes back what it read
+    };
+    edit->SetText("120.76.1.2");
+    char buffer[64] = {};
+    ::GetWindowTextA(native, buffer, sizeof(buffer));
+    EXPECT_STREQ(buffer, "120.76.1.2");
+    EXPECT_EQ(seen, 1);
+    edit->SetText("120.76.1.2");
+    EXPECT_EQ(seen, 1);
+}
+
+TEST_F(EditTest, NativeWindowDiesWithItsOwner) {
+    HWND native = StartEditing(edit);
+    ASSERT_NE(native, nullptr);
+    wnd.root->Remove(edit); // destroyed by the manager's delayed cleanup
+    edit = nullptr;
+    EXPECT_TRUE(Pump([&] { return !::IsWindow(native); }, 1000));
+
+    native = StartEditing(other);
+    ASSERT_NE(native, nullptr);
+    wnd.root->SetAutoDestroy(false);
+    wnd.root->Remove(other);
+    wnd.root->SetAutoDestroy(true);
+    delete other; // destroyed at once
+    other = nullptr;
+    EXPECT_FALSE(::IsWindow(native));
+    PumpFor(20); // the posted close of the dead window must be harmless
+}
+
+TEST_F(EditTest, HidingTheEditWhileEditingClosesTheNativeEdit) {
+    HWND native = StartEditing(edit);
+    ASSERT_NE(native, nullptr);
+    edit->SetVisible(false);
+    EXPECT_TRUE(Pump([&] { return !::IsWindow(native); }, 1000));
+    EXPECT_EQ(edit->GetNativeWindow(), nullptr);
+}
+
+TEST_F(EditTest, ClickOpensTheNativeEdit) {
+    edit->SetText("abc");
+    Click(wnd.GetHWND(), 100, 20);
+    if (HWND captured = ::GetCapture())
+        ::SendMessageA(captured, WM_LBUTTONUP, 0, At(5, 5));
+    EXPECT_TRUE(Pump([&] { return edit->GetNativeWindow() != nullptr; }, 1000));
+    EXPECT_TRUE(edit->IsFocused());
+}
+
+TEST_F(EditTest, TextOfAnyLengthAndBytes) {
+    std::string all;
+    for (int b = 1; b < 256; ++b)
+        all += char(b);
+    edit->SetText(all);
+    EXPECT_EQ(edit->GetText(), all);
+    const std::string longText(100000, 'a');
+    edit->SetText(longText);
+    HWND native = StartEditing(edit);
+    ASSERT_NE(native, nullptr);
+    // The native edit holds what the control gave it; typing stops at the character limit.
+    TypeChars(native, "b");
+    EXPECT_GE(edit->GetText().size(), 100000u);
+    wnd.pm.SetFocus(nullptr);
+    PumpFor(20);
+    edit->SetText("");
+    edit->SetMaxChar(4);
+    native = StartEditing(edit);
+    ASSERT_NE(native, nullptr);
+    TypeChars(native, "123456");
+    EXPECT_EQ(edit->GetText(), "1234");
+}
+
+TEST_F(EditTest, DoubleByteTypingKeepsEveryByte) {
+    if (::GetACP() != 936)
+        GTEST_SKIP() << "ANSI code page is " << ::GetACP() << ", not GBK";
+    HWND native = StartEditing(edit);
+    ASSERT_NE(native, nullptr);
+    const std::string gbk = "\xB7\xFE\xCE\xF1\xC6\xF7"; // "服务器" (server)
+    TypeChars(native, gbk);
+    EXPECT_EQ(edit->GetText(), gbk);
+}
+
+TEST_F(EditTest, EmptyEditShowsItsTipInTheTipColour) {
+    edit->SetAttribute("tipvalue", "WWWWWWWW");
+    ::InvalidateRect(wnd.GetHWND(), nullptr, FALSE);
+    ::UpdateWindow(wnd.GetHWND());
+    PumpFor(30);
+    HDC dc = ::GetDC(wnd.GetHWND());
+    // Light glyphs only: grey-blue tip pixels (or their anti-aliased edges), nothing dark
+    // as the normal text colour would be.
+    int tipColoured = 0, dark = 0;
+    for (int y = 12; y < 34; ++y)
+        for (int x = 12; x < 150; ++x) {
+            COLORREF c = ::GetPixel(dc, x, y);
+            if (c != RGB(255, 255, 255) && GetRValue(c) >= 0x90 && GetGValue(c) >= 0x90 &&
+                GetBValue(c) >= 0x90)
+                ++tipColoured;
+            if (GetRValue(c) < 0x80 && GetGValue(c) < 0x80 && GetBValue(c) < 0x80)
+                ++dark;
+        }
+    ::ReleaseDC(wnd.GetHWND(), dc);
+    EXPECT_GT(tipColoured, 10);
+    EXPECT_EQ(dark, 0);
+}
+
+} // namespace
