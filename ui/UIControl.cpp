@@ -371,7 +371,8 @@ void CControlUI::SetVisible(bool visible) {
         return;
     bool wasVisible = IsVisible();
     m_bVisible = visible;
-    if (m_bFocused)
+    // A control that goes out of sight gives up the focus.
+    if (!visible)
         m_bFocused = false;
     if (!visible && m_pManager && m_pManager->GetFocus() == this)
         m_pManager->SetFocus(nullptr);

@@ -338,8 +338,10 @@ TEST_F(ManagerTest, ControlTimersFireAndCanBeRearmed) {
     rec.log.clear();
     PumpFor(60);
     EXPECT_EQ(0, rec.Count("timer:a:5"));
-    EXPECT_TRUE(win.pm.SetTimer(a, 5, 10)); // re-armed
-    EXPECT_TRUE(Pump([&] { return rec.Count("timer:a:5") >= 1; }));
+    EXPECT_TRUE(win.pm.SetTimer(a, 5, 100000)); // re-armed, with its old native id (17)
+    rec.log.clear();
+    Send(WM_TIMER, 17, 0);
+    EXPECT_EQ(1, rec.Count("timer:a:5"));
     win.pm.KillTimer(a);
     EXPECT_FALSE(win.pm.KillTimer(a, 5)); // the records are gone
 }
