@@ -296,10 +296,9 @@ void CContainerUI::SetPos(RECT rc, bool bNeedInvalidate) {
 }
 
 void CContainerUI::Move(SIZE szOffset, bool bNeedInvalidate) {
+    // CControlUI::Move places the container with SetPos, which lays its children (and scroll
+    // bars) out again at the new place; moving the children here as well would move them twice.
     CControlUI::Move(szOffset, bNeedInvalidate);
-    for (CControlUI* pControl : m_items)
-        if (pControl->IsVisible())
-            pControl->Move(szOffset, false);
 }
 
 void CContainerUI::SetFloatPos(int iIndex) {

@@ -2,6 +2,7 @@
 // hiding and placing them after each layout pass, and moving the content when the position
 // changes (by the bars, the keyboard, the wheel or the program).
 #include <algorithm>
+#include <vector>
 
 #include "ui/UIContainer.h"
 #include "ui/UIScrollBar.h"
@@ -9,9 +10,10 @@
 namespace {
 
 // Showing or hiding a bar lays the container out again, which may show or hide the other
-// bar; a layout whose needs depend on its width could otherwise flip for ever.
-constexpr int kMaxScrollRelayout = 4;
-int g_scrollRelayoutDepth = 0;
+// bar; a layout whose needs depend on its width could otherwise flip for ever. Counted per
+// container, so that nested scrolling containers each get their own relayouts.
+constexpr long kMaxScrollRelayout = 4;
+std::vector<const CContainerUI*> g_relayouts; // containers being laid out again, innermost last
 
 } // namespace
 
@@ -216,10 +218,10 @@ void CContainerUI::ProcessScrollBar(RECT rc, int cxRequired, int cyRequired) {
         process(
             m_pVerticalScrollBar, cyRequired - (rc.bottom - rc.top),
             RECT{rc.right, rc.top, rc.right + m_pVerticalScrollBar->GetFixedWidth(), rc.bottom});
-    if (relayout && g_scrollRelayoutDepth < kMaxScrollRelayout) {
-        ++g_scrollRelayoutDepth;
+    if (relayout && std::count(g_relayouts.begin(), g_relayouts.end(), this) < kMaxScrollRelayout) {
+        g_relayouts.push_back(this);
         SetPos(m_rcItem, false);
-        --g_scrollRelayoutDepth;
+        g_relayouts.pop_back();
         Invalidate();
     }
 }
