@@ -322,6 +322,30 @@ TEST_F(LayoutTest, HeldArrowRepeatsAndPreviewedSeparatorAppliesOnRelease) {
     EXPECT_RECT(Pos("rest"), 0, 250, 400, 300);
 }
 
+TEST_F(LayoutTest, NestedScrollingContainers) {
+    Build(R"(<Window><VerticalLayout name="outer" vscrollbar="true">
+        <VerticalLayout name="inner" height="400" vscrollbar="true" hscrollbar="true">
+            <Control name="wide" height="600" width="500"/>
+        </VerticalLayout>
+    </VerticalLayout></Window>)");
+    CScrollBarUI* outer = Find<CVerticalLayoutUI>("outer")->GetVerticalScrollBar();
+    CScrollBarUI* innerV = Find<CVerticalLayoutUI>("inner")->GetVerticalScrollBar();
+    CScrollBarUI* innerH = Find<CVerticalLayoutUI>("inner")->GetHorizontalScrollBar();
+    EXPECT_EQ(outer->GetScrollRange(), 100);
+    EXPECT_RECT(Pos("inner"), 0, 0, 384, 400);
+    // Inside: 368 x 384 seen of 500 x 600.
+    EXPECT_TRUE(innerV->IsVisible());
+    EXPECT_TRUE(innerH->IsVisible());
+    EXPECT_EQ(innerV->GetScrollRange(), 216);
+    EXPECT_EQ(innerH->GetScrollRange(), 132);
+    EXPECT_RECT(innerH->GetPos(), 0, 384, 368, 400);
+    // Scrolling the outer one moves the inner one with its bars.
+    Find<CVerticalLayoutUI>("outer")->SetScrollPos(SIZE{0, 60});
+    EXPECT_RECT(Pos("inner"), 0, -60, 384, 340);
+    EXPECT_RECT(innerH->GetPos(), 0, 324, 368, 340);
+    EXPECT_RECT(Pos("wide"), 0, -60, 500, 540);
+}
+
 TEST_F(LayoutTest, ChildLayoutBuildsItsFile) {
     const std::string folder = wintest::ScratchDir() + "\\childlayout\\";
     ::CreateDirectoryA(folder.c_str(), nullptr);
