@@ -101,11 +101,21 @@ std::string ReplaceAll(std::string text, const std::string& from, const std::str
 
 } // namespace uiparse
 
+namespace {
+
+// The toolkit's instance, or this program's module when none was set.
+HINSTANCE ModuleInstance() {
+    HINSTANCE instance = CPaintManagerUI::GetInstance();
+    return instance ? instance : ::GetModuleHandleA(nullptr);
+}
+
+} // namespace
+
 bool CWindowWnd::RegisterWindowClass() {
     WNDCLASSA wc = {};
     wc.style = GetClassStyle();
     wc.lpfnWndProc = CWindowWnd::__WndProc;
-    wc.hInstance = CPaintManagerUI::GetInstance();
+    wc.hInstance = ModuleInstance();
     wc.hCursor = ::LoadCursor(nullptr, IDC_ARROW);
     wc.hbrBackground = nullptr;
     wc.lpszClassName = GetWindowClassName();
@@ -118,12 +128,12 @@ bool CWindowWnd::RegisterSuperclass() {
     WNDCLASSEXA wc = {};
     wc.cbSize = sizeof(wc);
     if (!::GetClassInfoExA(nullptr, GetSuperClassName(), &wc)) {
-        if (!::GetClassInfoExA(CPaintManagerUI::GetInstance(), GetSuperClassName(), &wc))
+        if (!::GetClassInfoExA(ModuleInstance(), GetSuperClassName(), &wc))
             return false;
     }
     m_OldWndProc = wc.lpfnWndProc;
     wc.lpfnWndProc = CWindowWnd::__ControlProc;
-    wc.hInstance = CPaintManagerUI::GetInstance();
+    wc.hInstance = ModuleInstance();
     wc.lpszClassName = GetWindowClassName();
     ATOM ret = ::RegisterClassExA(&wc);
     return ret != 0 || ::GetLastError() == ERROR_CLASS_ALREADY_EXISTS;
@@ -142,7 +152,7 @@ HWND CWindowWnd::Create(HWND hwndParent, const char* pstrName, DWORD dwStyle, DW
     if (GetSuperClassName() == nullptr && !RegisterWindowClass())
         return nullptr;
     m_hWnd = ::CreateWindowExA(dwExStyle, GetWindowClassName(), pstrName, dwStyle, x, y, cx, cy,
-                               hwndParent, hMenu, CPaintManagerUI::GetInstance(), this);
+                               hwndParent, hMenu, ModuleInstance(), this);
     return m_hWnd;
 }
 
@@ -247,14 +257,14 @@ void CWindowWnd::CenterWindow() {
 void CWindowWnd::SetIcon(UINT nRes) {
     auto roundUp = [](int v) { return (v + 15) / 16 * 16; };
     HICON hIcon =
-        static_cast<HICON>(::LoadImageA(CPaintManagerUI::GetInstance(), MAKEINTRESOURCEA(nRes),
-                                        IMAGE_ICON, roundUp(::GetSystemMetrics(SM_CXICON)),
+        static_cast<HICON>(::LoadImageA(ModuleInstance(), MAKEINTRESOURCEA(nRes), IMAGE_ICON,
+                                        roundUp(::GetSystemMetrics(SM_CXICON)),
                                         roundUp(::GetSystemMetrics(SM_CYICON)), LR_DEFAULTCOLOR));
     if (hIcon)
         ::SendMessageA(m_hWnd, WM_SETICON, ICON_BIG, reinterpret_cast<LPARAM>(hIcon));
     hIcon =
-        static_cast<HICON>(::LoadImageA(CPaintManagerUI::GetInstance(), MAKEINTRESOURCEA(nRes),
-                                        IMAGE_ICON, roundUp(::GetSystemMetrics(SM_CXSMICON)),
+        static_cast<HICON>(::LoadImageA(ModuleInstance(), MAKEINTRESOURCEA(nRes), IMAGE_ICON,
+                                        roundUp(::GetSystemMetrics(SM_CXSMICON)),
                                         roundUp(::GetSystemMetrics(SM_CYSMICON)), LR_DEFAULTCOLOR));
     if (hIcon)
         ::SendMessageA(m_hWnd, WM_SETICON, ICON_SMALL, reinterpret_cast<LPARAM>(hIcon));

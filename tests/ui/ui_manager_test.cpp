@@ -1091,3 +1091,24 @@ TEST(WindowBase, ShowModalReturnsTheCloseValueAndFinalMessageComesLast) {
     ::SetWindowLongPtrA(owner.GetHWND(), GWLP_WNDPROC,
                         reinterpret_cast<LONG_PTR>(::DefWindowProcA));
 }
+
+TEST(WindowBase, SuperclassingAnExistingClassKeepsItsBehaviour) {
+    struct SuperEdit : CWindowWnd {
+        const char* GetWindowClassName() const override { return "OrvelUiSuperEdit"; }
+        const char* GetSuperClassName() const override { return "EDIT"; }
+        LRESULT HandleMessage(UINT uMsg, WPARAM wParam, LPARAM lParam) override {
+            if (uMsg == WM_SETTEXT)
+                ++setTexts;
+            return CWindowWnd::HandleMessage(uMsg, wParam, lParam);
+        }
+        int setTexts = 0;
+    } edit;
+    ASSERT_NE(nullptr, edit.Create(nullptr, "", WS_POPUP, 0, 0, 0, 100, 20));
+    ::SetWindowTextA(edit.GetHWND(), "typed");
+    char text[16] = {};
+    ::GetWindowTextA(edit.GetHWND(), text, sizeof(text));
+    EXPECT_STREQ("typed", text); // the edit class still keeps the text
+    EXPECT_EQ(1, edit.setTexts);
+    ::DestroyWindow(edit.GetHWND());
+    EXPECT_EQ(nullptr, edit.GetHWND());
+}
