@@ -160,6 +160,39 @@ std::vector<std::pair<std::string, std::string>> ExpectedControls() {
     return all;
 }
 
+std::string Describe(CControlUI* control) {
+    std::string name = control->GetName();
+    return std::string(control->GetClass()) + (name.empty() ? "" : " \"" + name + "\"");
+}
+
+// Every visible control lies inside its parent, so nothing is cut off; the children of a
+// container that scrolls, and the items of a combo (laid out only in its drop-down), excepted.
+void ExpectInsideParents(CControlUI* control, int page) {
+    auto* container = dynamic_cast<CContainerUI*>(control);
+    if (container == nullptr || !control->IsVisible())
+        return;
+    std::string kind = control->GetClass();
+    if (kind == "ComboUI" || kind == "ComboBoxUI")
+        return;
+    CScrollBarUI* bar = container->GetVerticalScrollBar();
+    bool scrolls = bar != nullptr && bar->IsVisible();
+    const RECT& p = control->GetPos();
+    for (int i = 0; i < container->GetCount(); ++i) {
+        CControlUI* child = container->GetItemAt(i);
+        if (!child->IsVisible() || child->IsFloat())
+            continue;
+        const RECT& r = child->GetPos();
+        if (!scrolls) {
+            EXPECT_TRUE(r.left >= p.left && r.top >= p.top && r.right <= p.right &&
+                        r.bottom <= p.bottom)
+                << "page " << page << ": " << Describe(child) << " (" << r.left << "," << r.top
+                << "," << r.right << "," << r.bottom << ") sticks out of " << Describe(control)
+                << " (" << p.left << "," << p.top << "," << p.right << "," << p.bottom << ")";
+        }
+        ExpectInsideParents(child, page);
+    }
+}
+
 class SkinWindow : public ::testing::Test {
 protected:
     static void SetUpTestSuite() {
@@ -229,6 +262,7 @@ TEST_F(SkinWindow, KeepsAScreenshotOfEveryPage) {
 #endif
         ::InvalidateRect(window_->GetHWND(), nullptr, FALSE);
         Pump(300);
+        ExpectInsideParents(window_->root, i);
         wintest::Capture capture = wintest::CaptureWindow(window_->GetHWND());
         ASSERT_EQ(capture.width, 1400);
         ASSERT_EQ(capture.height, 800);
