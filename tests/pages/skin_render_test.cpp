@@ -16,6 +16,7 @@
 
 #include <cstdio>
 #include <fstream>
+#include <algorithm>
 #include <map>
 #include <sstream>
 #include <string>
@@ -193,6 +194,40 @@ void ExpectInsideParents(CControlUI* control, int page) {
     }
 }
 
+// The "fit" lines: group box, the height a layout rule gives it, and the layouts the rule shows
+// (1) or hides (0) with it.
+struct Fit {
+    std::string group;
+    int height = 0;
+    std::vector<std::pair<std::string, bool>> layouts;
+};
+
+std::vector<Fit> ExpectedFits() {
+    std::vector<Fit> fits;
+    std::ifstream in(ORVEL_EXPECTATIONS, std::ios::binary);
+    std::string line;
+    while (std::getline(in, line)) {
+        if (!line.empty() && line.back() == '\r')
+            line.pop_back();
+        if (line.compare(0, 4, "fit\t") != 0)
+            continue;
+        std::vector<std::string> f;
+        std::stringstream s(line);
+        std::string part;
+        while (std::getline(s, part, '\t'))
+            f.push_back(part);
+        Fit fit;
+        fit.group = f[1];
+        fit.height = std::stoi(f[2]);
+        std::stringstream pairs(f.size() > 3 ? f[3] : "");
+        while (std::getline(pairs, part, '|'))
+            if (!part.empty())
+                fit.layouts.emplace_back(part.substr(0, part.rfind('=')), part.back() == '1');
+        fits.push_back(fit);
+    }
+    return fits;
+}
+
 class SkinWindow : public ::testing::Test {
 protected:
     static void SetUpTestSuite() {
@@ -237,6 +272,65 @@ TEST_F(SkinWindow, FindsEveryControlTheProgramLooksUp) {
         EXPECT_TRUE(HasKind(control, kind))
             << "\"" << name << "\" is a " << control->GetClass() << ", expected " << kind;
     }
+}
+
+// Shows the page that holds the control.
+void ShowPageOf(CControlUI* control, CPaintManagerUI& pm) {
+    auto* pages = static_cast<CTabLayoutUI*>(pm.FindControl("switch"));
+    for (CControlUI* c = control; c != nullptr && pages != nullptr; c = c->GetParent()) {
+        if (c->GetParent() == pages) {
+#if __has_include("ui/UILayout.h")
+            pages->SelectItem(pages->GetItemIndex(c));
+#else
+            for (int j = 0; j < pages->GetCount(); ++j)
+                pages->GetItemAt(j)->SetVisible(pages->GetItemAt(j) == c);
+#endif
+            return;
+        }
+    }
+}
+
+// With the rows a layout rule shows and the height it sets, the group box's rows fill it
+// exactly, laid out by the toolkit: nothing cut off, no empty band at the bottom.
+TEST_F(SkinWindow, GroupHeightsOfTheLayoutRulesFitTheirRows) {
+    std::vector<Fit> fits = ExpectedFits();
+    EXPECT_GT(fits.size(), 80u);
+    CPaintManagerUI& pm = window_->pm;
+    if (CControlUI* cover = pm.FindControl("Logo_Container"))
+        cover->SetVisible(false);
+    for (const Fit& fit : fits) {
+        CControlUI* group = pm.FindControl(fit.group);
+        ASSERT_NE(group, nullptr) << fit.group;
+        std::vector<std::pair<CControlUI*, bool>> before;
+        for (const auto& [name, show] : fit.layouts) {
+            CControlUI* layout = pm.FindControl(name);
+            ASSERT_NE(layout, nullptr) << name;
+            before.emplace_back(layout, layout->IsVisible());
+            layout->SetVisible(show);
+        }
+        int height = group->GetFixedHeight();
+        group->SetAttribute("height", std::to_string(fit.height));
+        ShowPageOf(group, pm);
+        ::InvalidateRect(window_->GetHWND(), nullptr, FALSE);
+        Pump(60);
+
+        std::string what = fit.group + " at " + std::to_string(fit.height);
+        ExpectInsideParents(group, -1);
+        auto* box = dynamic_cast<CContainerUI*>(group);
+        ASSERT_NE(box, nullptr);
+        LONG bottom = group->GetPos().top;
+        for (int i = 0; i < box->GetCount(); ++i)
+            if (box->GetItemAt(i)->IsVisible())
+                bottom = std::max(bottom, box->GetItemAt(i)->GetPos().bottom);
+        // the group's bottom inset is 10 pixels
+        EXPECT_EQ(bottom, group->GetPos().bottom - 10) << what;
+
+        group->SetAttribute("height", std::to_string(height));
+        for (auto it = before.rbegin(); it != before.rend(); ++it)
+            it->first->SetVisible(it->second);
+    }
+    ::InvalidateRect(window_->GetHWND(), nullptr, FALSE);
+    Pump(60);
 }
 
 TEST_F(SkinWindow, KeepsAScreenshotOfEveryPage) {
