@@ -1,50 +1,37 @@
-// Program entry.
+// Program entry: the settings, the main window and its worker thread, the message loop, and
+// the shut-down in reverse.
+#include "shell/frame_wnd.h"
 #include "shell/settings.h"
+#include "ui/UIManager.h"
 
 #include <windows.h>
 
-namespace {
+#include <objbase.h>
 
-const char kFrameClass[] = "OrvelFrameWnd";
+int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR, int) {
+    CPaintManagerUI::SetInstance(instance);
+    LoadStartupSettings(CPaintManagerUI::GetInstancePath());
+    CPaintManagerUI::SetResourcePath(GetSkinFolder());
 
-LRESULT CALLBACK FrameProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam) {
-    switch (message) {
-    case WM_DESTROY:
-        PostQuitMessage(0);
+    if (FAILED(::CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED)))
         return 0;
-    default:
-        return DefWindowProcA(hwnd, message, wParam, lParam);
+
+    auto* frame = new COrvelFrameWnd;
+    frame->SetLanguage(GetLanguageIndex());
+    // A window that could not be built (a skin without its log view) has said why in a box
+    // and is gone already: nothing to run.
+    if (frame->Create(nullptr, "DTU", WS_VISIBLE | WS_OVERLAPPEDWINDOW, 0, 0, 0, 1400, 800) !=
+        nullptr) {
+        if (!frame->StartWorker())
+            frame->AppendLog(LookupText("WinMain", "WorkThread", "\r\n"));
+        frame->CenterWindow();
+        frame->ShowWindow(true);
+        CPaintManagerUI::MessageLoop();
     }
-}
 
-} // namespace
-
-int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR, int showCommand) {
-    LoadStartupSettings(GetProgramFolder());
-
-    WNDCLASSA windowClass = {};
-    windowClass.lpfnWndProc = FrameProc;
-    windowClass.hInstance = instance;
-    windowClass.hCursor = LoadCursor(nullptr, IDC_ARROW);
-    windowClass.hbrBackground = reinterpret_cast<HBRUSH>(COLOR_WINDOW + 1);
-    windowClass.lpszClassName = kFrameClass;
-    if (!RegisterClassA(&windowClass))
-        return 1;
-
-    const int width = 1400, height = 800;
-    int x = (GetSystemMetrics(SM_CXSCREEN) - width) / 2;
-    int y = (GetSystemMetrics(SM_CYSCREEN) - height) / 2;
-    HWND frame = CreateWindowExA(0, kFrameClass, "DTU", WS_POPUP | WS_SYSMENU | WS_MINIMIZEBOX,
-                                 x, y, width, height, nullptr, nullptr, instance, nullptr);
-    if (!frame)
-        return 1;
-    ShowWindow(frame, showCommand);
-    UpdateWindow(frame);
-
-    MSG message;
-    while (GetMessageA(&message, nullptr, 0, 0) > 0) {
-        TranslateMessage(&message);
-        DispatchMessageA(&message);
-    }
+    ::CoUninitialize();
+    // Released exactly once, here, also when the window was destroyed from outside.
+    delete frame;
+    CPaintManagerUI::Term();
     return 0;
 }

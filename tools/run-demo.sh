@@ -1,36 +1,40 @@
 #!/usr/bin/env bash
-# Installs what is missing, builds the Windows program and runs it under Wine.
+# Builds the Windows program and runs it under Wine against the simulated device (dtusim) on a
+# virtual COM port (COM5), from the unpacked program folder build/win/dist.
 # With a DISPLAY the window opens there and the script waits until it is closed; without one it
-# runs under Xvfb, writes a screenshot to build/win/artifacts/demo.png and stops the program.
+# runs under Xvfb, opens the port, writes a screenshot to build/win/artifacts/demo.png and stops
+# the program.
 set -eu
 cd "$(dirname "$0")/.."
+root="$(pwd)"
 tools/setup.sh
-cmake --preset win >/dev/null
-cmake --build --preset win --target DtuConfig
+build="${ORVEL_DEMO_BUILD:-$root/build/win}"
+cmake --preset win -B "$build" >/dev/null
+cmake --build "$build" --target DtuConfig dtusim_host
 
-build="$(pwd)/build/win"
-export WINEPREFIX="$build/wineprefix"
-export WINEDEBUG=-all WINEARCH=win64 WINEDLLOVERRIDES="mscoree=;mshtml="
-if [ ! -f "$WINEPREFIX/.orvel-ready" ]; then
-    wine wineboot -i >/dev/null 2>&1
-    wineserver -w
-    touch "$WINEPREFIX/.orvel-ready"
-fi
-program="$build/shell/DtuConfig.exe"
+dist="$build/dist"
+state="$build/demo"
+mkdir -p "$state" "$build/artifacts"
+# The simulator keeps the device's configuration between runs, and writes what it received.
+dtusim="$build/host/dtusim --tty \"\$ORVEL_PEER_PTY\" --config \"$state/device.cfg\""
+dtusim+=" --transcript \"$state/transcript\" --control \"$state/control\" --prompts 40"
 
+cd "$dist"
 if [ -n "${DISPLAY:-}" ]; then
-    wine "$program"
+    ORVEL_USE_DISPLAY="$DISPLAY" "$root/tests/harness/winrun" --build "$build" --com 5 \
+        --peer "$dtusim" --timeout 86400 -- "$dist/DtuConfig.exe"
     exit 0
 fi
 
-scratch="$(mktemp -d)"
-Xvfb -displayfd 7 -screen 0 1600x1000x24 -nolisten tcp 7>"$scratch/display" >/dev/null 2>&1 &
-xvfb=$!
-trap 'wineserver -k >/dev/null 2>&1; kill $xvfb 2>/dev/null; rm -rf "$scratch"' EXIT
-for _ in $(seq 1 100); do [ -s "$scratch/display" ] && break; sleep 0.05; done
-export DISPLAY=":$(head -n1 "$scratch/display")"
-wine "$program" &
-sleep "${ORVEL_DEMO_SECONDS:-8}"
-mkdir -p "$build/artifacts"
-xwd -root -silent | convert xwd:- "$build/artifacts/demo.png"
-echo "run-demo: screenshot in $build/artifacts/demo.png"
+# Without a display: the peer also takes the screenshot once the window is up and the port is
+# open (a click on "Open" at its place in the connection bar), then the run ends at the limit.
+shot="$build/artifacts/demo.png"
+rm -f "$shot"
+seconds="${ORVEL_DEMO_SECONDS:-14}"
+peer="$dtusim & sim=\$!; trap 'kill \$sim' EXIT; sleep 6; python3 $root/tools/demo-click.py ${ORVEL_DEMO_CLICKS:-0 0}; sleep 4;"
+peer+=" xwd -root -silent | convert xwd:- \"$shot\"; wait"
+status=0
+"$root/tests/harness/winrun" --build "$build" --com 5 --peer "$peer" --timeout "$seconds" \
+    -- "$dist/DtuConfig.exe" || status=$?
+[ -s "$shot" ] || { echo "run-demo: no screenshot was taken (status $status)" >&2; exit 1; }
+echo "run-demo: screenshot in $shot"

@@ -1,0 +1,627 @@
+#include "shell/frame_wnd.h"
+
+#include "exchange/log_post.h"
+#include "exchange/messages.h"
+#include "pages/page_classes.h"
+#include "pages/tab_strip.h"
+#include "shell/device_operations.h"
+#include "shell/dispatch.h"
+#include "shell/settings.h"
+#include "ui/UIPlaceholders.h"
+
+#include <cstdio>
+#include <ctime>
+#include <type_traits>
+#include <utility>
+
+namespace {
+
+COrvelFrameWnd* g_frame = nullptr;
+COrvelFrameWnd::MessageBoxHook g_messageBoxHook = nullptr;
+std::string g_serialPortKey = "HARDWARE\\DEVICEMAP\\SERIALCOMM";
+
+const char kVersion[] = "V1.9.5";
+
+// A text of Language.ini, or the built-in English text when the skin lacks it.
+std::string TextOr(const char* section, const char* key, const char* fallback,
+                   const char* suffix = "") {
+    std::string text = LookupText(section, key, "");
+    if (text.empty())
+        text = fallback;
+    return text + suffix;
+}
+
+// Combo access. The combo class answers SelectItem and GetCurSel; the stand-in that the
+// toolkit keeps while its combo is not there yet shows the chosen text as its own.
+template <typename T, typename = void> struct HasSelectItem : std::false_type {};
+template <typename T>
+struct HasSelectItem<T, std::void_t<decltype(std::declval<T&>().SelectItem(0, false)),
+                                    decltype(std::declval<T&>().GetCurSel())>> : std::true_type {};
+
+template <typename Combo> void SelectComboItem(Combo* combo, int index) {
+    if constexpr (HasSelectItem<Combo>::value) {
+        combo->SelectItem(index, false);
+    } else {
+        if (CControlUI* item = combo->GetItemAt(index))
+            combo->SetText(item->GetText());
+    }
+}
+
+template <typename Combo> int ComboSelection(Combo* combo) {
+    if constexpr (HasSelectItem<Combo>::value)
+        return combo->GetCurSel();
+    else
+        return -1;
+}
+
+CComboUI* AsCombo(CControlUI* control) {
+    return control ? static_cast<CComboUI*>(control->GetInterface("Combo")) : nullptr;
+}
+
+} // namespace
+
+COrvelFrameWnd::COrvelFrameWnd() : link_(store_) {
+    g_frame = this;
+    CDeviceLink::Completions& completions = link_.GetCompletions();
+    completions.showNetMode = [this](const std::string& mode) { ShowNetMode(mode); };
+}
+
+COrvelFrameWnd::~COrvelFrameWnd() {
+    // The worker first: it uses the port, the queue and the catalogues until it has ended.
+    link_.Stop();
+    if (m_hWnd && ::IsWindow(m_hWnd))
+        ::DestroyWindow(m_hWnd);
+    if (GetLogWindow() == m_hWnd || windowGone_)
+        SetLogWindow(nullptr);
+    if (g_frame == this)
+        g_frame = nullptr;
+}
+
+COrvelFrameWnd* COrvelFrameWnd::Instance() {
+    return g_frame;
+}
+
+void COrvelFrameWnd::SetMessageBoxHook(MessageBoxHook hook) {
+    g_messageBoxHook = hook;
+}
+
+void COrvelFrameWnd::SetSerialPortKey(const std::string& key) {
+    g_serialPortKey = key;
+}
+
+void COrvelFrameWnd::ShowMessageBox(const std::string& text, const char* caption) {
+    if (g_messageBoxHook)
+        g_messageBoxHook(text.c_str(), caption);
+    else
+        ::MessageBoxA(nullptr, text.c_str(), caption, MB_OK);
+}
+
+bool COrvelFrameWnd::StartWorker() {
+    return link_.Start(m_hWnd);
+}
+
+CControlUI* COrvelFrameWnd::FindControl(const std::string& name) const {
+    return pm_.FindControl(name);
+}
+
+// ---- Messages ----------------------------------------------------------------------------------
+
+LRESULT COrvelFrameWnd::HandleMessage(UINT uMsg, WPARAM wParam, LPARAM lParam) {
+    LRESULT result = 0;
+    bool handled = true;
+    switch (uMsg) {
+    case WM_CREATE:
+        result = OnCreate();
+        break;
+    case WM_CLOSE:
+        result = OnClose(uMsg, wParam, lParam, handled);
+        break;
+    case WM_NCHITTEST:
+        result = OnNcHitTest(lParam);
+        break;
+    case WM_SYSCOMMAND:
+        result = OnSysCommand(uMsg, wParam, lParam, handled);
+        break;
+    case WM_LAYOUT_RULE:
+        result = OnLayoutRule(wParam, lParam);
+        break;
+    case WM_LOG_TEXT:
+        if (wParam) {
+            AppendLog(reinterpret_cast<const char*>(wParam));
+            FreeLogText(wParam);
+        }
+        break;
+    case WM_SAVE_FILE:
+    case WM_LOAD_FILE:
+        // Configuration files are handled by their own part of the program once it is there.
+        break;
+    case WM_CONTROL_STATE:
+        OnControlState(wParam, lParam);
+        break;
+    case WM_TIMER:
+        if (wParam == kStartupTimerId)
+            OnStartupTimer();
+        else
+            handled = false;
+        break;
+    default:
+        handled = false;
+        break;
+    }
+    if (handled)
+        return result;
+    if (link_.HandleMessage(m_hWnd, uMsg, wParam, lParam, result))
+        return result;
+    if (pm_.MessageHandler(uMsg, wParam, lParam, result))
+        return result;
+    return CWindowWnd::HandleMessage(uMsg, wParam, lParam);
+}
+
+void COrvelFrameWnd::OnFinalMessage(HWND /*hWnd*/) {
+    // Destroyed from outside (a close message, a failed creation) or at shut-down: the program
+    // ends through its message loop, and its entry releases this object exactly once.
+    windowGone_ = true;
+    SetLogWindow(nullptr);
+    ::PostQuitMessage(0);
+}
+
+LRESULT COrvelFrameWnd::OnCreate() {
+    LONG_PTR style = ::GetWindowLongPtrA(m_hWnd, GWL_STYLE);
+    style = (style & ~static_cast<LONG_PTR>(WS_CAPTION | WS_THICKFRAME)) | WS_CLIPSIBLINGS |
+            WS_CLIPCHILDREN;
+    ::SetWindowLongPtrA(m_hWnd, GWL_STYLE, style);
+    ::SetWindowPos(m_hWnd, nullptr, 0, 0, 0, 0,
+                   SWP_FRAMECHANGED | SWP_NOMOVE | SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
+
+    pm_.Init(m_hWnd);
+    CDialogBuilder builder;
+    CDialogBuilderCallbackEx callback;
+    CControlUI* root = builder.Create("skin.xml", nullptr, &callback, &pm_, nullptr);
+    if (root == nullptr || !pm_.AttachDialog(root)) {
+        delete root;
+        ShowMessageBox(TextOr("WinMain", "NoSkin",
+                              "The window layout skin.xml could not be read from the skin "
+                              "folder. Reinstall the program."),
+                       "DTU");
+        return -1;
+    }
+    pm_.AddNotifier(this);
+    CControlUI* log = pm_.FindControl("richedit");
+    logView_ = log ? static_cast<CRichEditUI*>(log->GetInterface("RichEdit")) : nullptr;
+    if (logView_ == nullptr) {
+        // Every log line goes to this view: without it the program cannot run.
+        ShowMessageBox(TextOr("WinMain", "NoLogView",
+                              "The skin has no operation log (the control \"richedit\"). "
+                              "The program cannot run with this skin."),
+                       "DTU");
+        return -1;
+    }
+    SetLogWindow(m_hWnd);
+    InitWindow();
+    return 0;
+}
+
+LRESULT COrvelFrameWnd::OnNcHitTest(LPARAM lParam) {
+    POINT pt = {static_cast<short>(LOWORD(lParam)), static_cast<short>(HIWORD(lParam))};
+    ::ScreenToClient(m_hWnd, &pt);
+    RECT client = {};
+    ::GetClientRect(m_hWnd, &client);
+    const RECT caption = pm_.GetCaptionRect();
+    if (pt.x >= client.left + caption.left && pt.x < client.right - caption.right &&
+        pt.y >= caption.top && pt.y < caption.bottom) {
+        CControlUI* control = pm_.FindControl(pt);
+        if (control) {
+            const std::string kind = control->GetClass();
+            if (kind != "ButtonUI" && kind != "OptionUI" && kind != "TextUI")
+                return HTCAPTION;
+        }
+    }
+    return HTCLIENT;
+}
+
+LRESULT COrvelFrameWnd::OnClose(UINT, WPARAM, LPARAM, bool& bHandled) {
+    bHandled = false;
+    return 0;
+}
+
+LRESULT COrvelFrameWnd::OnSysCommand(UINT uMsg, WPARAM wParam, LPARAM lParam, bool& bHandled) {
+    if ((wParam & 0xFFF0) == SC_CLOSE) {
+        ::PostQuitMessage(0);
+        bHandled = true;
+        return 0;
+    }
+    const bool wasZoomed = ::IsZoomed(m_hWnd) != FALSE;
+    LRESULT result = CWindowWnd::HandleMessage(uMsg, wParam, lParam);
+    const bool zoomed = ::IsZoomed(m_hWnd) != FALSE;
+    if (wasZoomed != zoomed) {
+        if (maxButton_)
+            maxButton_->SetVisible(!zoomed);
+        if (restoreButton_)
+            restoreButton_->SetVisible(zoomed);
+    }
+    bHandled = true;
+    return result;
+}
+
+LRESULT COrvelFrameWnd::OnLayoutRule(WPARAM, LPARAM) {
+    // The work-mode, server, serial and I/O layout rules are applied here once they exist.
+    return 0;
+}
+
+void COrvelFrameWnd::InitWindow() {
+    SetIcon(kIconResource);
+    closeButton_ = pm_.FindControl("closebtn");
+    maxButton_ = pm_.FindControl("maxbtn");
+    restoreButton_ = pm_.FindControl("restorebtn");
+    minButton_ = pm_.FindControl("minbtn");
+    logView_->SetLimitText(kLogLimit);
+
+    if (!ScanSerialPorts())
+        AppendLog(TextOr("ScanSerialPorts", "NoPorts",
+                         "No serial port was found on this computer. Connect the device's "
+                         "cable and start the program again.",
+                         "\r\n"));
+    if (CComboUI* ports = AsCombo(pm_.FindControl("SerialPort")))
+        SelectComboItem(ports, 0);
+
+    InitTabTable(store_.tabs);
+    ::PostMessageA(m_hWnd, WM_CONTROL_STATE, 0, 1);
+    ::SetTimer(m_hWnd, kStartupTimerId, kStartupTimerMs, nullptr);
+    UpdateTabStrip(0);
+}
+
+void COrvelFrameWnd::OnStartupTimer() {
+    ::KillTimer(m_hWnd, kStartupTimerId);
+
+    if (CControlUI* help = pm_.FindControl("HelpRichEdit")) {
+        char folder[MAX_PATH] = {};
+        ::GetCurrentDirectoryA(MAX_PATH, folder);
+        std::string text;
+        if (FILE* file = std::fopen((std::string(folder) + "//Help.txt").c_str(), "r")) {
+            char buffer[10000];
+            size_t got = std::fread(buffer, 1, 9999, file);
+            std::fclose(file);
+            text.assign(buffer, got);
+        } else {
+            text = LookupText("InitValue", "Text", "\r\n");
+        }
+        if (auto* view = static_cast<CRichEditUI*>(help->GetInterface("RichEdit"))) {
+            view->AppendText(text);
+            view->HomeUp(); // the reader starts at the top
+        } else
+            help->SetText(help->GetText() + text);
+    }
+
+    if (CControlUI* ver = pm_.FindControl("Ver")) {
+        char custom[260] = {};
+        ::GetPrivateProfileStringA("CustomVer", "CustomVer", "", custom, sizeof(custom),
+                                   (GetProgramFolder() + "config.ini").c_str());
+        char text[600];
+        std::snprintf(text, sizeof(text), "%sKestrune %s%s", "DTU", kVersion, custom);
+        ver->SetText(text);
+    }
+
+    if (CControlUI* date = pm_.FindControl("VerDown")) {
+        char text[64];
+        if (language_ == 0)
+            std::snprintf(text, sizeof(text), "%04d/%02d/%02d %s", 2021, 3, 26, kVersion);
+        else // the year, month and day marks in the Chinese skin's code page
+            std::snprintf(text, sizeof(text), "%04d\xC4\xEA%02d\xD4\xC2%02d\xC8\xD5 %s", 2021, 3,
+                          26, kVersion);
+        date->SetText(text);
+    }
+
+    if (CControlUI* logo = pm_.FindControl("Logo_Container"))
+        logo->SetVisible(false);
+}
+
+// ---- Operation log -----------------------------------------------------------------------------
+
+void COrvelFrameWnd::AppendLog(const std::string& text) {
+    ::Sleep(100);
+    if (logView_ == nullptr)
+        return;
+    const long length = logView_->GetTextLength();
+    if (length + static_cast<long>(text.size()) >= logView_->GetLimitText() - 1)
+        logView_->SetText("");
+    logView_->AppendText(text, false);
+    logView_->EndDown();
+}
+
+// ---- Notifications -----------------------------------------------------------------------------
+
+void COrvelFrameWnd::Notify(TNotifyUI& msg) {
+    const std::string name = msg.pSender ? msg.pSender->GetName() : std::string();
+    if (msg.sType == "windowinit") {
+        OnWindowInit();
+    } else if (msg.sType == "click") {
+        OnClick(msg);
+    } else if (msg.sType == "selectchanged") {
+        OnPageSelect(msg);
+    } else if (msg.sType == "itemselect") {
+        OnItemSelect(msg);
+    } else if (msg.sType == "setfocus") {
+        if (name == "FINDNETMODE" && link_.IsSettingMode())
+            link_.PushJob(NetModeJob());
+    } else if (msg.sType == "killfocus") {
+        if (IsServerAddressField(name) && HasBlank(msg.pSender->GetText()))
+            ShowMessageBox(LookupText("Notify", "IpNotice", ""), "DTU");
+    }
+}
+
+void COrvelFrameWnd::OnWindowInit() {
+    // The sensor rows are numbered by the sensor list once it is there; the catalogue gets one
+    // list item per row.
+    int rows = -1;
+    if (CControlUI* list = pm_.FindControl("CustomList")) {
+        auto* container = static_cast<IContainerUI*>(list->GetInterface("IContainer"));
+        rows = container ? container->GetCount() : 0;
+    }
+    store_.Build(rows);
+}
+
+void COrvelFrameWnd::OnClick(TNotifyUI& msg) {
+    CControlUI* sender = msg.pSender;
+    if (sender == nullptr)
+        return;
+    if (sender == closeButton_) {
+        ::PostQuitMessage(0);
+        return;
+    }
+    if (sender == minButton_) {
+        ::PostMessageA(m_hWnd, WM_SYSCOMMAND, SC_MINIMIZE, 0);
+        return;
+    }
+    if (sender == maxButton_) {
+        ::PostMessageA(m_hWnd, WM_SYSCOMMAND, SC_MAXIMIZE, 0);
+        return;
+    }
+    if (sender == restoreButton_) {
+        ::PostMessageA(m_hWnd, WM_SYSCOMMAND, SC_RESTORE, 0);
+        return;
+    }
+    const std::string name = sender->GetName();
+    switch (ClickActionFor(name)) {
+    case ClickAction::TogglePort:
+        TogglePort();
+        break;
+    case ClickAction::ClearLog:
+        if (logView_)
+            logView_->SetText("");
+        break;
+    case ClickAction::Save:
+        // Collecting the changed page values is the parameter model's; it hands the same
+        // collection to the device link for loaded files.
+        if (link_.GetCompletions().collectChanged)
+            link_.GetCompletions().collectChanged();
+        break;
+    case ClickAction::Login:
+        link_.Login();
+        break;
+    case ClickAction::SaveToFile:
+        ::PostMessageA(m_hWnd, WM_SAVE_FILE, 0, 0);
+        break;
+    case ClickAction::LoadFromFile:
+        ::PostMessageA(m_hWnd, WM_LOAD_FILE, 0, 0);
+        break;
+    case ClickAction::SetTime: {
+        std::time_t now = std::time(nullptr);
+        std::tm local = {};
+        localtime_s(&local, &now);
+        link_.PushJob(SetTimeJob(local));
+        break;
+    }
+    case ClickAction::Load:
+    case ClickAction::RestoreFactory:
+    case ClickAction::ReadLog:
+    case ClickAction::SimPin:
+    case ClickAction::Signal:
+    case ClickAction::Version:
+    case ClickAction::RawCommand:
+        QueueOperation(name);
+        break;
+    case ClickAction::Quit:
+        QueueOperation(name);
+        ::PostMessageA(m_hWnd, WM_CONTROL_STATE, 0, 0);
+        break;
+    case ClickAction::TabLeft:
+        UpdateTabStrip(1);
+        break;
+    case ClickAction::TabRight:
+        UpdateTabStrip(2);
+        break;
+    case ClickAction::DirectionSwitch:
+        sender->SetBkImage(ToggledSwitchImage(sender->GetBkImage()));
+        break;
+    case ClickAction::None:
+        break;
+    }
+}
+
+void COrvelFrameWnd::QueueOperation(const std::string& name) {
+    Job job;
+    if (OperationJob(name, job))
+        link_.PushJob(job);
+}
+
+void COrvelFrameWnd::OnItemSelect(TNotifyUI& msg) {
+    if (msg.pSender == nullptr)
+        return;
+    int selected = static_cast<int>(msg.wParam);
+    if (CComboUI* combo = AsCombo(msg.pSender)) {
+        int current = ComboSelection(combo);
+        if (current >= 0)
+            selected = current;
+    }
+    ItemSelectAction action = ItemSelectActionFor(msg.pSender->GetName(), selected);
+    if (action.switchLanguage) {
+        ::PostMessageA(m_hWnd, WM_SWITCH_LANGUAGE, 0, 0);
+        return;
+    }
+    for (const LayoutRulePost& post : action.rules)
+        ::PostMessageA(m_hWnd, WM_LAYOUT_RULE, static_cast<WPARAM>(post.rule),
+                       static_cast<LPARAM>(post.argument));
+}
+
+void COrvelFrameWnd::OnPageSelect(TNotifyUI& msg) {
+    CControlUI* control = pm_.FindControl("switch");
+    auto* pages =
+        control ? static_cast<CTabLayoutUI*>(control->GetInterface("TabLayout")) : nullptr;
+    if (pages == nullptr || msg.pSender == nullptr)
+        return;
+    int page = PageForOption(store_.tabs, msg.pSender->GetName());
+    if (page >= 0)
+        pages->SelectItem(page);
+}
+
+void COrvelFrameWnd::ShowNetMode(const std::string& mode) {
+    if (CControlUI* field = pm_.FindControl("FINDNETMODE"))
+        field->SetText(mode);
+}
+
+// ---- Control states ----------------------------------------------------------------------------
+
+void COrvelFrameWnd::SetControlEnabled(const std::string& name, bool enable) {
+    if (CControlUI* control = pm_.FindControl(name))
+        control->SetEnabled(enable);
+}
+
+void COrvelFrameWnd::OnControlState(WPARAM wParam, LPARAM lParam) {
+    const bool enable = wParam == 1;
+    ControlStateChange change = ControlStateChangeFor(static_cast<long>(lParam));
+    for (const char* name : change.followState)
+        SetControlEnabled(name, enable);
+    for (const char* name : change.oppositeState)
+        SetControlEnabled(name, !enable);
+    if (change.setDeviceState)
+        SetDeviceState(enable);
+}
+
+void COrvelFrameWnd::SetDeviceState(bool on) {
+    link_.SetSettingMode(on);
+    CControlUI* state = pm_.FindControl("DeviceState");
+    if (state == nullptr)
+        return;
+    state->SetText(LookupText("SetDeviceState", on ? "szLoginOn" : "szLoginOff", ""));
+    if (on) {
+        if (CControlUI* help = pm_.FindControl("helpGroupBox"))
+            help->SetVisible(false);
+    }
+}
+
+// ---- Serial port -------------------------------------------------------------------------------
+
+bool COrvelFrameWnd::ScanSerialPorts() {
+    HKEY key = nullptr;
+    if (::RegOpenKeyExA(HKEY_LOCAL_MACHINE, g_serialPortKey.c_str(), 0, KEY_QUERY_VALUE, &key) !=
+        ERROR_SUCCESS)
+        return false;
+    DWORD values = 0, longestName = 0;
+    if (::RegQueryInfoKeyA(key, nullptr, nullptr, nullptr, nullptr, nullptr, nullptr, &values,
+                           &longestName, nullptr, nullptr, nullptr) != ERROR_SUCCESS ||
+        values == 0) {
+        ::RegCloseKey(key);
+        return false;
+    }
+    CComboUI* ports = AsCombo(pm_.FindControl("SerialPort"));
+    if (ports == nullptr) {
+        ::RegCloseKey(key);
+        return false;
+    }
+    ports->RemoveAll();
+    std::string name(longestName + 1, '\0');
+    for (DWORD i = 0; i < values; ++i) {
+        DWORD nameLength = static_cast<DWORD>(name.size());
+        BYTE data[6] = {};
+        DWORD dataLength = sizeof(data) - 1; // the port name keeps its terminating zero
+        DWORD type = 0;
+        LONG status =
+            ::RegEnumValueA(key, i, &name[0], &nameLength, nullptr, &type, data, &dataLength);
+        // A name that does not fit (COM100 and up) is skipped.
+        if (status != ERROR_SUCCESS || type != REG_SZ || data[0] == 0)
+            continue;
+        auto* item = new CListLabelElementUI;
+        item->SetText(reinterpret_cast<const char*>(data));
+        if (!ports->Add(item))
+            delete item;
+    }
+    ::RegCloseKey(key);
+    return true;
+}
+
+void COrvelFrameWnd::TogglePort() {
+    CControlUI* open = pm_.FindControl("Open");
+    if (link_.Port().IsOpen()) {
+        link_.CloseDevicePort();
+        if (open)
+            open->SetText(LookupText("OnStartCom", "Open", ""));
+        AppendLog(LookupText("OnStartCom", "CloseNotice", "\r\n"));
+        ::PostMessageA(m_hWnd, WM_CONTROL_STATE, 0, 1);
+        return;
+    }
+
+    CControlUI* port = pm_.FindControl("SerialPort");
+    CControlUI* baud = pm_.FindControl("BaudRate1");
+    CControlUI* code = pm_.FindControl("Checkcode");
+    if (port == nullptr || baud == nullptr || code == nullptr)
+        return;
+    LineSettings settings;
+    switch (ReadLineSettings(port->GetText(), baud->GetText(), code->GetText(), settings)) {
+    case LineSettingsError::BadBaud:
+        AppendLog(TextOr("OnStartCom", "BaudError",
+                         "The baud rate is not a positive number. Choose a baud rate and open "
+                         "the port again.",
+                         "\r\n"));
+        return;
+    case LineSettingsError::BadPort:
+        AppendLog(LookupText("OnStartCom", "OpenError", "\r\n"));
+        return;
+    case LineSettingsError::None:
+        break;
+    }
+    if (!link_.OpenDevicePort(settings.portNumber, settings.baudRate, settings.parity,
+                              settings.dataBits, settings.stopBits)) {
+        AppendLog(LookupText("OnStartCom", "OpenError", "\r\n"));
+        return;
+    }
+    AppendLog(LookupText("OnStartCom", "OpenNotice", "\r\n"));
+    if (open)
+        open->SetText(LookupText("OnStartCom", "Close", ""));
+    ::PostMessageA(m_hWnd, WM_CONTROL_STATE, 1, 3);
+}
+
+// ---- Tab strip ---------------------------------------------------------------------------------
+
+void COrvelFrameWnd::UpdateTabStrip(int direction) {
+    CControlUI* strip = pm_.FindControl("HorizontalLayoutUI6");
+    if (strip == nullptr)
+        return;
+    CControlUI* controls[kTabCount] = {};
+    TabPlaces places;
+    for (int i = 0; i < kTabCount; ++i) {
+        controls[i] = pm_.FindControl(store_.tabs[i].name);
+        places[i].exists = controls[i] != nullptr;
+        places[i].enabled = store_.tabs[i].enabled;
+        places[i].visible = controls[i] && controls[i]->IsVisible();
+        places[i].width = controls[i] ? controls[i]->GetFixedWidth() : 0;
+    }
+    int first = -1;
+    if (direction == 0)
+        first = LayOutTabStrip(places);
+    else if (direction == 1)
+        StepTabStripLeft(places);
+    else if (direction == 2)
+        StepTabStripRight(places, strip->GetFixedWidth());
+    for (int i = 0; i < kTabCount; ++i)
+        if (controls[i] && controls[i]->IsVisible() != places[i].visible)
+            controls[i]->SetVisible(places[i].visible);
+    if (first < 0)
+        return;
+    if (CControlUI* control = pm_.FindControl("switch"))
+        if (auto* pages = static_cast<CTabLayoutUI*>(control->GetInterface("TabLayout")))
+            pages->SelectItem(first);
+    const std::string& name = store_.tabs[first].name;
+    if (CControlUI* control = pm_.FindControl(name.substr(0, name.size() - 3)))
+        if (auto* option = static_cast<COptionUI*>(control->GetInterface("Option")))
+            option->Selected(true);
+}

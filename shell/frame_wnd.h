@@ -1,0 +1,118 @@
+// The main window: the toolkit window built from "skin.xml" with its twelve pages, and the
+// home of the program's state (the device link with its port, queue, reply buffer and worker
+// thread; the parameter catalogues, the tab table and the presence flags). It routes every
+// window message to the part of the program that handles it, dispatches the notifications of
+// its controls, keeps the operation log and controls the serial port.
+#pragma once
+
+#include "exchange/device_link.h"
+#include "params/parameter_store.h"
+#include "ui/UIBase.h"
+#include "ui/UIManager.h"
+
+#include <string>
+
+class CControlUI;
+class CRichEditUI;
+
+class COrvelFrameWnd : public CWindowWnd, public INotifyUI {
+public:
+    // The log view's text limit in characters.
+    static constexpr int kLogLimit = 300000;
+    // The start-up timer: help text and version labels, once, 100 ms after the window is built.
+    static constexpr UINT_PTR kStartupTimerId = 102;
+    static constexpr UINT kStartupTimerMs = 100;
+    // The window's icon resource.
+    static constexpr UINT kIconResource = 108;
+
+    // Builds the state; no native window, events or thread yet. Sets the process-wide window.
+    COrvelFrameWnd();
+    // Stops the worker (without a time limit), closes the port, destroys the native window if
+    // it is still there, then releases the controls, the queue and the catalogues.
+    ~COrvelFrameWnd() override;
+
+    // The one main window of the process, or null.
+    static COrvelFrameWnd* Instance();
+
+    void SetLanguage(int language) { language_ = language; }
+    int GetLanguage() const { return language_; }
+
+    // Starts the worker thread; false when the system refuses it.
+    bool StartWorker();
+
+    // The operation log: window thread only. Waits 100 ms, empties the view when the text
+    // would bring it to its limit, appends at the end and scrolls to the bottom.
+    void AppendLog(const std::string& text);
+
+    // INotifyUI: the notification dispatcher.
+    void Notify(TNotifyUI& msg) override;
+
+    // Enables or disables the named control; nothing when it is missing.
+    void SetControlEnabled(const std::string& name, bool enable);
+    // The setting-mode flag and the device state label.
+    void SetDeviceState(bool on);
+
+    // Refills "SerialPort" from the system's serial ports; false when there are none (the combo
+    // is then left as it is) or the combo is missing.
+    bool ScanSerialPorts();
+    // The "Open" button: opens the chosen port, or closes the open one.
+    void TogglePort();
+    // The page-tab strip: 0 lays it out and selects the first enabled page, 1 steps left,
+    // 2 steps right.
+    void UpdateTabStrip(int direction);
+
+    CPaintManagerUI& PaintManager() { return pm_; }
+    CDeviceLink& Link() { return link_; }
+    CParameterStore& Store() { return store_; }
+    CControlUI* FindControl(const std::string& name) const;
+    // True once the native window has been destroyed (from outside or at shut-down).
+    bool IsWindowGone() const { return windowGone_; }
+
+    // Message boxes of the window (the blank in a server address, a skin without a log view).
+    // Tests replace the modal box; the hook gets the text and the caption.
+    using MessageBoxHook = void (*)(const char* text, const char* caption);
+    static void SetMessageBoxHook(MessageBoxHook hook);
+    // The registry key (under HKEY_LOCAL_MACHINE) listing the serial ports. Tests point it
+    // elsewhere to see a machine without ports.
+    static void SetSerialPortKey(const std::string& key);
+
+protected:
+    const char* GetWindowClassName() const override { return "Orvel"; }
+    const char* GetSuperClassName() const override { return nullptr; }
+    UINT GetClassStyle() const override { return CS_DBLCLKS; }
+    LRESULT HandleMessage(UINT uMsg, WPARAM wParam, LPARAM lParam) override;
+    // The native window is gone: the program ends (the object itself is released once, by
+    // its owner, after the message loop).
+    void OnFinalMessage(HWND hWnd) override;
+
+    virtual void InitWindow();
+    virtual LRESULT OnSysCommand(UINT uMsg, WPARAM wParam, LPARAM lParam, bool& bHandled);
+    virtual LRESULT OnClose(UINT uMsg, WPARAM wParam, LPARAM lParam, bool& bHandled);
+
+private:
+    LRESULT OnCreate();
+    LRESULT OnNcHitTest(LPARAM lParam);
+    void OnStartupTimer();
+    void OnControlState(WPARAM wParam, LPARAM lParam);
+    LRESULT OnLayoutRule(WPARAM wParam, LPARAM lParam);
+    void OnClick(TNotifyUI& msg);
+    void OnItemSelect(TNotifyUI& msg);
+    void OnPageSelect(TNotifyUI& msg);
+    void OnWindowInit();
+    void QueueOperation(const std::string& name);
+    void ShowNetMode(const std::string& mode);
+    void ShowMessageBox(const std::string& text, const char* caption);
+
+    CParameterStore store_;
+    CDeviceLink link_;
+    CPaintManagerUI pm_;
+    int language_ = 0;
+    std::string deviceType_;
+    std::string loraVersion_;
+    CControlUI* closeButton_ = nullptr;
+    CControlUI* maxButton_ = nullptr;
+    CControlUI* restoreButton_ = nullptr;
+    CControlUI* minButton_ = nullptr;
+    CRichEditUI* logView_ = nullptr;
+    bool windowGone_ = false;
+};

@@ -1,0 +1,340 @@
+// The dispatcher's tables, the device operations' commands, the connection bar's line settings
+// and the tab strip's steps: the decisions of the main window without a window.
+#include "pages/tab_strip.h"
+#include "shell/device_operations.h"
+#include "shell/dispatch.h"
+
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <string>
+#include <vector>
+
+namespace {
+
+std::vector<std::string> Names(const std::vector<const char*>& names) {
+    return std::vector<std::string>(names.begin(), names.end());
+}
+
+TEST(ClickTable, NamesMapToTheirActionsFirstMatchWins) {
+    EXPECT_EQ(ClickActionFor("Open"), ClickAction::TogglePort);
+    EXPECT_EQ(ClickActionFor("Clear"), ClickAction::ClearLog);
+    EXPECT_EQ(ClickActionFor("Load"), ClickAction::Load);
+    EXPECT_EQ(ClickActionFor("Save"), ClickAction::Save);
+    EXPECT_EQ(ClickActionFor("RestoreFactory"), ClickAction::RestoreFactory);
+    EXPECT_EQ(ClickActionFor("Login"), ClickAction::Login);
+    EXPECT_EQ(ClickActionFor("SaveToFile"), ClickAction::SaveToFile);
+    EXPECT_EQ(ClickActionFor("LoadFromFile"), ClickAction::LoadFromFile);
+    EXPECT_EQ(ClickActionFor("SetTime"), ClickAction::SetTime);
+    EXPECT_EQ(ClickActionFor("READFILELOG"), ClickAction::ReadLog);
+    EXPECT_EQ(ClickActionFor("CPIN"), ClickAction::SimPin);
+    EXPECT_EQ(ClickActionFor("CSQ"), ClickAction::Signal);
+    EXPECT_EQ(ClickActionFor("GetVer"), ClickAction::Version);
+    EXPECT_EQ(ClickActionFor("quit"), ClickAction::Quit);
+    EXPECT_EQ(ClickActionFor("TabLeft"), ClickAction::TabLeft);
+    EXPECT_EQ(ClickActionFor("TabRight"), ClickAction::TabRight);
+    EXPECT_EQ(ClickActionFor("GPRS2COM"), ClickAction::DirectionSwitch);
+    // "AT+" anywhere in the name, case-sensitive; names are compared exactly.
+    EXPECT_EQ(ClickActionFor("AT+REBOOT"), ClickAction::RawCommand);
+    EXPECT_EQ(ClickActionFor("xAT+Y"), ClickAction::RawCommand);
+    EXPECT_EQ(ClickActionFor("at+reboot"), ClickAction::None);
+    EXPECT_EQ(ClickActionFor("open"), ClickAction::None);
+    EXPECT_EQ(ClickActionFor("Quit"), ClickAction::None);
+    EXPECT_EQ(ClickActionFor(""), ClickAction::None);
+}
+
+TEST(ClickTable, FourteenDirectionSwitchesToggleTheirImage) {
+    const char* switches[] = {"COM2Zigbee",  "Zigbee2COM", "COM2GPS",  "GPS2COM",   "Zigbee2GPRS",
+                              "GPRS2Zigbee", "COM2Lora",   "Lora2COM", "Lora2GPRS", "GPRS2Lora",
+                              "GPS2GPRS",    "GPRS2GPS",   "GPRS2COM", "COM2GPRS"};
+    for (const char* name : switches)
+        EXPECT_TRUE(IsDirectionSwitch(name)) << name;
+    EXPECT_FALSE(IsDirectionSwitch("COM2COM"));
+
+    EXPECT_EQ(ToggledSwitchImage("switch_disable.png"), "switch_enable.png");
+    EXPECT_EQ(ToggledSwitchImage("switch_enable.png"), "switch_disable.png");
+    EXPECT_EQ(ToggledSwitchImage(ToggledSwitchImage("file='switch_disable.png'")),
+              "file='switch_disable.png'");
+    // Every occurrence, and a name without either word stays as it is.
+    EXPECT_EQ(ToggledSwitchImage("disable/disable.png"), "enable/enable.png");
+    EXPECT_EQ(ToggledSwitchImage("plain.png"), "plain.png");
+}
+
+TEST(ItemSelectTable, RowsPostTheirRules) {
+    struct Row {
+        const char* name;
+        LayoutRulePost post;
+    };
+    const Row rows[] = {
+        {"Protocolmodel", {0, 0}},
+        {"DeviceModel", {0, 0}},
+        {"RegistrationAndHeart", {0, 0}},
+        {"Transferprotocol", {0, 0}},
+        {"ActivateMethod", {1, 0}},
+        {"Debug Level", {2, 0}},
+        {"Server Count", {3, 0}},
+        {"LCP ECHO", {4, 0}},
+        {"EXFUN", {5, 0}},
+        {"dtu is connect to dtu manage platform", {6, 0}},
+        {"DIO1 protocol", {7, 0}},
+        {"DIO2 interface", {8, 0}},
+        {"DIO3 reported methods", {9, 0}},
+        {"DIO4 workmode", {20, 0}},
+        {"DIO5 protocol", {21, 0}},
+        {"I/O selection", {10, 0}},
+        {"I/O1 control", {11, 0}},
+        {"I/O2 control", {12, 0}},
+        {"I/O3 control", {13, 0}},
+        {"DTU SMS configure fun", {14, 0}},
+        {"A DIO1 data format", {16, 1}},
+        {"A DIO2 data format", {16, 2}},
+        {"A DIO3 data format", {16, 3}},
+        {"LORA Mode", {17, 0}},
+        {"I/O2 Mode", {18, 0}},
+        {"I/O1 Mode", {19, 0}},
+    };
+    for (const Row& row : rows) {
+        ItemSelectAction action = ItemSelectActionFor(row.name, 0);
+        ASSERT_EQ(action.rules.size(), 1u) << row.name;
+        EXPECT_EQ(action.rules[0], row.post) << row.name;
+        EXPECT_FALSE(action.switchLanguage);
+    }
+    EXPECT_TRUE(ItemSelectActionFor("Unknown", 0).rules.empty());
+    ItemSelectAction language = ItemSelectActionFor("Language", 1);
+    EXPECT_TRUE(language.switchLanguage);
+    EXPECT_TRUE(language.rules.empty());
+}
+
+TEST(ItemSelectTable, ActivationMethodsFollowTheSelectedItem) {
+    using Posts = std::vector<LayoutRulePost>;
+    EXPECT_EQ(ItemSelectActionFor("IOactivationmethods", 0).rules, (Posts{{1, 0}, {10, 0}}));
+    EXPECT_EQ(ItemSelectActionFor("IOactivationmethods", 1).rules,
+              (Posts{{1, 0}, {11, 0}, {12, 0}, {13, 0}}));
+    EXPECT_EQ(ItemSelectActionFor("IOactivationmethods", 2).rules, (Posts{{1, 0}}));
+    EXPECT_EQ(ItemSelectActionFor("IOactivationmethods", -1).rules, (Posts{{1, 0}}));
+}
+
+TEST(ControlStateTable, GroupsEnableAndDisableTheirControls) {
+    const std::vector<std::string> buttons = {
+        "Save",   "Load",        "RestoreFactory", "LoadFromFile", "SaveToFile", "SetTime",
+        "GetVer", "READFILELOG", "CPIN",           "CSQ",          "quit"};
+    const std::vector<std::string> connection = {"Checkcode", "BaudRate1", "SerialPort"};
+
+    ControlStateChange mode = ControlStateChangeFor(0);
+    EXPECT_EQ(Names(mode.followState), buttons);
+    EXPECT_EQ(Names(mode.oppositeState), std::vector<std::string>{"Login"});
+    EXPECT_TRUE(mode.setDeviceState);
+
+    ControlStateChange closed = ControlStateChangeFor(1);
+    std::vector<std::string> withLogin = buttons;
+    withLogin.push_back("Login");
+    EXPECT_EQ(Names(closed.followState), withLogin);
+    EXPECT_EQ(Names(closed.oppositeState), connection);
+    EXPECT_TRUE(closed.setDeviceState);
+
+    // A job or an empty queue leaves "Login" alone.
+    ControlStateChange queue = ControlStateChangeFor(2);
+    EXPECT_EQ(Names(queue.followState), buttons);
+    EXPECT_TRUE(queue.oppositeState.empty());
+    EXPECT_FALSE(queue.setDeviceState);
+
+    ControlStateChange opened = ControlStateChangeFor(3);
+    EXPECT_EQ(Names(opened.followState), std::vector<std::string>{"Login"});
+    EXPECT_EQ(Names(opened.oppositeState), connection);
+    EXPECT_FALSE(opened.setDeviceState);
+
+    for (long other : {-1L, 4L, 100L}) {
+        ControlStateChange none = ControlStateChangeFor(other);
+        EXPECT_TRUE(none.followState.empty() && none.oppositeState.empty());
+        EXPECT_FALSE(none.setDeviceState);
+    }
+}
+
+TEST(PageSelection, FirstTabWhoseNameContainsTheOption) {
+    TabTable tabs;
+    InitTabTable(tabs);
+    EXPECT_EQ(PageForOption(tabs, "WorkMode"), 0);
+    EXPECT_EQ(PageForOption(tabs, "IO"), 3);
+    EXPECT_EQ(PageForOption(tabs, "Serial"), 2);
+    EXPECT_EQ(PageForOption(tabs, "Operation"), 11);
+    EXPECT_EQ(PageForOption(tabs, ""), 0);
+    EXPECT_EQ(PageForOption(tabs, "Tab"), 0);
+    EXPECT_EQ(PageForOption(tabs, "Nothing"), -1);
+    // The enabled flags are not consulted.
+    tabs[3].enabled = false;
+    EXPECT_EQ(PageForOption(tabs, "IO"), 3);
+}
+
+TEST(ServerAddress, ABlankAnywhereIsReported) {
+    EXPECT_TRUE(IsServerAddressField("Server's Ip"));
+    EXPECT_TRUE(IsServerAddressField("Secondary Server's Ip"));
+    EXPECT_TRUE(IsServerAddressField("Server5's Ip"));
+    EXPECT_FALSE(IsServerAddressField("Server6's Ip"));
+    EXPECT_TRUE(HasBlank("1.2.3.4 "));
+    EXPECT_TRUE(HasBlank(" x"));
+    EXPECT_FALSE(HasBlank("not.an.address"));
+}
+
+TEST(DeviceOperations, EachButtonQueuesExactlyItsCommand) {
+    struct Row {
+        const char* name;
+        int type;
+        const char* command;
+    };
+    const Row rows[] = {
+        {"Load", JOB_LOAD, "AT+SHOW\r\n"},
+        {"RestoreFactory", JOB_FACTORY, "AT+FACTORY\r\n"},
+        {"READFILELOG", JOB_READ_LOG, "at+READFILELOG\r\n"},
+        {"CPIN", JOB_SIM_PIN, "At+CPIN?\r\n"},
+        {"CSQ", JOB_SIGNAL, "At+CSQ\r\n"},
+        {"GetVer", JOB_VERSION, "At+VER\r\n"},
+        {"quit", JOB_QUIT, "at+quit\r\n"},
+        {"AT+REBOOT", JOB_COMMAND, "AT+REBOOT\r\n"},
+        {"xAT+Y", JOB_COMMAND, "xAT+Y\r\n"},
+    };
+    for (const Row& row : rows) {
+        Job job;
+        ASSERT_TRUE(OperationJob(row.name, job)) << row.name;
+        EXPECT_EQ(job.type, row.type);
+        EXPECT_EQ(job.command, row.command);
+        EXPECT_TRUE(job.key.empty() && job.value.empty() && job.kind.empty() && job.item.empty());
+    }
+    Job job;
+    EXPECT_FALSE(OperationJob("Save", job));
+    EXPECT_FALSE(OperationJob("SetTime", job));
+    EXPECT_FALSE(OperationJob("Login", job));
+
+    Job net = NetModeJob();
+    EXPECT_EQ(net.type, JOB_NET_MODE);
+    EXPECT_EQ(net.command, "AT+FINDNETMODE\r\n");
+}
+
+TEST(DeviceOperations, SetTimeSendsTheLocalClock) {
+    std::tm t = {};
+    t.tm_year = 2024 - 1900;
+    t.tm_mon = 0;
+    t.tm_mday = 31;
+    t.tm_hour = 7;
+    t.tm_min = 5;
+    t.tm_sec = 9;
+    EXPECT_EQ(ClockText(t), "2024/01/31,07:05:09");
+    Job job = SetTimeJob(t);
+    EXPECT_EQ(job.type, JOB_WRITE);
+    EXPECT_EQ(job.command, "AT+EXCCLK=\"2024/01/31,07:05:09\",5\r\n");
+}
+
+TEST(LineSettings, PortBaudAndCodeAreRead) {
+    LineSettings s;
+    ASSERT_EQ(ReadLineSettings("COM3", "115200", "8N1", s), LineSettingsError::None);
+    EXPECT_EQ(s.portNumber, 3);
+    EXPECT_EQ(s.baudRate, 115200);
+    EXPECT_EQ(s.dataBits, 8);
+    EXPECT_EQ(s.parity, 'N');
+    EXPECT_EQ(s.stopBits, 1);
+
+    ASSERT_EQ(ReadLineSettings("COM12", "9600", "7E2", s), LineSettingsError::None);
+    EXPECT_EQ(s.portNumber, 12);
+    EXPECT_EQ(s.dataBits, 7);
+    EXPECT_EQ(s.parity, 'E');
+    EXPECT_EQ(s.stopBits, 2);
+
+    // An empty code opens 8N1.
+    ASSERT_EQ(ReadLineSettings("COM1", "1200", "", s), LineSettingsError::None);
+    EXPECT_EQ(s.dataBits, 8);
+    EXPECT_EQ(s.parity, 'N');
+    EXPECT_EQ(s.stopBits, 1);
+}
+
+TEST(LineSettings, ABaudRateThatIsNotAPositiveNumberOpensNothing) {
+    LineSettings s;
+    s.baudRate = 77;
+    for (const char* baud : {"", "0", "-9600", "abc", "96x00", "99999999999", " "})
+        EXPECT_EQ(ReadLineSettings("COM3", baud, "8N1", s), LineSettingsError::BadBaud) << baud;
+    EXPECT_EQ(s.baudRate, 77); // untouched
+    EXPECT_EQ(ReadLineSettings("COM3", " 9600 ", "8N1", s), LineSettingsError::None);
+    EXPECT_EQ(s.baudRate, 9600);
+    for (const char* port : {"", "COM", "COMx", "COM0"})
+        EXPECT_EQ(ReadLineSettings(port, "9600", "8N1", s), LineSettingsError::BadPort) << port;
+}
+
+TabPlaces Strip(std::vector<int> widths, std::vector<bool> enabled) {
+    TabPlaces places;
+    for (int i = 0; i < kTabCount; ++i) {
+        places[i].exists = true;
+        places[i].width = widths[i];
+        places[i].enabled = enabled[i];
+        places[i].visible = enabled[i];
+    }
+    return places;
+}
+
+std::vector<int> Visible(const TabPlaces& places) {
+    std::vector<int> shown;
+    for (int i = 0; i < kTabCount; ++i)
+        if (places[i].visible)
+            shown.push_back(i);
+    return shown;
+}
+
+TEST(TabStrip, LayOutShowsEnabledTabsAndPicksTheFirst) {
+    TabPlaces places = Strip(std::vector<int>(12, 80), std::vector<bool>(12, true));
+    places[0].enabled = false;
+    places[1].exists = false;
+    places[5].enabled = false;
+    EXPECT_EQ(LayOutTabStrip(places), 2);
+    EXPECT_FALSE(places[0].visible);
+    EXPECT_FALSE(places[5].visible);
+    EXPECT_TRUE(places[2].visible);
+
+    TabPlaces none = Strip(std::vector<int>(12, 80), std::vector<bool>(12, false));
+    EXPECT_EQ(LayOutTabStrip(none), -1);
+}
+
+TEST(TabStrip, StepsRightHideFromTheLeftUntilTheNextTabFits) {
+    // Twelve tabs of 100 in a strip of 450: four fit, the fifth is cut.
+    TabPlaces places = Strip(std::vector<int>(12, 100), std::vector<bool>(12, true));
+    StepTabStripRight(places, 450);
+    // Visible 0..4 reach 450 at tab 4; from tab 5 leftwards 5,4,3,2 fit (400), tab 1 does not.
+    EXPECT_EQ(Visible(places), (std::vector<int>{2, 3, 4, 5, 6, 7, 8, 9, 10, 11}));
+    // Visible 2..6 reach 450 at tab 6; from tab 7 leftwards 7,6,5,4 fit, tab 3 does not.
+    StepTabStripRight(places, 450);
+    EXPECT_EQ(Visible(places), (std::vector<int>{4, 5, 6, 7, 8, 9, 10, 11}));
+    // A step left shows one more on the left.
+    StepTabStripLeft(places);
+    EXPECT_EQ(Visible(places), (std::vector<int>{3, 4, 5, 6, 7, 8, 9, 10, 11}));
+    for (int i = 0; i < 3; ++i)
+        StepTabStripLeft(places);
+    EXPECT_EQ(Visible(places).front(), 0);
+    // Already at the left end: nothing changes.
+    TabPlaces before = places;
+    StepTabStripLeft(places);
+    EXPECT_EQ(Visible(places), Visible(before));
+}
+
+TEST(TabStrip, AStripThatFitsNeverHides) {
+    TabPlaces places = Strip(std::vector<int>(12, 50), std::vector<bool>(12, true));
+    for (int i = 0; i < 5; ++i)
+        StepTabStripRight(places, 600);
+    EXPECT_EQ(Visible(places).size(), 12u);
+}
+
+TEST(TabStrip, DisabledAndMissingTabsAreSkipped) {
+    std::vector<bool> enabled(12, true);
+    enabled[1] = enabled[2] = false;
+    TabPlaces places = Strip(std::vector<int>(12, 100), enabled);
+    places[3].exists = false;
+    places[3].visible = false;
+    StepTabStripRight(places, 350);
+    // Disabled tabs stay hidden, the missing one is never touched.
+    EXPECT_FALSE(places[1].visible);
+    EXPECT_FALSE(places[2].visible);
+    EXPECT_FALSE(places[3].visible);
+    EXPECT_FALSE(places[0].visible);
+    StepTabStripLeft(places);
+    StepTabStripLeft(places);
+    StepTabStripLeft(places);
+    EXPECT_TRUE(places[0].visible);
+    EXPECT_FALSE(places[1].visible);
+}
+
+} // namespace
