@@ -444,6 +444,13 @@ class Checker:
             self.check(found[0].lower in KINDS[kind],
                        f"CustomListItem.xml: {name!r} is a {found[0].tag}, expected {kind}")
 
+    def x_initial(self, name, text):
+        n = self.find(name)
+        if self.check(n is not None, f"missing control {name!r}"):
+            want = self.expand(text)
+            self.check(n.get("text", "") == want, f"control {name!r} starts with the text "
+                       f"{n.get('text', '')!r}, expected {want!r}")
+
     def x_fit(self, group, height, states=""):
         g = self.need(group, "GroupBox")
         if g is None:

@@ -560,6 +560,16 @@ TEST_F(EnglishSkin, NamedControlsLayoutsAndSwitchesExist) {
     }
 }
 
+TEST_F(EnglishSkin, ControlsStartWithTheTextsTheProgramGivesThemLater) {
+    std::vector<Expectation> lines = Lines("initial");
+    EXPECT_EQ(lines.size(), 4u);
+    for (const Expectation& e : lines) {
+        const SkinNode* control = skin_->Find(e.fields[0]);
+        ASSERT_NE(control, nullptr) << e.fields[0];
+        EXPECT_EQ(control->Attribute("text"), Expand(e.fields[1])) << e.fields[0];
+    }
+}
+
 TEST_F(EnglishSkin, EveryMessageTextIsPresent) {
     std::vector<Expectation> lines = Lines("text");
     EXPECT_EQ(lines.size(), 29u);
