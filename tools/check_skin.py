@@ -333,11 +333,11 @@ class Checker:
         n = self.need(name, "Combo")
         return None if n is None else n.items()
 
-    def x_items(self, name, spec):
+    def x_items(self, name, listed):
         items = self.combo(name)
         if items is None:
             return
-        want = spec.split("|")
+        want = listed.split("|")
         if not self.check(len(items) == len(want),
                           f"combo {name!r} has {len(items)} items, expected {len(want)}"):
             return
@@ -349,18 +349,18 @@ class Checker:
             self.check(expected is not None and have == expected,
                        f"combo {name!r} item {i} is {have!r}, expected {expected!r} ({w})")
 
-    def x_prefix(self, name, spec):
+    def x_prefix(self, name, listed):
         items = self.combo(name)
         if items is None:
             return
-        want = [self.expand(w) for w in spec.split("|")]
+        want = [self.expand(w) for w in listed.split("|")]
         self.check(items[:len(want)] == want, f"combo {name!r} starts {items[:len(want)]}, expected {want}")
 
-    def x_contains(self, name, spec):
+    def x_contains(self, name, listed):
         items = self.combo(name)
         if items is None:
             return
-        for w in spec.split("|"):
+        for w in listed.split("|"):
             self.check(self.expand(w) in items, f"combo {name!r} lacks the item {w!r}")
 
     def x_seq(self, name, first):

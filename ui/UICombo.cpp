@@ -1,0 +1,743 @@
+#include "ui/UICombo.h"
+
+#include <windowsx.h>
+
+#include <algorithm>
+
+#include "ui/UIBase.h"
+#include "ui/UILayout.h"
+#include "ui/UIRender.h"
+
+using uiparse::EqualsNoCase;
+
+// ---- The drop-down window ---------------------------------------------------------------------
+
+class CComboWnd : public CWindowWnd, public INotifyUI {
+public:
+    bool Init(CComboUI* owner);
+    // The owner closes the window itself: give the items back, then destroy it at once.
+    void CloseNow();
+    void EnsureVisible(int iIndex);
+    void Notify(TNotifyUI& msg) override;
+
+protected:
+    const char* GetWindowClassName() const override { return "ComboWnd"; }
+    UINT GetClassStyle() const override { return CS_DBLCLKS; }
+    void OnFinalMessage(HWND hWnd) override;
+    LRESULT HandleMessage(UINT uMsg, WPARAM wParam, LPARAM lParam) override;
+
+private:
+    void BuildLayout();
+    void GiveItemsBack();
+    bool IsItemAt(POINT pt);
+
+    CComboUI* m_pOwner = nullptr;
+    CPaintManagerUI m_pm;
+    CVerticalLayoutUI* m_pLayout = nullptr;
+    int m_iOldSel = -1;
+    bool m_bHitItem = false;
+    bool m_bItemsBack = false;
+};
+
+bool CComboWnd::Init(CComboUI* owner) {
+    m_pOwner = owner;
+    m_iOldSel = owner->GetCurSel();
+    CPaintManagerUI* ownerPm = owner->GetManager();
+    HWND paint = ownerPm->GetPaintWindow();
+
+    const SIZE szDrop = owner->GetDropBoxSize();
+    const RECT rcOwner = owner->GetPos();
+    RECT rc = rcOwner;
+    rc.top = rc.bottom;
+    rc.bottom = rc.top + szDrop.cy;
+    if (szDrop.cx > 0)
+        rc.right = rc.left + szDrop.cx;
+    const SIZE szAvailable = {rc.right - rc.left, rc.bottom - rc.top};
+    long cyItems = 0;
+    for (int i = 0; i < owner->GetCount() && cyItems < szDrop.cy; ++i) {
+        CControlUI* item = owner->GetItemAt(i);
+        if (!item->IsVisible())
+            continue;
+        cyItems += item->EstimateSize(szAvailable).cy;
+    }
+    cyItems += 4;
+    rc.bottom = rc.top + std::min<long>(cyItems, szDrop.cy);
+
+    // To the screen; above the combo when it would leave the monitor's work area below.
+    ::MapWindowPoints(paint, nullptr, reinterpret_cast<POINT*>(&rc), 2);
+    RECT rcOwnerScreen = rcOwner;
+    ::MapWindowPoints(paint, nullptr, reinterpret_cast<POINT*>(&rcOwnerScreen), 2);
+    MONITORINFO monitor = {};
+    monitor.cbSize = sizeof(monitor);
+    ::GetMonitorInfoA(::MonitorFromWindow(paint, MONITOR_DEFAULTTOPRIMARY), &monitor);
+    if (rc.bottom > monitor.rcWork.bottom) {
+        const LONG height = rc.bottom - rc.top;
+        rc.bottom = rcOwnerScreen.top;
+        rc.top = rc.bottom - height;
+    }
+
+    Create(paint, nullptr, WS_POPUP, WS_EX_TOOLWINDOW, rc);
+    if (m_hWnd == nullptr)
+        return false;
+    // Showing the pop-up activates it; keep the caption of the top-level window active.
+    HWND top = paint;
+    while (::GetParent(top) != nullptr)
+        top = ::GetParent(top);
+    ::ShowWindow(m_hWnd, SW_SHOW);
+    ::SendMessageA(top, WM_NCACTIVATE, TRUE, 0);
+    return true;
+}
+
+void CComboWnd::BuildLayout() {
+    CPaintManagerUI* ownerPm = m_pOwner->GetManager();
+    // The item font and the default font of the owner's window, so that items look alike.
+    if (TFontInfo* def = ownerPm->GetDefaultFontInfo())
+        m_pm.SetDefaultFont(def->sFontName, def->iSize, def->bBold, def->bUnderline, def->bItalic);
+    const int itemFont = m_pOwner->GetListInfo()->nFont;
+    if (itemFont >= 0) {
+        if (TFontInfo* font = ownerPm->GetFontInfo(itemFont))
+            m_pm.AddFont(itemFont, font->sFontName, font->iSize, font->bBold, font->bUnderline,
+                         font->bItalic);
+    }
+    m_pLayout = new CVerticalLayoutUI;
+    m_pLayout->ApplyAttributeList(ownerPm->GetDefaultAttributeList("VerticalLayout"));
+    m_pLayout->SetManager(&m_pm, nullptr, true);
+    m_pLayout->SetInset(RECT{1, 1, 1, 1});
+    m_pLayout->SetBkColor(0xFFFFFFFF);
+    m_pLayout->SetBorderColor(0xFFC6C7D2);
+    m_pLayout->SetBorderSize(1);
+    m_pLayout->SetAutoDestroy(false); // the items still belong to the combo
+    m_pLayout->EnableScrollBar();
+    m_pLayout->ApplyAttributeList(m_pOwner->GetDropBoxAttributeList());
+    for (int i = 0; i < m_pOwner->GetCount(); ++i)
+        m_pLayout->Add(m_pOwner->GetItemAt(i));
+    m_pm.AttachDialog(m_pLayout);
+    m_pm.AddNotifier(this);
+}
+
+void CComboWnd::GiveItemsBack() {
+    if (m_bItemsBack || m_pOwner == nullptr)
+        return;
+    m_bItemsBack = true;
+    if (m_pLayout != nullptr)
+        m_pLayout->RemoveAll(); // not destroyed: auto-destroy is off
+    // Back to the combo's manager and parent, with empty rectangles.
+    m_pOwner->SetManager(m_pOwner->GetManager(), m_pOwner->GetParent(), false);
+    for (int i = 0; i < m_pOwner->GetCount(); ++i)
+        m_pOwner->GetItemAt(i)->SetPos(RECT{0, 0, 0, 0}, false);
+}
+
+void CComboWnd::CloseNow() {
+    GiveItemsBack();
+    m_pOwner = nullptr;
+    if (m_hWnd != nullptr)
+        ::DestroyWindow(m_hWnd); // the final message deletes this object
+    else
+        delete this;
+}
+
+void CComboWnd::OnFinalMessage(HWND) {
+    CComboUI* owner = m_pOwner;
+    GiveItemsBack();
+    if (owner != nullptr) {
+        owner->m_pWindow = nullptr;
+        owner->m_uButtonState &= ~UISTATE_PUSHED;
+        owner->SetFocus();
+        owner->Invalidate();
+    }
+    delete this;
+}
+
+void CComboWnd::EnsureVisible(int iIndex) {
+    if (m_pOwner == nullptr || m_pLayout == nullptr || iIndex < 0 || iIndex >= m_pOwner->GetCount())
+        return;
+    // Lay out first so that the item rectangles are current.
+    RECT rcClient = {};
+    ::GetClientRect(m_hWnd, &rcClient);
+    RECT rcItem = m_pOwner->GetItemAt(iIndex)->GetPos();
+    RECT rcList = m_pLayout->GetClientPos();
+    if (m_pLayout->GetVerticalScrollBar() == nullptr)
+        return;
+    int dy = 0;
+    if (rcItem.top < rcList.top)
+        dy = rcItem.top - rcList.top;
+    else if (rcItem.bottom > rcList.bottom)
+        dy = rcItem.bottom - rcList.bottom;
+    if (dy != 0) {
+        SIZE pos = m_pLayout->GetScrollPos();
+        m_pLayout->SetScrollPos(SIZE{pos.cx, pos.cy + dy});
+    }
+}
+
+void CComboWnd::Notify(TNotifyUI& msg) {
+    if (msg.sType == "windowinit" && m_pOwner != nullptr)
+        EnsureVisible(m_pOwner->GetCurSel());
+}
+
+bool CComboWnd::IsItemAt(POINT pt) {
+    CControlUI* p = m_pm.FindControl(pt);
+    if (p == nullptr || EqualsNoCase(p->GetClass(), "ScrollBarUI"))
+        return false;
+    for (; p != nullptr; p = p->GetParent())
+        if (p->GetInterface("ListItem") != nullptr)
+            return true;
+    return false;
+}
+
+LRESULT CComboWnd::HandleMessage(UINT uMsg, WPARAM wParam, LPARAM lParam) {
+    switch (uMsg) {
+    case WM_CREATE:
+        m_pm.Init(m_hWnd);
+        if (m_pOwner != nullptr)
+            BuildLayout();
+        return 0;
+    case WM_CLOSE:
+        GiveItemsBack();
+        break;
+    case WM_LBUTTONDOWN: {
+        POINT pt = {GET_X_LPARAM(lParam), GET_Y_LPARAM(lParam)};
+        m_bHitItem = IsItemAt(pt);
+        break;
+    }
+    case WM_LBUTTONUP: {
+        POINT pt = {GET_X_LPARAM(lParam), GET_Y_LPARAM(lParam)};
+        LRESULT lRes = 0;
+        m_pm.MessageHandler(uMsg, wParam, lParam, lRes);
+        // A press and a release on a list item (not on the scroll bar) choose it.
+        if (m_bHitItem && IsItemAt(pt))
+            PostMessage(WM_CLOSE);
+        m_bHitItem = false;
+        return lRes;
+    }
+    case WM_KEYDOWN:
+        if (m_pOwner == nullptr)
+            break;
+        switch (wParam) {
+        case VK_ESCAPE:
+            m_pOwner->SelectItem(m_iOldSel, true);
+            EnsureVisible(m_iOldSel);
+            PostMessage(WM_CLOSE);
+            return 0;
+        case VK_RETURN:
+            PostMessage(WM_CLOSE);
+            return 0;
+        default: {
+            TEventUI event;
+            event.Type = UIEVENT_KEYDOWN;
+            event.chKey = char(wParam);
+            event.wParam = wParam;
+            event.lParam = lParam;
+            event.dwTimestamp = ::GetTickCount();
+            m_pOwner->DoEvent(event);
+            EnsureVisible(m_pOwner->GetCurSel());
+            return 0;
+        }
+        }
+    case WM_MOUSEWHEEL: {
+        if (m_pOwner == nullptr)
+            break;
+        TEventUI event;
+        event.Type = UIEVENT_SCROLLWHEEL;
+        event.wParam = GET_WHEEL_DELTA_WPARAM(wParam) < 0 ? 1 : 0;
+        event.lParam = lParam;
+        event.dwTimestamp = ::GetTickCount();
+        if (m_pOwner->GetScrollSelect()) {
+            m_pOwner->DoEvent(event);
+            EnsureVisible(m_pOwner->GetCurSel());
+        } else if (m_pLayout != nullptr) {
+            event.wParam == 0 ? m_pLayout->LineUp() : m_pLayout->LineDown();
+        }
+        return 0;
+    }
+    case WM_KILLFOCUS:
+        if (m_hWnd != reinterpret_cast<HWND>(wParam))
+            PostMessage(WM_CLOSE);
+        break;
+    default:
+        break;
+    }
+    LRESULT lRes = 0;
+    if (m_pm.MessageHandler(uMsg, wParam, lParam, lRes))
+        return lRes;
+    return CWindowWnd::HandleMessage(uMsg, wParam, lParam);
+}
+
+// ---- The combo ----------------------------------------------------------------------------------
+
+CComboUI::CComboUI() {
+    m_ListInfo.uTextStyle = DT_VCENTER;
+    m_ListInfo.dwDisabledBkColor = 0xFFFFFFFF;
+}
+
+CComboUI::~CComboUI() {
+    CloseDropDown();
+}
+
+LPVOID CComboUI::GetInterface(const std::string& name) {
+    if (EqualsNoCase(name, "Combo"))
+        return this;
+    if (EqualsNoCase(name, "IListOwner"))
+        return static_cast<IListOwnerUI*>(this);
+    return CContainerUI::GetInterface(name);
+}
+
+UINT CComboUI::GetControlFlags() const {
+    return IsKeyboardEnabled() && IsEnabled() ? UIFLAG_TABSTOP : 0;
+}
+
+void CComboUI::DoInit() {}
+
+std::string CComboUI::GetText() const {
+    CControlUI* item = GetItemAt(m_iCurSel);
+    return item ? item->GetText() : std::string();
+}
+
+void CComboUI::SetEnabled(bool enable) {
+    CContainerUI::SetEnabled(enable);
+    if (!IsEnabled()) {
+        m_uButtonState = 0;
+        CloseDropDown();
+    }
+}
+
+HWND CComboUI::GetDropWindow() const {
+    return m_pWindow ? m_pWindow->GetHWND() : nullptr;
+}
+
+void CComboUI::CloseDropDown() {
+    if (m_pWindow == nullptr)
+        return;
+    CComboWnd* window = m_pWindow;
+    m_pWindow = nullptr;
+    window->CloseNow();
+    m_uButtonState &= ~UISTATE_PUSHED;
+    Invalidate();
+}
+
+bool CComboUI::Activate() {
+    if (!CControlUI::Activate())
+        return false;
+    if (m_pManager != nullptr)
+        m_pManager->SendNotify(this, "predropdown");
+    if (m_pWindow != nullptr)
+        return true;
+    // A receiver of "predropdown" may have disabled or hidden the combo.
+    if (!IsVisible() || !IsEnabled() || m_pManager == nullptr ||
+        m_pManager->GetPaintWindow() == nullptr)
+        return false;
+    auto* window = new CComboWnd;
+    m_pWindow = window;
+    if (!window->Init(this)) {
+        m_pWindow = nullptr;
+        window->CloseNow();
+        return false;
+    }
+    if (m_pManager != nullptr)
+        m_pManager->SendNotify(this, "dropdown");
+    Invalidate();
+    return true;
+}
+
+void CComboUI::SetDropBoxSize(SIZE size) {
+    m_szDropBox.cx = std::max<LONG>(size.cx, 0);
+    m_szDropBox.cy = std::max<LONG>(size.cy, 0);
+}
+
+void CComboUI::SetTextStyle(UINT style) {
+    m_uTextStyle = style;
+    Invalidate();
+}
+void CComboUI::SetTextPadding(RECT rc) {
+    m_rcTextPadding = rc;
+    Invalidate();
+}
+void CComboUI::SetFont(int font) {
+    m_iFont = font;
+    Invalidate();
+}
+void CComboUI::SetTextColor(DWORD color) {
+    m_dwTextColor = color;
+    Invalidate();
+}
+void CComboUI::SetDisabledTextColor(DWORD color) {
+    m_dwDisabledTextColor = color;
+    Invalidate();
+}
+void CComboUI::SetShowHtml(bool show) {
+    m_bShowHtml = show;
+    Invalidate();
+}
+void CComboUI::SetNormalImage(const std::string& image) {
+    m_sNormalImage = image;
+    Invalidate();
+}
+void CComboUI::SetHotImage(const std::string& image) {
+    m_sHotImage = image;
+    Invalidate();
+}
+void CComboUI::SetPushedImage(const std::string& image) {
+    m_sPushedImage = image;
+    Invalidate();
+}
+void CComboUI::SetFocusedImage(const std::string& image) {
+    m_sFocusedImage = image;
+    Invalidate();
+}
+void CComboUI::SetDisabledImage(const std::string& image) {
+    m_sDisabledImage = image;
+    Invalidate();
+}
+
+bool CComboUI::SelectItem(int iIndex, bool bTakeFocus) {
+    if (iIndex == m_iCurSel)
+        return true;
+    const int old = m_iCurSel;
+    if (iIndex < 0) {
+        if (IListItemUI* item = AsListItem(GetItemAt(old)))
+            item->Select(false);
+        m_iCurSel = -1;
+        Invalidate();
+        return false;
+    }
+    if (m_items.empty())
+        return false;
+    iIndex = std::min(iIndex, int(m_items.size()) - 1);
+    if (iIndex == m_iCurSel)
+        return true;
+    CControlUI* p = m_items[size_t(iIndex)];
+    IListItemUI* item = AsListItem(p);
+    // A disabled item or one that is no list item leaves the selection as it was.
+    if (item == nullptr || !p->IsEnabled())
+        return false;
+    if (IListItemUI* previous = AsListItem(GetItemAt(old)))
+        previous->Select(false);
+    m_iCurSel = iIndex;
+    if (m_pWindow != nullptr || bTakeFocus)
+        p->SetFocus();
+    item->Select(true);
+    if (m_pManager != nullptr)
+        m_pManager->SendNotify(this, "itemselect", WPARAM(m_iCurSel), LPARAM(old));
+    Invalidate();
+    return true;
+}
+
+void CComboUI::Renumber(int from) {
+    for (int i = std::max(from, 0); i < int(m_items.size()); ++i)
+        if (IListItemUI* item = AsListItem(m_items[size_t(i)]))
+            item->SetIndex(i);
+}
+
+bool CComboUI::SetItemIndex(CControlUI* pControl, int iIndex) {
+    CloseDropDown();
+    CControlUI* selected = GetItemAt(m_iCurSel);
+    if (!CContainerUI::SetItemIndex(pControl, iIndex))
+        return false;
+    Renumber(0);
+    m_iCurSel = selected ? GetItemIndex(selected) : -1;
+    return true;
+}
+
+bool CComboUI::Add(CControlUI* pControl) {
+    return AddAt(pControl, GetCount());
+}
+
+bool CComboUI::AddAt(CControlUI* pControl, int iIndex) {
+    if (pControl == nullptr || iIndex < 0 || iIndex > GetCount())
+        return false;
+    CloseDropDown();
+    if (IListItemUI* item = AsListItem(pControl)) {
+        item->SetOwner(this);
+        item->SetIndex(iIndex);
+    }
+    if (!CContainerUI::AddAt(pControl, iIndex))
+        return false;
+    Renumber(iIndex);
+    if (m_iCurSel >= iIndex)
+        ++m_iCurSel;
+    // Items are shown in the drop-down only.
+    pControl->SetPos(RECT{0, 0, 0, 0}, false);
+    return true;
+}
+
+bool CComboUI::Remove(CControlUI* pControl) {
+    const int index = GetItemIndex(pControl);
+    if (index < 0)
+        return false;
+    return RemoveAt(index);
+}
+
+bool CComboUI::RemoveAt(int iIndex) {
+    if (GetItemAt(iIndex) == nullptr)
+        return false;
+    CloseDropDown();
+    if (!CContainerUI::RemoveAt(iIndex))
+        return false;
+    Renumber(iIndex);
+    if (iIndex == m_iCurSel)
+        m_iCurSel = -1;
+    else if (iIndex < m_iCurSel)
+        --m_iCurSel;
+    Invalidate();
+    return true;
+}
+
+void CComboUI::RemoveAll() {
+    CloseDropDown();
+    m_iCurSel = -1;
+    CContainerUI::RemoveAll();
+    Invalidate();
+}
+
+void CComboUI::SetPos(RECT rc, bool bNeedInvalidate) {
+    const bool resized = rc.right - rc.left != GetWidth() || rc.bottom - rc.top != GetHeight();
+    CControlUI::SetPos(rc, bNeedInvalidate);
+    if (!resized)
+        return;
+    CloseDropDown();
+    for (CControlUI* item : m_items)
+        item->SetPos(RECT{0, 0, 0, 0}, false);
+}
+
+void CComboUI::Move(SIZE szOffset, bool bNeedInvalidate) {
+    CControlUI::Move(szOffset, bNeedInvalidate);
+}
+
+SIZE CComboUI::EstimateSize(SIZE szAvailable) {
+    if (m_cxyFixed.cy == 0 && m_pManager != nullptr)
+        return SIZE{m_cxyFixed.cx, m_pManager->GetFontHeight(m_iFont) + 12};
+    return CControlUI::EstimateSize(szAvailable);
+}
+
+CControlUI* CComboUI::FindControl(FINDCONTROLPROC Proc, LPVOID pData, UINT uFlags) {
+    // The items live in the drop-down; in the combo's window only the combo itself counts.
+    return CControlUI::FindControl(Proc, pData, uFlags);
+}
+
+void CComboUI::SelectNext(int iIndex, bool bForward) {
+    const int count = GetCount();
+    for (int i = iIndex; i >= 0 && i < count; i += bForward ? 1 : -1) {
+        CControlUI* p = m_items[size_t(i)];
+        if (p->IsVisible() && p->IsEnabled() && AsListItem(p) != nullptr) {
+            SelectItem(i);
+            return;
+        }
+    }
+}
+
+void CComboUI::DoEvent(TEventUI& event) {
+    const bool mouse = event.Type > UIEVENT__MOUSEBEGIN && event.Type < UIEVENT__MOUSEEND;
+    if (mouse && !IsMouseEnabled()) {
+        if (m_pParent != nullptr)
+            m_pParent->DoEvent(event);
+        else
+            CContainerUI::DoEvent(event);
+        return;
+    }
+    switch (event.Type) {
+    case UIEVENT_SETFOCUS:
+        m_bFocused = true;
+        Invalidate();
+        return;
+    case UIEVENT_KILLFOCUS:
+        m_bFocused = false;
+        Invalidate();
+        return;
+    case UIEVENT_BUTTONDOWN:
+        if (IsEnabled()) {
+            Activate();
+            m_uButtonState |= UISTATE_PUSHED | UISTATE_CAPTURED;
+        }
+        return;
+    case UIEVENT_BUTTONUP:
+        if (m_uButtonState & UISTATE_CAPTURED) {
+            m_uButtonState &= ~UINT(UISTATE_PUSHED | UISTATE_CAPTURED);
+            Invalidate();
+        }
+        return;
+    case UIEVENT_MOUSEMOVE:
+        return;
+    case UIEVENT_KEYDOWN:
+        switch (event.chKey) {
+        case VK_F4:
+            Activate();
+            return;
+        case VK_UP:
+        case VK_PRIOR:
+            SelectNext(m_iCurSel - 1, false);
+            return;
+        case VK_DOWN:
+        case VK_NEXT:
+            SelectNext(m_iCurSel + 1, true);
+            return;
+        case VK_HOME:
+            SelectNext(0, true);
+            return;
+        case VK_END:
+            SelectNext(GetCount() - 1, false);
+            return;
+        default:
+            break;
+        }
+        break;
+    case UIEVENT_SCROLLWHEEL:
+        if (m_bScrollSelect) {
+            const bool down = event.wParam != 0;
+            SelectNext(m_iCurSel + (down ? 1 : -1), down);
+            return;
+        }
+        break;
+    case UIEVENT_CONTEXTMENU:
+        return;
+    case UIEVENT_MOUSEENTER:
+        if (IsEnabled() && ::PtInRect(&m_rcItem, event.ptMouse)) {
+            m_uButtonState |= UISTATE_HOT;
+            Invalidate();
+        }
+        return;
+    case UIEVENT_MOUSELEAVE:
+        if (m_uButtonState & UISTATE_HOT) {
+            m_uButtonState &= ~UISTATE_HOT;
+            Invalidate();
+        }
+        return;
+    default:
+        break;
+    }
+    CControlUI::DoEvent(event);
+}
+
+void CComboUI::DoPaint(HDC hDC, const RECT& rcPaint) {
+    // The combo paints like a control; its items are painted by the drop-down only.
+    CControlUI::DoPaint(hDC, rcPaint);
+}
+
+void CComboUI::PaintStatusImage(HDC hDC) {
+    if (IsFocused())
+        m_uButtonState |= UISTATE_FOCUSED;
+    else
+        m_uButtonState &= ~UISTATE_FOCUSED;
+    if (!IsEnabled())
+        m_uButtonState |= UISTATE_DISABLED;
+    else
+        m_uButtonState &= ~UISTATE_DISABLED;
+    const std::string* image = nullptr;
+    if (m_uButtonState & UISTATE_DISABLED)
+        image = &m_sDisabledImage;
+    else if (m_uButtonState & UISTATE_PUSHED)
+        image = &m_sPushedImage;
+    else if (m_uButtonState & UISTATE_HOT)
+        image = &m_sHotImage;
+    else if (m_uButtonState & UISTATE_FOCUSED)
+        image = &m_sFocusedImage;
+    if (image != nullptr && !image->empty() && DrawImage(hDC, *image))
+        return;
+    if (!m_sNormalImage.empty())
+        DrawImage(hDC, m_sNormalImage);
+}
+
+void CComboUI::PaintText(HDC hDC) {
+    if (m_pManager == nullptr)
+        return;
+    CControlUI* item = GetItemAt(m_iCurSel);
+    if (item == nullptr)
+        return;
+    const std::string text = item->GetText();
+    if (text.empty())
+        return;
+    RECT rc = m_rcItem;
+    rc.left += m_rcTextPadding.left;
+    rc.right -= m_rcTextPadding.right;
+    rc.top += m_rcTextPadding.top;
+    rc.bottom -= m_rcTextPadding.bottom;
+    DWORD color = IsEnabled() ? m_dwTextColor : m_dwDisabledTextColor;
+    if (color == 0)
+        color =
+            IsEnabled() ? m_pManager->GetDefaultFontColor() : m_pManager->GetDefaultDisabledColor();
+    if (m_bShowHtml) {
+        int links = 0;
+        CRenderEngine::DrawHtmlText(hDC, m_pManager, rc, text, color, nullptr, nullptr, links,
+                                    m_iFont, m_uTextStyle);
+    } else {
+        CRenderEngine::DrawText(hDC, m_pManager, rc, text, color, m_iFont, m_uTextStyle);
+    }
+}
+
+void CComboUI::SetAttribute(const std::string& name, const std::string& value) {
+    if (ApplyStyleValue(value))
+        return;
+    if (ApplyListInfoAttribute(m_ListInfo, name, value)) {
+        Invalidate();
+    } else if (EqualsNoCase(name, "align")) {
+        if (value.find("left") != std::string::npos) {
+            m_uTextStyle &= ~UINT(DT_CENTER | DT_RIGHT);
+            m_uTextStyle |= DT_LEFT;
+        }
+        if (value.find("center") != std::string::npos) {
+            m_uTextStyle &= ~UINT(DT_LEFT | DT_RIGHT);
+            m_uTextStyle |= DT_CENTER;
+        }
+        if (value.find("right") != std::string::npos) {
+            m_uTextStyle &= ~UINT(DT_LEFT | DT_CENTER);
+            m_uTextStyle |= DT_RIGHT;
+        }
+        Invalidate();
+    } else if (EqualsNoCase(name, "valign")) {
+        m_uTextStyle &= ~UINT(DT_TOP | DT_VCENTER | DT_BOTTOM);
+        if (value.find("top") != std::string::npos)
+            m_uTextStyle |= DT_TOP;
+        else if (value.find("bottom") != std::string::npos)
+            m_uTextStyle |= DT_BOTTOM;
+        else
+            m_uTextStyle |= DT_VCENTER;
+        Invalidate();
+    } else if (EqualsNoCase(name, "endellipsis")) {
+        if (uiparse::ParseBool(value))
+            m_uTextStyle |= DT_END_ELLIPSIS;
+        else
+            m_uTextStyle &= ~UINT(DT_END_ELLIPSIS);
+        Invalidate();
+    } else if (EqualsNoCase(name, "wordbreak")) {
+        if (uiparse::ParseBool(value)) {
+            m_uTextStyle &= ~UINT(DT_SINGLELINE);
+            m_uTextStyle |= DT_WORDBREAK | DT_EDITCONTROL;
+        } else {
+            m_uTextStyle &= ~UINT(DT_WORDBREAK | DT_EDITCONTROL);
+            m_uTextStyle |= DT_SINGLELINE;
+        }
+        Invalidate();
+    } else if (EqualsNoCase(name, "font")) {
+        SetFont(uiparse::ParseInt(value, -1));
+    } else if (EqualsNoCase(name, "textcolor")) {
+        SetTextColor(uiparse::ParseColor(value));
+    } else if (EqualsNoCase(name, "disabledtextcolor")) {
+        SetDisabledTextColor(uiparse::ParseColor(value));
+    } else if (EqualsNoCase(name, "textpadding")) {
+        SetTextPadding(uiparse::ParseRect(value));
+    } else if (EqualsNoCase(name, "showhtml")) {
+        SetShowHtml(uiparse::ParseBool(value));
+    } else if (EqualsNoCase(name, "normalimage")) {
+        SetNormalImage(value);
+    } else if (EqualsNoCase(name, "hotimage")) {
+        SetHotImage(value);
+    } else if (EqualsNoCase(name, "pushedimage")) {
+        SetPushedImage(value);
+    } else if (EqualsNoCase(name, "focusedimage")) {
+        SetFocusedImage(value);
+    } else if (EqualsNoCase(name, "disabledimage")) {
+        SetDisabledImage(value);
+    } else if (EqualsNoCase(name, "scrollselect")) {
+        SetScrollSelect(uiparse::ParseBool(value));
+    } else if (EqualsNoCase(name, "dropbox")) {
+        SetDropBoxAttributeList(value);
+    } else if (EqualsNoCase(name, "dropboxsize")) {
+        SetDropBoxSize(uiparse::ParseSize(value, 0));
+    } else {
+        CContainerUI::SetAttribute(name, value);
+    }
+}
+
+LPVOID CComboBoxUI::GetInterface(const std::string& name) {
+    if (EqualsNoCase(name, "ComboBox"))
+        return this;
+    return CComboUI::GetInterface(name);
+}
