@@ -187,6 +187,41 @@ TEST_F(SampleTest, ScreenshotForLookingAtIt) {
     EXPECT_GT(px & 0xFF, (px >> 16) & 0xFF); // more blue than red
 }
 
+TEST(SampleSkin, MissingAndCorruptResourcesLeaveControlsWithoutThemAndNothingCrashes) {
+    std::string dir = wintest::ScratchDir() + "\\badskin\\";
+    ::CreateDirectoryA(dir.c_str(), nullptr);
+    std::string corrupt = "\x89PNG\r\n\x1a\n" + std::string(200, '\x13');
+    wintest::WriteFileText(dir + "corrupt.png", corrupt);
+    wintest::WriteFileText(dir + "broken.ttf", "not a font");
+    wintest::WriteFileText(
+        dir + "bad.xml",
+        "<Window size=\"300,200\">"
+        "<Image name=\"missing.png\"/><Image name=\"corrupt.png\"/>"
+        "<Import fontfile=\"missing.ttf\"/><Import fontfile=\"broken.ttf\"/>"
+        "<Font id=\"0\" name=\"NoSuchFace\" size=\"99999\" bold=\"true\"/>"
+        "<VerticalLayout name=\"root\" bkcolor=\"#FF336699\" bkimage=\"corrupt.png\">"
+        "<Control name=\"a\" bkimage=\"file='missing.png' corner='4,4,4,4'\" height=\"40\"/>"
+        "<Label name=\"b\" font=\"0\" text=\"still here\" foreimage=\"corrupt.png\"/>"
+        "</VerticalLayout></Window>");
+    CPaintManagerUI::SetResourcePath(dir);
+    CSampleWindow win("bad.xml");
+    ASSERT_NE(nullptr, win.Create(nullptr, "bad skin", WS_OVERLAPPEDWINDOW, 0, 0, 0, 300, 200));
+    win.ShowWindow(true, false);
+    ::UpdateWindow(win.GetHWND());
+    EXPECT_TRUE(
+        Pump([&] { return std::count(win.log.begin(), win.log.end(), "windowinit:root") == 1; }));
+    EXPECT_NE(nullptr, win.pm.FindControl("a"));
+    EXPECT_NE(nullptr, win.pm.FindControl("b"));
+    EXPECT_EQ(nullptr, win.pm.GetImage("missing.png"));
+    EXPECT_EQ(nullptr, win.pm.GetImage("corrupt.png"));
+    // The root's colour is painted although its image is not.
+    POINT pt = {5, 150};
+    ::ClientToScreen(win.GetHWND(), &pt);
+    RECT rc = {pt.x, pt.y, pt.x + 1, pt.y + 1};
+    EXPECT_EQ(0x336699u, wintest::CaptureScreen(rc).At(0, 0));
+    win.Abandon();
+}
+
 // ---- Figures
 // ---------------------------------------------------------------------------------------
 
