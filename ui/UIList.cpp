@@ -596,7 +596,7 @@ bool CListUI::Add(CControlUI* pControl) {
         return false;
     if (pControl->GetInterface("ListHeader") != nullptr) {
         if (m_pHeader != pControl && m_pHeader->GetCount() == 0) {
-            CVerticalLayoutUI::Remove(m_pHeader);
+            RemoveOwnChild(m_pHeader);
             m_pHeader = static_cast<CListHeaderUI*>(pControl);
         }
         m_ListInfo.nColumns = std::min(m_pHeader->GetCount(), UILIST_MAX_COLUMNS);
@@ -612,7 +612,7 @@ bool CListUI::Add(CControlUI* pControl) {
         item->SetIndex(GetCount());
         return m_pList->Add(pControl);
     }
-    return CVerticalLayoutUI::Add(pControl);
+    return CVerticalLayoutUI::AddAt(pControl, int(m_items.size()));
 }
 
 bool CListUI::AddAt(CControlUI* pControl, int iIndex) {
@@ -642,7 +642,7 @@ bool CListUI::Remove(CControlUI* pControl) {
     if (pControl == nullptr)
         return false;
     if (pControl->GetInterface("ListHeader") != nullptr)
-        return CVerticalLayoutUI::Remove(pControl);
+        return pControl != m_pHeader && RemoveOwnChild(pControl);
     if (std::strstr(pControl->GetClass(), "ListHeaderItemUI") != nullptr) {
         bool ret = m_pHeader->Remove(pControl);
         m_ListInfo.nColumns = std::min(m_pHeader->GetCount(), UILIST_MAX_COLUMNS);
@@ -650,8 +650,25 @@ bool CListUI::Remove(CControlUI* pControl) {
     }
     const int index = m_pList->GetItemIndex(pControl);
     if (index < 0)
-        return CVerticalLayoutUI::Remove(pControl);
+        return pControl != m_pList && RemoveOwnChild(pControl);
     return RemoveAt(index);
+}
+
+bool CListUI::RemoveOwnChild(CControlUI* pControl) {
+    // The base operations find children through the row accessors, which this class
+    // redirects to the body; the list's own children are handled here directly.
+    auto it = std::find(m_items.begin(), m_items.end(), pControl);
+    if (it == m_items.end())
+        return false;
+    m_items.erase(it);
+    NeedUpdate();
+    if (m_bAutoDestroy) {
+        if (m_bDelayedDestroy && m_pManager != nullptr)
+            m_pManager->AddDelayedCleanup(pControl);
+        else
+            delete pControl;
+    }
+    return true;
 }
 
 bool CListUI::RemoveAt(int iIndex) {

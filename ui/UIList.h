@@ -266,6 +266,8 @@ public:
 
 private:
     void Renumber(int from);
+    // Takes one of the list's own children (header, plain controls) out.
+    bool RemoveOwnChild(CControlUI* pControl);
     // The next visible, enabled row from iIndex on in the given direction, or -1.
     int FindSelectableRow(int iIndex, bool bForward) const;
 

@@ -10,6 +10,7 @@
 
 #include "tests/ui/text_test_window.h"
 #include "ui/UICombo.h"
+#include "ui/UIDlgBuilder.h"
 #include "ui/UIList.h"
 
 using namespace texttest;
@@ -427,6 +428,39 @@ TEST_F(ListTest, ColumnsAreCappedAtThirtyTwo) {
     list->Add(row);
     Layout();
     EXPECT_EQ(list->GetListInfo()->nColumns, 32);
+}
+
+} // namespace
+
+namespace {
+
+TEST_F(ComboListTest, ListAndComboBuiltFromASkin) {
+    const char* xml = R"(<Window><HorizontalLayout>
+        <Combo name="BaudRate1" width="120" height="24">
+            <ListLabelElement text="9600" height="22"/>
+            <ListLabelElement text="115200" height="22" selected="true"/>
+        </Combo>
+        <List name="sensors" vscrollbar="true" width="250" height="150">
+            <ListHeader height="22"><ListHeaderItem text="Channel" width="80"/><ListHeaderItem text="Name"/></ListHeader>
+            <ListLabelElement text="one" height="24" selected="true"/>
+            <ListLabelElement text="two" height="24"/>
+        </List></HorizontalLayout></Window>)";
+    CDialogBuilder builder;
+    CControlUI* built = builder.Create(xml, nullptr, nullptr, &wnd.pm, nullptr);
+    ASSERT_NE(built, nullptr);
+    wnd.root->Add(built);
+    Layout();
+    auto* baud = static_cast<CComboUI*>(wnd.pm.FindControl("BaudRate1"));
+    auto* sensors = static_cast<CListUI*>(wnd.pm.FindControl("sensors"));
+    ASSERT_NE(baud, nullptr);
+    ASSERT_NE(sensors, nullptr);
+    EXPECT_EQ(baud->GetCurSel(), 1);
+    EXPECT_EQ(baud->GetText(), "115200");
+    EXPECT_EQ(sensors->GetCurSel(), 0);
+    EXPECT_EQ(sensors->GetHeader()->GetCount(), 2);
+    EXPECT_EQ(sensors->GetListInfo()->nColumns, 2);
+    // The rows start right under the header.
+    EXPECT_EQ(sensors->GetItemAt(0)->GetPos().top, sensors->GetHeader()->GetPos().bottom);
 }
 
 } // namespace
