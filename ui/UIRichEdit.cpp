@@ -9,6 +9,7 @@
 
 #include "ui/UIBase.h"
 #include "ui/UIRender.h"
+#include "ui/UIScrollBar.h"
 
 namespace {
 
@@ -677,6 +678,8 @@ void CRichEditUI::EndRight() {
 
 RECT CRichEditUI::TextArea() const {
     RECT rc = m_rcItem;
+    if (m_pVerticalScrollBar != nullptr && m_pVerticalScrollBar->IsVisible())
+        rc.right -= m_pVerticalScrollBar->GetFixedWidth();
     rc.left += m_rcTextPadding.left;
     rc.top += m_rcTextPadding.top;
     rc.right -= m_rcTextPadding.right;
@@ -728,16 +731,42 @@ void CRichEditUI::DoInit() {
     m_pManager->AddMessageFilter(this);
 }
 
+void CRichEditUI::PlaceScrollBar() {
+    if (m_pVerticalScrollBar == nullptr)
+        return;
+    // Shown for good (the native "vscrollbar" style keeps a disabled bar too), at the right
+    // edge inside the border.
+    m_pVerticalScrollBar->SetVisible(true);
+    const RECT border = GetBorderRect();
+    const LONG inset = m_nBorderSize > 0 ? m_nBorderSize : 0;
+    RECT rcBar = m_rcItem;
+    rcBar.right -= std::max<LONG>(inset, border.right);
+    rcBar.left = rcBar.right - m_pVerticalScrollBar->GetFixedWidth();
+    rcBar.top += std::max<LONG>(inset, border.top);
+    rcBar.bottom -= std::max<LONG>(inset, border.bottom);
+    m_pVerticalScrollBar->SetPos(rcBar, false);
+}
+
+void CRichEditUI::UpdateClientRect() {
+    if (m_pTwh == nullptr)
+        return;
+    const RECT rc = TextArea();
+    if (::EqualRect(&rc, &m_pTwh->ClientRect()))
+        return; // an unchanged view would only make the services work again
+    m_pTwh->SetClientRect(rc);
+}
+
 void CRichEditUI::SetPos(RECT rc, bool bNeedInvalidate) {
     CControlUI::SetPos(rc, bNeedInvalidate);
-    if (m_pTwh)
-        m_pTwh->SetClientRect(TextArea());
+    PlaceScrollBar();
+    UpdateClientRect();
+    OnTxScrollChange();
 }
 
 void CRichEditUI::Move(SIZE szOffset, bool bNeedInvalidate) {
     CControlUI::Move(szOffset, bNeedInvalidate);
-    if (m_pTwh)
-        m_pTwh->SetClientRect(TextArea());
+    PlaceScrollBar();
+    UpdateClientRect();
 }
 
 void CRichEditUI::SetEnabled(bool enable) {
@@ -784,8 +813,7 @@ void CRichEditUI::DoEvent(TEventUI& event) {
             TxSendMessage(WM_TIMER, event.wParam, event.lParam, nullptr);
         return;
     case UIEVENT_WINDOWSIZE:
-        if (m_pTwh)
-            m_pTwh->SetClientRect(TextArea());
+        UpdateClientRect();
         return;
     case UIEVENT_SCROLLWHEEL:
         if (event.wKeyState & UIKEY_CONTROL)
@@ -863,10 +891,12 @@ void CRichEditUI::DoPaint(HDC hDC, const RECT& rcPaint) {
         CRenderEngine::DrawText(hDC, m_pManager, rcText, m_sTipValue, m_dwTipValueColor, m_iFont,
                                 m_uTipValueAlign);
     }
-    // Children (the toolkit's scroll bars) over the text.
+    // Children and the toolkit's scroll bar over the text.
     for (CControlUI* child : m_items)
         if (child != nullptr && child->IsVisible())
             child->Paint(hDC, rcPaint);
+    if (m_pVerticalScrollBar != nullptr && m_pVerticalScrollBar->IsVisible())
+        m_pVerticalScrollBar->Paint(hDC, rcPaint);
 }
 
 void CRichEditUI::OnTxNotify(DWORD iNotify, void* pv) {
@@ -903,6 +933,18 @@ void CRichEditUI::OnTxNotify(DWORD iNotify, void* pv) {
 
 void CRichEditUI::OnTxScrollChange() {
     Invalidate();
+    // The toolkit's scroll bar follows the services' view (range and position only: the bar
+    // stays where it is, so nothing is laid out again from inside the services).
+    if (m_pVerticalScrollBar == nullptr || m_pTwh == nullptr || m_pTwh->Services() == nullptr)
+        return;
+    LONG min = 0, max = 0, pos = 0, page = 0;
+    WINBOOL enabled = FALSE;
+    m_pTwh->Services()->TxGetVScroll(&min, &max, &pos, &page, &enabled);
+    const int range = int(std::max<LONG>(0, max - min - page));
+    if (m_pVerticalScrollBar->GetScrollRange() != range)
+        m_pVerticalScrollBar->SetScrollRange(range);
+    if (m_pVerticalScrollBar->GetScrollPos() != pos - min)
+        m_pVerticalScrollBar->SetScrollPos(int(pos - min));
 }
 
 void CRichEditUI::RunMenuCommand(int id) {

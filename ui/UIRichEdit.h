@@ -119,6 +119,9 @@ public:
 private:
     friend class CTxtWinHost;
     RECT TextArea() const;
+    void PlaceScrollBar();
+    // Gives the services the text area when it changed.
+    void UpdateClientRect();
     void RunMenuCommand(int id);
     void ShowContextMenu(POINT ptScreen);
 

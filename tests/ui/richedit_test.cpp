@@ -9,6 +9,7 @@
 
 #include "tests/ui/text_test_window.h"
 #include "ui/UIRichEdit.h"
+#include "ui/UIScrollBar.h"
 
 using namespace texttest;
 
@@ -233,6 +234,39 @@ TEST_F(RichEditTest, PaintsItsTextIntoTheWindow) {
                 ++dark;
     ::ReleaseDC(wnd.GetHWND(), dc);
     EXPECT_GT(dark, 20) << "no text drawn";
+}
+
+TEST_F(RichEditTest, ToolkitScrollBarFollowsTheViewAndTheWheelScrolls) {
+    auto* log = wnd.Place(new CRichEditUI, "log", RECT{10, 205, 410, 295});
+    log->SetAttribute("vscrollbar", "true");
+    log->SetBkColor(0xFFFFFFFF);
+    wnd.pm.NeedUpdate();
+    ::InvalidateRect(wnd.GetHWND(), nullptr, FALSE);
+    PumpFor(30);
+    ASSERT_NE(log->GetVerticalScrollBar(), nullptr);
+    EXPECT_TRUE(log->GetVerticalScrollBar()->IsVisible());
+    for (int i = 0; i < 60; ++i)
+        AppendLogLike(log, "line " + std::to_string(i) + "\r\n");
+    ::UpdateWindow(wnd.GetHWND());
+    PumpFor(30);
+    const int range = log->GetVerticalScrollBar()->GetScrollRange();
+    EXPECT_GT(range, 0);
+    EXPECT_EQ(log->GetScrollRange().cy, range);
+    // After an append the view shows the end.
+    EXPECT_EQ(log->GetScrollPos().cy, range);
+    EXPECT_EQ(log->GetVerticalScrollBar()->GetScrollPos(), range);
+    // A wheel turn away from the user over the log scrolls it up.
+    POINT pt = {100, 250};
+    ::ClientToScreen(wnd.GetHWND(), &pt);
+    ::SendMessageA(wnd.GetHWND(), WM_MOUSEWHEEL, MAKEWPARAM(0, WHEEL_DELTA),
+                   MAKELPARAM(pt.x, pt.y));
+    PumpFor(10);
+    EXPECT_LT(log->GetScrollPos().cy, range);
+    EXPECT_EQ(log->GetVerticalScrollBar()->GetScrollPos(), log->GetScrollPos().cy);
+    // The bar moves the view.
+    log->SetScrollPos(SIZE{0, 0});
+    EXPECT_EQ(log->GetScrollPos().cy, 0);
+    wnd.root->Remove(log);
 }
 
 } // namespace
