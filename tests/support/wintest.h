@@ -134,7 +134,11 @@ inline bool SaveBmp(const Capture& cap, const std::string& path) {
     info.biSizeImage = imageSize;
     std::fwrite(&file, sizeof(file), 1, f);
     std::fwrite(&info, sizeof(info), 1, f);
-    std::fwrite(cap.pixels.data(), 4, cap.pixels.size(), f);
+    // Screen captures carry no alpha: write the pixels opaque so that viewers show them.
+    std::vector<unsigned> opaque(cap.pixels);
+    for (unsigned& pixel : opaque)
+        pixel |= 0xFF000000u;
+    std::fwrite(opaque.data(), 4, opaque.size(), f);
     std::fclose(f);
     return true;
 }
