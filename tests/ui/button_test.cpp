@@ -256,6 +256,38 @@ TEST_F(ButtonTest, LabelAlignmentLinksAndMarkup) {
     EXPECT_TRUE(::IsWindow(win.GetHWND()));
 }
 
+TEST_F(ButtonTest, MarkupCloseTagsAndNestingAreBounded) {
+    Build(kControlsSkin);
+    win.pm.AddFont(5, "Tahoma", 30, false, false, false);
+    HDC dc = ::CreateCompatibleDC(nullptr);
+    auto width = [&](const std::string& text) {
+        RECT rc = {0, 0, 5000, 100};
+        int links = 0;
+        CRenderEngine::DrawHtmlText(dc, &win.pm, rc, text, 0xFF000000, nullptr, nullptr, links, -1,
+                                    DT_SINGLELINE | DT_CALCRECT);
+        return rc.right - rc.left;
+    };
+    const int big = width("{f 5}WWWWWWWW{/f}");
+    const int plain = width("WWWWWWWW");
+    ASSERT_GT(big, plain); // the measure tells the two fonts apart
+    // A close tag without an open tag of its name changes nothing.
+    EXPECT_EQ(width("{f 5}WWWW{/i}WWWW{/f}"), big);
+    EXPECT_EQ(width("{/f}{/f}WWWWWWWW"), plain);
+    // A close ends the tags opened after its own as well.
+    EXPECT_EQ(width("{f 5}{i}{/f}WWWWWWWW"), plain);
+    // Nesting deeper than the bound: the extra opens and their closes are ignored, the text
+    // after all closes is plain again.
+    std::string deep;
+    for (int i = 0; i < 100; ++i)
+        deep += "{f 5}";
+    deep += "WWWW";
+    for (int i = 0; i < 100; ++i)
+        deep += "{/f}";
+    deep += "WWWW";
+    EXPECT_EQ(width(deep), width("{f 5}WWWW{/f}WWWW"));
+    ::DeleteDC(dc);
+}
+
 TEST_F(ButtonTest, GroupBoxFrameTitleAndInset) {
     Build(kControlsSkin);
     EXPECT_RECT(Pos("gb"), 0, 210, 400, 290);
