@@ -532,8 +532,10 @@ bool COrvelFrameWnd::ScanSerialPorts() {
     std::string name(longestName + 1, '\0');
     for (DWORD i = 0; i < values; ++i) {
         DWORD nameLength = static_cast<DWORD>(name.size());
-        BYTE data[6] = {};
-        DWORD dataLength = sizeof(data) - 1; // the port name keeps its terminating zero
+        // Six bytes for the port name with its terminating zero (COM1 to COM99); one more
+        // keeps the text terminated when the stored value lacks its zero.
+        BYTE data[7] = {};
+        DWORD dataLength = 6;
         DWORD type = 0;
         LONG status =
             ::RegEnumValueA(key, i, &name[0], &nameLength, nullptr, &type, data, &dataLength);

@@ -1,0 +1,702 @@
+// The main window as a whole, in process, on a virtual display, with dtusim on the other end of
+// the virtual COM port: the skin of the unpacked program, real mouse input at the places of the
+// named controls, the simulator's transcript for what went over the line and the operation log
+// for what the user reads.
+#include "shell/frame_wnd.h"
+
+#include "exchange/log_post.h"
+#include "exchange/messages.h"
+#include "shell/settings.h"
+#include "support/wintest.h"
+#include "ui/UIPlaceholders.h"
+
+#include <gtest/gtest.h>
+
+#include <chrono>
+#include <memory>
+#include <string>
+#include <thread>
+#include <vector>
+
+namespace {
+
+const std::string kDist = ORVEL_DIST_DIR; // ends in a slash
+std::vector<std::string> g_boxes;         // texts of the message boxes shown
+
+void RecordBox(const char* text, const char* /*caption*/) {
+    g_boxes.push_back(text ? text : "");
+}
+void RecordPortBox(const char* text) {
+    g_boxes.push_back(text ? text : "");
+}
+
+std::string Scratch(const std::string& name) {
+    return wintest::ScratchDir() + "\\" + name;
+}
+
+std::string Transcript() {
+    return wintest::ReadFileText(Scratch("transcript"));
+}
+
+size_t Count(const std::string& text, const std::string& part) {
+    size_t n = 0;
+    for (size_t at = text.find(part); at != std::string::npos; at = text.find(part, at + 1))
+        ++n;
+    return n;
+}
+
+void Control(const std::string& line) {
+    FILE* f = std::fopen(Scratch("control").c_str(), "ab");
+    ASSERT_NE(f, nullptr);
+    std::fputs((line + "\n").c_str(), f);
+    std::fclose(f);
+    Sleep(100); // the simulator reads the file every 20 ms
+}
+
+void Touch(const std::string& name) {
+    wintest::WriteFileText(Scratch(name), "");
+}
+
+bool Exists(const std::string& path) {
+    return GetFileAttributesA(path.c_str()) != INVALID_FILE_ATTRIBUTES;
+}
+
+// A registry key of the test's own listing serial ports as the system's list does.
+const char kPortsKey[] = "SOFTWARE\\OrvelTest\\SERIALCOMM";
+const char kNoPortsKey[] = "SOFTWARE\\OrvelTest\\NoPorts";
+
+void ListPorts(const std::vector<std::string>& ports) {
+    RegDeleteKeyA(HKEY_LOCAL_MACHINE, kPortsKey);
+    HKEY key = nullptr;
+    ASSERT_EQ(RegCreateKeyExA(HKEY_LOCAL_MACHINE, kPortsKey, 0, nullptr, 0, KEY_ALL_ACCESS, nullptr,
+                              &key, nullptr),
+              ERROR_SUCCESS);
+    int n = 0;
+    for (const std::string& port : ports) {
+        std::string name = "\\Device\\Serial" + std::to_string(n++);
+        RegSetValueExA(key, name.c_str(), 0, REG_SZ, reinterpret_cast<const BYTE*>(port.c_str()),
+                       DWORD(port.size() + 1));
+    }
+    RegCloseKey(key);
+}
+
+class FrameTest : public ::testing::Test {
+protected:
+    static void SetUpTestSuite() {
+        CPaintManagerUI::SetInstance(GetModuleHandleA(nullptr));
+        LoadStartupSettings(kDist);
+        CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED);
+        COrvelFrameWnd::SetMessageBoxHook(RecordBox);
+        CSerialPort::SetErrorBoxHook(RecordPortBox);
+    }
+
+    void SetUp() override {
+        g_boxes.clear();
+        CPaintManagerUI::SetResourcePath(GetSkinFolder());
+        SetCurrentDirectoryA(kDist.c_str());
+        ListPorts({wintest::Env("ORVEL_COM_PORT", "COM9")});
+        COrvelFrameWnd::SetSerialPortKey(kPortsKey);
+    }
+
+    void TearDown() override {
+        Destroy();
+        // Leave the simulated device running and outside its setting mode for the next test.
+        if (Exists(Scratch("sim-stopped")))
+            Touch("sim-start");
+    }
+
+    // Creates, starts and shows the main window as the program entry does.
+    bool Open() {
+        frame_.reset(new COrvelFrameWnd);
+        if (!frame_->Create(nullptr, "DTU", WS_VISIBLE | WS_OVERLAPPEDWINDOW, 0, 0, 0, 1400, 800))
+            return false;
+        hwnd_ = frame_->GetHWND();
+        EXPECT_TRUE(frame_->StartWorker());
+        frame_->CenterWindow();
+        frame_->ShowWindow(true);
+        // The first layout and paint.
+        Pump(300);
+        return true;
+    }
+
+    void Destroy() {
+        frame_.reset();
+        hwnd_ = nullptr;
+        MSG msg;
+        while (PeekMessageA(&msg, nullptr, 0, 0, PM_REMOVE)) {
+        }
+    }
+
+    // Dispatches messages until done() holds; a quit message is noted, not lost.
+    bool PumpUntil(const std::function<bool()>& done, int timeoutMs = 8000) {
+        auto end = std::chrono::steady_clock::now() + std::chrono::milliseconds(timeoutMs);
+        for (;;) {
+            MSG msg;
+            while (PeekMessageA(&msg, nullptr, 0, 0, PM_REMOVE)) {
+                if (msg.message == WM_QUIT) {
+                    quit_ = true;
+                    continue;
+                }
+                if (!CPaintManagerUI::TranslateMessage(&msg)) {
+                    TranslateMessage(&msg);
+                    DispatchMessageA(&msg);
+                }
+            }
+            if (done())
+                return true;
+            if (std::chrono::steady_clock::now() >= end)
+                return false;
+            MsgWaitForMultipleObjects(0, nullptr, FALSE, 10, QS_ALLINPUT);
+        }
+    }
+    void Pump(int ms) {
+        PumpUntil([] { return false; }, ms);
+    }
+
+    CControlUI* Find(const std::string& name) { return frame_->FindControl(name); }
+    std::string Text(const std::string& name) {
+        CControlUI* c = Find(name);
+        return c ? c->GetText() : std::string("<missing>");
+    }
+    bool Enabled(const std::string& name) {
+        CControlUI* c = Find(name);
+        return c && c->IsEnabled();
+    }
+    std::string Log() { return Text("richedit"); }
+
+    // A left click at the middle of the named control, as the mouse gives it to the window.
+    void Click(const std::string& name) {
+        CControlUI* control = Find(name);
+        ASSERT_NE(control, nullptr) << name;
+        RECT r = control->GetPos();
+        ASSERT_LT(r.left, r.right) << name << " is not laid out";
+        LPARAM at = MAKELPARAM((r.left + r.right) / 2, (r.top + r.bottom) / 2);
+        PostMessageA(hwnd_, WM_MOUSEMOVE, 0, at);
+        PostMessageA(hwnd_, WM_LBUTTONDOWN, MK_LBUTTON, at);
+        PostMessageA(hwnd_, WM_LBUTTONUP, 0, at);
+        Pump(150);
+    }
+
+    void SaveScreenshot(const std::string& name) {
+        RedrawWindow(hwnd_, nullptr, nullptr, RDW_INVALIDATE | RDW_UPDATENOW);
+        Pump(200);
+        wintest::SaveBmp(wintest::CaptureWindow(hwnd_),
+                         wintest::ArtifactsDir() + "\\shell-" + name + ".bmp");
+    }
+
+    bool WaitForLog(const std::string& part, int timeoutMs = 10000) {
+        return PumpUntil([&] { return Log().find(part) != std::string::npos; }, timeoutMs);
+    }
+    bool WaitForTranscript(const std::string& part, size_t times = 1, int timeoutMs = 10000) {
+        return PumpUntil([&] { return Count(Transcript(), part) >= times; }, timeoutMs);
+    }
+    bool WaitForSettingMode(bool on, int timeoutMs = 10000) {
+        return PumpUntil([&] { return frame_->Link().IsSettingMode() == on; }, timeoutMs);
+    }
+    // The queue ran dry: the operation buttons are enabled again.
+    bool WaitForIdle(int timeoutMs = 30000) {
+        Pump(300);
+        return PumpUntil([&] { return Enabled("Load") && frame_->Link().Queue().Size() == 0; },
+                         timeoutMs);
+    }
+
+    void OpenPort() {
+        Click("Open");
+        ASSERT_TRUE(frame_->Link().Port().IsOpen());
+        Pump(100);
+    }
+    // Opens the port and brings the running device into its setting mode with "Login".
+    void EnterSettingMode() {
+        OpenPort();
+        ASSERT_TRUE(PumpUntil([&] { return Enabled("Login"); }));
+        Click("Login");
+        ASSERT_TRUE(WaitForSettingMode(true));
+        ASSERT_TRUE(WaitForIdle());
+    }
+
+    std::unique_ptr<COrvelFrameWnd> frame_;
+    HWND hwnd_ = nullptr;
+    bool quit_ = false;
+};
+
+const char* const kOperationButtons[] = {
+    "Save",   "Load",        "RestoreFactory", "LoadFromFile", "SaveToFile", "SetTime",
+    "GetVer", "READFILELOG", "CPIN",           "CSQ",          "quit"};
+
+TEST_F(FrameTest, StartsCentredWithItsControlsInTheStartState) {
+    ASSERT_TRUE(Open());
+    char title[32] = {};
+    GetWindowTextA(hwnd_, title, sizeof(title));
+    EXPECT_STREQ(title, "DTU");
+    RECT r;
+    GetWindowRect(hwnd_, &r);
+    EXPECT_EQ(r.right - r.left, 1400);
+    EXPECT_EQ(r.bottom - r.top, 800);
+    MONITORINFO info = {};
+    info.cbSize = sizeof(info);
+    GetMonitorInfoA(MonitorFromWindow(hwnd_, MONITOR_DEFAULTTONEAREST), &info);
+    EXPECT_NEAR((r.left + r.right) / 2, (info.rcWork.left + info.rcWork.right) / 2, 1);
+    EXPECT_NEAR((r.top + r.bottom) / 2, (info.rcWork.top + info.rcWork.bottom) / 2, 1);
+    // The skin draws its own caption and frame.
+    EXPECT_EQ(GetWindowLongA(hwnd_, GWL_STYLE) & (WS_CAPTION | WS_THICKFRAME), 0);
+
+    for (const char* name : kOperationButtons)
+        EXPECT_FALSE(Enabled(name)) << name;
+    EXPECT_FALSE(Enabled("Login"));
+    EXPECT_TRUE(Enabled("SerialPort"));
+    EXPECT_TRUE(Enabled("BaudRate1"));
+    EXPECT_TRUE(Enabled("Checkcode"));
+    EXPECT_TRUE(Enabled("Open"));
+    EXPECT_EQ(Text("DeviceState"), LookupText("SetDeviceState", "szLoginOff"));
+    EXPECT_EQ(Text("SerialPort"), wintest::Env("ORVEL_COM_PORT", "COM9"));
+
+    // The start-up timer has run once: help text, version, build date, logo hidden.
+    EXPECT_TRUE(PumpUntil([&] { return !Text("Ver").empty(); }, 2000));
+    EXPECT_EQ(Text("Ver"), "DTUKestrune V1.9.5");
+    EXPECT_EQ(Text("VerDown"), "2021/03/26 V1.9.5");
+    const std::string help = wintest::ReadFileText(kDist + "Help.txt");
+    const std::string shown = Text("HelpRichEdit");
+    ASSERT_FALSE(shown.empty());
+    EXPECT_EQ(shown.substr(0, 20), help.substr(0, 20));
+    if (CControlUI* logo = Find("Logo_Container")) {
+        EXPECT_FALSE(logo->IsVisible());
+    }
+    Pump(600);
+    EXPECT_EQ(Text("HelpRichEdit"), shown) << "the help text was added twice";
+
+    // The catalogue was built at the first layout, with the sensor list's rows.
+    EXPECT_EQ(frame_->Store().parameters.size(), 217u);
+    SaveScreenshot("start");
+}
+
+TEST_F(FrameTest, VersionLabelsShowNothingBeforeTheStartupTimer) {
+    frame_.reset(new COrvelFrameWnd);
+    ASSERT_TRUE(frame_->Create(nullptr, "DTU", WS_OVERLAPPEDWINDOW, 0, 0, 0, 1400, 800));
+    hwnd_ = frame_->GetHWND();
+    // Nothing has been dispatched yet: the timer cannot have run.
+    EXPECT_EQ(Text("Ver"), "");
+    EXPECT_TRUE(PumpUntil([&] { return !Text("Ver").empty(); }, 2000));
+}
+
+TEST_F(FrameTest, EveryPageShowsWhenItsTabIsClicked) {
+    ASSERT_TRUE(Open());
+    const char* options[] = {"WorkMode", "Server", "Serial", "IO",  "Wireless", "Global",
+                             "Equiment", "Lora",   "Zigbee", "GPS", "Modbus",   "Operation"};
+    auto* pages = static_cast<CTabLayoutUI*>(Find("switch")->GetInterface("TabLayout"));
+    ASSERT_NE(pages, nullptr);
+    for (int i = 0; i < 12; ++i) {
+        CControlUI* option = Find(options[i]);
+        ASSERT_NE(option, nullptr) << options[i];
+        if (!option->IsVisible()) {
+            // A tab cut off at the right end of the strip: step the strip right first.
+            for (int step = 0; step < 12 && !option->IsVisible(); ++step)
+                Click("TabRight");
+            Pump(200);
+        }
+        Click(options[i]);
+        EXPECT_EQ(pages->GetCurSel(), i) << options[i];
+        SaveScreenshot(std::string("page-") + std::to_string(i) + "-" + options[i]);
+    }
+    // Back to the left end.
+    for (int step = 0; step < 12; ++step)
+        frame_->UpdateTabStrip(1);
+    Pump(100);
+    EXPECT_TRUE(Find("WorkModeTab")->IsVisible());
+}
+
+TEST_F(FrameTest, OpeningAndClosingThePort) {
+    ASSERT_TRUE(Open());
+    const size_t before = Count(Transcript(), "s");
+    Click("Open");
+    ASSERT_TRUE(frame_->Link().Port().IsOpen());
+    EXPECT_EQ(Text("Open"), LookupText("OnStartCom", "Close"));
+    EXPECT_TRUE(WaitForLog(LookupText("OnStartCom", "OpenNotice", "\r\n").substr(0, 30)));
+    ASSERT_TRUE(PumpUntil([&] { return Enabled("Login"); }));
+    EXPECT_FALSE(Enabled("SerialPort"));
+    EXPECT_FALSE(Enabled("BaudRate1"));
+    EXPECT_FALSE(Enabled("Checkcode"));
+    for (const char* name : kOperationButtons)
+        EXPECT_FALSE(Enabled(name)) << name;
+    // The setting-mode timer sends "s" every 300 ms while the device does not answer.
+    EXPECT_TRUE(PumpUntil([&] { return Count(Transcript(), "s") >= before + 4; }, 5000));
+    EXPECT_EQ(frame_->Link().GetTimeoutFactor(), 1); // 115200 baud
+
+    Click("Open");
+    EXPECT_FALSE(frame_->Link().Port().IsOpen());
+    EXPECT_EQ(Text("Open"), LookupText("OnStartCom", "Open"));
+    EXPECT_NE(Log().find(LookupText("OnStartCom", "CloseNotice")), std::string::npos);
+    ASSERT_TRUE(PumpUntil([&] { return Enabled("SerialPort"); }));
+    EXPECT_FALSE(Enabled("Login"));
+    EXPECT_TRUE(Enabled("BaudRate1"));
+    EXPECT_EQ(Text("DeviceState"), LookupText("SetDeviceState", "szLoginOff"));
+    // The timer has stopped: nothing more goes out.
+    Pump(400);
+    const std::string after = Transcript();
+    Pump(1000);
+    EXPECT_EQ(Transcript(), after);
+    EXPECT_EQ(frame_->Link().Queue().Size(), 0u);
+}
+
+TEST_F(FrameTest, ABaudRateThatIsNotANumberOpensNothingAndSaysWhy) {
+    ASSERT_TRUE(Open());
+    // A baud rate item that is no number.
+    auto* baud = static_cast<CComboUI*>(Find("BaudRate1")->GetInterface("Combo"));
+    ASSERT_NE(baud, nullptr);
+    auto* item = new CListLabelElementUI;
+    item->SetText("fast");
+    ASSERT_TRUE(baud->Add(item));
+    baud->SelectItem(baud->GetCount() - 1, false);
+    ASSERT_EQ(Text("BaudRate1"), "fast");
+    frame_->TogglePort();
+    EXPECT_FALSE(frame_->Link().Port().IsOpen());
+    EXPECT_EQ(Text("Open"), LookupText("OnStartCom", "Open"));
+    EXPECT_NE(Log().find("baud rate"), std::string::npos) << Log();
+}
+
+TEST_F(FrameTest, SettingModeByThePromptAndByLogin) {
+    ASSERT_TRUE(Open());
+    OpenPort();
+    // A power-up: the device prompts, the program answers "s", the device lists its commands.
+    Control("prompt");
+    ASSERT_TRUE(WaitForSettingMode(true));
+    ASSERT_TRUE(WaitForIdle());
+    EXPECT_EQ(Text("DeviceState"), LookupText("SetDeviceState", "szLoginOn"));
+    EXPECT_FALSE(Enabled("Login"));
+    for (const char* name : kOperationButtons)
+        EXPECT_TRUE(Enabled(name)) << name;
+    if (CControlUI* help = Find("helpGroupBox")) {
+        EXPECT_FALSE(help->IsVisible());
+    }
+
+    // "quit": the buttons go at once, the device leaves its setting mode.
+    const size_t quits = Count(Transcript(), "at+quit\r\n");
+    Click("quit");
+    Pump(50);
+    EXPECT_FALSE(Enabled("Load"));
+    EXPECT_TRUE(Enabled("Login"));
+    EXPECT_EQ(Text("DeviceState"), LookupText("SetDeviceState", "szLoginOff"));
+    EXPECT_TRUE(WaitForTranscript("at+quit\r\n", quits + 1));
+
+    // "Login" on a running device.
+    const size_t logins = Count(Transcript(), "+++");
+    Click("Login");
+    EXPECT_TRUE(WaitForTranscript("+++", logins + 1));
+    EXPECT_TRUE(WaitForLog(LookupText("ComSend", "send") + ":+++\r\n"));
+    ASSERT_TRUE(WaitForSettingMode(true));
+    EXPECT_EQ(Text("DeviceState"), LookupText("SetDeviceState", "szLoginOn"));
+    ASSERT_TRUE(WaitForIdle());
+    Click("quit");
+    WaitForIdle(2000);
+}
+
+TEST_F(FrameTest, EveryOperationButtonSendsExactlyItsCommand) {
+    ASSERT_TRUE(Open());
+    EnterSettingMode();
+    const std::string send = LookupText("ComSend", "send");
+    struct Row {
+        const char* button;
+        const char* command;
+        const char* logged; // a text the log shows afterwards
+    };
+    const Row rows[] = {
+        {"GetVer", "At+VER\r\n", "firmware V2.3.7"},
+        {"CPIN", "At+CPIN?\r\n", "+CPIN: READY"},
+        {"CSQ", "At+CSQ\r\n", "+CSQ: 24,99"},
+        {"READFILELOG", "at+READFILELOG\r\n", "OK"},
+        {"SetTime", "AT+EXCCLK=\"", nullptr},
+        {"Load", "AT+SHOW\r\n", "Access Point Name:"},
+        {"RestoreFactory", "AT+FACTORY\r\n", nullptr},
+    };
+    for (const Row& row : rows) {
+        SCOPED_TRACE(row.button);
+        const size_t sent = Count(Transcript(), row.command);
+        Click(row.button);
+        ASSERT_TRUE(WaitForTranscript(row.command, sent + 1));
+        EXPECT_TRUE(WaitForLog(send + ":" + row.command));
+        ASSERT_TRUE(WaitForIdle());
+        if (row.logged) {
+            EXPECT_NE(Log().find(row.logged), std::string::npos);
+        }
+        Click("Clear");
+        EXPECT_EQ(Log(), "");
+    }
+    // The outcome lines of the write and of the factory reset.
+    const std::string transcript = Transcript();
+    const size_t clock = transcript.find("AT+EXCCLK=\"");
+    ASSERT_NE(clock, std::string::npos);
+    EXPECT_EQ(transcript.substr(clock + 30, 5), "\",5\r\n"); // "YYYY/MM/DD,hh:mm:ss" is 19 long
+    // The factory reset reads the configuration again.
+    EXPECT_TRUE(WaitForTranscript("\r\nAT+SHOW\r\n"));
+
+    // The buttons named after a command send that name.
+    Click("Wireless");
+    if (Find("AT+FINDNETMODE") && Find("AT+FINDNETMODE")->IsVisible()) {
+        const size_t sent = Count(Transcript(), "AT+FINDNETMODE\r\n");
+        Click("AT+FINDNETMODE");
+        EXPECT_TRUE(WaitForTranscript("AT+FINDNETMODE\r\n", sent + 1));
+        ASSERT_TRUE(WaitForIdle());
+    }
+    Click("quit");
+    WaitForIdle(2000);
+}
+
+TEST_F(FrameTest, SaveAndFactoryResetLogTheirOutcome) {
+    ASSERT_TRUE(Open());
+    EnterSettingMode();
+    Click("SetTime");
+    EXPECT_TRUE(WaitForLog(LookupText("WorkerJobThreadProc", "SaveSuccess")));
+    ASSERT_TRUE(WaitForIdle());
+    Click("RestoreFactory");
+    EXPECT_TRUE(WaitForLog(LookupText("WorkerJobThreadProc", "FactorySuccess")));
+    ASSERT_TRUE(WaitForIdle());
+    Click("quit");
+    WaitForIdle(2000);
+}
+
+TEST_F(FrameTest, TheCloseButtonEndsTheProgramWithAJobOutstanding) {
+    ASSERT_TRUE(Open());
+    EnterSettingMode();
+    Control("fault noreply");
+    Click("Load");
+    ASSERT_TRUE(WaitForTranscript("AT+SHOW\r\n", Count(Transcript(), "AT+SHOW\r\n")));
+    Pump(400); // the worker waits for the listing now
+    quit_ = false;
+    Click("closebtn");
+    Pump(100);
+    EXPECT_TRUE(quit_);
+    auto start = std::chrono::steady_clock::now();
+    Destroy();
+    auto ms = std::chrono::duration_cast<std::chrono::milliseconds>(
+                  std::chrono::steady_clock::now() - start)
+                  .count();
+    std::printf("[ figure ] shut-down with a listing outstanding: %lld ms\n",
+                static_cast<long long>(ms));
+    Control("fault none");
+    // The device is still in its setting mode: let it leave for the next test.
+    Control("timeout");
+}
+
+TEST_F(FrameTest, TheSystemCloseCommandPostsQuitAndAWindowClosedFromOutsideEndsTheProgram) {
+    ASSERT_TRUE(Open());
+    quit_ = false;
+    SendMessageA(hwnd_, WM_SYSCOMMAND, SC_CLOSE, 0);
+    Pump(50);
+    EXPECT_TRUE(quit_);
+    EXPECT_TRUE(IsWindow(hwnd_)); // the window stays until the object goes
+
+    quit_ = false;
+    SendMessageA(hwnd_, WM_CLOSE, 0, 0);
+    EXPECT_FALSE(IsWindow(hwnd_));
+    EXPECT_TRUE(frame_->IsWindowGone());
+    Pump(50);
+    EXPECT_TRUE(quit_);
+    Destroy(); // released once, here
+}
+
+TEST_F(FrameTest, MaximiseAndRestoreSwapTheirButtons) {
+    ASSERT_TRUE(Open());
+    Click("maxbtn");
+    Pump(300);
+    EXPECT_TRUE(IsZoomed(hwnd_));
+    EXPECT_FALSE(Find("maxbtn")->IsVisible());
+    EXPECT_TRUE(Find("restorebtn")->IsVisible());
+    Click("restorebtn");
+    Pump(300);
+    EXPECT_FALSE(IsZoomed(hwnd_));
+    EXPECT_TRUE(Find("maxbtn")->IsVisible());
+    EXPECT_FALSE(Find("restorebtn")->IsVisible());
+}
+
+TEST_F(FrameTest, TheCaptionDragsExceptOverButtons) {
+    ASSERT_TRUE(Open());
+    RECT window;
+    GetWindowRect(hwnd_, &window);
+    // An empty place of the title bar.
+    LRESULT empty =
+        SendMessageA(hwnd_, WM_NCHITTEST, 0, MAKELPARAM(window.left + 700, window.top + 20));
+    EXPECT_EQ(empty, HTCAPTION);
+    RECT close = Find("closebtn")->GetPos();
+    LRESULT button =
+        SendMessageA(hwnd_, WM_NCHITTEST, 0,
+                     MAKELPARAM(window.left + (close.left + close.right) / 2, window.top + 20));
+    EXPECT_EQ(button, HTCLIENT);
+    LRESULT below =
+        SendMessageA(hwnd_, WM_NCHITTEST, 0, MAKELPARAM(window.left + 700, window.top + 300));
+    EXPECT_EQ(below, HTCLIENT);
+}
+
+TEST_F(FrameTest, TheLogEmptiesItselfAtItsLimit) {
+    ASSERT_TRUE(Open());
+    auto* log = static_cast<CRichEditUI*>(Find("richedit")->GetInterface("RichEdit"));
+    ASSERT_NE(log, nullptr);
+    EXPECT_EQ(log->GetLimitText(), COrvelFrameWnd::kLogLimit);
+    // Fill the log to ten characters short of its limit, in lines as a device's replies come.
+    std::string line(99, 'x');
+    line += '\r';
+    std::string block;
+    for (int i = 0; i < 100; ++i)
+        block += line;
+    const long target = COrvelFrameWnd::kLogLimit - 10;
+    while (log->GetTextLength() + long(block.size()) <= target)
+        frame_->AppendLog(block);
+    frame_->AppendLog(std::string(size_t(target - log->GetTextLength()), 'y'));
+    ASSERT_EQ(log->GetTextLength(), target);
+    frame_->AppendLog("12345"); // fits
+    EXPECT_EQ(log->GetTextLength(), target + 5);
+    frame_->AppendLog("abcdefghijklmnopqrst"); // would reach the limit: the log starts afresh
+    EXPECT_EQ(Log(), "abcdefghijklmnopqrst");
+    // Texts posted from another thread arrive too.
+    std::thread([] { PostLogText("from the worker\r\n"); }).join();
+    EXPECT_TRUE(WaitForLog("from the worker"));
+}
+
+TEST_F(FrameTest, NoSerialPortsLeavesTheChooserAndSaysSo) {
+    COrvelFrameWnd::SetSerialPortKey(kNoPortsKey);
+    ASSERT_TRUE(Open());
+    EXPECT_NE(Log().find("No serial port"), std::string::npos) << Log();
+    // The chooser keeps what the skin put in it (the machine's own ports are left alone here).
+    EXPECT_EQ(Text("SerialPort"), "COM1");
+}
+
+TEST_F(FrameTest, PortsAreListedInTheRegistrysOrderAndLongNamesAreSkipped) {
+    ListPorts({"COM9", "COM3", "COM123", "COM12"});
+    ASSERT_TRUE(Open());
+    auto* ports = static_cast<CContainerUI*>(Find("SerialPort")->GetInterface("Container"));
+    ASSERT_NE(ports, nullptr);
+    std::vector<std::string> listed;
+    for (int i = 0; i < ports->GetCount(); ++i)
+        listed.push_back(ports->GetItemAt(i)->GetText());
+    EXPECT_EQ(listed, (std::vector<std::string>{"COM9", "COM3", "COM12"}));
+    EXPECT_EQ(Text("SerialPort"), "COM9");
+}
+
+TEST_F(FrameTest, APortThatVanishesWhileOpenEndsItsJobsWithATimeout) {
+    ASSERT_TRUE(Open());
+    EnterSettingMode();
+    Touch("sim-stop");
+    ASSERT_TRUE(PumpUntil([&] { return Exists(Scratch("sim-stopped")); }, 5000));
+    Click("CSQ");
+    // 5 s wait: the program keeps running and says the device did not answer.
+    EXPECT_TRUE(WaitForLog(LookupText("WorkerJobThreadProc", "OutTime").substr(0, 20), 12000));
+    ASSERT_TRUE(WaitForIdle());
+    Click("Open"); // closing still works
+    EXPECT_FALSE(frame_->Link().Port().IsOpen());
+    Touch("sim-start");
+    ASSERT_TRUE(PumpUntil([&] { return !Exists(Scratch("sim-start")); }, 5000));
+    Pump(300);
+    // The device came back running; a fresh opening reaches it.
+    EnterSettingMode();
+    Click("quit");
+    WaitForIdle(2000);
+}
+
+TEST_F(FrameTest, AFloodingDeviceDoesNotStopTheProgram) {
+    ASSERT_TRUE(Open());
+    EnterSettingMode();
+    Control("fault flood:40000");
+    Click("CPIN");
+    ASSERT_TRUE(WaitForIdle(60000));
+    Click("Clear");
+    // Still answering afterwards.
+    Click("GetVer");
+    EXPECT_TRUE(WaitForLog("firmware V2.3.7", 15000));
+    ASSERT_TRUE(WaitForIdle());
+    Click("quit");
+    WaitForIdle(2000);
+}
+
+// ---- Skins with parts missing ------------------------------------------------------------------
+
+// A copy of the English skin in the scratch folder, with files left out and texts replaced.
+std::string MakeSkin(const std::string& name, const std::vector<std::string>& leaveOut,
+                     const std::string& file = "", const std::string& from = "",
+                     const std::string& to = "") {
+    const std::string source = GetSkinFolder() + "\\";
+    const std::string target = Scratch(name);
+    CreateDirectoryA(target.c_str(), nullptr);
+    WIN32_FIND_DATAA found;
+    HANDLE search = FindFirstFileA((source + "*").c_str(), &found);
+    if (search != INVALID_HANDLE_VALUE) {
+        do {
+            std::string entry = found.cFileName;
+            if (found.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY)
+                continue;
+            bool skip = false;
+            for (const std::string& out : leaveOut)
+                skip = skip || out == entry;
+            if (!skip)
+                CopyFileA((source + entry).c_str(), (target + "\\" + entry).c_str(), FALSE);
+        } while (FindNextFileA(search, &found));
+        FindClose(search);
+    }
+    if (!file.empty()) {
+        std::string text = wintest::ReadFileText(target + "\\" + file);
+        for (size_t at = text.find(from); at != std::string::npos;
+             at = text.find(from, at + to.size()))
+            text.replace(at, from.size(), to);
+        wintest::WriteFileText(target + "\\" + file, text);
+    }
+    return target;
+}
+
+TEST_F(FrameTest, ASkinWithoutOptionalControlsStillRuns) {
+    std::string skin =
+        MakeSkin("skin-optional", {}, "skin.xml", "name=\"Ver\"", "name=\"Ver-gone\"");
+    std::string text = wintest::ReadFileText(skin + "\\skin.xml");
+    for (const char* name :
+         {"DeviceState", "HelpRichEdit", "Logo_Container", "VerDown", "TabLeft"}) {
+        std::string from = std::string("name=\"") + name + "\"";
+        size_t at = text.find(from);
+        if (at != std::string::npos)
+            text.replace(at, from.size(), std::string("name=\"") + name + "-gone\"");
+    }
+    wintest::WriteFileText(skin + "\\skin.xml", text);
+    CPaintManagerUI::SetResourcePath(skin);
+    ASSERT_TRUE(Open());
+    EXPECT_EQ(Find("Ver"), nullptr);
+    Pump(500); // the start-up timer skips what is missing
+    OpenPort();
+    EXPECT_TRUE(WaitForLog(LookupText("OnStartCom", "OpenNotice").substr(0, 20)));
+    Click("Open");
+    EXPECT_TRUE(g_boxes.empty());
+}
+
+TEST_F(FrameTest, AMissingPageFileLeavesAnEmptyPage) {
+    std::string skin = MakeSkin("skin-nopage", {"Wireless.xml"});
+    CPaintManagerUI::SetResourcePath(skin);
+    ASSERT_TRUE(Open());
+    auto* pages = static_cast<CContainerUI*>(Find("switch")->GetInterface("Container"));
+    ASSERT_NE(pages, nullptr);
+    ASSERT_EQ(pages->GetCount(), 12);
+    auto* wireless = static_cast<CContainerUI*>(pages->GetItemAt(4)->GetInterface("Container"));
+    ASSERT_NE(wireless, nullptr);
+    EXPECT_EQ(wireless->GetCount(), 0);
+    EXPECT_EQ(Find("FINDNETMODE"), nullptr);
+    Click("Wireless");
+    EXPECT_TRUE(IsWindow(hwnd_));
+}
+
+TEST_F(FrameTest, AMissingHelpFileShowsTheFallbackText) {
+    SetCurrentDirectoryA(wintest::ScratchDir().c_str());
+    ASSERT_TRUE(Open());
+    EXPECT_TRUE(PumpUntil([&] { return !Text("HelpRichEdit").empty(); }, 2000));
+    EXPECT_EQ(Text("HelpRichEdit").substr(0, 20), LookupText("InitValue", "Text").substr(0, 20));
+}
+
+TEST_F(FrameTest, ASkinWithoutTheLogViewFailsWithAClearMessage) {
+    std::string skin = MakeSkin("skin-nolog", {}, "skin.xml", "name=\"richedit\"", "name=\"log\"");
+    CPaintManagerUI::SetResourcePath(skin);
+    EXPECT_FALSE(Open());
+    ASSERT_EQ(g_boxes.size(), 1u);
+    EXPECT_NE(g_boxes[0].find("richedit"), std::string::npos);
+    frame_.reset();
+
+    // No skin.xml at all.
+    g_boxes.clear();
+    CPaintManagerUI::SetResourcePath(MakeSkin("skin-none", {"skin.xml"}));
+    EXPECT_FALSE(Open());
+    ASSERT_EQ(g_boxes.size(), 1u);
+    EXPECT_NE(g_boxes[0].find("skin.xml"), std::string::npos);
+}
+
+} // namespace
