@@ -197,7 +197,10 @@ TEST_F(DeviceDialogue, LoadFillsTheCatalogueWithTheDevicesValues) {
     EXPECT_EQ(Value("Server's Ip"), "121.40.200.17");
     EXPECT_EQ(Value("Server's Port"), "9000");
     EXPECT_EQ(Value("Device Type"), "DTU-X6");
-    EXPECT_EQ(Value("Debugging  port"), "0");
+    EXPECT_EQ(Value("Debugging  port"), "1");
+    EXPECT_EQ(Value("Protocolmodel"), "TRNS");
+    EXPECT_EQ(Value("Transferprotocol"), "TCP");
+    EXPECT_EQ(Value("The PPP authentication"), "PAP");
     EXPECT_EQ(Value("Serial Baudrate"), "115200");
     EXPECT_EQ(Value("CollectCount"), "3");
     auto lock = W().store.Lock();
@@ -220,6 +223,16 @@ TEST_F(DeviceDialogue, WritesAnsweredOkAreRecordedAndRefusedOnesAreNot) {
     // The device keeps the accepted value: the next listing shows it.
     ASSERT_TRUE(RunJob(MakeJob(JOB_LOAD, "AT+SHOW\r\n")));
     EXPECT_EQ(Value("Server's Port"), "9100");
+    // The device takes its own words (a work mode with "/" in it) and refuses a bare item
+    // number for a setting it names in words.
+    ok = Count(W().log, "Save success\r\n");
+    refused = Count(W().log, "Save failed\r\n");
+    Link().PushJob(WriteJob("Protocolmodel", "At+PROMODE", "MTCP/MRTU"));
+    Link().PushJob(WriteJob("Transferprotocol", "AT+TRNPRO", "1"));
+    ASSERT_TRUE(LogGrows("Save failed\r\n", refused));
+    EXPECT_EQ(Count(W().log, "Save success\r\n"), ok + 1);
+    EXPECT_EQ(Value("Protocolmodel"), "MTCP/MRTU");
+    EXPECT_EQ(Value("Transferprotocol"), "TCP");
     // A sensor row is a list item write.
     Job row = WriteJob("CustomList", "AT+GENSENSORINFO", "2,1,5,3,100,2,1,0,2,pressure,0");
     row.kind = "List";

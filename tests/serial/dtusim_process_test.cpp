@@ -132,6 +132,28 @@ TEST_F(DtusimProgram, ConfigurationSurvivesARestartAndTheTranscriptKeepsEveryByt
     }
 }
 
+TEST_F(DtusimProgram, DeviceWordsAreTakenAndKeptAcrossARestart) {
+    {
+        Simulator sim(dir_);
+        sim.Ask("+++", "enter setting!");
+        std::string listing = sim.Ask("AT+SHOW\r\n", "\r\nOK\r\n");
+        for (const char* line :
+             {"\r\nProtocol model:TRNS\r\n", "\r\nTransfer protocol:TCP\r\n",
+              "\r\nThe PPP authentication:PAP\r\n", "\r\nActivate Method:AUTO\r\n",
+              "\r\nDevice model:CLI\r\n", "\r\nLORA Mode:TRNS\r\n"})
+            EXPECT_NE(listing.find(line), std::string::npos) << line;
+        EXPECT_NE(sim.Ask("At+PROMODE=MTCP/MRTU\r\n").find("OK\r\n"), std::string::npos);
+        EXPECT_NE(sim.Ask("AT+PAUTH=1\r\n", "ERROR\r\n").find("ERROR\r\n"), std::string::npos);
+        EXPECT_NE(sim.Ask("AT+DIOINTFACE2=RS485\r\n").find("OK\r\n"), std::string::npos);
+    }
+    Simulator sim(dir_);
+    sim.Ask("+++", "enter setting!");
+    std::string listing = sim.Ask("AT+SHOW\r\n", "\r\nOK\r\n");
+    for (const char* line : {"\r\nProtocol model:MTCP/MRTU\r\n",
+                             "\r\nThe PPP authentication:PAP\r\n", "DIO2 interface:RS485\r\n"})
+        EXPECT_NE(listing.find(line), std::string::npos) << line;
+}
+
 TEST_F(DtusimProgram, FaultsOnDemand) {
     Simulator sim(dir_, "--seed 3");
     sim.Ask("+++", "enter setting!");

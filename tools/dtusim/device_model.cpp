@@ -9,24 +9,156 @@
 
 namespace {
 
-// Factory values of a typical unit; parameters not named here start from their kind's default.
+std::vector<std::string> Numbers(int first, int last) {
+    std::vector<std::string> words;
+    for (int n = first; n <= last; ++n)
+        words.push_back(std::to_string(n));
+    return words;
+}
+
+// The words the firmware takes and reports for every setting with a closed set of values,
+// keyed by the catalogue key of the listing line. Settings that two page controls share (the
+// DIO work modes also written by the I/O activation combos, the mapping centres also written by
+// the I/O control combos) list the words of both.
+const std::map<std::string, std::vector<std::string>>& VocabularyTable() {
+    static const std::map<std::string, std::vector<std::string>> table = [] {
+        std::map<std::string, std::vector<std::string>> t;
+        const std::vector<std::string> offOn = Numbers(0, 1);
+        const std::vector<std::string> baudrates = {"1200",  "2400",  "4800",   "9600",   "19200",
+                                                    "38400", "57600", "115200", "230400", "460800"};
+        const std::vector<std::string> lineCodes = {"8N1", "8E1", "8O1", "8N2", "7E1", "7O1"};
+        const std::vector<std::string> centres = {"0", "1", "2", "4", "8", "16", "255"};
+
+        // Work mode page.
+        t["Protocolmodel"] = {"PROT",   "DCUDP", "DCTCP",     "TRNS", "SMSCLI",
+                              "SMSSER", "HTTP",  "MTCP/MRTU", "MQTT", "CUST"};
+        t["DeviceModel"] = {"CLI", "SVR", "-1"}; // -1: neither role set
+        t["Transferprotocol"] = {"TCP", "UDP"};
+        t["ActivateMethod"] = {"AUTO", "SMSD", "CTRL", "DATA", "MIXD", "DIO"};
+        t["ActivationInterface"] = Numbers(1, 3); // serial port 1, serial port 2, RS485
+        t["Debugging  port"] = Numbers(1, 3);
+        t["Debug Level"] = Numbers(0, 3);
+        for (const char* key :
+             {"RegistrationAndHeart", "RegisterbHex", "Show Phone NO", "Encode Hex SMS",
+              "Send Hex SMS", "Deliver Recved Tcp Data Directly", "HTTP Request Mode",
+              "MQTT CACHEEANBLE", "DataFormat", "IOactivationmethods", "Clear Serial Buffer"})
+            t[key] = offOn;
+
+        // Servers, serial ports, wireless, global parameters, device management.
+        t["Server Count"] = Numbers(0, 5);
+        t["Should Return To Main Server"] = offOn;
+        for (const char* key : {"Serial Baudrate", "Serial 2 Baudrate", "RS485 Baudrate"})
+            t[key] = baudrates;
+        for (const char* key :
+             {"Serial port commu mode", "Serial 2 port commu mode", "RS485 port commu mode"})
+            t[key] = lineCodes;
+        for (const char* key : {"A serial port binding center", "A serial 2 port binding center",
+                                "RS485 port binding center"})
+            t[key] = centres; // none, one centre as a bit, all centres
+        t["The PPP authentication"] = {"PAP", "CHAP", "NONE"};
+        t["net mode"] = {"0", "4", "5", "6"}; // automatic, 2G, 3G, 4G only
+        t["LCP ECHO"] = offOn;
+        t["EXFUN"] = {"0", "3"}; // off, ICMP ping
+        t["After a failed action"] = offOn;
+        t["dtu is connect to dtu manage platform"] = offOn;
+        t["Dtumanagetransferprotocol"] = {"TCP", "UDP"};
+        t["DTU SMS configure fun"] = offOn;
+
+        // Digital I/O: work modes 0-3 and 6 from the I/O page, 4 and 5 from the activation
+        // combos of the work mode page; mapping centre 0-5, 6 for none.
+        for (int n = 1; n <= 5; ++n) {
+            std::string dio = "DIO" + std::to_string(n);
+            t[dio + " workmode"] = Numbers(0, 6);
+            t[dio + " and mapping center"] = Numbers(0, 6);
+            t[dio + " reported methods"] = offOn;
+            t["A " + dio + " data format"] = offOn;
+            t[dio + " protocol"] = offOn;
+            t[dio + " interface"] = {"GPRS", "RS232", "RS485", "SMS"};
+            t[dio + " ADCType"] = offOn;
+        }
+
+        // Radio modules.
+        t["LORA Rate"] = Numbers(1, 10);
+        t["LORA Mode"] = {"TRNS", "FIXED", "BROADCAST"};
+        t["LORA typ"] = Numbers(1, 2); // node, gateway
+        t["ZigBee_WorkMode"] = Numbers(0, 2);
+        t["ZigBee_RFchannel"] = Numbers(11, 26);
+        t["ZigBee_Type"] = Numbers(0, 2);
+        t["GPS work mode"] = Numbers(0, 2);
+        t["GPS Protocol"] = offOn;
+        for (const char* key :
+             {"GPS GPRMC", "GPS GPVTG", "GPS GPGGA", "GPS GPGSA", "GPS GPGSV", "GPS GPGLL"})
+            t[key] = offOn;
+        return t;
+    }();
+    return table;
+}
+
+// Text fields that hold a decimal number (times, counts, thresholds, radio settings).
+bool IsNumericField(const std::string& key) {
+    static const char* const keys[] = {
+        "LORA Power",
+        "LORA freq",
+        "LORA pid",
+        "LORA ppt",
+        "GPS transmit interval",
+        "Mobus address",
+        "MQTT REPORPERIOD",
+        "MQTT BATCHREPORT",
+        "Wait Time Between Dial Failures",
+        "Link Fail Retry Times",
+        "PPP Wait Time Between Dial Failures",
+        "PPP Link Fail Retry Times",
+        "Lcp echo interval",
+        "Lcp echo testing number",
+        "ICMP interval",
+        "ICMP testing number",
+        "Send group package waiting for",
+        "Max Tcp Frame Len",
+        "Resend wating",
+        "Maximum retransmission times",
+        "Waiting for the failure",
+        "Heartbeat poll time seconds",
+        "CollectInterval",
+        "CollectDelay",
+        "CollectCount",
+    };
+    for (const char* k : keys)
+        if (key == k)
+            return true;
+    if (key.compare(0, 3, "DIO") == 0)
+        return key.find("threshold") != std::string::npos ||
+               key.find("reported times") != std::string::npos;
+    return false;
+}
+
+bool IsPortField(const std::string& key) {
+    return key.size() >= 4 && key.compare(key.size() - 4, 4, "Port") == 0;
+}
+
+bool IsAddressField(const std::string& key) {
+    return key.size() >= 2 && key.compare(key.size() - 2, 2, "Ip") == 0;
+}
+
+// Factory values of a typical unit. Text fields not named here start empty; closed settings
+// not named here start at their first word.
 const std::map<std::string, std::string>& FactoryValues() {
     static const std::map<std::string, std::string> values = {
         {"Access Point Name", "CMNET"},
         {"User Id", "card"},
         {"Password", "card"},
-        {"The PPP authentication", "0"},
+        {"The PPP authentication", "PAP"},
         {"net mode", "0"},
         {"Center call number", "*99***1#"},
         {"PPP Wait Time Between Dial Failures", "30"},
         {"PPP Link Fail Retry Times", "3"},
         {"Dns Server's Ip", "114.114.114.114"},
         {"Second Dns Server's Ip", "8.8.8.8"},
-        {"Protocolmodel", "0"},
+        {"Protocolmodel", "TRNS"},
         {"Modem'sID number", "13800000001"},
         {"PhoneNO.", "13800000001"},
-        {"DeviceModel", "1"},
-        {"Transferprotocol", "0"},
+        {"DeviceModel", "CLI"},
+        {"Transferprotocol", "TCP"},
         {"RegistrationAndHeart", "1"},
         {"RegisterbHex", "0"},
         {"RegisterInfo", "REG"},
@@ -36,15 +168,24 @@ const std::map<std::string, std::string>& FactoryValues() {
         {"MQTT REPORPERIOD", "60"},
         {"MQTT BATCHREPORT", "1"},
         {"HTTP Request Mode", "0"},
-        {"ActivateMethod", "0"},
+        {"ActivateMethod", "AUTO"},
+        {"ActivationInterface", "1"},
         {"Debug Level", "1"},
-        {"Debugging  port", "0"},
+        {"Debugging  port", "1"},
         {"Clear Serial Buffer", "0"},
         {"Server Count", "1"},
         {"Server's Ip", "121.40.200.17"},
         {"Server's Port", "9000"},
         {"Secondary Server's Ip", "0.0.0.0"},
         {"Secondary Server's Port", "0"},
+        {"Server2's Ip", "0.0.0.0"},
+        {"Server2's Port", "0"},
+        {"Server3's Ip", "0.0.0.0"},
+        {"Server3's Port", "0"},
+        {"Server4's Ip", "0.0.0.0"},
+        {"Server4's Port", "0"},
+        {"Server5's Ip", "0.0.0.0"},
+        {"Server5's Port", "0"},
         {"Wait Time Between Dial Failures", "10"},
         {"Link Fail Retry Times", "5"},
         {"Should Return To Main Server", "1"},
@@ -75,7 +216,7 @@ const std::map<std::string, std::string>& FactoryValues() {
         {"Mobus address", "1"},
         {"dtu is connect to dtu manage platform", "0"},
         {"Dtu manage id", "10001"},
-        {"Dtumanagetransferprotocol", "0"},
+        {"Dtumanagetransferprotocol", "TCP"},
         {"dtu manage server's Ip", "47.96.10.5"},
         {"dtu manage server's Port", "6000"},
         {"DTU SMS configure fun", "0"},
@@ -83,13 +224,13 @@ const std::map<std::string, std::string>& FactoryValues() {
         {"LORA ver", "LR-2.1"},
         {"LORA ID", "0001"},
         {"LORA Rate", "3"},
-        {"LORA Mode", "0"},
+        {"LORA Mode", "TRNS"},
         {"LORA TAddr", "0000"},
-        {"EL transmit channel", "1"},
+        {"EL transmit channel", "51"},
         {"LORA Power", "20"},
         {"LORA freq", "470"},
         {"LORA pid", "1"},
-        {"LORA typ", "0"},
+        {"LORA typ", "1"},
         {"LORA ppt", "0"},
         {"ZigBee_WorkMode", "0"},
         {"ZigBee_RFchannel", "11"},
@@ -115,16 +256,20 @@ std::string FactoryValue(const ParameterRow& row) {
     if (it != FactoryValues().end())
         return it->second;
     std::string key = row.key;
-    if (key.size() > 14 && key.compare(0, 3, "DIO") == 0) {
-        if (key.find("workmode") != std::string::npos)
-            return "0";
-        if (key.find("threshold") != std::string::npos)
-            return key.find("upper") != std::string::npos ? "3000" : "500";
+    if (key.compare(0, 3, "DIO") == 0) {
+        if (key.find("upper threshold") != std::string::npos)
+            return "3000";
+        if (key.find("lower threshold") != std::string::npos)
+            return "500";
         if (key.find("reported times") != std::string::npos)
             return "1";
+        if (key.find("and mapping center") != std::string::npos)
+            return "6"; // mapped to no centre
     }
-    std::string kind = row.kind;
-    return kind == "Edit" ? "" : "0";
+    auto words = VocabularyTable().find(key);
+    if (words != VocabularyTable().end())
+        return words->second.front();
+    return IsNumericField(key) ? "0" : "";
 }
 
 std::string StripLineEnd(const std::string& label) {
@@ -142,29 +287,33 @@ bool IsDigits(const std::string& text) {
            std::all_of(text.begin(), text.end(), [](char c) { return c >= '0' && c <= '9'; });
 }
 
-// What the device firmware accepts for a parameter: combos and switch groups take a short word
-// of letters and digits, text fields any printable text up to 100 characters, ports a number
-// up to 65535 and addresses a host name or dotted address.
+// What the firmware accepts for a parameter: a setting with a closed set of values exactly its
+// words, the transmit-channel mask a number up to 255, ports a number up to 65535, addresses a
+// host name or dotted address, numeric fields up to ten digits, other text fields any printable
+// text up to 100 characters. Read-only values (the LoRa module version, the device type) take
+// nothing.
 bool ValueIsValid(const std::string& key, const std::string& kind, const std::string& value) {
     for (char c : value)
         if (static_cast<unsigned char>(c) < 0x20 || c == 0x7F)
             return false;
-    if (key.size() >= 4 && key.compare(key.size() - 4, 4, "Port") == 0 &&
-        key.find("port") == std::string::npos)
+    auto words = VocabularyTable().find(key);
+    if (words != VocabularyTable().end())
+        return std::find(words->second.begin(), words->second.end(), value) != words->second.end();
+    if (kind == "Line")
+        return IsDigits(value) && value.size() <= 3 && std::stoi(value) <= 255;
+    if (kind != "Edit")
+        return false;
+    if (IsPortField(key))
         return IsDigits(value) && value.size() <= 5 && std::stol(value) <= 65535;
-    if (key.size() >= 2 && key.compare(key.size() - 2, 2, "Ip") == 0) {
+    if (IsAddressField(key)) {
         if (value.empty() || value.size() > 63)
             return false;
         return std::all_of(value.begin(), value.end(), [](char c) {
             return std::isalnum(static_cast<unsigned char>(c)) || c == '.' || c == '-';
         });
     }
-    if (kind == "Combobox" || kind == "Line") {
-        if (value.empty() || value.size() > 16)
-            return false;
-        return std::all_of(value.begin(), value.end(),
-                           [](char c) { return std::isalnum(static_cast<unsigned char>(c)) != 0; });
-    }
+    if (IsNumericField(key))
+        return IsDigits(value) && value.size() <= 10;
     return value.size() <= 100;
 }
 
@@ -207,6 +356,10 @@ CDeviceModel::CDeviceModel(DeviceKind kind, DeviceInterfaces interfaces, int sen
         if (same == lines_.end()) {
             lines_.push_back(Line{label, row->kind, row->key, ""});
             index = lines_.size() - 1;
+        } else if (!VocabularyTable().count(same->key) && VocabularyTable().count(row->key)) {
+            // A line that two pages share (a DIO work mode or mapping centre, also shown on
+            // the work mode page) takes its words from the I/O page's parameter.
+            same->key = row->key;
         }
         if (row->command[0])
             byCommand_[Upper(row->command)].push_back(index);
@@ -265,7 +418,8 @@ bool CDeviceModel::Load(const std::string& path) {
             continue;
         }
         for (Line& line : lines_)
-            if (line.label == label && line.key != "Device Type")
+            if (line.label == label && line.key != "Device Type" &&
+                ValueIsValid(line.key, line.kind, value))
                 line.value = value;
     }
     changed = false;
@@ -286,6 +440,23 @@ bool CDeviceModel::Save(const std::string& path) const {
             return false;
     }
     return std::rename(temp.c_str(), path.c_str()) == 0;
+}
+
+std::vector<std::string> CDeviceModel::Vocabulary(const std::string& key) {
+    auto it = VocabularyTable().find(key);
+    return it == VocabularyTable().end() ? std::vector<std::string>() : it->second;
+}
+
+bool CDeviceModel::Accepts(const std::string& key, const std::string& value) const {
+    for (const ParameterRow& row : ParameterTable()) {
+        if (key != row.key || row.command[0] == '\0')
+            continue;
+        std::string label = StripLineEnd(row.label);
+        for (const Line& line : lines_)
+            if (line.label == label)
+                return ValueIsValid(line.key, line.kind, value);
+    }
+    return false;
 }
 
 std::string CDeviceModel::ValueOf(const std::string& label) const {

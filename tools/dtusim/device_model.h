@@ -28,7 +28,8 @@ public:
     CDeviceModel(DeviceKind kind, DeviceInterfaces interfaces, int sensorRows);
 
     // The configuration file (one "label<TAB>value" line per parameter): Load keeps the
-    // defaults for what the file lacks; Save writes everything. Both report success.
+    // defaults for what the file lacks and for values the device would not take (a file
+    // written by an older simulator); Save writes everything. Both report success.
     bool Load(const std::string& path);
     bool Save(const std::string& path) const;
     void RestoreDefaults();
@@ -43,6 +44,13 @@ public:
     static std::string CommandList();
     std::string LogFile() const;
 
+    // The words the device takes and reports for a parameter with a closed set of values, in
+    // the order the page's combo offers them; empty for text fields, numbers and bit masks.
+    static std::vector<std::string> Vocabulary(const std::string& key);
+    // Whether the device takes this value for the parameter of that catalogue key (parameters
+    // that share a listing line take the same values).
+    bool Accepts(const std::string& key, const std::string& value) const;
+
     // The value shown under a listing label (without its leading CR LF); "" when unknown.
     std::string ValueOf(const std::string& label) const;
     bool changed = false; // an accepted write or a reset since the last Save
@@ -51,7 +59,7 @@ private:
     struct Line {
         std::string label; // without the leading CR LF
         std::string kind;
-        std::string key; // catalogue key of the first row with this label
+        std::string key; // catalogue key whose values the line takes (see the constructor)
         std::string value;
     };
     bool SetParameter(const std::string& word, const std::string& value);
