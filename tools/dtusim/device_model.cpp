@@ -94,11 +94,11 @@ const std::map<std::string, std::vector<std::string>>& VocabularyTable() {
     return table;
 }
 
-// Text fields that hold a decimal number (times, counts, thresholds, radio settings).
+// Text fields that hold a whole decimal number (times, counts, thresholds, radio settings; the
+// LoRa frequency may carry a fraction and is taken as text).
 bool IsNumericField(const std::string& key) {
     static const char* const keys[] = {
         "LORA Power",
-        "LORA freq",
         "LORA pid",
         "LORA ppt",
         "GPS transmit interval",
