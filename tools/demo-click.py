@@ -1,6 +1,6 @@
 #!/usr/bin/env python3
-"""Clicks the left mouse button at screen position X Y on $DISPLAY (through the XTest extension),
-for the unattended demo run."""
+"""Clicks the left mouse button at screen positions X Y [X Y ...] on $DISPLAY (through the XTest
+extension), for the unattended demo run. With --move the pointer only moves to the last position."""
 import ctypes
 import sys
 import time
@@ -18,11 +18,17 @@ xtst.XTestFakeButtonEvent.argtypes = [ctypes.c_void_p, ctypes.c_uint, ctypes.c_i
 display = x11.XOpenDisplay(None)
 if not display:
     sys.exit("demo-click: no display")
-for pair in range(1, len(sys.argv) - 1, 2):
-    x, y = int(sys.argv[pair]), int(sys.argv[pair + 1])
+args = sys.argv[1:]
+move_only = bool(args) and args[0] == "--move"
+if move_only:
+    args = args[1:]
+for pair in range(0, len(args) - 1, 2):
+    x, y = int(args[pair]), int(args[pair + 1])
     xtst.XTestFakeMotionEvent(display, -1, x, y, 0)
     x11.XFlush(display)
     time.sleep(0.2)
+    if move_only:
+        continue
     xtst.XTestFakeButtonEvent(display, 1, 1, 0)
     x11.XFlush(display)
     time.sleep(0.1)

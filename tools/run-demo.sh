@@ -26,13 +26,18 @@ if [ -n "${DISPLAY:-}" ]; then
     exit 0
 fi
 
-# Without a display: the peer also takes the screenshot once the window is up and the port is
-# open (a click on "Open" at its place in the connection bar), then the run ends at the limit.
+# Without a display: the peer also plays the user (mouse clicks at the places of the port
+# chooser, "Open port" and "Read device" of the window centred on the 1600 x 1000 screen) and
+# takes the screenshot;
+# then the run ends at the time limit.
 shot="$build/artifacts/demo.png"
 rm -f "$shot"
-seconds="${ORVEL_DEMO_SECONDS:-14}"
-peer="$dtusim & sim=\$!; trap 'kill \$sim' EXIT; sleep 6; python3 $root/tools/demo-click.py ${ORVEL_DEMO_CLICKS:-0 0}; sleep 4;"
-peer+=" xwd -root -silent | convert xwd:- \"$shot\"; wait"
+seconds="${ORVEL_DEMO_SECONDS:-30}"
+click="python3 $root/tools/demo-click.py"
+# The port chooser lists the ports in the system's order: the simulator's COM5 is picked from
+# its drop-down list (the second item, after the machine's own COM1).
+peer="$dtusim & sim=\$!; trap 'kill \$sim' EXIT TERM; sleep 6; $click 200 166 200 211 656 166;"
+peer+=" sleep 3; $click 1182 247; $click --move 1560 960; sleep 10; xwd -root -silent | convert xwd:- \"$shot\"; wait"
 status=0
 "$root/tests/harness/winrun" --build "$build" --com 5 --peer "$peer" --timeout "$seconds" \
     -- "$dist/DtuConfig.exe" || status=$?
