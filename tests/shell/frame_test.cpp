@@ -6,6 +6,7 @@
 
 #include "exchange/log_post.h"
 #include "exchange/messages.h"
+#include "shell/dispatch.h"
 #include "shell/settings.h"
 #include "support/wintest.h"
 #include "ui/UIPlaceholders.h"
@@ -600,6 +601,83 @@ TEST_F(FrameTest, AFloodingDeviceDoesNotStopTheProgram) {
     // Still answering afterwards.
     Click("GetVer");
     EXPECT_TRUE(WaitForLog("firmware V2.3.7", 15000));
+    ASSERT_TRUE(WaitForIdle());
+    Click("quit");
+    WaitForIdle(2000);
+}
+
+// The layout rules the window posts to itself, seen as they leave its queue.
+std::vector<std::pair<int, int>> g_rules;
+LRESULT CALLBACK RecordRules(int code, WPARAM wParam, LPARAM lParam) {
+    auto* msg = reinterpret_cast<MSG*>(lParam);
+    if (code == HC_ACTION && wParam == PM_REMOVE && msg->message == WM_LAYOUT_RULE)
+        g_rules.emplace_back(int(msg->wParam), int(msg->lParam));
+    return CallNextHookEx(nullptr, code, wParam, lParam);
+}
+
+TEST_F(FrameTest, ItemSelectionsPostTheirLayoutRules) {
+    ASSERT_TRUE(Open());
+    HHOOK hook = SetWindowsHookExA(WH_GETMESSAGE, RecordRules, nullptr, GetCurrentThreadId());
+    ASSERT_NE(hook, nullptr);
+    auto select = [&](const char* name, int item) {
+        g_rules.clear();
+        auto* combo = static_cast<CComboUI*>(Find(name)->GetInterface("Combo"));
+        combo->SelectItem(-1, false);
+        combo->SelectItem(item, false);
+        Pump(200);
+        return g_rules;
+    };
+    using Rules = std::vector<std::pair<int, int>>;
+    EXPECT_EQ(select("IOactivationmethods", 1), (Rules{{1, 0}, {11, 0}, {12, 0}, {13, 0}}));
+    EXPECT_EQ(select("IOactivationmethods", 0), (Rules{{1, 0}, {10, 0}}));
+    EXPECT_EQ(select("ActivateMethod", 1), (Rules{{1, 0}}));
+    EXPECT_EQ(select("Server Count", 1), (Rules{{3, 0}}));
+    UnhookWindowsHookEx(hook);
+}
+
+TEST_F(FrameTest, DirectionSwitchesToggleOnAClick) {
+    ASSERT_TRUE(Open());
+    Click("GPS");
+    CControlUI* route = Find("GPRS2COM");
+    ASSERT_NE(route, nullptr);
+    const std::string off = route->GetBkImage();
+    ASSERT_NE(off.find("disable"), std::string::npos);
+    Click("GPRS2COM");
+    EXPECT_EQ(route->GetBkImage(), ToggledSwitchImage(off));
+    EXPECT_NE(route->GetBkImage().find("enable"), std::string::npos);
+    Click("GPRS2COM");
+    EXPECT_EQ(route->GetBkImage(), off);
+}
+
+TEST_F(FrameTest, AServerAddressWithABlankIsReportedWhenLeft) {
+    ASSERT_TRUE(Open());
+    Click("Server");
+    Find("Server's Ip")->SetText("10.0.0.1 ");
+    Click("Server's Ip");
+    Click("Secondary Server's Ip"); // the first field loses the focus
+    ASSERT_EQ(g_boxes.size(), 1u);
+    EXPECT_EQ(g_boxes[0], LookupText("Notify", "IpNotice"));
+    EXPECT_EQ(Text("Server's Ip"), "10.0.0.1 "); // the text is left as it is
+    g_boxes.clear();
+    Find("Server's Ip")->SetText("not.an.address");
+    Click("Server's Ip");
+    Click("Secondary Server's Ip");
+    EXPECT_TRUE(g_boxes.empty());
+}
+
+TEST_F(FrameTest, TheNetworkModeFieldAsksTheDeviceInSettingModeOnly) {
+    ASSERT_TRUE(Open());
+    Click("Wireless");
+    const size_t before = Count(Transcript(), "AT+FINDNETMODE\r\n");
+    Click("FINDNETMODE"); // not in setting mode: nothing is asked
+    Click("Wireless");
+    Pump(500);
+    EXPECT_EQ(Count(Transcript(), "AT+FINDNETMODE\r\n"), before);
+    EnterSettingMode();
+    Click("Wireless");
+    Click("FINDNETMODE");
+    EXPECT_TRUE(WaitForTranscript("AT+FINDNETMODE\r\n", before + 1));
+    EXPECT_TRUE(PumpUntil([&] { return Text("FINDNETMODE") == "LTE"; }));
     ASSERT_TRUE(WaitForIdle());
     Click("quit");
     WaitForIdle(2000);
