@@ -354,6 +354,52 @@ TEST_F(FrameTest, ABaudRateThatIsNotANumberOpensNothingAndSaysWhy) {
     EXPECT_NE(Log().find("baud rate"), std::string::npos) << Log();
 }
 
+// Selects the item with the text in a combo of the connection bar, adding it when the skin
+// does not offer it.
+void Choose(CControlUI* control, const std::string& text) {
+    auto* combo = static_cast<CComboUI*>(control->GetInterface("Combo"));
+    ASSERT_NE(combo, nullptr);
+    for (int i = 0; i < combo->GetCount(); ++i) {
+        if (combo->GetItemAt(i)->GetText() == text) {
+            combo->SelectItem(i, false);
+            return;
+        }
+    }
+    auto* item = new CListLabelElementUI;
+    item->SetText(text);
+    ASSERT_TRUE(combo->Add(item));
+    combo->SelectItem(combo->GetCount() - 1, false);
+}
+
+TEST_F(FrameTest, TheTimeoutFactorFollowsTheBaudRateWithoutCompounding) {
+    ASSERT_TRUE(Open());
+    Choose(Find("BaudRate1"), "1200");
+    for (int round = 0; round < 2; ++round) {
+        Click("Open");
+        ASSERT_TRUE(frame_->Link().Port().IsOpen());
+        EXPECT_EQ(frame_->Link().GetTimeoutFactor(), 8); // 9600 / 1200, every time
+        Click("Open");
+        ASSERT_FALSE(frame_->Link().Port().IsOpen());
+        ASSERT_TRUE(PumpUntil([&] { return Enabled("BaudRate1"); }));
+    }
+    Choose(Find("BaudRate1"), "921600");
+    Click("Open");
+    EXPECT_EQ(frame_->Link().GetTimeoutFactor(), 1);
+    Click("Open");
+    ASSERT_TRUE(PumpUntil([&] { return Enabled("Checkcode"); }));
+
+    // Other line codes open too, and an empty code opens 8N1.
+    for (const char* code : {"7E1", ""}) {
+        Choose(Find("Checkcode"), code);
+        ASSERT_EQ(Text("Checkcode"), code);
+        Click("Open");
+        EXPECT_TRUE(frame_->Link().Port().IsOpen()) << code;
+        Click("Open");
+        ASSERT_TRUE(PumpUntil([&] { return Enabled("Checkcode"); }));
+    }
+    EXPECT_TRUE(g_boxes.empty()) << g_boxes.front();
+}
+
 TEST_F(FrameTest, SettingModeByThePromptAndByLogin) {
     ASSERT_TRUE(Open());
     OpenPort();
