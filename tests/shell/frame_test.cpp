@@ -270,6 +270,18 @@ TEST_F(FrameTest, StartsCentredWithItsControlsInTheStartState) {
     SaveScreenshot("start");
 }
 
+TEST_F(FrameTest, ACustomVersionTextFollowsTheVersion) {
+    // config.ini beside the program (here: the test program) may add a text of its own.
+    const std::string config = GetProgramFolder() + "config.ini";
+    wintest::WriteFileText(config, "[Set]\r\nLanguage=0\r\n[CustomVer]\r\nCustomVer=-site7\r\n");
+    bool opened = Open();
+    bool shown = opened && PumpUntil([&] { return !Text("Ver").empty(); }, 2000);
+    const std::string ver = opened ? Text("Ver") : "";
+    DeleteFileA(config.c_str());
+    ASSERT_TRUE(shown);
+    EXPECT_EQ(ver, "DTUKestrune V1.9.5-site7");
+}
+
 TEST_F(FrameTest, VersionLabelsShowNothingBeforeTheStartupTimer) {
     frame_.reset(new COrvelFrameWnd);
     ASSERT_TRUE(frame_->Create(nullptr, "DTU", WS_OVERLAPPEDWINDOW, 0, 0, 0, 1400, 800));
@@ -531,6 +543,14 @@ TEST_F(FrameTest, TheSystemCloseCommandPostsQuitAndAWindowClosedFromOutsideEndsT
     EXPECT_TRUE(quit_);
     EXPECT_TRUE(IsWindow(hwnd_)); // the window stays until the object goes
 
+    // Alt+F4 is the same system command.
+    quit_ = false;
+    PostMessageA(hwnd_, WM_SYSKEYDOWN, VK_F4, 0x20000001);
+    PostMessageA(hwnd_, WM_SYSKEYUP, VK_F4, 0xE0000001);
+    Pump(100);
+    EXPECT_TRUE(quit_);
+    EXPECT_TRUE(IsWindow(hwnd_));
+
     quit_ = false;
     SendMessageA(hwnd_, WM_CLOSE, 0, 0);
     EXPECT_FALSE(IsWindow(hwnd_));
@@ -698,8 +718,14 @@ TEST_F(FrameTest, DirectionSwitchesToggleOnAClick) {
 TEST_F(FrameTest, AServerAddressWithABlankIsReportedWhenLeft) {
     ASSERT_TRUE(Open());
     Click("Server");
-    Find("Server's Ip")->SetText("10.0.0.1 ");
+    // Typed into the field: the edit's own window has the keyboard while it is edited.
+    Find("Server's Ip")->SetText("");
     Click("Server's Ip");
+    HWND editor = GetFocus();
+    ASSERT_NE(editor, nullptr);
+    for (char c : std::string("10.0.0.1 "))
+        PostMessageA(editor, WM_CHAR, WPARAM(static_cast<unsigned char>(c)), 1);
+    Pump(200);
     Click("Secondary Server's Ip"); // the first field loses the focus
     ASSERT_EQ(g_boxes.size(), 1u);
     EXPECT_EQ(g_boxes[0], LookupText("Notify", "IpNotice"));
