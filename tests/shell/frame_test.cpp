@@ -108,9 +108,19 @@ protected:
 
     // Creates, starts and shows the main window as the program entry does.
     bool Open() {
+        auto start = std::chrono::steady_clock::now();
         frame_.reset(new COrvelFrameWnd);
         if (!frame_->Create(nullptr, "DTU", WS_VISIBLE | WS_OVERLAPPEDWINDOW, 0, 0, 0, 1400, 800))
             return false;
+        static bool reported = false;
+        if (!reported) {
+            reported = true;
+            auto ms = std::chrono::duration_cast<std::chrono::milliseconds>(
+                          std::chrono::steady_clock::now() - start)
+                          .count();
+            std::printf("[ figure ] window built from the skin (13 files): %lld ms\n",
+                        static_cast<long long>(ms));
+        }
         hwnd_ = frame_->GetHWND();
         EXPECT_TRUE(frame_->StartWorker());
         frame_->CenterWindow();
