@@ -21,6 +21,9 @@ const IID kIID_ITextHost = {
     0xc5bdd8d0, 0xd26e, 0x11ce, {0xa8, 0x9e, 0x00, 0xaa, 0x00, 0x6c, 0xad, 0xc5}};
 
 constexpr LONG kHimetricPerInch = 2540;
+
+// Above this many characters SetText starts the text services afresh instead of deleting.
+constexpr long kRebuildLength = 2000;
 constexpr LONG kTwipsPerInch = 1440;
 
 // Commands of the context menu.
@@ -522,9 +525,36 @@ void CRichEditUI::SetText(const std::string& text) {
     if (text == GetText())
         return;
     m_sText = text;
-    SetSel(0, -1);
-    ReplaceSel(text, false);
+    if (GetTextLength() > kRebuildLength) {
+        // Deleting many paragraphs takes the services of some platforms (Wine) time that
+        // grows with the square of their number (half a minute for a full log): fresh
+        // services with the new text are the same result at once.
+        RebuildServices();
+    } else {
+        SetSel(0, -1);
+        ReplaceSel(text, false);
+    }
     Invalidate();
+}
+
+void CRichEditUI::RebuildServices() {
+    const bool focused = IsFocused();
+    CTxtWinHost* old = m_pTwh;
+    m_pTwh = nullptr;
+    if (m_pManager != nullptr) {
+        m_pManager->KillTimer(this);
+        if (old->IsCaptured())
+            m_pManager->ReleaseCapture();
+    }
+    old->Shutdown();
+    old->Release();
+    m_bInited = false;
+    DoInit(); // puts m_sText in
+    if (m_pTwh != nullptr && focused) {
+        m_pTwh->Services()->OnTxUIActivate();
+        TxSendMessage(WM_SETFOCUS, 0, 0, nullptr);
+    }
+    OnTxScrollChange();
 }
 
 long CRichEditUI::GetTextLength(DWORD flags) const {

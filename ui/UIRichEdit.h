@@ -122,6 +122,8 @@ private:
     void PlaceScrollBar();
     // Gives the services the text area when it changed.
     void UpdateClientRect();
+    // Replaces the text services by fresh ones holding m_sText.
+    void RebuildServices();
     void RunMenuCommand(int id);
     void ShowContextMenu(POINT ptScreen);
 

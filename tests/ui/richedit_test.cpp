@@ -5,6 +5,7 @@
 
 #include <windows.h>
 
+#include <cstdio>
 #include <string>
 
 #include "tests/ui/text_test_window.h"
@@ -176,6 +177,36 @@ TEST_F(RichEditTest, HoursOfLogChunksStayUnderTheLimit) {
     // The newest text is at the end.
     const std::string text = edit->GetText();
     EXPECT_EQ(text.substr(text.size() - chunk.size()), chunk);
+}
+
+TEST_F(RichEditTest, EmptyingAFullLogIsQuickAndKeepsTheSettings) {
+    edit->SetLimitText(kLogLimit);
+    edit->SetWantReturn(false);
+    std::string lines;
+    while (lines.size() < 100000)
+        lines += "send:AT+CSQ\r\n+CSQ: 23,99\r\nOK\r\n";
+    edit->AppendText(lines, false);
+    Focus();
+    const DWORD start = ::GetTickCount();
+    edit->SetText("");
+    std::printf("emptying a log of %zu bytes took %lu ms\n", lines.size(),
+                ::GetTickCount() - start);
+    EXPECT_EQ(edit->GetTextLength(), 0);
+    EXPECT_EQ(edit->GetText(), "");
+    EXPECT_EQ(wnd.recorder.Count("textchanged"), 0);
+    // Still focused, still typing, still limited, Enter still "return".
+    TypeChars(wnd.GetHWND(), "ab");
+    EXPECT_EQ(edit->GetText(), "ab");
+    PressKey(wnd.GetHWND(), VK_RETURN);
+    EXPECT_EQ(wnd.recorder.Count("return"), 1);
+    std::string over;
+    while (over.size() < size_t(kLogLimit) + 100)
+        over += std::string(79, 'z') + "\r";
+    edit->AppendText(over, false);
+    EXPECT_EQ(edit->GetTextLength(), kLogLimit);
+    // A new text replaces a long one the same way.
+    edit->SetText("fresh");
+    EXPECT_EQ(edit->GetText(), "fresh");
 }
 
 TEST_F(RichEditTest, AnyBytesAreAcceptedAndReadBackWithoutOverflow) {
