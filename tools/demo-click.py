@@ -1,6 +1,7 @@
 #!/usr/bin/env python3
 """Clicks the left mouse button at screen positions X Y [X Y ...] on $DISPLAY (through the XTest
-extension), for the unattended demo run. With --move the pointer only moves to the last position."""
+extension), for the unattended demo run. With --move the pointer only moves to the positions;
+with --key the arguments are key names instead (for example End Return), pressed in turn."""
 import ctypes
 import sys
 import time
@@ -14,11 +15,27 @@ x11.XCloseDisplay.argtypes = [ctypes.c_void_p]
 xtst.XTestFakeMotionEvent.argtypes = [ctypes.c_void_p, ctypes.c_int, ctypes.c_int, ctypes.c_int,
                                       ctypes.c_ulong]
 xtst.XTestFakeButtonEvent.argtypes = [ctypes.c_void_p, ctypes.c_uint, ctypes.c_int, ctypes.c_ulong]
+xtst.XTestFakeKeyEvent.argtypes = [ctypes.c_void_p, ctypes.c_uint, ctypes.c_int, ctypes.c_ulong]
+x11.XStringToKeysym.restype = ctypes.c_ulong
+x11.XStringToKeysym.argtypes = [ctypes.c_char_p]
+x11.XKeysymToKeycode.restype = ctypes.c_ubyte
+x11.XKeysymToKeycode.argtypes = [ctypes.c_void_p, ctypes.c_ulong]
 
 display = x11.XOpenDisplay(None)
 if not display:
     sys.exit("demo-click: no display")
 args = sys.argv[1:]
+if args and args[0] == "--key":
+    for name in args[1:]:
+        code = x11.XKeysymToKeycode(display, x11.XStringToKeysym(name.encode()))
+        xtst.XTestFakeKeyEvent(display, code, 1, 0)
+        x11.XFlush(display)
+        time.sleep(0.05)
+        xtst.XTestFakeKeyEvent(display, code, 0, 0)
+        x11.XFlush(display)
+        time.sleep(0.5)
+    x11.XCloseDisplay(display)
+    sys.exit(0)
 move_only = bool(args) and args[0] == "--move"
 if move_only:
     args = args[1:]

@@ -34,9 +34,10 @@ shot="$build/artifacts/demo.png"
 rm -f "$shot"
 seconds="${ORVEL_DEMO_SECONDS:-30}"
 click="python3 $root/tools/demo-click.py"
-# The port chooser lists the ports in the system's order: the simulator's COM5 is picked from
-# its drop-down list (the second item, after the machine's own COM1).
-peer="$dtusim & sim=\$!; trap 'kill \$sim' EXIT TERM; sleep 6; $click 200 166 200 211 656 166;"
+# The port chooser lists the ports in the system's order, the simulator's COM5 last: its
+# drop-down list is opened and the last item taken with the End and Return keys.
+peer="$dtusim & sim=\$!; trap 'kill \$sim' EXIT TERM; sleep 6; $click 200 166;"
+peer+=" $click --key End Return; $click 656 166;"
 peer+=" sleep 3; $click 1182 247; $click --move 1560 960; sleep 10; xwd -root -silent | convert xwd:- \"$shot\"; wait"
 status=0
 "$root/tests/harness/winrun" --build "$build" --com 5 --peer "$peer" --timeout "$seconds" \
