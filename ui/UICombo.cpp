@@ -142,7 +142,10 @@ void CComboWnd::OnFinalMessage(HWND) {
     if (owner != nullptr) {
         owner->m_pWindow = nullptr;
         owner->m_uButtonState &= ~UISTATE_PUSHED;
-        owner->SetFocus();
+        // The focus goes back to the combo, unless its window is going away too.
+        CPaintManagerUI* pm = owner->GetManager();
+        if (pm != nullptr && ::IsWindowVisible(pm->GetPaintWindow()))
+            owner->SetFocus();
         owner->Invalidate();
     }
     delete this;
