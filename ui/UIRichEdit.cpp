@@ -1100,6 +1100,19 @@ LRESULT CRichEditUI::MessageHandler(UINT uMsg, WPARAM wParam, LPARAM lParam, boo
         return result;
     }
 
+    if ((uMsg == WM_IME_STARTCOMPOSITION || uMsg == WM_IME_COMPOSITION) &&
+        m_pManager->GetFocus() == this) {
+        // The input method's composition window goes where the caret is.
+        if (HIMC imc = ::ImmGetContext(hwnd)) {
+            COMPOSITIONFORM form = {};
+            form.dwStyle = CFS_POINT;
+            ::GetCaretPos(&form.ptCurrentPos);
+            ::ImmSetCompositionWindow(imc, &form);
+            ::ImmReleaseContext(hwnd, imc);
+        }
+        return 0; // the default handling goes on
+    }
+
     const bool key =
         (uMsg >= WM_KEYFIRST && uMsg <= WM_KEYLAST) || uMsg == WM_CHAR || uMsg == WM_IME_CHAR;
     if (!key)

@@ -4,6 +4,7 @@
 #include <gtest/gtest.h>
 
 #include <windows.h>
+#include <imm.h>
 
 #include <cstdio>
 #include <string>
@@ -207,6 +208,24 @@ TEST_F(RichEditTest, EmptyingAFullLogIsQuickAndKeepsTheSettings) {
     // A new text replaces a long one the same way.
     edit->SetText("fresh");
     EXPECT_EQ(edit->GetText(), "fresh");
+}
+
+TEST_F(RichEditTest, CompositionWindowFollowsTheCaret) {
+    Focus();
+    TypeChars(wnd.GetHWND(), "AT+CSQ");
+    HIMC imc = ::ImmGetContext(wnd.GetHWND());
+    if (imc == nullptr)
+        GTEST_SKIP() << "no input context";
+    ::SendMessageA(wnd.GetHWND(), WM_IME_STARTCOMPOSITION, 0, 0);
+    COMPOSITIONFORM form = {};
+    ::ImmGetCompositionWindow(imc, &form);
+    ::ImmReleaseContext(wnd.GetHWND(), imc);
+    POINT caret = {};
+    ::GetCaretPos(&caret);
+    EXPECT_EQ(form.dwStyle, DWORD(CFS_POINT));
+    EXPECT_EQ(form.ptCurrentPos.x, caret.x);
+    EXPECT_EQ(form.ptCurrentPos.y, caret.y);
+    EXPECT_GT(caret.x, 10); // after the typed text
 }
 
 TEST_F(RichEditTest, AnyBytesAreAcceptedAndReadBackWithoutOverflow) {
