@@ -242,6 +242,45 @@ TEST_F(ComboListTest, KeysInTheDropDownMoveTheSelectionAndEscapeRestoresIt) {
     EXPECT_EQ(combo->GetCurSel(), 2);
 }
 
+TEST_F(ComboListTest, F4OpensAndTheWheelScrollsOrSelectsInTheDropDown) {
+    combo->RemoveAll();
+    for (int i = 0; i < 30; ++i)
+        combo->Add(Item("COM" + std::to_string(i + 1)));
+    combo->SelectItem(0, false);
+    combo->SetFocus();
+    PumpFor(10);
+    wnd.recorder.notes.clear();
+    PressKey(wnd.GetHWND(), VK_F4);
+    ASSERT_TRUE(Pump([&] { return combo->GetDropWindow() != nullptr; }, 1000));
+    HWND drop = combo->GetDropWindow();
+    EXPECT_EQ(ComboNotes(), (std::vector<std::string>{"predropdown", "dropdown"}));
+    PumpFor(30);
+    // Without scroll-select the wheel scrolls the list and keeps the selection.
+    ::SendMessageA(drop, WM_MOUSEWHEEL, MAKEWPARAM(0, WORD(-WHEEL_DELTA)), 0);
+    EXPECT_EQ(combo->GetCurSel(), 0);
+    RECT rcFirst = combo->GetItemAt(0)->GetPos();
+    EXPECT_LT(rcFirst.top, 1); // moved up out of the inset
+    // With scroll-select it moves the selection.
+    combo->SetScrollSelect(true);
+    ::SendMessageA(drop, WM_MOUSEWHEEL, MAKEWPARAM(0, WORD(-WHEEL_DELTA)), 0);
+    EXPECT_EQ(combo->GetCurSel(), 1);
+    PressKey(drop, VK_RETURN);
+    EXPECT_TRUE(Pump([&] { return !::IsWindow(drop); }, 3000));
+    EXPECT_EQ(combo->GetText(), "COM2");
+}
+
+TEST_F(ComboListTest, PreDropDownReceiverMayDisableTheCombo) {
+    wnd.recorder.onNotify = [&](TNotifyUI& msg) {
+        if (msg.sType == "predropdown")
+            combo->SetEnabled(false);
+    };
+    EXPECT_FALSE(combo->Activate());
+    EXPECT_EQ(combo->GetDropWindow(), nullptr);
+    EXPECT_EQ(ComboNotes(), std::vector<std::string>{"predropdown"});
+    EXPECT_FALSE(combo->Activate()); // disabled: nothing at all
+    EXPECT_EQ(ComboNotes(), std::vector<std::string>{"predropdown"});
+}
+
 TEST_F(ComboListTest, DropDownOpensAboveNearTheBottomOfTheScreen) {
     MONITORINFO monitor = {};
     monitor.cbSize = sizeof(monitor);
