@@ -90,7 +90,13 @@ size_t Count(const std::string& text, const std::string& part) {
 }
 
 bool LogGrows(const std::string& part, size_t before, int ms = 15000) {
-    return wintest::PumpUntil([&] { return Count(g_window->log, part) > before; }, ms);
+    if (wintest::PumpUntil([&] { return Count(g_window->log, part) > before; }, ms))
+        return true;
+    // Show what the log did get, so that a failure says what the device answered.
+    const std::string& log = g_window->log;
+    std::fprintf(stderr, "log tail while waiting for \"%s\":\n%s\n", part.c_str(),
+                 log.substr(log.size() > 800 ? log.size() - 800 : 0).c_str());
+    return false;
 }
 
 std::string Value(const char* key) {
