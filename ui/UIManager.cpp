@@ -47,6 +47,49 @@ SharedState& Shared() {
     return state;
 }
 
+// Puts an entry into a font or image table; an entry it replaces is kept alive in `retired`
+// because controls may still hold a pointer to it.
+template <class Table, class Retired>
+void ReplaceEntry(Table& table, const typename Table::key_type& key,
+                  const typename Table::mapped_type& value, Retired& retired) {
+    auto it = table.find(key);
+    if (it != table.end())
+        retired.push_back(it->second);
+    table[key] = value;
+}
+
+// Takes an entry out of a font or image table, keeping it alive in `retired`.
+template <class Table, class Retired>
+bool RetireEntry(Table& table, const typename Table::key_type& key, Retired& retired) {
+    auto it = table.find(key);
+    if (it == table.end())
+        return false;
+    retired.push_back(it->second);
+    table.erase(it);
+    return true;
+}
+
+// Looks a key up in this window's table first, then in the process-wide one.
+template <class Table>
+const typename Table::mapped_type* FindOwnOrShared(const Table& own, const Table& shared,
+                                                   const typename Table::key_type& key) {
+    auto it = own.find(key);
+    if (it != own.end())
+        return &it->second;
+    auto sit = shared.find(key);
+    return sit == shared.end() ? nullptr : &sit->second;
+}
+
+// Sets a default colour process-wide, or for one window only (which then keeps its own).
+void StoreColor(DWORD color, bool shared, DWORD& sharedColor, DWORD& ownColor, bool& own) {
+    if (shared) {
+        sharedColor = color;
+    } else {
+        ownColor = color;
+        own = true;
+    }
+}
+
 bool IsManagerAlive(const CPaintManagerUI* p) {
     const auto& list = Shared().managers;
     return std::find(list.begin(), list.end(), p) != list.end();
@@ -877,32 +920,18 @@ HFONT CPaintManagerUI::AddFont(int id, const std::string& face, int size, bool b
     auto info = CreateFontInfo(face, size, bold, underline, italic);
     if (!info)
         return nullptr;
-    if (shared || m_bForceShared) {
-        auto& table = Shared().fonts;
-        auto it = table.find(id);
-        if (it != table.end())
-            Shared().retiredFonts.push_back(it->second);
-        table[id] = info;
-    } else {
-        auto it = m_mCustomFonts.find(id);
-        if (it != m_mCustomFonts.end())
-            m_aRetiredFonts.push_back(it->second);
-        m_mCustomFonts[id] = info;
-    }
+    if (shared || m_bForceShared)
+        ReplaceEntry(Shared().fonts, id, info, Shared().retiredFonts);
+    else
+        ReplaceEntry(m_mCustomFonts, id, info, m_aRetiredFonts);
     return info->hFont;
 }
 
 TFontInfo* CPaintManagerUI::GetFontInfo(int id) {
     TFontInfo* info = nullptr;
     if (id >= 0) {
-        auto it = m_mCustomFonts.find(id);
-        if (it != m_mCustomFonts.end()) {
-            info = it->second.get();
-        } else {
-            auto sit = Shared().fonts.find(id);
-            if (sit != Shared().fonts.end())
-                info = sit->second.get();
-        }
+        if (const auto* found = FindOwnOrShared(m_mCustomFonts, Shared().fonts, id))
+            info = found->get();
     }
     if (info == nullptr)
         return GetDefaultFontInfo();
@@ -933,21 +962,9 @@ int CPaintManagerUI::GetFontHeight(int id) {
 }
 
 bool CPaintManagerUI::RemoveFont(int id, bool shared) {
-    if (shared) {
-        auto& table = Shared().fonts;
-        auto it = table.find(id);
-        if (it == table.end())
-            return false;
-        Shared().retiredFonts.push_back(it->second);
-        table.erase(it);
-        return true;
-    }
-    auto it = m_mCustomFonts.find(id);
-    if (it == m_mCustomFonts.end())
-        return false;
-    m_aRetiredFonts.push_back(it->second);
-    m_mCustomFonts.erase(it);
-    return true;
+    if (shared)
+        return RetireEntry(Shared().fonts, id, Shared().retiredFonts);
+    return RetireEntry(m_mCustomFonts, id, m_aRetiredFonts);
 }
 
 void CPaintManagerUI::SetDefaultFont(const std::string& face, int size, bool bold, bool underline,
@@ -1020,29 +1037,16 @@ const TImageInfo* CPaintManagerUI::AddImage(const std::string& name, const std::
     }
     m_mFailedImages.erase(name);
     std::shared_ptr<TImageInfo> info(loaded);
-    if (shared || m_bForceShared) {
-        auto& table = Shared().images;
-        auto it = table.find(name);
-        if (it != table.end())
-            Shared().retiredImages.push_back(it->second);
-        table[name] = info;
-    } else {
-        auto it = m_mImageHash.find(name);
-        if (it != m_mImageHash.end())
-            m_aRetiredImages.push_back(it->second);
-        m_mImageHash[name] = info;
-    }
+    if (shared || m_bForceShared)
+        ReplaceEntry(Shared().images, name, info, Shared().retiredImages);
+    else
+        ReplaceEntry(m_mImageHash, name, info, m_aRetiredImages);
     return info.get();
 }
 
 const TImageInfo* CPaintManagerUI::GetImage(const std::string& name) const {
-    auto it = m_mImageHash.find(name);
-    if (it != m_mImageHash.end())
-        return it->second.get();
-    auto sit = Shared().images.find(name);
-    if (sit != Shared().images.end())
-        return sit->second.get();
-    return nullptr;
+    const auto* found = FindOwnOrShared(m_mImageHash, Shared().images, name);
+    return found ? found->get() : nullptr;
 }
 
 const TImageInfo* CPaintManagerUI::GetImageEx(const std::string& name, const std::string& type,
@@ -1056,21 +1060,9 @@ const TImageInfo* CPaintManagerUI::GetImageEx(const std::string& name, const std
 }
 
 bool CPaintManagerUI::RemoveImage(const std::string& name, bool shared) {
-    if (shared) {
-        auto& table = Shared().images;
-        auto it = table.find(name);
-        if (it == table.end())
-            return false;
-        Shared().retiredImages.push_back(it->second);
-        table.erase(it);
-        return true;
-    }
-    auto it = m_mImageHash.find(name);
-    if (it == m_mImageHash.end())
-        return false;
-    m_aRetiredImages.push_back(it->second);
-    m_mImageHash.erase(it);
-    return true;
+    if (shared)
+        return RetireEntry(Shared().images, name, Shared().retiredImages);
+    return RetireEntry(m_mImageHash, name, m_aRetiredImages);
 }
 
 const TDrawInfo* CPaintManagerUI::GetDrawInfo(const std::string& image, const std::string& modify) {
@@ -1099,11 +1091,8 @@ bool CPaintManagerUI::HasDefaultAttributeList(const std::string& tag) const {
 }
 
 std::string CPaintManagerUI::GetDefaultAttributeList(const std::string& tag) const {
-    auto it = m_mDefaultAttrHash.find(tag);
-    if (it != m_mDefaultAttrHash.end())
-        return it->second;
-    auto sit = Shared().defaultAttrs.find(tag);
-    return sit == Shared().defaultAttrs.end() ? std::string() : sit->second;
+    const auto* found = FindOwnOrShared(m_mDefaultAttrHash, Shared().defaultAttrs, tag);
+    return found ? *found : std::string();
 }
 
 void CPaintManagerUI::AddStyle(const std::string& name, const std::string& value, bool shared) {
@@ -1118,11 +1107,8 @@ bool CPaintManagerUI::HasStyle(const std::string& name) const {
 }
 
 std::string CPaintManagerUI::GetStyle(const std::string& name) const {
-    auto it = m_mStyleHash.find(name);
-    if (it != m_mStyleHash.end())
-        return it->second;
-    auto sit = Shared().styles.find(name);
-    return sit == Shared().styles.end() ? std::string() : sit->second;
+    const auto* found = FindOwnOrShared(m_mStyleHash, Shared().styles, name);
+    return found ? *found : std::string();
 }
 
 // ---- Window settings
@@ -1163,12 +1149,8 @@ DWORD CPaintManagerUI::GetDefaultDisabledColor() const {
 }
 
 void CPaintManagerUI::SetDefaultDisabledColor(DWORD color, bool shared) {
-    if (shared) {
-        Shared().disabledColor = color;
-    } else {
-        m_dwDefaultDisabledColor = color;
-        m_bOwnDisabledColor = true;
-    }
+    StoreColor(color, shared, Shared().disabledColor, m_dwDefaultDisabledColor,
+               m_bOwnDisabledColor);
 }
 
 DWORD CPaintManagerUI::GetDefaultFontColor() const {
@@ -1176,12 +1158,7 @@ DWORD CPaintManagerUI::GetDefaultFontColor() const {
 }
 
 void CPaintManagerUI::SetDefaultFontColor(DWORD color, bool shared) {
-    if (shared) {
-        Shared().fontColor = color;
-    } else {
-        m_dwDefaultFontColor = color;
-        m_bOwnFontColor = true;
-    }
+    StoreColor(color, shared, Shared().fontColor, m_dwDefaultFontColor, m_bOwnFontColor);
 }
 
 DWORD CPaintManagerUI::GetDefaultLinkFontColor() const {
@@ -1189,12 +1166,8 @@ DWORD CPaintManagerUI::GetDefaultLinkFontColor() const {
 }
 
 void CPaintManagerUI::SetDefaultLinkFontColor(DWORD color, bool shared) {
-    if (shared) {
-        Shared().linkFontColor = color;
-    } else {
-        m_dwDefaultLinkFontColor = color;
-        m_bOwnLinkFontColor = true;
-    }
+    StoreColor(color, shared, Shared().linkFontColor, m_dwDefaultLinkFontColor,
+               m_bOwnLinkFontColor);
 }
 
 DWORD CPaintManagerUI::GetDefaultLinkHoverFontColor() const {
@@ -1202,12 +1175,8 @@ DWORD CPaintManagerUI::GetDefaultLinkHoverFontColor() const {
 }
 
 void CPaintManagerUI::SetDefaultLinkHoverFontColor(DWORD color, bool shared) {
-    if (shared) {
-        Shared().linkHoverFontColor = color;
-    } else {
-        m_dwDefaultLinkHoverFontColor = color;
-        m_bOwnLinkHoverFontColor = true;
-    }
+    StoreColor(color, shared, Shared().linkHoverFontColor, m_dwDefaultLinkHoverFontColor,
+               m_bOwnLinkHoverFontColor);
 }
 
 DWORD CPaintManagerUI::GetDefaultSelectedBkColor() const {
@@ -1215,12 +1184,8 @@ DWORD CPaintManagerUI::GetDefaultSelectedBkColor() const {
 }
 
 void CPaintManagerUI::SetDefaultSelectedBkColor(DWORD color, bool shared) {
-    if (shared) {
-        Shared().selectedBkColor = color;
-    } else {
-        m_dwDefaultSelectedBkColor = color;
-        m_bOwnSelectedBkColor = true;
-    }
+    StoreColor(color, shared, Shared().selectedBkColor, m_dwDefaultSelectedBkColor,
+               m_bOwnSelectedBkColor);
 }
 
 // ---- Tooltips
