@@ -25,6 +25,15 @@ struct StyleDepthGuard {
 // A size from a skin: negative values are ignored by the caller, large ones are clamped.
 constexpr int kMaxSize = uiparse::kMaxCoord;
 
+// Stores a fixed, minimum or maximum size from a skin; says whether it changed. Negative
+// values are ignored, large ones clamped.
+bool StoreSize(LONG& slot, int value) {
+    if (value < 0 || value == slot)
+        return false;
+    slot = std::min(value, kMaxSize);
+    return true;
+}
+
 double ParseFraction(const char*& p) {
     char* end = nullptr;
     double v = std::strtod(p, &end);
@@ -282,45 +291,33 @@ void CControlUI::SetFixedXY(SIZE szXY) {
 }
 
 void CControlUI::SetFixedWidth(int cx) {
-    if (cx < 0 || cx == m_cxyFixed.cx)
-        return;
-    m_cxyFixed.cx = std::min(cx, kMaxSize);
-    NeedParentUpdate();
+    if (StoreSize(m_cxyFixed.cx, cx))
+        NeedParentUpdate();
 }
 
 void CControlUI::SetFixedHeight(int cy) {
-    if (cy < 0 || cy == m_cxyFixed.cy)
-        return;
-    m_cxyFixed.cy = std::min(cy, kMaxSize);
-    NeedParentUpdate();
+    if (StoreSize(m_cxyFixed.cy, cy))
+        NeedParentUpdate();
 }
 
 void CControlUI::SetMinWidth(int cx) {
-    if (cx < 0 || cx == m_cxyMin.cx)
-        return;
-    m_cxyMin.cx = std::min(cx, kMaxSize);
-    NeedParentUpdate();
+    if (StoreSize(m_cxyMin.cx, cx))
+        NeedParentUpdate();
 }
 
 void CControlUI::SetMaxWidth(int cx) {
-    if (cx < 0 || cx == m_cxyMax.cx)
-        return;
-    m_cxyMax.cx = std::min(cx, kMaxSize);
-    NeedParentUpdate();
+    if (StoreSize(m_cxyMax.cx, cx))
+        NeedParentUpdate();
 }
 
 void CControlUI::SetMinHeight(int cy) {
-    if (cy < 0 || cy == m_cxyMin.cy)
-        return;
-    m_cxyMin.cy = std::min(cy, kMaxSize);
-    NeedParentUpdate();
+    if (StoreSize(m_cxyMin.cy, cy))
+        NeedParentUpdate();
 }
 
 void CControlUI::SetMaxHeight(int cy) {
-    if (cy < 0 || cy == m_cxyMax.cy)
-        return;
-    m_cxyMax.cy = std::min(cy, kMaxSize);
-    NeedParentUpdate();
+    if (StoreSize(m_cxyMax.cy, cy))
+        NeedParentUpdate();
 }
 
 void CControlUI::SetFloatPercent(TPercentInfo info) {
