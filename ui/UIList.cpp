@@ -195,6 +195,32 @@ bool CListItemCore::ItemSelect(CControlUI* self, bool bSelect) {
     return true;
 }
 
+void CListItemCore::ItemHidden() {
+    if (!m_bSelected)
+        return;
+    m_bSelected = false;
+    if (m_pOwner != nullptr && m_pOwner->GetCurSel() == m_iIndex)
+        m_pOwner->SelectItem(-1);
+}
+
+bool CListItemCore::ItemActivate(CControlUI* self) {
+    if (!self->CControlUI::Activate())
+        return false;
+    if (CPaintManagerUI* manager = self->GetManager())
+        manager->SendNotify(self, "itemactivate");
+    return true;
+}
+
+bool CListItemCore::ItemDoEvent(CControlUI* self, TEventUI& event) {
+    const bool mouse = event.Type > UIEVENT__MOUSEBEGIN && event.Type < UIEVENT__MOUSEEND;
+    if (!(mouse && !self->IsMouseEnabled()) && ItemEvent(self, event))
+        return true;
+    if (m_pOwner == nullptr)
+        return false;
+    m_pOwner->DoEvent(event);
+    return true;
+}
+
 bool CListItemCore::ItemEvent(CControlUI* self, TEventUI& event) {
     CPaintManagerUI* pm = self->GetManager();
     switch (event.Type) {
@@ -312,11 +338,8 @@ LPVOID CListElementUI::GetInterface(const std::string& name) {
 
 void CListElementUI::SetVisible(bool visible) {
     CControlUI::SetVisible(visible);
-    if (!IsVisible() && m_bSelected) {
-        m_bSelected = false;
-        if (m_pOwner != nullptr && m_pOwner->GetCurSel() == m_iIndex)
-            m_pOwner->SelectItem(-1);
-    }
+    if (!IsVisible())
+        ItemHidden();
 }
 
 void CListElementUI::SetEnabled(bool enable) {
@@ -326,20 +349,11 @@ void CListElementUI::SetEnabled(bool enable) {
 }
 
 bool CListElementUI::Activate() {
-    if (!CControlUI::Activate())
-        return false;
-    if (m_pManager != nullptr)
-        m_pManager->SendNotify(this, "itemactivate");
-    return true;
+    return ItemActivate(this);
 }
 
 void CListElementUI::DoEvent(TEventUI& event) {
-    const bool mouse = event.Type > UIEVENT__MOUSEBEGIN && event.Type < UIEVENT__MOUSEEND;
-    if (!(mouse && !IsMouseEnabled()) && ItemEvent(this, event))
-        return;
-    if (m_pOwner != nullptr)
-        m_pOwner->DoEvent(event);
-    else
+    if (!ItemDoEvent(this, event))
         CControlUI::DoEvent(event);
 }
 
@@ -468,11 +482,8 @@ LPVOID CListContainerElementUI::GetInterface(const std::string& name) {
 
 void CListContainerElementUI::SetVisible(bool visible) {
     CHorizontalLayoutUI::SetVisible(visible);
-    if (!IsVisible() && m_bSelected) {
-        m_bSelected = false;
-        if (m_pOwner != nullptr && m_pOwner->GetCurSel() == m_iIndex)
-            m_pOwner->SelectItem(-1);
-    }
+    if (!IsVisible())
+        ItemHidden();
 }
 
 void CListContainerElementUI::SetEnabled(bool enable) {
@@ -482,20 +493,11 @@ void CListContainerElementUI::SetEnabled(bool enable) {
 }
 
 bool CListContainerElementUI::Activate() {
-    if (!CControlUI::Activate())
-        return false;
-    if (m_pManager != nullptr)
-        m_pManager->SendNotify(this, "itemactivate");
-    return true;
+    return ItemActivate(this);
 }
 
 void CListContainerElementUI::DoEvent(TEventUI& event) {
-    const bool mouse = event.Type > UIEVENT__MOUSEBEGIN && event.Type < UIEVENT__MOUSEEND;
-    if (!(mouse && !IsMouseEnabled()) && ItemEvent(this, event))
-        return;
-    if (m_pOwner != nullptr)
-        m_pOwner->DoEvent(event);
-    else
+    if (!ItemDoEvent(this, event))
         CHorizontalLayoutUI::DoEvent(event);
 }
 

@@ -135,6 +135,13 @@ protected:
     bool ItemEvent(CControlUI* self, TEventUI& event);
     bool ItemSelect(CControlUI* self, bool bSelect);
     void DrawItemBk(CControlUI* self, HDC hDC, const RECT& rcItem);
+    // A hidden item is no longer selected, nor the owner's current selection.
+    void ItemHidden();
+    // Tells the manager that the item was activated; false when `self` could not be.
+    bool ItemActivate(CControlUI* self);
+    // Handles an item event or passes it to the owner; false when the item's own base class
+    // should handle it.
+    bool ItemDoEvent(CControlUI* self, TEventUI& event);
 
     int m_iIndex = -1;
     bool m_bSelected = false;
