@@ -254,26 +254,12 @@ void CButtonUI::DeriveStripImages(const std::string& strip, int count, std::stri
 }
 
 UINT CButtonUI::PaintState() {
-    if (IsFocused())
-        m_uButtonState |= UISTATE_FOCUSED;
-    else
-        m_uButtonState &= ~UISTATE_FOCUSED;
-    if (!IsEnabled())
-        m_uButtonState |= UISTATE_DISABLED;
-    else
-        m_uButtonState &= ~UISTATE_DISABLED;
+    SyncStateBits(m_uButtonState);
     UINT state = m_uButtonState;
     if (m_pManager != nullptr && m_pManager->GetPaintWindow() != nullptr &&
         !::IsWindowEnabled(m_pManager->GetPaintWindow()))
         state &= ~(UISTATE_HOT | UISTATE_PUSHED | UISTATE_FOCUSED);
     return state;
-}
-
-bool CButtonUI::DrawFirst(HDC hDC, std::initializer_list<const std::string*> images) {
-    for (const std::string* image : images)
-        if (image != nullptr && !image->empty() && DrawImage(hDC, *image))
-            return true;
-    return false;
 }
 
 void CButtonUI::PaintStatusImage(HDC hDC) {
@@ -291,7 +277,7 @@ void CButtonUI::PaintStatusImage(HDC hDC) {
         chosen = &m_sHotImage;
     else if (state & UISTATE_FOCUSED)
         chosen = &m_sFocusedImage;
-    DrawFirst(hDC, {chosen, &m_sNormalImage});
+    DrawFirstImage(hDC, {chosen, &m_sNormalImage});
     if ((state & UISTATE_HOT) && !(state & UISTATE_DISABLED) && !m_sHotForeImage.empty())
         DrawImage(hDC, m_sHotForeImage);
 }
@@ -521,7 +507,7 @@ void COptionUI::PaintStatusImage(HDC hDC) {
         chosen = &m_sSelectedPushedImage;
     else if ((state & UISTATE_HOT) && !m_sSelectedHotImage.empty())
         chosen = &m_sSelectedHotImage;
-    DrawFirst(hDC, {chosen, &m_sSelectedImage, &m_sNormalImage});
+    DrawFirstImage(hDC, {chosen, &m_sSelectedImage, &m_sNormalImage});
 }
 
 void COptionUI::PaintForeImage(HDC hDC) {

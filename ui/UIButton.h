@@ -77,8 +77,6 @@ protected:
     // Derives the normal, hot, pushed and disabled images from a strip (when no normal image
     // is set) into the four given strings.
     void DeriveStripImages(const std::string& strip, int count, std::string* out[4]);
-    // Draws the first of the images that is set and drawable; false when none was.
-    bool DrawFirst(HDC hDC, std::initializer_list<const std::string*> images);
     // The text colour and font for the current state (button rules).
     DWORD StateTextColor(UINT state);
     int StateFont(UINT state) const;

@@ -615,14 +615,7 @@ void CComboUI::DoPaint(HDC hDC, const RECT& rcPaint) {
 }
 
 void CComboUI::PaintStatusImage(HDC hDC) {
-    if (IsFocused())
-        m_uButtonState |= UISTATE_FOCUSED;
-    else
-        m_uButtonState &= ~UISTATE_FOCUSED;
-    if (!IsEnabled())
-        m_uButtonState |= UISTATE_DISABLED;
-    else
-        m_uButtonState &= ~UISTATE_DISABLED;
+    SyncStateBits(m_uButtonState);
     const std::string* image = nullptr;
     if (m_uButtonState & UISTATE_DISABLED)
         image = &m_sDisabledImage;
@@ -632,10 +625,7 @@ void CComboUI::PaintStatusImage(HDC hDC) {
         image = &m_sHotImage;
     else if (m_uButtonState & UISTATE_FOCUSED)
         image = &m_sFocusedImage;
-    if (image != nullptr && !image->empty() && DrawImage(hDC, *image))
-        return;
-    if (!m_sNormalImage.empty())
-        DrawImage(hDC, m_sNormalImage);
+    DrawFirstImage(hDC, {image, &m_sNormalImage});
 }
 
 void CComboUI::PaintText(HDC hDC) {

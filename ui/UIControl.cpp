@@ -221,6 +221,24 @@ void CControlUI::SetBorderRound(SIZE cxy) {
     Invalidate();
 }
 
+void CControlUI::SyncStateBits(UINT& state) const {
+    if (IsFocused())
+        state |= UISTATE_FOCUSED;
+    else
+        state &= ~UISTATE_FOCUSED;
+    if (!IsEnabled())
+        state |= UISTATE_DISABLED;
+    else
+        state &= ~UISTATE_DISABLED;
+}
+
+bool CControlUI::DrawFirstImage(HDC hDC, std::initializer_list<const std::string*> images) {
+    for (const std::string* image : images)
+        if (image != nullptr && !image->empty() && DrawImage(hDC, *image))
+            return true;
+    return false;
+}
+
 bool CControlUI::DrawImage(HDC hDC, const std::string& image, const std::string& modify) {
     return CRenderEngine::DrawImageString(hDC, m_pManager, m_rcItem, m_rcPaint, image, modify);
 }

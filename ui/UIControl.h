@@ -7,6 +7,7 @@
 #include <windows.h>
 
 #include <functional>
+#include <initializer_list>
 #include <map>
 #include <string>
 #include <vector>
@@ -227,6 +228,10 @@ protected:
     // style's attribute list is applied instead and true is returned. Derived classes call
     // it before matching their own attribute names.
     bool ApplyStyleValue(const std::string& value);
+    // Sets the focused and disabled bits of a state image state from this control.
+    void SyncStateBits(UINT& state) const;
+    // Draws the first of the images that is set and drawable; false when none was.
+    bool DrawFirstImage(HDC hDC, std::initializer_list<const std::string*> images);
 
     CPaintManagerUI* m_pManager = nullptr;
     CControlUI* m_pParent = nullptr;

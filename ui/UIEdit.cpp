@@ -549,14 +549,7 @@ void CEditUI::DoEvent(TEventUI& event) {
 }
 
 void CEditUI::PaintStatusImage(HDC hDC) {
-    if (IsFocused())
-        m_uButtonState |= UISTATE_FOCUSED;
-    else
-        m_uButtonState &= ~UISTATE_FOCUSED;
-    if (!IsEnabled())
-        m_uButtonState |= UISTATE_DISABLED;
-    else
-        m_uButtonState &= ~UISTATE_DISABLED;
+    SyncStateBits(m_uButtonState);
 
     const std::string* image = nullptr;
     if (m_uButtonState & UISTATE_DISABLED)
@@ -565,10 +558,7 @@ void CEditUI::PaintStatusImage(HDC hDC) {
         image = &m_sFocusedImage;
     else if (m_uButtonState & UISTATE_HOT)
         image = &m_sHotImage;
-    if (image != nullptr && !image->empty() && DrawImage(hDC, *image))
-        return;
-    if (!m_sNormalImage.empty())
-        DrawImage(hDC, m_sNormalImage);
+    DrawFirstImage(hDC, {image, &m_sNormalImage});
 }
 
 void CEditUI::PaintText(HDC hDC) {
