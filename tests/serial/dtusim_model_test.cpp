@@ -4,6 +4,7 @@
 
 #include "params/listing_parser.h"
 #include "params/parameter_catalogue.h"
+#include "tests/support/file_text.h"
 
 #include <gtest/gtest.h>
 
@@ -173,13 +174,6 @@ TEST(SimulatedDevice, MaintenanceCommands) {
 // turns back into the same value. The two functions below are the page side's rules for one
 // combo, written out here as the independent reference the simulator is checked against.
 
-std::string ReadFile(const std::string& path) {
-    std::ifstream in(path, std::ios::binary);
-    std::ostringstream text;
-    text << in.rdbuf();
-    return text.str();
-}
-
 std::string Unescape(std::string text) {
     static const std::pair<const char*, const char*> entities[] = {
         {"&lt;", "<"}, {"&gt;", ">"}, {"&quot;", "\""}, {"&apos;", "'"}, {"&amp;", "&"}};
@@ -200,7 +194,7 @@ std::map<std::string, std::vector<std::string>> SkinComboItems() {
     for (const char* file : {"WorkTab.xml", "Wireless.xml", "Service Centre.xml", "Serial port.xml",
                              "Global Parameter.xml", "Equipment Management.xml", "IO.xml",
                              "Lora.xml", "Zigbee.xml", "GPS.xml"}) {
-        std::string text = ReadFile(std::string(ORVEL_SKIN_DIR) + "/" + file);
+        std::string text = testsupport::ReadFileText(std::string(ORVEL_SKIN_DIR) + "/" + file);
         EXPECT_FALSE(text.empty()) << file;
         for (std::sregex_iterator c(text.begin(), text.end(), combo), end; c != end; ++c) {
             std::vector<std::string>& items = combos[Unescape((*c)[1])];
@@ -214,7 +208,7 @@ std::map<std::string, std::vector<std::string>> SkinComboItems() {
 
 // A message text of the skin's Language.ini.
 std::string LanguageText(const std::string& section, const std::string& key) {
-    std::istringstream in(ReadFile(std::string(ORVEL_SKIN_DIR) + "/Language.ini"));
+    std::istringstream in(testsupport::ReadFileText(std::string(ORVEL_SKIN_DIR) + "/Language.ini"));
     std::string line, current;
     while (std::getline(in, line)) {
         if (!line.empty() && line.back() == '\r')

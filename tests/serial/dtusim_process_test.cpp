@@ -14,19 +14,11 @@
 #include <thread>
 #include <unistd.h>
 
+#include "tests/support/file_text.h"
+
 namespace {
 
-std::string ReadFile(const std::string& path) {
-    std::string text;
-    if (FILE* f = std::fopen(path.c_str(), "rb")) {
-        char buffer[4096];
-        size_t n;
-        while ((n = std::fread(buffer, 1, sizeof(buffer), f)) > 0)
-            text.append(buffer, n);
-        std::fclose(f);
-    }
-    return text;
-}
+using testsupport::ReadFileText;
 
 // One run of the simulator on the slave side of a fresh pty.
 class Simulator {
@@ -115,7 +107,7 @@ TEST_F(DtusimProgram, ConfigurationSurvivesARestartAndTheTranscriptKeepsEveryByt
         EXPECT_NE(sim.Ask("AT+PORT=abc\r\n", "ERROR\r\n").find("ERROR\r\n"), std::string::npos);
         sim.Ask(std::string("AT+VER\r\n\0\xff", 10));
     }
-    EXPECT_EQ(ReadFile(dir_ + "/transcript"),
+    EXPECT_EQ(ReadFileText(dir_ + "/transcript"),
               std::string("+++AT+PORT=9100\r\nAT+PORT=abc\r\nAT+VER\r\n\0\xff", 40));
     {
         Simulator sim(dir_);
