@@ -8,6 +8,7 @@
 #include <string>
 #include <vector>
 
+#include "tests/ui/shared_window_test.h"
 #include "tests/ui/text_test_window.h"
 #include "ui/UICombo.h"
 #include "ui/UIDlgBuilder.h"
@@ -24,17 +25,8 @@ CListLabelElementUI* Item(const std::string& text) {
     return item;
 }
 
-class ComboListTest : public ::testing::Test {
+class ComboListTest : public CSharedWindowTest<40, 40, 400, 300> {
 protected:
-    static void SetUpTestSuite() {
-        shared = new CTextTestWindow;
-        shared->Open(40, 40, 400, 300);
-    }
-    static void TearDownTestSuite() {
-        shared->Close();
-        delete shared;
-        shared = nullptr;
-    }
     void SetUp() override {
         ASSERT_NE(shared->GetHWND(), nullptr);
         ::SetWindowPos(shared->GetHWND(), nullptr, 40, 40, 0, 0,
@@ -72,12 +64,9 @@ protected:
     // Types of the notifications sent for the combo, in order.
     std::vector<std::string> ComboNotes() const { return wnd.recorder.Types("SerialPort"); }
 
-    static CTextTestWindow* shared;
     CTextTestWindow& wnd = *shared;
     CComboUI* combo = nullptr;
 };
-
-CTextTestWindow* ComboListTest::shared = nullptr;
 
 TEST_F(ComboListTest, SelectItemClampsRejectsAndReports) {
     EXPECT_EQ(combo->GetCurSel(), -1);

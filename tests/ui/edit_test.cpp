@@ -9,6 +9,7 @@
 #include <string>
 
 #include "tests/support/wintest.h"
+#include "tests/ui/shared_window_test.h"
 #include "tests/ui/text_test_window.h"
 #include "ui/UIEdit.h"
 
@@ -16,18 +17,8 @@ using namespace texttest;
 
 namespace {
 
-class EditTest : public ::testing::Test {
+class EditTest : public CSharedWindowTest<480, 40, 300, 200> {
 protected:
-    // One window for the suite: closing a shown top-level window costs Wine seconds.
-    static void SetUpTestSuite() {
-        shared = new CTextTestWindow;
-        shared->Open(480, 40, 300, 200);
-    }
-    static void TearDownTestSuite() {
-        shared->Close();
-        delete shared;
-        shared = nullptr;
-    }
     void SetUp() override {
         ASSERT_NE(shared->GetHWND(), nullptr);
         shared->recorder.notes.clear();
@@ -57,13 +48,10 @@ protected:
         return e->GetNativeWindow();
     }
 
-    static CTextTestWindow* shared;
     CTextTestWindow& wnd = *shared;
     CEditUI* edit = nullptr;
     CEditUI* other = nullptr;
 };
-
-CTextTestWindow* EditTest::shared = nullptr;
 
 TEST_F(EditTest, FocusOpensTheNativeEditWithTheCaretAtTheEndAndLeavingClosesIt) {
     edit->SetText("10.0.0.1");

@@ -9,6 +9,7 @@
 #include <cstdio>
 #include <string>
 
+#include "tests/ui/shared_window_test.h"
 #include "tests/ui/text_test_window.h"
 #include "ui/UIRichEdit.h"
 #include "ui/UIScrollBar.h"
@@ -28,18 +29,8 @@ void AppendLogLike(CRichEditUI* log, const std::string& text) {
     log->EndDown();
 }
 
-class RichEditTest : public ::testing::Test {
+class RichEditTest : public CSharedWindowTest<40, 40, 420, 300> {
 protected:
-    // One window for the suite: closing a shown top-level window costs Wine seconds.
-    static void SetUpTestSuite() {
-        shared = new CTextTestWindow;
-        shared->Open(40, 40, 420, 300);
-    }
-    static void TearDownTestSuite() {
-        shared->Close();
-        delete shared;
-        shared = nullptr;
-    }
     void SetUp() override {
         ASSERT_NE(shared->GetHWND(), nullptr);
         shared->recorder.notes.clear();
@@ -63,12 +54,9 @@ protected:
         ASSERT_TRUE(edit->IsFocused());
     }
 
-    static CTextTestWindow* shared;
     CTextTestWindow& wnd = *shared;
     CRichEditUI* edit = nullptr;
 };
-
-CTextTestWindow* RichEditTest::shared = nullptr;
 
 TEST_F(RichEditTest, SetTextGetTextAndAppendRoundTrip) {
     edit->SetText("first line\r\nsecond");
