@@ -200,26 +200,8 @@ void CScrollBarUI::ScrollTo(int pos) {
 }
 
 void CScrollBarUI::Perform(Action action) {
-    if (m_pOwner != nullptr) {
-        // The arrows step by the bar's line size; paging is the owner's client size.
-        switch (action) {
-        case kLineBack:
-            ScrollTo(m_nScrollPos - m_nLineSize);
-            break;
-        case kLineForward:
-            ScrollTo(m_nScrollPos + m_nLineSize);
-            break;
-        case kPageBack:
-            m_bHorizontal ? m_pOwner->PageLeft() : m_pOwner->PageUp();
-            break;
-        case kPageForward:
-            m_bHorizontal ? m_pOwner->PageRight() : m_pOwner->PageDown();
-            break;
-        case kNone:
-            break;
-        }
-        return;
-    }
+    // The arrows step by the bar's line size. Paging is the owner's client size, or the bar's
+    // own length when it has no owner.
     const int page = std::max(1, m_bHorizontal ? GetWidth() : GetHeight());
     switch (action) {
     case kLineBack:
@@ -229,10 +211,16 @@ void CScrollBarUI::Perform(Action action) {
         ScrollTo(m_nScrollPos + m_nLineSize);
         break;
     case kPageBack:
-        ScrollTo(m_nScrollPos - page);
+        if (m_pOwner != nullptr)
+            m_bHorizontal ? m_pOwner->PageLeft() : m_pOwner->PageUp();
+        else
+            ScrollTo(m_nScrollPos - page);
         break;
     case kPageForward:
-        ScrollTo(m_nScrollPos + page);
+        if (m_pOwner != nullptr)
+            m_bHorizontal ? m_pOwner->PageRight() : m_pOwner->PageDown();
+        else
+            ScrollTo(m_nScrollPos + page);
         break;
     case kNone:
         break;
