@@ -166,15 +166,25 @@ CRenderClip::~CRenderClip() {
     }
 }
 
-void CRenderClip::GenerateClip(HDC hDC, RECT rc, CRenderClip& clip) {
+namespace {
+
+// The clip region selected into a DC now, to be selected back later; null when none is
+// selected (restoring then means selecting none).
+HRGN CopyClipRegion(HDC hDC) {
     RECT rcClip = {};
     ::GetClipBox(hDC, &rcClip);
-    clip.hOldRgn = ::CreateRectRgnIndirect(&rcClip);
-    if (::GetClipRgn(hDC, clip.hOldRgn) != 1) {
-        // No clip region was selected: restoring means selecting none.
-        ::DeleteObject(clip.hOldRgn);
-        clip.hOldRgn = nullptr;
+    HRGN region = ::CreateRectRgnIndirect(&rcClip);
+    if (::GetClipRgn(hDC, region) != 1) {
+        ::DeleteObject(region);
+        return nullptr;
     }
+    return region;
+}
+
+} // namespace
+
+void CRenderClip::GenerateClip(HDC hDC, RECT rc, CRenderClip& clip) {
+    clip.hOldRgn = CopyClipRegion(hDC);
     clip.hRgn = ::CreateRectRgnIndirect(&rc);
     ::ExtSelectClipRgn(hDC, clip.hRgn, RGN_AND);
     clip.hDC = hDC;
@@ -183,13 +193,7 @@ void CRenderClip::GenerateClip(HDC hDC, RECT rc, CRenderClip& clip) {
 
 void CRenderClip::GenerateRoundClip(HDC hDC, RECT rc, RECT rcItem, int width, int height,
                                     CRenderClip& clip) {
-    RECT rcClip = {};
-    ::GetClipBox(hDC, &rcClip);
-    clip.hOldRgn = ::CreateRectRgnIndirect(&rcClip);
-    if (::GetClipRgn(hDC, clip.hOldRgn) != 1) {
-        ::DeleteObject(clip.hOldRgn);
-        clip.hOldRgn = nullptr;
-    }
+    clip.hOldRgn = CopyClipRegion(hDC);
     clip.hRgn = ::CreateRectRgnIndirect(&rc);
     HRGN hRgnItem = ::CreateRoundRectRgn(rcItem.left, rcItem.top, rcItem.right + 1,
                                          rcItem.bottom + 1, width, height);
