@@ -252,7 +252,7 @@ void CDeviceLink::CompleteJob(const Job& job) {
         break;
     case JOB_WRITE: {
         std::string log;
-        if (Contains(reply, "OK\r\n")) {
+        if (ReplyAcknowledged(reply)) {
             log = LookupText("WorkerJobThreadProc", "SaveSuccess", "\r\n");
             store_.RecordWrittenValue(job.key, job.value, job.kind, job.item);
         }
@@ -264,7 +264,7 @@ void CDeviceLink::CompleteJob(const Job& job) {
     }
     case JOB_FACTORY: {
         std::string log;
-        if (Contains(reply, "OK\r\n"))
+        if (ReplyAcknowledged(reply))
             log = LookupText("WorkerJobThreadProc", "FactorySuccess", "\r\n");
         if (Contains(reply, "ERROR\r\n"))
             log = LookupText("WorkerJobThreadProc", "FactoryError", "\r\n");

@@ -215,3 +215,13 @@ void CReplyAssembler::SetReplySignalHook(std::function<void(bool)> hook) {
     std::lock_guard<std::mutex> hold(lock_);
     hook_ = std::move(hook);
 }
+
+bool ReplyAcknowledged(const std::string& reply) {
+    if (reply.find("OK\r\n") != std::string::npos)
+        return true;
+    auto endsWith = [&](const char* tail) {
+        const size_t n = std::char_traits<char>::length(tail);
+        return reply.size() >= n && reply.compare(reply.size() - n, n, tail) == 0;
+    };
+    return endsWith("OK") || endsWith("OK\r");
+}

@@ -27,6 +27,12 @@ constexpr const char* kMarkerListing = "Access Point Name:";
 constexpr const char* kMarkerOk = "OK";
 constexpr const char* kMarkerError = "ERROR\r\n";
 
+// Whether a completed reply acknowledges the command with "OK\r\n". The receive side completes
+// a reply as soon as "OK" is in it, so the line end may still be on the wire when the worker
+// looks: a reply that ends in "OK" or "OK\r" counts as acknowledged too, or an accepted write
+// would be neither recorded nor logged.
+bool ReplyAcknowledged(const std::string& reply);
+
 // The setting-mode timer (sends "s" at every tick) and its period after a prompt.
 constexpr unsigned kPromptTimerId = 101;
 constexpr unsigned kPromptTimerRestartMs = 500;

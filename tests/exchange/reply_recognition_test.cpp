@@ -346,4 +346,23 @@ TEST(ReplyRecognition, TheWorkerWakesWhenTheReplyIsComplete) {
     EXPECT_FALSE(reply.WaitForReply(60000));
 }
 
+TEST(ReplyAcknowledged, AnOkWhoseLineEndIsStillOnTheWireCounts) {
+    // The write is complete once "OK" is in, but the chunk may end before its line end.
+    EXPECT_TRUE(ReplyAcknowledged("\r\nOK\r\n"));
+    EXPECT_TRUE(ReplyAcknowledged("\r\nOK"));
+    EXPECT_TRUE(ReplyAcknowledged("\r\nOK\r"));
+    EXPECT_TRUE(ReplyAcknowledged("junk OK\r\nmore"));
+    EXPECT_FALSE(ReplyAcknowledged("\r\nERROR\r\n"));
+    EXPECT_FALSE(ReplyAcknowledged("OKAY then"));
+    EXPECT_FALSE(ReplyAcknowledged(""));
+    EXPECT_FALSE(ReplyAcknowledged("O"));
+
+    // The receive side completes a write on the "OK" of the first chunk.
+    CReplyAssembler reply;
+    reply.Reset(JOB_WRITE);
+    ReplyActions actions = reply.OnData("\r\nOK", 4);
+    EXPECT_TRUE(actions.replyComplete);
+    EXPECT_TRUE(ReplyAcknowledged(reply.Reply()));
+}
+
 } // namespace

@@ -96,6 +96,9 @@ bool LogGrows(const std::string& part, size_t before, int ms = 15000) {
     const std::string& log = g_window->log;
     std::fprintf(stderr, "log tail while waiting for \"%s\":\n%s\n", part.c_str(),
                  log.substr(log.size() > 800 ? log.size() - 800 : 0).c_str());
+    const std::string sent = Transcript();
+    std::fprintf(stderr, "the device received, last:\n%s\n",
+                 sent.substr(sent.size() > 300 ? sent.size() - 300 : 0).c_str());
     return false;
 }
 
