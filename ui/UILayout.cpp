@@ -208,46 +208,31 @@ void CSeparatorLayoutUI::DoPostPaint(HDC hDC, const RECT& /*rcPaint*/) {
         CRenderEngine::DrawColor(hDC, GetThumbRect(true), 0xAA000000);
 }
 
+void CSeparatorLayoutUI::SetAttribute(const std::string& name, const std::string& value) {
+    if (ApplyStyleValue(value))
+        return;
+    if (EqualsNoCase(name, m_bVertical ? "sepheight" : "sepwidth"))
+        SetSepSize(uiparse::ParseInt(value));
+    else if (EqualsNoCase(name, "sepimm"))
+        SetSepImmMode(uiparse::ParseBool(value));
+    else
+        CContainerUI::SetAttribute(name, value);
+}
+
+void CSeparatorLayoutUI::SetPos(RECT rc, bool bNeedInvalidate) {
+    LayoutFlow(rc, bNeedInvalidate);
+}
+
 LPVOID CVerticalLayoutUI::GetInterface(const std::string& name) {
     if (EqualsNoCase(name, "VerticalLayout"))
         return this;
     return CContainerUI::GetInterface(name);
 }
 
-void CVerticalLayoutUI::SetAttribute(const std::string& name, const std::string& value) {
-    if (ApplyStyleValue(value))
-        return;
-    if (EqualsNoCase(name, "sepheight"))
-        SetSepSize(uiparse::ParseInt(value));
-    else if (EqualsNoCase(name, "sepimm"))
-        SetSepImmMode(uiparse::ParseBool(value));
-    else
-        CContainerUI::SetAttribute(name, value);
-}
-
-void CVerticalLayoutUI::SetPos(RECT rc, bool bNeedInvalidate) {
-    LayoutFlow(rc, bNeedInvalidate);
-}
-
 LPVOID CHorizontalLayoutUI::GetInterface(const std::string& name) {
     if (EqualsNoCase(name, "HorizontalLayout"))
         return this;
     return CContainerUI::GetInterface(name);
-}
-
-void CHorizontalLayoutUI::SetAttribute(const std::string& name, const std::string& value) {
-    if (ApplyStyleValue(value))
-        return;
-    if (EqualsNoCase(name, "sepwidth"))
-        SetSepSize(uiparse::ParseInt(value));
-    else if (EqualsNoCase(name, "sepimm"))
-        SetSepImmMode(uiparse::ParseBool(value));
-    else
-        CContainerUI::SetAttribute(name, value);
-}
-
-void CHorizontalLayoutUI::SetPos(RECT rc, bool bNeedInvalidate) {
-    LayoutFlow(rc, bNeedInvalidate);
 }
 
 // ---- Tile layout --------------------------------------------------------------------------------

@@ -16,6 +16,9 @@ public:
     UINT GetControlFlags() const override;
     void DoEvent(TEventUI& event) override;
     void DoPostPaint(HDC hDC, const RECT& rcPaint) override;
+    // "sepheight" (vertical) or "sepwidth" (horizontal), and "sepimm".
+    void SetAttribute(const std::string& name, const std::string& value) override;
+    void SetPos(RECT rc, bool bNeedInvalidate = true) override;
 
     int GetSepSize() const { return m_iSepSize; }
     void SetSepSize(int size) { m_iSepSize = size; }
@@ -44,8 +47,6 @@ public:
     CVerticalLayoutUI() : CSeparatorLayoutUI(true) {}
     const char* GetClass() const override { return "VerticalLayoutUI"; }
     LPVOID GetInterface(const std::string& name) override;
-    void SetAttribute(const std::string& name, const std::string& value) override;
-    void SetPos(RECT rc, bool bNeedInvalidate = true) override;
 };
 
 class CHorizontalLayoutUI : public CSeparatorLayoutUI {
@@ -53,8 +54,6 @@ public:
     CHorizontalLayoutUI() : CSeparatorLayoutUI(false) {}
     const char* GetClass() const override { return "HorizontalLayoutUI"; }
     LPVOID GetInterface(const std::string& name) override;
-    void SetAttribute(const std::string& name, const std::string& value) override;
-    void SetPos(RECT rc, bool bNeedInvalidate = true) override;
 };
 
 class CTileLayoutUI : public CContainerUI {
