@@ -11,6 +11,8 @@
 #include <thread>
 #include <vector>
 
+#include "file_text.h"
+
 namespace wintest {
 
 inline std::string Env(const char* name, const char* fallback = "") {
@@ -44,18 +46,7 @@ inline void WriteFileText(const std::string& path, const std::string& text) {
     std::fclose(f);
 }
 
-inline std::string ReadFileText(const std::string& path) {
-    std::string text;
-    FILE* f = std::fopen(path.c_str(), "rb");
-    if (!f)
-        return text;
-    char buffer[4096];
-    size_t n;
-    while ((n = std::fread(buffer, 1, sizeof(buffer), f)) > 0)
-        text.append(buffer, n);
-    std::fclose(f);
-    return text;
-}
+using testsupport::ReadFileText;
 
 // Dispatches this thread's messages until done() holds or the time is up.
 inline bool PumpUntil(const std::function<bool()>& done, int timeoutMs = 5000) {
