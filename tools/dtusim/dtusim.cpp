@@ -81,10 +81,10 @@ struct Options {
     Faults faults;
 };
 
-bool ArmFault(Faults& faults, const std::string& spec) {
-    std::string name = spec.substr(0, spec.find(':'));
-    int arg =
-        spec.find(':') == std::string::npos ? -1 : std::atoi(spec.c_str() + spec.find(':') + 1);
+bool ArmFault(Faults& faults, const std::string& request) {
+    const size_t colon = request.find(':');
+    std::string name = request.substr(0, colon);
+    int arg = colon == std::string::npos ? -1 : std::atoi(request.c_str() + colon + 1);
     if (name == "noreply")
         faults.noReply = arg > 0 ? arg : 1;
     else if (name == "late")
