@@ -1,0 +1,173 @@
+// The configuration pages as the program drives them: showing a parsed configuration on the
+// controls, the numbered layout rules that show and hide groups and set the parameters' in-use
+// flags, the tab strip, the sensor rows, and collecting the changed values as set commands.
+//
+// Portable: it reaches the controls only through an IPageView and the rest of the program only
+// through an IPageHost, so the main window supplies both and native tests supply in-memory ones.
+// Everything here runs on the window thread; the caller holds the parameter store's lock around
+// each call (ApplyValuesToControls, ApplyLayoutRule, CollectChangedParameters, ...).
+#pragma once
+
+#include "exchange/job.h"
+#include "pages/page_view.h"
+#include "params/parameter_store.h"
+#include "params/value_mapping.h"
+
+#include <map>
+#include <string>
+#include <vector>
+
+// What the pages need from the program around them.
+class IPageHost {
+public:
+    virtual ~IPageHost() = default;
+    // A text of the skin's Language.ini (empty when missing).
+    virtual std::string Text(const char* section, const char* key) = 0;
+    // Posts WM_LAYOUT_RULE: the rule runs later, after the current one, in post order.
+    virtual void PostLayoutRule(int rule, int argument) = 0;
+    // Queues a job for the worker thread.
+    virtual void PushJob(const Job& job) = 0;
+    // Appends a line to the operation log.
+    virtual void Log(const std::string& text) = 0;
+    // Conversions between the device's UTF-8 and the workstation's ANSI code page.
+    virtual std::string Utf8ToAnsi(const std::string& text) = 0;
+    virtual std::string AnsiToUtf8(const std::string& text) = 0;
+};
+
+// Names of the controls the pages rely on.
+constexpr const char* kSensorListName = "CustomList";
+constexpr const char* kPageSwitchName = "switch";
+constexpr const char* kTabStripName = "HorizontalLayoutUI6";
+
+// The sub-controls of a sensor row, in the order of the row text (the channel label is shown
+// only).
+constexpr const char* kSensorChannelField = "SensorCfg_Channel";
+constexpr int kSensorFieldCount = 10;
+extern const char* const kSensorFields[kSensorFieldCount];
+constexpr int kSensorDataNameField = 8; // index of "SensorCfg_DataName" in kSensorFields
+
+// Layout rule numbers.
+enum LayoutRule : int {
+    RULE_WORK_MODE = 0,
+    RULE_ACTIVATION = 1,
+    RULE_DEBUG_LEVEL = 2,
+    RULE_SERVER_COUNT = 3,
+    RULE_LCP_ECHO = 4,
+    RULE_EXFUN = 5,
+    RULE_DTU_MANAGE = 6,
+    RULE_IO1 = 7,
+    RULE_IO2 = 8,
+    RULE_IO3 = 9,
+    RULE_IO_SELECTION = 10,
+    RULE_IO1_CONTROL = 11,
+    RULE_IO2_CONTROL = 12,
+    RULE_IO3_CONTROL = 13,
+    RULE_SMS_CONFIGURE = 14,
+    RULE_DATA_FORMAT = 15,
+    RULE_DATA_FORMAT_CHANNEL = 16,
+    RULE_LORA_MODE = 17,
+    RULE_IO2_MODE = 18,
+    RULE_IO1_MODE = 19,
+    RULE_IO4 = 20,
+    RULE_IO5 = 21,
+    RULE_LAST = 21,
+};
+
+// What a rule leaves for its caller to do once the store's lock is released.
+struct RuleOutcome {
+    // "Server Count" was "0" on a device that needs a server: show the "Notify"/"ServerCount"
+    // box, then call ServerCountFallback (which selects item 1 and so runs the rule again).
+    bool serverCountNotice = false;
+};
+
+class CConfigPages {
+public:
+    CConfigPages(IPageView& view, CParameterStore& store, IPageHost& host);
+
+    // Puts the catalogue's values into the controls, picks the radio module tab from the device
+    // type, shows the groups the device has, fills the sensor rows and posts rules 1 and 17.
+    void ApplyValuesToControls();
+
+    // Switches: on/off images of single bits of the transmit-channel values.
+    bool IsSwitchOn(const std::string& name) const;
+    void SetSwitch(const std::string& name, bool on);
+
+    // 0 lays the tab strip out afresh and selects the first enabled tab, 1 steps left, 2 right.
+    void UpdateTabStrip(int direction);
+
+    // The WM_LAYOUT_RULE handler: runs rule `rule` with its argument; above 21 nothing.
+    RuleOutcome ApplyLayoutRule(int rule, int argument);
+    void ServerCountFallback();
+    // Shows or hides a layout and sets the in-use flags of the parameters inside it.
+    void SetLayoutVisible(const std::string& name, bool visible);
+
+    // The sensor rows.
+    void NumberSensorRows();
+    void FillSensorList();
+    void SetRowFieldValue(int row, const std::string& field, const std::string& text);
+    std::string GetRowFieldValue(int row, const std::string& field) const;
+
+    // The write path: one JOB_WRITE for every in-use parameter on an enabled tab whose page
+    // value differs from its known value, in key order, then the sensor rows. Returns the
+    // number of jobs queued. Before any configuration was read since the port opened it queues
+    // nothing and says so in the log.
+    int CollectChangedParameters();
+    bool QueueSetCommandIfChanged(const std::string& value, const std::string& key,
+                                  const ParameterEntry& entry);
+    int CollectSensorList(bool force);
+    bool QueueListItemIfChanged(const std::string& fullText, ListParameterEntry& entry,
+                                const std::string& label);
+
+    // Whether the device's configuration was read since the port was opened (the write path
+    // compares the pages with it). The main window sets it after a read and clears it when
+    // the port opens or closes.
+    void SetDeviceRead(bool read) { deviceRead_ = read; }
+    bool IsDeviceRead() const { return deviceRead_; }
+
+    const std::string& DeviceTypeText() const { return deviceType_; }
+    const std::string& LoraVersionText() const { return loraVersion_; }
+
+private:
+    struct Write {
+        std::string key;
+        std::string value;
+        bool operator==(const Write& o) const { return key == o.key && value == o.value; }
+    };
+    // The writes the page state of one catalogue entry derives, or nothing when the entry is
+    // not written in its current state (skipped combos, missing controls, other kinds).
+    std::vector<Write> DerivedWrites(const std::string& key, const ParameterEntry& entry) const;
+    // Remembers, for every entry whose controls cannot show its known value, the writes the
+    // page derives right after showing: the write path skips them while they stay so.
+    void RememberUnshowableValues();
+    ComboTexts Texts() const;
+    // The ten fields of sensor row r joined by ","; refused when a field holds a "," or a line
+    // break.
+    std::string SensorRowText(int r, bool& refused) const;
+    bool SetTabEnabled(int tab, bool enabled);
+
+    void RuleWorkMode();
+    void RuleActivation();
+    RuleOutcome RuleServerCount();
+    void RuleOptionGroup(const char* combo, int shownFor, const char* layout, const char* box,
+                         int heightShown, int heightHidden);
+    void RuleIoChannel(int channel);
+    void RuleIoSelection();
+    void RuleIoControl(int channel);
+    void IoTabCheck();
+    void RuleIoMode(int channel);
+    void RuleDataFormat(int channel);
+    void RuleLoraMode();
+    void SetHeight(const std::string& name, int height);
+    void ShowIoTab();
+
+    IPageView& view_;
+    CParameterStore& store_;
+    IPageHost& host_;
+    std::string deviceType_;
+    std::string loraVersion_;
+    bool deviceRead_ = false;
+    std::map<std::string, std::vector<Write>> unshowable_;
+    std::map<int, std::string> unshowableRows_;
+    // The sensor data names as the device sent them (UTF-8) and as shown (ANSI), by row.
+    std::map<int, std::pair<std::string, std::string>> shownDataNames_;
+};

@@ -1,0 +1,75 @@
+// The page controls as the application sees them: named controls it reads and writes by name,
+// and the sub-controls of the sensor rows of a list. One implementation drives the toolkit's
+// controls in the main window; an in-memory one stands in for them in native tests.
+//
+// A name that no control carries is simply absent: every getter then answers an empty value
+// (empty text, -1 selection, not visible) and every setter does nothing.
+#pragma once
+
+#include <string>
+
+// A control: by name in the page tree, or, with a row of 0 or more, the sub-control of that
+// name inside row `row` of the list named `list`.
+struct ControlRef {
+    std::string name;
+    std::string list;
+    int row = -1;
+
+    ControlRef(const char* n) : name(n) {}
+    ControlRef(const std::string& n) : name(n) {}
+    static ControlRef InRow(const std::string& list, int row, const std::string& name) {
+        ControlRef ref(name);
+        ref.list = list;
+        ref.row = row;
+        return ref;
+    }
+};
+
+enum class ControlKind {
+    Missing, // no such control
+    Edit,    // a text field
+    Combo,   // a drop-down list with a selection
+    Other,   // anything else (labels, layouts, buttons, options)
+};
+
+class IPageView {
+public:
+    virtual ~IPageView() = default;
+
+    virtual ControlKind Kind(const ControlRef& ref) const = 0;
+    bool Exists(const ControlRef& ref) const { return Kind(ref) != ControlKind::Missing; }
+
+    // A combo's text is its selected item's text.
+    virtual std::string GetText(const ControlRef& ref) const = 0;
+    virtual void SetText(const ControlRef& ref, const std::string& text) = 0;
+
+    virtual bool IsVisible(const ControlRef& ref) const = 0;
+    virtual void SetVisible(const ControlRef& ref, bool visible) = 0;
+
+    // A layout attribute such as "height", with its value as the skin files write it.
+    virtual void SetAttribute(const ControlRef& ref, const std::string& name,
+                              const std::string& value) = 0;
+    virtual int GetFixedWidth(const ControlRef& ref) const = 0;
+
+    // Combos. Selecting follows the combo's own rules: an index past the last item selects the
+    // last, a negative index clears, the item already selected changes nothing; a change of
+    // item raises the combo's "itemselect" notification (clearing raises none).
+    virtual int GetSelection(const ControlRef& ref) const = 0;
+    virtual int GetItemCount(const ControlRef& ref) const = 0;
+    virtual std::string GetItemText(const ControlRef& ref, int index) const = 0;
+    virtual void SelectItem(const ControlRef& ref, int index) = 0;
+
+    // The background image name (the switches show their state in it).
+    virtual std::string GetBkImage(const ControlRef& ref) const = 0;
+    virtual void SetBkImage(const ControlRef& ref, const std::string& image) = 0;
+
+    // Selects position `index` of a tab layout, and an option button (which raises its own
+    // "selectchanged").
+    virtual void SelectPage(const ControlRef& tabLayout, int index) = 0;
+    virtual void SelectOption(const ControlRef& option) = 0;
+
+    // Lists of rows: the number of rows (-1 when there is no such list) and rebuilding the list
+    // with `rows` fresh rows from the row file; returns the number of rows the list then holds.
+    virtual int GetRowCount(const std::string& list) const = 0;
+    virtual int RebuildRows(const std::string& list, int rows) = 0;
+};

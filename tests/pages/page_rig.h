@@ -1,0 +1,153 @@
+// The configuration pages on the in-memory view of the English skin, with the program around
+// them played by the rig: posted layout rules run in post order after the current one, item
+// selections post what the dispatcher posts, jobs and log lines are collected.
+#pragma once
+
+#include "pages/config_pages.h"
+#include "shell/dispatch.h"
+#include "tests/pages/fake_page_view.h"
+
+#include <deque>
+#include <fstream>
+#include <map>
+#include <sstream>
+#include <string>
+#include <utility>
+#include <vector>
+
+#ifndef ORVEL_SKIN_DIR
+#error "ORVEL_SKIN_DIR must name the skin folder"
+#endif
+
+class PageRig : public IPageHost {
+public:
+    FakePageView view;
+    CParameterStore store;
+    CConfigPages pages{view, store, *this};
+    std::deque<std::pair<int, int>> posted;
+    std::vector<std::pair<int, int>> ran;
+    std::vector<Job> jobs;
+    std::vector<std::string> log;
+    std::map<std::string, std::string> texts; // "section/key" -> text
+    int notices = 0;
+
+    PageRig() {
+        view.LoadSkin(ORVEL_SKIN_DIR);
+        view.onItemSelect = [this](const std::string& name, int selected) {
+            for (const LayoutRulePost& post : ItemSelectActionFor(name, selected).rules)
+                posted.emplace_back(post.rule, post.argument);
+        };
+        LoadTexts(std::string(ORVEL_SKIN_DIR) + "/Language.ini");
+        // "windowinit": rows numbered, then the catalogue built.
+        pages.NumberSensorRows();
+        store.Build(view.GetRowCount(kSensorListName));
+    }
+
+    void LoadTexts(const std::string& path) {
+        std::ifstream in(path, std::ios::binary);
+        std::string line, section;
+        while (std::getline(in, line)) {
+            if (!line.empty() && line.back() == '\r')
+                line.pop_back();
+            if (line.size() > 2 && line[0] == '[') {
+                section = line.substr(1, line.find(']') - 1);
+            } else if (line.find('=') != std::string::npos) {
+                const size_t eq = line.find('=');
+                texts[section + "/" + line.substr(0, eq)] = line.substr(eq + 1);
+            }
+        }
+    }
+
+    // Runs every posted rule, in post order, including the ones they post.
+    void RunRules() {
+        for (int guard = 0; !posted.empty() && guard < 10000; ++guard) {
+            const auto post = posted.front();
+            posted.pop_front();
+            ran.push_back(post);
+            if (pages.ApplyLayoutRule(post.first, post.second).serverCountNotice) {
+                ++notices;
+                pages.ServerCountFallback();
+            }
+        }
+    }
+    void Select(const std::string& combo, int item) {
+        view.SelectItem(combo, item);
+        RunRules();
+    }
+    // A listing read from the device and shown, with its rules run.
+    void Read(const std::string& listing) {
+        store.ParseListing(listing.data(), listing.size());
+        pages.ApplyValuesToControls();
+        pages.SetDeviceRead(true);
+        RunRules();
+    }
+    int Collect() {
+        jobs.clear();
+        return pages.CollectChangedParameters();
+    }
+    // The device acknowledges every queued write.
+    void Acknowledge() {
+        for (const Job& job : jobs)
+            RecordWrittenValue(store.parameters, store.lists, job.key, job.value, job.kind,
+                               job.item);
+        jobs.clear();
+    }
+
+    bool Visible(const std::string& name) const { return view.IsVisible(name); }
+    bool InUse(const std::string& key) {
+        const ParameterEntry* entry = FindParameter(store.parameters, key);
+        return entry && entry->inUse;
+    }
+    std::string Height(const std::string& name) const { return view.Attribute(name, "height"); }
+    std::string Value(const std::string& key) {
+        const ParameterEntry* entry = FindParameter(store.parameters, key);
+        return entry ? entry->value : "";
+    }
+
+    // IPageHost
+    std::string Text(const char* section, const char* key) override {
+        auto it = texts.find(std::string(section) + "/" + key);
+        return it == texts.end() ? "" : it->second;
+    }
+    void PostLayoutRule(int rule, int argument) override { posted.emplace_back(rule, argument); }
+    void PushJob(const Job& job) override { jobs.push_back(job); }
+    void Log(const std::string& text) override { log.push_back(text); }
+    // A stand-in code page: bytes of UTF-8 two-byte sequences for U+0080..U+00FF become the
+    // single Latin-1 byte, anything else is kept; the way back inverts it.
+    std::string Utf8ToAnsi(const std::string& text) override {
+        std::string out;
+        for (size_t i = 0; i < text.size(); ++i) {
+            const unsigned char c = static_cast<unsigned char>(text[i]);
+            if ((c == 0xC2 || c == 0xC3) && i + 1 < text.size()) {
+                out += static_cast<char>(((c & 0x03) << 6) | (text[i + 1] & 0x3F));
+                ++i;
+            } else if (c >= 0x80) {
+                out += '?';
+            } else {
+                out += static_cast<char>(c);
+            }
+        }
+        return out;
+    }
+    std::string AnsiToUtf8(const std::string& text) override {
+        std::string out;
+        for (unsigned char c : text) {
+            if (c >= 0x80) {
+                out += static_cast<char>(0xC0 | (c >> 6));
+                out += static_cast<char>(0x80 | (c & 0x3F));
+            } else {
+                out += static_cast<char>(c);
+            }
+        }
+        return out;
+    }
+};
+
+// A listing built line by line: "AT+SHOW", the anchor first, each label with its value, "OK".
+inline std::string MakeListing(const std::vector<std::pair<std::string, std::string>>& lines) {
+    std::string text = "AT+SHOW\r\n\r\nAccess Point Name:cmnet\r\n";
+    for (const auto& [label, value] : lines)
+        text += label + value + "\r\n";
+    text += std::string(3000, ' ') + "\r\nOK\r\n";
+    return text;
+}
