@@ -280,8 +280,8 @@ void CDeviceLink::CompleteJob(const Job& job) {
         break;
     case JOB_LOAD_FILE:
         RunOnWindowThread([&] {
-            store_.ParseListing(reply.data(), reply.size());
-            if (completions_.collectChanged)
+            // Only a listing of the device's own makes the differences known.
+            if (store_.ParseListing(reply.data(), reply.size()) && completions_.collectChanged)
                 completions_.collectChanged();
         });
         break;

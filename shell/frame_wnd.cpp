@@ -5,6 +5,8 @@
 #include "pages/page_classes.h"
 #include "pages/tab_strip.h"
 #include "shell/device_operations.h"
+#include "params/config_file.h"
+#include "shell/config_file_dialogs.h"
 #include "shell/dispatch.h"
 #include "shell/settings.h"
 #include "ui/UIPlaceholders.h"
@@ -31,39 +33,27 @@ std::string TextOr(const char* section, const char* key, const char* fallback,
     return text + suffix;
 }
 
-// Combo access. The combo class answers SelectItem and GetCurSel; the stand-in that the
-// toolkit keeps while its combo is not there yet shows the chosen text as its own.
-template <typename T, typename = void> struct HasSelectItem : std::false_type {};
-template <typename T>
-struct HasSelectItem<T, std::void_t<decltype(std::declval<T&>().SelectItem(0, false)),
-                                    decltype(std::declval<T&>().GetCurSel())>> : std::true_type {};
-
-template <typename Combo> void SelectComboItem(Combo* combo, int index) {
-    if constexpr (HasSelectItem<Combo>::value) {
-        combo->SelectItem(index, false);
-    } else {
-        if (CControlUI* item = combo->GetItemAt(index))
-            combo->SetText(item->GetText());
-    }
-}
-
-template <typename Combo> int ComboSelection(Combo* combo) {
-    if constexpr (HasSelectItem<Combo>::value)
-        return combo->GetCurSel();
-    else
-        return -1;
-}
-
 CComboUI* AsCombo(CControlUI* control) {
     return control ? static_cast<CComboUI*>(control->GetInterface("Combo")) : nullptr;
 }
 
 } // namespace
 
-COrvelFrameWnd::COrvelFrameWnd() : link_(store_) {
+COrvelFrameWnd::COrvelFrameWnd()
+    : link_(store_), view_(pm_, "CustomListItem.xml"), pages_(view_, store_, *this) {
     g_frame = this;
     CDeviceLink::Completions& completions = link_.GetCompletions();
     completions.showNetMode = [this](const std::string& mode) { ShowNetMode(mode); };
+    completions.applyValues = [this] {
+        ShowConfiguration();
+        pages_.SetDeviceRead(true);
+    };
+    completions.saveFile = [this](const std::string& reply) { WriteListingFile(reply); };
+    // A loaded file's differences: the device's own listing was just parsed.
+    completions.collectChanged = [this] {
+        pages_.SetDeviceRead(true);
+        CollectChanges();
+    };
 }
 
 COrvelFrameWnd::~COrvelFrameWnd() {
@@ -132,8 +122,10 @@ LRESULT COrvelFrameWnd::HandleMessage(UINT uMsg, WPARAM wParam, LPARAM lParam) {
         }
         break;
     case WM_SAVE_FILE:
+        SaveConfigurationFile();
+        break;
     case WM_LOAD_FILE:
-        // Configuration files are handled by their own part of the program once it is there.
+        LoadConfigurationFile();
         break;
     case WM_CONTROL_STATE:
         OnControlState(wParam, lParam);
@@ -243,9 +235,120 @@ LRESULT COrvelFrameWnd::OnSysCommand(UINT uMsg, WPARAM wParam, LPARAM lParam, bo
     return result;
 }
 
-LRESULT COrvelFrameWnd::OnLayoutRule(WPARAM, LPARAM) {
-    // The work-mode, server, serial and I/O layout rules are applied here once they exist.
+LRESULT COrvelFrameWnd::OnLayoutRule(WPARAM wParam, LPARAM lParam) {
+    RuleOutcome outcome;
+    {
+        auto lock = store_.Lock();
+        outcome = pages_.ApplyLayoutRule(static_cast<int>(wParam), static_cast<int>(lParam));
+    }
+    if (outcome.serverCountNotice) {
+        // Modal: shown with the catalogue unlocked, so that the worker is never held up.
+        ShowMessageBox(LookupText("Notify", "ServerCount", ""), "DTU");
+        pages_.ServerCountFallback();
+    }
     return 0;
+}
+
+void COrvelFrameWnd::ShowConfiguration() {
+    auto lock = store_.Lock();
+    pages_.ApplyValuesToControls();
+}
+
+void COrvelFrameWnd::CollectChanges() {
+    auto lock = store_.Lock();
+    pages_.CollectChangedParameters();
+}
+
+// ---- Configuration files -----------------------------------------------------------------------
+
+void COrvelFrameWnd::SaveConfigurationFile() {
+    std::string path;
+    if (!ChooseConfigFile(m_hWnd, true, language_, savePath_, path))
+        return;
+    savePath_ = path;
+    Job job;
+    job.type = JOB_SAVE_FILE;
+    job.command = "\r\nAT+SHOW\r\n";
+    link_.PushJob(job);
+}
+
+void COrvelFrameWnd::WriteListingFile(const std::string& reply) {
+    if (!WriteFileReplacing(savePath_, ListingToFileBytes(reply)))
+        ShowMessageBox(LookupText("SaveToFile", "OpenError", ""), "DTU");
+}
+
+void COrvelFrameWnd::LoadConfigurationFile() {
+    std::string path;
+    if (!ChooseConfigFile(m_hWnd, false, language_, savePath_, path))
+        return;
+    savePath_ = path;
+    std::string bytes, listing;
+    // A file that cannot be read, is longer than a listing can be, or holds no listing changes
+    // nothing: its values would otherwise be written to the device as empty.
+    if (!ReadFileBytes(path, 4 * kMaxConfigFileText, bytes) ||
+        FileBytesToListing(bytes, listing) != ConfigFileError::None) {
+        AppendLog(LookupText("onLoadFrommFile", "ReadError", "\r\n"));
+        return;
+    }
+    {
+        auto lock = store_.Lock();
+        ParseListing(listing.data(), listing.size(), store_.parameters, store_.lists,
+                     store_.presence);
+        pages_.ApplyValuesToControls();
+    }
+    Job job;
+    job.type = JOB_LOAD_FILE;
+    job.command = "\r\nAT+SHOW\r\n";
+    link_.PushJob(job);
+}
+
+// ---- Page host ---------------------------------------------------------------------------------
+
+std::string COrvelFrameWnd::Text(const char* section, const char* key) {
+    return LookupText(section, key, "");
+}
+
+void COrvelFrameWnd::PostLayoutRule(int rule, int argument) {
+    ::PostMessageA(m_hWnd, WM_LAYOUT_RULE, static_cast<WPARAM>(rule),
+                   static_cast<LPARAM>(argument));
+}
+
+void COrvelFrameWnd::PushJob(const Job& job) {
+    link_.PushJob(job);
+}
+
+void COrvelFrameWnd::Log(const std::string& text) {
+    AppendLog(text);
+}
+
+namespace {
+
+std::string Convert(const std::string& text, UINT from, UINT to) {
+    if (text.empty())
+        return text;
+    const int wide = ::MultiByteToWideChar(from, 0, text.data(), static_cast<int>(text.size()),
+                                           nullptr, 0);
+    if (wide <= 0)
+        return text;
+    std::wstring units(static_cast<size_t>(wide), L'\0');
+    ::MultiByteToWideChar(from, 0, text.data(), static_cast<int>(text.size()), &units[0], wide);
+    const int narrow =
+        ::WideCharToMultiByte(to, 0, units.data(), wide, nullptr, 0, nullptr, nullptr);
+    if (narrow <= 0)
+        return text;
+    std::string out(static_cast<size_t>(narrow), '\0');
+    ::WideCharToMultiByte(to, 0, units.data(), wide, &out[0], narrow, nullptr, nullptr);
+    return out;
+}
+
+} // namespace
+
+std::string COrvelFrameWnd::Utf8ToAnsi(const std::string& text) {
+    return Convert(text, CP_UTF8, CP_ACP);
+}
+
+std::string COrvelFrameWnd::AnsiToUtf8(const std::string& text) {
+    return Convert(text, CP_ACP, CP_UTF8);
 }
 
 void COrvelFrameWnd::InitWindow() {
@@ -262,7 +365,7 @@ void COrvelFrameWnd::InitWindow() {
                          "cable and start the program again.",
                          "\r\n"));
     if (CComboUI* ports = AsCombo(pm_.FindControl("SerialPort")))
-        SelectComboItem(ports, 0);
+        ports->SelectItem(0, false);
 
     InitTabTable(store_.tabs);
     ::PostMessageA(m_hWnd, WM_CONTROL_STATE, 0, 1);
@@ -350,14 +453,9 @@ void COrvelFrameWnd::Notify(TNotifyUI& msg) {
 }
 
 void COrvelFrameWnd::OnWindowInit() {
-    // The sensor rows are numbered by the sensor list once it is there; the catalogue gets one
-    // list item per row.
-    int rows = -1;
-    if (CControlUI* list = pm_.FindControl("CustomList")) {
-        auto* container = static_cast<IContainerUI*>(list->GetInterface("IContainer"));
-        rows = container ? container->GetCount() : 0;
-    }
-    store_.Build(rows);
+    // The sensor rows numbered and switched off, then the catalogue with one list item per row.
+    pages_.NumberSensorRows();
+    store_.Build(view_.GetRowCount(kSensorListName));
 }
 
 void COrvelFrameWnd::OnClick(TNotifyUI& msg) {
@@ -390,10 +488,7 @@ void COrvelFrameWnd::OnClick(TNotifyUI& msg) {
             logView_->SetText("");
         break;
     case ClickAction::Save:
-        // Collecting the changed page values is the parameter model's; it hands the same
-        // collection to the device link for loaded files.
-        if (link_.GetCompletions().collectChanged)
-            link_.GetCompletions().collectChanged();
+        CollectChanges();
         break;
     case ClickAction::Login:
         link_.Login();
@@ -449,7 +544,7 @@ void COrvelFrameWnd::OnItemSelect(TNotifyUI& msg) {
         return;
     int selected = static_cast<int>(msg.wParam);
     if (CComboUI* combo = AsCombo(msg.pSender)) {
-        int current = ComboSelection(combo);
+        int current = combo->GetCurSel();
         if (current >= 0)
             selected = current;
     }
@@ -555,6 +650,7 @@ void COrvelFrameWnd::TogglePort() {
     CControlUI* open = pm_.FindControl("Open");
     if (link_.Port().IsOpen()) {
         link_.CloseDevicePort();
+        pages_.SetDeviceRead(false);
         if (open)
             open->SetText(LookupText("OnStartCom", "Open", ""));
         AppendLog(LookupText("OnStartCom", "CloseNotice", "\r\n"));
@@ -586,6 +682,7 @@ void COrvelFrameWnd::TogglePort() {
         AppendLog(LookupText("OnStartCom", "OpenError", "\r\n"));
         return;
     }
+    pages_.SetDeviceRead(false);
     AppendLog(LookupText("OnStartCom", "OpenNotice", "\r\n"));
     if (open)
         open->SetText(LookupText("OnStartCom", "Close", ""));
@@ -595,35 +692,5 @@ void COrvelFrameWnd::TogglePort() {
 // ---- Tab strip ---------------------------------------------------------------------------------
 
 void COrvelFrameWnd::UpdateTabStrip(int direction) {
-    CControlUI* strip = pm_.FindControl("HorizontalLayoutUI6");
-    if (strip == nullptr)
-        return;
-    CControlUI* controls[kTabCount] = {};
-    TabPlaces places;
-    for (int i = 0; i < kTabCount; ++i) {
-        controls[i] = pm_.FindControl(store_.tabs[i].name);
-        places[i].exists = controls[i] != nullptr;
-        places[i].enabled = store_.tabs[i].enabled;
-        places[i].visible = controls[i] && controls[i]->IsVisible();
-        places[i].width = controls[i] ? controls[i]->GetFixedWidth() : 0;
-    }
-    int first = -1;
-    if (direction == 0)
-        first = LayOutTabStrip(places);
-    else if (direction == 1)
-        StepTabStripLeft(places);
-    else if (direction == 2)
-        StepTabStripRight(places, strip->GetFixedWidth());
-    for (int i = 0; i < kTabCount; ++i)
-        if (controls[i] && controls[i]->IsVisible() != places[i].visible)
-            controls[i]->SetVisible(places[i].visible);
-    if (first < 0)
-        return;
-    if (CControlUI* control = pm_.FindControl("switch"))
-        if (auto* pages = static_cast<CTabLayoutUI*>(control->GetInterface("TabLayout")))
-            pages->SelectItem(first);
-    const std::string& name = store_.tabs[first].name;
-    if (CControlUI* control = pm_.FindControl(name.substr(0, name.size() - 3)))
-        if (auto* option = static_cast<COptionUI*>(control->GetInterface("Option")))
-            option->Selected(true);
+    pages_.UpdateTabStrip(direction);
 }

@@ -6,6 +6,8 @@
 #pragma once
 
 #include "exchange/device_link.h"
+#include "pages/config_pages.h"
+#include "pages/toolkit_page_view.h"
 #include "params/parameter_store.h"
 #include "ui/UIBase.h"
 #include "ui/UIManager.h"
@@ -15,7 +17,7 @@
 class CControlUI;
 class CRichEditUI;
 
-class COrvelFrameWnd : public CWindowWnd, public INotifyUI {
+class COrvelFrameWnd : public CWindowWnd, public INotifyUI, public IPageHost {
 public:
     // The log view's text limit in characters.
     static constexpr int kLogLimit = 300000;
@@ -61,6 +63,22 @@ public:
     // 2 steps right.
     void UpdateTabStrip(int direction);
 
+    // Configuration files: the dialogs, then the save or load job.
+    void SaveConfigurationFile();
+    void LoadConfigurationFile();
+    // The worker's JOB_SAVE_FILE completion (window thread): writes the received listing.
+    void WriteListingFile(const std::string& reply);
+
+    // IPageHost: what the configuration pages need of the window.
+    std::string Text(const char* section, const char* key) override;
+    void PostLayoutRule(int rule, int argument) override;
+    void PushJob(const Job& job) override;
+    void Log(const std::string& text) override;
+    std::string Utf8ToAnsi(const std::string& text) override;
+    std::string AnsiToUtf8(const std::string& text) override;
+
+    CConfigPages& Pages() { return pages_; }
+    const std::string& SavePath() const { return savePath_; }
     CPaintManagerUI& PaintManager() { return pm_; }
     CDeviceLink& Link() { return link_; }
     CParameterStore& Store() { return store_; }
@@ -102,13 +120,16 @@ private:
     void QueueOperation(const std::string& name);
     void ShowNetMode(const std::string& mode);
     void ShowMessageBox(const std::string& text, const char* caption);
+    void ShowConfiguration();
+    void CollectChanges();
 
     CParameterStore store_;
     CDeviceLink link_;
     CPaintManagerUI pm_;
+    CToolkitPageView view_;
+    CConfigPages pages_;
     int language_ = 0;
-    std::string deviceType_;
-    std::string loraVersion_;
+    std::string savePath_;
     CControlUI* closeButton_ = nullptr;
     CControlUI* maxButton_ = nullptr;
     CControlUI* restoreButton_ = nullptr;

@@ -161,6 +161,8 @@ public:
 
     // State.
     virtual bool IsVisible() const { return m_bVisible && m_bInternVisible; }
+    // The control's own visibility, whatever its parents show.
+    bool IsOwnVisible() const { return m_bVisible; }
     virtual void SetVisible(bool visible = true);
     virtual void SetInternVisible(bool visible = true);
     virtual bool IsEnabled() const { return m_bEnabled; }

@@ -1,0 +1,41 @@
+// The page view over the toolkit: the main window's controls, found by name through its paint
+// manager at the moment of use, and the rows of its lists built from the row file.
+#pragma once
+
+#include "pages/page_view.h"
+
+class CControlUI;
+class CPaintManagerUI;
+
+class CToolkitPageView : public IPageView {
+public:
+    // rowFile: the skin file each list row is built from ("CustomListItem.xml").
+    CToolkitPageView(CPaintManagerUI& manager, const std::string& rowFile);
+
+    CControlUI* Find(const ControlRef& ref) const;
+
+    ControlKind Kind(const ControlRef& ref) const override;
+    std::string GetText(const ControlRef& ref) const override;
+    void SetText(const ControlRef& ref, const std::string& text) override;
+    // Visible within its page: the control and every container up to its page are shown,
+    // whichever page is selected now.
+    bool IsVisible(const ControlRef& ref) const override;
+    void SetVisible(const ControlRef& ref, bool visible) override;
+    void SetAttribute(const ControlRef& ref, const std::string& name,
+                      const std::string& value) override;
+    int GetFixedWidth(const ControlRef& ref) const override;
+    int GetSelection(const ControlRef& ref) const override;
+    int GetItemCount(const ControlRef& ref) const override;
+    std::string GetItemText(const ControlRef& ref, int index) const override;
+    void SelectItem(const ControlRef& ref, int index) override;
+    std::string GetBkImage(const ControlRef& ref) const override;
+    void SetBkImage(const ControlRef& ref, const std::string& image) override;
+    void SelectPage(const ControlRef& tabLayout, int index) override;
+    void SelectOption(const ControlRef& option) override;
+    int GetRowCount(const std::string& list) const override;
+    int RebuildRows(const std::string& list, int rows) override;
+
+private:
+    CPaintManagerUI& manager_;
+    std::string rowFile_;
+};
