@@ -13,6 +13,8 @@
 
 #include <gtest/gtest.h>
 
+#include <commdlg.h>
+
 #include <algorithm>
 #include <chrono>
 #include <memory>
@@ -873,7 +875,10 @@ namespace {
 
 // Waits on its own thread for the modal file dialog of `owner`, keeps a screenshot of it, types
 // the path into its file name box and presses OK.
-void DriveFileDialog(HWND owner, const std::string& path, const std::string& shot) {
+void DriveFileDialog(HWND owner, std::string path, const std::string& shot) {
+    for (char& c : path)
+        if (c == '/')
+            c = '\\';
     std::thread([owner, path, shot] {
         for (int i = 0; i < 200; ++i) {
             HWND dialog = FindWindowA("#32770", nullptr);
@@ -881,8 +886,20 @@ void DriveFileDialog(HWND owner, const std::string& path, const std::string& sho
                 Sleep(500);
                 wintest::SaveBmp(wintest::CaptureWindow(dialog),
                                  wintest::ArtifactsDir() + "\\shell-" + shot + ".bmp");
-                SetDlgItemTextA(dialog, 0x47C, path.c_str()); // the file name combo
-                SetDlgItemTextA(dialog, 0x480, path.c_str()); // or its edit
+                // The file name box, typed into as a user would, then OK.
+                SendMessageA(dialog, CDM_SETCONTROLTEXT, 0x47C,
+                             reinterpret_cast<LPARAM>(path.c_str()));
+                EnumChildWindows(
+                    dialog,
+                    [](HWND child, LPARAM text) -> BOOL {
+                        char cls[32] = {};
+                        GetClassNameA(child, cls, sizeof(cls));
+                        if (GetDlgCtrlID(child) == 0x47C && std::string(cls) == "Edit")
+                            SendMessageA(child, WM_SETTEXT, 0, text);
+                        return TRUE;
+                    },
+                    reinterpret_cast<LPARAM>(path.c_str()));
+                Sleep(200);
                 PostMessageA(dialog, WM_COMMAND, IDOK, 0);
                 return;
             }
@@ -925,7 +942,6 @@ TEST_F(FrameTest, ReadingShowsTheDevicesValuesAndWritingSendsOnlyWhatChanged) {
         }
     }
     EXPECT_GT(edits, 80);
-    EXPECT_EQ(Text("Server's Port"), frame_->Store().parameters["Server's Port"].value);
     const std::string type = frame_->Store().parameters["Device Type"].value;
     const bool lora = type.find("-L") != std::string::npos;
     EXPECT_EQ(Find("LoraTab")->IsVisible(), lora) << type;
@@ -953,17 +969,22 @@ TEST_F(FrameTest, ReadingShowsTheDevicesValuesAndWritingSendsOnlyWhatChanged) {
     Pump(300);
     EXPECT_EQ(SetCommandsIn(Transcript().substr(mark)), "");
 
-    // One changed field: exactly its command, acknowledged; a second write sends nothing.
-    const std::string port = Text("Server's Port");
-    const std::string changed = port == "5001" ? "5002" : "5001";
-    Find("Server's Port")->SetText(changed);
+    // One changed field (on the Modbus page, which every work mode has): exactly its command, acknowledged; a second write sends nothing.
+    const std::string port = Text("CollectInterval");
+    const std::string changed = port == "61" ? "62" : "61";
+    Find("CollectInterval")->SetText(changed);
     mark = Transcript().size();
     Click("Save");
-    ASSERT_TRUE(WaitForTranscript("AT+PORT=" + changed + "\r\n"));
+    const ParameterEntry& portEntry = frame_->Store().parameters["CollectInterval"];
+    ASSERT_TRUE(WaitForTranscript("AT+MSBITV=" + changed + "\r\n"))
+        << "in use " << portEntry.inUse << " tab enabled "
+        << frame_->Store().tabs[size_t(portEntry.tab)].enabled << " count "
+        << Text("Server Count") << " mode " << Text("Protocolmodel") << " text "
+        << Text("CollectInterval") << "\nlog " << Log();
     ASSERT_TRUE(WaitForIdle());
-    EXPECT_EQ(SetCommandsIn(Transcript().substr(mark)), "AT+PORT=" + changed + "\n");
+    EXPECT_EQ(SetCommandsIn(Transcript().substr(mark)), "AT+MSBITV=" + changed + "\n");
     EXPECT_TRUE(WaitForLog(LookupText("WorkerJobThreadProc", "SaveSuccess")));
-    EXPECT_EQ(frame_->Store().parameters["Server's Port"].value, changed);
+    EXPECT_EQ(frame_->Store().parameters["CollectInterval"].value, changed);
     mark = Transcript().size();
     Click("Save");
     ASSERT_TRUE(WaitForIdle());
@@ -978,24 +999,26 @@ TEST_F(FrameTest, ReadingShowsTheDevicesValuesAndWritingSendsOnlyWhatChanged) {
     ASSERT_TRUE(WaitForIdle());
     const std::string bytes = wintest::ReadFileText(file);
     EXPECT_NE(bytes.find("Access Point Name:"), std::string::npos);
-    EXPECT_NE(bytes.find("Server's Port:" + changed + "\r\r\n"), std::string::npos);
+    EXPECT_NE(bytes.find("MSBITV:" + changed + "\r\r\n"), std::string::npos);
 
     // The device changes; loading the file shows it and writes back exactly the difference.
-    Find("Server's Port")->SetText(port);
+    Find("CollectInterval")->SetText(port);
     Click("Save");
-    ASSERT_TRUE(WaitForTranscript("AT+PORT=" + port + "\r\n"));
+    ASSERT_TRUE(WaitForTranscript("AT+MSBITV=" + port + "\r\n"));
     ASSERT_TRUE(WaitForIdle());
     mark = Transcript().size();
     DriveFileDialog(hwnd_, file, "open-dialog");
     Click("LoadFromFile");
-    ASSERT_TRUE(PumpUntil([&] { return Text("Server's Port") == changed; }, 30000));
-    ASSERT_TRUE(WaitForTranscript("AT+PORT=" + changed + "\r\n", 2, 30000));
+    ASSERT_TRUE(PumpUntil([&] { return Text("CollectInterval") == changed; }, 30000));
+    ASSERT_TRUE(WaitForTranscript("AT+MSBITV=" + changed + "\r\n", 2, 30000));
     ASSERT_TRUE(WaitForIdle());
-    EXPECT_EQ(SetCommandsIn(Transcript().substr(mark)), "AT+PORT=" + changed + "\n");
-    EXPECT_EQ(frame_->SavePath(), file);
+    EXPECT_EQ(SetCommandsIn(Transcript().substr(mark)), "AT+MSBITV=" + changed + "\n");
+    std::string chosen = file;
+    std::replace(chosen.begin(), chosen.end(), '/', '\\');
+    EXPECT_EQ(frame_->SavePath(), chosen);
 
     // Leave the device as it was for the other tests.
-    Find("Server's Port")->SetText(port);
+    Find("CollectInterval")->SetText(port);
     Click("Save");
     ASSERT_TRUE(WaitForIdle());
     Click("quit");
