@@ -14,7 +14,16 @@ bool Contains(const std::string& text, const char* marker) {
 
 } // namespace
 
-CDeviceLink::CDeviceLink(CParameterStore& store) : store_(store) {}
+CDeviceLink::CDeviceLink(CParameterStore& store) : store_(store) {
+    // The device's reply reaches the log before the signal that lets the worker log the outcome.
+    reply_.SetLogHook([](const std::string& text) { PostLogText(text); });
+}
+
+void CDeviceLink::PushJob(const Job& job) {
+    queue_.PushJob(job);
+    if (jobEvent_)
+        SetEvent(jobEvent_);
+}
 
 CDeviceLink::~CDeviceLink() {
     Stop();
@@ -27,7 +36,9 @@ bool CDeviceLink::Start(HWND window) {
     stopping_ = false;
     if (!stopEvent_)
         stopEvent_ = CreateEventA(nullptr, TRUE, FALSE, nullptr);
-    if (!stopEvent_)
+    if (!jobEvent_)
+        jobEvent_ = CreateEventA(nullptr, FALSE, FALSE, nullptr);
+    if (!stopEvent_ || !jobEvent_)
         return false;
     ResetEvent(stopEvent_);
     worker_ = CreateThread(nullptr, 0, WorkerJobThreadProc, this, 0, nullptr);
@@ -55,6 +66,10 @@ void CDeviceLink::Stop() {
     if (stopEvent_) {
         CloseHandle(stopEvent_);
         stopEvent_ = nullptr;
+    }
+    if (jobEvent_) {
+        CloseHandle(jobEvent_);
+        jobEvent_ = nullptr;
     }
     if (port_.IsOpen())
         port_.ClosePort();
@@ -96,7 +111,8 @@ bool CDeviceLink::OpenDevicePort(int portNumber, int baudRate, char parity, int 
                                  int stopBits) {
     if (baudRate <= 0 || !window_)
         return false;
-    reply_.SetJobType(JOB_SETTING_PROMPT);
+    // A new opening starts with an empty reply buffer: nothing of the last one can count.
+    reply_.Reset(JOB_SETTING_PROMPT);
     // Computed afresh from this opening's rate: a factor carried over from an earlier opening
     // would multiply again at every reopening.
     SetTimeoutFactor(TimeoutFactorForBaud(baudRate));
@@ -119,13 +135,12 @@ void CDeviceLink::CloseDevicePort() {
 }
 
 void CDeviceLink::Login() {
-    reply_.SetContent("");
+    reply_.Reset(JOB_LOGIN);
     StopPromptTimer();
     if (window_)
         KillTimer(window_, kPromptTimerId);
-    port_.SendBytes("+++", 3);
     PostLogText(LookupText("ComSend", "send", "") + ":+++\r\n");
-    reply_.SetJobType(JOB_LOGIN);
+    port_.SendBytes("+++", 3);
 }
 
 void CDeviceLink::StartPromptTimer(unsigned periodMs) {
@@ -211,9 +226,23 @@ DWORD WINAPI CDeviceLink::WorkerJobThreadProc(LPVOID link) {
 
 void CDeviceLink::RunWorker() {
     Job job;
+    ULONGLONG lastSent = 0;
+    const HANDLE events[2] = {stopEvent_, jobEvent_};
     for (;;) {
-        if (WaitForSingleObject(stopEvent_, 200) == WAIT_OBJECT_0 || stopping_)
+        // A job pushed to an idle queue is taken at once; the queue is also looked at every
+        // 200 ms (jobs pushed by other parts of the program without the signal).
+        const DWORD woke = WaitForMultipleObjects(2, events, FALSE, 200);
+        if (woke == WAIT_OBJECT_0 || stopping_)
             break;
+        // Consecutive commands stay at least 200 ms apart, as the device expects.
+        const ULONGLONG now = GetTickCount64();
+        if (lastSent != 0 && now - lastSent < kCommandSpacingMs && queue_.Size() > 0) {
+            if (WaitForSingleObject(stopEvent_,
+                                    static_cast<DWORD>(kCommandSpacingMs - (now - lastSent))) ==
+                    WAIT_OBJECT_0 ||
+                stopping_)
+                break;
+        }
         if (!queue_.PopJob(job)) {
             if (!idleNotified_ && settingMode_ && port_.IsOpen()) {
                 SendToWindow(WM_CONTROL_STATE, 1, 2);
@@ -226,15 +255,25 @@ void CDeviceLink::RunWorker() {
         StopPromptTimer();
 
         reply_.Reset(job.type);
-        PostLogText(LookupText("ComSend", "send", "") + ":" + job.command);
-        const unsigned wait = static_cast<unsigned>(JobBaseWait(job.type)) *
+        // A command that starts with its own line end is logged on the line of the "send" text.
+        std::string shown = job.command;
+        while (!shown.empty() && (shown[0] == '\r' || shown[0] == '\n'))
+            shown.erase(0, 1);
+        PostLogText(LookupText("ComSend", "send", "") + ":" + shown);
+        const unsigned wait = static_cast<unsigned>(JobBaseWait(job)) *
                               static_cast<unsigned>(timeoutFactor_.load());
         // The command's bytes up to its first zero byte.
         port_.SendBytes(job.command.c_str(), static_cast<DWORD>(std::strlen(job.command.c_str())));
+        lastSent = GetTickCount64();
         if (!reply_.WaitForReply(wait)) {
             if (stopping_)
                 break;
             PostLogText(LookupText("WorkerJobThreadProc", "OutTime", "\r\n"));
+            // Whatever still comes for this job is logged as late, not as its answer.
+            std::string late = LookupText("WorkerJobThreadProc", "LateReply", "");
+            if (late.empty())
+                late = "Late reply (after the time-out, nothing was applied):";
+            reply_.ExpireWait(late + "\r\n");
             continue;
         }
         if (stopping_)
@@ -256,7 +295,7 @@ void CDeviceLink::CompleteJob(const Job& job) {
             log = LookupText("WorkerJobThreadProc", "SaveSuccess", "\r\n");
             store_.RecordWrittenValue(job.key, job.value, job.kind, job.item);
         }
-        if (Contains(reply, "ERROR\r\n"))
+        if (ReplyRefused(reply))
             log = LookupText("WorkerJobThreadProc", "SaveError", "\r\n");
         if (!log.empty())
             PostLogText(log);
@@ -266,7 +305,7 @@ void CDeviceLink::CompleteJob(const Job& job) {
         std::string log;
         if (ReplyAcknowledged(reply))
             log = LookupText("WorkerJobThreadProc", "FactorySuccess", "\r\n");
-        if (Contains(reply, "ERROR\r\n"))
+        if (ReplyRefused(reply))
             log = LookupText("WorkerJobThreadProc", "FactoryError", "\r\n");
         if (!log.empty())
             PostLogText(log);

@@ -31,6 +31,8 @@ enum : unsigned { WM_LINK_CALL = 0x0400 + 1110 }; // 2134
 constexpr DWORD kPortEventMask = EV_RXCHAR | EV_CTS;
 // The setting-mode timer's period right after the port was opened.
 constexpr unsigned kPromptTimerOpenMs = 300;
+// The least time between two commands sent to the device.
+constexpr unsigned kCommandSpacingMs = 200;
 
 class CDeviceLink {
 public:
@@ -81,7 +83,8 @@ public:
     // and awaits "enter setting!".
     void Login();
 
-    void PushJob(const Job& job) { queue_.PushJob(job); }
+    // Queues a job and wakes the worker, which sends it at once when it is idle.
+    void PushJob(const Job& job);
     void ClearJobs() { queue_.ClearJobs(); }
 
     // The receive handler of WM_PORT_DATA (bytes has one writable byte behind count).
@@ -131,6 +134,7 @@ private:
     HWND window_ = nullptr;
     HANDLE worker_ = nullptr;
     HANDLE stopEvent_ = nullptr;
+    HANDLE jobEvent_ = nullptr; // auto-reset: a job was pushed
     std::atomic<bool> stopping_{false};
     std::atomic<bool> settingMode_{false};
     std::atomic<int> timeoutFactor_{1};

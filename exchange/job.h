@@ -48,3 +48,12 @@ inline int JobBaseWait(int type) {
         return 5000;
     }
 }
+
+// The wait for one job: a raw command that asks for the listing or the log file ("AT+SHOW"
+// pressed on the Operation page) waits as long as the listing does.
+inline int JobBaseWait(const Job& job) {
+    if (job.type == JOB_COMMAND && (job.command.find("AT+SHOW") != std::string::npos ||
+                                    job.command.find("READFILELOG") != std::string::npos))
+        return 24000;
+    return JobBaseWait(job.type);
+}

@@ -74,7 +74,7 @@ void CReplyAssembler::RecogniseLocked(ReplyActions& actions) {
         }
         break;
     case JOB_LOAD:
-        if (Contains(kMarkerListing) && Contains(kMarkerOk))
+        if (Contains(kMarkerListing) && Answer(kAnswerOk))
             done();
         break;
     case JOB_WRITE:
@@ -83,11 +83,11 @@ void CReplyAssembler::RecogniseLocked(ReplyActions& actions) {
     case JOB_READ_LOG:
     case JOB_SIGNAL_RETRY:
     case JOB_COMMAND:
-        if (Contains(kMarkerOk) || Contains(kMarkerError))
+        if (Answer(kAnswerOk) || Answer(kAnswerError))
             done();
         break;
     case JOB_NET_MODE:
-        if (Contains(kMarkerOk))
+        if (Answer(kAnswerOk))
             done();
         break;
     case JOB_LOGIN:
@@ -96,32 +96,32 @@ void CReplyAssembler::RecogniseLocked(ReplyActions& actions) {
             actions.controlStates.push_back(1);
             SignalLocked(true);
             actions.replyComplete = true;
-        } else if (Contains(kMarkerError)) {
+        } else if (Answer(kAnswerError)) {
             done();
         }
         break;
     case JOB_FACTORY:
-        if (Contains(kMarkerOk)) {
+        if (Answer(kAnswerOk)) {
             SignalLocked(true);
             actions.replyComplete = true;
             actions.jobs.push_back(MakeJob(JOB_LOAD, "\r\nAT+SHOW\r\n"));
             jobType_ = JOB_NONE;
-        } else if (Contains(kMarkerError)) {
+        } else if (Answer(kAnswerError)) {
             done();
         }
         break;
     case JOB_SAVE_FILE:
     case JOB_LOAD_FILE:
         if (Contains(kMarkerListing)) {
-            if (Contains(kMarkerOk))
+            if (Answer(kAnswerOk))
                 done();
-        } else if (Contains(kMarkerError)) {
+        } else if (Answer(kAnswerError)) {
             // Refused: the worker's wait runs out and it reports the time-out.
             jobType_ = JOB_NONE;
         }
         break;
     case JOB_QUIT:
-        if (Contains(kMarkerOk)) {
+        if (Answer(kAnswerOk)) {
             SignalLocked(true);
             actions.replyComplete = true;
             actions.controlStates.push_back(0);
@@ -129,9 +129,9 @@ void CReplyAssembler::RecogniseLocked(ReplyActions& actions) {
         }
         break;
     case JOB_SIGNAL:
-        if (Contains(kMarkerOk)) {
+        if (Answer(kAnswerOk)) {
             done();
-        } else if (Contains(kMarkerError)) {
+        } else if (Answer(kAnswerError)) {
             SignalLocked(true);
             actions.replyComplete = true;
             actions.jobs.push_back(MakeJob(JOB_SIGNAL_RETRY, "At+CSQ\r\n"));
@@ -148,16 +148,28 @@ ReplyActions CReplyAssembler::OnData(const char* bytes, size_t n) {
     if (bytes == nullptr || n == 0)
         return actions;
     std::lock_guard<std::mutex> hold(lock_);
-    // What arrives while a reply is awaited is logged, up to its first zero byte.
-    if (jobType_ != JOB_NONE)
-        actions.logText.assign(bytes, std::find(bytes, bytes + n, '\0'));
+    // What arrives while a reply is awaited is logged, zero bytes as blanks, before the reply
+    // can be signalled complete.
+    if (jobType_ != JOB_NONE || late_) {
+        actions.logText = late_ ? lateNotice_ : std::string();
+        lateNotice_.clear();
+        actions.logText.append(bytes, n);
+        std::replace(actions.logText.begin(), actions.logText.end(), '\0', ' ');
+        if (logHook_) {
+            logHook_(actions.logText);
+            actions.logText.clear();
+        }
+    }
     AppendLocked(bytes, n);
     RecogniseLocked(actions);
 
-    // The device's own announcements count whatever was awaited.
-    if (Contains(kMarkerSettingTimeout)) {
+    // The device's own announcements count whatever was awaited. The time-out announcement is
+    // acted on once: it is taken out of the buffer (a reply completed before it stays).
+    if (ContainsAnnouncement(kMarkerSettingTimeout)) {
         actions.controlStates.push_back(0);
-    } else if (Contains(kMarkerPrompt)) {
+        jobType_ = JOB_NONE;
+        EraseAnnouncementsLocked(kMarkerSettingTimeout);
+    } else if (ContainsAnnouncement(kMarkerPrompt)) {
         jobType_ = JOB_SETTING_PROMPT;
         actions.restartPromptTimer = true;
         EmptyLocked();
@@ -165,9 +177,18 @@ ReplyActions CReplyAssembler::OnData(const char* bytes, size_t n) {
     return actions;
 }
 
+void CReplyAssembler::ExpireWait(const std::string& notice) {
+    std::lock_guard<std::mutex> hold(lock_);
+    jobType_ = JOB_NONE;
+    late_ = true;
+    lateNotice_ = notice;
+}
+
 void CReplyAssembler::Reset(int jobType) {
     std::lock_guard<std::mutex> hold(lock_);
     jobType_ = jobType;
+    late_ = false;
+    lateNotice_.clear();
     SignalLocked(false);
     EmptyLocked();
 }
@@ -198,6 +219,11 @@ int CReplyAssembler::Count() const {
     return count_;
 }
 
+bool CReplyAssembler::IsReplySignalled() const {
+    std::lock_guard<std::mutex> hold(lock_);
+    return replySignal_;
+}
+
 bool CReplyAssembler::WaitForReply(unsigned timeoutMs) {
     std::unique_lock<std::mutex> hold(lock_);
     signalChanged_.wait_for(hold, std::chrono::milliseconds(timeoutMs),
@@ -216,12 +242,66 @@ void CReplyAssembler::SetReplySignalHook(std::function<void(bool)> hook) {
     hook_ = std::move(hook);
 }
 
+void CReplyAssembler::SetLogHook(std::function<void(const std::string&)> hook) {
+    std::lock_guard<std::mutex> hold(lock_);
+    logHook_ = std::move(hook);
+}
+
+const char* CReplyAssembler::FindAnnouncement(const char* marker) const {
+    const char* text = buffer_.data();
+    for (const char* at = std::strstr(text, marker); at != nullptr;
+         at = std::strstr(at + 1, marker)) {
+        // A marker after a label on its line ("Custom Register Info:Press 's' key") is a value
+        // of the listing, not the device speaking.
+        const char* line = at;
+        while (line > text && line[-1] != '\n')
+            --line;
+        if (std::find(line, at, ':') == at)
+            return at;
+    }
+    return nullptr;
+}
+
+bool CReplyAssembler::ContainsAnnouncement(const char* marker) const {
+    return FindAnnouncement(marker) != nullptr;
+}
+
+void CReplyAssembler::EraseAnnouncementsLocked(const char* marker) {
+    const int length = static_cast<int>(std::strlen(marker));
+    while (const char* at = FindAnnouncement(marker)) {
+        const int from = static_cast<int>(at - buffer_.data());
+        std::memmove(buffer_.data() + from, buffer_.data() + from + length,
+                     static_cast<size_t>(count_ - from - length + 1)); // with the terminator
+        count_ -= length;
+    }
+}
+
+bool CReplyAssembler::Answer(const char* word) const {
+    return EndsWithAnswer(buffer_.data(), static_cast<size_t>(count_), word);
+}
+
+bool EndsWithAnswer(const char* text, size_t length, const char* word) {
+    // A refusal always ends its line ("ERROR\r\n"); "OK" may come without a line end.
+    const bool needsLineEnd = std::strcmp(word, kAnswerError) == 0;
+    if (needsLineEnd && (length == 0 || text[length - 1] != '\n'))
+        return false;
+    size_t end = length;
+    while (end > 0 && (text[end - 1] == '\r' || text[end - 1] == '\n' || text[end - 1] == ' '))
+        --end;
+    const size_t n = std::strlen(word);
+    if (end < n || std::memcmp(text + end - n, word, n) != 0)
+        return false;
+    // Blanks before the word (zero bytes from the line are kept as blanks) belong to its line.
+    size_t start = end - n;
+    while (start > 0 && text[start - 1] == ' ')
+        --start;
+    return start == 0 || text[start - 1] == '\n';
+}
+
 bool ReplyAcknowledged(const std::string& reply) {
-    if (reply.find("OK\r\n") != std::string::npos)
-        return true;
-    auto endsWith = [&](const char* tail) {
-        const size_t n = std::char_traits<char>::length(tail);
-        return reply.size() >= n && reply.compare(reply.size() - n, n, tail) == 0;
-    };
-    return endsWith("OK") || endsWith("OK\r");
+    return EndsWithAnswer(reply, kAnswerOk);
+}
+
+bool ReplyRefused(const std::string& reply) {
+    return EndsWithAnswer(reply, kAnswerError);
 }

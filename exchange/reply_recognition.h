@@ -24,21 +24,32 @@ constexpr const char* kMarkerCommandList = "AT+LIST";
 constexpr const char* kMarkerLoginAccepted = "enter setting!";
 constexpr const char* kMarkerSettingTimeout = "Seting Timeout and quit";
 constexpr const char* kMarkerListing = "Access Point Name:";
-constexpr const char* kMarkerOk = "OK";
-constexpr const char* kMarkerError = "ERROR\r\n";
+// The device's final answers. They count only as the last line of what was received: alone on
+// their line (at the start of the text or after a line feed), followed by nothing but line ends
+// and blanks; "ERROR" only once its line has ended. The same letters inside a value ("REGOK", "TOKEN42") or an echoed command
+// ("AT+USER=ERROR") are no answer.
+constexpr const char* kAnswerOk = "OK";
+constexpr const char* kAnswerError = "ERROR";
 
-// Whether a completed reply acknowledges the command with "OK\r\n". The receive side completes
-// a reply as soon as "OK" is in it, so the line end may still be on the wire when the worker
-// looks: a reply that ends in "OK" or "OK\r" counts as acknowledged too, or an accepted write
-// would be neither recorded nor logged.
+// Whether text ends with the answer line `word` (see above). The line end after the word may
+// still be on the wire.
+bool EndsWithAnswer(const char* text, size_t length, const char* word);
+inline bool EndsWithAnswer(const std::string& text, const char* word) {
+    return EndsWithAnswer(text.data(), text.size(), word);
+}
+
+// Whether a completed reply acknowledges the command: its last line is "OK".
 bool ReplyAcknowledged(const std::string& reply);
+// Whether a completed reply refuses the command: its last line is "ERROR".
+bool ReplyRefused(const std::string& reply);
 
 // The setting-mode timer (sends "s" at every tick) and its period after a prompt.
 constexpr unsigned kPromptTimerId = 101;
 constexpr unsigned kPromptTimerRestartMs = 500;
 
 // What one received chunk asks of the window thread, to be carried out in this order:
-//  1. logText non-empty: PostLogText(logText);
+//  1. logText non-empty: PostLogText(logText) (already done through the log hook when one is
+//     set, and then left empty here);
 //  2. each job in `jobs`: PushJob(job);
 //  3. stopPromptTimer: KillTimer(101); then restartPromptTimer: SetTimer(101, 500 ms);
 //  4. each value w in controlStates: PostMessage(WM_CONTROL_STATE, w, 0), in order.
@@ -70,8 +81,8 @@ public:
     // the reply signal, all under the lock.
     void Reset(int jobType);
 
-    // Sets the current job type and leaves the buffer as it is (opening the port:
-    // JOB_SETTING_PROMPT). The login sequence empties the buffer as well: Reset(JOB_LOGIN).
+    // Sets the current job type and leaves the buffer as it is. Opening the port and the login
+    // sequence empty the buffer as well: Reset(JOB_SETTING_PROMPT), Reset(JOB_LOGIN).
     void SetJobType(int jobType);
     int JobType() const;
 
@@ -83,6 +94,12 @@ public:
     std::string Reply() const;
     int Count() const;
 
+    // The worker's wait for the current reply ran out: nothing is awaited any more, and what
+    // still arrives is logged after `notice` (once), as a late reply.
+    void ExpireWait(const std::string& notice);
+
+    // The reply signal's state now, without waiting.
+    bool IsReplySignalled() const;
     // Waits up to timeoutMs milliseconds for the reply signal; true when it is raised.
     bool WaitForReply(unsigned timeoutMs);
     // Shut-down: wakes a WaitForReply at once, and every later one returns at once too, with
@@ -93,10 +110,20 @@ public:
     // lowered, for an owner that keeps a Win32 manual-reset event in step with it
     // (SetEvent/ResetEvent). The hook must not call back into this object.
     void SetReplySignalHook(std::function<void(bool)> hook);
+    // Called under the lock with the text to be logged for each chunk, before the reply signal
+    // can be raised for it: the device's reply then always reaches the log before the worker's
+    // outcome line. The hook must not call back into this object.
+    void SetLogHook(std::function<void(const std::string&)> hook);
 
 private:
     void AppendLocked(const char* bytes, size_t n);
     bool Contains(const char* marker) const;
+    // The device's own announcement: the marker, not after a label on its line.
+    const char* FindAnnouncement(const char* marker) const;
+    bool ContainsAnnouncement(const char* marker) const;
+    void EraseAnnouncementsLocked(const char* marker);
+    // The buffer's last line is the answer `word`.
+    bool Answer(const char* word) const;
     void EmptyLocked();
     void SignalLocked(bool raised);
     void RecogniseLocked(ReplyActions& actions);
@@ -108,5 +135,8 @@ private:
     int jobType_ = JOB_NONE;
     bool replySignal_ = false;
     bool cancelled_ = false;
+    bool late_ = false;        // after ExpireWait, until the next Reset
+    std::string lateNotice_;   // logged before the first late chunk
     std::function<void(bool)> hook_;
+    std::function<void(const std::string&)> logHook_;
 };

@@ -60,7 +60,9 @@ TEST(ReplyRecognition, ListingsNeedTheAnchorAndOk) {
         reply.Reset(type);
         EXPECT_FALSE(Feed(reply, "OK\r\n").replyComplete) << type;
         EXPECT_EQ(reply.JobType(), type);
-        EXPECT_TRUE(Feed(reply, "Access Point Name:cmnet\r\n").replyComplete) << type;
+        // The anchor after an "OK" line: the final answer is still to come.
+        EXPECT_FALSE(Feed(reply, "Access Point Name:cmnet\r\n").replyComplete) << type;
+        EXPECT_TRUE(Feed(reply, "OK\r\n").replyComplete) << type;
         EXPECT_EQ(reply.JobType(), JOB_NONE);
     }
     // A listing with its anchor but refused is still waited for.
@@ -201,25 +203,24 @@ TEST(ReplyRecognition, PromptRestartsTheSettingModeTimer) {
     EXPECT_EQ(reply.JobType(), JOB_SETTING_PROMPT);
 }
 
-TEST(ReplyRecognition, SettingTimeoutWinsOverThePromptAndKeepsTheBuffer) {
+TEST(ReplyRecognition, SettingTimeoutWinsOverThePromptAndActsOnce) {
     CReplyAssembler reply;
-    reply.Reset(JOB_NONE);
+    reply.Reset(JOB_WRITE);
     ReplyActions actions = Feed(reply, "Seting Timeout and quit\r\nPress 's' key");
     EXPECT_EQ(actions.controlStates, std::vector<int>{0});
     EXPECT_FALSE(actions.restartPromptTimer);
-    EXPECT_EQ(reply.JobType(), JOB_NONE);
-    EXPECT_GT(reply.Count(), 0);
+    EXPECT_EQ(reply.JobType(), JOB_NONE) << "nothing can answer the job any more";
+    EXPECT_EQ(reply.Reply(), "\r\nPress 's' key");
 
-    // The notice stays in the buffer: every later chunk repeats it, a prompt is not acted on.
-    actions = Feed(reply, "Press 's' key");
-    EXPECT_EQ(actions.controlStates, std::vector<int>{0});
-    EXPECT_FALSE(actions.restartPromptTimer);
-
-    // Once pushed out of the retained bytes, the prompt counts again.
-    Feed(reply, std::string(CReplyAssembler::kMaxCount, '.'));
+    // The notice is gone from the buffer: the next prompt enters the setting mode again.
     actions = Feed(reply, "Press 's' key");
     EXPECT_TRUE(actions.controlStates.empty());
     EXPECT_TRUE(actions.restartPromptTimer);
+
+    // Split over two chunks it still acts once.
+    EXPECT_TRUE(Feed(reply, "Seting Time").controlStates.empty());
+    EXPECT_EQ(Feed(reply, "out and quit\r\n").controlStates, std::vector<int>{0});
+    EXPECT_TRUE(Feed(reply, "\r\n").controlStates.empty());
 
     // A job empties it too.
     Feed(reply, "Seting Timeout and quit");
@@ -234,7 +235,7 @@ TEST(ReplyRecognition, ZeroBytesAreKeptAsBlanks) {
     reply.Reset(JOB_WRITE);
     const std::string chunk("AT+APN=x\r\n\0\0OK\r\n", 16);
     ReplyActions actions = Feed(reply, chunk);
-    EXPECT_EQ(actions.logText, "AT+APN=x\r\n") << "logged up to the first zero byte";
+    EXPECT_EQ(actions.logText, "AT+APN=x\r\n  OK\r\n") << "zero bytes logged as blanks";
     EXPECT_TRUE(actions.replyComplete) << "text after a zero byte is searched";
     EXPECT_EQ(reply.Reply(), "AT+APN=x\r\n  OK\r\n");
     EXPECT_EQ(reply.Count(), 16);
@@ -267,7 +268,7 @@ TEST(ReplyRecognition, OverflowKeepsTheMostRecentBytes) {
     // Even a single delivery longer than the buffer keeps its tail.
     reply.Reset(JOB_WRITE);
     std::string flood(20000, 'x');
-    flood.replace(flood.size() - 4, 4, "OK\r\n");
+    flood.replace(flood.size() - 6, 6, "\r\nOK\r\n");
     EXPECT_TRUE(Feed(reply, flood).replyComplete);
     EXPECT_EQ(reply.Reply(), flood.substr(flood.size() - CReplyAssembler::kMaxCount));
 }
@@ -351,7 +352,14 @@ TEST(ReplyAcknowledged, AnOkWhoseLineEndIsStillOnTheWireCounts) {
     EXPECT_TRUE(ReplyAcknowledged("\r\nOK\r\n"));
     EXPECT_TRUE(ReplyAcknowledged("\r\nOK"));
     EXPECT_TRUE(ReplyAcknowledged("\r\nOK\r"));
-    EXPECT_TRUE(ReplyAcknowledged("junk OK\r\nmore"));
+    EXPECT_TRUE(ReplyAcknowledged("AT+X=1\r\n\r\n OK\r\n"));
+    // Only the final line answers: "OK" inside values or before more text does not.
+    EXPECT_FALSE(ReplyAcknowledged("junk OK\r\nmore"));
+    EXPECT_FALSE(ReplyAcknowledged("AT+PASS=TOKEN\r\n"));
+    EXPECT_FALSE(ReplyAcknowledged("REGOK\r\n"));
+    EXPECT_TRUE(ReplyRefused("\r\nERROR\r\n"));
+    EXPECT_FALSE(ReplyRefused("\r\nERROR"));
+    EXPECT_FALSE(ReplyRefused("AT+USER=ERROR\r\n"));
     EXPECT_FALSE(ReplyAcknowledged("\r\nERROR\r\n"));
     EXPECT_FALSE(ReplyAcknowledged("OKAY then"));
     EXPECT_FALSE(ReplyAcknowledged(""));
@@ -366,3 +374,89 @@ TEST(ReplyAcknowledged, AnOkWhoseLineEndIsStillOnTheWireCounts) {
 }
 
 } // namespace
+
+namespace {
+
+// A listing whose values hold every marker the recognition looks for.
+std::string TrickyListing() {
+    std::string text = "AT+SHOW\r\n\r\nAccess Point Name:cmnet\r\n";
+    const char* values[] = {"REGOK", "TOKEN42", "OK", "ERROR", "AT+LIST", "Press 's' key",
+                            "Seting Timeout and quit", "enter setting!", "OK\r"};
+    for (int i = 0; i < 200; ++i)
+        text += "Custom Info " + std::to_string(i) + ":" + values[i % 9] + "\r\n";
+    return text + "\r\nOK\r\n";
+}
+
+} // namespace
+
+TEST(ReplyRecognition, AListingIsCompleteOnlyOnItsFinalOkLineWhateverItsValuesHold) {
+    const std::string listing = TrickyListing();
+    for (size_t chunk : {size_t(1), size_t(7), size_t(64), size_t(512), size_t(4095)}) {
+        for (int type : {JOB_LOAD, JOB_SAVE_FILE, JOB_LOAD_FILE}) {
+            CReplyAssembler reply;
+            reply.Reset(type);
+            size_t completedAt = 0;
+            for (size_t at = 0; at < listing.size(); at += chunk) {
+                ReplyActions actions = Feed(reply, listing.substr(at, chunk));
+                EXPECT_TRUE(actions.controlStates.empty()) << "a value is no announcement";
+                EXPECT_FALSE(actions.restartPromptTimer);
+                if (actions.replyComplete && completedAt == 0)
+                    completedAt = std::min(at + chunk, listing.size());
+            }
+            EXPECT_GE(completedAt, listing.size() - 2) << "chunk " << chunk << " type " << type;
+            EXPECT_EQ(reply.Reply(), listing);
+        }
+    }
+}
+
+TEST(ReplyRecognition, AWriteIsAnsweredOnlyByItsOwnOkOrErrorLine) {
+    CReplyAssembler reply;
+    reply.Reset(JOB_WRITE);
+    EXPECT_FALSE(Feed(reply, "AT+CONNRGST=TOKEN42OK\r\n").replyComplete);
+    EXPECT_FALSE(Feed(reply, "AT+USER=ERROR\r\n").replyComplete);
+    EXPECT_TRUE(Feed(reply, "OK\r\n").replyComplete);
+    EXPECT_TRUE(ReplyAcknowledged(reply.Reply()));
+    EXPECT_FALSE(ReplyRefused(reply.Reply()));
+}
+
+TEST(ReplyRecognition, ReopeningStartsWithAnEmptyBuffer) {
+    CReplyAssembler reply;
+    reply.Reset(JOB_SETTING_PROMPT);
+    EXPECT_EQ(Feed(reply, "AT+LIST AT+SHOW\r\n").controlStates, std::vector<int>{1});
+    // The port closes and opens again: noise is not the command list.
+    reply.Reset(JOB_SETTING_PROMPT);
+    ReplyActions actions = Feed(reply, "hello");
+    EXPECT_TRUE(actions.controlStates.empty());
+    EXPECT_FALSE(actions.stopPromptTimer);
+}
+
+TEST(ReplyRecognition, ALateReplyIsLoggedAsLate) {
+    CReplyAssembler reply;
+    reply.Reset(JOB_WRITE);
+    EXPECT_FALSE(reply.WaitForReply(0));
+    reply.ExpireWait("late:\r\n");
+    ReplyActions actions = Feed(reply, "O");
+    EXPECT_EQ(actions.logText, "late:\r\nO");
+    EXPECT_FALSE(actions.replyComplete);
+    actions = Feed(reply, "K\r\n");
+    EXPECT_EQ(actions.logText, "K\r\n");
+    EXPECT_FALSE(actions.replyComplete);
+    EXPECT_FALSE(reply.WaitForReply(0));
+    // The next job is awaited as usual.
+    reply.Reset(JOB_WRITE);
+    actions = Feed(reply, "OK\r\n");
+    EXPECT_EQ(actions.logText, "OK\r\n");
+    EXPECT_TRUE(actions.replyComplete);
+}
+
+TEST(ReplyRecognition, TheReplyIsLoggedBeforeTheSignalIsRaised) {
+    CReplyAssembler reply;
+    std::vector<std::string> events;
+    reply.SetLogHook([&](const std::string& text) { events.push_back("log " + text); });
+    reply.SetReplySignalHook([&](bool raised) { events.push_back(raised ? "raised" : "lowered"); });
+    reply.Reset(JOB_WRITE);
+    ReplyActions actions = Feed(reply, "OK\r\n");
+    EXPECT_EQ(actions.logText, "") << "already logged through the hook";
+    const std::vector<std::string> expected = {"lowered", "log OK\r\n", "raised"};
+    EXPECT_EQ(events, expected);
+}
