@@ -116,10 +116,13 @@ bool CDeviceLink::OpenDevicePort(int portNumber, int baudRate, char parity, int 
     // Computed afresh from this opening's rate: a factor carried over from an earlier opening
     // would multiply again at every reopening.
     SetTimeoutFactor(TimeoutFactorForBaud(baudRate));
+    lastOpenError_ = 0;
     if (!port_.OpenPort(window_, portNumber, baudRate, parity, dataBits, stopBits,
                         kPortEventMask) ||
-        !port_.IsOpen())
+        !port_.IsOpen()) {
+        lastOpenError_ = GetLastError();
         return false;
+    }
     port_.StartPortThread();
     StartPromptTimer(kPromptTimerOpenMs);
     return true;

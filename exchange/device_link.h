@@ -75,6 +75,8 @@ public:
     // setting-mode timer starts sending "s" every 300 ms. False when the port did not open
     // (or the baud rate is not a positive number, or Start has not given the link a window).
     bool OpenDevicePort(int portNumber, int baudRate, char parity, int dataBits, int stopBits);
+    // The system's error code of the last opening that failed (0 when it did not).
+    DWORD LastOpenError() const { return lastOpenError_; }
     // Closes the port, empties the queue, stops the setting-mode timer and clears the
     // setting-mode flag.
     void CloseDevicePort();
@@ -135,6 +137,7 @@ private:
     HANDLE worker_ = nullptr;
     HANDLE stopEvent_ = nullptr;
     HANDLE jobEvent_ = nullptr; // auto-reset: a job was pushed
+    DWORD lastOpenError_ = 0;
     std::atomic<bool> stopping_{false};
     std::atomic<bool> settingMode_{false};
     std::atomic<int> timeoutFactor_{1};

@@ -265,11 +265,38 @@ bool CSerialPort::StartLineEventWait() {
     }
 }
 
+// Errors with which the system answers waits and reads on a port whose device has gone.
+bool CSerialPort::IsDeviceGone(DWORD error) {
+    switch (error) {
+    case ERROR_ACCESS_DENIED:
+    case ERROR_INVALID_HANDLE:
+    case ERROR_BAD_COMMAND:
+    case ERROR_GEN_FAILURE:
+    case ERROR_NOT_READY:
+    case ERROR_FILE_NOT_FOUND:
+    case ERROR_DEVICE_NOT_CONNECTED:
+    case ERROR_DEVICE_REMOVED:
+    case ERROR_BAD_UNIT:
+        return true;
+    default:
+        return false;
+    }
+}
+
+void CSerialPort::ReportGone() {
+    if (goneReported_.exchange(true))
+        return;
+    // Posted: the owner closes the port in answer, which waits for this thread.
+    PostMessageA(owner_, WM_PORT_GONE, 0, portNumber_);
+}
+
 void CSerialPort::RunPortThread() {
     threadAlive_ = true;
+    goneReported_ = false;
     if (port_ != INVALID_HANDLE_VALUE)
         PurgeComm(port_, kPurgeAll);
     bool waiting = false;
+    DWORD failures = 0; // line-event waits that failed in a row
     for (;;) {
         if (!waiting)
             waiting = StartLineEventWait();
@@ -289,9 +316,29 @@ void CSerialPort::RunPortThread() {
         if (r != WAIT_OBJECT_0 + 1)
             continue;
         DWORD ignored = 0;
-        if (!GetOverlappedResult(port_, &overlapped_, &ignored, FALSE) &&
-            FallBackToReceiveOnly(GetLastError()))
+        if (!GetOverlappedResult(port_, &overlapped_, &ignored, FALSE)) {
+            const DWORD error = GetLastError();
+            if (FallBackToReceiveOnly(error))
+                continue;
+            ResetEvent(overlapped_.hEvent);
+            if (IsDeviceGone(error)) {
+                ReportGone();
+                WaitForSingleObject(shutdownEvent_, INFINITE);
+                threadAlive_ = false;
+                return;
+            }
+            // Some drivers (Wine on a pty) end every wait at once with an error. Received bytes
+            // are read all the same, and a wait that keeps failing is retried after a pause that
+            // grows to 50 ms, so that a silent device costs no processor time.
+            ReadAndDeliver();
+            failures = failures < 10 ? failures + 1 : failures;
+            if (failures > 1 && WaitForSingleObject(shutdownEvent_, 5 * failures) == WAIT_OBJECT_0) {
+                threadAlive_ = false;
+                return;
+            }
             continue;
+        }
+        failures = 0;
         ResetEvent(overlapped_.hEvent);
         NotifyLineEvents();
     }
@@ -334,6 +381,9 @@ void CSerialPort::ReadAndDeliver() {
                 return;
             }
             waiting = status.cbInQue;
+        } else if (IsDeviceGone(GetLastError())) {
+            ReportGone();
+            return;
         }
     }
     if (waiting == 0)

@@ -15,6 +15,9 @@ enum : unsigned {
     WM_PORT_LINE_ERROR = 0x0400 + 4, // 1028
     WM_PORT_RING = 0x0400 + 5,       // 1029
     WM_PORT_EVENT_CHAR = 0x0400 + 8, // 1032
+    // Posted once when the port's device has gone (adapter pulled, cable cut): the system
+    // answers every wait and read with a "device gone" error. lParam is the port number.
+    WM_PORT_GONE = 0x0400 + 9, // 1033
     // WM_PORT_DATA (1034, wParam bytes, lParam count) is in exchange/messages.h.
 };
 
@@ -66,6 +69,8 @@ private:
     bool FallBackToReceiveOnly(DWORD error);
     void NotifyLineEvents();
     void ReadAndDeliver();
+    static bool IsDeviceGone(DWORD error);
+    void ReportGone();
     void Deliver(UINT message, WPARAM wParam, LPARAM lParam);
     void StopPortThread();
     void CloseEvents();
@@ -75,6 +80,7 @@ private:
     DWORD portThreadId_ = 0;
     CRITICAL_SECTION lock_;
     std::atomic<bool> threadAlive_{false};
+    std::atomic<bool> goneReported_{false};
     HANDLE shutdownEvent_ = nullptr;
     HANDLE port_ = INVALID_HANDLE_VALUE;
     HANDLE waitList_[2] = {nullptr, nullptr};

@@ -157,6 +157,9 @@ const std::vector<const char*>& OperationButtons() {
     static const std::vector<const char*> buttons = {
         "Save",   "Load",        "RestoreFactory", "LoadFromFile", "SaveToFile", "SetTime",
         "GetVer", "READFILELOG", "CPIN",           "CSQ",          "quit",
+        // The raw command buttons of the Operation page: pressed while the port is probing
+        // they would stop the setting-mode timer.
+        "AT+LIST", "AT+SHOW", "AT+FINDNETMODE",
     };
     return buttons;
 }

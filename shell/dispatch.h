@@ -70,7 +70,8 @@ struct ControlStateChange {
 };
 ControlStateChange ControlStateChangeFor(long group);
 
-// The eleven device operation buttons that the setting mode and the queue enable together.
+// The device operation buttons (the eleven of the operations panel and the three raw command
+// buttons) that the setting mode and the queue enable together.
 const std::vector<const char*>& OperationButtons();
 
 // Page selection for a "selectchanged" from a tab option: the first tab record, in index

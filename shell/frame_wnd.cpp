@@ -20,6 +20,9 @@ namespace {
 
 COrvelFrameWnd* g_frame = nullptr;
 COrvelFrameWnd::MessageBoxHook g_messageBoxHook = nullptr;
+COrvelFrameWnd::ConfirmHook g_confirmHook = nullptr;
+std::string g_restartProgram; // the executable the language switch starts ("" = this one)
+std::string g_restartConfig;  // the config.ini it writes ("" = beside this executable)
 std::string g_serialPortKey = "HARDWARE\\DEVICEMAP\\SERIALCOMM";
 
 const char kVersion[] = "V1.9.5";
@@ -35,6 +38,31 @@ std::string TextOr(const char* section, const char* key, const char* fallback,
 
 CComboUI* AsCombo(CControlUI* control) {
     return control ? static_cast<CComboUI*>(control->GetInterface("Combo")) : nullptr;
+}
+
+// The system's own text for an error code.
+std::string SystemMessage(DWORD error) {
+    char system[512] = {};
+    DWORD length = ::FormatMessageA(FORMAT_MESSAGE_FROM_SYSTEM | FORMAT_MESSAGE_IGNORE_INSERTS,
+                                    nullptr, error, 0, system, sizeof(system) - 1, nullptr);
+    std::string text(system, length < sizeof(system) ? length : 0);
+    while (!text.empty() && (text.back() == '\r' || text.back() == '\n' || text.back() == ' '))
+        text.pop_back();
+    return text.empty() ? "(" + std::to_string(error) + ")" : text;
+}
+
+// Why a port did not open, in the skin's language where the reason is a common one.
+std::string OpenFailureReason(DWORD error) {
+    switch (error) {
+    case ERROR_ACCESS_DENIED:
+    case ERROR_SHARING_VIOLATION:
+        return TextOr("OnStartCom", "InUse", "The port is in use by another program.");
+    case ERROR_FILE_NOT_FOUND:
+    case ERROR_PATH_NOT_FOUND:
+        return TextOr("OnStartCom", "NotPresent", "There is no such port on this computer.");
+    default:
+        return SystemMessage(error);
+    }
 }
 
 } // namespace
@@ -79,6 +107,31 @@ void COrvelFrameWnd::SetSerialPortKey(const std::string& key) {
     g_serialPortKey = key;
 }
 
+bool COrvelFrameWnd::Confirm(const std::string& text, const char* caption) {
+    if (g_confirmHook)
+        return g_confirmHook(text.c_str(), caption);
+    return ::MessageBoxA(m_hWnd, text.c_str(), caption,
+                         MB_YESNO | MB_ICONWARNING | MB_DEFBUTTON2) == IDYES;
+}
+
+void COrvelFrameWnd::SetConfirmHook(ConfirmHook hook) {
+    g_confirmHook = hook;
+}
+
+void COrvelFrameWnd::RescanSerialPorts() {
+    CComboUI* ports = AsCombo(pm_.FindControl("SerialPort"));
+    if (ports == nullptr)
+        return;
+    const std::string chosen = ports->GetText();
+    if (!ScanSerialPorts())
+        return;
+    int select = 0;
+    for (int i = 0; i < ports->GetCount(); ++i)
+        if (ports->GetItemAt(i)->GetText() == chosen)
+            select = i;
+    ports->SelectItem(select, false);
+}
+
 void COrvelFrameWnd::ShowMessageBox(const std::string& text, const char* caption) {
     if (g_messageBoxHook)
         g_messageBoxHook(text.c_str(), caption);
@@ -117,8 +170,9 @@ LRESULT COrvelFrameWnd::HandleMessage(UINT uMsg, WPARAM wParam, LPARAM lParam) {
         break;
     case WM_LOG_TEXT:
         if (wParam) {
-            AppendLog(reinterpret_cast<const char*>(wParam));
+            std::string text = reinterpret_cast<const char*>(wParam);
             FreeLogText(wParam);
+            AppendLog(text);
         }
         break;
     case WM_SAVE_FILE:
@@ -129,6 +183,13 @@ LRESULT COrvelFrameWnd::HandleMessage(UINT uMsg, WPARAM wParam, LPARAM lParam) {
         break;
     case WM_CONTROL_STATE:
         OnControlState(wParam, lParam);
+        break;
+    case WM_SWITCH_LANGUAGE:
+        SwitchLanguage();
+        handled = false; // and on to the default handling
+        break;
+    case WM_PORT_GONE:
+        OnPortGone(static_cast<int>(lParam));
         break;
     case WM_TIMER:
         if (wParam == kStartupTimerId)
@@ -421,13 +482,28 @@ void COrvelFrameWnd::OnStartupTimer() {
 // ---- Operation log -----------------------------------------------------------------------------
 
 void COrvelFrameWnd::AppendLog(const std::string& text) {
-    ::Sleep(100);
+    // Texts posted from the other threads that are still queued come first, in their order, and
+    // everything goes into the view in one update: a flood of small texts never holds up the
+    // window.
+    std::string all;
+    MSG msg;
+    while (all.size() < kLogBatchBytes &&
+           ::PeekMessageA(&msg, m_hWnd, WM_LOG_TEXT, WM_LOG_TEXT, PM_REMOVE)) {
+        if (msg.wParam) {
+            all += reinterpret_cast<const char*>(msg.wParam);
+            FreeLogText(msg.wParam);
+        }
+    }
+    all += text;
     if (logView_ == nullptr)
         return;
+    const long limit = logView_->GetLimitText() - 1;
+    if (static_cast<long>(all.size()) >= limit)
+        all.erase(0, all.size() - static_cast<size_t>(limit - 1));
     const long length = logView_->GetTextLength();
-    if (length + static_cast<long>(text.size()) >= logView_->GetLimitText() - 1)
+    if (length + static_cast<long>(all.size()) >= limit)
         logView_->SetText("");
-    logView_->AppendText(text, false);
+    logView_->AppendText(all, false);
     logView_->EndDown();
 }
 
@@ -443,6 +519,11 @@ void COrvelFrameWnd::Notify(TNotifyUI& msg) {
         OnPageSelect(msg);
     } else if (msg.sType == "itemselect") {
         OnItemSelect(msg);
+    } else if (msg.sType == "predropdown") {
+        // A USB adapter plugged in after the start, or renumbered: the list is read again
+        // whenever it is opened with the port closed.
+        if (name == "SerialPort" && !link_.Port().IsOpen())
+            RescanSerialPorts();
     } else if (msg.sType == "setfocus") {
         if (name == "FINDNETMODE" && link_.IsSettingMode())
             link_.PushJob(NetModeJob());
@@ -506,8 +587,15 @@ void COrvelFrameWnd::OnClick(TNotifyUI& msg) {
         link_.PushJob(SetTimeJob(local));
         break;
     }
-    case ClickAction::Load:
     case ClickAction::RestoreFactory:
+        // One mis-click must not wipe a device in the field.
+        if (Confirm(TextOr("Notify", "FactoryConfirm",
+                           "Restore the factory settings of the device? Its whole configuration "
+                           "will be lost."),
+                    "DTU"))
+            QueueOperation(name);
+        break;
+    case ClickAction::Load:
     case ClickAction::ReadLog:
     case ClickAction::SimPin:
     case ClickAction::Signal:
@@ -627,14 +715,13 @@ bool COrvelFrameWnd::ScanSerialPorts() {
     std::string name(longestName + 1, '\0');
     for (DWORD i = 0; i < values; ++i) {
         DWORD nameLength = static_cast<DWORD>(name.size());
-        // Six bytes for the port name with its terminating zero (COM1 to COM99); one more
-        // keeps the text terminated when the stored value lacks its zero.
-        BYTE data[7] = {};
-        DWORD dataLength = 6;
+        // Room for every port name up to COM256 and beyond; one byte more keeps the text
+        // terminated when the stored value lacks its zero.
+        BYTE data[33] = {};
+        DWORD dataLength = 32;
         DWORD type = 0;
         LONG status =
             ::RegEnumValueA(key, i, &name[0], &nameLength, nullptr, &type, data, &dataLength);
-        // A name that does not fit (COM100 and up) is skipped.
         if (status != ERROR_SUCCESS || type != REG_SZ || data[0] == 0)
             continue;
         auto* item = new CListLabelElementUI;
@@ -644,6 +731,70 @@ bool COrvelFrameWnd::ScanSerialPorts() {
     }
     ::RegCloseKey(key);
     return true;
+}
+
+void COrvelFrameWnd::SetRestartTarget(const std::string& program, const std::string& config) {
+    g_restartProgram = program;
+    g_restartConfig = config;
+}
+
+void COrvelFrameWnd::SwitchLanguage() {
+    CComboUI* combo = AsCombo(pm_.FindControl("Language"));
+    if (combo == nullptr)
+        return;
+    const int index = combo->GetCurSel();
+    if (index < 0 || index == language_)
+        return;
+    const std::string config =
+        g_restartConfig.empty() ? GetProgramFolder() + "config.ini" : g_restartConfig;
+    const std::string program = g_restartProgram.empty() ? GetProgramPath() : g_restartProgram;
+    auto giveUp = [&](const std::string& why) {
+        // The program stays, in its language, and says why.
+        combo->SelectItem(language_, false);
+        ShowMessageBox(why, "DTU");
+    };
+    if (!::WritePrivateProfileStringA("Set", "Language", std::to_string(index).c_str(),
+                                      config.c_str())) {
+        giveUp(TextOr("SwitchLanguage", "WriteError",
+                      "config.ini could not be written: the language was not changed."));
+        return;
+    }
+    ::ShowWindow(m_hWnd, SW_HIDE);
+    STARTUPINFOA startup = {};
+    startup.cb = sizeof(startup);
+    startup.dwFlags = STARTF_USESHOWWINDOW;
+    startup.wShowWindow = SW_SHOW;
+    PROCESS_INFORMATION process = {};
+    std::string commandLine = "\"" + program + "\"";
+    const std::string folder = program.substr(0, program.find_last_of('\\') + 1);
+    if (program.empty() ||
+        !::CreateProcessA(program.c_str(), &commandLine[0], nullptr, nullptr, FALSE, 0, nullptr,
+                          folder.empty() ? nullptr : folder.c_str(), &startup, &process)) {
+        const DWORD error = ::GetLastError();
+        ::WritePrivateProfileStringA("Set", "Language", std::to_string(language_).c_str(),
+                                     config.c_str());
+        ::ShowWindow(m_hWnd, SW_SHOW);
+        giveUp(TextOr("SwitchLanguage", "StartError",
+                      "The program could not be started again: the language was not changed.") +
+               " " + SystemMessage(error));
+        return;
+    }
+    ::CloseHandle(process.hThread);
+    ::CloseHandle(process.hProcess);
+    ::PostQuitMessage(0);
+}
+
+void COrvelFrameWnd::OnPortGone(int portNumber) {
+    if (!link_.Port().IsOpen())
+        return;
+    // As if "Close" had been pressed, with one line that names the port; what was read stays.
+    link_.CloseDevicePort();
+    pages_.SetDeviceRead(false);
+    if (CControlUI* open = pm_.FindControl("Open"))
+        open->SetText(LookupText("OnStartCom", "Open", ""));
+    AppendLog("COM" + std::to_string(portNumber) + " " +
+              TextOr("OnStartCom", "Disconnected", "was disconnected.") + "\r\n");
+    ::PostMessageA(m_hWnd, WM_CONTROL_STATE, 0, 1);
 }
 
 void COrvelFrameWnd::TogglePort() {
@@ -679,7 +830,8 @@ void COrvelFrameWnd::TogglePort() {
     }
     if (!link_.OpenDevicePort(settings.portNumber, settings.baudRate, settings.parity,
                               settings.dataBits, settings.stopBits)) {
-        AppendLog(LookupText("OnStartCom", "OpenError", "\r\n"));
+        AppendLog(LookupText("OnStartCom", "OpenError", "") + " " +
+                  OpenFailureReason(link_.LastOpenError()) + "\r\n");
         return;
     }
     pages_.SetDeviceRead(false);

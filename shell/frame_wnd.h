@@ -42,9 +42,12 @@ public:
     // Starts the worker thread; false when the system refuses it.
     bool StartWorker();
 
-    // The operation log: window thread only. Waits 100 ms, empties the view when the text
-    // would bring it to its limit, appends at the end and scrolls to the bottom.
+    // The operation log: window thread only. Takes the texts other threads posted and that are
+    // still queued first, then this one; empties the view when they would bring it to its limit,
+    // appends them in one update at the end and scrolls to the bottom.
     void AppendLog(const std::string& text);
+    // The most posted log text gathered into one update.
+    static constexpr size_t kLogBatchBytes = 64 * 1024;
 
     // INotifyUI: the notification dispatcher.
     void Notify(TNotifyUI& msg) override;
@@ -59,6 +62,14 @@ public:
     bool ScanSerialPorts();
     // The "Open" button: opens the chosen port, or closes the open one.
     void TogglePort();
+    // The "Language" combo chose another language: store it in config.ini, hide the window,
+    // start the program again and end this process. When config.ini cannot be written or the
+    // program cannot be started, the window stays and says why.
+    void SwitchLanguage();
+    // Tests: the executable the switch starts and the config.ini it writes.
+    static void SetRestartTarget(const std::string& program, const std::string& config);
+    // The open port's device has gone: back to the disconnected state.
+    void OnPortGone(int portNumber);
     // The page-tab strip: 0 lays it out and selects the first enabled page, 1 steps left,
     // 2 steps right.
     void UpdateTabStrip(int direction);
@@ -90,6 +101,9 @@ public:
     // Tests replace the modal box; the hook gets the text and the caption.
     using MessageBoxHook = void (*)(const char* text, const char* caption);
     static void SetMessageBoxHook(MessageBoxHook hook);
+    // Yes/no questions (default "No"); tests answer them through the hook.
+    using ConfirmHook = bool (*)(const char* text, const char* caption);
+    static void SetConfirmHook(ConfirmHook hook);
     // The registry key (under HKEY_LOCAL_MACHINE) listing the serial ports. Tests point it
     // elsewhere to see a machine without ports.
     static void SetSerialPortKey(const std::string& key);
@@ -120,6 +134,9 @@ private:
     void QueueOperation(const std::string& name);
     void ShowNetMode(const std::string& mode);
     void ShowMessageBox(const std::string& text, const char* caption);
+    bool Confirm(const std::string& text, const char* caption);
+    // Reads the port list again, keeping the chosen port when it is still there.
+    void RescanSerialPorts();
     void ShowConfiguration();
     void CollectChanges();
 

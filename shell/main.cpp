@@ -19,9 +19,8 @@ int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR, int) {
     auto* frame = new COrvelFrameWnd;
     frame->SetLanguage(GetLanguageIndex());
     // A window that could not be built (a skin without its log view) has said why in a box
-    // and is gone already: nothing to run.
-    if (frame->Create(nullptr, "DTU", WS_VISIBLE | WS_OVERLAPPEDWINDOW, 0, 0, 0, 1400, 800) !=
-        nullptr) {
+    // and is gone already: nothing to run. It is centred before it is first shown.
+    if (frame->Create(nullptr, "DTU", WS_OVERLAPPEDWINDOW, 0, 0, 0, 1400, 800) != nullptr) {
         if (!frame->StartWorker())
             frame->AppendLog(LookupText("WinMain", "WorkThread", "\r\n"));
         frame->CenterWindow();

@@ -40,6 +40,12 @@ std::string LookupText(const char* section, const char* key, const char* suffix)
 }
 
 std::string GetProgramFolder() {
+    const std::string path = GetProgramPath();
+    size_t slash = path.find_last_of('\\');
+    return slash == std::string::npos ? std::string() : path.substr(0, slash + 1);
+}
+
+std::string GetProgramPath() {
     std::string path(MAX_PATH, '\0');
     for (;;) {
         DWORD length = GetModuleFileNameA(nullptr, &path[0], static_cast<DWORD>(path.size()));
@@ -49,8 +55,9 @@ std::string GetProgramFolder() {
             path.resize(length);
             break;
         }
+        if (path.size() >= 32768)
+            return std::string();
         path.resize(path.size() * 2); // the name was cut: try again with more room
     }
-    size_t slash = path.find_last_of('\\');
-    return slash == std::string::npos ? std::string() : path.substr(0, slash + 1);
+    return path;
 }

@@ -19,3 +19,5 @@ std::string LookupText(const char* section, const char* key, const char* suffix 
 
 // The folder of the running executable, up to and including its last backslash.
 std::string GetProgramFolder();
+// The full file name of the running executable, however long.
+std::string GetProgramPath();

@@ -111,8 +111,9 @@ class Node:
 
 
 class Checker:
-    def __init__(self, skin, expect, dist):
+    def __init__(self, skin, expect, dist, encoding="utf-8"):
         self.skin = skin
+        self.encoding = encoding
         self.expect = expect
         self.dist = dist
         self.failures = []
@@ -277,7 +278,7 @@ class Checker:
         if not self.check(os.path.isfile(path), "Language.ini is missing"):
             return
         section = None
-        for raw in open(path, "rb").read().decode("utf-8", "replace").splitlines():
+        for raw in open(path, "rb").read().decode(self.encoding, "replace").splitlines():
             line = raw.strip()
             if not line or line.startswith(";"):
                 continue
@@ -431,9 +432,10 @@ class Checker:
         value = self.text(section, key)
         if self.check(value is not None, f"Language.ini: [{section}] {key} is missing"):
             self.check(value != "", f"Language.ini: [{section}] {key} is empty")
-            self.check(len(value) < 200, f"Language.ini: [{section}] {key} is longer than 199 characters")
+            size = len(value.encode(self.encoding, "replace"))
+            self.check(size < 200, f"Language.ini: [{section}] {key} is longer than 199 bytes")
             if (section, key) == ("InitValue", "Text"):
-                self.check(len(value) + 2 <= 99, "Language.ini: [InitValue] Text is longer than the "
+                self.check(size + 2 <= 99, "Language.ini: [InitValue] Text is longer than the "
                            "97 characters the help fallback holds with its line end")
 
     def x_rowfield(self, name, kind):
@@ -611,8 +613,10 @@ def main():
     ap.add_argument("--skin", default=os.path.join(REPO, "skin", "ConifgENRes"))
     ap.add_argument("--expect", default=os.path.join(REPO, "tests", "pages", "expected_controls.txt"))
     ap.add_argument("--dist", default=os.path.join(REPO, "dist"))
+    ap.add_argument("--encoding", default="utf-8",
+                    help="code page of Language.ini (the Chinese skin's is gbk)")
     a = ap.parse_args()
-    return 0 if Checker(a.skin, a.expect, a.dist).run() else 1
+    return 0 if Checker(a.skin, a.expect, a.dist, a.encoding).run() else 1
 
 
 if __name__ == "__main__":

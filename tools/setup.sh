@@ -8,6 +8,7 @@ packages=(
     wine wine64
     xvfb xauth x11-apps imagemagick
     socat googletest libstb-dev
+    fonts-wqy-microhei fonts-liberation
 )
 missing=()
 for p in "${packages[@]}"; do

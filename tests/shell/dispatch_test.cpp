@@ -117,7 +117,8 @@ TEST(ItemSelectTable, ActivationMethodsFollowTheSelectedItem) {
 TEST(ControlStateTable, GroupsEnableAndDisableTheirControls) {
     const std::vector<std::string> buttons = {
         "Save",   "Load",        "RestoreFactory", "LoadFromFile", "SaveToFile", "SetTime",
-        "GetVer", "READFILELOG", "CPIN",           "CSQ",          "quit"};
+        "GetVer", "READFILELOG", "CPIN",           "CSQ",          "quit",
+        "AT+LIST", "AT+SHOW", "AT+FINDNETMODE"};
     const std::vector<std::string> connection = {"Checkcode", "BaudRate1", "SerialPort"};
 
     ControlStateChange mode = ControlStateChangeFor(0);

@@ -30,6 +30,11 @@ std::vector<std::string> g_boxes;         // texts of the message boxes shown
 void RecordBox(const char* text, const char* /*caption*/) {
     g_boxes.push_back(text ? text : "");
 }
+bool g_confirmAnswer = true; // the answer to yes/no questions
+bool AnswerQuestion(const char* text, const char* /*caption*/) {
+    g_boxes.push_back(text ? text : "");
+    return g_confirmAnswer;
+}
 void RecordPortBox(const char* text) {
     g_boxes.push_back(text ? text : "");
 }
@@ -84,18 +89,45 @@ void ListPorts(const std::vector<std::string>& ports) {
     RegCloseKey(key);
 }
 
+// The unpacked program's folder; with ORVEL_TEST_LANGUAGE=1 a copy of it whose config.ini
+// chooses the Chinese skin.
+std::string ProgramFolder() {
+    if (wintest::Env("ORVEL_TEST_LANGUAGE") != "1")
+        return kDist;
+    const std::string folder = wintest::ScratchDir() + "\\zh\\";
+    const std::string skin = folder + "skin\\ConifgRes\\";
+    CreateDirectoryA(folder.c_str(), nullptr);
+    CreateDirectoryA((folder + "skin").c_str(), nullptr);
+    CreateDirectoryA(skin.c_str(), nullptr);
+    WIN32_FIND_DATAA found;
+    const std::string source = kDist + "skin\\ConifgRes\\";
+    HANDLE find = FindFirstFileA((source + "*").c_str(), &found);
+    if (find != INVALID_HANDLE_VALUE) {
+        do {
+            if (!(found.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY))
+                CopyFileA((source + found.cFileName).c_str(), (skin + found.cFileName).c_str(),
+                          FALSE);
+        } while (FindNextFileA(find, &found));
+        FindClose(find);
+    }
+    wintest::WriteFileText(folder + "config.ini", "[Set]\r\nLanguage=1\r\n");
+    return folder;
+}
+
 class FrameTest : public ::testing::Test {
 protected:
     static void SetUpTestSuite() {
         CPaintManagerUI::SetInstance(GetModuleHandleA(nullptr));
-        LoadStartupSettings(kDist);
+        LoadStartupSettings(ProgramFolder());
         CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED);
         COrvelFrameWnd::SetMessageBoxHook(RecordBox);
+        COrvelFrameWnd::SetConfirmHook(AnswerQuestion);
         CSerialPort::SetErrorBoxHook(RecordPortBox);
     }
 
     void SetUp() override {
         g_boxes.clear();
+        g_confirmAnswer = true;
         CPaintManagerUI::SetResourcePath(GetSkinFolder());
         SetCurrentDirectoryA(kDist.c_str());
         ListPorts({wintest::Env("ORVEL_COM_PORT", "COM9")});
@@ -113,6 +145,7 @@ protected:
     bool Open() {
         auto start = std::chrono::steady_clock::now();
         frame_.reset(new COrvelFrameWnd);
+        frame_->SetLanguage(GetLanguageIndex());
         if (!frame_->Create(nullptr, "DTU", WS_VISIBLE | WS_OVERLAPPEDWINDOW, 0, 0, 0, 1400, 800))
             return false;
         static bool reported = false;
@@ -235,7 +268,8 @@ protected:
 
 const char* const kOperationButtons[] = {
     "Save",   "Load",        "RestoreFactory", "LoadFromFile", "SaveToFile", "SetTime",
-    "GetVer", "READFILELOG", "CPIN",           "CSQ",          "quit"};
+    "GetVer", "READFILELOG", "CPIN",           "CSQ",          "quit",
+    "AT+LIST", "AT+SHOW", "AT+FINDNETMODE"};
 
 TEST_F(FrameTest, StartsCentredWithItsControlsInTheStartState) {
     ASSERT_TRUE(Open());
@@ -267,7 +301,10 @@ TEST_F(FrameTest, StartsCentredWithItsControlsInTheStartState) {
     // The start-up timer has run once: help text, version, build date, logo hidden.
     EXPECT_TRUE(PumpUntil([&] { return !Text("Ver").empty(); }, 2000));
     EXPECT_EQ(Text("Ver"), "DTUKestrune V1.9.5");
-    EXPECT_EQ(Text("VerDown"), "2021/03/26 V1.9.5");
+    if (GetLanguageIndex() == 0)
+        EXPECT_EQ(Text("VerDown"), "2021/03/26 V1.9.5");
+    else // year, month and day marks in the Chinese skin's code page
+        EXPECT_EQ(Text("VerDown"), "2021\xC4\xEA03\xD4\xC226\xC8\xD5 V1.9.5");
     const std::string help = wintest::ReadFileText(kDist + "Help.txt");
     const std::string shown = Text("HelpRichEdit");
     ASSERT_FALSE(shown.empty());
@@ -638,16 +675,60 @@ TEST_F(FrameTest, NoSerialPortsLeavesTheChooserAndSaysSo) {
     EXPECT_EQ(Text("SerialPort"), "COM1");
 }
 
-TEST_F(FrameTest, PortsAreListedInTheRegistrysOrderAndLongNamesAreSkipped) {
-    ListPorts({"COM9", "COM3", "COM123", "COM12"});
+TEST_F(FrameTest, PortsAreListedInTheRegistrysOrderUpToCom256AndReadAgainWhenOpened) {
+    ListPorts({"COM9", "COM3", "COM100", "COM12", "COM256"});
     ASSERT_TRUE(Open());
-    auto* ports = static_cast<CContainerUI*>(Find("SerialPort")->GetInterface("Container"));
+    auto* ports = static_cast<CComboUI*>(Find("SerialPort")->GetInterface("Combo"));
     ASSERT_NE(ports, nullptr);
-    std::vector<std::string> listed;
-    for (int i = 0; i < ports->GetCount(); ++i)
-        listed.push_back(ports->GetItemAt(i)->GetText());
-    EXPECT_EQ(listed, (std::vector<std::string>{"COM9", "COM3", "COM12"}));
+    auto listed = [&] {
+        std::vector<std::string> names;
+        for (int i = 0; i < ports->GetCount(); ++i)
+            names.push_back(ports->GetItemAt(i)->GetText());
+        return names;
+    };
+    EXPECT_EQ(listed(), (std::vector<std::string>{"COM9", "COM3", "COM100", "COM12", "COM256"}));
     EXPECT_EQ(Text("SerialPort"), "COM9");
+    ports->SelectItem(3, false);
+
+    // An adapter plugged in while the program runs shows when the list is opened; the chosen
+    // port stays chosen.
+    ListPorts({"COM9", "COM3", "COM100", "COM12", "COM256", "COM1"});
+    ports->Activate();
+    Pump(300);
+    ports->CloseDropDown();
+    EXPECT_EQ(listed().size(), 6u);
+    EXPECT_EQ(Text("SerialPort"), "COM12");
+}
+
+TEST_F(FrameTest, APortThatDoesNotOpenSaysWhy) {
+    // Listed but not there (Wine does not refuse a second opening of a port, so "in use" cannot
+    // be played here; the same line carries that reason).
+    ListPorts({"COM77"});
+    ASSERT_TRUE(Open());
+    Click("Open");
+    EXPECT_FALSE(frame_->Link().Port().IsOpen());
+    EXPECT_TRUE(WaitForLog(LookupText("OnStartCom", "OpenError")));
+    EXPECT_NE(Log().find(LookupText("OnStartCom", "NotPresent")), std::string::npos) << Log();
+}
+
+TEST_F(FrameTest, FactoryResetAsksFirst) {
+    ASSERT_TRUE(Open());
+    EnterSettingMode();
+    const size_t before = Count(Transcript(), "AT+FACTORY\r\n");
+    g_confirmAnswer = false;
+    Click("RestoreFactory");
+    ASSERT_EQ(g_boxes.size(), 1u);
+    EXPECT_EQ(g_boxes[0], LookupText("Notify", "FactoryConfirm"));
+    Pump(600);
+    EXPECT_EQ(Count(Transcript(), "AT+FACTORY\r\n"), before) << "declined: nothing sent";
+    g_confirmAnswer = true;
+    Click("RestoreFactory");
+    ASSERT_TRUE(WaitForTranscript("AT+FACTORY\r\n", before + 1));
+    ASSERT_TRUE(WaitForIdle());
+    Pump(300);
+    EXPECT_EQ(Count(Transcript(), "AT+FACTORY\r\n"), before + 1);
+    Click("quit");
+    WaitForIdle(2000);
 }
 
 TEST_F(FrameTest, APortThatVanishesWhileOpenEndsItsJobsWithATimeout) {
@@ -1041,4 +1122,121 @@ TEST_F(FrameTest, ChangingARuleComboRelaysThePageAtOnce) {
     mode->SelectItem(0, false);
     Pump(300);
     EXPECT_TRUE(Find("ServerTab")->IsVisible());
+}
+
+// ---- The language switch -------------------------------------------------------------------------
+
+namespace {
+
+// The other process's main window, once it is shown.
+HWND FindOtherMainWindow(DWORD& processId) {
+    struct Search {
+        HWND found = nullptr;
+        DWORD process = 0;
+    } search;
+    EnumWindows(
+        [](HWND hwnd, LPARAM data) -> BOOL {
+            auto* s = reinterpret_cast<Search*>(data);
+            char cls[32] = {};
+            GetClassNameA(hwnd, cls, sizeof(cls));
+            DWORD process = 0;
+            GetWindowThreadProcessId(hwnd, &process);
+            if (std::string(cls) == "Orvel" && process != GetCurrentProcessId() &&
+                IsWindowVisible(hwnd)) {
+                s->found = hwnd;
+                s->process = process;
+                return FALSE;
+            }
+            return TRUE;
+        },
+        reinterpret_cast<LPARAM>(&search));
+    processId = search.process;
+    return search.found;
+}
+
+std::string ConfigLanguage(const std::string& config) {
+    char value[32] = {};
+    GetPrivateProfileStringA("Set", "Language", "", value, sizeof(value), config.c_str());
+    return value;
+}
+
+} // namespace
+
+TEST_F(FrameTest, ChoosingTheActiveLanguageChangesNothing) {
+    const std::string config = Scratch("language-config.ini");
+    wintest::WriteFileText(config, "[Set]\r\nLanguage=" + std::to_string(GetLanguageIndex()) + "\r\n");
+    COrvelFrameWnd::SetRestartTarget(kDist + "DtuConfig.exe", config);
+    ASSERT_TRUE(Open());
+    auto* language = static_cast<CComboUI*>(Find("Language")->GetInterface("Combo"));
+    ASSERT_NE(language, nullptr);
+    EXPECT_EQ(language->GetCurSel(), GetLanguageIndex());
+    PostMessageA(hwnd_, WM_SWITCH_LANGUAGE, 0, 0);
+    Pump(500);
+    EXPECT_FALSE(quit_);
+    EXPECT_TRUE(IsWindowVisible(hwnd_));
+    EXPECT_EQ(ConfigLanguage(config), std::to_string(GetLanguageIndex()));
+    COrvelFrameWnd::SetRestartTarget("", "");
+}
+
+TEST_F(FrameTest, ALanguageSwitchThatCannotHappenKeepsTheWindowAndSaysWhy) {
+    const int other = GetLanguageIndex() == 0 ? 1 : 0;
+    // config.ini in a folder that does not exist.
+    COrvelFrameWnd::SetRestartTarget(kDist + "DtuConfig.exe", "Z:\\no\\such\\folder\\config.ini");
+    ASSERT_TRUE(Open());
+    auto* language = static_cast<CComboUI*>(Find("Language")->GetInterface("Combo"));
+    language->SelectItem(other, false);
+    Pump(500);
+    EXPECT_FALSE(quit_);
+    EXPECT_TRUE(IsWindowVisible(hwnd_));
+    ASSERT_EQ(g_boxes.size(), 1u);
+    EXPECT_EQ(g_boxes[0], LookupText("SwitchLanguage", "WriteError"));
+    EXPECT_EQ(language->GetCurSel(), GetLanguageIndex());
+
+    // A program that cannot be started: config.ini keeps the language in use.
+    g_boxes.clear();
+    const std::string config = Scratch("language-config.ini");
+    wintest::WriteFileText(config, "[Set]\r\nLanguage=" + std::to_string(GetLanguageIndex()) + "\r\n");
+    COrvelFrameWnd::SetRestartTarget(Scratch("missing.exe"), config);
+    language->SelectItem(other, false);
+    Pump(500);
+    EXPECT_FALSE(quit_);
+    EXPECT_TRUE(IsWindowVisible(hwnd_));
+    ASSERT_EQ(g_boxes.size(), 1u);
+    EXPECT_EQ(g_boxes[0].rfind(LookupText("SwitchLanguage", "StartError"), 0), 0u) << g_boxes[0];
+    EXPECT_EQ(ConfigLanguage(config), std::to_string(GetLanguageIndex()));
+    COrvelFrameWnd::SetRestartTarget("", "");
+}
+
+TEST_F(FrameTest, ChoosingTheOtherLanguageRestartsTheProgramInIt) {
+    // The unpacked program's own config.ini, restored afterwards.
+    const std::string config = kDist + "config.ini";
+    const std::string saved = wintest::ReadFileText(config);
+    const int other = GetLanguageIndex() == 0 ? 1 : 0;
+    COrvelFrameWnd::SetRestartTarget(kDist + "DtuConfig.exe", config);
+    ASSERT_TRUE(Open());
+    EnterSettingMode();
+    auto* language = static_cast<CComboUI*>(Find("Language")->GetInterface("Combo"));
+    language->SelectItem(other, false);
+    ASSERT_TRUE(PumpUntil([&] { return quit_; }, 5000));
+    EXPECT_FALSE(IsWindowVisible(hwnd_)) << "hidden at once";
+    EXPECT_EQ(ConfigLanguage(config), std::to_string(other));
+
+    // The old window shuts down as usual, the new process comes up in the other language.
+    Destroy();
+    DWORD process = 0;
+    HWND next = nullptr;
+    PumpUntil([&] { return (next = FindOtherMainWindow(process)) != nullptr; }, 20000);
+    wintest::WriteFileText(config, saved);
+    ASSERT_NE(next, nullptr);
+    Sleep(1500); // its start-up timer and first paint
+    wintest::SaveBmp(wintest::CaptureWindow(next),
+                     wintest::ArtifactsDir() + "\\shell-language-" + std::to_string(other) + ".bmp");
+    HANDLE handle = OpenProcess(SYNCHRONIZE, FALSE, process);
+    PostMessageA(next, WM_SYSCOMMAND, SC_CLOSE, 0);
+    if (handle) {
+        EXPECT_EQ(WaitForSingleObject(handle, 15000), WAIT_OBJECT_0);
+        CloseHandle(handle);
+    }
+    COrvelFrameWnd::SetRestartTarget("", "");
+    // The port was given up by the old process: the next test opens it again.
 }
