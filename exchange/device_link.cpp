@@ -1,8 +1,8 @@
 #include "exchange/device_link.h"
 
-#include "exchange/log_post.h"
-#include "exchange/messages.h"
-#include "shell/settings.h"
+#include "base/log_post.h"
+#include "base/messages.h"
+#include "base/settings.h"
 
 #include <cstring>
 

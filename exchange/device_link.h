@@ -12,6 +12,7 @@
 // for the worker, so a shut-down never deadlocks with the window thread.
 #pragma once
 
+#include "base/messages.h"
 #include "exchange/job_queue.h"
 #include "exchange/reply_recognition.h"
 #include "params/parameter_store.h"
@@ -23,9 +24,6 @@
 #include <functional>
 #include <string>
 
-// The worker's private request to run a completion on the window thread (sent; lParam points
-// to a std::function<void()>).
-enum : unsigned { WM_LINK_CALL = 0x0400 + 1110 }; // 2134
 
 // The opened port's line-event mask: received character and CTS change.
 constexpr DWORD kPortEventMask = EV_RXCHAR | EV_CTS;

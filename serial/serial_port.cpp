@@ -1,6 +1,6 @@
 #include "serial/serial_port.h"
 
-#include "exchange/messages.h"
+#include "base/messages.h"
 
 #include <cstdio>
 #include <cstring>

@@ -3,23 +3,14 @@
 // any thread.
 #pragma once
 
+#include "base/messages.h"
+
 #include <windows.h>
 
 #include <atomic>
 #include <mutex>
 
-// Notifications the port thread sends (SendMessageA) to the owner, lParam the port number.
-enum : unsigned {
-    WM_PORT_BREAK = 0x0400 + 1,      // 1025
-    WM_PORT_CTS = 0x0400 + 2,        // 1026
-    WM_PORT_LINE_ERROR = 0x0400 + 4, // 1028
-    WM_PORT_RING = 0x0400 + 5,       // 1029
-    WM_PORT_EVENT_CHAR = 0x0400 + 8, // 1032
-    // Posted once when the port's device has gone (adapter pulled, cable cut): the system
-    // answers every wait and read with a "device gone" error. lParam is the port number.
-    WM_PORT_GONE = 0x0400 + 9, // 1033
-    // WM_PORT_DATA (1034, wParam bytes, lParam count) is in exchange/messages.h.
-};
+// The notifications the port thread gives its owner (WM_PORT_*) are in base/messages.h.
 
 class CSerialPort {
 public:

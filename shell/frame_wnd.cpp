@@ -1,14 +1,14 @@
 #include "shell/frame_wnd.h"
 
-#include "exchange/log_post.h"
-#include "exchange/messages.h"
+#include "base/log_post.h"
+#include "base/messages.h"
 #include "pages/page_classes.h"
 #include "pages/tab_strip.h"
 #include "shell/device_operations.h"
 #include "params/config_file.h"
 #include "shell/config_file_dialogs.h"
 #include "shell/dispatch.h"
-#include "shell/settings.h"
+#include "base/settings.h"
 #include "ui/UIPlaceholders.h"
 
 #include <cstdio>

@@ -1,7 +1,7 @@
 // Program entry: the settings, the main window and its worker thread, the message loop, and
 // the shut-down in reverse.
 #include "shell/frame_wnd.h"
-#include "shell/settings.h"
+#include "base/settings.h"
 #include "ui/UIManager.h"
 
 #include <windows.h>

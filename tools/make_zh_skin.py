@@ -314,6 +314,11 @@ def translate_file(text):
             combo_name = ""
         out.append(line)
     text = "\n".join(out)
+    # The language combo shows the skin's own language.
+    text = text.replace('<ListLabelElement text="English" height="22" selected="true" />',
+                        '<ListLabelElement text="English" height="22" />')
+    text = text.replace('<ListLabelElement text="中文" height="22" />',
+                        '<ListLabelElement text="中文" height="22" selected="true" />')
     # The comment at the top of a file says which skin it is.
     return text.replace("English skin", "Chinese skin")
 

@@ -1,4 +1,4 @@
-#include "shell/decimal.h"
+#include "base/decimal.h"
 
 #include <gtest/gtest.h>
 

@@ -1,6 +1,6 @@
 // PostLogText hands texts to the window that owns the log, from any thread.
-#include "exchange/log_post.h"
-#include "exchange/messages.h"
+#include "base/log_post.h"
+#include "base/messages.h"
 #include "support/wintest.h"
 
 #include <gtest/gtest.h>

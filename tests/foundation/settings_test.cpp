@@ -1,5 +1,5 @@
 // config.ini and Language.ini through the real private-profile functions.
-#include "shell/settings.h"
+#include "base/settings.h"
 #include "support/wintest.h"
 
 #include <gtest/gtest.h>

@@ -4,9 +4,9 @@
 // program wrote; the log texts show what the user would read.
 #include "exchange/device_link.h"
 
-#include "exchange/log_post.h"
-#include "exchange/messages.h"
-#include "shell/settings.h"
+#include "base/log_post.h"
+#include "base/messages.h"
+#include "base/settings.h"
 #include "support/wintest.h"
 
 #include <gtest/gtest.h>

@@ -2,7 +2,7 @@
 // whose other end echoes every byte back.
 #include "serial/serial_port.h"
 
-#include "exchange/messages.h"
+#include "base/messages.h"
 #include "support/wintest.h"
 
 #include <gtest/gtest.h>

@@ -4,10 +4,10 @@
 // for what the user reads.
 #include "shell/frame_wnd.h"
 
-#include "exchange/log_post.h"
-#include "exchange/messages.h"
+#include "base/log_post.h"
+#include "base/messages.h"
 #include "shell/dispatch.h"
-#include "shell/settings.h"
+#include "base/settings.h"
 #include "support/wintest.h"
 #include "ui/UIPlaceholders.h"
 
@@ -304,7 +304,7 @@ TEST_F(FrameTest, StartsCentredWithItsControlsInTheStartState) {
     if (GetLanguageIndex() == 0)
         EXPECT_EQ(Text("VerDown"), "2021/03/26 V1.9.5");
     else // year, month and day marks in the Chinese skin's code page
-        EXPECT_EQ(Text("VerDown"), "2021\xC4\xEA03\xD4\xC226\xC8\xD5 V1.9.5");
+        EXPECT_EQ(Text("VerDown"), "2021\xC4\xEA" "03\xD4\xC2" "26\xC8\xD5 V1.9.5");
     const std::string help = wintest::ReadFileText(kDist + "Help.txt");
     const std::string shown = Text("HelpRichEdit");
     ASSERT_FALSE(shown.empty());
@@ -1122,6 +1122,13 @@ TEST_F(FrameTest, ChangingARuleComboRelaysThePageAtOnce) {
     mode->SelectItem(0, false);
     Pump(300);
     EXPECT_TRUE(Find("ServerTab")->IsVisible());
+    // A screenshot of the work-mode page in every work mode.
+    Click("WorkMode");
+    for (int item = 0; item < mode->GetCount(); ++item) {
+        mode->SelectItem(item, false);
+        Pump(300);
+        SaveScreenshot("workmode-" + std::to_string(item));
+    }
 }
 
 // ---- The language switch -------------------------------------------------------------------------

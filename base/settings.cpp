@@ -1,6 +1,6 @@
-#include "shell/settings.h"
+#include "base/settings.h"
 
-#include "shell/decimal.h"
+#include "base/decimal.h"
 
 #include <windows.h>
 

@@ -1,6 +1,6 @@
-#include "exchange/log_post.h"
+#include "base/log_post.h"
 
-#include "exchange/messages.h"
+#include "base/messages.h"
 
 #include <atomic>
 #include <cstdlib>

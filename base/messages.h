@@ -1,0 +1,28 @@
+// Every window message of the program: the serial port driver's notifications, the messages
+// between the port thread, the worker thread and the main window, and the device link's own.
+#pragma once
+
+// WM_USER is 0x0400. The numbers are fixed; no other program relies on them.
+enum : unsigned {
+    // The serial port driver's notifications to the port's owner window (lParam: the port
+    // number).
+    WM_PORT_BREAK = 0x0400 + 1,      // 1025
+    WM_PORT_CTS = 0x0400 + 2,        // 1026
+    WM_PORT_LINE_ERROR = 0x0400 + 4, // 1028
+    WM_PORT_RING = 0x0400 + 5,       // 1029
+    WM_PORT_EVENT_CHAR = 0x0400 + 8, // 1032
+    // Posted once when the port's device has gone (adapter pulled, cable cut).
+    WM_PORT_GONE = 0x0400 + 9,  // 1033
+    WM_PORT_DATA = 0x0400 + 10, // 1034, sent: wParam bytes, lParam count
+
+    WM_LAYOUT_RULE = 0x0400 + 1100,     // 2124, posted: wParam rule, lParam argument
+    WM_LOG_TEXT = 0x0400 + 1101,        // 2125, posted: wParam owned text buffer, lParam length
+    WM_LISTING_READY = 0x0400 + 1102,   // 2126, sent by the worker
+    WM_SAVE_FILE = 0x0400 + 1104,       // 2128, posted
+    WM_LOAD_FILE = 0x0400 + 1105,       // 2129, posted
+    WM_CONTROL_STATE = 0x0400 + 1107,   // 2131, wParam 1 enable / else disable, lParam group 0..3
+    WM_SWITCH_LANGUAGE = 0x0400 + 1108, // 2132, posted
+    // The worker's request to run a completion on the window thread (sent; lParam points to a
+    // std::function<void()>).
+    WM_LINK_CALL = 0x0400 + 1110, // 2134
+};
