@@ -12,9 +12,16 @@ using uiparse::EqualsNoCase;
 
 // ---- The drop-down window ---------------------------------------------------------------------
 
-class CComboWnd : public CWindowWnd, public INotifyUI {
+// The drop-down list is never activated, like the system's own: the owner's window keeps the
+// activation and the keyboard focus, and its messages reach the list through a message filter
+// (keys and the wheel are handed on; a click elsewhere, or the window losing the activation,
+// closes it). An activated pop-up would also be a window-manager window under X11, whose
+// closing Wine holds up for two seconds when no window manager answers.
+class CComboWnd : public CWindowWnd, public INotifyUI, public IMessageFilterUI {
 public:
     bool Init(CComboUI* owner);
+    // The owner window's messages while the list is open.
+    LRESULT MessageHandler(UINT uMsg, WPARAM wParam, LPARAM lParam, bool& bHandled) override;
     // The owner closes the window itself: give the items back, then destroy it at once.
     void CloseNow();
     void EnsureVisible(int iIndex);
@@ -37,6 +44,7 @@ private:
     int m_iOldSel = -1;
     bool m_bHitItem = false;
     bool m_bItemsBack = false;
+    CPaintManagerUI* m_pOwnerPm = nullptr; // where the filter is registered
 };
 
 bool CComboWnd::Init(CComboUI* owner) {
@@ -76,16 +84,60 @@ bool CComboWnd::Init(CComboUI* owner) {
         rc.top = rc.bottom - height;
     }
 
-    Create(paint, nullptr, WS_POPUP, WS_EX_TOOLWINDOW, rc);
+    Create(paint, nullptr, WS_POPUP, WS_EX_TOOLWINDOW | WS_EX_NOACTIVATE, rc);
     if (m_hWnd == nullptr)
         return false;
-    // Showing the pop-up activates it; keep the caption of the top-level window active.
-    HWND top = paint;
-    while (::GetParent(top) != nullptr)
-        top = ::GetParent(top);
-    ::ShowWindow(m_hWnd, SW_SHOW);
-    ::SendMessageA(top, WM_NCACTIVATE, TRUE, 0);
+    ::SetWindowPos(m_hWnd, HWND_TOPMOST, 0, 0, 0, 0,
+                   SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE | SWP_SHOWWINDOW);
+    m_pOwnerPm = ownerPm;
+    m_pOwnerPm->AddMessageFilter(this);
     return true;
+}
+
+LRESULT CComboWnd::MessageHandler(UINT uMsg, WPARAM wParam, LPARAM lParam, bool& bHandled) {
+    if (m_hWnd == nullptr || m_pOwner == nullptr)
+        return 0;
+    switch (uMsg) {
+    case WM_KEYDOWN:
+    case WM_MOUSEWHEEL:
+        // The list's keys and wheel, as if it had the focus.
+        bHandled = true;
+        return ::SendMessageA(m_hWnd, uMsg, wParam, lParam);
+    case WM_CHAR:
+    case WM_KEYUP:
+        bHandled = true;
+        return 0;
+    case WM_LBUTTONDOWN:
+    case WM_LBUTTONDBLCLK:
+    case WM_RBUTTONDOWN:
+    case WM_NCLBUTTONDOWN:
+    case WM_NCRBUTTONDOWN: {
+        // A click anywhere in the owner's window closes the list; a click on the combo itself
+        // only closes it (it does not open it again at once).
+        if (uMsg == WM_LBUTTONDOWN) {
+            POINT pt = {GET_X_LPARAM(lParam), GET_Y_LPARAM(lParam)};
+            const RECT combo = m_pOwner->GetPos();
+            if (::PtInRect(&combo, pt))
+                bHandled = true;
+        }
+        PostMessage(WM_CLOSE);
+        return 0;
+    }
+    case WM_ACTIVATE:
+        if (LOWORD(wParam) == WA_INACTIVE)
+            PostMessage(WM_CLOSE);
+        return 0;
+    case WM_ACTIVATEAPP:
+    case WM_KILLFOCUS:
+    case WM_SIZE:
+    case WM_MOVE:
+    case WM_SYSCOMMAND:
+        if (uMsg != WM_ACTIVATEAPP || !wParam)
+            PostMessage(WM_CLOSE);
+        return 0;
+    default:
+        return 0;
+    }
 }
 
 void CComboWnd::BuildLayout() {
@@ -128,6 +180,10 @@ void CComboWnd::GiveItemsBack() {
 }
 
 void CComboWnd::CloseNow() {
+    if (m_pOwnerPm != nullptr) {
+        m_pOwnerPm->RemoveMessageFilter(this);
+        m_pOwnerPm = nullptr;
+    }
     GiveItemsBack();
     m_pOwner = nullptr;
     if (m_hWnd != nullptr)
@@ -137,6 +193,10 @@ void CComboWnd::CloseNow() {
 }
 
 void CComboWnd::OnFinalMessage(HWND) {
+    if (m_pOwnerPm != nullptr) {
+        m_pOwnerPm->RemoveMessageFilter(this);
+        m_pOwnerPm = nullptr;
+    }
     CComboUI* owner = m_pOwner;
     GiveItemsBack();
     if (owner != nullptr) {
@@ -191,6 +251,7 @@ LRESULT CComboWnd::HandleMessage(UINT uMsg, WPARAM wParam, LPARAM lParam) {
     switch (uMsg) {
     case WM_CREATE:
         m_pm.Init(m_hWnd);
+        m_pm.SetNoActivate(true);
         if (m_pOwner != nullptr)
             BuildLayout();
         return 0;
@@ -252,6 +313,8 @@ LRESULT CComboWnd::HandleMessage(UINT uMsg, WPARAM wParam, LPARAM lParam) {
         }
         return 0;
     }
+    case WM_MOUSEACTIVATE:
+        return MA_NOACTIVATE; // a click chooses an item without taking the activation
     case WM_KILLFOCUS:
         if (m_hWnd != reinterpret_cast<HWND>(wParam))
             PostMessage(WM_CLOSE);

@@ -662,7 +662,8 @@ void CPaintManagerUI::AddDelayedCleanup(CControlUI* pControl) {
 
 void CPaintManagerUI::SetFocus(CControlUI* pControl) {
     HWND hFocusWnd = ::GetFocus();
-    if (hFocusWnd != m_hWndPaint && pControl != m_pFocus && m_hWndPaint != nullptr)
+    if (hFocusWnd != m_hWndPaint && pControl != m_pFocus && m_hWndPaint != nullptr &&
+        !m_bNoActivate)
         ::SetFocus(m_hWndPaint);
     if (pControl == m_pFocus)
         return;
@@ -689,7 +690,7 @@ void CPaintManagerUI::SetFocus(CControlUI* pControl) {
 }
 
 void CPaintManagerUI::SetFocusNeeded(CControlUI* pControl) {
-    if (m_hWndPaint != nullptr)
+    if (m_hWndPaint != nullptr && !m_bNoActivate)
         ::SetFocus(m_hWndPaint);
     if (pControl == nullptr)
         return;

@@ -174,6 +174,10 @@ TEST_F(ComboListTest, MouseOpensTheDropDownAndAClickOnAnItemChoosesIt) {
     HWND drop = Open();
     ASSERT_NE(drop, nullptr);
     EXPECT_TRUE(::IsWindowVisible(drop));
+    // Like the system's own lists it never takes the activation (an activated pop-up is a
+    // window-manager window under X11, whose closing Wine holds up for two seconds).
+    EXPECT_NE(::GetActiveWindow(), drop);
+    EXPECT_NE(::GetFocus(), drop);
     // Below the combo, as wide as it, as high as its items + 4.
     RECT rcDrop = {};
     ::GetWindowRect(drop, &rcDrop);
@@ -187,6 +191,7 @@ TEST_F(ComboListTest, MouseOpensTheDropDownAndAClickOnAnItemChoosesIt) {
     ::SendMessageA(drop, WM_MOUSEMOVE, 0, At(30, 51));
     ::SendMessageA(drop, WM_LBUTTONDOWN, MK_LBUTTON, At(30, 51));
     ::SendMessageA(drop, WM_LBUTTONUP, 0, At(30, 51));
+    EXPECT_NE(::GetActiveWindow(), drop) << "a click does not activate it either";
     EXPECT_TRUE(Pump([&] { return !::IsWindow(drop); }, 1000));
     EXPECT_EQ(combo->GetDropWindow(), nullptr);
     EXPECT_EQ(combo->GetCurSel(), 2);

@@ -139,6 +139,11 @@ public:
             Pump(200);
         }
         Control("baud " + std::to_string(baud));
+        const std::string port = wintest::Env("ORVEL_COM_PORT", "COM9");
+        if (auto* ports = static_cast<CComboUI*>(Find("SerialPort")->GetInterface("Combo")))
+            for (int i = 0; i < ports->GetCount(); ++i)
+                if (ports->GetItemAt(i)->GetText() == port)
+                    ports->SelectItem(i, false);
         if (auto* rates = static_cast<CComboUI*>(Find("BaudRate1")->GetInterface("Combo")))
             for (int i = 0; i < rates->GetCount(); ++i)
                 if (rates->GetItemAt(i)->GetText() == std::to_string(baud))
@@ -169,14 +174,24 @@ public:
     }
 
     void ShowTimes() {
-        std::vector<double> times;
+        std::vector<double> times, showing, rows;
         for (int i = 0; i < 20; ++i) {
             const Clock::time_point t0 = Clock::now();
             SendMessageA(hwnd_, WM_LISTING_READY, 0, 0);
+            const Clock::time_point t1 = Clock::now();
             PumpRules();
             times.push_back(Ms(Clock::now() - t0));
+            showing.push_back(Ms(t1 - t0));
+            const Clock::time_point t2 = Clock::now();
+            {
+                auto lock = frame_->Store().Lock();
+                frame_->Pages().FillSensorList();
+            }
+            rows.push_back(Ms(Clock::now() - t2));
         }
         Figure("listing ready to the last layout rule (median of 20)", Median(times), "ms", 100);
+        Figure("  of which parsing and showing the values", Median(showing), "ms");
+        Figure("  filling the sensor rows alone", Median(rows), "ms");
     }
 
     void FileLoad() {
@@ -229,7 +244,16 @@ public:
         Figure(name, Ms(Clock::now() - t0), "ms", floor);
     }
 
-    void IdleCost(int seconds) {
+    void WorkMode(int item) {
+        if (auto* mode = static_cast<CComboUI*>(Find("Protocolmodel")->GetInterface("Combo")))
+            mode->SelectItem(item, false);
+        Pump(300);
+        Click("Save");
+        PumpUntil([&] { return !Find("Load")->IsEnabled(); }, 2000);
+        Idle();
+    }
+
+    void IdleCost(int seconds, const char* what) {
         Click("Clear");
         Pump(200);
         const size_t before = WorkingSetKb();
@@ -237,9 +261,10 @@ public:
         const Clock::time_point t0 = Clock::now();
         Pump(seconds * 1000);
         const double wall = Ms(Clock::now() - t0);
-        Figure("idle with the port open: share of one core", 100.0 * (CpuMs() - cpu0) / wall, "%");
-        Figure("idle with the port open: working-set growth", double(WorkingSetKb()) -
-                                                                   double(before), "kB");
+        std::string name = std::string(what) + ": share of one core";
+        Figure(name.c_str(), 100.0 * (CpuMs() - cpu0) / wall, "%");
+        name = std::string(what) + ": working-set growth";
+        Figure(name.c_str(), double(WorkingSetKb()) - double(before), "kB");
     }
 
     void Flood() {
@@ -272,6 +297,7 @@ public:
         Idle();
         const size_t first = WorkingSetKb();
         for (int i = 0; i < count; ++i) {
+            Click("Clear");
             Click("Load");
             PumpUntil([&] { return !Find("Load")->IsEnabled(); }, 2000);
             Idle();
@@ -294,17 +320,20 @@ int main(int argc, char** argv) {
     Bench bench;
     if (!bench.Start() || !bench.OpenAt(115200)) {
         std::printf("frame_bench: the program did not reach the simulated device\n");
+        bench.frame_.reset();
         return 1;
     }
+    bench.IdleCost(10, "idle, port open, before any read");
     bench.ReadAt(115200);
     bench.ShowTimes();
     bench.FileLoad();
     bench.Idle();
     bench.ReadAt(115200);
+    bench.WorkMode(0); // a mode with many fields in use
     bench.Write(1, 115200);
     bench.Write(20, 115200);
     bench.Write(0, 115200);
-    bench.IdleCost(20);
+    bench.IdleCost(20, "idle, port open, after the reads");
     bench.Flood();
     bench.Reads(reads);
     if (bench.OpenAt(9600))
