@@ -233,8 +233,10 @@ void CDeviceLink::RunWorker() {
     const HANDLE events[2] = {stopEvent_, jobEvent_};
     for (;;) {
         // A job pushed to an idle queue is taken at once; the queue is also looked at every
-        // 200 ms (jobs pushed by other parts of the program without the signal).
-        const DWORD woke = WaitForMultipleObjects(2, events, FALSE, 200);
+        // 200 ms (jobs pushed by other parts of the program without the signal). With jobs
+        // waiting nothing is waited for but the spacing below.
+        const DWORD woke =
+            WaitForMultipleObjects(2, events, FALSE, queue_.Size() > 0 ? 0 : kCommandSpacingMs);
         if (woke == WAIT_OBJECT_0 || stopping_)
             break;
         // Consecutive commands stay at least 200 ms apart, as the device expects.

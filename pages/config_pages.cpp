@@ -165,12 +165,18 @@ bool ValidTab(int tab) {
 CConfigPages::CConfigPages(IPageView& view, CParameterStore& store, IPageHost& host)
     : view_(view), store_(store), host_(host) {}
 
-ComboTexts CConfigPages::Texts() const {
-    ComboTexts texts;
-    texts.customProtocol = host_.Text("Protocolmodel", "Text");
-    for (int i = 0; i < 5; ++i)
-        texts.dioWorkmode[i] = host_.Text("DIO workmode", ("Text" + std::to_string(i + 1)).c_str());
-    return texts;
+const ComboTexts& CConfigPages::Texts() const {
+    // Read once: the skin's texts do not change while the program runs, and reading them for
+    // every combo of a pass would read the text file hundreds of times.
+    if (!texts_) {
+        ComboTexts texts;
+        texts.customProtocol = host_.Text("Protocolmodel", "Text");
+        for (int i = 0; i < 5; ++i)
+            texts.dioWorkmode[i] =
+                host_.Text("DIO workmode", ("Text" + std::to_string(i + 1)).c_str());
+        texts_ = texts;
+    }
+    return *texts_;
 }
 
 bool CConfigPages::SetTabEnabled(int tab, bool enabled) {
@@ -670,7 +676,7 @@ void CConfigPages::RuleIoChannel(int n) {
     if (!view_.Exists(workmode))
         return;
     const std::string t = view_.GetText(workmode);
-    const ComboTexts texts = Texts();
+    const ComboTexts& texts = Texts();
     int mode = 0; // 1..5 for Text1..Text5, 0 for none of them
     for (int i = 0; i < 5; ++i)
         if (t == texts.dioWorkmode[i]) {

@@ -14,6 +14,7 @@
 #include "params/value_mapping.h"
 
 #include <map>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -139,7 +140,7 @@ private:
     // Remembers, for every entry whose controls cannot show its known value, the writes the
     // page derives right after showing: the write path skips them while they stay so.
     void RememberUnshowableValues();
-    ComboTexts Texts() const;
+    const ComboTexts& Texts() const;
     // The ten fields of sensor row r joined by ","; refused when a field holds a "," or a line
     // break.
     std::string SensorRowText(int r, bool& refused) const;
@@ -168,6 +169,7 @@ private:
     bool deviceRead_ = false;
     std::map<std::string, std::vector<Write>> unshowable_;
     std::map<int, std::string> unshowableRows_;
+    mutable std::optional<ComboTexts> texts_;
     // The sensor data names as the device sent them (UTF-8) and as shown (ANSI), by row.
     std::map<int, std::pair<std::string, std::string>> shownDataNames_;
 };

@@ -329,9 +329,12 @@ void CSerialPort::RunPortThread() {
             }
             // Some drivers (Wine on a pty) end every wait at once with an error. Received bytes
             // are read all the same, and a wait that keeps failing is retried after a pause that
-            // grows to 50 ms, so that a silent device costs no processor time.
-            ReadAndDeliver();
-            failures = failures < 10 ? failures + 1 : failures;
+            // grows to 100 ms while the device is silent (short again as soon as bytes come),
+            // so that an idle open port costs next to no processor time.
+            if (ReadAndDeliver() > 0)
+                failures = 1;
+            else if (failures < 20)
+                ++failures;
             if (failures > 1 && WaitForSingleObject(shutdownEvent_, 5 * failures) == WAIT_OBJECT_0) {
                 threadAlive_ = false;
                 return;
@@ -367,9 +370,9 @@ void CSerialPort::NotifyLineEvents() {
         ReadAndDeliver();
 }
 
-void CSerialPort::ReadAndDeliver() {
+DWORD CSerialPort::ReadAndDeliver() {
     if (!portOpen_)
-        return;
+        return 0;
     DWORD waiting = 0;
     {
         LockGuard guard(lock_);
@@ -378,16 +381,16 @@ void CSerialPort::ReadAndDeliver() {
         if (ClearCommError(port_, &errors, &status)) {
             if (errors) {
                 PurgeComm(port_, kPurgeReceive);
-                return;
+                return 0;
             }
             waiting = status.cbInQue;
         } else if (IsDeviceGone(GetLastError())) {
             ReportGone();
-            return;
+            return 0;
         }
     }
     if (waiting == 0)
-        return;
+        return 0;
 
     char buffer[kMaxDelivery + 1];
     DWORD got = 0;
@@ -396,7 +399,7 @@ void CSerialPort::ReadAndDeliver() {
         DWORD wanted = waiting < kMaxDelivery ? waiting : kMaxDelivery;
         if (!ReadFile(port_, buffer, wanted, &got, &overlapped_)) {
             if (GetLastError() != ERROR_IO_PENDING)
-                return;
+                return 0;
             // The bytes are already waiting, so the read completes at once; it is still waited
             // for (or cancelled on shutdown) because it writes into this stack buffer and uses
             // the record that the next line-event wait needs.
@@ -410,4 +413,5 @@ void CSerialPort::ReadAndDeliver() {
     buffer[got] = 0;
     if (got > 0 && portOpen_)
         Deliver(WM_PORT_DATA, reinterpret_cast<WPARAM>(buffer), static_cast<LPARAM>(got));
+    return got;
 }

@@ -59,7 +59,8 @@ private:
     bool StartLineEventWait();
     bool FallBackToReceiveOnly(DWORD error);
     void NotifyLineEvents();
-    void ReadAndDeliver();
+    // Reads what is waiting and delivers it; returns the number of bytes delivered.
+    DWORD ReadAndDeliver();
     static bool IsDeviceGone(DWORD error);
     void ReportGone();
     void Deliver(UINT message, WPARAM wParam, LPARAM lParam);

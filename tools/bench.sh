@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
 # Builds and runs every benchmark and prints their figures: the parser and reply assembly
 # (native), the operation log's rich edit and the whole program against the simulated device
-# (both under Wine). Figures with a floor print it beside them with the ratio.
+# (both under Wine; the simulator sends chunks of at most 256 bytes, paced to the baud rate).
+# Figures with a floor print it beside them with the ratio.
 #   tools/bench.sh [READS]     READS: reads in a row for the working-set figure (default 100)
 set -eu
 cd "$(dirname "$0")/.."
@@ -20,6 +21,6 @@ tests/harness/winrun --build build/win -- build/win/tools/bench/ui_text_bench.ex
     grep -v '^$' || true
 echo "== Wine: the program against the simulated device (COM9)"
 peer="build/win/host/dtusim --tty \"\$ORVEL_PEER_PTY\" --config \"\$ORVEL_TEST_DIR/device.cfg\""
-peer+=" --control \"\$ORVEL_TEST_DIR/control\" --prompts 0 --idle-timeout 0 --max-chunk 4096"
+peer+=" --control \"\$ORVEL_TEST_DIR/control\" --prompts 0 --idle-timeout 0 --max-chunk 256"
 ORVEL_DIST_DIR="Z:$root/build/win/dist/" tests/harness/winrun --build build/win --com 9 \
     --timeout 900 --peer "$peer" -- build/win/tools/bench/frame_bench.exe "$reads" 2>/dev/null

@@ -318,7 +318,10 @@ public:
 int main(int argc, char** argv) {
     const int reads = argc > 1 ? std::atoi(argv[1]) : 100;
     Bench bench;
-    if (!bench.Start() || !bench.OpenAt(115200)) {
+    if (!bench.Start())
+        return 1;
+    bench.IdleCost(10, "idle, port closed");
+    if (!bench.OpenAt(115200)) {
         std::printf("frame_bench: the program did not reach the simulated device\n");
         bench.frame_.reset();
         return 1;
