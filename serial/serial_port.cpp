@@ -328,14 +328,13 @@ void CSerialPort::RunPortThread() {
                 return;
             }
             // Some drivers (Wine on a pty) end every wait at once with an error. Received bytes
-            // are read all the same, and a wait that keeps failing is retried after a pause that
-            // grows to 100 ms while the device is silent (short again as soon as bytes come),
-            // so that an idle open port costs next to no processor time.
-            if (ReadAndDeliver() > 0)
-                failures = 1;
-            else if (failures < 20)
-                ++failures;
-            if (failures > 1 && WaitForSingleObject(shutdownEvent_, 5 * failures) == WAIT_OBJECT_0) {
+            // are read all the same; once waits have failed three times in a row the thread
+            // stops asking for them and looks at the input queue instead, often while bytes
+            // come and every 50 ms while the device is silent, so that an idle open port costs
+            // next to no processor time.
+            ReadAndDeliver();
+            if (++failures >= 3) {
+                PollReceived();
                 threadAlive_ = false;
                 return;
             }
@@ -344,6 +343,22 @@ void CSerialPort::RunPortThread() {
         failures = 0;
         ResetEvent(overlapped_.hEvent);
         NotifyLineEvents();
+    }
+}
+
+void CSerialPort::PollReceived() {
+    DWORD quiet = 0; // looks in a row that found nothing
+    for (;;) {
+        if (goneReported_) {
+            WaitForSingleObject(shutdownEvent_, INFINITE);
+            return;
+        }
+        if (ReadAndDeliver() > 0)
+            quiet = 0;
+        else if (quiet < 10)
+            ++quiet;
+        if (WaitForSingleObject(shutdownEvent_, quiet * 5) == WAIT_OBJECT_0)
+            return;
     }
 }
 

@@ -62,6 +62,9 @@ private:
     // Reads what is waiting and delivers it; returns the number of bytes delivered.
     DWORD ReadAndDeliver();
     static bool IsDeviceGone(DWORD error);
+    // For ports whose line-event waits keep failing: reads what arrives by looking at the input
+    // queue, until the shutdown event.
+    void PollReceived();
     void ReportGone();
     void Deliver(UINT message, WPARAM wParam, LPARAM lParam);
     void StopPortThread();

@@ -1301,3 +1301,34 @@ TEST_F(FrameTest, EveryDeviceTypeIsShownAndWritingBackWithoutAnEditSendsNothing)
     }
     restart("");
 }
+
+TEST_F(FrameTest, ARefusedOrUnansweredWriteIsSaidAndSentAgainByTheNextWrite) {
+    ASSERT_TRUE(Open());
+    EnterSettingMode();
+    Click("Load");
+    ASSERT_TRUE(WaitForIdle());
+    const std::string known = frame_->Store().parameters["CollectInterval"].value;
+    // The device refuses the value: "SaveError", nothing recorded, the next write sends it again.
+    Find("CollectInterval")->SetText("x1");
+    Click("Clear");
+    Click("Save");
+    ASSERT_TRUE(WaitForTranscript("AT+MSBITV=x1\r\n", 1));
+    ASSERT_TRUE(WaitForIdle());
+    EXPECT_TRUE(WaitForLog(LookupText("WorkerJobThreadProc", "SaveError")));
+    EXPECT_EQ(frame_->Store().parameters["CollectInterval"].value, known);
+    Click("Save");
+    EXPECT_TRUE(WaitForTranscript("AT+MSBITV=x1\r\n", 2));
+    ASSERT_TRUE(WaitForIdle());
+    // No answer: "OutTime", nothing recorded.
+    Control("fault noreply:1");
+    Find("CollectInterval")->SetText("61");
+    Click("Clear");
+    Click("Save");
+    EXPECT_TRUE(WaitForLog(LookupText("WorkerJobThreadProc", "OutTime").substr(0, 20), 12000));
+    ASSERT_TRUE(WaitForIdle());
+    EXPECT_EQ(frame_->Store().parameters["CollectInterval"].value, known);
+    // Back as it was.
+    Find("CollectInterval")->SetText(known);
+    Click("quit");
+    WaitForIdle(2000);
+}
