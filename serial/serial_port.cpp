@@ -277,6 +277,8 @@ bool CSerialPort::IsDeviceGone(DWORD error) {
     case ERROR_DEVICE_NOT_CONNECTED:
     case ERROR_DEVICE_REMOVED:
     case ERROR_BAD_UNIT:
+    case ERROR_IO_DEVICE:
+    case ERROR_DEV_NOT_EXIST:
         return true;
     default:
         return false;
