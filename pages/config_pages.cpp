@@ -247,9 +247,21 @@ void CConfigPages::ApplyValuesToControls() {
     }
 
     FillSensorList();
+    forcedKeys_.clear();
     RememberUnshowableValues();
+    settling_ = true;
     host_.PostLayoutRule(RULE_ACTIVATION, 0);
     host_.PostLayoutRule(RULE_LORA_MODE, 0);
+}
+
+void CConfigPages::OnRulesSettled() {
+    // The rules that showing a configuration set off may have changed fields themselves (a data
+    // format the combo cannot show empties its channel's texts): what the page shows once they
+    // have all run is what the write path compares with.
+    if (settling_) {
+        RememberUnshowableValues();
+        settling_ = false;
+    }
 }
 
 bool CConfigPages::IsSwitchOn(const std::string& name) const {
@@ -656,6 +668,8 @@ RuleOutcome CConfigPages::RuleServerCount() {
 }
 
 void CConfigPages::ServerCountFallback() {
+    // The user was told that the count is set to 1: that is written by the next write.
+    forcedKeys_.insert("Server Count");
     if (view_.Exists("Server Count"))
         view_.SelectItem("Server Count", 1);
 }
@@ -976,6 +990,8 @@ void CConfigPages::RememberUnshowableValues() {
         }
     }
     for (const auto& [key, entry] : store_.parameters) {
+        if (forcedKeys_.count(key))
+            continue;
         const std::vector<Write> writes = DerivedWrites(key, entry);
         for (const Write& write : writes) {
             const ParameterEntry* target = FindParameter(store_.parameters, write.key);

@@ -15,6 +15,7 @@
 
 #include <map>
 #include <optional>
+#include <set>
 #include <string>
 #include <vector>
 
@@ -99,6 +100,9 @@ public:
     // The WM_LAYOUT_RULE handler: runs rule `rule` with its argument; above 21 nothing.
     RuleOutcome ApplyLayoutRule(int rule, int argument);
     void ServerCountFallback();
+    // Called when no layout rule is waiting any more: after a configuration was shown, the
+    // page as the rules left it is remembered for the write path.
+    void OnRulesSettled();
     // Shows or hides a layout and sets the in-use flags of the parameters inside it.
     void SetLayoutVisible(const std::string& name, bool visible);
 
@@ -170,6 +174,8 @@ private:
     std::map<std::string, std::vector<Write>> unshowable_;
     std::map<int, std::string> unshowableRows_;
     mutable std::optional<ComboTexts> texts_;
+    bool settling_ = false;             // a configuration was shown, its rules still run
+    std::set<std::string> forcedKeys_;  // changed by the program itself, told to the user
     // The sensor data names as the device sent them (UTF-8) and as shown (ANSI), by row.
     std::map<int, std::pair<std::string, std::string>> shownDataNames_;
 };

@@ -307,6 +307,11 @@ LRESULT COrvelFrameWnd::OnLayoutRule(WPARAM wParam, LPARAM lParam) {
         ShowMessageBox(LookupText("Notify", "ServerCount", ""), "DTU");
         pages_.ServerCountFallback();
     }
+    MSG waiting;
+    if (!::PeekMessageA(&waiting, m_hWnd, WM_LAYOUT_RULE, WM_LAYOUT_RULE, PM_NOREMOVE)) {
+        auto lock = store_.Lock();
+        pages_.OnRulesSettled();
+    }
     return 0;
 }
 

@@ -254,6 +254,14 @@ TEST_F(PagesTest, ServerCountRowsTitlesAndHeights) {
     EXPECT_EQ(rig.notices, 0);
 }
 
+TEST_F(PagesTest, TheServerCountTheUserWasToldOfIsWritten) {
+    rig.Read(Listing({{"Server Count", "0"}, {"Protocolmodel", "PROT"}}, kAllInterfaces));
+    EXPECT_EQ(rig.notices, 1);
+    rig.Collect();
+    ASSERT_EQ(rig.jobs.size(), 1u);
+    EXPECT_EQ(rig.jobs[0].command, "AT+SVRCNT=1\r\n");
+}
+
 TEST_F(PagesTest, NoServerNeedsAGpsDeviceElseTheUserIsToldAndOneServerIsChosen) {
     rig.Select("Server Count", 3);
     rig.Select("Server Count", 0);
@@ -659,6 +667,14 @@ TEST_F(PagesTest, ReadThenWriteWithoutAnEditSendsNothing) {
                  {"Device Type", "DTU-L-Z"}},
                 kAllInterfaces),
         Listing({{"Device Type", "Tamsa"}, {"EL transmit channel", "255"}}),
+        // A data format the combo cannot show: its rule empties the channel's texts, which must
+        // not be written as empty.
+        Listing({{"A DIO2 data format", "7"},
+                 {"DIO2 query command", "Q2?"},
+                 {"DIO2 high level information", "hi"},
+                 {"DIO2 workmode", "2"},
+                 {"DIO2 protocol", "1"}},
+                kAllInterfaces),
         Listing({{"Device Type", "DTU-Z"}, {"Protocolmodel", "CUST"}, {"DeviceModel", "SVR"}}),
     };
     for (const std::string& listing : listings) {

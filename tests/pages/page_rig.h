@@ -69,6 +69,7 @@ public:
                 pages.ServerCountFallback();
             }
         }
+        pages.OnRulesSettled();
     }
     void Select(const std::string& combo, int item) {
         view.SelectItem(combo, item);

@@ -1332,3 +1332,105 @@ TEST_F(FrameTest, ARefusedOrUnansweredWriteIsSaidAndSentAgainByTheNextWrite) {
     Click("quit");
     WaitForIdle(2000);
 }
+
+TEST_F(FrameTest, AListingWhoseValuesHoldOkIsReadWhole) {
+    ASSERT_TRUE(Open());
+    EnterSettingMode();
+    // Values that end in or hold "OK", written to the device by the program itself.
+    auto* mode = static_cast<CComboUI*>(Find("Protocolmodel")->GetInterface("Combo"));
+    Click("Load");
+    ASSERT_TRUE(WaitForIdle());
+    const std::string workMode = Text("Protocolmodel");
+    mode->SelectItem(0, false); // PROT: the modem ID is in use
+    Pump(300);
+    Find("Modem'sID number")->SetText("REGOK");
+    Find("PhoneNO.")->SetText("TOKEN42");
+    Click("Save");
+    ASSERT_TRUE(WaitForTranscript("AT+IDNT=REGOK\r\n"));
+    ASSERT_TRUE(WaitForIdle());
+    // Read again: the listing completes on its final "OK" line only, so the values after
+    // "REGOK" are read too (the last one is the Modbus retry count).
+    frame_->Store().parameters["CollectCount"].value = "stale";
+    Click("Load");
+    ASSERT_TRUE(WaitForIdle());
+    EXPECT_EQ(frame_->Store().parameters["Modem'sID number"].value, "REGOK");
+    EXPECT_EQ(frame_->Store().parameters["PhoneNO."].value, "TOKEN42");
+    EXPECT_EQ(frame_->Store().parameters["CollectCount"].value, "3");
+    EXPECT_EQ(Text("CollectCount"), "3");
+    // Back as it was.
+    for (int i = 0; i < mode->GetCount(); ++i)
+        if (mode->GetItemAt(i)->GetText() == workMode)
+            mode->SelectItem(i, false);
+    Pump(300);
+    Click("Save");
+    ASSERT_TRUE(WaitForIdle());
+    Click("quit");
+    WaitForIdle(2000);
+}
+
+TEST_F(FrameTest, ASensorDataNameOutsideAsciiTravelsAsUtf8) {
+    ASSERT_TRUE(Open());
+    EnterSettingMode();
+    Click("Load");
+    ASSERT_TRUE(WaitForIdle());
+    // "温度" in the Chinese code page, "Temp°C" in the Western one; the device keeps UTF-8.
+    const bool chinese = GetACP() == 936;
+    const std::string shown = chinese ? "\xCE\xC2\xB6\xC8" : "Temp\xB0" "C";
+    const std::string utf8 = chinese ? "\xE6\xB8\xA9\xE5\xBA\xA6" : "Temp\xC2\xB0" "C";
+    auto* rows = static_cast<IContainerUI*>(Find("CustomList")->GetInterface("IContainer"));
+    ASSERT_NE(rows, nullptr);
+    CControlUI* row = rows->GetItemAt(2);
+    ASSERT_NE(row, nullptr);
+    frame_->Pages().SetRowFieldValue(2, "SensorCfg_DeviceSwitch", "1");
+    frame_->PaintManager().FindSubControlByName(row, "SensorCfg_DataName")->SetText(shown);
+    Click("Save");
+    ASSERT_TRUE(WaitForTranscript("," + utf8 + ","));
+    ASSERT_TRUE(WaitForIdle());
+    EXPECT_NE(Transcript().find("AT+GENSENSORINFO=2,1,"), std::string::npos);
+    // Read back: shown in the code page of the workstation again, and nothing to write.
+    Click("Load");
+    ASSERT_TRUE(WaitForIdle());
+    row = rows->GetItemAt(2);
+    EXPECT_EQ(frame_->PaintManager().FindSubControlByName(row, "SensorCfg_DataName")->GetText(),
+              shown);
+    const size_t mark = Transcript().size();
+    Click("Save");
+    ASSERT_TRUE(WaitForIdle());
+    EXPECT_EQ(SetCommandsIn(Transcript().substr(mark)), "");
+    // Switched off again for the other tests.
+    frame_->Pages().SetRowFieldValue(2, "SensorCfg_DeviceSwitch", "0");
+    Click("Save");
+    ASSERT_TRUE(WaitForIdle());
+    Click("quit");
+    WaitForIdle(2000);
+}
+
+TEST_F(FrameTest, AnAdapterPulledWhileOpenClosesThePortByItselfAndOpensAgainWhenBack) {
+    ASSERT_TRUE(Open());
+    EnterSettingMode();
+    Click("Load");
+    ASSERT_TRUE(WaitForIdle());
+    const std::string port = wintest::Env("ORVEL_COM_PORT", "COM9");
+    // The harness takes the pty pair away, as when the USB adapter is pulled.
+    Touch("unplug");
+    ASSERT_TRUE(PumpUntil([&] { return Exists(Scratch("unplugged")); }, 10000));
+    EXPECT_TRUE(PumpUntil([&] { return !frame_->Link().Port().IsOpen(); }, 3000))
+        << "the port was not noticed to be gone";
+    EXPECT_TRUE(WaitForLog(port + " " + LookupText("OnStartCom", "Disconnected"), 3000)) << Log();
+    EXPECT_EQ(Text("Open"), LookupText("OnStartCom", "Open"));
+    EXPECT_EQ(Text("DeviceState"), LookupText("SetDeviceState", "szLoginOff"));
+    EXPECT_TRUE(g_boxes.empty()) << "no error boxes";
+    // Everything read stays on the pages.
+    EXPECT_EQ(Text("CollectInterval"), frame_->Store().parameters["CollectInterval"].value);
+    // Back again: the user opens the port as usual.
+    Touch("replug");
+    ASSERT_TRUE(PumpUntil([&] { return Exists(Scratch("replugged")); }, 10000));
+    Touch("sim-stop");
+    PumpUntil([&] { return Exists(Scratch("sim-stopped")); }, 5000);
+    Touch("sim-start");
+    PumpUntil([&] { return !Exists(Scratch("sim-start")); }, 5000);
+    Pump(300);
+    EnterSettingMode();
+    Click("quit");
+    WaitForIdle(2000);
+}
