@@ -131,6 +131,8 @@ bool CDeviceLink::OpenDevicePort(int portNumber, int baudRate, char parity, int 
 void CDeviceLink::CloseDevicePort() {
     port_.ClosePort();
     queue_.ClearJobs();
+    // A job waiting for its reply ends now, without a time-out line: the port is gone.
+    reply_.AbandonWait();
     StopPromptTimer();
     if (window_)
         KillTimer(window_, kPromptTimerId);
@@ -273,6 +275,8 @@ void CDeviceLink::RunWorker() {
         if (!reply_.WaitForReply(wait)) {
             if (stopping_)
                 break;
+            if (!port_.IsOpen())
+                continue; // closed (or pulled) while waiting: nothing to report
             PostLogText(LookupText("WorkerJobThreadProc", "OutTime", "\r\n"));
             // Whatever still comes for this job is logged as late, not as its answer.
             std::string late = LookupText("WorkerJobThreadProc", "LateReply", "");

@@ -226,9 +226,18 @@ bool CReplyAssembler::IsReplySignalled() const {
 
 bool CReplyAssembler::WaitForReply(unsigned timeoutMs) {
     std::unique_lock<std::mutex> hold(lock_);
-    signalChanged_.wait_for(hold, std::chrono::milliseconds(timeoutMs),
-                            [this] { return replySignal_ || cancelled_; });
+    const unsigned abandoned = abandoned_;
+    signalChanged_.wait_for(hold, std::chrono::milliseconds(timeoutMs), [&] {
+        return replySignal_ || cancelled_ || abandoned_ != abandoned;
+    });
     return replySignal_;
+}
+
+void CReplyAssembler::AbandonWait() {
+    std::lock_guard<std::mutex> hold(lock_);
+    ++abandoned_;
+    jobType_ = JOB_NONE;
+    signalChanged_.notify_all();
 }
 
 void CReplyAssembler::CancelWait() {

@@ -102,6 +102,8 @@ public:
     bool IsReplySignalled() const;
     // Waits up to timeoutMs milliseconds for the reply signal; true when it is raised.
     bool WaitForReply(unsigned timeoutMs);
+    // The port closed: a WaitForReply under way returns at once (false), and nothing is awaited.
+    void AbandonWait();
     // Shut-down: wakes a WaitForReply at once, and every later one returns at once too, with
     // the signal's state at that moment.
     void CancelWait();
@@ -135,6 +137,7 @@ private:
     int jobType_ = JOB_NONE;
     bool replySignal_ = false;
     bool cancelled_ = false;
+    unsigned abandoned_ = 0;   // counts AbandonWait calls
     bool late_ = false;        // after ExpireWait, until the next Reset
     std::string lateNotice_;   // logged before the first late chunk
     std::function<void(bool)> hook_;

@@ -460,3 +460,19 @@ TEST(ReplyRecognition, TheReplyIsLoggedBeforeTheSignalIsRaised) {
     const std::vector<std::string> expected = {"lowered", "log OK\r\n", "raised"};
     EXPECT_EQ(events, expected);
 }
+
+TEST(ReplyRecognition, AnAbandonedWaitEndsAtOnceAndLaterWaitsWaitAgain) {
+    CReplyAssembler reply;
+    reply.Reset(JOB_LOAD);
+    std::thread worker([&] { EXPECT_FALSE(reply.WaitForReply(60000)); });
+    std::this_thread::sleep_for(std::chrono::milliseconds(50));
+    reply.AbandonWait(); // the port closed
+    worker.join();
+    EXPECT_EQ(reply.JobType(), JOB_NONE);
+    // Unlike the shut-down, the next job is waited for as usual.
+    reply.Reset(JOB_WRITE);
+    std::thread next([&] { EXPECT_TRUE(reply.WaitForReply(60000)); });
+    std::this_thread::sleep_for(std::chrono::milliseconds(50));
+    Feed(reply, "OK\r\n");
+    next.join();
+}

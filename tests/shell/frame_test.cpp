@@ -1430,7 +1430,36 @@ TEST_F(FrameTest, AnAdapterPulledWhileOpenClosesThePortByItselfAndOpensAgainWhen
     Touch("sim-start");
     PumpUntil([&] { return !Exists(Scratch("sim-start")); }, 5000);
     Pump(300);
-    EnterSettingMode();
+    OpenPort();
+    ASSERT_TRUE(PumpUntil([&] { return Enabled("Login"); }));
+    // The simulator may still be opening its end of the new pair: "+++" again if it missed it.
+    Click("Login");
+    if (!WaitForSettingMode(true, 3000))
+        Click("Login");
+    ASSERT_TRUE(WaitForSettingMode(true)) << Log();
     Click("quit");
     WaitForIdle(2000);
+}
+
+TEST_F(FrameTest, AnAdapterPulledDuringAReadEndsTheJobWithoutATimeout) {
+    ASSERT_TRUE(Open());
+    EnterSettingMode();
+    Control("fault late:4000");
+    Click("Load");
+    ASSERT_TRUE(WaitForTranscript("AT+SHOW\r\n", Count(Transcript(), "AT+SHOW\r\n")));
+    Click("CSQ"); // queued behind the read
+    Touch("unplug");
+    ASSERT_TRUE(PumpUntil([&] { return Exists(Scratch("unplugged")); }, 10000));
+    EXPECT_TRUE(PumpUntil([&] { return !frame_->Link().Port().IsOpen(); }, 3000));
+    EXPECT_EQ(frame_->Link().Queue().Size(), 0u) << "the queue is emptied";
+    Pump(1500);
+    EXPECT_EQ(Log().find(LookupText("WorkerJobThreadProc", "OutTime")), std::string::npos)
+        << "no time-out for a port that is gone";
+    Touch("replug");
+    ASSERT_TRUE(PumpUntil([&] { return Exists(Scratch("replugged")); }, 10000));
+    Touch("sim-stop");
+    PumpUntil([&] { return Exists(Scratch("sim-stopped")); }, 5000);
+    Touch("sim-start");
+    PumpUntil([&] { return !Exists(Scratch("sim-start")); }, 5000);
+    Pump(300);
 }
