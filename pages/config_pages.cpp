@@ -186,6 +186,11 @@ bool CConfigPages::SetTabEnabled(int tab, bool enabled) {
     return true;
 }
 
+void CConfigPages::SetLayouts(std::initializer_list<std::pair<const char*, bool>> layouts) {
+    for (const auto& [name, visible] : layouts)
+        SetLayoutVisible(name, visible);
+}
+
 void CConfigPages::SetHeight(const std::string& name, int height) {
     if (view_.Exists(name))
         view_.SetAttribute(name, "height", std::to_string(height));
@@ -511,37 +516,37 @@ void CConfigPages::RuleWorkMode() {
         h = found->h;
         s = found->s;
     } else if (item == 9) {
-        SetLayoutVisible("ModeHorizontalLayout1", false);
-        SetLayoutVisible("ModeHorizontalLayout1.1", false);
-        SetLayoutVisible("ModeHorizontalLayout1.2", false);
-        SetLayoutVisible("ModeHorizontalLayout2", true);
-        SetLayoutVisible("ModeHorizontalLayout3", true);
-        SetLayoutVisible("ModeLayout1.1", false);
-        SetLayoutVisible("ModeLayout1.2", false);
+        SetLayouts({{"ModeHorizontalLayout1", false},
+                    {"ModeHorizontalLayout1.1", false},
+                    {"ModeHorizontalLayout1.2", false},
+                    {"ModeHorizontalLayout2", true},
+                    {"ModeHorizontalLayout3", true},
+                    {"ModeLayout1.1", false},
+                    {"ModeLayout1.2", false}});
         tabs134(true);
         tabs56(true);
-        SetLayoutVisible("DtumanageGroupBox", true);
-        SetLayoutVisible("ActivateGroupBox", true);
-        SetLayoutVisible("HttpLayout", false);
-        SetLayoutVisible("MQTTLayout", false);
+        SetLayouts({{"DtumanageGroupBox", true},
+                    {"ActivateGroupBox", true},
+                    {"HttpLayout", false},
+                    {"MQTTLayout", false}});
         if (!view_.Exists("DeviceModel"))
             return;
         if (view_.GetSelection("DeviceModel") == 0) {
-            SetLayoutVisible("ModeHorizontalLayout4", true);
-            SetLayoutVisible("ModeHorizontalLayout5", false);
-            SetLayoutVisible("ServiceGroupBox", true);
+            SetLayouts({{"ModeHorizontalLayout4", true},
+                        {"ModeHorizontalLayout5", false},
+                        {"ServiceGroupBox", true}});
             bindingCenters(true);
-            SetLayoutVisible("ModeHorizontalLayout6", false);
             const bool registration = view_.GetSelection("RegistrationAndHeart") == 1;
-            SetLayoutVisible("ModeHorizontalLayout7", registration);
-            SetLayoutVisible("ModeHorizontalLayout8", registration);
+            SetLayouts({{"ModeHorizontalLayout6", false},
+                        {"ModeHorizontalLayout7", registration},
+                        {"ModeHorizontalLayout8", registration}});
             h = registration ? 185 : 110;
         } else {
-            SetLayoutVisible("ModeHorizontalLayout4", false);
-            SetLayoutVisible("ModeHorizontalLayout5", true);
-            SetLayoutVisible("ModeHorizontalLayout6", false);
-            SetLayoutVisible("ModeHorizontalLayout7", false);
-            SetLayoutVisible("ModeHorizontalLayout8", false);
+            SetLayouts({{"ModeHorizontalLayout4", false},
+                        {"ModeHorizontalLayout5", true},
+                        {"ModeHorizontalLayout6", false},
+                        {"ModeHorizontalLayout7", false},
+                        {"ModeHorizontalLayout8", false}});
             bindingCenters(false);
             SetLayoutVisible("ServiceGroupBox", false);
             h = 110;
@@ -590,30 +595,27 @@ void CConfigPages::RuleActivation() {
         ShowIoTab();
         h = heights[m];
     } else if (m == 5) {
-        ahl("1", false);
-        ahl("1.2", false);
-        ahl("2", false);
-        ahl("3", false);
-        ahl("4", true);
-        ahl("7", false);
-        ahl("8", false);
-        ahl("9", false);
+        SetLayouts({{"ActivateHorizontalLayout1", false},
+                    {"ActivateHorizontalLayout1.2", false},
+                    {"ActivateHorizontalLayout2", false},
+                    {"ActivateHorizontalLayout3", false},
+                    {"ActivateHorizontalLayout4", true},
+                    {"ActivateHorizontalLayout7", false},
+                    {"ActivateHorizontalLayout8", false},
+                    {"ActivateHorizontalLayout9", false}});
         if (!view_.Exists("IOactivationmethods"))
             return;
-        if (view_.GetSelection("IOactivationmethods") == 0) {
-            ahl("5", true);
-            ahl("6", false);
-            ahl("6.1", false);
-            ahl("6.1.1", false);
-            ahl("6.1.2", false);
+        // Item 0: the inputs choose the channel; any other: the centre controls the outputs.
+        const bool byInput = view_.GetSelection("IOactivationmethods") == 0;
+        SetLayouts({{"ActivateHorizontalLayout5", byInput},
+                    {"ActivateHorizontalLayout6", !byInput},
+                    {"ActivateHorizontalLayout6.1", !byInput},
+                    {"ActivateHorizontalLayout6.1.1", !byInput},
+                    {"ActivateHorizontalLayout6.1.2", false}});
+        if (byInput) {
             host_.PostLayoutRule(RULE_IO_SELECTION, 0);
             h = 110;
         } else {
-            ahl("5", false);
-            ahl("6", true);
-            ahl("6.1", true);
-            ahl("6.1.1", true);
-            ahl("6.1.2", false);
             host_.PostLayoutRule(RULE_IO1_CONTROL, 0);
             host_.PostLayoutRule(RULE_IO2_CONTROL, 0);
             host_.PostLayoutRule(RULE_IO3_CONTROL, 0);

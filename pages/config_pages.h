@@ -163,6 +163,8 @@ private:
     void RuleDataFormat(int channel);
     void RuleLoraMode();
     void SetHeight(const std::string& name, int height);
+    // SetLayoutVisible for each layout, in the order given.
+    void SetLayouts(std::initializer_list<std::pair<const char*, bool>> layouts);
     void ShowIoTab();
 
     IPageView& view_;

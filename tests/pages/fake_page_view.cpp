@@ -1,5 +1,7 @@
 #include "tests/pages/fake_page_view.h"
 
+#include "pages/page_files.h"
+
 #include "ui/UIMarkup.h"
 #include "ui/UIResource.h"
 
@@ -7,22 +9,6 @@
 #include <set>
 
 namespace {
-
-// The page elements of "skin.xml" and their files, as the page factory maps them.
-std::string PageFile(const std::string& tag) {
-    static const std::map<std::string, std::string> files = {
-        {"ComputerExamine", "ComputerExamine.xml"},
-        {"WorkTab", "WorkTab.xml"},
-        {"Wireless", "Wireless.xml"},
-        {"ServiceCentre", "Service Centre.xml"},
-        {"SerialPort", "Serial port.xml"},
-        {"Modbus", "Custom.xml"},
-        {"Global_Parameter", "Global Parameter.xml"},
-        {"Equipment_Management", "Equipment Management.xml"},
-    };
-    auto it = files.find(tag);
-    return it != files.end() ? it->second : tag + ".xml";
-}
 
 const std::set<std::string> kToolkitTags = {
     "Window", "Font", "Default", "Image", "Style", "Import", "Include", "Control", "Container",
@@ -131,7 +117,7 @@ void FakePageView::LoadFile(const std::string& folder, const std::string& file, 
                 page.isPage = true;
                 page.parent = into;
                 nodes.push_back(page);
-                LoadFile(folder, PageFile(tag), static_cast<int>(nodes.size()) - 1, depth + 1);
+                LoadFile(folder, PageFileForElement(tag), static_cast<int>(nodes.size()) - 1, depth + 1);
                 continue;
             }
             Node node = MakeNode(child);

@@ -8,6 +8,8 @@
 #include "ui/UIMarkup.h"
 #include "ui/UIResource.h"
 
+#include "pages/page_files.h"
+
 #include <gtest/gtest.h>
 
 #include <algorithm>
@@ -123,18 +125,7 @@ bool IsKind(const SkinNode& node, const std::string& kind) {
 
 // The page files of the main window's page container, by element name.
 std::string PageFile(const std::string& element) {
-    static const std::map<std::string, std::string> files = {
-        {"ComputerExamine", "ComputerExamine.xml"},
-        {"WorkTab", "WorkTab.xml"},
-        {"Wireless", "Wireless.xml"},
-        {"ServiceCentre", "Service Centre.xml"},
-        {"SerialPort", "Serial port.xml"},
-        {"Modbus", "Custom.xml"},
-        {"Global_Parameter", "Global Parameter.xml"},
-        {"Equipment_Management", "Equipment Management.xml"},
-    };
-    auto it = files.find(element);
-    return it == files.end() ? element + ".xml" : it->second;
+    return PageFileForElement(element);
 }
 
 // The skin folder as the program builds it: skin.xml, the pages inside "switch", and the

@@ -12,6 +12,8 @@
 #include "ui/UIManager.h"
 #include "ui/UIPlaceholders.h"
 
+#include "pages/page_files.h"
+
 #include <gtest/gtest.h>
 
 #include <cstdio>
@@ -31,20 +33,8 @@
 
 namespace {
 
-// The page elements of "skin.xml" and their files; any other element N loads "N.xml".
 std::string PageFile(const std::string& element) {
-    static const std::map<std::string, std::string> files = {
-        {"ComputerExamine", "ComputerExamine.xml"},
-        {"WorkTab", "WorkTab.xml"},
-        {"Wireless", "Wireless.xml"},
-        {"ServiceCentre", "Service Centre.xml"},
-        {"SerialPort", "Serial port.xml"},
-        {"Modbus", "Custom.xml"},
-        {"Global_Parameter", "Global Parameter.xml"},
-        {"Equipment_Management", "Equipment Management.xml"},
-    };
-    auto it = files.find(element);
-    return it == files.end() ? element + ".xml" : it->second;
+    return PageFileForElement(element);
 }
 
 // Pages as the program makes them: a plain container holding what its file builds, built

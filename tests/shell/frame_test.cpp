@@ -263,6 +263,30 @@ protected:
         ASSERT_TRUE(WaitForIdle());
     }
 
+    // The simulator exits and starts again, with extra options when args is not empty.
+    void RestartSimulator(const std::string& args = "") {
+        Touch("sim-stop");
+        PumpUntil([&] { return Exists(Scratch("sim-stopped")); }, 5000);
+        if (args.empty())
+            DeleteFileA(Scratch("sim-args").c_str());
+        else
+            wintest::WriteFileText(Scratch("sim-args"), args);
+        Touch("sim-start");
+        PumpUntil([&] { return !Exists(Scratch("sim-start")); }, 5000);
+        Pump(300);
+    }
+    // The harness pulls the adapter (the pty pair goes) or plugs it in again, with the
+    // simulator started afresh on the new pair.
+    void Unplug() {
+        Touch("unplug");
+        ASSERT_TRUE(PumpUntil([&] { return Exists(Scratch("unplugged")); }, 10000));
+    }
+    void Replug() {
+        Touch("replug");
+        ASSERT_TRUE(PumpUntil([&] { return Exists(Scratch("replugged")); }, 10000));
+        RestartSimulator();
+    }
+
     std::unique_ptr<COrvelFrameWnd> frame_;
     HWND hwnd_ = nullptr;
     bool quit_ = false;
@@ -1261,21 +1285,10 @@ TEST_F(FrameTest, EveryDeviceTypeIsShownAndWritingBackWithoutAnEditSendsNothing)
         {"--type gps --interfaces serial1,serial2,rs485,io1,io2", "GPSTab"},
         {"--type plain --interfaces serial1", ""},
     };
-    auto restart = [&](const std::string& args) {
-        Touch("sim-stop");
-        PumpUntil([&] { return Exists(Scratch("sim-stopped")); }, 5000);
-        if (args.empty())
-            DeleteFileA(Scratch("sim-args").c_str());
-        else
-            wintest::WriteFileText(Scratch("sim-args"), args);
-        Touch("sim-start");
-        PumpUntil([&] { return !Exists(Scratch("sim-start")); }, 5000);
-        Pump(300);
-    };
     ASSERT_TRUE(Open());
     for (const Device& device : devices) {
         SCOPED_TRACE(device.args);
-        restart(device.args);
+        RestartSimulator(device.args);
         EnterSettingMode();
         Click("Load");
         ASSERT_TRUE(WaitForIdle());
@@ -1299,7 +1312,7 @@ TEST_F(FrameTest, EveryDeviceTypeIsShownAndWritingBackWithoutAnEditSendsNothing)
         Click("Open"); // closed for the next device
         Pump(200);
     }
-    restart("");
+    RestartSimulator();
 }
 
 TEST_F(FrameTest, ARefusedOrUnansweredWriteIsSaidAndSentAgainByTheNextWrite) {
@@ -1412,8 +1425,7 @@ TEST_F(FrameTest, AnAdapterPulledWhileOpenClosesThePortByItselfAndOpensAgainWhen
     ASSERT_TRUE(WaitForIdle());
     const std::string port = wintest::Env("ORVEL_COM_PORT", "COM9");
     // The harness takes the pty pair away, as when the USB adapter is pulled.
-    Touch("unplug");
-    ASSERT_TRUE(PumpUntil([&] { return Exists(Scratch("unplugged")); }, 10000));
+    Unplug();
     EXPECT_TRUE(PumpUntil([&] { return !frame_->Link().Port().IsOpen(); }, 3000))
         << "the port was not noticed to be gone";
     EXPECT_TRUE(WaitForLog(port + " " + LookupText("OnStartCom", "Disconnected"), 3000)) << Log();
@@ -1423,13 +1435,7 @@ TEST_F(FrameTest, AnAdapterPulledWhileOpenClosesThePortByItselfAndOpensAgainWhen
     // Everything read stays on the pages.
     EXPECT_EQ(Text("CollectInterval"), frame_->Store().parameters["CollectInterval"].value);
     // Back again: the user opens the port as usual.
-    Touch("replug");
-    ASSERT_TRUE(PumpUntil([&] { return Exists(Scratch("replugged")); }, 10000));
-    Touch("sim-stop");
-    PumpUntil([&] { return Exists(Scratch("sim-stopped")); }, 5000);
-    Touch("sim-start");
-    PumpUntil([&] { return !Exists(Scratch("sim-start")); }, 5000);
-    Pump(300);
+    Replug();
     OpenPort();
     ASSERT_TRUE(PumpUntil([&] { return Enabled("Login"); }));
     // The simulator may still be opening its end of the new pair: "+++" again if it missed it.
@@ -1448,18 +1454,11 @@ TEST_F(FrameTest, AnAdapterPulledDuringAReadEndsTheJobWithoutATimeout) {
     Click("Load");
     ASSERT_TRUE(WaitForTranscript("AT+SHOW\r\n", Count(Transcript(), "AT+SHOW\r\n")));
     Click("CSQ"); // queued behind the read
-    Touch("unplug");
-    ASSERT_TRUE(PumpUntil([&] { return Exists(Scratch("unplugged")); }, 10000));
+    Unplug();
     EXPECT_TRUE(PumpUntil([&] { return !frame_->Link().Port().IsOpen(); }, 3000));
     EXPECT_EQ(frame_->Link().Queue().Size(), 0u) << "the queue is emptied";
     Pump(1500);
     EXPECT_EQ(Log().find(LookupText("WorkerJobThreadProc", "OutTime")), std::string::npos)
         << "no time-out for a port that is gone";
-    Touch("replug");
-    ASSERT_TRUE(PumpUntil([&] { return Exists(Scratch("replugged")); }, 10000));
-    Touch("sim-stop");
-    PumpUntil([&] { return Exists(Scratch("sim-stopped")); }, 5000);
-    Touch("sim-start");
-    PumpUntil([&] { return !Exists(Scratch("sim-start")); }, 5000);
-    Pump(300);
+    Replug();
 }
