@@ -782,18 +782,25 @@ void CConfigPages::RuleIoSelection() {
     ShowIoTab();
 }
 
-void CConfigPages::RuleIoControl(int n) {
-    const std::string combo = Channel("I/O# control", n);
+CConfigPages::ComboRule CConfigPages::ChannelByCombo(const std::string& combo, int n,
+                                                    bool (*shows)(int item)) {
     if (!view_.Exists(combo))
-        return;
+        return ComboRule::Missing;
     const std::string box = Channel("IO#GroupBox", n);
     if (!view_.IsVisible(combo)) {
+        // The combo is not part of the layout: the channel is the I/O page's again.
         SetLayoutVisible(box, true);
-        return;
+        return ComboRule::Hidden;
     }
-    const int item = view_.GetSelection(combo);
-    SetLayoutVisible(box, item > 5 || item < 0);
-    IoTabCheck();
+    SetLayoutVisible(box, shows(view_.GetSelection(combo)));
+    return ComboRule::Applied;
+}
+
+void CConfigPages::RuleIoControl(int n) {
+    // Items 0 to 5 give the channel to a centre; above, or none, leave it to the I/O page.
+    if (ChannelByCombo(Channel("I/O# control", n), n, [](int item) { return item > 5 || item < 0; }) ==
+        ComboRule::Applied)
+        IoTabCheck();
 }
 
 void CConfigPages::IoTabCheck() {
@@ -811,17 +818,10 @@ void CConfigPages::IoTabCheck() {
 }
 
 void CConfigPages::RuleIoMode(int n) {
-    const std::string combo = Channel("I/O# Mode", n);
-    if (!view_.Exists(combo))
-        return;
-    const std::string box = Channel("IO#GroupBox", n);
-    if (!view_.IsVisible(combo)) {
-        SetLayoutVisible(box, true);
-        return;
-    }
-    const int item = view_.GetSelection(combo);
-    SetLayoutVisible(box, item <= 0);
-    if (n == 2)
+    // Item 0 (normal I/O) or none leaves the channel to the I/O page; activation takes it.
+    if (ChannelByCombo(Channel("I/O# Mode", n), n, [](int item) { return item <= 0; }) ==
+            ComboRule::Applied &&
+        n == 2)
         RuleIoMode(1);
 }
 

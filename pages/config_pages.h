@@ -157,6 +157,9 @@ private:
                          int heightShown, int heightHidden);
     void RuleIoChannel(int channel);
     void RuleIoSelection();
+    enum class ComboRule { Missing, Hidden, Applied };
+    // Shows or hides the channel's group box by a combo of the activation group.
+    ComboRule ChannelByCombo(const std::string& combo, int channel, bool (*shows)(int item));
     void RuleIoControl(int channel);
     void IoTabCheck();
     void RuleIoMode(int channel);
