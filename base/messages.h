@@ -20,9 +20,17 @@ enum : unsigned {
     WM_LISTING_READY = 0x0400 + 1102,   // 2126, sent by the worker
     WM_SAVE_FILE = 0x0400 + 1104,       // 2128, posted
     WM_LOAD_FILE = 0x0400 + 1105,       // 2129, posted
-    WM_CONTROL_STATE = 0x0400 + 1107,   // 2131, wParam 1 enable / else disable, lParam group 0..3
+    WM_CONTROL_STATE = 0x0400 + 1107,   // 2131, wParam 1 enable / else disable, lParam a group
     WM_SWITCH_LANGUAGE = 0x0400 + 1108, // 2132, posted
     // The worker's request to run a completion on the window thread (sent; lParam points to a
     // std::function<void()>).
     WM_LINK_CALL = 0x0400 + 1110, // 2134
+};
+
+// The control groups of WM_CONTROL_STATE (its lParam).
+enum ControlStateGroup : long {
+    STATE_SETTING_MODE = 0, // the setting mode was entered or left
+    STATE_PORT_CLOSED = 1,  // the port was closed, and at start
+    STATE_QUEUE = 2,        // a job started, or the queue ran dry
+    STATE_PORT_OPENED = 3,  // the port was opened
 };

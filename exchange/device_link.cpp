@@ -6,14 +6,6 @@
 
 #include <cstring>
 
-namespace {
-
-bool Contains(const std::string& text, const char* marker) {
-    return text.find(marker) != std::string::npos;
-}
-
-} // namespace
-
 CDeviceLink::CDeviceLink(CParameterStore& store) : store_(store) {
     // The device's reply reaches the log before the signal that lets the worker log the outcome.
     reply_.SetLogHook([](const std::string& text) { PostLogText(text); });
@@ -183,7 +175,7 @@ LRESULT CDeviceLink::OnPortData(char* bytes, int count) {
     if (actions.restartPromptTimer)
         StartPromptTimer(kPromptTimerRestartMs);
     for (int state : actions.controlStates)
-        PostMessageA(window_, WM_CONTROL_STATE, static_cast<WPARAM>(state), 0);
+        PostMessageA(window_, WM_CONTROL_STATE, static_cast<WPARAM>(state), STATE_SETTING_MODE);
     return 0;
 }
 
@@ -252,12 +244,12 @@ void CDeviceLink::RunWorker() {
         }
         if (!queue_.PopJob(job)) {
             if (!idleNotified_ && settingMode_ && port_.IsOpen()) {
-                SendToWindow(WM_CONTROL_STATE, 1, 2);
+                SendToWindow(WM_CONTROL_STATE, 1, STATE_QUEUE);
                 idleNotified_ = true;
             }
             continue;
         }
-        SendToWindow(WM_CONTROL_STATE, 0, 2);
+        SendToWindow(WM_CONTROL_STATE, 0, STATE_QUEUE);
         idleNotified_ = false;
         StopPromptTimer();
 
@@ -334,7 +326,7 @@ void CDeviceLink::CompleteJob(const Job& job) {
         });
         break;
     case JOB_QUIT:
-        SendToWindow(WM_CONTROL_STATE, 0, 0);
+        SendToWindow(WM_CONTROL_STATE, 0, STATE_SETTING_MODE);
         break;
     case JOB_NET_MODE: {
         std::string mode;

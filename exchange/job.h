@@ -27,7 +27,7 @@ enum JobType : int {
 };
 
 struct Job {
-    int type = JOB_NONE;
+    JobType type = JOB_NONE;
     std::string command; // the exact bytes written to the port
     std::string key;     // writes: catalogue key of the parameter
     std::string value;   // writes: the value being written

@@ -8,7 +8,7 @@ namespace {
 
 // The configuration is read again after an acknowledged factory reset, and the signal quality
 // is asked once more after a refusal.
-Job MakeJob(int type, const char* command) {
+Job MakeJob(JobType type, const char* command) {
     Job job;
     job.type = type;
     job.command = command;

@@ -1,5 +1,6 @@
 #include "pages/config_pages.h"
 
+#include "base/text.h"
 #include "pages/tab_strip.h"
 #include "params/listing_parser.h"
 
@@ -18,10 +19,6 @@ std::string ReplaceAll(std::string text, const std::string& from, const std::str
     for (size_t at = text.find(from); at != std::string::npos; at = text.find(from, at + to.size()))
         text.replace(at, from.size(), to);
     return text;
-}
-
-bool Contains(const std::string& text, const char* part) {
-    return text.find(part) != std::string::npos;
 }
 
 std::string Channel(const char* pattern, int channel) {

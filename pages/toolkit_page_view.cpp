@@ -13,11 +13,11 @@
 namespace {
 
 CComboUI* AsCombo(CControlUI* control) {
-    return control ? static_cast<CComboUI*>(control->GetInterface("Combo")) : nullptr;
+    return ControlAs<CComboUI>(control);
 }
 
 IContainerUI* AsContainer(CControlUI* control) {
-    return control ? static_cast<IContainerUI*>(control->GetInterface("IContainer")) : nullptr;
+    return ControlAs<IContainerUI>(control);
 }
 
 } // namespace
@@ -39,9 +39,9 @@ ControlKind CToolkitPageView::Kind(const ControlRef& ref) const {
     CControlUI* control = Find(ref);
     if (control == nullptr)
         return ControlKind::Missing;
-    if (control->GetInterface("Combo"))
+    if (ControlAs<CComboUI>(control))
         return ControlKind::Combo;
-    if (control->GetInterface("Edit") || control->GetInterface("RichEdit"))
+    if (ControlAs<CEditUI>(control) || ControlAs<CRichEditUI>(control))
         return ControlKind::Edit;
     return ControlKind::Other;
 }
@@ -118,14 +118,13 @@ void CToolkitPageView::SetBkImage(const ControlRef& ref, const std::string& imag
 
 void CToolkitPageView::SelectPage(const ControlRef& tabLayout, int index) {
     CControlUI* control = Find(tabLayout);
-    if (auto* pages = control ? static_cast<CTabLayoutUI*>(control->GetInterface("TabLayout"))
-                              : nullptr)
+    if (auto* pages = ControlAs<CTabLayoutUI>(control))
         pages->SelectItem(index);
 }
 
 void CToolkitPageView::SelectOption(const ControlRef& ref) {
     CControlUI* control = Find(ref);
-    if (auto* option = control ? static_cast<COptionUI*>(control->GetInterface("Option")) : nullptr)
+    if (auto* option = ControlAs<COptionUI>(control))
         option->Selected(true);
 }
 

@@ -6,7 +6,7 @@ namespace {
 
 struct OperationRow {
     const char* name;
-    int type;
+    JobType type;
     const char* command;
 };
 
@@ -20,7 +20,7 @@ const OperationRow kOperations[] = {
     {"quit", JOB_QUIT, "at+quit\r\n"},
 };
 
-Job MakeJob(int type, const std::string& command) {
+Job MakeJob(JobType type, const std::string& command) {
     Job job;
     job.type = type;
     job.command = command;

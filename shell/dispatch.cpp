@@ -168,21 +168,21 @@ ControlStateChange ControlStateChangeFor(long group) {
     static const std::vector<const char*> connection = {"Checkcode", "BaudRate1", "SerialPort"};
     ControlStateChange change;
     switch (group) {
-    case 0: // the setting mode was entered or left
+    case STATE_SETTING_MODE:
         change.followState = OperationButtons();
         change.oppositeState = {"Login"};
         change.setDeviceState = true;
         break;
-    case 1: // the port was closed, and at start
+    case STATE_PORT_CLOSED:
         change.followState = OperationButtons();
         change.followState.push_back("Login");
         change.oppositeState = connection;
         change.setDeviceState = true;
         break;
-    case 2: // a job started, or the queue ran dry
+    case STATE_QUEUE:
         change.followState = OperationButtons();
         break;
-    case 3: // the port was opened
+    case STATE_PORT_OPENED:
         change.followState = {"Login"};
         change.oppositeState = connection;
         break;

@@ -4,6 +4,7 @@
 // the answers to its controls.
 #pragma once
 
+#include "base/messages.h"
 #include "params/parameter_catalogue.h"
 
 #include <string>

@@ -37,7 +37,7 @@ std::string TextOr(const char* section, const char* key, const char* fallback,
 }
 
 CComboUI* AsCombo(CControlUI* control) {
-    return control ? static_cast<CComboUI*>(control->GetInterface("Combo")) : nullptr;
+    return ControlAs<CComboUI>(control);
 }
 
 // The system's own text for an error code.
@@ -240,7 +240,7 @@ LRESULT COrvelFrameWnd::OnCreate() {
     }
     pm_.AddNotifier(this);
     CControlUI* log = pm_.FindControl("richedit");
-    logView_ = log ? static_cast<CRichEditUI*>(log->GetInterface("RichEdit")) : nullptr;
+    logView_ = ControlAs<CRichEditUI>(log);
     if (logView_ == nullptr) {
         // Every log line goes to this view: without it the program cannot run.
         ShowMessageBox(TextOr("WinMain", "NoLogView",
@@ -434,7 +434,7 @@ void COrvelFrameWnd::InitWindow() {
         ports->SelectItem(0, false);
 
     InitTabTable(store_.tabs);
-    ::PostMessageA(m_hWnd, WM_CONTROL_STATE, 0, 1);
+    ::PostMessageA(m_hWnd, WM_CONTROL_STATE, 0, STATE_PORT_CLOSED);
     ::SetTimer(m_hWnd, kStartupTimerId, kStartupTimerMs, nullptr);
     UpdateTabStrip(0);
 }
@@ -454,7 +454,7 @@ void COrvelFrameWnd::OnStartupTimer() {
         } else {
             text = LookupText("InitValue", "Text", "\r\n");
         }
-        if (auto* view = static_cast<CRichEditUI*>(help->GetInterface("RichEdit"))) {
+        if (auto* view = ControlAs<CRichEditUI>(help)) {
             view->AppendText(text);
             view->HomeUp(); // the reader starts at the top
         } else
@@ -610,7 +610,7 @@ void COrvelFrameWnd::OnClick(TNotifyUI& msg) {
         break;
     case ClickAction::Quit:
         QueueOperation(name);
-        ::PostMessageA(m_hWnd, WM_CONTROL_STATE, 0, 0);
+        ::PostMessageA(m_hWnd, WM_CONTROL_STATE, 0, STATE_SETTING_MODE);
         break;
     case ClickAction::TabLeft:
         UpdateTabStrip(1);
@@ -652,9 +652,7 @@ void COrvelFrameWnd::OnItemSelect(TNotifyUI& msg) {
 }
 
 void COrvelFrameWnd::OnPageSelect(TNotifyUI& msg) {
-    CControlUI* control = pm_.FindControl("switch");
-    auto* pages =
-        control ? static_cast<CTabLayoutUI*>(control->GetInterface("TabLayout")) : nullptr;
+    auto* pages = ControlAs<CTabLayoutUI>(pm_.FindControl("switch"));
     if (pages == nullptr || msg.pSender == nullptr)
         return;
     int page = PageForOption(store_.tabs, msg.pSender->GetName());
@@ -799,7 +797,7 @@ void COrvelFrameWnd::OnPortGone(int portNumber) {
         open->SetText(LookupText("OnStartCom", "Open", ""));
     AppendLog("COM" + std::to_string(portNumber) + " " +
               TextOr("OnStartCom", "Disconnected", "was disconnected.") + "\r\n");
-    ::PostMessageA(m_hWnd, WM_CONTROL_STATE, 0, 1);
+    ::PostMessageA(m_hWnd, WM_CONTROL_STATE, 0, STATE_PORT_CLOSED);
 }
 
 void COrvelFrameWnd::TogglePort() {
@@ -810,7 +808,7 @@ void COrvelFrameWnd::TogglePort() {
         if (open)
             open->SetText(LookupText("OnStartCom", "Open", ""));
         AppendLog(LookupText("OnStartCom", "CloseNotice", "\r\n"));
-        ::PostMessageA(m_hWnd, WM_CONTROL_STATE, 0, 1);
+        ::PostMessageA(m_hWnd, WM_CONTROL_STATE, 0, STATE_PORT_CLOSED);
         return;
     }
 
@@ -843,7 +841,7 @@ void COrvelFrameWnd::TogglePort() {
     AppendLog(LookupText("OnStartCom", "OpenNotice", "\r\n"));
     if (open)
         open->SetText(LookupText("OnStartCom", "Close", ""));
-    ::PostMessageA(m_hWnd, WM_CONTROL_STATE, 1, 3);
+    ::PostMessageA(m_hWnd, WM_CONTROL_STATE, 1, STATE_PORT_OPENED);
 }
 
 // ---- Tab strip ---------------------------------------------------------------------------------

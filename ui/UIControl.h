@@ -285,3 +285,9 @@ protected:
 
     std::map<std::string, std::string> m_mCustomAttrHash;
 };
+
+// The control as the given control class (or interface), or null when it is none or missing:
+// ControlAs<CComboUI>(pm.FindControl("Port")).
+template <typename T> T* ControlAs(CControlUI* control) {
+    return dynamic_cast<T*>(control);
+}

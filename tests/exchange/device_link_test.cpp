@@ -70,7 +70,7 @@ void Control(const std::string& line) {
 
 Job MakeJob(int type, const std::string& command) {
     Job job;
-    job.type = type;
+    job.type = static_cast<JobType>(type);
     job.command = command;
     return job;
 }

@@ -10,7 +10,7 @@ namespace {
 
 Job MakeJob(int type, const std::string& command) {
     Job job;
-    job.type = type;
+    job.type = static_cast<JobType>(type);
     job.command = command;
     return job;
 }
