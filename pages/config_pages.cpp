@@ -176,6 +176,11 @@ const ComboTexts& CConfigPages::Texts() const {
     return *texts_;
 }
 
+std::string CConfigPages::TextOr(const char* key, const char* fallback) const {
+    const std::string text = host_.Text("CollectChangedParameters", key);
+    return text.empty() ? fallback : text;
+}
+
 bool CConfigPages::SetTabEnabled(int tab, bool enabled) {
     if (!ValidTab(tab))
         return false;
@@ -1007,10 +1012,8 @@ bool CConfigPages::QueueSetCommandIfChanged(const std::string& value, const std:
     if (value == entry.value)
         return false;
     if (BreaksCommandLine(value)) {
-        std::string text = host_.Text("CollectChangedParameters", "BadValue");
-        if (text.empty())
-            text = "Not written: the value contains a line break or a zero byte:";
-        host_.Log(text + " " + key + "\r\n");
+        host_.Log(TextOr("BadValue", "Not written: the value contains a line break or a zero byte:") +
+                  " " + key + "\r\n");
         return false;
     }
     Job job;
@@ -1024,10 +1027,9 @@ bool CConfigPages::QueueSetCommandIfChanged(const std::string& value, const std:
 
 int CConfigPages::CollectChangedParameters() {
     if (!deviceRead_) {
-        std::string text = host_.Text("CollectChangedParameters", "ReadFirst");
-        if (text.empty())
-            text = "Nothing was written: read the device first, then change the pages and write.";
-        host_.Log(text + "\r\n");
+        host_.Log(TextOr("ReadFirst", "Nothing was written: read the device first, then change "
+                                      "the pages and write.") +
+                  "\r\n");
         return 0;
     }
     int queued = 0;
@@ -1085,11 +1087,9 @@ int CConfigPages::CollectSensorList(bool force) {
             if (shown != unshowableRows_.end() && shown->second == row)
                 continue; // the row still shows what it showed for a value it cannot show
             if (refused) {
-                std::string text = host_.Text("CollectChangedParameters", "BadSensorValue");
-                if (text.empty())
-                    text = "Not written: a field of this sensor row contains a comma or a line "
-                           "break:";
-                host_.Log(text + " " + std::to_string(r + 1) + "\r\n");
+                host_.Log(TextOr("BadSensorValue", "Not written: a field of this sensor row "
+                                                   "contains a comma or a line break:") +
+                          " " + std::to_string(r + 1) + "\r\n");
                 continue;
             }
             const std::string label = FormatListLabel(entry.labelFormat, r);

@@ -145,6 +145,8 @@ private:
     // page derives right after showing: the write path skips them while they stay so.
     void RememberUnshowableValues();
     const ComboTexts& Texts() const;
+    // A write-path message of Language.ini, or its built-in English text.
+    std::string TextOr(const char* key, const char* fallback) const;
     // The ten fields of sensor row r joined by ","; refused when a field holds a "," or a line
     // break.
     std::string SensorRowText(int r, bool& refused) const;

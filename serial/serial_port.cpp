@@ -323,19 +323,16 @@ void CSerialPort::RunPortThread() {
             if (FallBackToReceiveOnly(error))
                 continue;
             ResetEvent(overlapped_.hEvent);
-            if (IsDeviceGone(error)) {
-                ReportGone();
-                WaitForSingleObject(shutdownEvent_, INFINITE);
-                threadAlive_ = false;
-                return;
-            }
+            if (IsDeviceGone(error))
+                ReportGone(); // the poll below then only waits for the shutdown
             // Some drivers (Wine on a pty) end every wait at once with an error. Received bytes
             // are read all the same; once waits have failed three times in a row the thread
             // stops asking for them and looks at the input queue instead, often while bytes
             // come and every 50 ms while the device is silent, so that an idle open port costs
             // next to no processor time.
-            ReadAndDeliver();
-            if (++failures >= 3) {
+            if (!goneReported_)
+                ReadAndDeliver();
+            if (goneReported_ || ++failures >= 3) {
                 PollReceived();
                 threadAlive_ = false;
                 return;

@@ -791,26 +791,25 @@ void COrvelFrameWnd::OnPortGone(int portNumber) {
     if (!link_.Port().IsOpen())
         return;
     // As if "Close" had been pressed, with one line that names the port; what was read stays.
+    ClosePort("COM" + std::to_string(portNumber) + " " +
+              TextOr("OnStartCom", "Disconnected", "was disconnected.") + "\r\n");
+}
+
+void COrvelFrameWnd::ClosePort(const std::string& logLine) {
     link_.CloseDevicePort();
     pages_.SetDeviceRead(false);
     if (CControlUI* open = pm_.FindControl("Open"))
         open->SetText(LookupText("OnStartCom", "Open", ""));
-    AppendLog("COM" + std::to_string(portNumber) + " " +
-              TextOr("OnStartCom", "Disconnected", "was disconnected.") + "\r\n");
+    AppendLog(logLine);
     ::PostMessageA(m_hWnd, WM_CONTROL_STATE, 0, STATE_PORT_CLOSED);
 }
 
 void COrvelFrameWnd::TogglePort() {
-    CControlUI* open = pm_.FindControl("Open");
     if (link_.Port().IsOpen()) {
-        link_.CloseDevicePort();
-        pages_.SetDeviceRead(false);
-        if (open)
-            open->SetText(LookupText("OnStartCom", "Open", ""));
-        AppendLog(LookupText("OnStartCom", "CloseNotice", "\r\n"));
-        ::PostMessageA(m_hWnd, WM_CONTROL_STATE, 0, STATE_PORT_CLOSED);
+        ClosePort(LookupText("OnStartCom", "CloseNotice", "\r\n"));
         return;
     }
+    CControlUI* open = pm_.FindControl("Open");
 
     CControlUI* port = pm_.FindControl("SerialPort");
     CControlUI* baud = pm_.FindControl("BaudRate1");

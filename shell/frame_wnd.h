@@ -68,6 +68,8 @@ public:
     void SwitchLanguage();
     // Tests: the executable the switch starts and the config.ini it writes.
     static void SetRestartTarget(const std::string& program, const std::string& config);
+    // Closes the open port and returns the window to the disconnected state with one log line.
+    void ClosePort(const std::string& logLine);
     // The open port's device has gone: back to the disconnected state.
     void OnPortGone(int portNumber);
     // The page-tab strip: 0 lays it out and selects the first enabled page, 1 steps left,
