@@ -8,7 +8,7 @@ packages=(
     wine wine64
     xvfb xauth x11-apps imagemagick
     socat googletest libstb-dev
-    fonts-wqy-microhei fonts-liberation
+    fonts-wqy-microhei fonts-liberation python3
 )
 missing=()
 for p in "${packages[@]}"; do
