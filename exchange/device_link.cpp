@@ -6,7 +6,8 @@
 
 #include <cstring>
 
-CDeviceLink::CDeviceLink(CParameterStore& store) : store_(store) {
+CDeviceLink::CDeviceLink(CParameterStore& store, ILinkCompletions& completions)
+    : store_(store), completions_(completions) {
     // The device's reply reaches the log before the signal that lets the worker log the outcome.
     reply_.SetLogHook([](const std::string& text) { PostLogText(text); });
 }
@@ -99,18 +100,16 @@ int CDeviceLink::TimeoutFactorForBaud(int baudRate) {
     return factor < 1 ? 1 : factor;
 }
 
-bool CDeviceLink::OpenDevicePort(int portNumber, int baudRate, char parity, int dataBits,
-                                 int stopBits) {
-    if (baudRate <= 0 || !window_)
+bool CDeviceLink::OpenDevicePort(const LineSettings& line) {
+    if (line.baudRate <= 0 || !window_)
         return false;
     // A new opening starts with an empty reply buffer: nothing of the last one can count.
     reply_.Reset(JOB_SETTING_PROMPT);
     // Computed afresh from this opening's rate: a factor carried over from an earlier opening
     // would multiply again at every reopening.
-    SetTimeoutFactor(TimeoutFactorForBaud(baudRate));
+    SetTimeoutFactor(TimeoutFactorForBaud(line.baudRate));
     lastOpenError_ = 0;
-    if (!port_.OpenPort(window_, portNumber, baudRate, parity, dataBits, stopBits,
-                        kPortEventMask) ||
+    if (!port_.OpenPort(window_, line, kPortEventMask) ||
         !port_.IsOpen()) {
         lastOpenError_ = GetLastError();
         return false;
@@ -184,8 +183,7 @@ void CDeviceLink::OnListingReady() {
         return;
     std::string listing = reply_.Reply();
     store_.ParseListing(listing.data(), listing.size());
-    if (completions_.applyValues)
-        completions_.applyValues();
+    completions_.OnListingParsed();
 }
 
 bool CDeviceLink::SendToWindow(UINT msg, WPARAM wParam, LPARAM lParam) {
@@ -314,15 +312,14 @@ void CDeviceLink::CompleteJob(const Job& job) {
     }
     case JOB_SAVE_FILE:
         RunOnWindowThread([&] {
-            if (completions_.saveFile)
-                completions_.saveFile(reply);
+            completions_.WriteListingFile(reply);
         });
         break;
     case JOB_LOAD_FILE:
         RunOnWindowThread([&] {
             // Only a listing of the device's own makes the differences known.
-            if (store_.ParseListing(reply.data(), reply.size()) && completions_.collectChanged)
-                completions_.collectChanged();
+            if (store_.ParseListing(reply.data(), reply.size()))
+                completions_.OnDeviceListingForFile();
         });
         break;
     case JOB_QUIT:
@@ -332,8 +329,7 @@ void CDeviceLink::CompleteJob(const Job& job) {
         std::string mode;
         if (ExtractNetMode(reply, mode))
             RunOnWindowThread([&] {
-                if (completions_.showNetMode)
-                    completions_.showNetMode(mode);
+                completions_.ShowNetMode(mode);
             });
         break;
     }

@@ -32,24 +32,28 @@ constexpr unsigned kPromptTimerOpenMs = 300;
 // The least time between two commands sent to the device.
 constexpr unsigned kCommandSpacingMs = 200;
 
+// What the window that owns the link does when a job's reply is complete. Every call runs on
+// the window thread, with no lock held.
+class ILinkCompletions {
+public:
+    // After a listing was parsed into the catalogue (Load, the re-read after a factory reset):
+    // show the values on the pages.
+    virtual void OnListingParsed() = 0;
+    // JOB_SAVE_FILE: write the listing (the reply text) to the file chosen for saving.
+    virtual void WriteListingFile(const std::string& reply) = 0;
+    // JOB_LOAD_FILE, after the device's own listing was parsed into the catalogue: queue a
+    // write for every page value that differs from the device's value.
+    virtual void OnDeviceListingForFile() = 0;
+    // JOB_NET_MODE: show the network mode the device reported.
+    virtual void ShowNetMode(const std::string& mode) = 0;
+
+protected:
+    ~ILinkCompletions() = default;
+};
+
 class CDeviceLink {
 public:
-    // Completions that later parts of the program supply. Each runs on the window thread; an
-    // empty one is skipped.
-    struct Completions {
-        // After a listing was parsed into the catalogue (Load, the re-read after a factory
-        // reset): show the values on the pages.
-        std::function<void()> applyValues;
-        // JOB_SAVE_FILE: write the listing (the reply text) to the file chosen for saving.
-        std::function<void(const std::string& reply)> saveFile;
-        // JOB_LOAD_FILE, after the device's listing was parsed into the catalogue: queue a
-        // write for every page value that differs from the device's value.
-        std::function<void()> collectChanged;
-        // JOB_NET_MODE: show the network mode the device reported.
-        std::function<void(const std::string& mode)> showNetMode;
-    };
-
-    explicit CDeviceLink(CParameterStore& store);
+    CDeviceLink(CParameterStore& store, ILinkCompletions& completions);
     ~CDeviceLink();
     CDeviceLink(const CDeviceLink&) = delete;
     CDeviceLink& operator=(const CDeviceLink&) = delete;
@@ -72,7 +76,7 @@ public:
     // time-out factor follows the baud rate, the port is opened with its thread and the
     // setting-mode timer starts sending "s" every 300 ms. False when the port did not open
     // (or the baud rate is not a positive number, or Start has not given the link a window).
-    bool OpenDevicePort(int portNumber, int baudRate, char parity, int dataBits, int stopBits);
+    bool OpenDevicePort(const LineSettings& line);
     // The system's error code of the last opening that failed (0 when it did not).
     DWORD LastOpenError() const { return lastOpenError_; }
     // Closes the port, empties the queue, stops the setting-mode timer and clears the
@@ -91,7 +95,7 @@ public:
     LRESULT OnPortData(char* bytes, int count);
     // A tick of the setting-mode timer.
     void OnPromptTimer();
-    // WM_LISTING_READY: parses the reply into the catalogue, then applyValues.
+    // WM_LISTING_READY: parses the reply into the catalogue, then OnListingParsed.
     void OnListingReady();
 
     // The setting-mode flag: set and cleared by the control-state handler.
@@ -102,7 +106,6 @@ public:
     int GetTimeoutFactor() const { return timeoutFactor_; }
     static int TimeoutFactorForBaud(int baudRate);
 
-    Completions& GetCompletions() { return completions_; }
     CSerialPort& Port() { return port_; }
     JobQueue& Queue() { return queue_; }
     CReplyAssembler& Reply() { return reply_; }
@@ -130,7 +133,7 @@ private:
     CSerialPort port_;
     JobQueue queue_;
     CReplyAssembler reply_;
-    Completions completions_;
+    ILinkCompletions& completions_;
     HWND window_ = nullptr;
     HANDLE worker_ = nullptr;
     HANDLE stopEvent_ = nullptr;

@@ -1,5 +1,6 @@
 #include "pages/config_pages.h"
 
+#include "base/decimal.h"
 #include "base/text.h"
 #include "pages/tab_strip.h"
 #include "params/listing_parser.h"
@@ -245,7 +246,7 @@ void CConfigPages::ApplyValuesToControls() {
             for (const SwitchRow& row : SwitchRows()) {
                 if (key != row.key)
                     continue;
-                const int number = ValueToInt(entry.value);
+                const int number = ParseDecimal(entry.value);
                 for (int bit = 0; bit < 6; ++bit)
                     if (row.switches[bit][0] != '\0')
                         SetSwitch(row.switches[bit], (number >> bit) & 1);
@@ -832,7 +833,7 @@ void CConfigPages::RuleDataFormat(int n) {
     if (!view_.Exists(format))
         return;
     const ParameterEntry* entry = FindParameter(store_.parameters, format);
-    const bool changed = entry && view_.GetSelection(format) != ValueToInt(entry->value);
+    const bool changed = entry && view_.GetSelection(format) != ParseDecimal(entry->value);
     for (const char* pattern : {"DIO# query command", "DIO# output control result",
                                 "DIO# high level information", "DIO# low level information"}) {
         const std::string key = Channel(pattern, n);
@@ -879,7 +880,7 @@ void CConfigPages::SetRowFieldValue(int row, const std::string& field, const std
         view_.SetText(ref, text);
         break;
     case ControlKind::Combo:
-        view_.SelectItem(ref, ValueToInt(text));
+        view_.SelectItem(ref, ParseDecimal(text));
         break;
     default:
         break;
@@ -974,7 +975,7 @@ std::vector<CConfigPages::Write> CConfigPages::DerivedWrites(const std::string& 
             bool on[6] = {};
             for (int bit = 0; bit < 6; ++bit)
                 on[bit] = row.switches[bit][0] != '\0' && IsSwitchOn(row.switches[bit]);
-            writes.push_back({key, std::to_string(SwitchRowValue(row, on, ValueToInt(entry.value)))});
+            writes.push_back({key, std::to_string(SwitchRowValue(row, on, ParseDecimal(entry.value)))});
         }
     }
     return writes;

@@ -104,21 +104,3 @@ bool ParseListing(const char* reply, size_t count, ParameterCatalogue& parameter
     ParseListItems(working, lists);
     return true;
 }
-
-int ValueToInt(const std::string& value) {
-    size_t at = 0;
-    while (at < value.size() && (value[at] == ' ' || (value[at] >= '\t' && value[at] <= '\r')))
-        ++at;
-    bool negative = false;
-    if (at < value.size() && (value[at] == '+' || value[at] == '-'))
-        negative = value[at++] == '-';
-    long long number = 0;
-    for (; at < value.size() && value[at] >= '0' && value[at] <= '9'; ++at) {
-        number = number * 10 + (value[at] - '0');
-        if (number > static_cast<long long>(INT_MAX) + 1)
-            number = static_cast<long long>(INT_MAX) + 1; // stays clamped, never overflows
-    }
-    if (negative)
-        return static_cast<int>(-number);
-    return number > INT_MAX ? INT_MAX : static_cast<int>(number);
-}

@@ -50,8 +50,3 @@ void ParseListItems(const std::string& working, ListParameterCatalogue& lists);
 
 // Sets the presence flags from the whole reply text.
 void DetectInterfaces(const std::string& reply, InterfacePresence& presence);
-
-// A number read from a value, as the pages read them: leading white space skipped, an optional
-// sign, decimal digits up to the first other character; 0 when there are none. Numbers beyond
-// the int range are clamped to it instead of overflowing.
-int ValueToInt(const std::string& value);

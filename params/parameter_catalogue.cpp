@@ -1,7 +1,5 @@
 #include "params/parameter_catalogue.h"
 
-#include "params/parameter_store.h"
-
 namespace {
 
 const char* const kTabNames[kTabCount] = {
@@ -113,20 +111,4 @@ void RecordWrittenValue(ParameterCatalogue& parameters, ListParameterCatalogue& 
         lists[key].items[item] = value;
     else
         parameters[key].value = value;
-}
-
-void CParameterStore::Build(int sensorRows) {
-    std::lock_guard<std::mutex> hold(lock_);
-    BuildParameterCatalogue(parameters, lists, sensorRows);
-}
-
-bool CParameterStore::ParseListing(const char* reply, size_t count) {
-    std::lock_guard<std::mutex> hold(lock_);
-    return ::ParseListing(reply, count, parameters, lists, presence);
-}
-
-void CParameterStore::RecordWrittenValue(const std::string& key, const std::string& value,
-                                         const std::string& kind, const std::string& item) {
-    std::lock_guard<std::mutex> hold(lock_);
-    ::RecordWrittenValue(parameters, lists, key, value, kind, item);
 }

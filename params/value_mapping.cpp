@@ -1,5 +1,6 @@
 #include "params/value_mapping.h"
 
+#include "base/decimal.h"
 #include "params/listing_parser.h"
 
 #include <algorithm>
@@ -57,7 +58,7 @@ const char* const kActivations[] = {"AUTO", "SMSD", "CTRL", "DATA", "MIXD", "DIO
 ComboChoice ComboChoiceForValue(const std::string& key, const std::string& value,
                                 const std::vector<std::string>& itemTexts,
                                 const ParameterCatalogue& catalogue) {
-    const int number = ValueToInt(value);
+    const int number = ParseDecimal(value);
     if (key == "Protocolmodel") {
         ComboChoice choice = TextMatch(value, itemTexts);
         for (int i = 0; i < 10; ++i)

@@ -55,8 +55,7 @@ void CSerialPort::CloseEvents() {
     waitList_[0] = waitList_[1] = nullptr;
 }
 
-bool CSerialPort::OpenPort(HWND owner, int portNumber, int baudRate, char parity, int dataBits,
-                           int stopBits, DWORD eventMask) {
+bool CSerialPort::OpenPort(HWND owner, const LineSettings& line, DWORD eventMask) {
     portOpen_ = false;
     // An earlier port thread must be gone before its events and handle are replaced.
     StopPortThread();
@@ -70,15 +69,15 @@ bool CSerialPort::OpenPort(HWND owner, int portNumber, int baudRate, char parity
     waitList_[1] = overlapped_.hEvent;
 
     owner_ = owner;
-    portNumber_ = portNumber;
+    portNumber_ = line.portNumber;
     eventMask_ = eventMask;
     fellBack_ = false;
 
     char deviceName[50];
-    std::snprintf(deviceName, sizeof(deviceName), "\\\\.\\COM%d", portNumber);
+    std::snprintf(deviceName, sizeof(deviceName), "\\\\.\\COM%d", line.portNumber);
     char settings[50];
-    std::snprintf(settings, sizeof(settings), "baud=%d parity=%c data=%d stop=%d", baudRate, parity,
-                  dataBits, stopBits);
+    std::snprintf(settings, sizeof(settings), "baud=%d parity=%c data=%d stop=%d", line.baudRate,
+                  line.parity, line.dataBits, line.stopBits);
 
     LockGuard guard(lock_);
     {

@@ -3,6 +3,7 @@
 // any thread.
 #pragma once
 
+#include "base/line_settings.h"
 #include "base/messages.h"
 
 #include <windows.h>
@@ -23,11 +24,10 @@ public:
     CSerialPort(const CSerialPort&) = delete;
     CSerialPort& operator=(const CSerialPort&) = delete;
 
-    // Opens COM<portNumber> with the line settings and enables the line events of eventMask.
-    // False: the device could not be opened (no box). True: the device is open, even when a
-    // later configuration step failed (that step's error box has been shown).
-    bool OpenPort(HWND owner, int portNumber, int baudRate, char parity, int dataBits, int stopBits,
-                  DWORD eventMask);
+    // Opens COM<line.portNumber> with the line settings and enables the line events of
+    // eventMask. False: the device could not be opened (no box). True: the device is open, even
+    // when a later configuration step failed (that step's error box has been shown).
+    bool OpenPort(HWND owner, const LineSettings& line, DWORD eventMask);
     // Starts the port thread (after every successful OpenPort).
     bool StartPortThread();
     // Stops the port thread and closes the device. Returns promptly even while the port thread

@@ -2,19 +2,20 @@
 
 #include "base/log_post.h"
 #include "base/messages.h"
+#include "base/settings.h"
+#include "exchange/device_operations.h"
 #include "pages/page_classes.h"
 #include "pages/tab_strip.h"
-#include "shell/device_operations.h"
 #include "params/config_file.h"
+#include "serial/port_list.h"
 #include "shell/config_file_dialogs.h"
 #include "shell/dispatch.h"
-#include "base/settings.h"
 #include "ui/UIPlaceholders.h"
 
 #include <cstdio>
 #include <ctime>
-#include <type_traits>
 #include <utility>
+#include <vector>
 
 namespace {
 
@@ -23,7 +24,7 @@ COrvelFrameWnd::MessageBoxHook g_messageBoxHook = nullptr;
 COrvelFrameWnd::ConfirmHook g_confirmHook = nullptr;
 std::string g_restartProgram; // the executable the language switch starts ("" = this one)
 std::string g_restartConfig;  // the config.ini it writes ("" = beside this executable)
-std::string g_serialPortKey = "HARDWARE\\DEVICEMAP\\SERIALCOMM";
+std::string g_serialPortKey = kSerialPortRegistryKey;
 
 const char kVersion[] = "V1.9.5";
 
@@ -68,20 +69,19 @@ std::string OpenFailureReason(DWORD error) {
 } // namespace
 
 COrvelFrameWnd::COrvelFrameWnd()
-    : link_(store_), view_(pm_, "CustomListItem.xml"), pages_(view_, store_, *this) {
+    : link_(store_, *this), view_(pm_, "CustomListItem.xml"), pages_(view_, store_, *this) {
     g_frame = this;
-    CDeviceLink::Completions& completions = link_.GetCompletions();
-    completions.showNetMode = [this](const std::string& mode) { ShowNetMode(mode); };
-    completions.applyValues = [this] {
-        ShowConfiguration();
-        pages_.SetDeviceRead(true);
-    };
-    completions.saveFile = [this](const std::string& reply) { WriteListingFile(reply); };
-    // A loaded file's differences: the device's own listing was just parsed.
-    completions.collectChanged = [this] {
-        pages_.SetDeviceRead(true);
-        CollectChanges();
-    };
+}
+
+void COrvelFrameWnd::OnListingParsed() {
+    ShowConfiguration();
+    pages_.SetDeviceRead(true);
+}
+
+// A loaded file's differences: the device's own listing was just parsed.
+void COrvelFrameWnd::OnDeviceListingForFile() {
+    pages_.SetDeviceRead(true);
+    CollectChanges();
 }
 
 COrvelFrameWnd::~COrvelFrameWnd() {
@@ -698,41 +698,17 @@ void COrvelFrameWnd::SetDeviceState(bool on) {
 // ---- Serial port -------------------------------------------------------------------------------
 
 bool COrvelFrameWnd::ScanSerialPorts() {
-    HKEY key = nullptr;
-    if (::RegOpenKeyExA(HKEY_LOCAL_MACHINE, g_serialPortKey.c_str(), 0, KEY_QUERY_VALUE, &key) !=
-        ERROR_SUCCESS)
-        return false;
-    DWORD values = 0, longestName = 0;
-    if (::RegQueryInfoKeyA(key, nullptr, nullptr, nullptr, nullptr, nullptr, nullptr, &values,
-                           &longestName, nullptr, nullptr, nullptr) != ERROR_SUCCESS ||
-        values == 0) {
-        ::RegCloseKey(key);
-        return false;
-    }
+    std::vector<std::string> names;
     CComboUI* ports = AsCombo(pm_.FindControl("SerialPort"));
-    if (ports == nullptr) {
-        ::RegCloseKey(key);
+    if (!ListSerialPorts(g_serialPortKey, names) || ports == nullptr)
         return false;
-    }
     ports->RemoveAll();
-    std::string name(longestName + 1, '\0');
-    for (DWORD i = 0; i < values; ++i) {
-        DWORD nameLength = static_cast<DWORD>(name.size());
-        // Room for every port name up to COM256 and beyond; one byte more keeps the text
-        // terminated when the stored value lacks its zero.
-        BYTE data[33] = {};
-        DWORD dataLength = 32;
-        DWORD type = 0;
-        LONG status =
-            ::RegEnumValueA(key, i, &name[0], &nameLength, nullptr, &type, data, &dataLength);
-        if (status != ERROR_SUCCESS || type != REG_SZ || data[0] == 0)
-            continue;
+    for (const std::string& name : names) {
         auto* item = new CListLabelElementUI;
-        item->SetText(reinterpret_cast<const char*>(data));
+        item->SetText(name.c_str());
         if (!ports->Add(item))
             delete item;
     }
-    ::RegCloseKey(key);
     return true;
 }
 
@@ -830,8 +806,7 @@ void COrvelFrameWnd::TogglePort() {
     case LineSettingsError::None:
         break;
     }
-    if (!link_.OpenDevicePort(settings.portNumber, settings.baudRate, settings.parity,
-                              settings.dataBits, settings.stopBits)) {
+    if (!link_.OpenDevicePort(settings)) {
         AppendLog(LookupText("OnStartCom", "OpenError", "") + " " +
                   OpenFailureReason(link_.LastOpenError()) + "\r\n");
         return;

@@ -17,7 +17,10 @@
 class CControlUI;
 class CRichEditUI;
 
-class COrvelFrameWnd : public CWindowWnd, public INotifyUI, public IPageHost {
+class COrvelFrameWnd : public CWindowWnd,
+                       public INotifyUI,
+                       public IPageHost,
+                       public ILinkCompletions {
 public:
     // The log view's text limit in characters.
     static constexpr int kLogLimit = 300000;
@@ -79,8 +82,13 @@ public:
     // Configuration files: the dialogs, then the save or load job.
     void SaveConfigurationFile();
     void LoadConfigurationFile();
-    // The worker's JOB_SAVE_FILE completion (window thread): writes the received listing.
-    void WriteListingFile(const std::string& reply);
+
+    // ILinkCompletions: the link's completions, on the window thread.
+    void OnListingParsed() override;
+    // JOB_SAVE_FILE: writes the received listing to the chosen file.
+    void WriteListingFile(const std::string& reply) override;
+    void OnDeviceListingForFile() override;
+    void ShowNetMode(const std::string& mode) override;
 
     // IPageHost: what the configuration pages need of the window.
     std::string Text(const char* section, const char* key) override;
@@ -134,7 +142,6 @@ private:
     void OnPageSelect(TNotifyUI& msg);
     void OnWindowInit();
     void QueueOperation(const std::string& name);
-    void ShowNetMode(const std::string& mode);
     void ShowMessageBox(const std::string& text, const char* caption);
     bool Confirm(const std::string& text, const char* caption);
     // Reads the port list again, keeping the chosen port when it is still there.

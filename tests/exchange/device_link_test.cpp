@@ -19,15 +19,21 @@
 namespace {
 
 // The main window's part, as far as the dialogue needs it.
-struct Window {
+struct Window : ILinkCompletions {
     HWND hwnd = nullptr;
     CParameterStore store;
     std::unique_ptr<CDeviceLink> link;
     std::string log;
     std::vector<std::pair<int, int>> controlStates; // (wParam, lParam)
     int listingsShown = 0;
+    int fileListings = 0;
     std::string netMode;
     std::string savedFile;
+
+    void OnListingParsed() override { ++listingsShown; }
+    void WriteListingFile(const std::string& reply) override { savedFile = reply; }
+    void OnDeviceListingForFile() override { ++fileListings; }
+    void ShowNetMode(const std::string& mode) override { netMode = mode; }
 };
 Window* g_window = nullptr;
 
@@ -136,11 +142,7 @@ protected:
                                        100, nullptr, nullptr, wc.hInstance, nullptr);
         SetLogWindow(g_window->hwnd);
         g_window->store.Build(8);
-        g_window->link = std::make_unique<CDeviceLink>(g_window->store);
-        auto& done = g_window->link->GetCompletions();
-        done.applyValues = [] { ++g_window->listingsShown; };
-        done.showNetMode = [](const std::string& mode) { g_window->netMode = mode; };
-        done.saveFile = [](const std::string& reply) { g_window->savedFile = reply; };
+        g_window->link = std::make_unique<CDeviceLink>(g_window->store, *g_window);
         g_window->link->Start(g_window->hwnd);
     }
     static void TearDownTestSuite() {
@@ -172,7 +174,7 @@ protected:
 
 TEST_F(DeviceDialogue, EntersTheSettingModeFromTheStartUpPrompt) {
     int port = std::atoi(wintest::Env("ORVEL_COM_PORT", "COM8").c_str() + 3);
-    ASSERT_TRUE(Link().OpenDevicePort(port, 115200, 'N', 8, 1));
+    ASSERT_TRUE(Link().OpenDevicePort(LineSettings{port, 115200}));
     EXPECT_EQ(Link().GetTimeoutFactor(), 1);
     ASSERT_TRUE(wintest::PumpUntil([&] { return Link().IsSettingMode(); }, 15000));
     EXPECT_EQ(W().controlStates.front(), std::make_pair(1, 0));
@@ -217,6 +219,26 @@ TEST_F(DeviceDialogue, LoadFillsTheCatalogueWithTheDevicesValues) {
               "1,1,3,0,2,1,1,1,temperature,0");
     EXPECT_TRUE(W().store.presence.serialPort2);
     EXPECT_TRUE(W().store.presence.io[4]);
+}
+
+TEST_F(DeviceDialogue, FileJobsHandTheListingToTheirCompletions) {
+    // Saving: the whole listing as received, for the window to write.
+    W().savedFile.clear();
+    int shown = W().listingsShown;
+    ASSERT_TRUE(RunJob(MakeJob(JOB_SAVE_FILE, "AT+SHOW\r\n")));
+    EXPECT_EQ(W().savedFile.find("Access Point Name:CMNET\r\n") != std::string::npos, true);
+    EXPECT_EQ(W().savedFile.substr(W().savedFile.size() - 4), "OK\r\n");
+    EXPECT_EQ(W().listingsShown, shown); // a file job never shows values
+    // Loading: the device's own listing is parsed, then the differences are asked for once.
+    {
+        auto lock = W().store.Lock();
+        W().store.parameters["Server's Port"].value = "stale";
+    }
+    const int asked = W().fileListings;
+    ASSERT_TRUE(RunJob(MakeJob(JOB_LOAD_FILE, "AT+SHOW\r\n")));
+    EXPECT_EQ(W().fileListings, asked + 1);
+    EXPECT_EQ(Value("Server's Port"), "9000");
+    EXPECT_EQ(W().listingsShown, shown);
 }
 
 TEST_F(DeviceDialogue, WritesAnsweredOkAreRecordedAndRefusedOnesAreNot) {
@@ -381,7 +403,7 @@ TEST_F(DeviceDialogue, ClosingThePortDiscardsQueuedJobs) {
     wintest::PumpUntil([] { return false; }, 1000);
     EXPECT_EQ(Count(W().log, "Time out\r\n"), outs);
     int port = std::atoi(wintest::Env("ORVEL_COM_PORT", "COM8").c_str() + 3);
-    ASSERT_TRUE(Link().OpenDevicePort(port, 115200, 'N', 8, 1));
+    ASSERT_TRUE(Link().OpenDevicePort(LineSettings{port, 115200}));
     Control("prompt"); // the device starts up again
     ASSERT_TRUE(wintest::PumpUntil([&] { return Link().IsSettingMode(); }, 15000));
     wintest::PumpUntil([] { return false; }, 600);
@@ -401,7 +423,7 @@ TEST_F(DeviceDialogue, TimeOutFactorFollowsTheBaudRate) {
     EXPECT_EQ(CDeviceLink::TimeoutFactorForBaud(0), 1);
     EXPECT_EQ(CDeviceLink::TimeoutFactorForBaud(-5), 1);
     // Each opening computes it afresh: reopening at a low rate does not multiply it again.
-    EXPECT_FALSE(Link().OpenDevicePort(Link().Port().GetPortNumber(), 0, 'N', 8, 1));
+    EXPECT_FALSE(Link().OpenDevicePort(LineSettings{Link().Port().GetPortNumber(), 0}));
     EXPECT_TRUE(Link().Port().IsOpen()); // a refused rate leaves the open port alone
 }
 

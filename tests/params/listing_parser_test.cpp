@@ -1,5 +1,6 @@
 #include "params/listing_parser.h"
 
+#include "base/decimal.h"
 #include "listing_fixture.h"
 
 #include <gtest/gtest.h>
@@ -226,15 +227,15 @@ TEST(ParseListing, ExtractValueReportsWhatItFound) {
 }
 
 TEST(ParseListing, NumbersReadFromValues) {
-    EXPECT_EQ(ValueToInt("115200"), 115200);
-    EXPECT_EQ(ValueToInt("  \t-12abc"), -12);
-    EXPECT_EQ(ValueToInt("+7"), 7);
-    EXPECT_EQ(ValueToInt(""), 0);
-    EXPECT_EQ(ValueToInt("abc"), 0);
-    EXPECT_EQ(ValueToInt("- 5"), 0);
-    EXPECT_EQ(ValueToInt("99999999999999999999"), INT_MAX);
-    EXPECT_EQ(ValueToInt("-2147483648"), INT_MIN);
-    EXPECT_EQ(ValueToInt("-99999999999999999999"), INT_MIN);
+    EXPECT_EQ(ParseDecimal("115200"), 115200);
+    EXPECT_EQ(ParseDecimal("  \t-12abc"), -12);
+    EXPECT_EQ(ParseDecimal("+7"), 7);
+    EXPECT_EQ(ParseDecimal(""), 0);
+    EXPECT_EQ(ParseDecimal("abc"), 0);
+    EXPECT_EQ(ParseDecimal("- 5"), 0);
+    EXPECT_EQ(ParseDecimal("99999999999999999999"), INT_MAX);
+    EXPECT_EQ(ParseDecimal("-2147483648"), INT_MIN);
+    EXPECT_EQ(ParseDecimal("-99999999999999999999"), INT_MIN);
 }
 
 } // namespace

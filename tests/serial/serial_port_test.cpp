@@ -99,7 +99,7 @@ protected:
         DestroyWindow(owner);
     }
     void Open() {
-        ASSERT_TRUE(port.OpenPort(owner, ComNumber(), 115200, 'N', 8, 1, EV_RXCHAR | EV_CTS));
+        ASSERT_TRUE(port.OpenPort(owner, LineSettings{ComNumber(), 115200}, EV_RXCHAR | EV_CTS));
         ASSERT_TRUE(port.StartPortThread());
         // Drain anything the echo still had from an earlier test.
         wintest::PumpUntil([] { return false; }, 100);
@@ -120,7 +120,7 @@ protected:
 };
 
 TEST_F(SerialPortTest, MissingPortFailsWithoutABox) {
-    EXPECT_FALSE(port.OpenPort(owner, 231, 9600, 'N', 8, 1, 9));
+    EXPECT_FALSE(port.OpenPort(owner, LineSettings{231, 9600}, 9));
     EXPECT_FALSE(port.IsOpen());
     EXPECT_TRUE(g_boxes.empty());
     EXPECT_EQ(port.SendBytes("AT\r\n", 4), 0u);
@@ -128,7 +128,7 @@ TEST_F(SerialPortTest, MissingPortFailsWithoutABox) {
 
 TEST_F(SerialPortTest, AFailedConfigurationStepShowsItsBoxAndThePortCountsAsOpen) {
     // "Q" is no parity letter: the settings text is refused.
-    ASSERT_TRUE(port.OpenPort(owner, ComNumber(), 9600, 'Q', 8, 1, EV_RXCHAR | EV_CTS));
+    ASSERT_TRUE(port.OpenPort(owner, LineSettings{ComNumber(), 9600, 'Q'}, EV_RXCHAR | EV_CTS));
     EXPECT_TRUE(port.IsOpen());
     ASSERT_EQ(g_boxes.size(), 1u);
     EXPECT_EQ(g_boxes[0].rfind("WARNING:  BuildCommDCB() Failed with the following error: \n", 0),

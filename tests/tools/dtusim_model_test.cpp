@@ -2,6 +2,7 @@
 // own parser into exactly the device's values, and its set commands must behave as a device's.
 #include "tools/dtusim/device_model.h"
 
+#include "base/decimal.h"
 #include "params/listing_parser.h"
 #include "params/parameter_catalogue.h"
 #include "tests/support/file_text.h"
@@ -272,7 +273,7 @@ std::string WrittenValue(const std::string& key, int index, const std::string& t
 constexpr int kUnchanged = -2;
 
 int Number(const std::string& value) {
-    return ValueToInt(value);
+    return ParseDecimal(value);
 }
 
 // The item the pages select for a device value (-1 clears the selection, kUnchanged keeps it).

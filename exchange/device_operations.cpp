@@ -1,4 +1,4 @@
-#include "shell/device_operations.h"
+#include "exchange/device_operations.h"
 
 #include <cstdio>
 
@@ -25,10 +25,6 @@ Job MakeJob(JobType type, const std::string& command) {
     job.type = type;
     job.command = command;
     return job;
-}
-
-bool IsBlank(char c) {
-    return c == ' ' || c == '\t';
 }
 
 } // namespace
@@ -60,41 +56,4 @@ Job SetTimeJob(const std::tm& local) {
 
 Job NetModeJob() {
     return MakeJob(JOB_NET_MODE, "AT+FINDNETMODE\r\n");
-}
-
-bool ReadPositiveNumber(const std::string& text, int& value) {
-    size_t at = 0;
-    while (at < text.size() && IsBlank(text[at]))
-        ++at;
-    long long number = 0;
-    size_t digits = 0;
-    for (; at < text.size() && text[at] >= '0' && text[at] <= '9'; ++at, ++digits) {
-        number = number * 10 + (text[at] - '0');
-        if (number > 0x7FFFFFFF)
-            return false;
-    }
-    while (at < text.size() && IsBlank(text[at]))
-        ++at;
-    if (digits == 0 || at != text.size() || number <= 0)
-        return false;
-    value = static_cast<int>(number);
-    return true;
-}
-
-LineSettingsError ReadLineSettings(const std::string& portText, const std::string& baudText,
-                                   const std::string& codeText, LineSettings& settings) {
-    LineSettings read;
-    if (portText.size() <= 3 || !ReadPositiveNumber(portText.substr(3), read.portNumber))
-        return LineSettingsError::BadPort;
-    if (!ReadPositiveNumber(baudText, read.baudRate))
-        return LineSettingsError::BadBaud;
-    // Each missing character of the code keeps its part of 8N1.
-    if (codeText.size() > 0)
-        read.dataBits = codeText[0] - '0';
-    if (codeText.size() > 1)
-        read.parity = codeText[1];
-    if (codeText.size() > 2)
-        read.stopBits = codeText[2] - '0';
-    settings = read;
-    return LineSettingsError::None;
 }

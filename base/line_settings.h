@@ -1,0 +1,26 @@
+// The line settings of a serial connection, and reading them from the connection bar's texts.
+// Portable.
+#pragma once
+
+#include <string>
+
+// The line settings chosen in the connection bar.
+struct LineSettings {
+    int portNumber = 0;
+    int baudRate = 0;
+    char parity = 'N';
+    int dataBits = 8;
+    int stopBits = 1;
+};
+
+// Why a connection bar's texts cannot open a port.
+enum class LineSettingsError {
+    None,
+    BadPort, // the port text is not "COM" followed by a positive number
+    BadBaud, // the baud rate text is not a positive number
+};
+
+// Reads the port chooser's text (the number after its first three characters), the baud rate
+// text and the line code ("8N1": data bits, parity letter, stop bits; an empty code is 8N1).
+LineSettingsError ReadLineSettings(const std::string& portText, const std::string& baudText,
+                                   const std::string& codeText, LineSettings& settings);

@@ -1,0 +1,42 @@
+// The connection bar's texts read into line settings.
+#include "base/line_settings.h"
+
+#include <gtest/gtest.h>
+
+namespace {
+
+TEST(LineSettings, PortBaudAndCodeAreRead) {
+    LineSettings s;
+    ASSERT_EQ(ReadLineSettings("COM3", "115200", "8N1", s), LineSettingsError::None);
+    EXPECT_EQ(s.portNumber, 3);
+    EXPECT_EQ(s.baudRate, 115200);
+    EXPECT_EQ(s.dataBits, 8);
+    EXPECT_EQ(s.parity, 'N');
+    EXPECT_EQ(s.stopBits, 1);
+
+    ASSERT_EQ(ReadLineSettings("COM12", "9600", "7E2", s), LineSettingsError::None);
+    EXPECT_EQ(s.portNumber, 12);
+    EXPECT_EQ(s.dataBits, 7);
+    EXPECT_EQ(s.parity, 'E');
+    EXPECT_EQ(s.stopBits, 2);
+
+    // An empty code opens 8N1.
+    ASSERT_EQ(ReadLineSettings("COM1", "1200", "", s), LineSettingsError::None);
+    EXPECT_EQ(s.dataBits, 8);
+    EXPECT_EQ(s.parity, 'N');
+    EXPECT_EQ(s.stopBits, 1);
+}
+
+TEST(LineSettings, ABaudRateThatIsNotAPositiveNumberOpensNothing) {
+    LineSettings s;
+    s.baudRate = 77;
+    for (const char* baud : {"", "0", "-9600", "abc", "96x00", "99999999999", " "})
+        EXPECT_EQ(ReadLineSettings("COM3", baud, "8N1", s), LineSettingsError::BadBaud) << baud;
+    EXPECT_EQ(s.baudRate, 77); // untouched
+    EXPECT_EQ(ReadLineSettings("COM3", " 9600 ", "8N1", s), LineSettingsError::None);
+    EXPECT_EQ(s.baudRate, 9600);
+    for (const char* port : {"", "COM", "COMx", "COM0"})
+        EXPECT_EQ(ReadLineSettings(port, "9600", "8N1", s), LineSettingsError::BadPort) << port;
+}
+
+} // namespace
