@@ -10,7 +10,7 @@
 #include "serial/port_list.h"
 #include "shell/config_file_dialogs.h"
 #include "shell/dispatch.h"
-#include "ui/UIPlaceholders.h"
+#include "ui/UIControls.h"
 
 #include <cstdio>
 #include <ctime>

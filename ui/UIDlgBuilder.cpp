@@ -6,7 +6,7 @@
 #include <cstdlib>
 
 #include "ui/UIBase.h"
-#include "ui/UIPlaceholders.h"
+#include "ui/UIControls.h"
 #include "ui/UIResource.h"
 
 namespace {

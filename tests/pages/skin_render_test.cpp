@@ -10,7 +10,7 @@
 #include "ui/UIContainer.h"
 #include "ui/UIDlgBuilder.h"
 #include "ui/UIManager.h"
-#include "ui/UIPlaceholders.h"
+#include "ui/UIControls.h"
 
 #include "pages/page_files.h"
 

@@ -9,7 +9,7 @@
 #include "shell/dispatch.h"
 #include "base/settings.h"
 #include "support/wintest.h"
-#include "ui/UIPlaceholders.h"
+#include "ui/UIControls.h"
 
 #include <gtest/gtest.h>
 

@@ -2,7 +2,7 @@
 // reach the callback, includes, styles, default lists, fonts and window settings reach the
 // manager, and bad skins (missing, malformed, recursive) build nothing or stop.
 #include "ui/UIDlgBuilder.h"
-#include "ui/UIPlaceholders.h"
+#include "ui/UIControls.h"
 #include "ui/UIResource.h"
 
 #include <gtest/gtest.h>

@@ -9,7 +9,7 @@
 
 #include "support/wintest.h"
 #include "ui/UIDlgBuilder.h"
-#include "ui/UIPlaceholders.h"
+#include "ui/UIControls.h"
 #include "ui_test_window.h"
 
 using namespace uitest;

@@ -10,7 +10,7 @@
 
 #include "support/wintest.h"
 #include "ui/UIDlgBuilder.h"
-#include "ui/UIPlaceholders.h"
+#include "ui/UIControls.h"
 #include "ui_test_window.h"
 
 namespace uitest {
