@@ -1,4 +1,4 @@
-// Native window base of the toolkit and small value parsers shared by the controls.
+// Native window base of the toolkit, and the skin value parsers in the Win32 types.
 //
 // CWindowWnd wraps one native window: it registers (or superclasses) the window class,
 // keeps the object with the window and routes every message to HandleMessage. A toolkit
@@ -6,32 +6,23 @@
 // handle itself.
 #pragma once
 
+#include "ui/UIParse.h"
+
 #include <windows.h>
 
 #include <string>
 
-// Text values of skin attributes. All parsers are lenient: a malformed number reads as 0
-// (decimal or hexadecimal conversion up to the first unusable character), missing list
-// elements read as 0, and every result is clamped to the range given.
 namespace uiparse {
 
-// Largest magnitude accepted for coordinates and sizes read from a skin.
-constexpr int kMaxCoord = 32767;
-
-// "true" in any case is true, anything else false.
-bool ParseBool(const std::string& value);
-// Decimal integer clamped to [lo, hi].
-int ParseInt(const std::string& value, int lo = -kMaxCoord, int hi = kMaxCoord);
-// 32-bit hexadecimal ARGB colour, optional leading whitespace and "#".
-DWORD ParseColor(const std::string& value);
-// Up to four comma-separated integers, each clamped to [lo, hi]; missing ones are 0.
-RECT ParseRect(const std::string& value, int lo = -kMaxCoord, int hi = kMaxCoord);
-// Two comma-separated integers, each clamped to [lo, hi].
-SIZE ParseSize(const std::string& value, int lo = -kMaxCoord, int hi = kMaxCoord);
-// Case-insensitive comparison of two byte strings.
-bool EqualsNoCase(const std::string& a, const std::string& b);
-// Replaces every occurrence of `from` by `to`.
-std::string ReplaceAll(std::string text, const std::string& from, const std::string& to);
+// The parsed values as the Win32 drawing code takes them.
+inline RECT ParseRect(const std::string& value, int lo = -kMaxCoord, int hi = kMaxCoord) {
+    const RectValues r = ParseRectValues(value, lo, hi);
+    return RECT{r.left, r.top, r.right, r.bottom};
+}
+inline SIZE ParseSize(const std::string& value, int lo = -kMaxCoord, int hi = kMaxCoord) {
+    const SizeValues s = ParseSizeValues(value, lo, hi);
+    return SIZE{s.cx, s.cy};
+}
 
 } // namespace uiparse
 

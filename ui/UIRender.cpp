@@ -19,6 +19,7 @@
 
 #include "ui/UIBase.h"
 #include "ui/UIControl.h"
+#include "ui/UIInlineMarkup.h"
 #include "ui/UIResource.h"
 
 namespace {
@@ -550,148 +551,7 @@ SIZE CRenderEngine::GetTextSize(HDC hDC, CPaintManagerUI* pManager, const std::s
 
 namespace {
 
-// One run of text of the inline markup, in one style.
-struct HtmlRun {
-    std::string text;
-    int font = -1;
-    bool bold = false, italic = false, underline = false, selected = false;
-    DWORD color = 0;
-    int link = -1; // index of the link this run belongs to
-    bool lineBreak = false;
-    int paragraphGap = 0;
-    int skipX = 0;
-    int lineHeight = 0;
-};
-
-// Reads the markup into runs. Both {tag} and <tag> are accepted; "{r}" ... "{/r}" is raw.
-std::vector<HtmlRun> ParseHtml(const std::string& text, DWORD baseColor, int baseFont,
-                               std::vector<std::string>& links) {
-    std::vector<HtmlRun> runs;
-    HtmlRun cur;
-    cur.color = baseColor;
-    cur.font = baseFont;
-    // Open style tags with the style before each. Nesting is bounded: tags opened beyond
-    // kMaxHtmlNesting are ignored (and so are their closes); a close tag without an open
-    // tag of its name is ignored; a close tag ends the tags opened after its own as well.
-    constexpr size_t kMaxHtmlNesting = 64;
-    std::vector<std::pair<std::string, HtmlRun>> stack;
-    size_t ignoredDepth = 0; // tags opened beyond the bound, still open
-    auto flush = [&]() {
-        if (!cur.text.empty()) {
-            runs.push_back(cur);
-            cur.text.clear();
-        }
-    };
-    size_t i = 0;
-    bool raw = false;
-    while (i < text.size()) {
-        char ch = text[i];
-        if ((ch == '{' || ch == '<') && i + 1 < text.size()) {
-            char close = ch == '{' ? '}' : '>';
-            size_t end = text.find(close, i + 1);
-            if (end == std::string::npos) {
-                cur.text += ch;
-                ++i;
-                continue;
-            }
-            std::string tag = text.substr(i + 1, end - i - 1);
-            if (raw && tag != "/r") {
-                cur.text += ch;
-                ++i;
-                continue;
-            }
-            bool closing = !tag.empty() && tag[0] == '/';
-            if (closing)
-                tag.erase(0, 1);
-            std::string name = tag.substr(0, tag.find(' '));
-            std::string arg =
-                tag.find(' ') == std::string::npos ? "" : tag.substr(tag.find(' ') + 1);
-            static const char* kKnown[] = {"b", "i", "u", "s", "c", "f",
-                                           "a", "n", "p", "r", "x", "y"};
-            bool known = false;
-            for (const char* k : kKnown)
-                known = known || name == k;
-            if (!known) {
-                cur.text += ch;
-                ++i;
-                continue;
-            }
-            flush();
-            i = end + 1;
-            if (closing) {
-                if (name == "r") {
-                    raw = false;
-                } else if (ignoredDepth > 0) {
-                    --ignoredDepth;
-                } else {
-                    auto open = std::find_if(stack.rbegin(), stack.rend(), [&](const auto& entry) {
-                        return entry.first == name;
-                    });
-                    if (open != stack.rend()) {
-                        const HtmlRun restore = open->second;
-                        stack.erase(std::next(open).base(), stack.end());
-                        cur.font = restore.font;
-                        cur.bold = restore.bold;
-                        cur.italic = restore.italic;
-                        cur.underline = restore.underline;
-                        cur.selected = restore.selected;
-                        cur.color = restore.color;
-                        cur.link = restore.link;
-                    }
-                }
-                continue;
-            }
-            if (name == "n" || name == "p") {
-                HtmlRun br;
-                br.lineBreak = true;
-                br.paragraphGap = name == "p" ? uiparse::ParseInt(arg, 0, 1000) : 0;
-                runs.push_back(br);
-                continue;
-            }
-            if (name == "x" || name == "y") {
-                HtmlRun skip;
-                if (name == "x")
-                    skip.skipX = uiparse::ParseInt(arg, 0, 10000);
-                else
-                    skip.lineHeight = uiparse::ParseInt(arg, 0, 10000);
-                runs.push_back(skip);
-                continue;
-            }
-            if (name == "r") {
-                raw = true;
-                continue;
-            }
-            if (stack.size() >= kMaxHtmlNesting) {
-                ++ignoredDepth;
-                continue;
-            }
-            stack.emplace_back(name, cur);
-            if (name == "b")
-                cur.bold = true;
-            else if (name == "i")
-                cur.italic = true;
-            else if (name == "u")
-                cur.underline = true;
-            else if (name == "s")
-                cur.selected = true;
-            else if (name == "c")
-                cur.color = uiparse::ParseColor(arg);
-            else if (name == "f")
-                cur.font = uiparse::ParseInt(arg, -1, 100000);
-            else if (name == "a") {
-                cur.link = int(links.size());
-                links.push_back(arg);
-            }
-            continue;
-        }
-        cur.text += ch;
-        ++i;
-    }
-    flush();
-    return runs;
-}
-
-HFONT StyledFont(CPaintManagerUI* pManager, const HtmlRun& run, std::vector<HFONT>& created) {
+HFONT StyledFont(CPaintManagerUI* pManager, const InlineRun& run, std::vector<HFONT>& created) {
     HFONT base = pManager->GetFont(run.font);
     if (!run.bold && !run.italic && !run.underline)
         return base;
@@ -720,7 +580,7 @@ void CRenderEngine::DrawHtmlText(HDC hDC, CPaintManagerUI* pManager, RECT& rc,
     if (hDC == nullptr || pManager == nullptr)
         return;
     std::vector<std::string> links;
-    std::vector<HtmlRun> runs = ParseHtml(text, dwTextColor, iFont, links);
+    std::vector<InlineRun> runs = ParseInlineMarkup(text, dwTextColor, iFont, links);
     const bool singleLine = (uStyle & DT_SINGLELINE) != 0;
     const bool calc = (uStyle & DT_CALCRECT) != 0;
     std::vector<HFONT> created;
@@ -729,7 +589,7 @@ void CRenderEngine::DrawHtmlText(HDC hDC, CPaintManagerUI* pManager, RECT& rc,
 
     // Lay the runs out in lines: each placed piece remembers its position.
     struct Piece {
-        const HtmlRun* run;
+        const InlineRun* run;
         std::string text;
         HFONT font;
         int x, width, line;
@@ -738,7 +598,7 @@ void CRenderEngine::DrawHtmlText(HDC hDC, CPaintManagerUI* pManager, RECT& rc,
     std::vector<int> lineHeights(1, 0), lineWidths(1, 0);
     int x = rc.left;
     const int maxWidth = rc.right - rc.left;
-    for (const HtmlRun& run : runs) {
+    for (const InlineRun& run : runs) {
         if (run.lineBreak) {
             if (singleLine)
                 continue;
