@@ -226,10 +226,11 @@ void CConfigPages::ApplyValuesToControls() {
     loraVersion_ = lora ? lora->value : std::string();
 
     for (const auto& [key, entry] : store_.parameters) {
-        if (entry.kind == "Edit") {
+        const EntryKind kind = KindOf(entry.kind);
+        if (kind == EntryKind::Edit) {
             if (view_.Exists(key))
                 view_.SetText(key, entry.value);
-        } else if (entry.kind == "Combobox") {
+        } else if (kind == EntryKind::Combobox) {
             if (!view_.Exists(key))
                 continue;
             std::vector<std::string> items;
@@ -242,7 +243,7 @@ void CConfigPages::ApplyValuesToControls() {
                 view_.SelectItem(key, choice.index);
             else if (choice.kind == ComboChoice::Clear)
                 view_.SelectItem(key, -1);
-        } else if (entry.kind == "Line") {
+        } else if (kind == EntryKind::Line) {
             for (const SwitchRow& row : SwitchRows()) {
                 if (key != row.key)
                     continue;
@@ -913,7 +914,7 @@ void CConfigPages::NumberSensorRows() {
 void CConfigPages::FillSensorList() {
     shownDataNames_.clear();
     for (auto& [key, entry] : store_.lists) {
-        if (entry.kind != "List" || key != kSensorListName ||
+        if (KindOf(entry.kind) != EntryKind::List || key != kSensorListName ||
             view_.GetRowCount(kSensorListName) < 0)
             continue;
         view_.RebuildRows(kSensorListName, view_.GetRowCount(kSensorListName));
@@ -947,10 +948,11 @@ void CConfigPages::FillSensorList() {
 std::vector<CConfigPages::Write> CConfigPages::DerivedWrites(const std::string& key,
                                                              const ParameterEntry& entry) const {
     std::vector<Write> writes;
-    if (entry.kind == "Edit") {
+    const EntryKind kind = KindOf(entry.kind);
+    if (kind == EntryKind::Edit) {
         if (view_.Exists(key))
             writes.push_back({key, view_.GetText(key)});
-    } else if (entry.kind == "Combobox") {
+    } else if (kind == EntryKind::Combobox) {
         if (!view_.Exists(key))
             return writes;
         const int selected = view_.GetSelection(key);
@@ -968,7 +970,7 @@ std::vector<CConfigPages::Write> CConfigPages::DerivedWrites(const std::string& 
         const std::string workmode = IoControlWorkmodeKey(key);
         if (!workmode.empty() && selected != 6 && FindParameter(store_.parameters, workmode))
             writes.push_back({workmode, "5"});
-    } else if (entry.kind == "Line") {
+    } else if (kind == EntryKind::Line) {
         for (const SwitchRow& row : SwitchRows()) {
             if (key != row.key)
                 continue;
@@ -1078,7 +1080,7 @@ int CConfigPages::CollectSensorList(bool force) {
         if (!force && (!entry.inUse || !ValidTab(entry.tab) ||
                        !store_.tabs[static_cast<size_t>(entry.tab)].enabled))
             continue;
-        if (entry.kind != "List" || key != kSensorListName)
+        if (KindOf(entry.kind) != EntryKind::List || key != kSensorListName)
             continue;
         const int rows = view_.GetRowCount(kSensorListName);
         for (int r = 0; r < rows; ++r) {

@@ -100,14 +100,29 @@ void BuildParameterCatalogue(ParameterCatalogue& parameters, ListParameterCatalo
         }
     }
     if (sensorRows >= 0)
-        AddListParameter(lists, TAB_MODBUS, "List", kCustomListKey, kCustomListLabelFormat,
+        AddListParameter(lists, TAB_MODBUS, kKindList, kCustomListKey, kCustomListLabelFormat,
                          kCustomListCommand, sensorRows);
+}
+
+EntryKind KindOf(const std::string& kind) {
+    struct Name {
+        const char* text;
+        EntryKind kind;
+    };
+    static const Name kNames[] = {{"Edit", EntryKind::Edit},
+                                  {"Combobox", EntryKind::Combobox},
+                                  {"Line", EntryKind::Line},
+                                  {kKindList, EntryKind::List}};
+    for (const Name& name : kNames)
+        if (kind == name.text)
+            return name.kind;
+    return EntryKind::None;
 }
 
 void RecordWrittenValue(ParameterCatalogue& parameters, ListParameterCatalogue& lists,
                         const std::string& key, const std::string& value, const std::string& kind,
                         const std::string& item) {
-    if (kind == "List")
+    if (KindOf(kind) == EntryKind::List)
         lists[key].items[item] = value;
     else
         parameters[key].value = value;

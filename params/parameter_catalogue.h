@@ -7,6 +7,14 @@
 #include <map>
 #include <string>
 
+// The control kinds of catalogue entries, as the parameter table names them: the value of an
+// "Edit" entry is the text of an edit control, a "Combobox" entry's is a combo selection, a
+// "Line" entry's a row of switches (or a text shown elsewhere), a "List" entry's the rows of a
+// list control. Entry kinds are recognised here only.
+enum class EntryKind { None, Edit, Combobox, Line, List };
+constexpr const char* kKindList = "List";
+EntryKind KindOf(const std::string& kind);
+
 // One plain parameter. `value` is the last value known to be in the device.
 struct ParameterEntry {
     std::string command; // AT command word without "=", empty when never written on its own
