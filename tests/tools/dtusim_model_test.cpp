@@ -1,6 +1,7 @@
 // The simulated device's answers, natively: its listing must read back through the program's
 // own parser into exactly the device's values, and its set commands must behave as a device's.
 #include "tools/dtusim/device_model.h"
+#include "tools/dtusim/device_table.h"
 
 #include "base/decimal.h"
 #include "params/listing_parser.h"
@@ -56,6 +57,34 @@ TEST(SimulatedDevice, ListingReadsBackIntoTheCatalogue) {
     EXPECT_EQ(lists["CustomList"].items["GENSENSORINFO 0:"], "1,1,3,0,2,1,1,1,temperature,0");
     EXPECT_EQ(lists["CustomList"].items["GENSENSORINFO 3:"], "0,1,3,0,1,0,0,1,,0");
     EXPECT_TRUE(presence.serialPort1 && presence.serialPort2 && presence.rs485);
+}
+
+// The simulator's settings against the listing fixture, which was written from a real device's
+// listing: each listed label of the simulator is a line of the fixture, and the fixture lists
+// no label the simulator lacks.
+TEST(SimulatedDevice, ListsTheSameLabelsAsTheFixture) {
+    const std::string fixture = testsupport::ReadFileText(ORVEL_LISTING_FIXTURE);
+    ASSERT_FALSE(fixture.empty());
+    std::vector<std::string> labels;
+    for (const DeviceSetting& setting : DeviceSettings()) {
+        if (setting.label[0] == '\0')
+            continue;
+        labels.push_back(setting.label);
+        EXPECT_NE(fixture.find("\r\n" + std::string(setting.label)), std::string::npos)
+            << setting.label;
+    }
+    std::istringstream lines(fixture.substr(fixture.find("Access Point Name:")));
+    std::string line;
+    while (std::getline(lines, line)) {
+        if (!line.empty() && line.back() == '\r')
+            line.pop_back();
+        if (line.empty() || line == "OK" || line.compare(0, 14, "GENSENSORINFO ") == 0)
+            continue;
+        const bool known = std::any_of(labels.begin(), labels.end(), [&](const std::string& l) {
+            return line.compare(0, l.size(), l) == 0;
+        });
+        EXPECT_TRUE(known) << line;
+    }
 }
 
 TEST(SimulatedDevice, DeviceTypeAndInterfacesFollowTheModel) {

@@ -1,6 +1,6 @@
 #include "tools/dtusim/device_model.h"
 
-#include "params/parameter_catalogue.h"
+#include "tools/dtusim/device_table.h"
 
 #include <algorithm>
 #include <cctype>
@@ -251,11 +251,11 @@ const std::map<std::string, std::string>& FactoryValues() {
     return values;
 }
 
-std::string FactoryValue(const ParameterRow& row) {
-    auto it = FactoryValues().find(row.key);
+std::string FactoryValue(const DeviceSetting& row) {
+    auto it = FactoryValues().find(row.name);
     if (it != FactoryValues().end())
         return it->second;
-    std::string key = row.key;
+    std::string key = row.name;
     if (key.compare(0, 3, "DIO") == 0) {
         if (key.find("upper threshold") != std::string::npos)
             return "3000";
@@ -270,10 +270,6 @@ std::string FactoryValue(const ParameterRow& row) {
     if (words != VocabularyTable().end())
         return words->second.front();
     return IsNumericField(key) ? "0" : "";
-}
-
-std::string StripLineEnd(const std::string& label) {
-    return label.compare(0, 2, "\r\n") == 0 ? label.substr(2) : label;
 }
 
 std::string Upper(std::string text) {
@@ -317,49 +313,49 @@ bool ValueIsValid(const std::string& key, const std::string& kind, const std::st
     return value.size() <= 100;
 }
 
-int TabRank(int tab) {
+int GroupRank(int group) {
     // The order in which the firmware prints its groups.
-    static const int order[] = {TAB_WIRELESS, TAB_WORK_MODE, TAB_SERVER,    TAB_SERIAL,
-                                TAB_GLOBAL,   TAB_IO,        TAB_EQUIPMENT, TAB_LORA,
-                                TAB_ZIGBEE,   TAB_GPS,       TAB_MODBUS};
+    static const int order[] = {GROUP_WIRELESS, GROUP_WORK_MODE, GROUP_SERVER,    GROUP_SERIAL,
+                                GROUP_GLOBAL,   GROUP_IO,        GROUP_EQUIPMENT, GROUP_LORA,
+                                GROUP_ZIGBEE,   GROUP_GPS,       GROUP_MODBUS};
     for (int i = 0; i < int(sizeof(order) / sizeof(order[0])); ++i)
-        if (order[i] == tab)
+        if (order[i] == group)
             return i;
-    return TAB_LORA; // "LORA ver", which has no page, is printed with the LoRa group
+    return GROUP_LORA; // "LORA ver", which has no page, is printed with the LoRa group
 }
 
 } // namespace
 
 CDeviceModel::CDeviceModel(DeviceKind kind, DeviceInterfaces interfaces, int sensorRows)
     : kind_(kind), interfaces_(interfaces), sensorRows_(sensorRows < 0 ? 0 : sensorRows) {
-    std::vector<const ParameterRow*> rows;
-    for (const ParameterRow& row : ParameterTable())
+    std::vector<const DeviceSetting*> rows;
+    for (const DeviceSetting& row : DeviceSettings())
         rows.push_back(&row);
-    std::stable_sort(rows.begin(), rows.end(), [](const ParameterRow* a, const ParameterRow* b) {
-        auto rank = [](const ParameterRow* r) {
-            std::string key = r->key;
+    std::stable_sort(rows.begin(), rows.end(), [](const DeviceSetting* a, const DeviceSetting* b) {
+        auto rank = [](const DeviceSetting* r) {
+            std::string key = r->name;
             if (key == "Access Point Name")
                 return -2; // the firmware starts its listing with the APN
             if (key == "Device Type")
                 return -1;
-            return TabRank(r->tab == kNoTab ? TAB_LORA : r->tab);
+            return GroupRank(r->group == GROUP_NONE ? GROUP_LORA : r->group);
         };
         return rank(a) < rank(b);
     });
-    for (const ParameterRow* row : rows) {
-        std::string label = StripLineEnd(row->label);
+    for (const DeviceSetting* row : rows) {
+        std::string label = row->label;
         if (label.empty())
             continue; // "I/O selection" is never listed
         auto same = std::find_if(lines_.begin(), lines_.end(),
                                  [&](const Line& l) { return l.label == label; });
         size_t index = size_t(same - lines_.begin());
         if (same == lines_.end()) {
-            lines_.push_back(Line{label, row->kind, row->key, ""});
+            lines_.push_back(Line{label, row->kind, row->name, ""});
             index = lines_.size() - 1;
-        } else if (!VocabularyTable().count(same->key) && VocabularyTable().count(row->key)) {
+        } else if (!VocabularyTable().count(same->key) && VocabularyTable().count(row->name)) {
             // A line that two pages share (a DIO work mode or mapping centre, also shown on
             // the work mode page) takes its words from the I/O page's parameter.
-            same->key = row->key;
+            same->key = row->name;
         }
         if (row->command[0])
             byCommand_[Upper(row->command)].push_back(index);
@@ -373,9 +369,9 @@ CDeviceModel::CDeviceModel(DeviceKind kind, DeviceInterfaces interfaces, int sen
 
 void CDeviceModel::RestoreDefaults() {
     for (Line& line : lines_) {
-        const ParameterRow* row = nullptr;
-        for (const ParameterRow& r : ParameterTable())
-            if (line.key == r.key)
+        const DeviceSetting* row = nullptr;
+        for (const DeviceSetting& r : DeviceSettings())
+            if (line.key == r.name)
                 row = &r;
         line.value = row ? FactoryValue(*row) : "";
         if (line.key == "Device Type") {
@@ -448,10 +444,10 @@ std::vector<std::string> CDeviceModel::Vocabulary(const std::string& key) {
 }
 
 bool CDeviceModel::Accepts(const std::string& key, const std::string& value) const {
-    for (const ParameterRow& row : ParameterTable()) {
-        if (key != row.key || row.command[0] == '\0')
+    for (const DeviceSetting& row : DeviceSettings()) {
+        if (key != row.name || row.command[0] == '\0')
             continue;
-        std::string label = StripLineEnd(row.label);
+        std::string label = row.label;
         for (const Line& line : lines_)
             if (line.label == label)
                 return ValueIsValid(line.key, line.kind, value);
