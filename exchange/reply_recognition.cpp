@@ -169,7 +169,7 @@ ReplyActions CReplyAssembler::OnData(const char* bytes, size_t n) {
         actions.controlStates.push_back(0);
         jobType_ = JOB_NONE;
         EraseAnnouncementsLocked(kMarkerSettingTimeout);
-    } else if (ContainsAnnouncement(kMarkerPrompt)) {
+    } else if (PromptStillStands()) {
         jobType_ = JOB_SETTING_PROMPT;
         actions.restartPromptTimer = true;
         EmptyLocked();
@@ -256,9 +256,9 @@ void CReplyAssembler::SetLogHook(std::function<void(const std::string&)> hook) {
     logHook_ = std::move(hook);
 }
 
-const char* CReplyAssembler::FindAnnouncement(const char* marker) const {
+const char* CReplyAssembler::FindAnnouncement(const char* marker, const char* from) const {
     const char* text = buffer_.data();
-    for (const char* at = std::strstr(text, marker); at != nullptr;
+    for (const char* at = std::strstr(from ? from : text, marker); at != nullptr;
          at = std::strstr(at + 1, marker)) {
         // A marker after a label on its line ("Custom Register Info:Press 's' key") is a value
         // of the listing, not the device speaking.
@@ -273,6 +273,16 @@ const char* CReplyAssembler::FindAnnouncement(const char* marker) const {
 
 bool CReplyAssembler::ContainsAnnouncement(const char* marker) const {
     return FindAnnouncement(marker) != nullptr;
+}
+
+bool CReplyAssembler::PromptStillStands() const {
+    // The last prompt counts unless the device's command list follows it: a prompt and the
+    // command list in one chunk mean that the device took the key and is in its setting mode.
+    const char* last = nullptr;
+    for (const char* at = FindAnnouncement(kMarkerPrompt); at != nullptr;
+         at = FindAnnouncement(kMarkerPrompt, at + 1))
+        last = at;
+    return last != nullptr && std::strstr(last, kMarkerCommandList) == nullptr;
 }
 
 void CReplyAssembler::EraseAnnouncementsLocked(const char* marker) {

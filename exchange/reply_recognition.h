@@ -120,8 +120,11 @@ public:
 private:
     void AppendLocked(const char* bytes, size_t n);
     bool Contains(const char* marker) const;
-    // The device's own announcement: the marker, not after a label on its line.
-    const char* FindAnnouncement(const char* marker) const;
+    // The first announcement of marker in the buffer at or after `from` (the start when null):
+    // the device's own announcement is the marker not after a label on its line.
+    const char* FindAnnouncement(const char* marker, const char* from = nullptr) const;
+    // A prompt announcement that is not followed by the command list.
+    bool PromptStillStands() const;
     bool ContainsAnnouncement(const char* marker) const;
     void EraseAnnouncementsLocked(const char* marker);
     // The buffer's last line is the answer `word`.

@@ -201,6 +201,16 @@ TEST(ReplyRecognition, PromptRestartsTheSettingModeTimer) {
     EXPECT_TRUE(actions.restartPromptTimer);
     EXPECT_EQ(actions.controlStates, std::vector<int>{1});
     EXPECT_EQ(reply.JobType(), JOB_SETTING_PROMPT);
+
+    // A prompt and then the command list in one chunk: the device took the key; no more keys.
+    actions = Feed(reply, "Press 's' key\r\nAT+LIST\r\n");
+    EXPECT_TRUE(actions.stopPromptTimer);
+    EXPECT_FALSE(actions.restartPromptTimer);
+    EXPECT_EQ(actions.controlStates, std::vector<int>{1});
+    EXPECT_EQ(reply.JobType(), JOB_NONE);
+    // Later bytes do not bring the old prompt back.
+    actions = Feed(reply, "\r\n");
+    EXPECT_FALSE(actions.restartPromptTimer);
 }
 
 TEST(ReplyRecognition, SettingTimeoutWinsOverThePromptAndActsOnce) {

@@ -1,0 +1,584 @@
+// The paint manager's timers, tooltips and window messages.
+#include "ui/UIManagerShared.h"
+
+#include <cctype>
+#include <cstring>
+
+#include "ui/UIBase.h"
+#include "ui/UIContainer.h"
+#include "ui/UIControl.h"
+#include "ui/UIRender.h"
+#include "ui/UIResource.h"
+
+using namespace uimanager_internal;
+
+// ---- Timers
+// ----------------------------------------------------------------------------------------
+
+UINT CPaintManagerUI::NextNativeTimerId() {
+    // Ids cycle through 1..239 (starting at 17), skipping 0, the application's own timer ids
+    // and every id a timer record of this window still holds (running or killed, since a
+    // killed timer is re-armed with its old id).
+    for (int attempt = 0; attempt < 240; ++attempt) {
+        m_uTimerID = (m_uTimerID + 1) % 240;
+        const UINT id = m_uTimerID;
+        if (id == 0)
+            continue;
+        if (std::find(std::begin(kReservedTimerIds), std::end(kReservedTimerIds), id) !=
+            std::end(kReservedTimerIds))
+            continue;
+        bool used = false;
+        for (const auto& t : m_aTimers)
+            used = used || (t->hWnd == m_hWndPaint && t->uWinTimer == id);
+        if (!used)
+            return id;
+    }
+    return 0;
+}
+
+bool CPaintManagerUI::SetTimer(CControlUI* pControl, UINT nTimerID, UINT uElapse) {
+    if (pControl == nullptr || m_hWndPaint == nullptr)
+        return false;
+    for (auto& t : m_aTimers) {
+        if (t->pSender == pControl && t->hWnd == m_hWndPaint && t->nLocalID == nTimerID) {
+            if (!t->bKilled)
+                return false; // still running
+            if (::SetTimer(m_hWndPaint, t->uWinTimer, uElapse, nullptr) == 0)
+                return false;
+            t->bKilled = false;
+            return true;
+        }
+    }
+    const UINT native = NextNativeTimerId();
+    if (native == 0)
+        return false;
+    if (::SetTimer(m_hWndPaint, native, uElapse, nullptr) == 0)
+        return false;
+    auto info = std::make_unique<TimerInfo>();
+    info->pSender = pControl;
+    info->nLocalID = nTimerID;
+    info->hWnd = m_hWndPaint;
+    info->uWinTimer = native;
+    info->bKilled = false;
+    m_aTimers.push_back(std::move(info));
+    return true;
+}
+
+bool CPaintManagerUI::KillTimer(CControlUI* pControl, UINT nTimerID) {
+    for (auto& t : m_aTimers) {
+        if (t->pSender == pControl && t->hWnd == m_hWndPaint && t->nLocalID == nTimerID) {
+            if (!t->bKilled) {
+                if (::IsWindow(m_hWndPaint))
+                    ::KillTimer(t->hWnd, t->uWinTimer);
+                t->bKilled = true;
+                return true;
+            }
+        }
+    }
+    return false;
+}
+
+void CPaintManagerUI::KillTimer(CControlUI* pControl) {
+    for (auto it = m_aTimers.begin(); it != m_aTimers.end();) {
+        if ((*it)->pSender == pControl) {
+            if (!(*it)->bKilled && ::IsWindow((*it)->hWnd))
+                ::KillTimer((*it)->hWnd, (*it)->uWinTimer);
+            it = m_aTimers.erase(it);
+        } else {
+            ++it;
+        }
+    }
+}
+
+void CPaintManagerUI::RemoveAllTimers() {
+    for (auto& t : m_aTimers)
+        if (!t->bKilled && ::IsWindow(t->hWnd))
+            ::KillTimer(t->hWnd, t->uWinTimer);
+    m_aTimers.clear();
+}
+
+// ---- Tooltips
+// ----------------------------------------------------------------------------------------
+
+void CPaintManagerUI::ShowTooltip(CControlUI* pControl) {
+    const std::string text = pControl->GetToolTip();
+    if (text.empty())
+        return;
+    m_sToolTipText = text;
+    std::memset(&m_ToolTip, 0, sizeof(m_ToolTip));
+    m_ToolTip.cbSize = TTTOOLINFOA_V1_SIZE;
+    m_ToolTip.uFlags = TTF_IDISHWND;
+    m_ToolTip.hwnd = m_hWndPaint;
+    m_ToolTip.uId = reinterpret_cast<UINT_PTR>(m_hWndPaint);
+    m_ToolTip.hinst = CPaintManagerUI::GetInstance();
+    m_ToolTip.lpszText = const_cast<char*>(m_sToolTipText.c_str());
+    m_ToolTip.rect = pControl->GetPos();
+    if (m_hwndTooltip == nullptr) {
+        m_hwndTooltip =
+            ::CreateWindowExA(0, TOOLTIPS_CLASSA, nullptr, WS_POPUP | TTS_NOPREFIX | TTS_ALWAYSTIP,
+                              CW_USEDEFAULT, CW_USEDEFAULT, CW_USEDEFAULT, CW_USEDEFAULT,
+                              m_hWndPaint, nullptr, GetInstance(), nullptr);
+        if (m_hwndTooltip == nullptr)
+            return;
+        ::SendMessageA(m_hwndTooltip, TTM_ADDTOOLA, 0, reinterpret_cast<LPARAM>(&m_ToolTip));
+    }
+    ::SendMessageA(m_hwndTooltip, TTM_SETMAXTIPWIDTH, 0, pControl->GetToolTipWidth());
+    ::SendMessageA(m_hwndTooltip, TTM_SETTOOLINFOA, 0, reinterpret_cast<LPARAM>(&m_ToolTip));
+    ::SendMessageA(m_hwndTooltip, TTM_TRACKACTIVATE, TRUE, reinterpret_cast<LPARAM>(&m_ToolTip));
+    m_bTooltipShown = true;
+}
+
+void CPaintManagerUI::HideTooltip() {
+    if (m_hwndTooltip != nullptr && m_bTooltipShown)
+        ::SendMessageA(m_hwndTooltip, TTM_TRACKACTIVATE, FALSE,
+                       reinterpret_cast<LPARAM>(&m_ToolTip));
+    m_bTooltipShown = false;
+}
+
+// ---- Messages
+// ------------------------------------------------------------------------------------------
+
+bool CPaintManagerUI::TranslateAccelerator(MSG* pMsg) {
+    const auto list = m_aTranslateAccelerators;
+    for (ITranslateAccelerator* p : list) {
+        if (std::find(m_aTranslateAccelerators.begin(), m_aTranslateAccelerators.end(), p) ==
+            m_aTranslateAccelerators.end())
+            continue;
+        if (p->TranslateAccelerator(pMsg) == 0)
+            return true;
+    }
+    return false;
+}
+
+bool CPaintManagerUI::PreMessageHandler(UINT uMsg, WPARAM wParam, LPARAM lParam, LRESULT& lRes) {
+    const auto filters = m_aPreMessageFilters;
+    for (IMessageFilterUI* pFilter : filters) {
+        if (std::find(m_aPreMessageFilters.begin(), m_aPreMessageFilters.end(), pFilter) ==
+            m_aPreMessageFilters.end())
+            continue;
+        bool handled = false;
+        LRESULT result = pFilter->MessageHandler(uMsg, wParam, lParam, handled);
+        if (handled) {
+            lRes = result;
+            return true;
+        }
+    }
+    switch (uMsg) {
+    case WM_KEYDOWN:
+        if (wParam == VK_TAB) {
+            SetNextTabControl(::GetKeyState(VK_SHIFT) >= 0);
+            return true;
+        }
+        break;
+    case WM_SYSCHAR: {
+        if (m_pRoot == nullptr)
+            break;
+        FindShortcut fs = {char(std::toupper(int(wParam & 0xFF))), false};
+        CControlUI* pControl = m_pRoot->FindControl(
+            __FindControlFromShortcut, &fs, UIFIND_ENABLED | UIFIND_ME_FIRST | UIFIND_TOP_FIRST);
+        if (pControl != nullptr) {
+            pControl->SetFocus();
+            pControl->Activate();
+            return true;
+        }
+        break;
+    }
+    case WM_SYSKEYDOWN:
+        if (m_pFocus != nullptr)
+            FireEvent(m_pFocus, UIEVENT_SYSKEY, m_ptLastMousePos, wParam, lParam, nullptr,
+                      char(wParam));
+        break;
+    default:
+        break;
+    }
+    return false;
+}
+
+bool CPaintManagerUI::MessageHandler(UINT uMsg, WPARAM wParam, LPARAM lParam, LRESULT& lRes) {
+    if (m_hWndPaint == nullptr)
+        return false;
+
+    // Message filters first; the first that handles the message supplies the result.
+    const auto filters = m_aMessageFilters;
+    for (IMessageFilterUI* pFilter : filters) {
+        if (std::find(m_aMessageFilters.begin(), m_aMessageFilters.end(), pFilter) ==
+            m_aMessageFilters.end())
+            continue;
+        bool handled = false;
+        LRESULT result = pFilter->MessageHandler(uMsg, wParam, lParam, handled);
+        if (handled) {
+            lRes = result;
+            switch (uMsg) {
+            case WM_MOUSEMOVE:
+            case WM_LBUTTONDOWN:
+            case WM_LBUTTONDBLCLK:
+            case WM_LBUTTONUP:
+                m_ptLastMousePos = POINT{GET_X_LPARAM(lParam), GET_Y_LPARAM(lParam)};
+                break;
+            case WM_CONTEXTMENU:
+            case WM_MOUSEWHEEL: {
+                POINT pt = {GET_X_LPARAM(lParam), GET_Y_LPARAM(lParam)};
+                ::ScreenToClient(m_hWndPaint, &pt);
+                m_ptLastMousePos = pt;
+                break;
+            }
+            default:
+                break;
+            }
+            return true;
+        }
+    }
+
+    if (m_bLayered) {
+        switch (uMsg) {
+        case WM_NCPAINT:
+        case WM_NCCALCSIZE:
+            lRes = 0;
+            return true;
+        case WM_NCACTIVATE:
+            if (!::IsIconic(m_hWndPaint)) {
+                lRes = wParam == 0 ? TRUE : FALSE;
+                return true;
+            }
+            break;
+        default:
+            break;
+        }
+    }
+
+    switch (uMsg) {
+    case WM_UI_CLEANUP: {
+        m_bAsyncNotifyPosted = false;
+        std::vector<CControlUI*> cleanup;
+        cleanup.swap(m_aDelayedCleanup);
+        for (CControlUI* p : cleanup)
+            delete p;
+        // One at a time: a receiver may destroy controls whose queued notifications must
+        // then be dropped.
+        while (!m_aAsyncNotify.empty()) {
+            TNotifyUI msg = m_aAsyncNotify.front();
+            m_aAsyncNotify.erase(m_aAsyncNotify.begin());
+            if (msg.pSender == nullptr)
+                continue; // the sender is gone
+            DeliverNotify(msg);
+        }
+        lRes = 0;
+        return true;
+    }
+    case WM_CLOSE: {
+        POINT pt = m_ptLastMousePos;
+        if (m_pEventHover != nullptr) {
+            CControlUI* p = m_pEventHover;
+            m_pEventHover = nullptr;
+            FireEvent(p, UIEVENT_MOUSELEAVE, pt, wParam, lParam);
+        }
+        if (m_pEventClick != nullptr) {
+            CControlUI* p = m_pEventClick;
+            m_pEventClick = nullptr;
+            FireEvent(p, UIEVENT_BUTTONUP, pt, wParam, lParam);
+        }
+        SetFocus(nullptr);
+        if (::GetActiveWindow() == m_hWndPaint) {
+            HWND hwndParent = ::GetWindow(m_hWndPaint, GW_OWNER);
+            if (hwndParent != nullptr)
+                ::SetFocus(hwndParent);
+        }
+        if (m_hwndTooltip != nullptr) {
+            ::DestroyWindow(m_hwndTooltip);
+            m_hwndTooltip = nullptr;
+            m_bTooltipShown = false;
+        }
+        break;
+    }
+    case WM_ERASEBKGND:
+        lRes = 1;
+        return true;
+    case WM_PAINT:
+        OnPaint();
+        lRes = 0;
+        return true;
+    case WM_PRINTCLIENT: {
+        if (m_pRoot == nullptr)
+            break;
+        RECT rcClient = {};
+        ::GetClientRect(m_hWndPaint, &rcClient);
+        HDC hDC = reinterpret_cast<HDC>(wParam);
+        int save = ::SaveDC(hDC);
+        m_pRoot->Paint(hDC, rcClient);
+        if ((lParam & PRF_CHILDREN) != 0) {
+            HWND hWndChild = ::GetWindow(m_hWndPaint, GW_CHILD);
+            while (hWndChild != nullptr) {
+                RECT rcPos = {};
+                ::GetWindowRect(hWndChild, &rcPos);
+                ::MapWindowPoints(HWND_DESKTOP, m_hWndPaint, reinterpret_cast<LPPOINT>(&rcPos), 2);
+                ::SetWindowOrgEx(hDC, -rcPos.left, -rcPos.top, nullptr);
+                ::SendMessageA(hWndChild, WM_PRINT, wParam,
+                               lParam | PRF_NONCLIENT | PRF_CLIENT | PRF_ERASEBKGND |
+                                   PRF_CHECKVISIBLE);
+                hWndChild = ::GetWindow(hWndChild, GW_HWNDNEXT);
+            }
+        }
+        ::RestoreDC(hDC, save);
+        lRes = 0;
+        return true;
+    }
+    case WM_GETMINMAXINFO: {
+        auto* lpMMI = reinterpret_cast<LPMINMAXINFO>(lParam);
+        if (m_szMinWindow.cx > 0)
+            lpMMI->ptMinTrackSize.x = m_szMinWindow.cx;
+        if (m_szMinWindow.cy > 0)
+            lpMMI->ptMinTrackSize.y = m_szMinWindow.cy;
+        if (m_szMaxWindow.cx > 0) {
+            lpMMI->ptMaxTrackSize.x = m_szMaxWindow.cx;
+            lpMMI->ptMaxSize.x = m_szMaxWindow.cx;
+        }
+        if (m_szMaxWindow.cy > 0) {
+            lpMMI->ptMaxTrackSize.y = m_szMaxWindow.cy;
+            lpMMI->ptMaxSize.y = m_szMaxWindow.cy;
+        }
+        break;
+    }
+    case WM_SIZE:
+        if (m_pFocus != nullptr)
+            FireEvent(m_pFocus, UIEVENT_WINDOWSIZE, m_ptLastMousePos, wParam, lParam);
+        if (m_pRoot != nullptr)
+            m_pRoot->NeedUpdate();
+        lRes = 0;
+        return true;
+    case WM_TIMER: {
+        for (size_t i = 0; i < m_aTimers.size(); ++i) {
+            const TimerInfo& t = *m_aTimers[i];
+            if (t.hWnd == m_hWndPaint && t.uWinTimer == UINT(wParam) && !t.bKilled) {
+                CControlUI* pSender = t.pSender;
+                const UINT localId = t.nLocalID;
+                FireEvent(pSender, UIEVENT_TIMER, m_ptLastMousePos, localId, lParam);
+                break;
+            }
+        }
+        break;
+    }
+    case WM_MOUSEHOVER: {
+        m_bMouseTracking = false;
+        POINT pt = {GET_X_LPARAM(lParam), GET_Y_LPARAM(lParam)};
+        CControlUI* pHover = FindControl(pt);
+        if (pHover == nullptr)
+            break;
+        if (m_pEventHover != nullptr)
+            FireEvent(m_pEventHover, UIEVENT_MOUSEHOVER, pt, wParam, lParam);
+        if (pHover->GetManager() == this)
+            ShowTooltip(pHover);
+        lRes = 0;
+        return true;
+    }
+    case WM_MOUSELEAVE: {
+        HideTooltip();
+        if (m_bMouseTracking) {
+            POINT pt = {};
+            RECT rcClient = {};
+            ::GetClientRect(m_hWndPaint, &rcClient);
+            ::GetCursorPos(&pt);
+            ::ScreenToClient(m_hWndPaint, &pt);
+            if (::PtInRect(&rcClient, pt) && ::GetActiveWindow() == m_hWndPaint &&
+                !::IsIconic(m_hWndPaint))
+                ::SendMessageA(m_hWndPaint, WM_MOUSEMOVE, 0, MAKELPARAM(pt.x, pt.y));
+            else
+                ::SendMessageA(m_hWndPaint, WM_MOUSEMOVE, 0, LPARAM(-1));
+        }
+        m_bMouseTracking = false;
+        break;
+    }
+    case WM_MOUSEMOVE: {
+        if (!m_bMouseTracking) {
+            TRACKMOUSEEVENT tme = {};
+            tme.cbSize = sizeof(tme);
+            tme.dwFlags = TME_HOVER | TME_LEAVE;
+            tme.hwndTrack = m_hWndPaint;
+            tme.dwHoverTime =
+                m_hwndTooltip == nullptr
+                    ? DWORD(m_iHoverTime)
+                    : DWORD(::SendMessageA(m_hwndTooltip, TTM_GETDELAYTIME, TTDT_INITIAL, 0));
+            ::TrackMouseEvent(&tme);
+            m_bMouseTracking = true;
+        }
+        POINT pt = {GET_X_LPARAM(lParam), GET_Y_LPARAM(lParam)};
+        m_ptLastMousePos = pt;
+        CControlUI* pNewHover = FindControl(pt);
+        if (pNewHover != nullptr && pNewHover->GetManager() != this)
+            break;
+        if (!m_bMouseCapture) {
+            if (pNewHover != m_pEventHover && m_pEventHover != nullptr) {
+                CControlUI* pOld = m_pEventHover;
+                m_pEventHover = nullptr;
+                FireEvent(pOld, UIEVENT_MOUSELEAVE, pt, wParam, lParam);
+                HideTooltip();
+            }
+            if (pNewHover != m_pEventHover && pNewHover != nullptr) {
+                m_pEventHover = pNewHover;
+                FireEvent(pNewHover, UIEVENT_MOUSEENTER, pt, wParam, lParam);
+            }
+        }
+        if (m_pEventClick != nullptr)
+            FireEvent(m_pEventClick, UIEVENT_MOUSEMOVE, pt, wParam, lParam);
+        else if (pNewHover != nullptr && m_pEventHover == pNewHover)
+            FireEvent(pNewHover, UIEVENT_MOUSEMOVE, pt, wParam, lParam);
+        break;
+    }
+    case WM_LBUTTONDOWN: {
+        if (!m_bNoActivate)
+            ::SetFocus(m_hWndPaint);
+        POINT pt = {GET_X_LPARAM(lParam), GET_Y_LPARAM(lParam)};
+        m_ptLastMousePos = pt;
+        CControlUI* pControl = FindControl(pt);
+        if (pControl == nullptr || pControl->GetManager() != this)
+            break;
+        SetCapture();
+        m_pEventClick = pControl;
+        pControl->SetFocus();
+        if (m_pEventClick == pControl)
+            FireEvent(pControl, UIEVENT_BUTTONDOWN, pt, wParam, lParam);
+        break;
+    }
+    case WM_LBUTTONDBLCLK: {
+        if (!m_bNoActivate)
+            ::SetFocus(m_hWndPaint);
+        POINT pt = {GET_X_LPARAM(lParam), GET_Y_LPARAM(lParam)};
+        m_ptLastMousePos = pt;
+        CControlUI* pControl = FindControl(pt);
+        if (pControl == nullptr || pControl->GetManager() != this)
+            break;
+        SetCapture();
+        m_pEventClick = pControl;
+        FireEvent(pControl, UIEVENT_DBLCLICK, pt, wParam, lParam);
+        break;
+    }
+    case WM_LBUTTONUP: {
+        POINT pt = {GET_X_LPARAM(lParam), GET_Y_LPARAM(lParam)};
+        m_ptLastMousePos = pt;
+        if (m_pEventClick == nullptr)
+            break;
+        ReleaseCapture();
+        CControlUI* pControl = m_pEventClick;
+        m_pEventClick = nullptr;
+        FireEvent(pControl, UIEVENT_BUTTONUP, pt, wParam, lParam);
+        break;
+    }
+    case WM_RBUTTONDOWN:
+    case WM_MBUTTONDOWN: {
+        if (!m_bNoActivate)
+            ::SetFocus(m_hWndPaint);
+        POINT pt = {GET_X_LPARAM(lParam), GET_Y_LPARAM(lParam)};
+        m_ptLastMousePos = pt;
+        CControlUI* pControl = FindControl(pt);
+        if (pControl == nullptr || pControl->GetManager() != this)
+            break;
+        pControl->SetFocus();
+        SetCapture();
+        m_pEventClick = pControl;
+        FireEvent(pControl, uMsg == WM_RBUTTONDOWN ? UIEVENT_RBUTTONDOWN : UIEVENT_MBUTTONDOWN, pt,
+                  wParam, lParam);
+        break;
+    }
+    case WM_RBUTTONUP:
+    case WM_MBUTTONUP: {
+        POINT pt = {GET_X_LPARAM(lParam), GET_Y_LPARAM(lParam)};
+        m_ptLastMousePos = pt;
+        m_pEventClick = FindControl(pt);
+        ReleaseCapture();
+        if (m_pEventClick == nullptr || m_pEventClick->GetManager() != this) {
+            m_pEventClick = nullptr;
+            break;
+        }
+        FireEvent(m_pEventClick, uMsg == WM_RBUTTONUP ? UIEVENT_RBUTTONUP : UIEVENT_MBUTTONUP, pt,
+                  wParam, lParam);
+        break;
+    }
+    case WM_CONTEXTMENU: {
+        POINT pt = {GET_X_LPARAM(lParam), GET_Y_LPARAM(lParam)};
+        ::ScreenToClient(m_hWndPaint, &pt);
+        m_ptLastMousePos = pt;
+        if (m_pEventClick == nullptr)
+            break;
+        ReleaseCapture();
+        CControlUI* pControl = m_pEventClick;
+        m_pEventClick = nullptr;
+        FireEvent(pControl, UIEVENT_CONTEXTMENU, pt, wParam, reinterpret_cast<LPARAM>(pControl));
+        break;
+    }
+    case WM_MOUSEWHEEL: {
+        POINT pt = {GET_X_LPARAM(lParam), GET_Y_LPARAM(lParam)};
+        ::ScreenToClient(m_hWndPaint, &pt);
+        m_ptLastMousePos = pt;
+        CControlUI* pControl = FindControl(pt);
+        if (pControl == nullptr || pControl->GetManager() != this)
+            break;
+        const int zDelta = GET_WHEEL_DELTA_WPARAM(wParam);
+        // wParam 0 turns away from the user (up), 1 towards the user (down).
+        FireEvent(pControl, UIEVENT_SCROLLWHEEL, pt, zDelta < 0 ? 1 : 0, lParam);
+        ::SendMessageA(m_hWndPaint, WM_MOUSEMOVE, 0,
+                       MAKELPARAM(m_ptLastMousePos.x, m_ptLastMousePos.y));
+        break;
+    }
+    case WM_KEYDOWN:
+        if (m_pFocus == nullptr)
+            break;
+        m_pEventKey = m_pFocus;
+        FireEvent(m_pFocus, UIEVENT_KEYDOWN, m_ptLastMousePos, wParam, lParam, nullptr,
+                  char(wParam));
+        break;
+    case WM_KEYUP: {
+        if (m_pEventKey == nullptr)
+            break;
+        CControlUI* pControl = m_pEventKey;
+        m_pEventKey = nullptr;
+        FireEvent(pControl, UIEVENT_KEYUP, m_ptLastMousePos, wParam, lParam, nullptr, char(wParam));
+        break;
+    }
+    case WM_CHAR:
+        if (m_pFocus == nullptr)
+            break;
+        FireEvent(m_pFocus, UIEVENT_CHAR, m_ptLastMousePos, wParam, lParam, nullptr, char(wParam));
+        break;
+    case WM_SETCURSOR: {
+        if (LOWORD(lParam) != HTCLIENT)
+            break;
+        if (m_bMouseCapture) {
+            lRes = TRUE;
+            return true;
+        }
+        POINT pt = {};
+        ::GetCursorPos(&pt);
+        ::ScreenToClient(m_hWndPaint, &pt);
+        CControlUI* pControl = FindControl(pt);
+        if (pControl == nullptr || (pControl->GetControlFlags() & UIFLAG_SETCURSOR) == 0)
+            break;
+        FireEvent(pControl, UIEVENT_SETCURSOR, pt, wParam, lParam);
+        lRes = TRUE;
+        return true;
+    }
+    case WM_SETFOCUS:
+        if (m_pFocus != nullptr)
+            FireEvent(m_pFocus, UIEVENT_SETFOCUS, m_ptLastMousePos, wParam, lParam);
+        break;
+    case WM_NOTIFY: {
+        auto* lpNMHDR = reinterpret_cast<LPNMHDR>(lParam);
+        if (lpNMHDR == nullptr)
+            break;
+        lRes = ::SendMessageA(lpNMHDR->hwndFrom, kReflectBase + uMsg, wParam, lParam);
+        return true;
+    }
+    case WM_COMMAND:
+    case WM_CTLCOLOREDIT:
+    case WM_CTLCOLORSTATIC: {
+        if (lParam == 0)
+            break;
+        HWND hWndChild = reinterpret_cast<HWND>(lParam);
+        lRes = ::SendMessageA(hWndChild, kReflectBase + uMsg, wParam, lParam);
+        if (lRes != 0)
+            return true;
+        break;
+    }
+    default:
+        break;
+    }
+    return false;
+}

@@ -1,0 +1,321 @@
+// The paint manager's fonts, images, default attribute lists, styles and default colours.
+#include "ui/UIManagerShared.h"
+
+#include <cctype>
+#include <cstring>
+
+#include "ui/UIBase.h"
+#include "ui/UIContainer.h"
+#include "ui/UIControl.h"
+#include "ui/UIRender.h"
+#include "ui/UIResource.h"
+
+using namespace uimanager_internal;
+
+// ---- Fonts
+// ----------------------------------------------------------------------------------------
+
+std::shared_ptr<TFontInfo> CPaintManagerUI::CreateFontInfo(const std::string& face, int size,
+                                                           bool bold, bool underline, bool italic) {
+    LOGFONTA lf = {};
+    ::GetObjectA(::GetStockObject(DEFAULT_GUI_FONT), sizeof(lf), &lf);
+    if (!face.empty()) {
+        std::memset(lf.lfFaceName, 0, sizeof(lf.lfFaceName));
+        std::strncpy(lf.lfFaceName, face.c_str(), LF_FACESIZE - 1);
+    }
+    lf.lfCharSet = DEFAULT_CHARSET;
+    lf.lfHeight = -std::clamp(size, 1, 1000);
+    lf.lfWeight = bold ? FW_BOLD : FW_NORMAL;
+    lf.lfUnderline = underline ? TRUE : FALSE;
+    lf.lfItalic = italic ? TRUE : FALSE;
+    HFONT hFont = ::CreateFontIndirectA(&lf);
+    if (hFont == nullptr)
+        return nullptr;
+    auto info = std::shared_ptr<TFontInfo>(new TFontInfo, [](TFontInfo* p) {
+        if (p->hFont)
+            ::DeleteObject(p->hFont);
+        delete p;
+    });
+    info->hFont = hFont;
+    info->sFontName = lf.lfFaceName;
+    info->iSize = std::clamp(size, 1, 1000);
+    info->bBold = bold;
+    info->bUnderline = underline;
+    info->bItalic = italic;
+    return info;
+}
+
+HFONT CPaintManagerUI::AddFont(int id, const std::string& face, int size, bool bold, bool underline,
+                               bool italic, bool shared) {
+    if (id < 0)
+        return nullptr;
+    auto info = CreateFontInfo(face, size, bold, underline, italic);
+    if (!info)
+        return nullptr;
+    if (shared || m_bForceShared)
+        ReplaceEntry(Shared().fonts, id, info, Shared().retiredFonts);
+    else
+        ReplaceEntry(m_mCustomFonts, id, info, m_aRetiredFonts);
+    return info->hFont;
+}
+
+TFontInfo* CPaintManagerUI::GetFontInfo(int id) {
+    TFontInfo* info = nullptr;
+    if (id >= 0) {
+        if (const auto* found = FindOwnOrShared(m_mCustomFonts, Shared().fonts, id))
+            info = found->get();
+    }
+    if (info == nullptr)
+        return GetDefaultFontInfo();
+    FillMetrics(*info);
+    return info;
+}
+
+HFONT CPaintManagerUI::GetFont(int id) {
+    return GetFontInfo(id)->hFont;
+}
+
+TFontInfo* CPaintManagerUI::GetFontInfo(HFONT hFont) {
+    for (auto& entry : m_mCustomFonts)
+        if (entry.second->hFont == hFont) {
+            FillMetrics(*entry.second);
+            return entry.second.get();
+        }
+    for (auto& entry : Shared().fonts)
+        if (entry.second->hFont == hFont) {
+            FillMetrics(*entry.second);
+            return entry.second.get();
+        }
+    return GetDefaultFontInfo();
+}
+
+int CPaintManagerUI::GetFontHeight(int id) {
+    return GetFontInfo(id)->tm.tmHeight;
+}
+
+bool CPaintManagerUI::RemoveFont(int id, bool shared) {
+    if (shared)
+        return RetireEntry(Shared().fonts, id, Shared().retiredFonts);
+    return RetireEntry(m_mCustomFonts, id, m_aRetiredFonts);
+}
+
+void CPaintManagerUI::SetDefaultFont(const std::string& face, int size, bool bold, bool underline,
+                                     bool italic, bool shared) {
+    // Bold is the plain bold weight (700), whatever the base font's weight is.
+    auto info = CreateFontInfo(face, size, bold, underline, italic);
+    if (!info)
+        return;
+    FillMetrics(*info);
+    if (shared || m_bForceShared) {
+        if (Shared().defaultFont)
+            Shared().retiredFonts.push_back(Shared().defaultFont);
+        Shared().defaultFont = info;
+    } else {
+        if (m_pDefaultFont)
+            m_aRetiredFonts.push_back(m_pDefaultFont);
+        m_pDefaultFont = info;
+    }
+}
+
+TFontInfo* CPaintManagerUI::GetDefaultFontInfo() {
+    if (m_pDefaultFont) {
+        FillMetrics(*m_pDefaultFont);
+        return m_pDefaultFont.get();
+    }
+    auto& shared = Shared().defaultFont;
+    if (!shared) {
+        LOGFONTA lf = {};
+        ::GetObjectA(::GetStockObject(DEFAULT_GUI_FONT), sizeof(lf), &lf);
+        lf.lfCharSet = DEFAULT_CHARSET;
+        HFONT hFont = ::CreateFontIndirectA(&lf);
+        shared = std::shared_ptr<TFontInfo>(new TFontInfo, [](TFontInfo* p) {
+            if (p->hFont)
+                ::DeleteObject(p->hFont);
+            delete p;
+        });
+        shared->hFont = hFont;
+        shared->sFontName = lf.lfFaceName;
+        shared->iSize = lf.lfHeight < 0 ? -lf.lfHeight : lf.lfHeight;
+        shared->bBold = lf.lfWeight >= FW_BOLD;
+    }
+    FillMetrics(*shared);
+    return shared.get();
+}
+
+bool CPaintManagerUI::AddFontFile(const std::string& file) {
+    std::string bytes;
+    if (CResourceAccess::ReadSkinFile(file.c_str(), kMaxFontFileBytes, bytes) != FileReadStatus::Ok)
+        return false;
+    DWORD count = 0;
+    HANDLE h = ::AddFontMemResourceEx(const_cast<char*>(bytes.data()), DWORD(bytes.size()), nullptr,
+                                      &count);
+    if (h == nullptr)
+        return false;
+    m_aFontResources.push_back(h);
+    return true;
+}
+
+// ---- Images
+// -----------------------------------------------------------------------------------------
+
+const TImageInfo* CPaintManagerUI::AddImage(const std::string& name, const std::string& type,
+                                            DWORD mask, bool shared) {
+    if (name.empty())
+        return nullptr;
+    TImageInfo* loaded = CRenderEngine::LoadImage(name, type, mask);
+    if (loaded == nullptr) {
+        m_mFailedImages[name] = true;
+        return nullptr;
+    }
+    m_mFailedImages.erase(name);
+    std::shared_ptr<TImageInfo> info(loaded);
+    if (shared || m_bForceShared)
+        ReplaceEntry(Shared().images, name, info, Shared().retiredImages);
+    else
+        ReplaceEntry(m_mImageHash, name, info, m_aRetiredImages);
+    return info.get();
+}
+
+const TImageInfo* CPaintManagerUI::GetImage(const std::string& name) const {
+    const auto* found = FindOwnOrShared(m_mImageHash, Shared().images, name);
+    return found ? found->get() : nullptr;
+}
+
+const TImageInfo* CPaintManagerUI::GetImageEx(const std::string& name, const std::string& type,
+                                              DWORD mask) {
+    if (const TImageInfo* info = GetImage(name))
+        return info;
+    // An image that could not be loaded is not read again at every paint.
+    if (m_mFailedImages.count(name) != 0)
+        return nullptr;
+    return AddImage(name, type, mask, false);
+}
+
+bool CPaintManagerUI::RemoveImage(const std::string& name, bool shared) {
+    if (shared)
+        return RetireEntry(Shared().images, name, Shared().retiredImages);
+    return RetireEntry(m_mImageHash, name, m_aRetiredImages);
+}
+
+const TDrawInfo* CPaintManagerUI::GetDrawInfo(const std::string& image, const std::string& modify) {
+    auto key = std::make_pair(image, modify);
+    auto it = m_mDrawInfoHash.find(key);
+    if (it != m_mDrawInfoHash.end())
+        return &it->second;
+    TDrawInfo& info = m_mDrawInfoHash[key];
+    CRenderEngine::ParseDrawInfo(image, modify, info);
+    return &info;
+}
+
+// ---- Default attribute lists and styles
+// ----------------------------------------------------------
+
+void CPaintManagerUI::AddDefaultAttributeList(const std::string& tag, const std::string& list,
+                                              bool shared) {
+    if (shared || m_bForceShared)
+        Shared().defaultAttrs[tag] = list;
+    else
+        m_mDefaultAttrHash[tag] = list;
+}
+
+bool CPaintManagerUI::HasDefaultAttributeList(const std::string& tag) const {
+    return m_mDefaultAttrHash.count(tag) != 0 || Shared().defaultAttrs.count(tag) != 0;
+}
+
+std::string CPaintManagerUI::GetDefaultAttributeList(const std::string& tag) const {
+    const auto* found = FindOwnOrShared(m_mDefaultAttrHash, Shared().defaultAttrs, tag);
+    return found ? *found : std::string();
+}
+
+void CPaintManagerUI::AddStyle(const std::string& name, const std::string& value, bool shared) {
+    if (shared || m_bForceShared)
+        Shared().styles[name] = value;
+    else
+        m_mStyleHash[name] = value;
+}
+
+bool CPaintManagerUI::HasStyle(const std::string& name) const {
+    return m_mStyleHash.count(name) != 0 || Shared().styles.count(name) != 0;
+}
+
+std::string CPaintManagerUI::GetStyle(const std::string& name) const {
+    const auto* found = FindOwnOrShared(m_mStyleHash, Shared().styles, name);
+    return found ? *found : std::string();
+}
+
+// ---- Window settings
+// ---------------------------------------------------------------------------------
+
+void CPaintManagerUI::SetInitSize(int cx, int cy) {
+    m_szInitWindowSize = {cx, cy};
+    if (m_pRoot == nullptr && m_hWndPaint != nullptr)
+        ::SetWindowPos(m_hWndPaint, nullptr, 0, 0, cx, cy,
+                       SWP_NOZORDER | SWP_NOMOVE | SWP_NOACTIVATE);
+}
+
+void CPaintManagerUI::SetOpacity(BYTE opacity) {
+    m_nOpacity = opacity;
+    if (m_hWndPaint == nullptr)
+        return;
+    LONG_PTR exStyle = ::GetWindowLongPtrA(m_hWndPaint, GWL_EXSTYLE);
+    if (opacity < 255) {
+        ::SetWindowLongPtrA(m_hWndPaint, GWL_EXSTYLE, exStyle | WS_EX_LAYERED);
+        ::SetLayeredWindowAttributes(m_hWndPaint, 0, opacity, LWA_ALPHA);
+    } else if ((exStyle & WS_EX_LAYERED) != 0 && !m_bLayered) {
+        ::SetWindowLongPtrA(m_hWndPaint, GWL_EXSTYLE, exStyle & ~WS_EX_LAYERED);
+    }
+}
+
+void CPaintManagerUI::SetLayered(bool layered) {
+    // Stored only: this toolkit paints every window opaquely.
+    m_bLayered = layered;
+}
+
+void CPaintManagerUI::SetLayeredImage(const std::string& image) {
+    m_sLayeredImage = image;
+    SetLayered(true);
+}
+
+DWORD CPaintManagerUI::GetDefaultDisabledColor() const {
+    return m_bOwnDisabledColor ? m_dwDefaultDisabledColor : Shared().disabledColor;
+}
+
+void CPaintManagerUI::SetDefaultDisabledColor(DWORD color, bool shared) {
+    StoreColor(color, shared, Shared().disabledColor, m_dwDefaultDisabledColor,
+               m_bOwnDisabledColor);
+}
+
+DWORD CPaintManagerUI::GetDefaultFontColor() const {
+    return m_bOwnFontColor ? m_dwDefaultFontColor : Shared().fontColor;
+}
+
+void CPaintManagerUI::SetDefaultFontColor(DWORD color, bool shared) {
+    StoreColor(color, shared, Shared().fontColor, m_dwDefaultFontColor, m_bOwnFontColor);
+}
+
+DWORD CPaintManagerUI::GetDefaultLinkFontColor() const {
+    return m_bOwnLinkFontColor ? m_dwDefaultLinkFontColor : Shared().linkFontColor;
+}
+
+void CPaintManagerUI::SetDefaultLinkFontColor(DWORD color, bool shared) {
+    StoreColor(color, shared, Shared().linkFontColor, m_dwDefaultLinkFontColor,
+               m_bOwnLinkFontColor);
+}
+
+DWORD CPaintManagerUI::GetDefaultLinkHoverFontColor() const {
+    return m_bOwnLinkHoverFontColor ? m_dwDefaultLinkHoverFontColor : Shared().linkHoverFontColor;
+}
+
+void CPaintManagerUI::SetDefaultLinkHoverFontColor(DWORD color, bool shared) {
+    StoreColor(color, shared, Shared().linkHoverFontColor, m_dwDefaultLinkHoverFontColor,
+               m_bOwnLinkHoverFontColor);
+}
+
+DWORD CPaintManagerUI::GetDefaultSelectedBkColor() const {
+    return m_bOwnSelectedBkColor ? m_dwDefaultSelectedBkColor : Shared().selectedBkColor;
+}
+
+void CPaintManagerUI::SetDefaultSelectedBkColor(DWORD color, bool shared) {
+    StoreColor(color, shared, Shared().selectedBkColor, m_dwDefaultSelectedBkColor,
+               m_bOwnSelectedBkColor);
+}
