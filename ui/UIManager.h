@@ -351,6 +351,11 @@ public:
     static void Term();
 
 private:
+    // The message handler by message group; each returns true when it handled the message.
+    bool OnWindowMessage(UINT uMsg, WPARAM wParam, LPARAM lParam, LRESULT& lRes);
+    bool OnMouseMessage(UINT uMsg, WPARAM wParam, LPARAM lParam, LRESULT& lRes);
+    bool OnKeyMessage(UINT uMsg, WPARAM wParam, LPARAM lParam, LRESULT& lRes);
+    bool OnChildMessage(UINT uMsg, WPARAM wParam, LPARAM lParam, LRESULT& lRes);
     struct TimerInfo {
         CControlUI* pSender = nullptr;
         UINT nLocalID = 0;

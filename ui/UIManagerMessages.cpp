@@ -246,6 +246,13 @@ bool CPaintManagerUI::MessageHandler(UINT uMsg, WPARAM wParam, LPARAM lParam, LR
         }
     }
 
+    return OnWindowMessage(uMsg, wParam, lParam, lRes) ||
+           OnMouseMessage(uMsg, wParam, lParam, lRes) || OnKeyMessage(uMsg, wParam, lParam, lRes) ||
+           OnChildMessage(uMsg, wParam, lParam, lRes);
+}
+
+// The window's own messages: clean-up, closing, painting, sizing, timers.
+bool CPaintManagerUI::OnWindowMessage(UINT uMsg, WPARAM wParam, LPARAM lParam, LRESULT& lRes) {
     switch (uMsg) {
     case WM_UI_CLEANUP: {
         m_bAsyncNotifyPosted = false;
@@ -357,6 +364,15 @@ bool CPaintManagerUI::MessageHandler(UINT uMsg, WPARAM wParam, LPARAM lParam, LR
         }
         break;
     }
+    default:
+        break;
+    }
+    return false;
+}
+
+// Mouse messages: hover, leave, moves, buttons, context menu, wheel, cursor.
+bool CPaintManagerUI::OnMouseMessage(UINT uMsg, WPARAM wParam, LPARAM lParam, LRESULT& lRes) {
+    switch (uMsg) {
     case WM_MOUSEHOVER: {
         m_bMouseTracking = false;
         POINT pt = {GET_X_LPARAM(lParam), GET_Y_LPARAM(lParam)};
@@ -518,6 +534,32 @@ bool CPaintManagerUI::MessageHandler(UINT uMsg, WPARAM wParam, LPARAM lParam, LR
                        MAKELPARAM(m_ptLastMousePos.x, m_ptLastMousePos.y));
         break;
     }
+    case WM_SETCURSOR: {
+        if (LOWORD(lParam) != HTCLIENT)
+            break;
+        if (m_bMouseCapture) {
+            lRes = TRUE;
+            return true;
+        }
+        POINT pt = {};
+        ::GetCursorPos(&pt);
+        ::ScreenToClient(m_hWndPaint, &pt);
+        CControlUI* pControl = FindControl(pt);
+        if (pControl == nullptr || (pControl->GetControlFlags() & UIFLAG_SETCURSOR) == 0)
+            break;
+        FireEvent(pControl, UIEVENT_SETCURSOR, pt, wParam, lParam);
+        lRes = TRUE;
+        return true;
+    }
+    default:
+        break;
+    }
+    return false;
+}
+
+// Keyboard messages and the window getting the focus.
+bool CPaintManagerUI::OnKeyMessage(UINT uMsg, WPARAM wParam, LPARAM lParam, LRESULT& /*lRes*/) {
+    switch (uMsg) {
     case WM_KEYDOWN:
         if (m_pFocus == nullptr)
             break;
@@ -538,27 +580,19 @@ bool CPaintManagerUI::MessageHandler(UINT uMsg, WPARAM wParam, LPARAM lParam, LR
             break;
         FireEvent(m_pFocus, UIEVENT_CHAR, m_ptLastMousePos, wParam, lParam, nullptr, char(wParam));
         break;
-    case WM_SETCURSOR: {
-        if (LOWORD(lParam) != HTCLIENT)
-            break;
-        if (m_bMouseCapture) {
-            lRes = TRUE;
-            return true;
-        }
-        POINT pt = {};
-        ::GetCursorPos(&pt);
-        ::ScreenToClient(m_hWndPaint, &pt);
-        CControlUI* pControl = FindControl(pt);
-        if (pControl == nullptr || (pControl->GetControlFlags() & UIFLAG_SETCURSOR) == 0)
-            break;
-        FireEvent(pControl, UIEVENT_SETCURSOR, pt, wParam, lParam);
-        lRes = TRUE;
-        return true;
-    }
     case WM_SETFOCUS:
         if (m_pFocus != nullptr)
             FireEvent(m_pFocus, UIEVENT_SETFOCUS, m_ptLastMousePos, wParam, lParam);
         break;
+    default:
+        break;
+    }
+    return false;
+}
+
+// Messages of native child windows, reflected to them.
+bool CPaintManagerUI::OnChildMessage(UINT uMsg, WPARAM wParam, LPARAM lParam, LRESULT& lRes) {
+    switch (uMsg) {
     case WM_NOTIFY: {
         auto* lpNMHDR = reinterpret_cast<LPNMHDR>(lParam);
         if (lpNMHDR == nullptr)
