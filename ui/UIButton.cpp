@@ -70,10 +70,8 @@ void CButtonUI::SetEnabled(bool enable) {
 }
 
 void CButtonUI::DoEvent(TEventUI& event) {
-    if (!IsMouseEnabled() && event.Type > UIEVENT__MOUSEBEGIN && event.Type < UIEVENT__MOUSEEND) {
-        if (m_pParent != nullptr)
-            m_pParent->DoEvent(event);
-        else
+    if (IsMouseEvent(event) && !IsMouseEnabled()) {
+        if (!PassMouseToParent(event))
             CLabelUI::DoEvent(event);
         return;
     }

@@ -591,23 +591,14 @@ void CComboUI::SelectNext(int iIndex, bool bForward) {
 }
 
 void CComboUI::DoEvent(TEventUI& event) {
-    const bool mouse = event.Type > UIEVENT__MOUSEBEGIN && event.Type < UIEVENT__MOUSEEND;
-    if (mouse && !IsMouseEnabled()) {
-        if (m_pParent != nullptr)
-            m_pParent->DoEvent(event);
-        else
+    if (IsMouseEvent(event) && !IsMouseEnabled()) {
+        if (!PassMouseToParent(event))
             CContainerUI::DoEvent(event);
         return;
     }
+    if (FollowFocus(event, true))
+        return;
     switch (event.Type) {
-    case UIEVENT_SETFOCUS:
-        m_bFocused = true;
-        Invalidate();
-        return;
-    case UIEVENT_KILLFOCUS:
-        m_bFocused = false;
-        Invalidate();
-        return;
     case UIEVENT_BUTTONDOWN:
         if (IsEnabled()) {
             Activate();

@@ -111,21 +111,13 @@ void CContainerUI::RemoveAll() {
 // ---- State ---------------------------------------------------------------------------------
 
 void CContainerUI::DoEvent(TEventUI& event) {
-    if (!IsMouseEnabled() && event.Type > UIEVENT__MOUSEBEGIN && event.Type < UIEVENT__MOUSEEND) {
-        if (m_pParent != nullptr)
-            m_pParent->DoEvent(event);
-        else
+    if (IsMouseEvent(event) && !IsMouseEnabled()) {
+        if (!PassMouseToParent(event))
             CControlUI::DoEvent(event);
         return;
     }
-    if (event.Type == UIEVENT_SETFOCUS) {
-        m_bFocused = true;
+    if (FollowFocus(event, false))
         return;
-    }
-    if (event.Type == UIEVENT_KILLFOCUS) {
-        m_bFocused = false;
-        return;
-    }
     if (m_pVerticalScrollBar != nullptr || m_pHorizontalScrollBar != nullptr) {
         // Keys and the wheel scroll a container that has scroll bars.
         if (event.Type == UIEVENT_SCROLLWHEEL) {

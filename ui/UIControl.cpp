@@ -484,21 +484,29 @@ void CControlUI::Event(TEventUI& event) {
         DoEvent(event);
 }
 
+bool CControlUI::PassMouseToParent(TEventUI& event) {
+    if (m_pParent == nullptr)
+        return false;
+    m_pParent->DoEvent(event);
+    return true;
+}
+
+bool CControlUI::FollowFocus(const TEventUI& event, bool redraw) {
+    if (event.Type != UIEVENT_SETFOCUS && event.Type != UIEVENT_KILLFOCUS)
+        return false;
+    m_bFocused = event.Type == UIEVENT_SETFOCUS;
+    if (redraw)
+        Invalidate();
+    return true;
+}
+
 void CControlUI::DoEvent(TEventUI& event) {
     if (event.Type == UIEVENT_SETCURSOR) {
         ::SetCursor(::LoadCursor(nullptr, m_cursor ? m_cursor : IDC_ARROW));
         return;
     }
-    if (event.Type == UIEVENT_SETFOCUS) {
-        m_bFocused = true;
-        Invalidate();
+    if (FollowFocus(event, true))
         return;
-    }
-    if (event.Type == UIEVENT_KILLFOCUS) {
-        m_bFocused = false;
-        Invalidate();
-        return;
-    }
     if (event.Type == UIEVENT_TIMER) {
         if (m_pManager)
             m_pManager->SendNotify(this, "timer", event.wParam, event.lParam);

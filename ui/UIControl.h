@@ -226,6 +226,16 @@ public:
     CEventSource OnNotify;
 
 protected:
+    // A mouse event (between UIEVENT__MOUSEBEGIN and UIEVENT__MOUSEEND).
+    static bool IsMouseEvent(const TEventUI& event) {
+        return event.Type > UIEVENT__MOUSEBEGIN && event.Type < UIEVENT__MOUSEEND;
+    }
+    // A mouse event of a control that takes no mouse input goes to its parent: true when it had
+    // one (the caller handles the event itself otherwise).
+    bool PassMouseToParent(TEventUI& event);
+    // Focus gained or lost: the focus flag follows, and the control is redrawn when asked.
+    // True for those two events.
+    bool FollowFocus(const TEventUI& event, bool redraw);
     // Step one of every SetAttribute: when the value names a style of the manager, the
     // style's attribute list is applied instead and true is returned. Derived classes call
     // it before matching their own attribute names.

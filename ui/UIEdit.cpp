@@ -463,10 +463,8 @@ void CEditUI::SetInternVisible(bool visible) {
 }
 
 void CEditUI::DoEvent(TEventUI& event) {
-    if (!IsMouseEnabled() && event.Type > UIEVENT__MOUSEBEGIN && event.Type < UIEVENT__MOUSEEND) {
-        if (m_pParent != nullptr)
-            m_pParent->DoEvent(event);
-        else
+    if (IsMouseEvent(event) && !IsMouseEnabled()) {
+        if (!PassMouseToParent(event))
             CLabelUI::DoEvent(event);
         return;
     }

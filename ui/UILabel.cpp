@@ -112,14 +112,8 @@ SIZE CLabelUI::EstimateSize(SIZE /*szAvailable*/) {
 }
 
 void CLabelUI::DoEvent(TEventUI& event) {
-    if (event.Type == UIEVENT_SETFOCUS) {
-        m_bFocused = true;
+    if (FollowFocus(event, false))
         return;
-    }
-    if (event.Type == UIEVENT_KILLFOCUS) {
-        m_bFocused = false;
-        return;
-    }
     CControlUI::DoEvent(event);
 }
 
@@ -258,10 +252,8 @@ int CTextUI::LinkAt(POINT pt) const {
 }
 
 void CTextUI::DoEvent(TEventUI& event) {
-    if (!IsMouseEnabled() && event.Type > UIEVENT__MOUSEBEGIN && event.Type < UIEVENT__MOUSEEND) {
-        if (m_pParent != nullptr)
-            m_pParent->DoEvent(event);
-        else
+    if (IsMouseEvent(event) && !IsMouseEnabled()) {
+        if (!PassMouseToParent(event))
             CLabelUI::DoEvent(event);
         return;
     }

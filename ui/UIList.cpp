@@ -874,23 +874,14 @@ void CListUI::SetPos(RECT rc, bool bNeedInvalidate) {
 }
 
 void CListUI::DoEvent(TEventUI& event) {
-    const bool mouse = event.Type > UIEVENT__MOUSEBEGIN && event.Type < UIEVENT__MOUSEEND;
-    if (mouse && !IsMouseEnabled()) {
-        if (m_pParent != nullptr)
-            m_pParent->DoEvent(event);
-        else
+    if (IsMouseEvent(event) && !IsMouseEnabled()) {
+        if (!PassMouseToParent(event))
             CVerticalLayoutUI::DoEvent(event);
         return;
     }
+    if (FollowFocus(event, true))
+        return;
     switch (event.Type) {
-    case UIEVENT_SETFOCUS:
-        m_bFocused = true;
-        Invalidate();
-        return;
-    case UIEVENT_KILLFOCUS:
-        m_bFocused = false;
-        Invalidate();
-        return;
     case UIEVENT_KEYDOWN: {
         int target = -1;
         switch (event.chKey) {

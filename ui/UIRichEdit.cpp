@@ -810,10 +810,8 @@ SIZE CRichEditUI::EstimateSize(SIZE szAvailable) {
 }
 
 void CRichEditUI::DoEvent(TEventUI& event) {
-    if (!IsMouseEnabled() && event.Type > UIEVENT__MOUSEBEGIN && event.Type < UIEVENT__MOUSEEND) {
-        if (m_pParent != nullptr)
-            m_pParent->DoEvent(event);
-        else
+    if (IsMouseEvent(event) && !IsMouseEnabled()) {
+        if (!PassMouseToParent(event))
             CContainerUI::DoEvent(event);
         return;
     }

@@ -228,7 +228,7 @@ void CScrollBarUI::Perform(Action action) {
 }
 
 void CScrollBarUI::DoEvent(TEventUI& event) {
-    if (!IsMouseEnabled() && event.Type > UIEVENT__MOUSEBEGIN && event.Type < UIEVENT__MOUSEEND) {
+    if (IsMouseEvent(event) && !IsMouseEnabled()) {
         if (m_pOwner != nullptr)
             m_pOwner->DoEvent(event);
         else

@@ -1296,9 +1296,10 @@ TEST_F(FrameTest, EveryDeviceTypeIsShownAndWritingBackWithoutAnEditSendsNothing)
         for (const char* tab : {"LoraTab", "ZigbeeTab", "GPSTab"})
             EXPECT_EQ(Find(tab)->IsVisible(), std::string(tab) == device.radioTab) << tab;
         // Every text field holds its listing value, the switches the transmit-channel bits.
-        for (const auto& [key, entry] : frame_->Store().parameters)
-            if (entry.kind == "Edit" && Find(key))
+        for (const auto& [key, entry] : frame_->Store().parameters) {
+            if (KindOf(entry.kind) == EntryKind::Edit && Find(key))
                 EXPECT_EQ(Text(key), entry.value) << key;
+        }
         const int bits = std::atoi(frame_->Store().parameters["EL transmit channel"].value.c_str());
         EXPECT_EQ(frame_->Pages().IsSwitchOn("Lora2COM"), (bits & 1) != 0);
         EXPECT_EQ(frame_->Pages().IsSwitchOn("GPRS2GPS"), (bits & 32) != 0);
