@@ -67,7 +67,7 @@ HWND CWindowWnd::Subclass(HWND hWnd) {
         return nullptr;
     m_bSubclassed = true;
     m_hWnd = hWnd;
-    ::SetPropA(hWnd, "WndX", static_cast<HANDLE>(this));
+    ::SetPropA(hWnd, kObjectProperty, static_cast<HANDLE>(this));
     return m_hWnd;
 }
 
@@ -77,7 +77,7 @@ void CWindowWnd::Unsubclass() {
     ::SetWindowLongPtrA(m_hWnd, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(m_OldWndProc));
     m_OldWndProc = ::DefWindowProcA;
     m_bSubclassed = false;
-    ::RemovePropA(m_hWnd, "WndX");
+    ::RemovePropA(m_hWnd, kObjectProperty);
 }
 
 void CWindowWnd::ShowWindow(bool bShow, bool bTakeFocus) {
@@ -202,43 +202,37 @@ LRESULT CWindowWnd::HandleMessage(UINT uMsg, WPARAM wParam, LPARAM lParam) {
 }
 
 LRESULT CALLBACK CWindowWnd::__WndProc(HWND hWnd, UINT uMsg, WPARAM wParam, LPARAM lParam) {
-    CWindowWnd* pThis = nullptr;
-    if (uMsg == WM_NCCREATE) {
-        auto* cs = reinterpret_cast<LPCREATESTRUCTA>(lParam);
-        pThis = static_cast<CWindowWnd*>(cs->lpCreateParams);
-        pThis->m_hWnd = hWnd;
-        ::SetWindowLongPtrA(hWnd, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(pThis));
-    } else {
-        pThis = reinterpret_cast<CWindowWnd*>(::GetWindowLongPtrA(hWnd, GWLP_USERDATA));
-        if (uMsg == WM_NCDESTROY && pThis != nullptr) {
-            LRESULT lRes = ::CallWindowProcA(pThis->m_OldWndProc, hWnd, uMsg, wParam, lParam);
-            ::SetWindowLongPtrA(pThis->m_hWnd, GWLP_USERDATA, 0);
-            if (pThis->m_bSubclassed)
-                pThis->Unsubclass();
-            pThis->m_hWnd = nullptr;
-            pThis->OnFinalMessage(hWnd);
-            return lRes;
-        }
-    }
-    if (pThis != nullptr)
-        return pThis->HandleMessage(uMsg, wParam, lParam);
-    return ::DefWindowProcA(hWnd, uMsg, wParam, lParam);
+    return RouteMessage(hWnd, uMsg, wParam, lParam, false);
 }
 
 LRESULT CALLBACK CWindowWnd::__ControlProc(HWND hWnd, UINT uMsg, WPARAM wParam, LPARAM lParam) {
+    return RouteMessage(hWnd, uMsg, wParam, lParam, true);
+}
+
+LRESULT CWindowWnd::RouteMessage(HWND hWnd, UINT uMsg, WPARAM wParam, LPARAM lParam,
+                                 bool inProperty) {
     CWindowWnd* pThis = nullptr;
     if (uMsg == WM_NCCREATE) {
         auto* cs = reinterpret_cast<LPCREATESTRUCTA>(lParam);
         pThis = static_cast<CWindowWnd*>(cs->lpCreateParams);
-        ::SetPropA(hWnd, "WndX", static_cast<HANDLE>(pThis));
         pThis->m_hWnd = hWnd;
+        if (inProperty)
+            ::SetPropA(hWnd, kObjectProperty, static_cast<HANDLE>(pThis));
+        else
+            ::SetWindowLongPtrA(hWnd, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(pThis));
     } else {
-        pThis = static_cast<CWindowWnd*>(::GetPropA(hWnd, "WndX"));
+        pThis = inProperty
+                    ? static_cast<CWindowWnd*>(::GetPropA(hWnd, kObjectProperty))
+                    : reinterpret_cast<CWindowWnd*>(::GetWindowLongPtrA(hWnd, GWLP_USERDATA));
         if (uMsg == WM_NCDESTROY && pThis != nullptr) {
+            // The last message: the window's own procedure runs, then the object lets go.
             LRESULT lRes = ::CallWindowProcA(pThis->m_OldWndProc, hWnd, uMsg, wParam, lParam);
+            if (inProperty)
+                ::RemovePropA(hWnd, kObjectProperty);
+            else
+                ::SetWindowLongPtrA(hWnd, GWLP_USERDATA, 0);
             if (pThis->m_bSubclassed)
                 pThis->Unsubclass();
-            ::RemovePropA(hWnd, "WndX");
             pThis->m_hWnd = nullptr;
             pThis->OnFinalMessage(hWnd);
             return lRes;

@@ -72,6 +72,11 @@ protected:
 
     static LRESULT CALLBACK __WndProc(HWND hWnd, UINT uMsg, WPARAM wParam, LPARAM lParam);
     static LRESULT CALLBACK __ControlProc(HWND hWnd, UINT uMsg, WPARAM wParam, LPARAM lParam);
+    // Both procedures: the object rides with the window in its user data, or in a window
+    // property for classes whose user data belongs to someone else (__ControlProc).
+    static LRESULT RouteMessage(HWND hWnd, UINT uMsg, WPARAM wParam, LPARAM lParam,
+                                bool inProperty);
+    static constexpr const char* kObjectProperty = "WndX";
 
     HWND m_hWnd = nullptr;
     WNDPROC m_OldWndProc = ::DefWindowProcA;

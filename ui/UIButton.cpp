@@ -33,9 +33,7 @@ CButtonUI::CButtonUI() {
 }
 
 LPVOID CButtonUI::GetInterface(const std::string& name) {
-    if (EqualsNoCase(name, "Button"))
-        return this;
-    return CLabelUI::GetInterface(name);
+    return InterfaceOf<CLabelUI>(this, name, "Button");
 }
 
 UINT CButtonUI::GetControlFlags() const {
@@ -118,16 +116,8 @@ void CButtonUI::DoEvent(TEventUI& event) {
             m_pManager->SendNotify(this, "menu", event.wParam, event.lParam);
         return;
     case UIEVENT_MOUSEENTER:
-        if (IsEnabled()) {
-            m_uButtonState |= UISTATE_HOT;
-            Invalidate();
-        }
-        return;
     case UIEVENT_MOUSELEAVE:
-        if (IsEnabled()) {
-            m_uButtonState &= ~UISTATE_HOT;
-            Invalidate();
-        }
+        TrackHotState(event, m_uButtonState);
         return;
     default:
         break;
@@ -266,15 +256,11 @@ void CButtonUI::PaintStatusImage(HDC hDC) {
         DeriveStripImages(m_sStateImage, m_nStateCount, out);
     }
     const UINT state = PaintState();
-    const std::string* chosen = nullptr;
-    if (state & UISTATE_DISABLED)
-        chosen = &m_sDisabledImage;
-    else if (state & UISTATE_PUSHED)
-        chosen = &m_sPushedImage;
-    else if (state & UISTATE_HOT)
-        chosen = &m_sHotImage;
-    else if (state & UISTATE_FOCUSED)
-        chosen = &m_sFocusedImage;
+    const std::string* chosen =
+        StateImage(state, {{UISTATE_DISABLED, &m_sDisabledImage},
+                           {UISTATE_PUSHED, &m_sPushedImage},
+                           {UISTATE_HOT, &m_sHotImage},
+                           {UISTATE_FOCUSED, &m_sFocusedImage}});
     DrawFirstImage(hDC, {chosen, &m_sNormalImage});
     if ((state & UISTATE_HOT) && !(state & UISTATE_DISABLED) && !m_sHotForeImage.empty())
         DrawImage(hDC, m_sHotForeImage);
@@ -336,9 +322,7 @@ COptionUI::~COptionUI() {
 }
 
 LPVOID COptionUI::GetInterface(const std::string& name) {
-    if (EqualsNoCase(name, "Option"))
-        return this;
-    return CButtonUI::GetInterface(name);
+    return InterfaceOf<CButtonUI>(this, name, "Option");
 }
 
 void COptionUI::SetManager(CPaintManagerUI* pManager, CControlUI* pParent, bool bInit) {
@@ -534,9 +518,7 @@ void COptionUI::PaintText(HDC hDC) {
 // ---- Check box ----------------------------------------------------------------------------------
 
 LPVOID CCheckBoxUI::GetInterface(const std::string& name) {
-    if (EqualsNoCase(name, "CheckBox"))
-        return this;
-    return COptionUI::GetInterface(name);
+    return InterfaceOf<COptionUI>(this, name, "CheckBox");
 }
 
 void CCheckBoxUI::DoEvent(TEventUI& event) {

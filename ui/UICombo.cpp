@@ -646,16 +646,8 @@ void CComboUI::DoEvent(TEventUI& event) {
     case UIEVENT_CONTEXTMENU:
         return;
     case UIEVENT_MOUSEENTER:
-        if (IsEnabled() && ::PtInRect(&m_rcItem, event.ptMouse)) {
-            m_uButtonState |= UISTATE_HOT;
-            Invalidate();
-        }
-        return;
     case UIEVENT_MOUSELEAVE:
-        if (m_uButtonState & UISTATE_HOT) {
-            m_uButtonState &= ~UISTATE_HOT;
-            Invalidate();
-        }
+        TrackHotState(event, m_uButtonState, true);
         return;
     default:
         break;
@@ -670,15 +662,10 @@ void CComboUI::DoPaint(HDC hDC, const RECT& rcPaint) {
 
 void CComboUI::PaintStatusImage(HDC hDC) {
     SyncStateBits(m_uButtonState);
-    const std::string* image = nullptr;
-    if (m_uButtonState & UISTATE_DISABLED)
-        image = &m_sDisabledImage;
-    else if (m_uButtonState & UISTATE_PUSHED)
-        image = &m_sPushedImage;
-    else if (m_uButtonState & UISTATE_HOT)
-        image = &m_sHotImage;
-    else if (m_uButtonState & UISTATE_FOCUSED)
-        image = &m_sFocusedImage;
+    const std::string* image = StateImage(m_uButtonState, {{UISTATE_DISABLED, &m_sDisabledImage},
+                                                           {UISTATE_PUSHED, &m_sPushedImage},
+                                                           {UISTATE_HOT, &m_sHotImage},
+                                                           {UISTATE_FOCUSED, &m_sFocusedImage}});
     DrawFirstImage(hDC, {image, &m_sNormalImage});
 }
 
@@ -784,7 +771,5 @@ void CComboUI::SetAttribute(const std::string& name, const std::string& value) {
 }
 
 LPVOID CComboBoxUI::GetInterface(const std::string& name) {
-    if (EqualsNoCase(name, "ComboBox"))
-        return this;
-    return CComboUI::GetInterface(name);
+    return InterfaceOf<CComboUI>(this, name, "ComboBox");
 }

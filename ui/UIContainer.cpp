@@ -278,11 +278,9 @@ void CContainerUI::SetPos(RECT rc, bool bNeedInvalidate) {
             SetFloatPos(i);
             continue;
         }
-        int width = std::clamp<int>(rcArea.right - rcArea.left, pControl->GetMinWidth(),
-                                    std::max(pControl->GetMinWidth(), pControl->GetMaxWidth()));
-        int height = std::clamp<int>(rcArea.bottom - rcArea.top, pControl->GetMinHeight(),
-                                     std::max(pControl->GetMinHeight(), pControl->GetMaxHeight()));
-        RECT rcChild = {rcArea.left, rcArea.top, rcArea.left + width, rcArea.top + height};
+        const SIZE size = pControl->ClampToLimits(
+            SIZE{rcArea.right - rcArea.left, rcArea.bottom - rcArea.top});
+        RECT rcChild = {rcArea.left, rcArea.top, rcArea.left + size.cx, rcArea.top + size.cy};
         pControl->SetPos(rcChild, false);
     }
 }

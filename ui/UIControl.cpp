@@ -239,6 +239,14 @@ bool CControlUI::DrawFirstImage(HDC hDC, std::initializer_list<const std::string
     return false;
 }
 
+const std::string* CControlUI::StateImage(
+    UINT state, std::initializer_list<std::pair<UINT, const std::string*>> imagesByState) {
+    for (const auto& [bit, image] : imagesByState)
+        if (state & bit)
+            return image;
+    return nullptr;
+}
+
 bool CControlUI::DrawImage(HDC hDC, const std::string& image, const std::string& modify) {
     return CRenderEngine::DrawImageString(hDC, m_pManager, m_rcItem, m_rcPaint, image, modify);
 }
@@ -489,6 +497,31 @@ bool CControlUI::PassMouseToParent(TEventUI& event) {
         return false;
     m_pParent->DoEvent(event);
     return true;
+}
+
+SIZE CControlUI::ClampToLimits(SIZE size) const {
+    size.cx = std::clamp<LONG>(size.cx, GetMinWidth(), std::max(GetMinWidth(), GetMaxWidth()));
+    size.cy = std::clamp<LONG>(size.cy, GetMinHeight(), std::max(GetMinHeight(), GetMaxHeight()));
+    return size;
+}
+
+bool CControlUI::TrackHotState(const TEventUI& event, UINT& state, bool checkInside) {
+    if (event.Type == UIEVENT_MOUSEENTER) {
+        if (IsEnabled() && (!checkInside || ::PtInRect(&m_rcItem, event.ptMouse)) &&
+            (state & UISTATE_HOT) == 0) {
+            state |= UISTATE_HOT;
+            Invalidate();
+        }
+        return true;
+    }
+    if (event.Type == UIEVENT_MOUSELEAVE) {
+        if (state & UISTATE_HOT) {
+            state &= ~UISTATE_HOT;
+            Invalidate();
+        }
+        return true;
+    }
+    return false;
 }
 
 bool CControlUI::FollowFocus(const TEventUI& event, bool redraw) {

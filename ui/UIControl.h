@@ -10,9 +10,11 @@
 #include <initializer_list>
 #include <map>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "ui/UIManager.h"
+#include "ui/UIParse.h"
 
 class CControlUI;
 
@@ -195,6 +197,13 @@ public:
     // answer true.
     void Event(TEventUI& event);
     virtual void DoEvent(TEventUI& event);
+    // Hot tracking: UIEVENT_MOUSEENTER on an enabled control (with the mouse inside its
+    // rectangle when checkInside) sets UISTATE_HOT in state, UIEVENT_MOUSELEAVE clears it; the
+    // control is redrawn when the bit changes. True for those two events.
+    bool TrackHotState(const TEventUI& event, UINT& state, bool checkInside = false);
+    // A size kept within the control's minimum and maximum (a maximum below the minimum counts
+    // as the minimum).
+    SIZE ClampToLimits(SIZE size) const;
 
     // Attributes.
     virtual void SetAttribute(const std::string& name, const std::string& value);
@@ -244,6 +253,9 @@ protected:
     void SyncStateBits(UINT& state) const;
     // Draws the first of the images that is set and drawable; false when none was.
     bool DrawFirstImage(HDC hDC, std::initializer_list<const std::string*> images);
+    // The image of the first state bit, in the order given, that is set in state; null for none.
+    static const std::string* StateImage(
+        UINT state, std::initializer_list<std::pair<UINT, const std::string*>> imagesByState);
 
     CPaintManagerUI* m_pManager = nullptr;
     CControlUI* m_pParent = nullptr;
@@ -300,4 +312,13 @@ protected:
 // ControlAs<CComboUI>(pm.FindControl("Port")).
 template <typename T> T* ControlAs(CControlUI* control) {
     return dynamic_cast<T*>(control);
+}
+
+// A control class's GetInterface: the control itself for its own interface name (any case),
+// otherwise what its base class answers.
+template <typename Base, typename Self>
+LPVOID InterfaceOf(Self* self, const std::string& name, const char* own) {
+    if (uiparse::EqualsNoCase(name, own))
+        return self;
+    return self->Base::GetInterface(name);
 }

@@ -261,9 +261,7 @@ CEditUI::~CEditUI() {
 }
 
 LPVOID CEditUI::GetInterface(const std::string& name) {
-    if (uiparse::EqualsNoCase(name, "Edit"))
-        return this;
-    return CLabelUI::GetInterface(name);
+    return InterfaceOf<CLabelUI>(this, name, "Edit");
 }
 
 UINT CEditUI::GetControlFlags() const {
@@ -529,16 +527,8 @@ void CEditUI::DoEvent(TEventUI& event) {
     case UIEVENT_CONTEXTMENU:
         return;
     case UIEVENT_MOUSEENTER:
-        if (IsEnabled() && ::PtInRect(&m_rcItem, event.ptMouse)) {
-            m_uButtonState |= UISTATE_HOT;
-            Invalidate();
-        }
-        return;
     case UIEVENT_MOUSELEAVE:
-        if (IsEnabled()) {
-            m_uButtonState &= ~UISTATE_HOT;
-            Invalidate();
-        }
+        TrackHotState(event, m_uButtonState, true);
         return;
     default:
         break;
@@ -548,14 +538,9 @@ void CEditUI::DoEvent(TEventUI& event) {
 
 void CEditUI::PaintStatusImage(HDC hDC) {
     SyncStateBits(m_uButtonState);
-
-    const std::string* image = nullptr;
-    if (m_uButtonState & UISTATE_DISABLED)
-        image = &m_sDisabledImage;
-    else if (m_uButtonState & UISTATE_FOCUSED)
-        image = &m_sFocusedImage;
-    else if (m_uButtonState & UISTATE_HOT)
-        image = &m_sHotImage;
+    const std::string* image = StateImage(m_uButtonState, {{UISTATE_DISABLED, &m_sDisabledImage},
+                                                           {UISTATE_FOCUSED, &m_sFocusedImage},
+                                                           {UISTATE_HOT, &m_sHotImage}});
     DrawFirstImage(hDC, {image, &m_sNormalImage});
 }
 

@@ -16,9 +16,7 @@
     public:                                                                                        \
         const char* GetClass() const override { return ClassString; }                              \
         LPVOID GetInterface(const std::string& name) override {                                    \
-            if (uiparse::EqualsNoCase(name, InterfaceName))                                        \
-                return this;                                                                       \
-            return Base::GetInterface(name);                                                       \
+            return InterfaceOf<Base>(this, name, InterfaceName);                                   \
         }                                                                                          \
     }
 
@@ -36,9 +34,7 @@ class CTreeNodeUI : public CListContainerElementUI {
 public:
     const char* GetClass() const override { return "TreeNodeUI"; }
     LPVOID GetInterface(const std::string& name) override {
-        if (uiparse::EqualsNoCase(name, "TreeNode"))
-            return this;
-        return CListContainerElementUI::GetInterface(name);
+        return InterfaceOf<CListContainerElementUI>(this, name, "TreeNode");
     }
     virtual IContainerUI* GetItemContainer() { return this; }
 };

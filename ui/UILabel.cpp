@@ -27,9 +27,7 @@ RECT Shrink(const RECT& rc, const RECT& by) {
 // ---- Label --------------------------------------------------------------------------------------
 
 LPVOID CLabelUI::GetInterface(const std::string& name) {
-    if (EqualsNoCase(name, "Label"))
-        return this;
-    return CControlUI::GetInterface(name);
+    return InterfaceOf<CControlUI>(this, name, "Label");
 }
 
 void CLabelUI::SetTextStyle(UINT uStyle) {
@@ -223,9 +221,7 @@ CTextUI::CTextUI() {
 }
 
 LPVOID CTextUI::GetInterface(const std::string& name) {
-    if (EqualsNoCase(name, "Text"))
-        return this;
-    return CLabelUI::GetInterface(name);
+    return InterfaceOf<CLabelUI>(this, name, "Text");
 }
 
 UINT CTextUI::GetControlFlags() const {
@@ -328,9 +324,7 @@ CGroupBoxUI::CGroupBoxUI() {
 }
 
 LPVOID CGroupBoxUI::GetInterface(const std::string& name) {
-    if (EqualsNoCase(name, "GroupBox"))
-        return this;
-    return CVerticalLayoutUI::GetInterface(name);
+    return InterfaceOf<CVerticalLayoutUI>(this, name, "GroupBox");
 }
 
 void CGroupBoxUI::SetTextColor(DWORD dwTextColor) {

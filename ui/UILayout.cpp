@@ -160,8 +160,7 @@ void CSeparatorLayoutUI::DoEvent(TEventUI& event) {
                     rc.bottom += delta;
                 else
                     rc.top += delta;
-                const int h = std::clamp<int>(rc.bottom - rc.top, GetMinHeight(),
-                                              std::max(GetMinHeight(), GetMaxHeight()));
+                const int h = ClampToLimits(SIZE{0, rc.bottom - rc.top}).cy;
                 if (m_iSepSize > 0)
                     rc.bottom = rc.top + h;
                 else
@@ -171,8 +170,7 @@ void CSeparatorLayoutUI::DoEvent(TEventUI& event) {
                     rc.right += delta;
                 else
                     rc.left += delta;
-                const int w = std::clamp<int>(rc.right - rc.left, GetMinWidth(),
-                                              std::max(GetMinWidth(), GetMaxWidth()));
+                const int w = ClampToLimits(SIZE{rc.right - rc.left, 0}).cx;
                 if (m_iSepSize > 0)
                     rc.right = rc.left + w;
                 else
@@ -224,23 +222,17 @@ void CSeparatorLayoutUI::SetPos(RECT rc, bool bNeedInvalidate) {
 }
 
 LPVOID CVerticalLayoutUI::GetInterface(const std::string& name) {
-    if (EqualsNoCase(name, "VerticalLayout"))
-        return this;
-    return CContainerUI::GetInterface(name);
+    return InterfaceOf<CContainerUI>(this, name, "VerticalLayout");
 }
 
 LPVOID CHorizontalLayoutUI::GetInterface(const std::string& name) {
-    if (EqualsNoCase(name, "HorizontalLayout"))
-        return this;
-    return CContainerUI::GetInterface(name);
+    return InterfaceOf<CContainerUI>(this, name, "HorizontalLayout");
 }
 
 // ---- Tile layout --------------------------------------------------------------------------------
 
 LPVOID CTileLayoutUI::GetInterface(const std::string& name) {
-    if (EqualsNoCase(name, "TileLayout"))
-        return this;
-    return CContainerUI::GetInterface(name);
+    return InterfaceOf<CContainerUI>(this, name, "TileLayout");
 }
 
 void CTileLayoutUI::SetItemSize(SIZE szItem) {
@@ -299,9 +291,7 @@ void CTileLayoutUI::SetPos(RECT rc, bool bNeedInvalidate) {
 // ---- Tab layout ---------------------------------------------------------------------------------
 
 LPVOID CTabLayoutUI::GetInterface(const std::string& name) {
-    if (EqualsNoCase(name, "TabLayout"))
-        return this;
-    return CContainerUI::GetInterface(name);
+    return InterfaceOf<CContainerUI>(this, name, "TabLayout");
 }
 
 void CTabLayoutUI::SetAttribute(const std::string& name, const std::string& value) {
@@ -409,26 +399,19 @@ void CTabLayoutUI::SetPos(RECT rc, bool bNeedInvalidate) {
             sz.cx = availW;
         if (sz.cy == 0)
             sz.cy = availH;
-        sz.cx = std::clamp<int>(sz.cx, pControl->GetMinWidth(),
-                                std::max(pControl->GetMinWidth(), pControl->GetMaxWidth()));
-        sz.cy = std::clamp<int>(sz.cy, pControl->GetMinHeight(),
-                                std::max(pControl->GetMinHeight(), pControl->GetMaxHeight()));
+        sz = pControl->ClampToLimits(sz);
         pControl->SetPos(RECT{area.left, area.top, area.left + sz.cx, area.top + sz.cy}, false);
     }
 }
 
 LPVOID CAnimationTabLayoutUI::GetInterface(const std::string& name) {
-    if (EqualsNoCase(name, "AnimationTabLayout"))
-        return this;
-    return CTabLayoutUI::GetInterface(name);
+    return InterfaceOf<CTabLayoutUI>(this, name, "AnimationTabLayout");
 }
 
 // ---- Child layout -------------------------------------------------------------------------------
 
 LPVOID CChildLayoutUI::GetInterface(const std::string& name) {
-    if (EqualsNoCase(name, "ChildLayout"))
-        return this;
-    return CContainerUI::GetInterface(name);
+    return InterfaceOf<CContainerUI>(this, name, "ChildLayout");
 }
 
 void CChildLayoutUI::SetAttribute(const std::string& name, const std::string& value) {

@@ -91,9 +91,7 @@ IListItemUI* AsListItem(CControlUI* pControl) {
 // ---- Header ------------------------------------------------------------------------------------
 
 LPVOID CListHeaderUI::GetInterface(const std::string& name) {
-    if (EqualsNoCase(name, "ListHeader"))
-        return this;
-    return CHorizontalLayoutUI::GetInterface(name);
+    return InterfaceOf<CHorizontalLayoutUI>(this, name, "ListHeader");
 }
 
 SIZE CListHeaderUI::EstimateSize(SIZE szAvailable) {
@@ -110,9 +108,7 @@ SIZE CListHeaderUI::EstimateSize(SIZE szAvailable) {
 }
 
 LPVOID CListHeaderItemUI::GetInterface(const std::string& name) {
-    if (EqualsNoCase(name, "ListHeaderItem"))
-        return this;
-    return CContainerUI::GetInterface(name);
+    return InterfaceOf<CContainerUI>(this, name, "ListHeaderItem");
 }
 
 SIZE CListHeaderItemUI::EstimateSize(SIZE szAvailable) {
@@ -270,17 +266,8 @@ bool CListItemCore::ItemEvent(CControlUI* self, TEventUI& event) {
     case UIEVENT_MOUSEMOVE:
         return true;
     case UIEVENT_MOUSEENTER:
-        if (self->IsEnabled()) {
-            m_uButtonState |= UISTATE_HOT;
-            self->Invalidate();
-        }
-        return true;
     case UIEVENT_MOUSELEAVE:
-        if (m_uButtonState & UISTATE_HOT) {
-            m_uButtonState &= ~UISTATE_HOT;
-            self->Invalidate();
-        }
-        return true;
+        return self->TrackHotState(event, m_uButtonState);
     case UIEVENT_TIMER:
         if (pm != nullptr)
             pm->SendNotify(self, "timer", event.wParam, event.lParam);
@@ -375,9 +362,7 @@ void CListElementUI::DoPaint(HDC hDC, const RECT& rcPaint) {
 }
 
 LPVOID CListLabelElementUI::GetInterface(const std::string& name) {
-    if (EqualsNoCase(name, "ListLabelElement"))
-        return this;
-    return CListElementUI::GetInterface(name);
+    return InterfaceOf<CListElementUI>(this, name, "ListLabelElement");
 }
 
 SIZE CListLabelElementUI::EstimateSize(SIZE szAvailable) {
@@ -425,9 +410,7 @@ void CListLabelElementUI::DoPaint(HDC hDC, const RECT& rcPaint) {
 }
 
 LPVOID CListTextElementUI::GetInterface(const std::string& name) {
-    if (EqualsNoCase(name, "ListTextElement"))
-        return this;
-    return CListLabelElementUI::GetInterface(name);
+    return InterfaceOf<CListLabelElementUI>(this, name, "ListTextElement");
 }
 
 std::string CListTextElementUI::GetText(int iIndex) const {

@@ -356,6 +356,9 @@ private:
     bool OnMouseMessage(UINT uMsg, WPARAM wParam, LPARAM lParam, LRESULT& lRes);
     bool OnKeyMessage(UINT uMsg, WPARAM wParam, LPARAM lParam, LRESULT& lRes);
     bool OnChildMessage(UINT uMsg, WPARAM wParam, LPARAM lParam, LRESULT& lRes);
+    // A button press: the window takes the focus (unless it never activates), the point is kept,
+    // and the control under it is returned when it belongs to this window.
+    CControlUI* ControlPressedAt(LPARAM lParam, POINT& pt);
     struct TimerInfo {
         CControlUI* pSender = nullptr;
         UINT nLocalID = 0;

@@ -370,6 +370,15 @@ bool CPaintManagerUI::OnWindowMessage(UINT uMsg, WPARAM wParam, LPARAM lParam, L
     return false;
 }
 
+CControlUI* CPaintManagerUI::ControlPressedAt(LPARAM lParam, POINT& pt) {
+    if (!m_bNoActivate)
+        ::SetFocus(m_hWndPaint);
+    pt = POINT{GET_X_LPARAM(lParam), GET_Y_LPARAM(lParam)};
+    m_ptLastMousePos = pt;
+    CControlUI* pControl = FindControl(pt);
+    return pControl != nullptr && pControl->GetManager() == this ? pControl : nullptr;
+}
+
 // Mouse messages: hover, leave, moves, buttons, context menu, wheel, cursor.
 bool CPaintManagerUI::OnMouseMessage(UINT uMsg, WPARAM wParam, LPARAM lParam, LRESULT& lRes) {
     switch (uMsg) {
@@ -440,12 +449,9 @@ bool CPaintManagerUI::OnMouseMessage(UINT uMsg, WPARAM wParam, LPARAM lParam, LR
         break;
     }
     case WM_LBUTTONDOWN: {
-        if (!m_bNoActivate)
-            ::SetFocus(m_hWndPaint);
-        POINT pt = {GET_X_LPARAM(lParam), GET_Y_LPARAM(lParam)};
-        m_ptLastMousePos = pt;
-        CControlUI* pControl = FindControl(pt);
-        if (pControl == nullptr || pControl->GetManager() != this)
+        POINT pt = {};
+        CControlUI* pControl = ControlPressedAt(lParam, pt);
+        if (pControl == nullptr)
             break;
         SetCapture();
         m_pEventClick = pControl;
@@ -455,12 +461,9 @@ bool CPaintManagerUI::OnMouseMessage(UINT uMsg, WPARAM wParam, LPARAM lParam, LR
         break;
     }
     case WM_LBUTTONDBLCLK: {
-        if (!m_bNoActivate)
-            ::SetFocus(m_hWndPaint);
-        POINT pt = {GET_X_LPARAM(lParam), GET_Y_LPARAM(lParam)};
-        m_ptLastMousePos = pt;
-        CControlUI* pControl = FindControl(pt);
-        if (pControl == nullptr || pControl->GetManager() != this)
+        POINT pt = {};
+        CControlUI* pControl = ControlPressedAt(lParam, pt);
+        if (pControl == nullptr)
             break;
         SetCapture();
         m_pEventClick = pControl;
@@ -480,12 +483,9 @@ bool CPaintManagerUI::OnMouseMessage(UINT uMsg, WPARAM wParam, LPARAM lParam, LR
     }
     case WM_RBUTTONDOWN:
     case WM_MBUTTONDOWN: {
-        if (!m_bNoActivate)
-            ::SetFocus(m_hWndPaint);
-        POINT pt = {GET_X_LPARAM(lParam), GET_Y_LPARAM(lParam)};
-        m_ptLastMousePos = pt;
-        CControlUI* pControl = FindControl(pt);
-        if (pControl == nullptr || pControl->GetManager() != this)
+        POINT pt = {};
+        CControlUI* pControl = ControlPressedAt(lParam, pt);
+        if (pControl == nullptr)
             break;
         pControl->SetFocus();
         SetCapture();

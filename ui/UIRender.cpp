@@ -41,30 +41,48 @@ bool Intersects(const RECT& a, const RECT& b) {
     return ::IntersectRect(&tmp, &a, &b) != FALSE;
 }
 
+// A memory DC with a 32-bit ARGB bitmap selected into it, both released with the object.
+class MemoryBitmap {
+public:
+    MemoryBitmap(HDC hDC, int cx, int cy, BYTE** bits = nullptr)
+        : dc_(::CreateCompatibleDC(hDC)),
+          bitmap_(CRenderEngine::CreateARGB32Bitmap(hDC, cx, cy, bits)) {
+        if (dc_ && bitmap_)
+            old_ = ::SelectObject(dc_, bitmap_);
+    }
+    ~MemoryBitmap() {
+        if (old_)
+            ::SelectObject(dc_, old_);
+        if (bitmap_)
+            ::DeleteObject(bitmap_);
+        if (dc_)
+            ::DeleteDC(dc_);
+    }
+    MemoryBitmap(const MemoryBitmap&) = delete;
+    MemoryBitmap& operator=(const MemoryBitmap&) = delete;
+    bool Ok() const { return old_ != nullptr; }
+    HDC Dc() const { return dc_; }
+
+private:
+    HDC dc_;
+    HBITMAP bitmap_;
+    HGDIOBJ old_ = nullptr;
+};
+
 // Blends a solid colour with partial opacity through a one-pixel bitmap.
 void BlendColor(HDC hDC, const RECT& rc, DWORD color) {
-    HDC hMem = ::CreateCompatibleDC(hDC);
     BYTE* bits = nullptr;
-    HBITMAP hBmp = CRenderEngine::CreateARGB32Bitmap(hDC, 1, 1, &bits);
-    if (!hMem || !hBmp) {
-        if (hBmp)
-            ::DeleteObject(hBmp);
-        if (hMem)
-            ::DeleteDC(hMem);
+    MemoryBitmap pixel(hDC, 1, 1, &bits);
+    if (!pixel.Ok() || bits == nullptr)
         return;
-    }
     BYTE a = AlphaOf(color);
     bits[0] = BYTE(GetBValue(color) * a / 255); // blue
     bits[1] = BYTE(GetGValue(color) * a / 255); // green
     bits[2] = BYTE(GetRValue(color) * a / 255); // red
     bits[3] = a;
-    HGDIOBJ old = ::SelectObject(hMem, hBmp);
     BLENDFUNCTION bf = {AC_SRC_OVER, 0, 255, AC_SRC_ALPHA};
-    ::AlphaBlend(hDC, rc.left, rc.top, rc.right - rc.left, rc.bottom - rc.top, hMem, 0, 0, 1, 1,
-                 bf);
-    ::SelectObject(hMem, old);
-    ::DeleteObject(hBmp);
-    ::DeleteDC(hMem);
+    ::AlphaBlend(hDC, rc.left, rc.top, rc.right - rc.left, rc.bottom - rc.top, pixel.Dc(), 0, 0,
+                 1, 1, bf);
 }
 
 // Copies (stretching or tiling) one cell of a bitmap selected into hMem onto hDC.
@@ -455,26 +473,16 @@ void CRenderEngine::DrawGradient(HDC hDC, const RECT& rc, DWORD dwFirst, DWORD d
     }
     // Partly transparent: fill a memory bitmap and blend it with the first colour's alpha.
     int w = rc.right - rc.left, h = rc.bottom - rc.top;
-    HDC hMem = ::CreateCompatibleDC(hDC);
-    HBITMAP hBmp = CreateARGB32Bitmap(hDC, w, h, nullptr);
-    if (!hMem || !hBmp) {
-        if (hBmp)
-            ::DeleteObject(hBmp);
-        if (hMem)
-            ::DeleteDC(hMem);
+    MemoryBitmap fill(hDC, w, h);
+    if (!fill.Ok())
         return;
-    }
-    HGDIOBJ old = ::SelectObject(hMem, hBmp);
     v[0].x = 0;
     v[0].y = 0;
     v[1].x = w;
     v[1].y = h;
-    ::GradientFill(hMem, v, 2, &gr, 1, mode);
+    ::GradientFill(fill.Dc(), v, 2, &gr, 1, mode);
     BLENDFUNCTION bf = {AC_SRC_OVER, 0, alpha, 0};
-    ::AlphaBlend(hDC, rc.left, rc.top, w, h, hMem, 0, 0, w, h, bf);
-    ::SelectObject(hMem, old);
-    ::DeleteObject(hBmp);
-    ::DeleteDC(hMem);
+    ::AlphaBlend(hDC, rc.left, rc.top, w, h, fill.Dc(), 0, 0, w, h, bf);
 }
 
 void CRenderEngine::DrawLine(HDC hDC, const RECT& rc, int nSize, DWORD dwPenColor, int nStyle) {

@@ -396,9 +396,7 @@ CRichEditUI::~CRichEditUI() {
 }
 
 LPVOID CRichEditUI::GetInterface(const std::string& name) {
-    if (uiparse::EqualsNoCase(name, "RichEdit"))
-        return this;
-    return CContainerUI::GetInterface(name);
+    return InterfaceOf<CContainerUI>(this, name, "RichEdit");
 }
 
 UINT CRichEditUI::GetControlFlags() const {
@@ -886,17 +884,12 @@ void CRichEditUI::DoEvent(TEventUI& event) {
 }
 
 void CRichEditUI::PaintStatusImage(HDC hDC) {
-    const std::string* image = &m_sNormalImage;
-    if (!IsEnabled())
-        image = &m_sDisabledImage;
-    else if (IsFocused())
-        image = &m_sFocusedImage;
-    else if (m_bHot)
-        image = &m_sHotImage;
-    if (!image->empty() && DrawImage(hDC, *image))
-        return;
-    if (!m_sNormalImage.empty())
-        DrawImage(hDC, m_sNormalImage);
+    const UINT state = (IsEnabled() ? 0 : UISTATE_DISABLED) | (IsFocused() ? UISTATE_FOCUSED : 0) |
+                       (m_bHot ? UISTATE_HOT : 0);
+    const std::string* image = StateImage(state, {{UISTATE_DISABLED, &m_sDisabledImage},
+                                                  {UISTATE_FOCUSED, &m_sFocusedImage},
+                                                  {UISTATE_HOT, &m_sHotImage}});
+    DrawFirstImage(hDC, {image, &m_sNormalImage});
 }
 
 void CRichEditUI::DoPaint(HDC hDC, const RECT& rcPaint) {

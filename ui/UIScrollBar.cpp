@@ -69,9 +69,7 @@ CScrollBarUI::CScrollBarUI() {
 }
 
 LPVOID CScrollBarUI::GetInterface(const std::string& name) {
-    if (EqualsNoCase(name, "ScrollBar"))
-        return this;
-    return CControlUI::GetInterface(name);
+    return InterfaceOf<CControlUI>(this, name, "ScrollBar");
 }
 
 void CScrollBarUI::SetHorizontal(bool horizontal) {
