@@ -57,3 +57,11 @@ Job SetTimeJob(const std::tm& local) {
 Job NetModeJob() {
     return MakeJob(JOB_NET_MODE, "AT+FINDNETMODE\r\n");
 }
+
+Job SetValueJob(const std::string& command, const std::string& text, const std::string& key,
+                const std::string& value) {
+    Job job = MakeJob(JOB_WRITE, command + "=" + text + "\r\n");
+    job.key = key;
+    job.value = value;
+    return job;
+}

@@ -17,3 +17,7 @@ std::string ClockText(const std::tm& local);
 Job SetTimeJob(const std::tm& local);
 // "FINDNETMODE" receiving the focus in setting mode.
 Job NetModeJob();
+// A set command: a JOB_WRITE of "<command>=<text>" CR LF that records `value` under `key`
+// when the device answers "OK".
+Job SetValueJob(const std::string& command, const std::string& text, const std::string& key,
+                const std::string& value);

@@ -2,6 +2,7 @@
 
 #include "base/decimal.h"
 #include "base/text.h"
+#include "exchange/device_operations.h"
 #include "pages/tab_strip.h"
 #include "params/listing_parser.h"
 
@@ -1019,12 +1020,7 @@ bool CConfigPages::QueueSetCommandIfChanged(const std::string& value, const std:
                   " " + key + "\r\n");
         return false;
     }
-    Job job;
-    job.type = JOB_WRITE;
-    job.command = entry.command + "=" + value + "\r\n";
-    job.key = key;
-    job.value = value;
-    host_.PushJob(job);
+    host_.PushJob(SetValueJob(entry.command, value, key, value));
     return true;
 }
 
@@ -1113,11 +1109,7 @@ bool CConfigPages::QueueListItemIfChanged(const std::string& fullText, ListParam
         return false;
     if (row == known)
         return false;
-    Job job;
-    job.type = JOB_WRITE;
-    job.command = entry.command + "=" + fullText + "\r\n";
-    job.key = kSensorListName;
-    job.value = row;
+    Job job = SetValueJob(entry.command, fullText, kSensorListName, row);
     job.kind = entry.kind;
     job.item = label;
     host_.PushJob(job);

@@ -41,6 +41,15 @@ TEST(DeviceOperations, EachButtonQueuesExactlyItsCommand) {
     EXPECT_EQ(net.command, "AT+FINDNETMODE\r\n");
 }
 
+TEST(DeviceOperations, ASetCommandCarriesItsTextAndTheValueToRecord) {
+    const Job job = SetValueJob("AT+PORT", "5001", "Server's Port", "5001");
+    EXPECT_EQ(job.type, JOB_WRITE);
+    EXPECT_EQ(job.command, "AT+PORT=5001\r\n");
+    EXPECT_EQ(job.key, "Server's Port");
+    EXPECT_EQ(job.value, "5001");
+    EXPECT_TRUE(job.kind.empty() && job.item.empty());
+}
+
 TEST(DeviceOperations, SetTimeSendsTheLocalClock) {
     std::tm t = {};
     t.tm_year = 2024 - 1900;
