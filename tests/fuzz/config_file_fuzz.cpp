@@ -3,19 +3,11 @@
 // anchor, give every line a CR LF end, and read back exactly what it would write.
 #include "params/config_file.h"
 #include "params/listing_parser.h"
+#include "fuzz_check.h"
 
 #include <cstdint>
 #include <cstdlib>
 #include <string>
-
-namespace {
-
-void Check(bool condition) {
-    if (!condition)
-        std::abort();
-}
-
-} // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     const std::string bytes(reinterpret_cast<const char*>(data), size);

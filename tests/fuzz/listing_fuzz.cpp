@@ -2,6 +2,7 @@
 // long or spans a line end, never take a value that the text does not hold after the label, and
 // never touch the catalogue when the text has no anchor.
 #include "params/listing_parser.h"
+#include "fuzz_check.h"
 
 #include <algorithm>
 #include <cstdint>
@@ -25,11 +26,6 @@ const Model& BuiltModel() {
         return model;
     }();
     return built;
-}
-
-void Check(bool condition) {
-    if (!condition)
-        std::abort();
 }
 
 } // namespace

@@ -3,19 +3,11 @@
 // byte n is followed by a chunk of up to 8 * n bytes. A plain model of the buffer (the most
 // recent 15999 bytes, zero bytes as blanks) must always agree with what was assembled.
 #include "exchange/reply_recognition.h"
+#include "fuzz_check.h"
 
 #include <cstdint>
 #include <cstdlib>
 #include <string>
-
-namespace {
-
-void Check(bool condition) {
-    if (!condition)
-        std::abort();
-}
-
-} // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     CReplyAssembler reply;

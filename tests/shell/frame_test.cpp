@@ -176,25 +176,13 @@ protected:
 
     // Dispatches messages until done() holds; a quit message is noted, not lost.
     bool PumpUntil(const std::function<bool()>& done, int timeoutMs = 8000) {
-        auto end = std::chrono::steady_clock::now() + std::chrono::milliseconds(timeoutMs);
-        for (;;) {
-            MSG msg;
-            while (PeekMessageA(&msg, nullptr, 0, 0, PM_REMOVE)) {
-                if (msg.message == WM_QUIT) {
-                    quit_ = true;
-                    continue;
-                }
-                if (!CPaintManagerUI::TranslateMessage(&msg)) {
-                    TranslateMessage(&msg);
-                    DispatchMessageA(&msg);
-                }
-            }
-            if (done())
+        return wintest::PumpUntil(done, timeoutMs, [this](const MSG& msg) {
+            if (msg.message == WM_QUIT) {
+                quit_ = true;
                 return true;
-            if (std::chrono::steady_clock::now() >= end)
-                return false;
-            MsgWaitForMultipleObjects(0, nullptr, FALSE, 10, QS_ALLINPUT);
-        }
+            }
+            return CPaintManagerUI::TranslateMessage(&msg);
+        });
     }
     void Pump(int ms) {
         PumpUntil([] { return false; }, ms);

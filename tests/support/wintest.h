@@ -48,12 +48,16 @@ inline void WriteFileText(const std::string& path, const std::string& text) {
 
 using testsupport::ReadFileText;
 
-// Dispatches this thread's messages until done() holds or the time is up.
-inline bool PumpUntil(const std::function<bool()>& done, int timeoutMs = 5000) {
+// Dispatches this thread's messages until done() holds or the time is up. `take`, when given,
+// sees each message first and returns true for those it has handled itself.
+inline bool PumpUntil(const std::function<bool()>& done, int timeoutMs = 5000,
+                      const std::function<bool(const MSG&)>& take = {}) {
     auto end = std::chrono::steady_clock::now() + std::chrono::milliseconds(timeoutMs);
     for (;;) {
         MSG msg;
         while (PeekMessageA(&msg, nullptr, 0, 0, PM_REMOVE)) {
+            if (take && take(msg))
+                continue;
             TranslateMessage(&msg);
             DispatchMessageA(&msg);
         }
