@@ -12,13 +12,18 @@ tools/setup.sh
 cmake --preset native >/dev/null
 cmake --build --preset native --target parse_bench dtusim >/dev/null
 cmake --preset win >/dev/null
-cmake --build --preset win --target frame_bench ui_text_bench DtuConfig dtusim_host >/dev/null
+cmake --build --preset win --target frame_bench ui_text_bench start_bench trivial_window DtuConfig \
+    dtusim_host >/dev/null
 
 echo "== native: listing parser and reply assembly"
 build/native/tools/bench/parse_bench
 echo "== Wine: operation log (rich edit)"
 tests/harness/winrun --build build/win -- build/win/tools/bench/ui_text_bench.exe 2>/dev/null |
     grep -v '^$' || true
+echo "== Wine: start-up"
+tests/harness/winrun --build build/win -- build/win/tools/bench/start_bench.exe \
+    "Z:$root/build/win/dist/DtuConfig.exe" "Z:$root/build/win/tools/bench/trivial_window.exe" 5 \
+    2>/dev/null
 echo "== Wine: the program against the simulated device (COM9)"
 peer="build/win/host/dtusim --tty \"\$ORVEL_PEER_PTY\" --config \"\$ORVEL_TEST_DIR/device.cfg\""
 peer+=" --control \"\$ORVEL_TEST_DIR/control\" --prompts 0 --idle-timeout 0 --max-chunk 256"

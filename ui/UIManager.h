@@ -14,6 +14,8 @@
 #include <string>
 #include <vector>
 
+#include "ui/UIDrawResources.h"
+
 class CControlUI;
 class CPaintManagerUI;
 
@@ -110,46 +112,6 @@ struct TNotifyUI {
     LPARAM lParam = 0;
 };
 
-struct TFontInfo {
-    HFONT hFont = nullptr;
-    std::string sFontName;
-    int iSize = 0;
-    bool bBold = false;
-    bool bUnderline = false;
-    bool bItalic = false;
-    TEXTMETRICA tm = {};
-    bool bMetricsValid = false;
-};
-
-// A decoded image: a 32-bit top-down DIB section with premultiplied alpha (BGRA).
-struct TImageInfo {
-    HBITMAP hBitmap = nullptr;
-    BYTE* pBits = nullptr;
-    int nX = 0;
-    int nY = 0;
-    bool bAlpha = false;
-    std::string sResType;
-    DWORD dwMask = 0;
-    ~TImageInfo();
-};
-
-// The parsed form of an image attribute value (see CRenderEngine::DrawImage).
-struct TDrawInfo {
-    std::string sDrawString;
-    std::string sImageName;
-    std::string sResType;
-    RECT rcDest = {0, 0, 0, 0};
-    bool bDestSet = false;
-    RECT rcSource = {0, 0, 0, 0};
-    bool bSourceSet = false;
-    RECT rcCorner = {0, 0, 0, 0};
-    DWORD dwMask = 0;
-    BYTE uFade = 255;
-    bool bHole = false;
-    bool bTiledX = false;
-    bool bTiledY = false;
-};
-
 // Receivers.
 class INotifyUI {
 public:
@@ -170,17 +132,17 @@ public:
     virtual LRESULT TranslateAccelerator(MSG* pMsg) = 0;
 };
 
-class CPaintManagerUI {
+class CPaintManagerUI : public IDrawResources {
 public:
     CPaintManagerUI();
-    ~CPaintManagerUI();
+    virtual ~CPaintManagerUI();
     CPaintManagerUI(const CPaintManagerUI&) = delete;
     CPaintManagerUI& operator=(const CPaintManagerUI&) = delete;
 
     void Init(HWND hWnd, const char* pstrName = nullptr);
     const std::string& GetName() const { return m_sName; }
     HWND GetPaintWindow() const { return m_hWndPaint; }
-    HDC GetPaintDC() const { return m_hDcPaint; }
+    HDC GetPaintDC() const override { return m_hDcPaint; }
     HWND GetTooltipWindow() const { return m_hwndTooltip; }
     POINT GetMousePos() const { return m_ptLastMousePos; }
     SIZE GetClientSize() const;
@@ -248,10 +210,10 @@ public:
     // Fonts. A negative id, or one in neither table, means the default font.
     HFONT AddFont(int id, const std::string& face, int size, bool bold, bool underline, bool italic,
                   bool shared = false);
-    HFONT GetFont(int id);
+    HFONT GetFont(int id) override;
     TFontInfo* GetFontInfo(int id);
     TFontInfo* GetFontInfo(HFONT hFont);
-    int GetFontHeight(int id);
+    int GetFontHeight(int id) override;
     bool RemoveFont(int id, bool shared = false);
     void SetDefaultFont(const std::string& face, int size, bool bold, bool underline, bool italic,
                         bool shared = false);
@@ -264,10 +226,11 @@ public:
                                DWORD mask = 0, bool shared = false);
     const TImageInfo* GetImage(const std::string& name) const;
     const TImageInfo* GetImageEx(const std::string& name, const std::string& type = "",
-                                 DWORD mask = 0);
+                                 DWORD mask = 0) override;
     bool RemoveImage(const std::string& name, bool shared = false);
     // The parsed image attribute string, cached per (image, modify) pair.
-    const TDrawInfo* GetDrawInfo(const std::string& image, const std::string& modify = "");
+    const TDrawInfo* GetDrawInfo(const std::string& image,
+                                 const std::string& modify = "") override;
 
     // Default attribute lists (keyed by tag, exact case) and styles.
     void AddDefaultAttributeList(const std::string& tag, const std::string& list,
@@ -326,11 +289,11 @@ public:
     void SetDefaultDisabledColor(DWORD color, bool shared = false);
     DWORD GetDefaultFontColor() const;
     void SetDefaultFontColor(DWORD color, bool shared = false);
-    DWORD GetDefaultLinkFontColor() const;
+    DWORD GetDefaultLinkFontColor() const override;
     void SetDefaultLinkFontColor(DWORD color, bool shared = false);
     DWORD GetDefaultLinkHoverFontColor() const;
     void SetDefaultLinkHoverFontColor(DWORD color, bool shared = false);
-    DWORD GetDefaultSelectedBkColor() const;
+    DWORD GetDefaultSelectedBkColor() const override;
     void SetDefaultSelectedBkColor(DWORD color, bool shared = false);
 
     // The window's message handler calls this for every message it does not handle itself,

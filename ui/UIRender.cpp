@@ -384,7 +384,7 @@ void CRenderEngine::ParseDrawInfo(const std::string& image, const std::string& m
         ParseImagePairs(modify, info);
 }
 
-bool CRenderEngine::DrawImageString(HDC hDC, CPaintManagerUI* pManager, const RECT& rcItem,
+bool CRenderEngine::DrawImageString(HDC hDC, IDrawResources* pManager, const RECT& rcItem,
                                     const RECT& rcPaint, const std::string& image,
                                     const std::string& modify) {
     if (pManager == nullptr || hDC == nullptr || image.empty())
@@ -524,7 +524,7 @@ void CRenderEngine::DrawRoundRect(HDC hDC, const RECT& rc, int width, int height
 
 // ---- Text ----------------------------------------------------------------------------------
 
-void CRenderEngine::DrawText(HDC hDC, CPaintManagerUI* pManager, RECT& rc, const std::string& text,
+void CRenderEngine::DrawText(HDC hDC, IDrawResources* pManager, RECT& rc, const std::string& text,
                              DWORD dwTextColor, int iFont, UINT uStyle) {
     if (hDC == nullptr || pManager == nullptr || text.empty())
         return;
@@ -535,7 +535,7 @@ void CRenderEngine::DrawText(HDC hDC, CPaintManagerUI* pManager, RECT& rc, const
     ::SelectObject(hDC, hOldFont);
 }
 
-SIZE CRenderEngine::GetTextSize(HDC hDC, CPaintManagerUI* pManager, const std::string& text,
+SIZE CRenderEngine::GetTextSize(HDC hDC, IDrawResources* pManager, const std::string& text,
                                 int iFont, UINT uStyle) {
     SIZE size = {0, 0};
     if (pManager == nullptr)
@@ -559,7 +559,7 @@ SIZE CRenderEngine::GetTextSize(HDC hDC, CPaintManagerUI* pManager, const std::s
 
 namespace {
 
-HFONT StyledFont(CPaintManagerUI* pManager, const InlineRun& run, std::vector<HFONT>& created) {
+HFONT StyledFont(IDrawResources* pManager, const InlineRun& run, std::vector<HFONT>& created) {
     HFONT base = pManager->GetFont(run.font);
     if (!run.bold && !run.italic && !run.underline)
         return base;
@@ -580,7 +580,7 @@ HFONT StyledFont(CPaintManagerUI* pManager, const InlineRun& run, std::vector<HF
 
 } // namespace
 
-void CRenderEngine::DrawHtmlText(HDC hDC, CPaintManagerUI* pManager, RECT& rc,
+void CRenderEngine::DrawHtmlText(HDC hDC, IDrawResources* pManager, RECT& rc,
                                  const std::string& text, DWORD dwTextColor, RECT* prcLinks,
                                  std::string* sLinks, int& nLinkRects, int iFont, UINT uStyle) {
     const int maxLinks = nLinkRects;
@@ -725,7 +725,7 @@ void CRenderEngine::DrawHtmlText(HDC hDC, CPaintManagerUI* pManager, RECT& rc,
         ::DeleteObject(font);
 }
 
-HBITMAP CRenderEngine::GenerateBitmap(CPaintManagerUI* pManager, CControlUI* pControl,
+HBITMAP CRenderEngine::GenerateBitmap(IDrawResources* pManager, CControlUI* pControl,
                                       const RECT& rc) {
     if (pManager == nullptr || pControl == nullptr)
         return nullptr;

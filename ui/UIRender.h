@@ -6,7 +6,9 @@
 
 #include <string>
 
-#include "ui/UIManager.h"
+#include "ui/UIDrawResources.h"
+
+class CControlUI;
 
 // Restricts drawing on a device context to a rectangle (optionally rounded) for its lifetime
 // and restores the previous clip region afterwards.
@@ -54,7 +56,7 @@ public:
     // Draws an image attribute value (bare file name, or key='value' pairs: file, res,
     // restype, dest, source, corner, mask, fade, hole, xtiled, ytiled) into rcItem; keys of
     // `modify` override those of `image`. Returns false when the image cannot be drawn.
-    static bool DrawImageString(HDC hDC, CPaintManagerUI* pManager, const RECT& rcItem,
+    static bool DrawImageString(HDC hDC, IDrawResources* pManager, const RECT& rcItem,
                                 const RECT& rcPaint, const std::string& image,
                                 const std::string& modify = "");
     // Parses an image attribute value (with an optional modifier) into `info`.
@@ -70,18 +72,18 @@ public:
     static void DrawRoundRect(HDC hDC, const RECT& rc, int width, int height, int nSize,
                               DWORD dwPenColor, int nStyle = PS_SOLID);
     // Plain text with DrawText flags (DT_...), in font `iFont` of the manager (-1 default).
-    static void DrawText(HDC hDC, CPaintManagerUI* pManager, RECT& rc, const std::string& text,
+    static void DrawText(HDC hDC, IDrawResources* pManager, RECT& rc, const std::string& text,
                          DWORD dwTextColor, int iFont, UINT uStyle);
     // Text with inline markup: {b} {i} {u} {s} {c #AARRGGBB} {f n} {a} {n} {p n} {r} {x n}
     // {y n} (or the same in angle brackets). Link rectangles are stored in prcLinks (at most
     // nLinkRects entries, the count found is returned in nLinkRects); sLinks gets the link
     // texts. With DT_CALCRECT only the needed rectangle is computed.
-    static void DrawHtmlText(HDC hDC, CPaintManagerUI* pManager, RECT& rc, const std::string& text,
+    static void DrawHtmlText(HDC hDC, IDrawResources* pManager, RECT& rc, const std::string& text,
                              DWORD dwTextColor, RECT* prcLinks, std::string* sLinks,
                              int& nLinkRects, int iFont, UINT uStyle);
     // Size of `text` in the manager's font `iFont`.
-    static SIZE GetTextSize(HDC hDC, CPaintManagerUI* pManager, const std::string& text, int iFont,
+    static SIZE GetTextSize(HDC hDC, IDrawResources* pManager, const std::string& text, int iFont,
                             UINT uStyle);
     // A copy of a screen area of the control tree as a bitmap (for previews and tests).
-    static HBITMAP GenerateBitmap(CPaintManagerUI* pManager, CControlUI* pControl, const RECT& rc);
+    static HBITMAP GenerateBitmap(IDrawResources* pManager, CControlUI* pControl, const RECT& rc);
 };
