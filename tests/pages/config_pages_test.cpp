@@ -802,3 +802,25 @@ TEST_F(PagesTest, SensorRowsAreWrittenWhenSwitchedOnOrChanged) {
 }
 
 } // namespace
+
+// The dispatcher's tables against the skin: every control they enable, disable or post rules
+// for is on the pages with the kind the table expects of it.
+TEST_F(PagesTest, EveryControlTheDispatchTablesNameIsInTheSkin) {
+    for (long group = 0; group <= 3; ++group) {
+        const ControlStateChange change = ControlStateChangeFor(group);
+        for (const auto* list : {&change.followState, &change.oppositeState})
+            for (const char* name : *list)
+                EXPECT_TRUE(rig.view.Exists(name)) << "state group " << group << ": " << name;
+    }
+    for (const char* name : OperationButtons()) {
+        EXPECT_EQ(rig.view.Kind(name), ControlKind::Other) << name;
+        EXPECT_NE(ClickActionFor(name), ClickAction::None) << name;
+    }
+    for (const char* name : {"Protocolmodel", "DeviceModel", "RegistrationAndHeart",
+                             "ActivateMethod", "Server Count", "IOactivationmethods", "LORA Mode",
+                             "I/O selection", "DIO1 protocol", "A DIO1 data format", "Language"}) {
+        EXPECT_EQ(rig.view.Kind(name), ControlKind::Combo) << name;
+        const ItemSelectAction action = ItemSelectActionFor(name, 0);
+        EXPECT_TRUE(!action.rules.empty() || action.switchLanguage) << name;
+    }
+}
