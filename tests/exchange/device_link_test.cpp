@@ -19,7 +19,7 @@
 namespace {
 
 // The main window's part, as far as the dialogue needs it.
-struct Window : ILinkCompletions {
+struct Window final : ILinkCompletions {
     HWND hwnd = nullptr;
     CParameterStore store;
     std::unique_ptr<CDeviceLink> link;

@@ -1285,8 +1285,9 @@ TEST_F(FrameTest, EveryDeviceTypeIsShownAndWritingBackWithoutAnEditSendsNothing)
             EXPECT_EQ(Find(tab)->IsVisible(), std::string(tab) == device.radioTab) << tab;
         // Every text field holds its listing value, the switches the transmit-channel bits.
         for (const auto& [key, entry] : frame_->Store().parameters) {
-            if (KindOf(entry.kind) == EntryKind::Edit && Find(key))
+            if (KindOf(entry.kind) == EntryKind::Edit && Find(key)) {
                 EXPECT_EQ(Text(key), entry.value) << key;
+            }
         }
         const int bits = std::atoi(frame_->Store().parameters["EL transmit channel"].value.c_str());
         EXPECT_EQ(frame_->Pages().IsSwitchOn("Lora2COM"), (bits & 1) != 0);
