@@ -505,6 +505,21 @@ SIZE CControlUI::ClampToLimits(SIZE size) const {
     return size;
 }
 
+HBITMAP CControlUI::PaintToBitmap(const RECT& rc) {
+    const int cx = rc.right - rc.left, cy = rc.bottom - rc.top;
+    if (m_pManager == nullptr || cx <= 0 || cy <= 0)
+        return nullptr;
+    HDC hPaintDC = ::CreateCompatibleDC(m_pManager->GetPaintDC());
+    BYTE* bits = nullptr;
+    HBITMAP hBitmap = CRenderEngine::CreateARGB32Bitmap(m_pManager->GetPaintDC(), cx, cy, &bits);
+    HGDIOBJ old = ::SelectObject(hPaintDC, hBitmap);
+    ::SetWindowOrgEx(hPaintDC, rc.left, rc.top, nullptr);
+    Paint(hPaintDC, rc);
+    ::SelectObject(hPaintDC, old);
+    ::DeleteDC(hPaintDC);
+    return hBitmap;
+}
+
 bool CControlUI::TrackHotState(const TEventUI& event, UINT& state, bool checkInside) {
     if (event.Type == UIEVENT_MOUSEENTER) {
         if (IsEnabled() && (!checkInside || ::PtInRect(&m_rcItem, event.ptMouse)) &&

@@ -216,6 +216,9 @@ public:
     // Painting: Paint clips to the control and calls DoPaint, which by default paints the
     // background colour, background image, state images, fore colour/image, text and border.
     void Paint(HDC hDC, const RECT& rcPaint);
+    // The control tree painted into a new 32-bit ARGB bitmap, for the window area rc (previews
+    // and tests); null without a manager or for an empty area. The caller deletes it.
+    HBITMAP PaintToBitmap(const RECT& rc);
     virtual void DoPaint(HDC hDC, const RECT& rcPaint);
     virtual void PaintBkColor(HDC hDC);
     virtual void PaintBkImage(HDC hDC);

@@ -179,7 +179,7 @@ LRESULT CEditWnd::OnColor(HDC dc) {
             ::GetWindowRect(m_hWnd, &rcWnd);
             ::MapWindowPoints(nullptr, m_pOwner->GetManager()->GetPaintWindow(),
                               reinterpret_cast<POINT*>(&rcWnd), 2);
-            HBITMAP bmp = CRenderEngine::GenerateBitmap(m_pOwner->GetManager(), m_pOwner, rcWnd);
+            HBITMAP bmp = m_pOwner->PaintToBitmap(rcWnd);
             if (bmp != nullptr) {
                 m_hBkBrush = ::CreatePatternBrush(bmp);
                 ::DeleteObject(bmp);

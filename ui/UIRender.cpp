@@ -18,7 +18,6 @@
 #pragma GCC diagnostic pop
 
 #include "ui/UIBase.h"
-#include "ui/UIControl.h"
 #include "ui/UIInlineMarkup.h"
 #include "ui/UIResource.h"
 
@@ -723,22 +722,4 @@ void CRenderEngine::DrawHtmlText(HDC hDC, IDrawResources* pManager, RECT& rc,
     ::SelectObject(hDC, hOldFont);
     for (HFONT font : created)
         ::DeleteObject(font);
-}
-
-HBITMAP CRenderEngine::GenerateBitmap(IDrawResources* pManager, CControlUI* pControl,
-                                      const RECT& rc) {
-    if (pManager == nullptr || pControl == nullptr)
-        return nullptr;
-    int cx = rc.right - rc.left, cy = rc.bottom - rc.top;
-    if (cx <= 0 || cy <= 0)
-        return nullptr;
-    HDC hPaintDC = ::CreateCompatibleDC(pManager->GetPaintDC());
-    BYTE* bits = nullptr;
-    HBITMAP hBitmap = CreateARGB32Bitmap(pManager->GetPaintDC(), cx, cy, &bits);
-    HGDIOBJ old = ::SelectObject(hPaintDC, hBitmap);
-    ::SetWindowOrgEx(hPaintDC, rc.left, rc.top, nullptr);
-    pControl->Paint(hPaintDC, rc);
-    ::SelectObject(hPaintDC, old);
-    ::DeleteDC(hPaintDC);
-    return hBitmap;
 }

@@ -8,8 +8,6 @@
 
 #include "ui/UIDrawResources.h"
 
-class CControlUI;
-
 // Restricts drawing on a device context to a rectangle (optionally rounded) for its lifetime
 // and restores the previous clip region afterwards.
 class CRenderClip {
@@ -84,6 +82,4 @@ public:
     // Size of `text` in the manager's font `iFont`.
     static SIZE GetTextSize(HDC hDC, IDrawResources* pManager, const std::string& text, int iFont,
                             UINT uStyle);
-    // A copy of a screen area of the control tree as a bitmap (for previews and tests).
-    static HBITMAP GenerateBitmap(IDrawResources* pManager, CControlUI* pControl, const RECT& rc);
 };

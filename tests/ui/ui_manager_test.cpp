@@ -634,9 +634,9 @@ std::string WriteScratch(const std::string& name, const std::string& bytes) {
 }
 
 // Paints a control into a fresh 32-bit bitmap and returns the pixel at (x, y) as 0xRRGGBB.
-unsigned PaintedPixel(CPaintManagerUI& pm, CControlUI& control, int x, int y) {
+unsigned PaintedPixel(CPaintManagerUI& /*pm*/, CControlUI& control, int x, int y) {
     RECT rc = control.GetPos();
-    HBITMAP bmp = CRenderEngine::GenerateBitmap(&pm, &control, rc);
+    HBITMAP bmp = control.PaintToBitmap(rc);
     BITMAP bm = {};
     ::GetObject(bmp, sizeof(bm), &bm);
     const auto* bits = static_cast<const unsigned*>(bm.bmBits);
