@@ -1,4 +1,4 @@
-// Native window base of the toolkit, and the skin value parsers in the Win32 types.
+// Native window base of the toolkit.
 //
 // CWindowWnd wraps one native window: it registers (or superclasses) the window class,
 // keeps the object with the window and routes every message to HandleMessage. A toolkit
@@ -6,25 +6,11 @@
 // handle itself.
 #pragma once
 
-#include "ui/UIParse.h"
+#include "ui/UIParseWin.h"
 
 #include <windows.h>
 
 #include <string>
-
-namespace uiparse {
-
-// The parsed values as the Win32 drawing code takes them.
-inline RECT ParseRect(const std::string& value, int lo = -kMaxCoord, int hi = kMaxCoord) {
-    const RectValues r = ParseRectValues(value, lo, hi);
-    return RECT{r.left, r.top, r.right, r.bottom};
-}
-inline SIZE ParseSize(const std::string& value, int lo = -kMaxCoord, int hi = kMaxCoord) {
-    const SizeValues s = ParseSizeValues(value, lo, hi);
-    return SIZE{s.cx, s.cy};
-}
-
-} // namespace uiparse
 
 class CWindowWnd {
 public:

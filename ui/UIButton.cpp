@@ -3,7 +3,7 @@
 #include <algorithm>
 #include <vector>
 
-#include "ui/UIBase.h"
+#include "ui/UIParseWin.h"
 #include "ui/UIRender.h"
 
 using uiparse::EqualsNoCase;

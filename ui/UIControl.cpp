@@ -4,7 +4,7 @@
 #include <cmath>
 #include <cstring>
 
-#include "ui/UIBase.h"
+#include "ui/UIParseWin.h"
 #include "ui/UIRender.h"
 
 using uiparse::EqualsNoCase;

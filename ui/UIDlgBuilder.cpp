@@ -5,7 +5,7 @@
 #include <climits>
 #include <cstdlib>
 
-#include "ui/UIBase.h"
+#include "ui/UIParseWin.h"
 #include "ui/UIControls.h"
 #include "ui/UIResource.h"
 
@@ -63,11 +63,22 @@ int FontId(const char* text) {
     return id > INT_MAX ? INT_MAX : int(id);
 }
 
+// A child layout's skin file, built into a control. Nested child layouts are bounded by
+// NestingScope, so a file that names itself ends after a few levels instead of recursing.
+CControlUI* BuildChildLayoutFile(const std::string& file, CPaintManagerUI* manager) {
+    CDialogBuilder::NestingScope scope;
+    if (scope.IsTooDeep())
+        return nullptr;
+    CDialogBuilder builder;
+    return builder.Create(file.c_str(), nullptr, nullptr, manager, nullptr);
+}
+
 } // namespace
 
 // ---- CControlFactory ---------------------------------------------------------------------
 
 CControlFactory::CControlFactory() {
+    CChildLayoutUI::SetFileBuilder(&BuildChildLayoutFile);
 #define UI_REGISTER_CLASS(Class) RegistControl(#Class, &CreateOf<Class>)
     UI_REGISTER_CLASS(CControlUI);
     UI_REGISTER_CLASS(CContainerUI);

@@ -2,7 +2,7 @@
 
 #include <algorithm>
 
-#include "ui/UIBase.h"
+#include "ui/UIParseWin.h"
 #include "ui/UIRender.h"
 
 using uiparse::EqualsNoCase;

@@ -2,8 +2,7 @@
 
 #include <algorithm>
 
-#include "ui/UIBase.h"
-#include "ui/UIDlgBuilder.h"
+#include "ui/UIParseWin.h"
 #include "ui/UIRender.h"
 
 using uiparse::EqualsNoCase;
@@ -423,15 +422,18 @@ void CChildLayoutUI::SetAttribute(const std::string& name, const std::string& va
         CContainerUI::SetAttribute(name, value);
 }
 
+namespace {
+CChildLayoutUI::FileBuilder g_fileBuilder = nullptr;
+} // namespace
+
+void CChildLayoutUI::SetFileBuilder(FileBuilder builder) {
+    g_fileBuilder = builder;
+}
+
 void CChildLayoutUI::DoInit() {
     if (m_sXMLFile.empty())
         return;
-    CDialogBuilder::NestingScope scope;
-    CControlUI* child = nullptr;
-    if (!scope.IsTooDeep()) {
-        CDialogBuilder builder;
-        child = builder.Create(m_sXMLFile.c_str(), nullptr, nullptr, m_pManager, nullptr);
-    }
+    CControlUI* child = g_fileBuilder ? g_fileBuilder(m_sXMLFile, m_pManager) : nullptr;
     if (child == nullptr || !Add(child)) {
         delete child;
         RemoveAll();

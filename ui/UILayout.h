@@ -117,6 +117,12 @@ public:
     void SetChildLayoutXML(const std::string& file) { m_sXMLFile = file; }
     const std::string& GetChildLayoutXML() const { return m_sXMLFile; }
 
+    // How a child layout builds its skin file into a control (null when it cannot). The dialog
+    // builder sets it when the control factory is made, so that the layouts need not know the
+    // builder; it also bounds how deeply child layouts may nest.
+    using FileBuilder = CControlUI* (*)(const std::string& file, CPaintManagerUI* manager);
+    static void SetFileBuilder(FileBuilder builder);
+
 private:
     std::string m_sXMLFile;
 };

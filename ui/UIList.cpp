@@ -3,7 +3,7 @@
 #include <algorithm>
 #include <cstring>
 
-#include "ui/UIBase.h"
+#include "ui/UIParseWin.h"
 #include "ui/UIRender.h"
 #include "ui/UIScrollBar.h"
 

@@ -7,13 +7,49 @@
 #include <cctype>
 #include <cstring>
 
-#include "ui/UIBase.h"
+#include "ui/UIParseWin.h"
 #include "ui/UIContainer.h"
 #include "ui/UIControl.h"
 #include "ui/UIRender.h"
 #include "ui/UIResource.h"
 
 using namespace uimanager_internal;
+
+namespace {
+
+bool IsManagerAlive(const CPaintManagerUI* p) {
+    const auto& list = Shared().managers;
+    return std::find(list.begin(), list.end(), p) != list.end();
+}
+
+WORD MapKeyState() {
+    WORD state = 0;
+    if (::GetKeyState(VK_CONTROL) < 0)
+        state |= UIKEY_CONTROL;
+    if (::GetKeyState(VK_RBUTTON) < 0)
+        state |= UIKEY_RBUTTON;
+    if (::GetKeyState(VK_LBUTTON) < 0)
+        state |= UIKEY_LBUTTON;
+    if (::GetKeyState(VK_SHIFT) < 0)
+        state |= UIKEY_SHIFT;
+    if (::GetKeyState(VK_MENU) < 0)
+        state |= UIKEY_ALT;
+    return state;
+}
+
+struct FindTabInfo {
+    CControlUI* pFocus;
+    CControlUI* pLast;
+    bool bForward;
+    bool bNextIsIt;
+};
+
+struct FindByClass {
+    const char* className;
+    int index;
+};
+
+} // namespace
 
 // ---- Construction -------------------------------------------------------------------------
 

@@ -1,16 +1,31 @@
 // The paint manager's timers, tooltips and window messages.
+#include "ui/UIManager.h"
 #include "ui/UIManagerShared.h"
 
+#include <windowsx.h>
+
+#include <algorithm>
 #include <cctype>
 #include <cstring>
 
-#include "ui/UIBase.h"
+#include "ui/UIParseWin.h"
 #include "ui/UIContainer.h"
 #include "ui/UIControl.h"
 #include "ui/UIRender.h"
 #include "ui/UIResource.h"
 
 using namespace uimanager_internal;
+
+namespace {
+
+// Reflected messages from child windows carry their code raised by this much.
+constexpr UINT kReflectBase = 0x2000;
+
+// Native timer ids the application uses for its own timers on a toolkit window; control
+// timers never take them.
+constexpr UINT kReservedTimerIds[] = {101, 102};
+
+} // namespace
 
 // ---- Timers
 // ----------------------------------------------------------------------------------------

@@ -1,16 +1,81 @@
 // The paint manager's fonts, images, default attribute lists, styles and default colours.
+#include "ui/UIManager.h"
 #include "ui/UIManagerShared.h"
 
+#include <windowsx.h>
+
+#include <algorithm>
 #include <cctype>
 #include <cstring>
 
-#include "ui/UIBase.h"
+#include "ui/UIParseWin.h"
 #include "ui/UIContainer.h"
 #include "ui/UIControl.h"
 #include "ui/UIRender.h"
 #include "ui/UIResource.h"
 
 using namespace uimanager_internal;
+
+namespace {
+
+// Largest font file that AddFontFile registers.
+constexpr size_t kMaxFontFileBytes = 32u * 1024u * 1024u;
+
+// Puts an entry into a font or image table; an entry it replaces is kept alive in `retired`
+// because controls may still hold a pointer to it.
+template <class Table, class Retired>
+void ReplaceEntry(Table& table, const typename Table::key_type& key,
+                  const typename Table::mapped_type& value, Retired& retired) {
+    auto it = table.find(key);
+    if (it != table.end())
+        retired.push_back(it->second);
+    table[key] = value;
+}
+
+// Takes an entry out of a font or image table, keeping it alive in `retired`.
+template <class Table, class Retired>
+bool RetireEntry(Table& table, const typename Table::key_type& key, Retired& retired) {
+    auto it = table.find(key);
+    if (it == table.end())
+        return false;
+    retired.push_back(it->second);
+    table.erase(it);
+    return true;
+}
+
+// Looks a key up in this window's table first, then in the process-wide one.
+template <class Table>
+const typename Table::mapped_type* FindOwnOrShared(const Table& own, const Table& shared,
+                                                   const typename Table::key_type& key) {
+    auto it = own.find(key);
+    if (it != own.end())
+        return &it->second;
+    auto sit = shared.find(key);
+    return sit == shared.end() ? nullptr : &sit->second;
+}
+
+// Sets a default colour process-wide, or for one window only (which then keeps its own).
+void StoreColor(DWORD color, bool shared, DWORD& sharedColor, DWORD& ownColor, bool& own) {
+    if (shared) {
+        sharedColor = color;
+    } else {
+        ownColor = color;
+        own = true;
+    }
+}
+
+void FillMetrics(TFontInfo& info) {
+    if (info.bMetricsValid || info.hFont == nullptr)
+        return;
+    HDC dc = ::CreateCompatibleDC(nullptr);
+    HGDIOBJ old = ::SelectObject(dc, info.hFont);
+    ::GetTextMetricsA(dc, &info.tm);
+    ::SelectObject(dc, old);
+    ::DeleteDC(dc);
+    info.bMetricsValid = true;
+}
+
+} // namespace
 
 // ---- Fonts
 // ----------------------------------------------------------------------------------------

@@ -17,7 +17,7 @@
 #include <stb_image.h>
 #pragma GCC diagnostic pop
 
-#include "ui/UIBase.h"
+#include "ui/UIParseWin.h"
 #include "ui/UIInlineMarkup.h"
 #include "ui/UIResource.h"
 

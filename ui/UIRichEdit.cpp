@@ -7,7 +7,7 @@
 #include <algorithm>
 #include <vector>
 
-#include "ui/UIBase.h"
+#include "ui/UIParseWin.h"
 #include "ui/UIRender.h"
 #include "ui/UIScrollBar.h"
 

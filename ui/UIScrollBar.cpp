@@ -3,7 +3,7 @@
 #include <algorithm>
 #include <climits>
 
-#include "ui/UIBase.h"
+#include "ui/UIParseWin.h"
 #include "ui/UIContainer.h"
 #include "ui/UIRender.h"
 
