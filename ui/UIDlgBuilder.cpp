@@ -63,14 +63,21 @@ int FontId(const char* text) {
     return id > INT_MAX ? INT_MAX : int(id);
 }
 
-// A child layout's skin file, built into a control. Nested child layouts are bounded by
-// NestingScope, so a file that names itself ends after a few levels instead of recursing.
-CControlUI* BuildChildLayoutFile(const std::string& file, CPaintManagerUI* manager) {
+// A child layout's skin file, built and added to the layout. Nested child layouts are bounded
+// by NestingScope, which spans the adding (it initialises the child layouts inside), so a file
+// that names itself ends after a few levels instead of recursing.
+bool BuildChildLayoutFile(const std::string& file, CPaintManagerUI* manager, CContainerUI* into) {
     CDialogBuilder::NestingScope scope;
-    if (scope.IsTooDeep())
-        return nullptr;
-    CDialogBuilder builder;
-    return builder.Create(file.c_str(), nullptr, nullptr, manager, nullptr);
+    CControlUI* child = nullptr;
+    if (!scope.IsTooDeep()) {
+        CDialogBuilder builder;
+        child = builder.Create(file.c_str(), nullptr, nullptr, manager, nullptr);
+    }
+    if (child == nullptr || !into->Add(child)) {
+        delete child;
+        return false;
+    }
+    return true;
 }
 
 } // namespace

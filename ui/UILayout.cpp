@@ -433,9 +433,6 @@ void CChildLayoutUI::SetFileBuilder(FileBuilder builder) {
 void CChildLayoutUI::DoInit() {
     if (m_sXMLFile.empty())
         return;
-    CControlUI* child = g_fileBuilder ? g_fileBuilder(m_sXMLFile, m_pManager) : nullptr;
-    if (child == nullptr || !Add(child)) {
-        delete child;
+    if (g_fileBuilder == nullptr || !g_fileBuilder(m_sXMLFile, m_pManager, this))
         RemoveAll();
-    }
 }

@@ -117,10 +117,12 @@ public:
     void SetChildLayoutXML(const std::string& file) { m_sXMLFile = file; }
     const std::string& GetChildLayoutXML() const { return m_sXMLFile; }
 
-    // How a child layout builds its skin file into a control (null when it cannot). The dialog
-    // builder sets it when the control factory is made, so that the layouts need not know the
-    // builder; it also bounds how deeply child layouts may nest.
-    using FileBuilder = CControlUI* (*)(const std::string& file, CPaintManagerUI* manager);
+    // How a child layout builds its skin file and adds the result to itself (false when it
+    // could not). The dialog builder sets it when the control factory is made, so that the
+    // layouts need not know the builder; it also bounds how deeply child layouts may nest,
+    // around the adding too, since adding initialises the child layouts inside.
+    using FileBuilder = bool (*)(const std::string& file, CPaintManagerUI* manager,
+                                 CContainerUI* into);
     static void SetFileBuilder(FileBuilder builder);
 
 private:
