@@ -3,6 +3,7 @@
 
 #include <windows.h>
 
+#include <algorithm>
 #include <chrono>
 #include <cstdio>
 #include <cstdlib>
@@ -49,9 +50,11 @@ inline void WriteFileText(const std::string& path, const std::string& text) {
 using testsupport::ReadFileText;
 
 // Dispatches this thread's messages until done() holds or the time is up. `take`, when given,
-// sees each message first and returns true for those it has handled itself.
+// sees each message first and returns true for those it has handled itself. Between messages
+// the thread sleeps at most wakeMs, so that done() is looked at again (a loop that waits only
+// for the time to pass can sleep until the next message, as a program's own loop does).
 inline bool PumpUntil(const std::function<bool()>& done, int timeoutMs = 5000,
-                      const std::function<bool(const MSG&)>& take = {}) {
+                      const std::function<bool(const MSG&)>& take = {}, int wakeMs = 10) {
     auto end = std::chrono::steady_clock::now() + std::chrono::milliseconds(timeoutMs);
     for (;;) {
         MSG msg;
@@ -63,9 +66,12 @@ inline bool PumpUntil(const std::function<bool()>& done, int timeoutMs = 5000,
         }
         if (done())
             return true;
-        if (std::chrono::steady_clock::now() >= end)
+        const auto now = std::chrono::steady_clock::now();
+        if (now >= end)
             return false;
-        MsgWaitForMultipleObjects(0, nullptr, FALSE, 10, QS_ALLINPUT);
+        const auto left = std::chrono::duration_cast<std::chrono::milliseconds>(end - now).count();
+        MsgWaitForMultipleObjects(0, nullptr, FALSE, DWORD(std::min<long long>(wakeMs, left + 1)),
+                                  QS_ALLINPUT);
     }
 }
 

@@ -95,20 +95,9 @@ public:
     // Runs the message loop as the program's own does: asleep until a message arrives (the
     // test pump above wakes every 10 ms, which would count its own cost as the program's).
     void IdleLoop(int ms) {
-        const Clock::time_point end = Clock::now() + std::chrono::milliseconds(ms);
-        for (;;) {
-            MSG msg;
-            while (PeekMessageA(&msg, nullptr, 0, 0, PM_REMOVE)) {
-                if (!CPaintManagerUI::TranslateMessage(&msg)) {
-                    TranslateMessage(&msg);
-                    DispatchMessageA(&msg);
-                }
-            }
-            const double left = Ms(end - Clock::now());
-            if (left <= 0)
-                return;
-            MsgWaitForMultipleObjects(0, nullptr, FALSE, DWORD(left) + 1, QS_ALLINPUT);
-        }
+        wintest::PumpUntil([] { return false; }, ms,
+                           [](const MSG& msg) { return CPaintManagerUI::TranslateMessage(&msg); },
+                           ms);
     }
     CControlUI* Find(const char* name) { return frame_->FindControl(name); }
     void Click(const char* name) {
