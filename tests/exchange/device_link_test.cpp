@@ -366,23 +366,16 @@ TEST_F(DeviceDialogue, QuitThenLoginThenTheDevicesOwnTimeOut) {
     ASSERT_TRUE(wintest::PumpUntil([&] { return Link().IsSettingMode(); }, 10000));
 }
 
-TEST_F(DeviceDialogue, LoadTimeAgainstTheListingsWireTime) {
-    for (int baud : {115200, 9600}) {
-        Control("baud " + std::to_string(baud));
-        ASSERT_TRUE(RunJob(MakeJob(JOB_LOAD, "AT+SHOW\r\n"))); // settle
-        int shown = W().listingsShown;
-        auto start = std::chrono::steady_clock::now();
-        Link().PushJob(MakeJob(JOB_LOAD, "AT+SHOW\r\n"));
-        ASSERT_TRUE(wintest::PumpUntil([&] { return W().listingsShown > shown; }, 60000));
-        double took =
-            std::chrono::duration<double, std::milli>(std::chrono::steady_clock::now() - start)
-                .count();
-        size_t bytes = size_t(Link().Reply().Count());
-        double wire = double(bytes) * 10 * 1000 / baud;
-        std::printf("load at %6d baud: %zu listing bytes, wire time %7.1f ms, push to catalogue "
-                    "filled %7.1f ms (%.1f ms more)\n",
-                    baud, bytes, wire, took, took - wire);
-    }
+// The device paced at 9600 baud: the listing takes seconds on the wire and arrives in many
+// small pieces, and is still read whole. (The benchmark runner prints the read times.)
+TEST_F(DeviceDialogue, AListingIsReadWholeAtALowBaudRate) {
+    ASSERT_TRUE(RunJob(MakeJob(JOB_LOAD, "AT+SHOW\r\n")));
+    const int whole = Link().Reply().Count();
+    Control("baud 9600");
+    const int shown = W().listingsShown;
+    Link().PushJob(MakeJob(JOB_LOAD, "AT+SHOW\r\n"));
+    EXPECT_TRUE(wintest::PumpUntil([&] { return W().listingsShown > shown; }, 30000));
+    EXPECT_EQ(Link().Reply().Count(), whole);
     Control("baud 115200");
 }
 
