@@ -68,11 +68,8 @@ void CButtonUI::SetEnabled(bool enable) {
 }
 
 void CButtonUI::DoEvent(TEventUI& event) {
-    if (IsMouseEvent(event) && !IsMouseEnabled()) {
-        if (!PassMouseToParent(event))
-            CLabelUI::DoEvent(event);
+    if (HandMouseOn(event, [&] { CLabelUI::DoEvent(event); }))
         return;
-    }
     switch (event.Type) {
     case UIEVENT_SETFOCUS:
     case UIEVENT_KILLFOCUS:

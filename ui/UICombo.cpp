@@ -591,11 +591,8 @@ void CComboUI::SelectNext(int iIndex, bool bForward) {
 }
 
 void CComboUI::DoEvent(TEventUI& event) {
-    if (IsMouseEvent(event) && !IsMouseEnabled()) {
-        if (!PassMouseToParent(event))
-            CContainerUI::DoEvent(event);
+    if (HandMouseOn(event, [&] { CContainerUI::DoEvent(event); }))
         return;
-    }
     if (FollowFocus(event, true))
         return;
     switch (event.Type) {
@@ -697,7 +694,7 @@ void CComboUI::PaintText(HDC hDC) {
 }
 
 void CComboUI::SetAttribute(const std::string& name, const std::string& value) {
-    if (ApplyStyleValue(value))
+    if (ApplyStyleValue(value) || ApplyTextAttribute(*this, name, value))
         return;
     if (ApplyListInfoAttribute(m_ListInfo, name, value)) {
         Invalidate();
@@ -739,16 +736,6 @@ void CComboUI::SetAttribute(const std::string& name, const std::string& value) {
             m_uTextStyle |= DT_SINGLELINE;
         }
         Invalidate();
-    } else if (EqualsNoCase(name, "font")) {
-        SetFont(uiparse::ParseInt(value, -1));
-    } else if (EqualsNoCase(name, "textcolor")) {
-        SetTextColor(uiparse::ParseColor(value));
-    } else if (EqualsNoCase(name, "disabledtextcolor")) {
-        SetDisabledTextColor(uiparse::ParseColor(value));
-    } else if (EqualsNoCase(name, "textpadding")) {
-        SetTextPadding(uiparse::ParseRect(value));
-    } else if (EqualsNoCase(name, "showhtml")) {
-        SetShowHtml(uiparse::ParseBool(value));
     } else if (EqualsNoCase(name, "normalimage")) {
         SetNormalImage(value);
     } else if (EqualsNoCase(name, "hotimage")) {

@@ -4,7 +4,6 @@
 
 #include "ui/UIParseWin.h"
 #include "ui/UIRender.h"
-#include "ui/UIScrollBar.h"
 
 using uiparse::EqualsNoCase;
 
@@ -111,11 +110,8 @@ void CContainerUI::RemoveAll() {
 // ---- State ---------------------------------------------------------------------------------
 
 void CContainerUI::DoEvent(TEventUI& event) {
-    if (IsMouseEvent(event) && !IsMouseEnabled()) {
-        if (!PassMouseToParent(event))
-            CControlUI::DoEvent(event);
+    if (HandMouseOn(event, [&] { CControlUI::DoEvent(event); }))
         return;
-    }
     if (FollowFocus(event, false))
         return;
     if (m_pVerticalScrollBar != nullptr || m_pHorizontalScrollBar != nullptr) {

@@ -5,8 +5,7 @@
 #pragma once
 
 #include "ui/UIControl.h"
-
-class CScrollBarUI;
+#include "ui/UIScrollBar.h"
 
 class IContainerUI {
 public:
@@ -22,7 +21,7 @@ public:
     virtual void RemoveAll() = 0;
 };
 
-class CContainerUI : public CControlUI, public IContainerUI {
+class CContainerUI : public CControlUI, public IContainerUI, public IScrollOwner {
 public:
     CContainerUI();
     ~CContainerUI() override;
@@ -82,24 +81,28 @@ public:
     // Scrolling. Without scroll bars positions and ranges are 0 and the steps do nothing.
     virtual int GetScrollStepSize() const;
     virtual void SetScrollStepSize(int size) { m_nScrollStepSize = size > 0 ? size : 0; }
-    virtual SIZE GetScrollPos() const;
+    SIZE GetScrollPos() const override;
     virtual SIZE GetScrollRange() const;
-    virtual void SetScrollPos(SIZE szPos, bool bMsg = true);
+    void SetScrollPos(SIZE szPos, bool bMsg = true) override;
     virtual void LineUp();
     virtual void LineDown();
-    virtual void PageUp();
-    virtual void PageDown();
+    void PageUp() override;
+    void PageDown() override;
     virtual void HomeUp();
     virtual void EndDown();
     virtual void LineLeft();
     virtual void LineRight();
-    virtual void PageLeft();
-    virtual void PageRight();
+    void PageLeft() override;
+    void PageRight() override;
     virtual void HomeLeft();
     virtual void EndRight();
     virtual void EnableScrollBar(bool bEnableVertical = true, bool bEnableHorizontal = false);
     virtual CScrollBarUI* GetVerticalScrollBar() const { return m_pVerticalScrollBar; }
     virtual CScrollBarUI* GetHorizontalScrollBar() const { return m_pHorizontalScrollBar; }
+    // IScrollOwner: a bar that was resized or shown lays the container out again; mouse events
+    // the bar does not take are the container's.
+    void ScrollBarChanged() override { NeedUpdate(); }
+    void ScrollBarPassesEvent(TEventUI& event) override { DoEvent(event); }
 
 protected:
     // Shows, hides and places the scroll bars after a layout pass that needed cxRequired by

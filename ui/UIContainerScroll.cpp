@@ -5,7 +5,6 @@
 #include <vector>
 
 #include "ui/UIContainer.h"
-#include "ui/UIScrollBar.h"
 
 namespace {
 

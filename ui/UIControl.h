@@ -15,6 +15,7 @@
 
 #include "ui/UIManager.h"
 #include "ui/UIParse.h"
+#include "ui/UIParseWin.h"
 
 class CControlUI;
 
@@ -245,6 +246,36 @@ protected:
     // A mouse event of a control that takes no mouse input goes to its parent: true when it had
     // one (the caller handles the event itself otherwise).
     bool PassMouseToParent(TEventUI& event);
+    // The attributes of a control that draws one text: font, text colours, text padding and
+    // inline markup. True when `name` was one of them.
+    template <class TextControl>
+    static bool ApplyTextAttribute(TextControl& control, const std::string& name,
+                                   const std::string& value) {
+        if (uiparse::EqualsNoCase(name, "font"))
+            control.SetFont(uiparse::ParseInt(value, -1, 1000000));
+        else if (uiparse::EqualsNoCase(name, "textcolor"))
+            control.SetTextColor(uiparse::ParseColor(value));
+        else if (uiparse::EqualsNoCase(name, "disabledtextcolor"))
+            control.SetDisabledTextColor(uiparse::ParseColor(value));
+        else if (uiparse::EqualsNoCase(name, "textpadding"))
+            control.SetTextPadding(uiparse::ParseRect(value));
+        else if (uiparse::EqualsNoCase(name, "showhtml"))
+            control.SetShowHtml(uiparse::ParseBool(value));
+        else
+            return false;
+        return true;
+    }
+    // The first step of a DoEvent: a mouse event of a control that takes no mouse input goes to
+    // its parent, or without a parent to `baseHandling` (the base class's DoEvent). True when the
+    // event was taken this way.
+    template <class BaseHandling>
+    bool HandMouseOn(TEventUI& event, BaseHandling&& baseHandling) {
+        if (!IsMouseEvent(event) || IsMouseEnabled())
+            return false;
+        if (!PassMouseToParent(event))
+            baseHandling();
+        return true;
+    }
     // Focus gained or lost: the focus flag follows, and the control is redrawn when asked.
     // True for those two events.
     bool FollowFocus(const TEventUI& event, bool redraw);

@@ -461,11 +461,8 @@ void CEditUI::SetInternVisible(bool visible) {
 }
 
 void CEditUI::DoEvent(TEventUI& event) {
-    if (IsMouseEvent(event) && !IsMouseEnabled()) {
-        if (!PassMouseToParent(event))
-            CLabelUI::DoEvent(event);
+    if (HandMouseOn(event, [&] { CLabelUI::DoEvent(event); }))
         return;
-    }
     switch (event.Type) {
     case UIEVENT_SETCURSOR:
         if (IsEnabled()) {

@@ -116,7 +116,7 @@ void CLabelUI::DoEvent(TEventUI& event) {
 }
 
 void CLabelUI::SetAttribute(const std::string& name, const std::string& value) {
-    if (ApplyStyleValue(value))
+    if (ApplyStyleValue(value) || ApplyTextAttribute(*this, name, value))
         return;
     if (EqualsNoCase(name, "align")) {
         UINT style = m_uTextStyle;
@@ -159,16 +159,6 @@ void CLabelUI::SetAttribute(const std::string& name, const std::string& value) {
     } else if (EqualsNoCase(name, "noprefix")) {
         SetTextStyle(uiparse::ParseBool(value) ? m_uTextStyle | DT_NOPREFIX
                                                : m_uTextStyle & ~DT_NOPREFIX);
-    } else if (EqualsNoCase(name, "font")) {
-        SetFont(uiparse::ParseInt(value, -1, 1000000));
-    } else if (EqualsNoCase(name, "textcolor")) {
-        SetTextColor(uiparse::ParseColor(value));
-    } else if (EqualsNoCase(name, "disabledtextcolor")) {
-        SetDisabledTextColor(uiparse::ParseColor(value));
-    } else if (EqualsNoCase(name, "textpadding")) {
-        SetTextPadding(uiparse::ParseRect(value));
-    } else if (EqualsNoCase(name, "showhtml")) {
-        SetShowHtml(uiparse::ParseBool(value));
     } else if (EqualsNoCase(name, "autocalcwidth")) {
         SetAutoCalcWidth(uiparse::ParseBool(value));
     } else {
@@ -248,11 +238,8 @@ int CTextUI::LinkAt(POINT pt) const {
 }
 
 void CTextUI::DoEvent(TEventUI& event) {
-    if (IsMouseEvent(event) && !IsMouseEnabled()) {
-        if (!PassMouseToParent(event))
-            CLabelUI::DoEvent(event);
+    if (HandMouseOn(event, [&] { CLabelUI::DoEvent(event); }))
         return;
-    }
     switch (event.Type) {
     case UIEVENT_SETCURSOR:
         if (IsEnabled() && LinkAt(event.ptMouse) >= 0) {

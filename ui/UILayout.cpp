@@ -54,6 +54,21 @@ struct ChildList {
     }
 };
 
+// Moves every visible child to where the layout pass put it; a floating child is placed by its
+// own position rules instead.
+void PlaceChildren(CContainerUI& container, const std::vector<CControlUI*>& items,
+                   const uilayout::FlowResult& result) {
+    for (size_t i = 0; i < items.size(); ++i) {
+        CControlUI* pControl = items[i];
+        if (!pControl->IsVisible())
+            continue;
+        if (pControl->IsFloat())
+            container.SetFloatPos(int(i));
+        else if (result.placed[i])
+            pControl->SetPos(ToRECT(result.rects[i]), false);
+    }
+}
+
 } // namespace
 
 // ---- Vertical and horizontal layouts --------------------------------------------------------
@@ -86,15 +101,7 @@ void CSeparatorLayoutUI::LayoutFlow(RECT rc, bool bNeedInvalidate) {
     const uilayout::FlowResult result = m_bVertical
                                             ? uilayout::LayoutVertical(params, children.pointers)
                                             : uilayout::LayoutHorizontal(params, children.pointers);
-    for (size_t i = 0; i < m_items.size(); ++i) {
-        CControlUI* pControl = m_items[i];
-        if (!pControl->IsVisible())
-            continue;
-        if (pControl->IsFloat())
-            SetFloatPos(int(i));
-        else if (result.placed[i])
-            pControl->SetPos(ToRECT(result.rects[i]), false);
-    }
+    PlaceChildren(*this, m_items, result);
     ProcessScrollBar(client, result.required.cx, result.required.cy);
 }
 
@@ -275,15 +282,7 @@ void CTileLayoutUI::SetPos(RECT rc, bool bNeedInvalidate) {
     m_nColumnsUsed = uilayout::TileColumns(params.client.Width(), m_szItem.cx, m_nColumns);
     ChildList children(m_items);
     const uilayout::FlowResult result = uilayout::LayoutTile(params, children.pointers);
-    for (size_t i = 0; i < m_items.size(); ++i) {
-        CControlUI* pControl = m_items[i];
-        if (!pControl->IsVisible())
-            continue;
-        if (pControl->IsFloat())
-            SetFloatPos(int(i));
-        else if (result.placed[i])
-            pControl->SetPos(ToRECT(result.rects[i]), false);
-    }
+    PlaceChildren(*this, m_items, result);
     ProcessScrollBar(client, result.required.cx, result.required.cy);
 }
 

@@ -857,11 +857,8 @@ void CListUI::SetPos(RECT rc, bool bNeedInvalidate) {
 }
 
 void CListUI::DoEvent(TEventUI& event) {
-    if (IsMouseEvent(event) && !IsMouseEnabled()) {
-        if (!PassMouseToParent(event))
-            CVerticalLayoutUI::DoEvent(event);
+    if (HandMouseOn(event, [&] { CVerticalLayoutUI::DoEvent(event); }))
         return;
-    }
     if (FollowFocus(event, true))
         return;
     switch (event.Type) {

@@ -463,26 +463,30 @@ bool CPaintManagerUI::OnMouseMessage(UINT uMsg, WPARAM wParam, LPARAM lParam, LR
             FireEvent(pNewHover, UIEVENT_MOUSEMOVE, pt, wParam, lParam);
         break;
     }
-    case WM_LBUTTONDOWN: {
+    case WM_LBUTTONDOWN:
+    case WM_LBUTTONDBLCLK:
+    case WM_RBUTTONDOWN:
+    case WM_MBUTTONDOWN: {
         POINT pt = {};
         CControlUI* pControl = ControlPressedAt(lParam, pt);
         if (pControl == nullptr)
             break;
+        // A right or middle press moves the focus before the mouse is captured, a left press
+        // after it (its focus handlers may have released the press), a double click not at all.
+        const bool leftPress = uMsg == WM_LBUTTONDOWN;
+        if (uMsg == WM_RBUTTONDOWN || uMsg == WM_MBUTTONDOWN)
+            pControl->SetFocus();
         SetCapture();
         m_pEventClick = pControl;
-        pControl->SetFocus();
-        if (m_pEventClick == pControl)
-            FireEvent(pControl, UIEVENT_BUTTONDOWN, pt, wParam, lParam);
-        break;
-    }
-    case WM_LBUTTONDBLCLK: {
-        POINT pt = {};
-        CControlUI* pControl = ControlPressedAt(lParam, pt);
-        if (pControl == nullptr)
+        if (leftPress)
+            pControl->SetFocus();
+        if (m_pEventClick != pControl)
             break;
-        SetCapture();
-        m_pEventClick = pControl;
-        FireEvent(pControl, UIEVENT_DBLCLICK, pt, wParam, lParam);
+        const int type = leftPress                 ? UIEVENT_BUTTONDOWN
+                         : uMsg == WM_LBUTTONDBLCLK ? UIEVENT_DBLCLICK
+                         : uMsg == WM_RBUTTONDOWN   ? UIEVENT_RBUTTONDOWN
+                                                    : UIEVENT_MBUTTONDOWN;
+        FireEvent(pControl, type, pt, wParam, lParam);
         break;
     }
     case WM_LBUTTONUP: {
@@ -494,19 +498,6 @@ bool CPaintManagerUI::OnMouseMessage(UINT uMsg, WPARAM wParam, LPARAM lParam, LR
         CControlUI* pControl = m_pEventClick;
         m_pEventClick = nullptr;
         FireEvent(pControl, UIEVENT_BUTTONUP, pt, wParam, lParam);
-        break;
-    }
-    case WM_RBUTTONDOWN:
-    case WM_MBUTTONDOWN: {
-        POINT pt = {};
-        CControlUI* pControl = ControlPressedAt(lParam, pt);
-        if (pControl == nullptr)
-            break;
-        pControl->SetFocus();
-        SetCapture();
-        m_pEventClick = pControl;
-        FireEvent(pControl, uMsg == WM_RBUTTONDOWN ? UIEVENT_RBUTTONDOWN : UIEVENT_MBUTTONDOWN, pt,
-                  wParam, lParam);
         break;
     }
     case WM_RBUTTONUP:

@@ -808,11 +808,8 @@ SIZE CRichEditUI::EstimateSize(SIZE szAvailable) {
 }
 
 void CRichEditUI::DoEvent(TEventUI& event) {
-    if (IsMouseEvent(event) && !IsMouseEnabled()) {
-        if (!PassMouseToParent(event))
-            CContainerUI::DoEvent(event);
+    if (HandMouseOn(event, [&] { CContainerUI::DoEvent(event); }))
         return;
-    }
     switch (event.Type) {
     case UIEVENT_SETCURSOR:
         // The services set the cursor through the message filter; the I-beam otherwise.

@@ -4,7 +4,6 @@
 #include <climits>
 
 #include "ui/UIParseWin.h"
-#include "ui/UIContainer.h"
 #include "ui/UIRender.h"
 
 using uiparse::EqualsNoCase;
@@ -86,7 +85,7 @@ void CScrollBarUI::SetHorizontal(bool horizontal) {
         m_cxyFixed.cy = 0;
     }
     if (m_pOwner != nullptr)
-        m_pOwner->NeedUpdate();
+        m_pOwner->ScrollBarChanged();
     else
         NeedParentUpdate();
 }
@@ -168,7 +167,7 @@ void CScrollBarUI::SetVisible(bool visible) {
     if (m_bFocused)
         m_bFocused = false;
     if (m_pOwner != nullptr)
-        m_pOwner->NeedUpdate();
+        m_pOwner->ScrollBarChanged();
     else
         NeedParentUpdate();
 }
@@ -228,7 +227,7 @@ void CScrollBarUI::Perform(Action action) {
 void CScrollBarUI::DoEvent(TEventUI& event) {
     if (IsMouseEvent(event) && !IsMouseEnabled()) {
         if (m_pOwner != nullptr)
-            m_pOwner->DoEvent(event);
+            m_pOwner->ScrollBarPassesEvent(event);
         else
             CControlUI::DoEvent(event);
         return;
@@ -336,7 +335,7 @@ void CScrollBarUI::DoEvent(TEventUI& event) {
     case UIEVENT_KEYDOWN:
         // The owner scrolls.
         if (m_pOwner != nullptr) {
-            m_pOwner->DoEvent(event);
+            m_pOwner->ScrollBarPassesEvent(event);
             return;
         }
         break;
@@ -344,7 +343,7 @@ void CScrollBarUI::DoEvent(TEventUI& event) {
         break;
     }
     if (m_pOwner != nullptr)
-        m_pOwner->DoEvent(event);
+        m_pOwner->ScrollBarPassesEvent(event);
     else
         CControlUI::DoEvent(event);
 }

@@ -1,7 +1,7 @@
 // CScrollBarUI: the scroll bar of every scrolling container. Two arrow buttons (each as long
 // as the bar is thick) step by the line size with auto-repeat while held, a press on the
-// track pages, and the thumb can be dragged. Every change of position goes through the owner
-// container's SetScrollPos, which moves the content and sets the bar's position back.
+// track pages, and the thumb can be dragged. Every change of position goes through the owner's
+// SetScrollPos, which moves the content and sets the bar's position back.
 // Without images the bar draws itself in plain colours.
 #pragma once
 
@@ -10,7 +10,23 @@
 #include "ui/UIControl.h"
 #include "ui/UILayoutCore.h"
 
-class CContainerUI;
+// The control a scroll bar scrolls (a container implements it). The bar reads and moves the
+// owner's position, pages it, tells it when the bar's own size or visibility changed, and hands
+// it the mouse events the bar does not take itself.
+class IScrollOwner {
+public:
+    virtual SIZE GetScrollPos() const = 0;
+    virtual void SetScrollPos(SIZE szPos, bool bMsg = true) = 0;
+    virtual void PageUp() = 0;
+    virtual void PageDown() = 0;
+    virtual void PageLeft() = 0;
+    virtual void PageRight() = 0;
+    virtual void ScrollBarChanged() = 0;
+    virtual void ScrollBarPassesEvent(TEventUI& event) = 0;
+
+protected:
+    ~IScrollOwner() = default;
+};
 
 class CScrollBarUI : public CControlUI {
 public:
@@ -23,8 +39,8 @@ public:
     LPVOID GetInterface(const std::string& name) override;
     UINT GetControlFlags() const override { return 0; }
 
-    CContainerUI* GetOwner() const { return m_pOwner; }
-    void SetOwner(CContainerUI* pOwner) { m_pOwner = pOwner; }
+    IScrollOwner* GetOwner() const { return m_pOwner; }
+    void SetOwner(IScrollOwner* pOwner) { m_pOwner = pOwner; }
 
     bool IsHorizontal() const { return m_bHorizontal; }
     void SetHorizontal(bool horizontal = true);
@@ -73,7 +89,7 @@ private:
     void PaintPart(HDC hDC, Part part, UINT state, const RECT& rc);
     int Along(POINT pt) const { return m_bHorizontal ? pt.x : pt.y; }
 
-    CContainerUI* m_pOwner = nullptr;
+    IScrollOwner* m_pOwner = nullptr;
     bool m_bHorizontal = false;
     int m_nRange = 100;
     int m_nScrollPos = 0;

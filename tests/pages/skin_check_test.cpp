@@ -9,6 +9,7 @@
 #include "ui/UIResource.h"
 
 #include "pages/page_files.h"
+#include "expectations.h"
 
 #include <gtest/gtest.h>
 
@@ -25,9 +26,6 @@
 #ifndef ORVEL_SKIN_DIR
 #error "ORVEL_SKIN_DIR must name the skin folder"
 #endif
-#ifndef ORVEL_EXPECTATIONS
-#error "ORVEL_EXPECTATIONS must name the expectations file"
-#endif
 
 namespace {
 
@@ -35,17 +33,6 @@ std::string Lower(std::string text) {
     for (char& c : text)
         c = char(std::tolower(static_cast<unsigned char>(c)));
     return text;
-}
-
-std::vector<std::string> Split(const std::string& text, char separator) {
-    std::vector<std::string> parts;
-    std::string part;
-    std::istringstream in(text);
-    while (std::getline(in, part, separator))
-        parts.push_back(part);
-    if (!text.empty() && text.back() == separator)
-        parts.emplace_back();
-    return parts;
 }
 
 // One element of the built skin tree.
@@ -96,24 +83,8 @@ const std::set<std::string> kContainerTags = {
 // The control kinds the program relies on, as element names.
 bool IsKind(const SkinNode& node, const std::string& kind) {
     const std::string& t = node.tag;
-    if (kind == "Button")
-        return t == "button";
-    if (kind == "Option")
-        return t == "option";
-    if (kind == "Combo" || kind == "Combobox")
-        return t == "combo" || t == "combobox";
-    if (kind == "Edit")
-        return t == "edit";
-    if (kind == "RichEdit")
-        return t == "richedit";
-    if (kind == "Label")
-        return t == "label" || t == "text";
-    if (kind == "GroupBox")
-        return t == "groupbox";
-    if (kind == "TabLayout")
-        return t == "tablayout" || t == "animationtablayout";
-    if (kind == "List")
-        return t == "list" || t == "listex";
+    if (const ControlKindForms* forms = FindControlKind(kind))
+        return IsOneOf(t, forms->tags);
     if (kind == "Container")
         return kContainerTags.count(t) != 0 || t == "list";
     if (kind == "Line") // a group of switches
@@ -288,34 +259,6 @@ std::map<std::string, std::string> ReadTexts(const std::string& path) {
         texts.emplace(section + "/" + Lower(trim(line.substr(0, eq))), value);
     }
     return texts;
-}
-
-// One line of the expectations file: the check's name and its fields.
-struct Expectation {
-    std::string check;
-    std::vector<std::string> fields;
-    int line = 0;
-};
-
-std::vector<Expectation> ReadExpectations() {
-    std::vector<Expectation> all;
-    std::ifstream in(ORVEL_EXPECTATIONS, std::ios::binary);
-    std::string line;
-    int number = 0;
-    while (std::getline(in, line)) {
-        ++number;
-        if (!line.empty() && line.back() == '\r')
-            line.pop_back();
-        if (line.empty() || line[0] == '#')
-            continue;
-        std::vector<std::string> parts = Split(line, '\t');
-        Expectation e;
-        e.check = parts[0];
-        e.fields.assign(parts.begin() + 1, parts.end());
-        e.line = number;
-        all.push_back(e);
-    }
-    return all;
 }
 
 class EnglishSkin : public ::testing::Test {

@@ -13,6 +13,7 @@
 #include "ui/UIControls.h"
 
 #include "pages/page_files.h"
+#include "expectations.h"
 
 #include <gtest/gtest.h>
 
@@ -26,9 +27,6 @@
 
 #ifndef ORVEL_SKIN_DIR
 #error "ORVEL_SKIN_DIR must name the skin folder"
-#endif
-#ifndef ORVEL_EXPECTATIONS
-#error "ORVEL_EXPECTATIONS must name the expectations file"
 #endif
 
 namespace {
@@ -97,24 +95,8 @@ void Pump(int ms) {
 // The classes the program may meet under a name, by the kind the expectations give.
 bool HasKind(CControlUI* control, const std::string& kind) {
     std::string c = control->GetClass();
-    if (kind == "Button")
-        return c == "ButtonUI";
-    if (kind == "Option")
-        return c == "OptionUI";
-    if (kind == "Combo" || kind == "Combobox")
-        return c == "ComboUI" || c == "ComboBoxUI";
-    if (kind == "Edit")
-        return c == "EditUI";
-    if (kind == "RichEdit")
-        return c == "RichEdit";
-    if (kind == "Label")
-        return c == "LabelUI" || c == "TextUI";
-    if (kind == "GroupBox")
-        return c == "GroupBoxUI";
-    if (kind == "TabLayout")
-        return c == "TabLayoutUI";
-    if (kind == "List")
-        return c == "ListUI";
+    if (const ControlKindForms* forms = FindControlKind(kind))
+        return IsOneOf(c, forms->classes);
     if (kind == "Container" || kind == "Line")
         return control->GetInterface("IContainer") != nullptr;
     return false;
@@ -123,29 +105,19 @@ bool HasKind(CControlUI* control, const std::string& kind) {
 // (name, kind) of every control the expectations name, with the parameters' kinds.
 std::vector<std::pair<std::string, std::string>> ExpectedControls() {
     std::vector<std::pair<std::string, std::string>> all;
-    std::ifstream in(ORVEL_EXPECTATIONS, std::ios::binary);
-    std::string line;
-    while (std::getline(in, line)) {
-        if (!line.empty() && line.back() == '\r')
-            line.pop_back();
-        if (line.empty() || line[0] == '#')
-            continue;
-        std::vector<std::string> f;
-        std::stringstream s(line);
-        std::string part;
-        while (std::getline(s, part, '\t'))
-            f.push_back(part);
-        if (f[0] == "control")
-            all.emplace_back(f[1], f[2]);
-        else if (f[0] == "key" && f[2] != "-")
-            all.emplace_back(f[1], f[2]);
-        else if (f[0] == "layout")
+    for (const Expectation& e : ReadExpectations()) {
+        const std::vector<std::string>& f = e.fields;
+        if (e.check == "control")
+            all.emplace_back(f[0], f[1]);
+        else if (e.check == "key" && f[1] != "-")
+            all.emplace_back(f[0], f[1]);
+        else if (e.check == "layout")
+            all.emplace_back(f[0], "Container");
+        else if (e.check == "switch")
+            all.emplace_back(f[0], "Button");
+        else if (e.check == "tab") {
             all.emplace_back(f[1], "Container");
-        else if (f[0] == "switch")
-            all.emplace_back(f[1], "Button");
-        else if (f[0] == "tab") {
-            all.emplace_back(f[2], "Container");
-            all.emplace_back(f[3], "Option");
+            all.emplace_back(f[2], "Option");
         }
     }
     return all;
@@ -194,23 +166,13 @@ struct Fit {
 
 std::vector<Fit> ExpectedFits() {
     std::vector<Fit> fits;
-    std::ifstream in(ORVEL_EXPECTATIONS, std::ios::binary);
-    std::string line;
-    while (std::getline(in, line)) {
-        if (!line.empty() && line.back() == '\r')
-            line.pop_back();
-        if (line.compare(0, 4, "fit\t") != 0)
+    for (const Expectation& e : ReadExpectations()) {
+        if (e.check != "fit")
             continue;
-        std::vector<std::string> f;
-        std::stringstream s(line);
-        std::string part;
-        while (std::getline(s, part, '\t'))
-            f.push_back(part);
         Fit fit;
-        fit.group = f[1];
-        fit.height = std::stoi(f[2]);
-        std::stringstream pairs(f.size() > 3 ? f[3] : "");
-        while (std::getline(pairs, part, '|'))
+        fit.group = e.fields[0];
+        fit.height = std::stoi(e.fields[1]);
+        for (const std::string& part : Split(e.fields.size() > 2 ? e.fields[2] : "", '|'))
             if (!part.empty())
                 fit.layouts.emplace_back(part.substr(0, part.rfind('=')), part.back() == '1');
         fits.push_back(fit);
