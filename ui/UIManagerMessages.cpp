@@ -25,6 +25,24 @@ constexpr UINT kReflectBase = 0x2000;
 // timers never take them.
 constexpr UINT kReservedTimerIds[] = {101, 102};
 
+// Offers a message to a list of filters, walked as a snapshot: a filter that an earlier one
+// removed is skipped. True, with the result, when one of them handled the message.
+bool OfferToFilters(const std::vector<IMessageFilterUI*>& filters, UINT uMsg, WPARAM wParam,
+                    LPARAM lParam, LRESULT& lRes) {
+    const std::vector<IMessageFilterUI*> snapshot = filters;
+    for (IMessageFilterUI* pFilter : snapshot) {
+        if (std::find(filters.begin(), filters.end(), pFilter) == filters.end())
+            continue;
+        bool handled = false;
+        const LRESULT result = pFilter->MessageHandler(uMsg, wParam, lParam, handled);
+        if (handled) {
+            lRes = result;
+            return true;
+        }
+    }
+    return false;
+}
+
 } // namespace
 
 // ---- Timers
@@ -166,18 +184,8 @@ bool CPaintManagerUI::TranslateAccelerator(MSG* pMsg) {
 }
 
 bool CPaintManagerUI::PreMessageHandler(UINT uMsg, WPARAM wParam, LPARAM lParam, LRESULT& lRes) {
-    const auto filters = m_aPreMessageFilters;
-    for (IMessageFilterUI* pFilter : filters) {
-        if (std::find(m_aPreMessageFilters.begin(), m_aPreMessageFilters.end(), pFilter) ==
-            m_aPreMessageFilters.end())
-            continue;
-        bool handled = false;
-        LRESULT result = pFilter->MessageHandler(uMsg, wParam, lParam, handled);
-        if (handled) {
-            lRes = result;
-            return true;
-        }
-    }
+    if (OfferToFilters(m_aPreMessageFilters, uMsg, wParam, lParam, lRes))
+        return true;
     switch (uMsg) {
     case WM_KEYDOWN:
         if (wParam == VK_TAB) {
@@ -214,34 +222,26 @@ bool CPaintManagerUI::MessageHandler(UINT uMsg, WPARAM wParam, LPARAM lParam, LR
         return false;
 
     // Message filters first; the first that handles the message supplies the result.
-    const auto filters = m_aMessageFilters;
-    for (IMessageFilterUI* pFilter : filters) {
-        if (std::find(m_aMessageFilters.begin(), m_aMessageFilters.end(), pFilter) ==
-            m_aMessageFilters.end())
-            continue;
-        bool handled = false;
-        LRESULT result = pFilter->MessageHandler(uMsg, wParam, lParam, handled);
-        if (handled) {
-            lRes = result;
-            switch (uMsg) {
-            case WM_MOUSEMOVE:
-            case WM_LBUTTONDOWN:
-            case WM_LBUTTONDBLCLK:
-            case WM_LBUTTONUP:
-                m_ptLastMousePos = POINT{GET_X_LPARAM(lParam), GET_Y_LPARAM(lParam)};
-                break;
-            case WM_CONTEXTMENU:
-            case WM_MOUSEWHEEL: {
-                POINT pt = {GET_X_LPARAM(lParam), GET_Y_LPARAM(lParam)};
-                ::ScreenToClient(m_hWndPaint, &pt);
-                m_ptLastMousePos = pt;
-                break;
-            }
-            default:
-                break;
-            }
-            return true;
+    if (OfferToFilters(m_aMessageFilters, uMsg, wParam, lParam, lRes)) {
+        // The toolkit still follows the mouse position of a filtered mouse message.
+        switch (uMsg) {
+        case WM_MOUSEMOVE:
+        case WM_LBUTTONDOWN:
+        case WM_LBUTTONDBLCLK:
+        case WM_LBUTTONUP:
+            m_ptLastMousePos = POINT{GET_X_LPARAM(lParam), GET_Y_LPARAM(lParam)};
+            break;
+        case WM_CONTEXTMENU:
+        case WM_MOUSEWHEEL: {
+            POINT pt = {GET_X_LPARAM(lParam), GET_Y_LPARAM(lParam)};
+            ::ScreenToClient(m_hWndPaint, &pt);
+            m_ptLastMousePos = pt;
+            break;
         }
+        default:
+            break;
+        }
+        return true;
     }
 
     if (m_bLayered) {
