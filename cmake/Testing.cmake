@@ -33,12 +33,26 @@ if(CMAKE_CXX_COMPILER_ID STREQUAL "Clang" OR CMAKE_CXX_COMPILER_ID STREQUAL "GNU
     endforeach()
 endif()
 
-# orvel_add_test(NAME name SOURCES ... [LIBS ...] [LABELS ...] [HARNESS_ARGS ...] [TIMEOUT s])
+# orvel_add_test(NAME name SOURCES ... [LIBS ...] [LABELS ...] [HARNESS_ARGS ...] [TIMEOUT s]
+#                [LANE main|program])
 # One CTest test per binary. Cross-compiled Windows binaries run under Wine through the
 # harness; HARNESS_ARGS go to the harness (for example "--display" or "--com 7 --peer echo"),
 # and a test that needs them is only registered where the harness runs it.
+# Windows tests run in two lanes side by side, each in a Wine prefix of its own: "program" for
+# the tests that start or run the unpacked program (they share its folder and config.ini) and
+# "main" (the default) for the rest. orvel_wine_lane() puts a test added otherwise in a lane.
+function(orvel_wine_lane test lane)
+    if(NOT ORVEL_UNDER_WINE)
+        return()
+    endif()
+    set_property(TEST ${test} APPEND PROPERTY RESOURCE_LOCK wine-${lane})
+    if(NOT lane STREQUAL "main")
+        set_property(TEST ${test} APPEND PROPERTY ENVIRONMENT ORVEL_WINE_LANE=${lane})
+    endif()
+endfunction()
+
 function(orvel_add_test)
-    cmake_parse_arguments(T "" "NAME;TIMEOUT" "SOURCES;LIBS;LABELS;HARNESS_ARGS" ${ARGN})
+    cmake_parse_arguments(T "" "NAME;TIMEOUT;LANE" "SOURCES;LIBS;LABELS;HARNESS_ARGS" ${ARGN})
     add_executable(${T_NAME} ${T_SOURCES})
     target_include_directories(${T_NAME} PRIVATE ${CMAKE_SOURCE_DIR}/tests)
     target_link_libraries(${T_NAME} PRIVATE ${T_LIBS} gtest gtest_main)
@@ -56,4 +70,8 @@ function(orvel_add_test)
     endif()
     add_test(NAME ${T_NAME} COMMAND ${T_NAME})
     set_tests_properties(${T_NAME} PROPERTIES TIMEOUT ${T_TIMEOUT} LABELS "${T_LABELS}")
+    if(NOT T_LANE)
+        set(T_LANE main)
+    endif()
+    orvel_wine_lane(${T_NAME} ${T_LANE})
 endfunction()
