@@ -1,5 +1,6 @@
 #!/usr/bin/env bash
-# Builds the libFuzzer targets (preset "fuzz", clang) and runs each of them for a while.
+# Builds the libFuzzer targets (preset "fuzz", clang) and runs each of them for a while, as
+# many at a time as there are cores.
 #   tools/fuzz.sh [SECONDS]      SECONDS per target, default 20
 # Environment: ORVEL_FUZZ_BUILD  build tree (default build/fuzz, the preset's own).
 # Each run starts from a temporary copy of the seed corpus tests/fuzz/corpus/<target>/ (and uses
@@ -15,22 +16,53 @@ cmake --build "$build" -j2
 work="$(mktemp -d)"
 trap 'rm -rf "$work"' EXIT
 mkdir -p "$build/artifacts"
-for fuzzer in "$build"/tests/fuzz/*_fuzz; do
-    [ -x "$fuzzer" ] || continue
+# One target's run; its summary goes to $work/<target>.result, a failure to <target>.failed.
+run_one() {
+    local fuzzer="$1" name corpus
     name="$(basename "$fuzzer")"
     corpus="$work/$name"
     mkdir -p "$corpus"
     if [ -d "tests/fuzz/corpus/$name" ]; then
         cp -r "tests/fuzz/corpus/$name/." "$corpus/"
     fi
-    options=()
+    local options=()
     if [ -f "tests/fuzz/$name.dict" ]; then
         options+=("-dict=tests/fuzz/$name.dict")
     fi
-    echo "fuzz: $name for ${seconds}s"
-    "$fuzzer" -max_total_time="$seconds" -print_final_stats=1 "${options[@]}" \
-        -artifact_prefix="$build/artifacts/$name-" "$corpus" >"$build/$name.log" 2>&1 ||
-        { tail -40 "$build/$name.log"; echo "fuzz: $name failed (log $build/$name.log)"; exit 1; }
-    grep -E '^stat::number_of_executed_units' "$build/$name.log" | sed "s/^/fuzz: $name /" || true
+    if "$fuzzer" -max_total_time="$seconds" -print_final_stats=1 "${options[@]}" \
+        -artifact_prefix="$build/artifacts/$name-" "$corpus" >"$build/$name.log" 2>&1; then
+        grep -E '^stat::number_of_executed_units' "$build/$name.log" | sed "s/^/fuzz: $name /" \
+            >"$work/$name.result" || true
+    else
+        touch "$work/$name.failed"
+    fi
+}
+# The targets run as many at a time as the machine has cores.
+jobs="$(nproc 2>/dev/null || echo 1)"
+running=0
+targets=()
+for fuzzer in "$build"/tests/fuzz/*_fuzz; do
+    [ -x "$fuzzer" ] || continue
+    targets+=("$fuzzer")
+    echo "fuzz: $(basename "$fuzzer") for ${seconds}s"
+    run_one "$fuzzer" &
+    running=$((running + 1))
+    if [ "$running" -ge "$jobs" ]; then
+        wait -n || true
+        running=$((running - 1))
+    fi
 done
+wait
+failed=0
+for fuzzer in "${targets[@]}"; do
+    name="$(basename "$fuzzer")"
+    if [ -e "$work/$name.failed" ] || [ ! -e "$work/$name.result" ]; then
+        tail -40 "$build/$name.log"
+        echo "fuzz: $name failed (log $build/$name.log)"
+        failed=1
+    else
+        cat "$work/$name.result" 2>/dev/null || true
+    fi
+done
+[ "$failed" -eq 0 ] || exit 1
 echo "fuzz: every target ran clean"
