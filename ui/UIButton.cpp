@@ -166,17 +166,9 @@ void CButtonUI::SetAttribute(const std::string& name, const std::string& value) 
         return;
     auto color = [&] { return uiparse::ParseColor(value); };
     auto font = [&] { return uiparse::ParseInt(value, -1, 1000000); };
-    if (EqualsNoCase(name, "normalimage"))
-        SetNormalImage(value);
-    else if (EqualsNoCase(name, "hotimage"))
-        SetHotImage(value);
-    else if (EqualsNoCase(name, "pushedimage"))
-        SetPushedImage(value);
-    else if (EqualsNoCase(name, "focusedimage"))
-        SetFocusedImage(value);
-    else if (EqualsNoCase(name, "disabledimage"))
-        SetDisabledImage(value);
-    else if (EqualsNoCase(name, "hotforeimage"))
+    if (ApplyStateImageAttribute(*this, name, value))
+        return;
+    if (EqualsNoCase(name, "hotforeimage"))
         SetHotForeImage(value);
     else if (EqualsNoCase(name, "stateimage"))
         SetStateImage(value);

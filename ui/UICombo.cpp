@@ -694,7 +694,8 @@ void CComboUI::PaintText(HDC hDC) {
 }
 
 void CComboUI::SetAttribute(const std::string& name, const std::string& value) {
-    if (ApplyStyleValue(value) || ApplyTextAttribute(*this, name, value))
+    if (ApplyStyleValue(value) || ApplyTextAttribute(*this, name, value) ||
+        ApplyStateImageAttribute(*this, name, value))
         return;
     if (ApplyListInfoAttribute(m_ListInfo, name, value)) {
         Invalidate();
@@ -736,16 +737,6 @@ void CComboUI::SetAttribute(const std::string& name, const std::string& value) {
             m_uTextStyle |= DT_SINGLELINE;
         }
         Invalidate();
-    } else if (EqualsNoCase(name, "normalimage")) {
-        SetNormalImage(value);
-    } else if (EqualsNoCase(name, "hotimage")) {
-        SetHotImage(value);
-    } else if (EqualsNoCase(name, "pushedimage")) {
-        SetPushedImage(value);
-    } else if (EqualsNoCase(name, "focusedimage")) {
-        SetFocusedImage(value);
-    } else if (EqualsNoCase(name, "disabledimage")) {
-        SetDisabledImage(value);
     } else if (EqualsNoCase(name, "scrollselect")) {
         SetScrollSelect(uiparse::ParseBool(value));
     } else if (EqualsNoCase(name, "dropbox")) {

@@ -265,6 +265,25 @@ protected:
             return false;
         return true;
     }
+    // The state images of a clickable control: normal, hot, pushed, focused and disabled. True
+    // when `name` was one of them.
+    template <class StateImages>
+    static bool ApplyStateImageAttribute(StateImages& control, const std::string& name,
+                                         const std::string& value) {
+        if (uiparse::EqualsNoCase(name, "normalimage"))
+            control.SetNormalImage(value);
+        else if (uiparse::EqualsNoCase(name, "hotimage"))
+            control.SetHotImage(value);
+        else if (uiparse::EqualsNoCase(name, "pushedimage"))
+            control.SetPushedImage(value);
+        else if (uiparse::EqualsNoCase(name, "focusedimage"))
+            control.SetFocusedImage(value);
+        else if (uiparse::EqualsNoCase(name, "disabledimage"))
+            control.SetDisabledImage(value);
+        else
+            return false;
+        return true;
+    }
     // The first step of a DoEvent: a mouse event of a control that takes no mouse input goes to
     // its parent, or without a parent to `baseHandling` (the base class's DoEvent). True when the
     // event was taken this way.
