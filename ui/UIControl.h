@@ -270,19 +270,21 @@ protected:
     template <class StateImages>
     static bool ApplyStateImageAttribute(StateImages& control, const std::string& name,
                                          const std::string& value) {
-        if (uiparse::EqualsNoCase(name, "normalimage"))
-            control.SetNormalImage(value);
-        else if (uiparse::EqualsNoCase(name, "hotimage"))
-            control.SetHotImage(value);
-        else if (uiparse::EqualsNoCase(name, "pushedimage"))
-            control.SetPushedImage(value);
-        else if (uiparse::EqualsNoCase(name, "focusedimage"))
-            control.SetFocusedImage(value);
-        else if (uiparse::EqualsNoCase(name, "disabledimage"))
-            control.SetDisabledImage(value);
-        else
-            return false;
-        return true;
+        using Setter = void (StateImages::*)(const std::string&);
+        static const std::pair<const char*, Setter> kSetters[] = {
+            {"normalimage", &StateImages::SetNormalImage},
+            {"hotimage", &StateImages::SetHotImage},
+            {"pushedimage", &StateImages::SetPushedImage},
+            {"focusedimage", &StateImages::SetFocusedImage},
+            {"disabledimage", &StateImages::SetDisabledImage},
+        };
+        for (const auto& [attribute, set] : kSetters) {
+            if (uiparse::EqualsNoCase(name, attribute)) {
+                (control.*set)(value);
+                return true;
+            }
+        }
+        return false;
     }
     // The first step of a DoEvent: a mouse event of a control that takes no mouse input goes to
     // its parent, or without a parent to `baseHandling` (the base class's DoEvent). True when the
