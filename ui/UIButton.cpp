@@ -136,8 +136,7 @@ UI_IMAGE_SETTER(SetHotForeImage, m_sHotForeImage)
 #undef UI_IMAGE_SETTER
 
 void CButtonUI::SetStateImage(const std::string& image) {
-    m_sStateImage = image;
-    Invalidate();
+    SetLook(m_sStateImage, image);
 }
 
 void CButtonUI::SetStateCount(int count) {
@@ -379,40 +378,32 @@ void COptionUI::SetEnabled(bool enable) {
 }
 
 void COptionUI::SetSelectedImage(const std::string& image) {
-    m_sSelectedImage = image;
-    Invalidate();
+    SetLook(m_sSelectedImage, image);
 }
 void COptionUI::SetSelectedHotImage(const std::string& image) {
-    m_sSelectedHotImage = image;
-    Invalidate();
+    SetLook(m_sSelectedHotImage, image);
 }
 void COptionUI::SetSelectedPushedImage(const std::string& image) {
-    m_sSelectedPushedImage = image;
-    Invalidate();
+    SetLook(m_sSelectedPushedImage, image);
 }
 void COptionUI::SetSelectedForeImage(const std::string& image) {
-    m_sSelectedForeImage = image;
-    Invalidate();
+    SetLook(m_sSelectedForeImage, image);
 }
 void COptionUI::SetSelectedStateImage(const std::string& image) {
-    m_sSelectedStateImage = image;
-    Invalidate();
+    SetLook(m_sSelectedStateImage, image);
 }
 void COptionUI::SetSelectedStateCount(int count) {
     m_nSelectedStateCount = std::max(0, count);
     Invalidate();
 }
 void COptionUI::SetSelectedBkColor(DWORD color) {
-    m_dwSelectedBkColor = color;
-    Invalidate();
+    SetLook(m_dwSelectedBkColor, color);
 }
 void COptionUI::SetSelectedTextColor(DWORD color) {
-    m_dwSelectedTextColor = color;
-    Invalidate();
+    SetLook(m_dwSelectedTextColor, color);
 }
 void COptionUI::SetSelectedFont(int index) {
-    m_iSelectedFont = index;
-    Invalidate();
+    SetLook(m_iSelectedFont, index);
 }
 
 void COptionUI::SetAttribute(const std::string& name, const std::string& value) {

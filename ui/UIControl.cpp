@@ -104,75 +104,45 @@ void CControlUI::Init() {
 }
 
 void CControlUI::SetText(const std::string& text) {
-    if (m_sText == text)
-        return;
-    m_sText = text;
-    Invalidate();
+    SetLook(m_sText, text);
 }
 
 // ---- Colours, images, border ------------------------------------------------------------
 
 void CControlUI::SetBkColor(DWORD color) {
-    if (m_dwBackColor == color)
-        return;
-    m_dwBackColor = color;
-    Invalidate();
+    SetLook(m_dwBackColor, color);
 }
 
 void CControlUI::SetBkColor2(DWORD color) {
-    if (m_dwBackColor2 == color)
-        return;
-    m_dwBackColor2 = color;
-    Invalidate();
+    SetLook(m_dwBackColor2, color);
 }
 
 void CControlUI::SetBkColor3(DWORD color) {
-    if (m_dwBackColor3 == color)
-        return;
-    m_dwBackColor3 = color;
-    Invalidate();
+    SetLook(m_dwBackColor3, color);
 }
 
 void CControlUI::SetGradientHorizontal(bool horizontal) {
-    if (m_bGradientHorizontal == horizontal)
-        return;
-    m_bGradientHorizontal = horizontal;
-    Invalidate();
+    SetLook(m_bGradientHorizontal, horizontal);
 }
 
 void CControlUI::SetForeColor(DWORD color) {
-    if (m_dwForeColor == color)
-        return;
-    m_dwForeColor = color;
-    Invalidate();
+    SetLook(m_dwForeColor, color);
 }
 
 void CControlUI::SetBkImage(const std::string& image) {
-    if (m_sBkImage == image)
-        return;
-    m_sBkImage = image;
-    Invalidate();
+    SetLook(m_sBkImage, image);
 }
 
 void CControlUI::SetForeImage(const std::string& image) {
-    if (m_sForeImage == image)
-        return;
-    m_sForeImage = image;
-    Invalidate();
+    SetLook(m_sForeImage, image);
 }
 
 void CControlUI::SetBorderColor(DWORD color) {
-    if (m_dwBorderColor == color)
-        return;
-    m_dwBorderColor = color;
-    Invalidate();
+    SetLook(m_dwBorderColor, color);
 }
 
 void CControlUI::SetFocusBorderColor(DWORD color) {
-    if (m_dwFocusBorderColor == color)
-        return;
-    m_dwFocusBorderColor = color;
-    Invalidate();
+    SetLook(m_dwFocusBorderColor, color);
 }
 
 void CControlUI::SetBorderSize(int size) {
@@ -316,35 +286,19 @@ void CControlUI::SetFixedXY(SIZE szXY) {
     NeedParentUpdate();
 }
 
-void CControlUI::SetFixedWidth(int cx) {
-    if (StoreSize(m_cxyFixed.cx, cx))
-        NeedParentUpdate();
-}
-
-void CControlUI::SetFixedHeight(int cy) {
-    if (StoreSize(m_cxyFixed.cy, cy))
-        NeedParentUpdate();
-}
-
-void CControlUI::SetMinWidth(int cx) {
-    if (StoreSize(m_cxyMin.cx, cx))
-        NeedParentUpdate();
-}
-
-void CControlUI::SetMaxWidth(int cx) {
-    if (StoreSize(m_cxyMax.cx, cx))
-        NeedParentUpdate();
-}
-
-void CControlUI::SetMinHeight(int cy) {
-    if (StoreSize(m_cxyMin.cy, cy))
-        NeedParentUpdate();
-}
-
-void CControlUI::SetMaxHeight(int cy) {
-    if (StoreSize(m_cxyMax.cy, cy))
-        NeedParentUpdate();
-}
+// The size setters: the parent lays its children out again when a value changed.
+#define UI_SIZE_SETTER(Setter, slot)                                                               \
+    void CControlUI::Setter(int value) {                                                           \
+        if (StoreSize(slot, value))                                                                \
+            NeedParentUpdate();                                                                    \
+    }
+UI_SIZE_SETTER(SetFixedWidth, m_cxyFixed.cx)
+UI_SIZE_SETTER(SetFixedHeight, m_cxyFixed.cy)
+UI_SIZE_SETTER(SetMinWidth, m_cxyMin.cx)
+UI_SIZE_SETTER(SetMaxWidth, m_cxyMax.cx)
+UI_SIZE_SETTER(SetMinHeight, m_cxyMin.cy)
+UI_SIZE_SETTER(SetMaxHeight, m_cxyMax.cy)
+#undef UI_SIZE_SETTER
 
 void CControlUI::SetFloatPercent(TPercentInfo info) {
     auto sane = [](double v) { return std::isfinite(v) ? std::clamp(v, -10.0, 10.0) : 0.0; };
@@ -410,10 +364,7 @@ void CControlUI::SetInternVisible(bool visible) {
 }
 
 void CControlUI::SetEnabled(bool enable) {
-    if (m_bEnabled == enable)
-        return;
-    m_bEnabled = enable;
-    Invalidate();
+    SetLook(m_bEnabled, enable);
 }
 
 void CControlUI::SetMouseEnabled(bool enable) {

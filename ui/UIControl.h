@@ -246,6 +246,14 @@ protected:
     // A mouse event of a control that takes no mouse input goes to its parent: true when it had
     // one (the caller handles the event itself otherwise).
     bool PassMouseToParent(TEventUI& event);
+    // Stores a value that changes how the control looks and repaints it when it changed.
+    template <class T>
+    void SetLook(T& slot, const T& value) {
+        if (slot == value)
+            return;
+        slot = value;
+        Invalidate();
+    }
     // The attributes of a control that draws one text: font, text colours, text padding and
     // inline markup. True when `name` was one of them.
     template <class TextControl>

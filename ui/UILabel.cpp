@@ -31,23 +31,19 @@ LPVOID CLabelUI::GetInterface(const std::string& name) {
 }
 
 void CLabelUI::SetTextStyle(UINT uStyle) {
-    m_uTextStyle = uStyle;
-    Invalidate();
+    SetLook(m_uTextStyle, uStyle);
 }
 
 void CLabelUI::SetTextColor(DWORD dwTextColor) {
-    m_dwTextColor = dwTextColor;
-    Invalidate();
+    SetLook(m_dwTextColor, dwTextColor);
 }
 
 void CLabelUI::SetDisabledTextColor(DWORD dwTextColor) {
-    m_dwDisabledTextColor = dwTextColor;
-    Invalidate();
+    SetLook(m_dwDisabledTextColor, dwTextColor);
 }
 
 void CLabelUI::SetFont(int index) {
-    m_iFont = index;
-    Invalidate();
+    SetLook(m_iFont, index);
 }
 
 void CLabelUI::SetTextPadding(RECT rc) {
@@ -315,18 +311,15 @@ LPVOID CGroupBoxUI::GetInterface(const std::string& name) {
 }
 
 void CGroupBoxUI::SetTextColor(DWORD dwTextColor) {
-    m_dwTextColor = dwTextColor;
-    Invalidate();
+    SetLook(m_dwTextColor, dwTextColor);
 }
 
 void CGroupBoxUI::SetDisabledTextColor(DWORD dwTextColor) {
-    m_dwDisabledTextColor = dwTextColor;
-    Invalidate();
+    SetLook(m_dwDisabledTextColor, dwTextColor);
 }
 
 void CGroupBoxUI::SetFont(int index) {
-    m_iFont = index;
-    Invalidate();
+    SetLook(m_iFont, index);
 }
 
 void CGroupBoxUI::SetAttribute(const std::string& name, const std::string& value) {
