@@ -8,7 +8,6 @@
 #include "ui/UILabel.h"
 #include "ui/UILayout.h"
 #include "ui/UIList.h"
-#include "ui/UIParse.h"
 
 // A plain class: answers its class string and its own interface name, else what its base does.
 #define UI_PLAIN_CONTROL_CLASS(Class, Base, ClassString, InterfaceName)                            \

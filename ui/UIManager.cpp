@@ -85,17 +85,11 @@ CPaintManagerUI::~CPaintManagerUI() {
 }
 
 void CPaintManagerUI::ReleaseResources() {
-    m_mCustomFonts.clear();
-    m_mImageHash.clear();
-    m_mFailedImages.clear();
-    m_mDefaultAttrHash.clear();
-    m_mStyleHash.clear();
-    m_mDrawInfoHash.clear();
     // Retired images and fonts may still be held by painting code only while the tree
     // lives; Init and destruction discard them with everything else.
-    m_aRetiredFonts.clear();
-    m_aRetiredImages.clear();
-    m_pDefaultFont.reset();
+    m_resources.Clear();
+    m_mFailedImages.clear();
+    m_mDrawInfoHash.clear();
 }
 
 void CPaintManagerUI::Init(HWND hWnd, const char* pstrName) {
@@ -776,12 +770,5 @@ const std::string& CPaintManagerUI::GetResourcePath() {
 }
 
 void CPaintManagerUI::Term() {
-    SharedState& shared = Shared();
-    shared.fonts.clear();
-    shared.images.clear();
-    shared.retiredFonts.clear();
-    shared.retiredImages.clear();
-    shared.defaultAttrs.clear();
-    shared.styles.clear();
-    shared.defaultFont.reset();
+    Shared().resources.Clear();
 }

@@ -132,6 +132,21 @@ public:
     virtual LRESULT TranslateAccelerator(MSG* pMsg) = 0;
 };
 
+// Fonts, images, default attribute lists and styles: one set per window and one for the whole
+// process, which a window falls back to. Fonts and images are shared pointers: one replaced
+// under the same name stays alive in the retired list until the tables are cleared, so a
+// pointer or handle that painting still holds never dangles.
+struct TResourceTables {
+    std::map<int, std::shared_ptr<TFontInfo>> fonts;
+    std::map<std::string, std::shared_ptr<TImageInfo>> images;
+    std::vector<std::shared_ptr<TFontInfo>> retiredFonts;
+    std::vector<std::shared_ptr<TImageInfo>> retiredImages;
+    std::map<std::string, std::string> defaultAttrs;
+    std::map<std::string, std::string> styles;
+    std::shared_ptr<TFontInfo> defaultFont; // a window's: null for the process-wide one
+    void Clear() { *this = TResourceTables(); }
+};
+
 class CPaintManagerUI : public IDrawResources {
 public:
     CPaintManagerUI();
@@ -322,6 +337,9 @@ private:
     // A button press: the window takes the focus (unless it never activates), the point is kept,
     // and the control under it is returned when it belongs to this window.
     CControlUI* ControlPressedAt(LPARAM lParam, POINT& pt);
+    // The end of a press: the mouse is released and the pressed control returned, or null
+    // when nothing was pressed.
+    CControlUI* EndPress();
     struct TimerInfo {
         CControlUI* pSender = nullptr;
         UINT nLocalID = 0;
@@ -418,17 +436,10 @@ private:
     std::map<std::string, CControlUI*> m_mNameHash;
     std::map<std::string, std::vector<CControlUI*>> m_mOptionGroup;
 
-    // Resource tables. Entries are shared pointers: an image or font replaced under the same
-    // name stays alive in the retired list until the manager goes, so a pointer or handle
-    // that painting still holds never dangles.
-    std::map<int, std::shared_ptr<TFontInfo>> m_mCustomFonts;
-    std::map<std::string, std::shared_ptr<TImageInfo>> m_mImageHash;
-    std::vector<std::shared_ptr<TFontInfo>> m_aRetiredFonts;
-    std::vector<std::shared_ptr<TImageInfo>> m_aRetiredImages;
-    std::map<std::string, std::string> m_mDefaultAttrHash;
-    std::map<std::string, std::string> m_mStyleHash;
+    // The window's own resource tables; the process-wide ones are Tables(true).
+    TResourceTables m_resources;
+    TResourceTables& Tables(bool shared);
     std::map<std::pair<std::string, std::string>, TDrawInfo> m_mDrawInfoHash;
-    std::shared_ptr<TFontInfo> m_pDefaultFont; // null: the shared default font
     std::vector<HANDLE> m_aFontResources;
     // Image names that failed to load, so that painting does not read the disk again.
     std::map<std::string, bool> m_mFailedImages;

@@ -394,6 +394,15 @@ CControlUI* CPaintManagerUI::ControlPressedAt(LPARAM lParam, POINT& pt) {
     return pControl != nullptr && pControl->GetManager() == this ? pControl : nullptr;
 }
 
+CControlUI* CPaintManagerUI::EndPress() {
+    CControlUI* pControl = m_pEventClick;
+    if (pControl == nullptr)
+        return nullptr;
+    ReleaseCapture();
+    m_pEventClick = nullptr;
+    return pControl;
+}
+
 // Mouse messages: hover, leave, moves, buttons, context menu, wheel, cursor.
 bool CPaintManagerUI::OnMouseMessage(UINT uMsg, WPARAM wParam, LPARAM lParam, LRESULT& lRes) {
     switch (uMsg) {
@@ -492,12 +501,8 @@ bool CPaintManagerUI::OnMouseMessage(UINT uMsg, WPARAM wParam, LPARAM lParam, LR
     case WM_LBUTTONUP: {
         POINT pt = {GET_X_LPARAM(lParam), GET_Y_LPARAM(lParam)};
         m_ptLastMousePos = pt;
-        if (m_pEventClick == nullptr)
-            break;
-        ReleaseCapture();
-        CControlUI* pControl = m_pEventClick;
-        m_pEventClick = nullptr;
-        FireEvent(pControl, UIEVENT_BUTTONUP, pt, wParam, lParam);
+        if (CControlUI* pControl = EndPress())
+            FireEvent(pControl, UIEVENT_BUTTONUP, pt, wParam, lParam);
         break;
     }
     case WM_RBUTTONUP:
@@ -518,12 +523,9 @@ bool CPaintManagerUI::OnMouseMessage(UINT uMsg, WPARAM wParam, LPARAM lParam, LR
         POINT pt = {GET_X_LPARAM(lParam), GET_Y_LPARAM(lParam)};
         ::ScreenToClient(m_hWndPaint, &pt);
         m_ptLastMousePos = pt;
-        if (m_pEventClick == nullptr)
-            break;
-        ReleaseCapture();
-        CControlUI* pControl = m_pEventClick;
-        m_pEventClick = nullptr;
-        FireEvent(pControl, UIEVENT_CONTEXTMENU, pt, wParam, reinterpret_cast<LPARAM>(pControl));
+        if (CControlUI* pControl = EndPress())
+            FireEvent(pControl, UIEVENT_CONTEXTMENU, pt, wParam,
+                      reinterpret_cast<LPARAM>(pControl));
         break;
     }
     case WM_MOUSEWHEEL: {

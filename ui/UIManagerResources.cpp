@@ -77,6 +77,10 @@ void FillMetrics(TFontInfo& info) {
 
 } // namespace
 
+TResourceTables& CPaintManagerUI::Tables(bool shared) {
+    return shared ? Shared().resources : m_resources;
+}
+
 // ---- Fonts
 // ----------------------------------------------------------------------------------------
 
@@ -117,17 +121,15 @@ HFONT CPaintManagerUI::AddFont(int id, const std::string& face, int size, bool b
     auto info = CreateFontInfo(face, size, bold, underline, italic);
     if (!info)
         return nullptr;
-    if (shared || m_bForceShared)
-        ReplaceEntry(Shared().fonts, id, info, Shared().retiredFonts);
-    else
-        ReplaceEntry(m_mCustomFonts, id, info, m_aRetiredFonts);
+    TResourceTables& tables = Tables(shared || m_bForceShared);
+    ReplaceEntry(tables.fonts, id, info, tables.retiredFonts);
     return info->hFont;
 }
 
 TFontInfo* CPaintManagerUI::GetFontInfo(int id) {
     TFontInfo* info = nullptr;
     if (id >= 0) {
-        if (const auto* found = FindOwnOrShared(m_mCustomFonts, Shared().fonts, id))
+        if (const auto* found = FindOwnOrShared(m_resources.fonts, Shared().resources.fonts, id))
             info = found->get();
     }
     if (info == nullptr)
@@ -141,16 +143,12 @@ HFONT CPaintManagerUI::GetFont(int id) {
 }
 
 TFontInfo* CPaintManagerUI::GetFontInfo(HFONT hFont) {
-    for (auto& entry : m_mCustomFonts)
-        if (entry.second->hFont == hFont) {
-            FillMetrics(*entry.second);
-            return entry.second.get();
-        }
-    for (auto& entry : Shared().fonts)
-        if (entry.second->hFont == hFont) {
-            FillMetrics(*entry.second);
-            return entry.second.get();
-        }
+    for (bool shared : {false, true})
+        for (auto& entry : Tables(shared).fonts)
+            if (entry.second->hFont == hFont) {
+                FillMetrics(*entry.second);
+                return entry.second.get();
+            }
     return GetDefaultFontInfo();
 }
 
@@ -159,9 +157,8 @@ int CPaintManagerUI::GetFontHeight(int id) {
 }
 
 bool CPaintManagerUI::RemoveFont(int id, bool shared) {
-    if (shared)
-        return RetireEntry(Shared().fonts, id, Shared().retiredFonts);
-    return RetireEntry(m_mCustomFonts, id, m_aRetiredFonts);
+    TResourceTables& tables = Tables(shared);
+    return RetireEntry(tables.fonts, id, tables.retiredFonts);
 }
 
 void CPaintManagerUI::SetDefaultFont(const std::string& face, int size, bool bold, bool underline,
@@ -171,23 +168,18 @@ void CPaintManagerUI::SetDefaultFont(const std::string& face, int size, bool bol
     if (!info)
         return;
     FillMetrics(*info);
-    if (shared || m_bForceShared) {
-        if (Shared().defaultFont)
-            Shared().retiredFonts.push_back(Shared().defaultFont);
-        Shared().defaultFont = info;
-    } else {
-        if (m_pDefaultFont)
-            m_aRetiredFonts.push_back(m_pDefaultFont);
-        m_pDefaultFont = info;
-    }
+    TResourceTables& tables = Tables(shared || m_bForceShared);
+    if (tables.defaultFont)
+        tables.retiredFonts.push_back(tables.defaultFont);
+    tables.defaultFont = info;
 }
 
 TFontInfo* CPaintManagerUI::GetDefaultFontInfo() {
-    if (m_pDefaultFont) {
-        FillMetrics(*m_pDefaultFont);
-        return m_pDefaultFont.get();
+    if (m_resources.defaultFont) {
+        FillMetrics(*m_resources.defaultFont);
+        return m_resources.defaultFont.get();
     }
-    auto& shared = Shared().defaultFont;
+    auto& shared = Shared().resources.defaultFont;
     if (!shared) {
         LOGFONTA lf = {};
         ::GetObjectA(::GetStockObject(DEFAULT_GUI_FONT), sizeof(lf), &lf);
@@ -234,15 +226,13 @@ const TImageInfo* CPaintManagerUI::AddImage(const std::string& name, const std::
     }
     m_mFailedImages.erase(name);
     std::shared_ptr<TImageInfo> info(loaded);
-    if (shared || m_bForceShared)
-        ReplaceEntry(Shared().images, name, info, Shared().retiredImages);
-    else
-        ReplaceEntry(m_mImageHash, name, info, m_aRetiredImages);
+    TResourceTables& tables = Tables(shared || m_bForceShared);
+    ReplaceEntry(tables.images, name, info, tables.retiredImages);
     return info.get();
 }
 
 const TImageInfo* CPaintManagerUI::GetImage(const std::string& name) const {
-    const auto* found = FindOwnOrShared(m_mImageHash, Shared().images, name);
+    const auto* found = FindOwnOrShared(m_resources.images, Shared().resources.images, name);
     return found ? found->get() : nullptr;
 }
 
@@ -257,9 +247,8 @@ const TImageInfo* CPaintManagerUI::GetImageEx(const std::string& name, const std
 }
 
 bool CPaintManagerUI::RemoveImage(const std::string& name, bool shared) {
-    if (shared)
-        return RetireEntry(Shared().images, name, Shared().retiredImages);
-    return RetireEntry(m_mImageHash, name, m_aRetiredImages);
+    TResourceTables& tables = Tables(shared);
+    return RetireEntry(tables.images, name, tables.retiredImages);
 }
 
 const TDrawInfo* CPaintManagerUI::GetDrawInfo(const std::string& image, const std::string& modify) {
@@ -277,34 +266,28 @@ const TDrawInfo* CPaintManagerUI::GetDrawInfo(const std::string& image, const st
 
 void CPaintManagerUI::AddDefaultAttributeList(const std::string& tag, const std::string& list,
                                               bool shared) {
-    if (shared || m_bForceShared)
-        Shared().defaultAttrs[tag] = list;
-    else
-        m_mDefaultAttrHash[tag] = list;
+    Tables(shared || m_bForceShared).defaultAttrs[tag] = list;
 }
 
 bool CPaintManagerUI::HasDefaultAttributeList(const std::string& tag) const {
-    return m_mDefaultAttrHash.count(tag) != 0 || Shared().defaultAttrs.count(tag) != 0;
+    return m_resources.defaultAttrs.count(tag) != 0 || Shared().resources.defaultAttrs.count(tag) != 0;
 }
 
 std::string CPaintManagerUI::GetDefaultAttributeList(const std::string& tag) const {
-    const auto* found = FindOwnOrShared(m_mDefaultAttrHash, Shared().defaultAttrs, tag);
+    const auto* found = FindOwnOrShared(m_resources.defaultAttrs, Shared().resources.defaultAttrs, tag);
     return found ? *found : std::string();
 }
 
 void CPaintManagerUI::AddStyle(const std::string& name, const std::string& value, bool shared) {
-    if (shared || m_bForceShared)
-        Shared().styles[name] = value;
-    else
-        m_mStyleHash[name] = value;
+    Tables(shared || m_bForceShared).styles[name] = value;
 }
 
 bool CPaintManagerUI::HasStyle(const std::string& name) const {
-    return m_mStyleHash.count(name) != 0 || Shared().styles.count(name) != 0;
+    return m_resources.styles.count(name) != 0 || Shared().resources.styles.count(name) != 0;
 }
 
 std::string CPaintManagerUI::GetStyle(const std::string& name) const {
-    const auto* found = FindOwnOrShared(m_mStyleHash, Shared().styles, name);
+    const auto* found = FindOwnOrShared(m_resources.styles, Shared().resources.styles, name);
     return found ? *found : std::string();
 }
 

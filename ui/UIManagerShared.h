@@ -3,27 +3,19 @@
 // for use outside the paint manager.
 #pragma once
 
-#include "ui/UIDrawResources.h"
+#include "ui/UIManager.h"
 
 #include <map>
 #include <memory>
 #include <string>
 #include <vector>
 
-class CPaintManagerUI;
-
 namespace uimanager_internal {
 
 // Process-wide state of the toolkit.
 struct SharedState {
     std::vector<CPaintManagerUI*> managers;
-    std::map<int, std::shared_ptr<TFontInfo>> fonts;
-    std::map<std::string, std::shared_ptr<TImageInfo>> images;
-    std::vector<std::shared_ptr<TFontInfo>> retiredFonts;
-    std::vector<std::shared_ptr<TImageInfo>> retiredImages;
-    std::map<std::string, std::string> defaultAttrs;
-    std::map<std::string, std::string> styles;
-    std::shared_ptr<TFontInfo> defaultFont;
+    TResourceTables resources;
     DWORD disabledColor = 0xFFA7A6AA;
     DWORD fontColor = 0xFF000000;
     DWORD linkFontColor = 0xFF0000FF;
