@@ -11,6 +11,7 @@
 
 #include <map>
 #include <memory>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -444,14 +445,10 @@ private:
     // Image names that failed to load, so that painting does not read the disk again.
     std::map<std::string, bool> m_mFailedImages;
 
-    DWORD m_dwDefaultDisabledColor = 0;
-    DWORD m_dwDefaultFontColor = 0;
-    DWORD m_dwDefaultLinkFontColor = 0;
-    DWORD m_dwDefaultLinkHoverFontColor = 0;
-    DWORD m_dwDefaultSelectedBkColor = 0;
-    bool m_bOwnDisabledColor = false;
-    bool m_bOwnFontColor = false;
-    bool m_bOwnLinkFontColor = false;
-    bool m_bOwnLinkHoverFontColor = false;
-    bool m_bOwnSelectedBkColor = false;
+    // The window's own default colours; without one the process-wide colour applies.
+    std::optional<DWORD> m_ownDisabledColor;
+    std::optional<DWORD> m_ownFontColor;
+    std::optional<DWORD> m_ownLinkFontColor;
+    std::optional<DWORD> m_ownLinkHoverFontColor;
+    std::optional<DWORD> m_ownSelectedBkColor;
 };

@@ -55,13 +55,11 @@ const typename Table::mapped_type* FindOwnOrShared(const Table& own, const Table
 }
 
 // Sets a default colour process-wide, or for one window only (which then keeps its own).
-void StoreColor(DWORD color, bool shared, DWORD& sharedColor, DWORD& ownColor, bool& own) {
-    if (shared) {
+void StoreColor(DWORD color, bool shared, DWORD& sharedColor, std::optional<DWORD>& ownColor) {
+    if (shared)
         sharedColor = color;
-    } else {
+    else
         ownColor = color;
-        own = true;
-    }
 }
 
 void FillMetrics(TFontInfo& info) {
@@ -325,45 +323,41 @@ void CPaintManagerUI::SetLayeredImage(const std::string& image) {
 }
 
 DWORD CPaintManagerUI::GetDefaultDisabledColor() const {
-    return m_bOwnDisabledColor ? m_dwDefaultDisabledColor : Shared().disabledColor;
+    return m_ownDisabledColor.value_or(Shared().disabledColor);
 }
 
 void CPaintManagerUI::SetDefaultDisabledColor(DWORD color, bool shared) {
-    StoreColor(color, shared, Shared().disabledColor, m_dwDefaultDisabledColor,
-               m_bOwnDisabledColor);
+    StoreColor(color, shared, Shared().disabledColor, m_ownDisabledColor);
 }
 
 DWORD CPaintManagerUI::GetDefaultFontColor() const {
-    return m_bOwnFontColor ? m_dwDefaultFontColor : Shared().fontColor;
+    return m_ownFontColor.value_or(Shared().fontColor);
 }
 
 void CPaintManagerUI::SetDefaultFontColor(DWORD color, bool shared) {
-    StoreColor(color, shared, Shared().fontColor, m_dwDefaultFontColor, m_bOwnFontColor);
+    StoreColor(color, shared, Shared().fontColor, m_ownFontColor);
 }
 
 DWORD CPaintManagerUI::GetDefaultLinkFontColor() const {
-    return m_bOwnLinkFontColor ? m_dwDefaultLinkFontColor : Shared().linkFontColor;
+    return m_ownLinkFontColor.value_or(Shared().linkFontColor);
 }
 
 void CPaintManagerUI::SetDefaultLinkFontColor(DWORD color, bool shared) {
-    StoreColor(color, shared, Shared().linkFontColor, m_dwDefaultLinkFontColor,
-               m_bOwnLinkFontColor);
+    StoreColor(color, shared, Shared().linkFontColor, m_ownLinkFontColor);
 }
 
 DWORD CPaintManagerUI::GetDefaultLinkHoverFontColor() const {
-    return m_bOwnLinkHoverFontColor ? m_dwDefaultLinkHoverFontColor : Shared().linkHoverFontColor;
+    return m_ownLinkHoverFontColor.value_or(Shared().linkHoverFontColor);
 }
 
 void CPaintManagerUI::SetDefaultLinkHoverFontColor(DWORD color, bool shared) {
-    StoreColor(color, shared, Shared().linkHoverFontColor, m_dwDefaultLinkHoverFontColor,
-               m_bOwnLinkHoverFontColor);
+    StoreColor(color, shared, Shared().linkHoverFontColor, m_ownLinkHoverFontColor);
 }
 
 DWORD CPaintManagerUI::GetDefaultSelectedBkColor() const {
-    return m_bOwnSelectedBkColor ? m_dwDefaultSelectedBkColor : Shared().selectedBkColor;
+    return m_ownSelectedBkColor.value_or(Shared().selectedBkColor);
 }
 
 void CPaintManagerUI::SetDefaultSelectedBkColor(DWORD color, bool shared) {
-    StoreColor(color, shared, Shared().selectedBkColor, m_dwDefaultSelectedBkColor,
-               m_bOwnSelectedBkColor);
+    StoreColor(color, shared, Shared().selectedBkColor, m_ownSelectedBkColor);
 }
