@@ -27,6 +27,9 @@ ConfigFileError FileBytesToListing(const std::string& bytes, std::string& text) 
             continue; // the LF that follows is kept
         plain += c;
     }
+    // A file without any LF had its line ends changed to CR alone (an old Mac editor): every
+    // CR ends a line. In any other file a lone CR is the device's own byte and stays.
+    const bool crOnly = plain.find('\n') == std::string::npos;
     // Every line ends in CR LF as the device sent it, also when an editor left LF alone.
     std::string listing;
     listing.reserve(plain.size() + plain.size() / 16);
@@ -34,11 +37,62 @@ ConfigFileError FileBytesToListing(const std::string& bytes, std::string& text) 
         if (plain[i] == '\n' && (i == 0 || plain[i - 1] != '\r'))
             listing += '\r';
         listing += plain[i];
+        if (crOnly && plain[i] == '\r')
+            listing += '\n';
     }
     if (listing.size() > kMaxConfigFileText)
         return ConfigFileError::TooLong;
     if (listing.find(kListingAnchor) == std::string::npos)
         return ConfigFileError::NoListing;
+    // The device ends its listing with "OK" and a line end: a file that stops inside a line was
+    // cut short, and its last value may be cut too.
+    if (listing.back() != '\n')
+        return ConfigFileError::Unterminated;
     text = std::move(listing);
+    return ConfigFileError::None;
+}
+
+FileLabels LabelsInListing(const std::string& listing, const ParameterCatalogue& parameters,
+                           const ListParameterCatalogue& lists) {
+    FileLabels labels;
+    const size_t anchor = listing.find(kListingAnchor);
+    if (anchor == std::string::npos)
+        return labels;
+    const std::string working = listing.substr(anchor);
+    std::string value;
+    for (const auto& [key, entry] : parameters) {
+        if (entry.label.empty())
+            continue;
+        ++labels.total;
+        if (ExtractValue(working, entry.label, value) == ValueResult::Found) {
+            labels.keys.insert(key);
+            ++labels.found;
+        }
+    }
+    for (const auto& [key, entry] : lists) {
+        for (int i = 0; i < entry.count; ++i) {
+            const std::string label = FormatListLabel(entry.labelFormat, i);
+            ++labels.total;
+            if (ExtractValue(working, label, value) == ValueResult::Found) {
+                labels.listItems.insert(label);
+                ++labels.found;
+            }
+        }
+    }
+    return labels;
+}
+
+ConfigFileError ReadConfigFile(const std::string& bytes, const ParameterCatalogue& parameters,
+                               const ListParameterCatalogue& lists, std::string& text,
+                               FileLabels& labels) {
+    std::string listing;
+    const ConfigFileError error = FileBytesToListing(bytes, listing);
+    if (error != ConfigFileError::None)
+        return error;
+    FileLabels found = LabelsInListing(listing, parameters, lists);
+    if (found.found * 2 < found.total)
+        return ConfigFileError::TooFewLabels;
+    text = std::move(listing);
+    labels = std::move(found);
     return ConfigFileError::None;
 }

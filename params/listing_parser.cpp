@@ -64,17 +64,15 @@ void ParseListItems(const std::string& working, ListParameterCatalogue& lists) {
         for (int i = 0; i < entry.count; ++i) {
             const std::string label = FormatListLabel(entry.labelFormat, i);
             std::string value;
-            switch (ExtractValue(working, label, value)) {
-            case ValueResult::NoLabel:
-                entry.items[label].clear();
-                break;
-            case ValueResult::NoLineEnd:
-                break;
-            case ValueResult::Found:
-                if (value.size() <= kMaxListItemValue)
-                    entry.items[label] = value;
-                break;
-            }
+            // A row the listing lacks, cuts short or holds longer than a row can be is not
+            // known: it is empty, never the row of an earlier read (which belongs to whatever
+            // device was read before).
+            std::string& item = entry.items[label];
+            if (ExtractValue(working, label, value) == ValueResult::Found &&
+                value.size() <= kMaxListItemValue)
+                item = std::move(value);
+            else
+                item.clear();
         }
     }
 }

@@ -44,8 +44,8 @@ bool ParseListing(const char* reply, size_t count, ParameterCatalogue& parameter
                   ListParameterCatalogue& lists, InterfacePresence& presence);
 
 // The list part of ParseListing: items numbered 0 to count - 1 of every list entry from the
-// working text. An absent label sets its item empty; a label without a line end or with a value
-// over kMaxListItemValue characters leaves its item unchanged.
+// working text. An absent label, a label without a line end and a value over kMaxListItemValue
+// characters all set the item empty.
 void ParseListItems(const std::string& working, ListParameterCatalogue& lists);
 
 // Sets the presence flags from the whole reply text.

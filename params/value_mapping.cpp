@@ -5,6 +5,7 @@
 
 #include <algorithm>
 #include <cstring>
+#include <limits>
 
 namespace {
 
@@ -36,6 +37,14 @@ ComboChoice TextMatch(const std::string& value, const std::vector<std::string>& 
         if (items[i] == value)
             return ComboChoice::Item(static_cast<int>(i));
     return ComboChoice::None();
+}
+
+// The item `number + offset`, saturated to the range of an index: a device value clamped to the
+// smallest or largest int stays far outside the combo's items instead of overflowing.
+ComboChoice ShiftedItem(int number, int offset) {
+    const long long index = static_cast<long long>(number) + offset;
+    return ComboChoice::Item(static_cast<int>(
+        std::clamp<long long>(index, std::numeric_limits<int>::min(), std::numeric_limits<int>::max())));
 }
 
 // A value among names: the item of the first equal name, or Keep.
@@ -94,7 +103,7 @@ ComboChoice ComboChoiceForValue(const std::string& key, const std::string& value
     if (MatchesByText(key))
         return TextMatch(value, itemTexts);
     if (key == "LORA typ")
-        return value.empty() ? ComboChoice::KeepSelection() : ComboChoice::Item(number - 1);
+        return value.empty() ? ComboChoice::KeepSelection() : ShiftedItem(number, -1);
     if (key == "ActivateMethod") {
         if (value == "-1")
             return ComboChoice::None();
@@ -115,9 +124,9 @@ ComboChoice ComboChoiceForValue(const std::string& key, const std::string& value
         return ComboChoice::Item(number);
     }
     if (key == "ZigBee_RFchannel")
-        return ComboChoice::Item(number - 11);
+        return ShiftedItem(number, -11);
     if (OneOf(key, {"ActivationInterface", "Debugging  port", "LORA Rate"}))
-        return ComboChoice::Item(number - 1);
+        return ShiftedItem(number, -1);
     if (key == "I/O selection") {
         const char* modes[] = {"DIO1 workmode", "DIO2 workmode", "DIO3 workmode"};
         for (int i = 0; i < 3; ++i) {

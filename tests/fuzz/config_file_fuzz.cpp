@@ -19,6 +19,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     }
     Check(text.find(kListingAnchor) != std::string::npos);
     Check(text.find('\x1A') == std::string::npos);
+    Check(!text.empty() && text.back() == '\n'); // a file cut inside a line is refused
     for (size_t i = 0; i < text.size(); ++i)
         if (text[i] == '\n')
             Check(i > 0 && text[i - 1] == '\r');

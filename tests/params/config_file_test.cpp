@@ -56,4 +56,63 @@ TEST(ConfigFileTest, RefusedFiles) {
     EXPECT_EQ(text, "Access Point Name:x\r\n");
 }
 
+TEST(ConfigFileTest, FilesWithCrAloneLoadLikeTheOthers) {
+    const std::string listing = LoadFullListing();
+    std::string text;
+    ASSERT_EQ(FileBytesToListing(Replace(listing, "\r\n", "\r"), text), ConfigFileError::None);
+    EXPECT_EQ(text, listing);
+}
+
+// The catalogue the window builds, with eight sensor rows.
+struct Catalogue {
+    ParameterCatalogue parameters;
+    ListParameterCatalogue lists;
+    Catalogue() { BuildParameterCatalogue(parameters, lists, 8); }
+};
+
+TEST(ConfigFileTest, AWholeFileNamesEveryLabelItHolds) {
+    const Catalogue catalogue;
+    const std::string listing = LoadFullListing();
+    std::string text;
+    FileLabels labels;
+    ASSERT_EQ(ReadConfigFile(ListingToFileBytes(listing), catalogue.parameters, catalogue.lists,
+                             text, labels),
+              ConfigFileError::None);
+    EXPECT_EQ(text, listing);
+    EXPECT_GT(labels.found * 4, labels.total * 3);
+    EXPECT_TRUE(labels.keys.count("Server's Port"));
+    EXPECT_TRUE(labels.listItems.count("GENSENSORINFO 0:"));
+}
+
+TEST(ConfigFileTest, FilesCutShortOrHoldingTooFewLabelsAreRefused) {
+    const Catalogue catalogue;
+    const std::string bytes = ListingToFileBytes(LoadFullListing());
+    const size_t anchor = bytes.find(kListingAnchor);
+    std::string text = "unchanged";
+    FileLabels labels;
+    // Cut inside a line, 400 bytes after the anchor: the last line has no line end.
+    EXPECT_EQ(ReadConfigFile(bytes.substr(0, anchor + 400), catalogue.parameters,
+                             catalogue.lists, text, labels),
+              ConfigFileError::Unterminated);
+    // Cut at a line end after a few lines: too few labels to stand for the device.
+    const size_t lineEnd = bytes.find("\r\r\n", anchor + 400) + 3;
+    EXPECT_EQ(ReadConfigFile(bytes.substr(0, lineEnd), catalogue.parameters, catalogue.lists,
+                             text, labels),
+              ConfigFileError::TooFewLabels);
+    EXPECT_EQ(text, "unchanged");
+    EXPECT_TRUE(labels.keys.empty());
+
+    // Cut after somewhat more than half of its lines (at a line end): accepted, naming only the
+    // labels it holds.
+    size_t half = bytes.size() * 3 / 5;
+    half = bytes.find("\r\r\n", half) + 3;
+    ASSERT_EQ(ReadConfigFile(bytes.substr(0, half), catalogue.parameters, catalogue.lists, text,
+                             labels),
+              ConfigFileError::None);
+    EXPECT_LT(labels.found, labels.total);
+    EXPECT_GE(labels.found * 2, labels.total);
+    for (const std::string& key : labels.keys)
+        EXPECT_NE(text.find(catalogue.parameters.at(key).label), std::string::npos) << key;
+}
+
 } // namespace

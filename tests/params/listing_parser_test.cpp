@@ -150,10 +150,16 @@ TEST(ParseListing, ValueLengthLimits) {
     ASSERT_TRUE(model.Parse(Listing("GENSENSORINFO 1:" + std::string(101, 'x') +
                                     "\r\nGENSENSORINFO 2:" + std::string(100, 'y') +
                                     "\r\nGENSENSORINFO 3:   \r\n")));
-    EXPECT_EQ(model.Item(1), "previous");
+    EXPECT_EQ(model.Item(1), "") << "a row too long is not known: never the earlier device's";
     EXPECT_EQ(model.Item(2), std::string(100, 'y'));
     EXPECT_EQ(model.Item(3), "");
     EXPECT_EQ(model.Item(0), "") << "absent items are emptied";
+
+    // A row cut off before its line end is not known either.
+    model.Item(4) = "1,3,40001,1,0,1,1,1,old,1";
+    const std::string cut = "AT+SHOW\r\n\r\nAccess Point Name:cmnet\r\nGENSENSORINFO 4:1,3,4";
+    ASSERT_TRUE(model.Parse(cut));
+    EXPECT_EQ(model.Item(4), "");
 }
 
 TEST(ParseListing, ListingsLongerThanEightKilobytesAreReadToTheEnd) {

@@ -4,6 +4,7 @@
 #include "tools/dtusim/device_table.h"
 
 #include "base/decimal.h"
+#include "params/config_file.h"
 #include "params/listing_parser.h"
 #include "params/parameter_catalogue.h"
 #include "tests/support/file_text.h"
@@ -112,6 +113,30 @@ TEST(SimulatedDevice, DeviceTypeAndInterfacesFollowTheModel) {
         EXPECT_EQ(listing.find(absent), std::string::npos) << absent;
     for (const char* present : {"A serial port", "IO1", "IO2", "Access Point Name:"})
         EXPECT_NE(listing.find(present), std::string::npos) << present;
+}
+
+// Every kind of device, with all its interfaces or none and with any number of sensor rows,
+// saves a file the program takes back as a whole configuration (at least half of the labels).
+TEST(SimulatedDevice, EveryDeviceSavesAFileTheProgramLoads) {
+    DeviceInterfaces none;
+    none.serial1 = none.serial2 = none.rs485 = false;
+    for (bool& io : none.io)
+        io = false;
+    for (DeviceKind kind : {DeviceKind::Plain, DeviceKind::Lora, DeviceKind::Zigbee, DeviceKind::Gps})
+        for (const DeviceInterfaces& interfaces : {DeviceInterfaces{}, none})
+            for (int rows : {0, 8, 16}) {
+                ParameterCatalogue parameters;
+                ListParameterCatalogue lists;
+                BuildParameterCatalogue(parameters, lists, 8);
+                std::string text;
+                FileLabels labels;
+                const std::string listing = CDeviceModel(kind, interfaces, rows).Listing();
+                EXPECT_EQ(ReadConfigFile(ListingToFileBytes(listing), parameters, lists, text,
+                                         labels),
+                          ConfigFileError::None)
+                    << int(kind) << " rows " << rows << ": " << labels.found << " of "
+                    << labels.total;
+            }
 }
 
 TEST(SimulatedDevice, SetCommandsAreCheckedAndKept) {
