@@ -282,7 +282,7 @@ void CDeviceLink::RunWorker() {
 }
 
 void CDeviceLink::CompleteJob(const Job& job) {
-    const std::string reply = reply_.Reply();
+    const std::string reply = reply_.CompletedReply();
     switch (job.type) {
     case JOB_LOAD:
         if (reply.size() > 3000)

@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <chrono>
 #include <cstring>
+#include <string_view>
 
 namespace {
 
@@ -31,6 +32,8 @@ void CReplyAssembler::EmptyLocked() {
 
 void CReplyAssembler::SignalLocked(bool raised) {
     replySignal_ = raised;
+    if (raised)
+        completed_.assign(buffer_.data(), static_cast<size_t>(count_));
     if (hook_)
         hook_(raised);
     if (raised)
@@ -83,11 +86,11 @@ void CReplyAssembler::RecogniseLocked(ReplyActions& actions) {
     case JOB_READ_LOG:
     case JOB_SIGNAL_RETRY:
     case JOB_COMMAND:
-        if (Answer(kAnswerOk) || Answer(kAnswerError))
+        if (FirstAnswer() != AnswerLine::None)
             done();
         break;
     case JOB_NET_MODE:
-        if (Answer(kAnswerOk))
+        if (HasOkLine(buffer_.data(), static_cast<size_t>(count_)))
             done();
         break;
     case JOB_LOGIN:
@@ -96,18 +99,23 @@ void CReplyAssembler::RecogniseLocked(ReplyActions& actions) {
             actions.controlStates.push_back(1);
             SignalLocked(true);
             actions.replyComplete = true;
-        } else if (Answer(kAnswerError)) {
+        } else if (FirstAnswer() == AnswerLine::Error) {
             done();
         }
         break;
     case JOB_FACTORY:
-        if (Answer(kAnswerOk)) {
+        switch (FirstAnswer()) {
+        case AnswerLine::Ok:
             SignalLocked(true);
             actions.replyComplete = true;
             actions.jobs.push_back(MakeJob(JOB_LOAD, "\r\nAT+SHOW\r\n"));
             jobType_ = JOB_NONE;
-        } else if (Answer(kAnswerError)) {
+            break;
+        case AnswerLine::Error:
             done();
+            break;
+        case AnswerLine::None:
+            break;
         }
         break;
     case JOB_SAVE_FILE:
@@ -121,7 +129,7 @@ void CReplyAssembler::RecogniseLocked(ReplyActions& actions) {
         }
         break;
     case JOB_QUIT:
-        if (Answer(kAnswerOk)) {
+        if (HasOkLine(buffer_.data(), static_cast<size_t>(count_))) {
             SignalLocked(true);
             actions.replyComplete = true;
             actions.controlStates.push_back(0);
@@ -129,9 +137,9 @@ void CReplyAssembler::RecogniseLocked(ReplyActions& actions) {
         }
         break;
     case JOB_SIGNAL:
-        if (Answer(kAnswerOk)) {
+        if (FirstAnswer() == AnswerLine::Ok) {
             done();
-        } else if (Answer(kAnswerError)) {
+        } else if (FirstAnswer() == AnswerLine::Error) {
             SignalLocked(true);
             actions.replyComplete = true;
             actions.jobs.push_back(MakeJob(JOB_SIGNAL_RETRY, "At+CSQ\r\n"));
@@ -214,6 +222,11 @@ std::string CReplyAssembler::Reply() const {
     return std::string(buffer_.data(), count_);
 }
 
+std::string CReplyAssembler::CompletedReply() const {
+    std::lock_guard<std::mutex> hold(lock_);
+    return completed_;
+}
+
 int CReplyAssembler::Count() const {
     std::lock_guard<std::mutex> hold(lock_);
     return count_;
@@ -260,12 +273,10 @@ const char* CReplyAssembler::FindAnnouncement(const char* marker, const char* fr
     const char* text = buffer_.data();
     for (const char* at = std::strstr(from ? from : text, marker); at != nullptr;
          at = std::strstr(at + 1, marker)) {
-        // A marker after a label on its line ("Custom Register Info:Press 's' key") is a value
-        // of the listing, not the device speaking.
-        const char* line = at;
-        while (line > text && line[-1] != '\n')
-            --line;
-        if (std::find(line, at, ':') == at)
+        // A marker in a value of a listing ("Custom Register Info:Press 's' key") is not the
+        // device speaking; anywhere else it is, whatever stands before it on its line
+        // ("[BOOT]: Press 's' key", "12:00:01 Seting Timeout and quit").
+        if (!InsideListing(at))
             return at;
     }
     return nullptr;
@@ -299,6 +310,26 @@ bool CReplyAssembler::Answer(const char* word) const {
     return EndsWithAnswer(buffer_.data(), static_cast<size_t>(count_), word);
 }
 
+AnswerLine CReplyAssembler::FirstAnswer() const {
+    return FirstAnswerLine(buffer_.data(), static_cast<size_t>(count_));
+}
+
+bool CReplyAssembler::InsideListing(const char* at) const {
+    const char* text = buffer_.data();
+    const char* anchor = nullptr;
+    for (const char* found = std::strstr(text, kMarkerListing); found != nullptr && found < at;
+         found = std::strstr(found + 1, kMarkerListing))
+        anchor = found;
+    if (anchor == nullptr)
+        return false;
+    // The listing ended before `at` when a whole "OK" line lies between its anchor and the
+    // line of `at`.
+    const char* line = at;
+    while (line > anchor && line[-1] != '\n')
+        --line;
+    return !HasOkLine(anchor, static_cast<size_t>(line - anchor));
+}
+
 bool EndsWithAnswer(const char* text, size_t length, const char* word) {
     // A refusal always ends its line ("ERROR\r\n"); "OK" may come without a line end.
     const bool needsLineEnd = std::strcmp(word, kAnswerError) == 0;
@@ -317,10 +348,46 @@ bool EndsWithAnswer(const char* text, size_t length, const char* word) {
     return start == 0 || text[start - 1] == '\n';
 }
 
+namespace {
+
+// The first answer line of text, counting only the answers `wanted` accepts.
+template <typename Wanted>
+AnswerLine FindAnswerLine(const char* text, size_t length, Wanted wanted) {
+    size_t start = 0;
+    while (start < length) {
+        const char* newline =
+            static_cast<const char*>(std::memchr(text + start, '\n', length - start));
+        const size_t end = newline ? static_cast<size_t>(newline - text) : length;
+        size_t first = start, last = end;
+        while (first < last && text[first] == ' ')
+            ++first;
+        while (last > first && (text[last - 1] == '\r' || text[last - 1] == ' '))
+            --last;
+        const std::string_view line(text + first, last - first);
+        if (line == kAnswerOk && wanted(AnswerLine::Ok))
+            return AnswerLine::Ok;
+        if (line == kAnswerError && newline != nullptr && wanted(AnswerLine::Error))
+            return AnswerLine::Error;
+        start = end + 1;
+    }
+    return AnswerLine::None;
+}
+
+} // namespace
+
+AnswerLine FirstAnswerLine(const char* text, size_t length) {
+    return FindAnswerLine(text, length, [](AnswerLine) { return true; });
+}
+
+bool HasOkLine(const char* text, size_t length) {
+    return FindAnswerLine(text, length, [](AnswerLine a) { return a == AnswerLine::Ok; }) ==
+           AnswerLine::Ok;
+}
+
 bool ReplyAcknowledged(const std::string& reply) {
-    return EndsWithAnswer(reply, kAnswerOk);
+    return FirstAnswerLine(reply) == AnswerLine::Ok;
 }
 
 bool ReplyRefused(const std::string& reply) {
-    return EndsWithAnswer(reply, kAnswerError);
+    return FirstAnswerLine(reply) == AnswerLine::Error;
 }

@@ -24,10 +24,15 @@ constexpr const char* kMarkerCommandList = "AT+LIST";
 constexpr const char* kMarkerLoginAccepted = "enter setting!";
 constexpr const char* kMarkerSettingTimeout = "Seting Timeout and quit";
 constexpr const char* kMarkerListing = "Access Point Name:";
-// The device's final answers. They count only as the last line of what was received: alone on
-// their line (at the start of the text or after a line feed), followed by nothing but line ends
-// and blanks; "ERROR" only once its line has ended. The same letters inside a value ("REGOK", "TOKEN42") or an echoed command
-// ("AT+USER=ERROR") are no answer.
+// The device's final answers: a line of its own holding nothing but the word (and blanks);
+// "ERROR" only once its line has ended, "OK" also while its line end is still on the wire. The
+// same letters inside a value ("REGOK", "TOKEN42") or an echoed command ("AT+USER=ERROR") are no
+// answer.
+//  - A listing (its jobs read "AT+SHOW") is complete only when "OK" is the last line of what
+//    was received: an "OK" line cannot occur inside it, but the device's final answer is what
+//    ends it, and nothing of it may be cut off.
+//  - Every other reply is complete at its first answer line after the echoed command, whatever
+//    follows it in the same chunk (a banner after a reset, an unsolicited status line).
 constexpr const char* kAnswerOk = "OK";
 constexpr const char* kAnswerError = "ERROR";
 
@@ -38,9 +43,21 @@ inline bool EndsWithAnswer(const std::string& text, const char* word) {
     return EndsWithAnswer(text.data(), text.size(), word);
 }
 
-// Whether a completed reply acknowledges the command: its last line is "OK".
+// The first answer line of a reply, if any.
+enum class AnswerLine { None, Ok, Error };
+AnswerLine FirstAnswerLine(const char* text, size_t length);
+inline AnswerLine FirstAnswerLine(const std::string& text) {
+    return FirstAnswerLine(text.data(), text.size());
+}
+
+// Whether text holds an "OK" line (for the replies that only an "OK" completes).
+bool HasOkLine(const char* text, size_t length);
+
+// Whether a completed reply (not a listing) acknowledges the command: its first answer line is
+// "OK".
 bool ReplyAcknowledged(const std::string& reply);
-// Whether a completed reply refuses the command: its last line is "ERROR".
+// Whether a completed reply (not a listing) refuses the command: its first answer line is
+// "ERROR".
 bool ReplyRefused(const std::string& reply);
 
 // The setting-mode timer (sends "s" at every tick) and its period after a prompt.
@@ -92,6 +109,10 @@ public:
 
     // Copy of the reply bytes held (count bytes, no terminator) and their number.
     std::string Reply() const;
+    // The reply as it stood when its signal was last raised: what the worker completes its job
+    // with, even when the device's next announcement (a start-up prompt after a reset) has
+    // emptied the buffer since.
+    std::string CompletedReply() const;
     int Count() const;
 
     // The worker's wait for the current reply ran out: nothing is awaited any more, and what
@@ -127,8 +148,13 @@ private:
     bool PromptStillStands() const;
     bool ContainsAnnouncement(const char* marker) const;
     void EraseAnnouncementsLocked(const char* marker);
-    // The buffer's last line is the answer `word`.
+    // The buffer's last line is the answer `word` (listings).
     bool Answer(const char* word) const;
+    // The buffer's first answer line (every other reply).
+    AnswerLine FirstAnswer() const;
+    // Whether `at` lies inside a listing being received: after its "Access Point Name:" and
+    // before its final "OK" line. Markers there are values, not the device speaking.
+    bool InsideListing(const char* at) const;
     void EmptyLocked();
     void SignalLocked(bool raised);
     void RecogniseLocked(ReplyActions& actions);
@@ -139,6 +165,7 @@ private:
     int count_ = 0;
     int jobType_ = JOB_NONE;
     bool replySignal_ = false;
+    std::string completed_; // the buffer when the signal was last raised
     bool cancelled_ = false;
     unsigned abandoned_ = 0;   // counts AbandonWait calls
     bool late_ = false;        // after ExpireWait, until the next Reset

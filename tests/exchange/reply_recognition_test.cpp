@@ -486,3 +486,73 @@ TEST(ReplyRecognition, AnAbandonedWaitEndsAtOnceAndLaterWaitsWaitAgain) {
     Feed(reply, "OK\r\n");
     next.join();
 }
+
+// A device that says more after its answer in the same chunk: the answer still completes the
+// job, and what the job looks at is the reply as it was completed.
+TEST(ReplyRecognition, AnAnswerFollowedByMoreTextCompletesEveryJobThatIsNoListing) {
+    const std::string after = "\r\nOK\r\n\r\n+STATUS: link up\r\nDTU boot v2.3.7\r\n";
+    for (int type : kPlainTypes) {
+        CReplyAssembler reply;
+        reply.Reset(type);
+        EXPECT_TRUE(Feed(reply, "AT+X=1\r\n" + after).replyComplete) << type;
+        EXPECT_TRUE(ReplyAcknowledged(reply.CompletedReply())) << type;
+        reply.Reset(type);
+        EXPECT_TRUE(Feed(reply, "AT+X=1\r\n\r\nERROR\r\n+STATUS: link up\r\n").replyComplete);
+        EXPECT_TRUE(ReplyRefused(reply.CompletedReply())) << type;
+    }
+    CReplyAssembler reply;
+    reply.Reset(JOB_FACTORY);
+    ReplyActions actions = Feed(reply, "AT+FACTORY\r\n" + after);
+    EXPECT_TRUE(actions.replyComplete);
+    ASSERT_EQ(actions.jobs.size(), 1u) << "one re-read";
+    EXPECT_EQ(actions.jobs[0].type, JOB_LOAD);
+    EXPECT_TRUE(ReplyAcknowledged(reply.CompletedReply()));
+
+    // A reset whose banner holds the start-up prompt: the prompt empties the buffer and probes
+    // again, but the reset was answered, and the worker still sees its answer.
+    reply.Reset(JOB_FACTORY);
+    actions = Feed(reply, "AT+FACTORY\r\n\r\nOK\r\nDTU boot\r\nPress 's' key to enter setting");
+    EXPECT_TRUE(actions.replyComplete);
+    EXPECT_EQ(actions.jobs.size(), 1u);
+    EXPECT_TRUE(actions.restartPromptTimer);
+    EXPECT_TRUE(ReplyAcknowledged(reply.CompletedReply()));
+
+    for (int type : {JOB_QUIT, JOB_NET_MODE, JOB_SIGNAL, JOB_LOGIN}) {
+        reply.Reset(type);
+        const std::string answer = type == JOB_LOGIN ? "enter setting!\r\n" : "\r\nOK\r\n";
+        EXPECT_TRUE(Feed(reply, "+FINDNETMODE:LTE\r\n" + answer + "+STATUS: 1\r\n").replyComplete)
+            << type;
+    }
+    // A listing is still complete only on its final line.
+    for (int type : {JOB_LOAD, JOB_SAVE_FILE, JOB_LOAD_FILE}) {
+        reply.Reset(type);
+        EXPECT_FALSE(Feed(reply, "AT+SHOW\r\n\r\nAccess Point Name:cmnet\r\nOK\r\nX:1\r\n").replyComplete)
+            << type;
+    }
+}
+
+// The device's announcements count wherever they stand on their line; only inside a listing
+// being received is a marker a value.
+TEST(ReplyRecognition, MarkersAfterAPrefixCountOutsideAListing) {
+    CReplyAssembler reply;
+    reply.Reset(JOB_SETTING_PROMPT);
+    ReplyActions actions = Feed(reply, "[BOOT]: Press 's' key to enter setting mode");
+    EXPECT_TRUE(actions.restartPromptTimer);
+    EXPECT_EQ(reply.JobType(), JOB_SETTING_PROMPT);
+
+    reply.Reset(JOB_WRITE);
+    actions = Feed(reply, "12:00:01 Seting Timeout and quit\r\n");
+    EXPECT_EQ(actions.controlStates, std::vector<int>{0});
+
+    // Inside a listing a marker after its label is a value ...
+    reply.Reset(JOB_LOAD);
+    actions = Feed(reply, "AT+SHOW\r\n\r\nAccess Point Name:cmnet\r\nCustom Register Info:"
+                          "Press 's' key\r\nNote:12:00 Seting Timeout and quit\r\n");
+    EXPECT_TRUE(actions.controlStates.empty());
+    EXPECT_FALSE(actions.restartPromptTimer);
+    actions = Feed(reply, "\r\nOK\r\n");
+    EXPECT_TRUE(actions.replyComplete);
+    // ... and after its final "OK" the device speaks again.
+    actions = Feed(reply, "12:05:00 Seting Timeout and quit\r\n");
+    EXPECT_EQ(actions.controlStates, std::vector<int>{0});
+}

@@ -44,6 +44,9 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
                 typeBefore == JOB_LOAD_FILE)
                 Check(model.find(kMarkerListing) != std::string::npos &&
                       EndsWithAnswer(model, kAnswerOk));
+            // Any other reply is complete on an answer line, and the job sees that reply.
+            else if (typeBefore != JOB_LOGIN)
+                Check(FirstAnswerLine(reply.CompletedReply()) != AnswerLine::None);
         }
         if (actions.restartPromptTimer)
             model.clear();
