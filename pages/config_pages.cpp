@@ -203,7 +203,17 @@ void CConfigPages::SetHeight(const std::string& name, int height) {
 // ---- Showing values ----------------------------------------------------------------------------
 
 void CConfigPages::ApplyValuesToControls() {
-    const InterfacePresence& presence = store_.presence;
+    file_.reset();
+    ShowValues();
+}
+
+void CConfigPages::ShowFileValues(FileConfiguration file) {
+    file_ = std::move(file);
+    ShowValues();
+}
+
+void CConfigPages::ShowValues() {
+    const InterfacePresence& presence = ShownPresence();
     SetLayoutVisible("serialGroupbox", presence.serialPort1);
     SetLayoutVisible("serial2Groupbox", presence.serialPort2);
     SetLayoutVisible("serial3Groupbox", presence.rs485);
@@ -213,7 +223,7 @@ void CConfigPages::ApplyValuesToControls() {
     SetTabEnabled(TAB_LORA, false);
     SetTabEnabled(TAB_ZIGBEE, false);
     SetTabEnabled(TAB_GPS, false);
-    const ParameterEntry* type = FindParameter(store_.parameters, "Device Type");
+    const ParameterEntry* type = FindParameter(ShownParameters(), "Device Type");
     deviceType_ = type ? type->value : std::string();
     if (Contains(deviceType_, "-L"))
         SetTabEnabled(TAB_LORA, true);
@@ -223,10 +233,10 @@ void CConfigPages::ApplyValuesToControls() {
         SetTabEnabled(TAB_GPS, true);
     UpdateTabStrip(0);
 
-    const ParameterEntry* lora = FindParameter(store_.parameters, "LORA ver");
+    const ParameterEntry* lora = FindParameter(ShownParameters(), "LORA ver");
     loraVersion_ = lora ? lora->value : std::string();
 
-    for (const auto& [key, entry] : store_.parameters) {
+    for (const auto& [key, entry] : ShownParameters()) {
         const EntryKind kind = KindOf(entry.kind);
         if (kind == EntryKind::Edit) {
             if (view_.Exists(key))
@@ -239,7 +249,7 @@ void CConfigPages::ApplyValuesToControls() {
             for (int i = 0; i < count; ++i)
                 items.push_back(view_.GetItemText(key, i));
             const ComboChoice choice =
-                ComboChoiceForValue(key, entry.value, items, store_.parameters);
+                ComboChoiceForValue(key, entry.value, items, ShownParameters());
             if (choice.kind == ComboChoice::Select)
                 view_.SelectItem(key, choice.index);
             else if (choice.kind == ComboChoice::Clear)
@@ -636,7 +646,7 @@ RuleOutcome CConfigPages::RuleServerCount() {
         !view_.Exists("Server's Label"))
         return outcome;
     const std::string text = view_.GetText("Server Count");
-    const ParameterEntry* type = FindParameter(store_.parameters, "Device Type");
+    const ParameterEntry* type = FindParameter(ShownParameters(), "Device Type");
     const bool gps = type && Contains(type->value, "Tamsa");
     if (text == "0" && !gps) {
         outcome.serverCountNotice = true;
@@ -834,12 +844,12 @@ void CConfigPages::RuleDataFormat(int n) {
     const std::string format = Channel("A DIO# data format", n);
     if (!view_.Exists(format))
         return;
-    const ParameterEntry* entry = FindParameter(store_.parameters, format);
+    const ParameterEntry* entry = FindParameter(ShownParameters(), format);
     const bool changed = entry && view_.GetSelection(format) != ParseDecimal(entry->value);
     for (const char* pattern : {"DIO# query command", "DIO# output control result",
                                 "DIO# high level information", "DIO# low level information"}) {
         const std::string key = Channel(pattern, n);
-        const ParameterEntry* field = FindParameter(store_.parameters, key);
+        const ParameterEntry* field = FindParameter(ShownParameters(), key);
         if (field && view_.Exists(key))
             view_.SetText(key, changed ? std::string() : field->value);
     }
@@ -914,7 +924,7 @@ void CConfigPages::NumberSensorRows() {
 
 void CConfigPages::FillSensorList() {
     shownDataNames_.clear();
-    for (auto& [key, entry] : store_.lists) {
+    for (const auto& [key, entry] : ShownLists()) {
         if (KindOf(entry.kind) != EntryKind::List || key != kSensorListName ||
             view_.GetRowCount(kSensorListName) < 0)
             continue;
@@ -922,9 +932,10 @@ void CConfigPages::FillSensorList() {
         NumberSensorRows();
         const int rows = view_.GetRowCount(kSensorListName);
         for (int r = 0; r < rows; ++r) {
-            const std::string& value = entry.items[FormatListLabel(entry.labelFormat, r)];
-            if (value.empty())
+            const auto item = entry.items.find(FormatListLabel(entry.labelFormat, r));
+            if (item == entry.items.end() || item->second.empty())
                 continue;
+            const std::string& value = item->second;
             std::vector<std::string> fields;
             size_t start = 0;
             for (;;) {
@@ -987,7 +998,7 @@ std::vector<CConfigPages::Write> CConfigPages::DerivedWrites(const std::string& 
 void CConfigPages::RememberUnshowableValues() {
     unshowable_.clear();
     unshowableRows_.clear();
-    if (const ListParameterEntry* list = FindListParameter(store_.lists, kSensorListName)) {
+    if (const ListParameterEntry* list = FindListParameter(ShownLists(), kSensorListName)) {
         const int rows = view_.GetRowCount(kSensorListName);
         for (int r = 0; r < rows; ++r) {
             auto known = list->items.find(FormatListLabel(list->labelFormat, r));
@@ -997,12 +1008,12 @@ void CConfigPages::RememberUnshowableValues() {
                 unshowableRows_[r] = row;
         }
     }
-    for (const auto& [key, entry] : store_.parameters) {
+    for (const auto& [key, entry] : ShownParameters()) {
         if (forcedKeys_.count(key))
             continue;
         const std::vector<Write> writes = DerivedWrites(key, entry);
         for (const Write& write : writes) {
-            const ParameterEntry* target = FindParameter(store_.parameters, write.key);
+            const ParameterEntry* target = FindParameter(ShownParameters(), write.key);
             if (target && target->value != write.value) {
                 unshowable_[key] = writes;
                 break;
@@ -1025,6 +1036,18 @@ bool CConfigPages::QueueSetCommandIfChanged(const std::string& value, const std:
 }
 
 int CConfigPages::CollectChangedParameters() {
+    return Collect(nullptr);
+}
+
+int CConfigPages::CollectFileDifferences() {
+    if (!file_)
+        return 0;
+    const FileConfiguration file = std::move(*file_);
+    file_.reset();
+    return Collect(&file.labels);
+}
+
+int CConfigPages::Collect(const FileLabels* only) {
     if (!deviceRead_) {
         host_.Log(TextOr("ReadFirst", "Nothing was written: read the device first, then change "
                                       "the pages and write.") +
@@ -1041,12 +1064,14 @@ int CConfigPages::CollectChangedParameters() {
         if (kept != unshowable_.end() && kept->second == writes)
             continue; // the page still shows what it showed for a value it cannot show
         for (const Write& write : writes) {
+            if (only && !only->keys.count(write.key))
+                continue; // a file changes only what it names
             const ParameterEntry* target = FindParameter(store_.parameters, write.key);
             if (target && QueueSetCommandIfChanged(write.value, write.key, *target))
                 ++queued;
         }
     }
-    return queued + CollectSensorList(false);
+    return queued + CollectSensorList(false, only);
 }
 
 std::string CConfigPages::SensorRowText(int r, bool& refused) const {
@@ -1070,7 +1095,7 @@ std::string CConfigPages::SensorRowText(int r, bool& refused) const {
     return text;
 }
 
-int CConfigPages::CollectSensorList(bool force) {
+int CConfigPages::CollectSensorList(bool force, const FileLabels* only) {
     int queued = 0;
     for (auto& [key, entry] : store_.lists) {
         if (!force && (!entry.inUse || !ValidTab(entry.tab) ||
@@ -1092,6 +1117,8 @@ int CConfigPages::CollectSensorList(bool force) {
                 continue;
             }
             const std::string label = FormatListLabel(entry.labelFormat, r);
+            if (only && !only->listItems.count(label))
+                continue;
             if (QueueListItemIfChanged(std::to_string(r) + "," + row, entry, label))
                 ++queued;
         }

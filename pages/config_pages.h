@@ -10,6 +10,7 @@
 
 #include "exchange/job.h"
 #include "pages/page_view.h"
+#include "params/config_file.h"
 #include "params/parameter_store.h"
 #include "params/value_mapping.h"
 
@@ -82,13 +83,35 @@ struct RuleOutcome {
     bool serverCountNotice = false;
 };
 
+// A configuration file parsed for loading: its values (a copy of the catalogue, never the
+// device's known values) and the labels it holds.
+struct FileConfiguration {
+    ParameterCatalogue parameters;
+    ListParameterCatalogue lists;
+    InterfacePresence presence;
+    FileLabels labels;
+};
+
 class CConfigPages {
 public:
     CConfigPages(IPageView& view, CParameterStore& store, IPageHost& host);
 
     // Puts the catalogue's values into the controls, picks the radio module tab from the device
     // type, shows the groups the device has, fills the sensor rows and posts rules 1 and 17.
+    // Ends a file load that was under way.
     void ApplyValuesToControls();
+
+    // Loading a file: shows the file's values the same way while the catalogue keeps the
+    // device's. The file stays the pages' reference until CollectFileDifferences or
+    // EndFileLoad.
+    void ShowFileValues(FileConfiguration file);
+    // The device's own listing is in the catalogue: queues a write for every value of the file
+    // that differs from it, as CollectChangedParameters, but only for the labels the file holds
+    // (a partial file changes only what it names). Ends the file load.
+    int CollectFileDifferences();
+    // The device could not be read for the file: the pages keep showing it, nothing is written.
+    void EndFileLoad() { file_.reset(); }
+    bool IsLoadingFile() const { return file_.has_value(); }
 
     // Switches: on/off images of single bits of the transmit-channel values.
     bool IsSwitchOn(const std::string& name) const;
@@ -119,7 +142,8 @@ public:
     int CollectChangedParameters();
     bool QueueSetCommandIfChanged(const std::string& value, const std::string& key,
                                   const ParameterEntry& entry);
-    int CollectSensorList(bool force);
+    // `only`: the labels a loaded file holds (null: every row).
+    int CollectSensorList(bool force, const FileLabels* only = nullptr);
     bool QueueListItemIfChanged(const std::string& fullText, ListParameterEntry& entry,
                                 const std::string& label);
 
@@ -133,6 +157,20 @@ public:
     const std::string& LoraVersionText() const { return loraVersion_; }
 
 private:
+    // The values the pages show: the loaded file's while one is being loaded, else the
+    // device's known values.
+    const ParameterCatalogue& ShownParameters() const {
+        return file_ ? file_->parameters : store_.parameters;
+    }
+    const ListParameterCatalogue& ShownLists() const {
+        return file_ ? file_->lists : store_.lists;
+    }
+    const InterfacePresence& ShownPresence() const {
+        return file_ ? file_->presence : store_.presence;
+    }
+    void ShowValues();
+    int Collect(const FileLabels* only);
+
     struct Write {
         std::string key;
         std::string value;
@@ -178,6 +216,7 @@ private:
     std::string deviceType_;
     std::string loraVersion_;
     bool deviceRead_ = false;
+    std::optional<FileConfiguration> file_; // a file being loaded
     std::map<std::string, std::vector<Write>> unshowable_;
     std::map<int, std::string> unshowableRows_;
     mutable std::optional<ComboTexts> texts_;

@@ -700,6 +700,87 @@ TEST_F(PagesTest, OneChangedFieldSendsExactlyItsCommandOnce) {
     EXPECT_EQ(rig.Collect(), 0);
 }
 
+// ---- Loading a file ----------------------------------------------------------------------------
+
+std::string FullListing() {
+    std::ifstream in(ORVEL_LISTING_FIXTURE, std::ios::binary);
+    return std::string(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
+}
+
+std::string ReplaceValue(std::string listing, const std::string& label, const std::string& value) {
+    const size_t at = listing.find(label);
+    const size_t start = at + label.size();
+    return listing.replace(start, listing.find("\r\n", start) - start, value);
+}
+
+// A file parsed the way the window parses it, into a copy of the catalogue.
+FileConfiguration ParseFile(PageRig& rig, const std::string& bytes) {
+    FileConfiguration file;
+    file.parameters = rig.store.parameters;
+    file.lists = rig.store.lists;
+    std::string text;
+    EXPECT_EQ(ReadConfigFile(bytes, file.parameters, file.lists, text, file.labels),
+              ConfigFileError::None);
+    ParseListing(text.data(), text.size(), file.parameters, file.lists, file.presence);
+    return file;
+}
+
+TEST_F(PagesTest, AFileThatNamesOnlySomeLabelsWritesOnlyWhatItNamesAndDiffers) {
+    const std::string device = FullListing();
+    rig.Read(device);
+    // The file: the device's listing with two values changed, one in the part the file keeps
+    // and one in the part it lost, cut at a line end after about two thirds.
+    std::string edited = ReplaceValue(device, "Access Point Name:", "internet.example");
+    edited = ReplaceValue(edited, "GENSENSORINFO 7:", "1,3,40001,1,0,1,1,1,tail,1");
+    std::string bytes = ListingToFileBytes(edited);
+    bytes = bytes.substr(0, bytes.find("\r\r\n", bytes.size() * 2 / 3) + 3);
+    FileConfiguration file = ParseFile(rig, bytes);
+    ASSERT_LT(file.labels.found, file.labels.total);
+
+    const std::string deviceApn = rig.Value("Access Point Name");
+    rig.pages.ShowFileValues(std::move(file));
+    rig.RunRules();
+    EXPECT_EQ(rig.view.GetText("Access Point Name"), "internet.example");
+    EXPECT_EQ(rig.Value("Access Point Name"), deviceApn) << "the catalogue keeps the device's";
+
+    // The device's own listing arrives: exactly the one difference the file names is written.
+    rig.store.ParseListing(device.data(), device.size());
+    rig.jobs.clear();
+    EXPECT_EQ(rig.pages.CollectFileDifferences(), 1);
+    ASSERT_EQ(rig.jobs.size(), 1u);
+    EXPECT_EQ(rig.jobs[0].key, "Access Point Name");
+    EXPECT_EQ(rig.jobs[0].value, "internet.example");
+    EXPECT_FALSE(rig.pages.IsLoadingFile());
+}
+
+TEST_F(PagesTest, AWholeFileEqualToTheDeviceWritesNothing) {
+    const std::string device = FullListing();
+    rig.Read(device);
+    rig.pages.ShowFileValues(ParseFile(rig, ListingToFileBytes(device)));
+    rig.RunRules();
+    rig.store.ParseListing(device.data(), device.size());
+    rig.jobs.clear();
+    EXPECT_EQ(rig.pages.CollectFileDifferences(), 0);
+    for (const Job& job : rig.jobs)
+        ADD_FAILURE() << "queued " << job.command;
+}
+
+TEST_F(PagesTest, AFileWhoseDeviceWasNotReadChangesNoKnownValue) {
+    const std::string device = Listing({{"Server's Port", "5000"}}, kAllInterfaces);
+    rig.Read(device);
+    const ParameterCatalogue before = rig.store.parameters;
+    std::string file = ReplaceValue(FullListing(), "Server's Port:", "7001");
+    rig.pages.ShowFileValues(ParseFile(rig, ListingToFileBytes(file)));
+    rig.RunRules();
+    EXPECT_EQ(rig.view.GetText("Server's Port"), "7001");
+    // The device's read fails: the file is dropped, the known values are still the device's.
+    rig.pages.EndFileLoad();
+    rig.pages.SetDeviceRead(false);
+    for (const auto& [key, entry] : before)
+        EXPECT_EQ(rig.store.parameters[key].value, entry.value) << key;
+    EXPECT_EQ(rig.Collect(), 0) << "not read: nothing is written";
+}
+
 TEST_F(PagesTest, HiddenOrDisabledParametersAreNotWritten) {
     rig.Read(Listing({{"Protocolmodel", "PROT"}}, kAllInterfaces));
     rig.view.SetText("Server's Port", "6000");
