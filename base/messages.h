@@ -25,6 +25,10 @@ enum : unsigned {
     // The worker's request to run a completion on the window thread (sent; lParam points to a
     // std::function<void()>).
     WM_LINK_CALL = 0x0400 + 1110, // 2134
+    // Posted to show the server-address notice box once the handler that found the blank (a
+    // focus change, possibly inside a layout rule that holds the parameter store's lock) has
+    // returned.
+    WM_IP_NOTICE = 0x0400 + 1111, // 2135
 };
 
 // The control groups of WM_CONTROL_STATE (its lParam).

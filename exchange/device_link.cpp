@@ -268,6 +268,8 @@ void CDeviceLink::RunWorker() {
             if (!port_.IsOpen())
                 continue; // closed (or pulled) while waiting: nothing to report
             PostLogText(LookupText("WorkerJobThreadProc", "OutTime", "\r\n"));
+            if (job.type == JOB_LOAD_FILE)
+                RunOnWindowThread([&] { completions_.OnDeviceListingForFile(false); });
             // Whatever still comes for this job is logged as late, not as its answer.
             std::string late = LookupText("WorkerJobThreadProc", "LateReply", "");
             if (late.empty())
@@ -318,8 +320,7 @@ void CDeviceLink::CompleteJob(const Job& job) {
     case JOB_LOAD_FILE:
         RunOnWindowThread([&] {
             // Only a listing of the device's own makes the differences known.
-            if (store_.ParseListing(reply.data(), reply.size()))
-                completions_.OnDeviceListingForFile();
+            completions_.OnDeviceListingForFile(store_.ParseListing(reply.data(), reply.size()));
         });
         break;
     case JOB_QUIT:

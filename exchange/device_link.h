@@ -41,9 +41,11 @@ public:
     virtual void OnListingParsed() = 0;
     // JOB_SAVE_FILE: write the listing (the reply text) to the file chosen for saving.
     virtual void WriteListingFile(const std::string& reply) = 0;
-    // JOB_LOAD_FILE, after the device's own listing was parsed into the catalogue: queue a
-    // write for every page value that differs from the device's value.
-    virtual void OnDeviceListingForFile() = 0;
+    // JOB_LOAD_FILE: `read` true after the device's own listing was parsed into the catalogue
+    // (queue a write for every value of the file that differs from the device's); false when
+    // the device did not send its listing (time-out, refusal, another answer): nothing is known
+    // of the device, and nothing may be written for the file.
+    virtual void OnDeviceListingForFile(bool read) = 0;
     // JOB_NET_MODE: show the network mode the device reported.
     virtual void ShowNetMode(const std::string& mode) = 0;
 

@@ -21,6 +21,10 @@ public:
     // writes, saving a file). Never hold it while sending a window message or waiting for
     // another thread: the worker sends synchronous messages to the window thread.
     std::unique_lock<std::mutex> Lock() { return std::unique_lock<std::mutex>(lock_); }
+    // The lock if it is free now (owns_lock() tells); for checks from another thread.
+    std::unique_lock<std::mutex> TryLock() {
+        return std::unique_lock<std::mutex>(lock_, std::try_to_lock);
+    }
 
     // Builds both catalogues under the lock (see BuildParameterCatalogue).
     void Build(int sensorRows);

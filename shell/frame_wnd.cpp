@@ -78,10 +78,23 @@ void COrvelFrameWnd::OnListingParsed() {
     pages_.SetDeviceRead(true);
 }
 
-// A loaded file's differences: the device's own listing was just parsed.
-void COrvelFrameWnd::OnDeviceListingForFile() {
+// A loaded file's differences: the device's own listing was just parsed, or could not be read.
+void COrvelFrameWnd::OnDeviceListingForFile(bool read) {
+    auto lock = store_.Lock();
+    if (!read) {
+        // What the catalogue knows is not this device's configuration any more than before: the
+        // pages keep the file, and nothing is written until the device has been read.
+        pages_.EndFileLoad();
+        pages_.SetDeviceRead(false);
+        lock.unlock();
+        AppendLog(TextOr("onLoadFrommFile", "NotRead",
+                         "The device did not send its configuration: nothing was written. The "
+                         "pages show the file; read the device before writing.",
+                         "\r\n"));
+        return;
+    }
     pages_.SetDeviceRead(true);
-    CollectChanges();
+    pages_.CollectFileDifferences();
 }
 
 COrvelFrameWnd::~COrvelFrameWnd() {
@@ -191,6 +204,9 @@ LRESULT COrvelFrameWnd::HandleMessage(UINT uMsg, WPARAM wParam, LPARAM lParam) {
     case WM_PORT_GONE:
         OnPortGone(static_cast<int>(lParam));
         break;
+    case WM_IP_NOTICE:
+        ShowMessageBox(LookupText("Notify", "IpNotice", ""), "DTU");
+        break;
     case WM_TIMER:
         if (wParam == kStartupTimerId)
             OnStartupTimer();
@@ -249,6 +265,9 @@ LRESULT COrvelFrameWnd::OnCreate() {
                        "DTU");
         return -1;
     }
+    logView_->SetContextMenuTexts(LookupText("LogMenu", "Copy", ""),
+                                  LookupText("LogMenu", "Clear", ""),
+                                  LookupText("LogMenu", "SelectAll", ""));
     SetLogWindow(m_hWnd);
     InitWindow();
     return 0;
@@ -349,18 +368,26 @@ void COrvelFrameWnd::LoadConfigurationFile() {
         return;
     savePath_ = path;
     std::string bytes, listing;
-    // A file that cannot be read, is longer than a listing can be, or holds no listing changes
-    // nothing: its values would otherwise be written to the device as empty.
+    // A file that cannot be read, is longer than a listing can be, was cut short or names too
+    // few of the device's labels changes nothing: its missing values would otherwise be written
+    // to the device as empty.
+    FileConfiguration file;
+    {
+        auto lock = store_.Lock();
+        file.parameters = store_.parameters;
+        file.lists = store_.lists;
+    }
     if (!ReadFileBytes(path, 4 * kMaxConfigFileText, bytes) ||
-        FileBytesToListing(bytes, listing) != ConfigFileError::None) {
+        ReadConfigFile(bytes, file.parameters, file.lists, listing, file.labels) !=
+            ConfigFileError::None) {
         AppendLog(LookupText("onLoadFrommFile", "ReadError", "\r\n"));
         return;
     }
+    // The file's values go into the copy; the catalogue keeps what the device last reported.
+    ParseListing(listing.data(), listing.size(), file.parameters, file.lists, file.presence);
     {
         auto lock = store_.Lock();
-        ParseListing(listing.data(), listing.size(), store_.parameters, store_.lists,
-                     store_.presence);
-        pages_.ApplyValuesToControls();
+        pages_.ShowFileValues(std::move(file));
     }
     Job job;
     job.type = JOB_LOAD_FILE;
@@ -533,8 +560,10 @@ void COrvelFrameWnd::Notify(TNotifyUI& msg) {
         if (name == "FINDNETMODE" && link_.IsSettingMode())
             link_.PushJob(NetModeJob());
     } else if (msg.sType == "killfocus") {
+        // The focus may leave because a layout rule hid the field, with the store locked: the
+        // modal box (whose message loop runs the next rule) waits until this has returned.
         if (IsServerAddressField(name) && HasBlank(msg.pSender->GetText()))
-            ShowMessageBox(LookupText("Notify", "IpNotice", ""), "DTU");
+            ::PostMessageA(m_hWnd, WM_IP_NOTICE, 0, 0);
     }
 }
 
@@ -742,7 +771,9 @@ void COrvelFrameWnd::SwitchLanguage() {
     STARTUPINFOA startup = {};
     startup.cb = sizeof(startup);
     startup.dwFlags = STARTF_USESHOWWINDOW;
-    startup.wShowWindow = SW_SHOW;
+    startup.wShowWindow = SW_SHOWNORMAL;
+    // The new process may take the foreground from this one, which is about to go.
+    ::AllowSetForegroundWindow(ASFW_ANY);
     PROCESS_INFORMATION process = {};
     std::string commandLine = "\"" + program + "\"";
     const std::string folder = program.substr(0, program.find_last_of('\\') + 1);
@@ -773,6 +804,7 @@ void COrvelFrameWnd::OnPortGone(int portNumber) {
 
 void COrvelFrameWnd::ClosePort(const std::string& logLine) {
     link_.CloseDevicePort();
+    pages_.EndFileLoad();
     pages_.SetDeviceRead(false);
     if (CControlUI* open = pm_.FindControl("Open"))
         open->SetText(LookupText("OnStartCom", "Open", ""));

@@ -87,7 +87,7 @@ public:
     void OnListingParsed() override;
     // JOB_SAVE_FILE: writes the received listing to the chosen file.
     void WriteListingFile(const std::string& reply) override;
-    void OnDeviceListingForFile() override;
+    void OnDeviceListingForFile(bool read) override;
     void ShowNetMode(const std::string& mode) override;
 
     // IPageHost: what the configuration pages need of the window.

@@ -25,6 +25,21 @@ int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR, int) {
             frame->AppendLog(LookupText("WinMain", "WorkThread", "\r\n"));
         frame->CenterWindow();
         frame->ShowWindow(true);
+        // Started again by the language switch, the window could come up as an icon behind the
+        // others, and the program would look closed: unless whoever started it asked for a
+        // minimized start, it comes up as a normal window, in front.
+        STARTUPINFOA startup = {};
+        startup.cb = sizeof(startup);
+        ::GetStartupInfoA(&startup);
+        const WORD asked = (startup.dwFlags & STARTF_USESHOWWINDOW) ? startup.wShowWindow : SW_SHOW;
+        const bool minimizedAsked =
+            asked == SW_MINIMIZE || asked == SW_SHOWMINIMIZED || asked == SW_SHOWMINNOACTIVE;
+        const HWND window = frame->GetHWND();
+        if (!minimizedAsked) {
+            if (::IsIconic(window))
+                ::ShowWindow(window, SW_RESTORE);
+            ::SetForegroundWindow(window);
+        }
         CPaintManagerUI::MessageLoop();
     }
 

@@ -995,14 +995,31 @@ void CRichEditUI::RunMenuCommand(int id) {
     }
 }
 
-void CRichEditUI::ShowContextMenu(POINT ptScreen) {
+void CRichEditUI::SetContextMenuTexts(const std::string& copy, const std::string& clear,
+                                      const std::string& selectAll) {
+    m_sMenuCopy = copy;
+    m_sMenuClear = clear;
+    m_sMenuSelectAll = selectAll;
+}
+
+HMENU CRichEditUI::BuildContextMenu() const {
     HMENU menu = ::CreatePopupMenu();
     if (menu == nullptr)
-        return;
-    ::AppendMenuW(menu, MF_STRING, kCmdCopy, L"\u590D\u5236(&C)");
-    ::AppendMenuW(menu, MF_STRING, kCmdClear, L"\u6E05\u7A7A(&L)");
+        return nullptr;
+    auto item = [menu](int id, const std::string& text, const wchar_t* builtIn) {
+        ::AppendMenuW(menu, MF_STRING, UINT_PTR(id), text.empty() ? builtIn : ToWide(text).c_str());
+    };
+    item(kCmdCopy, m_sMenuCopy, L"\u590D\u5236(&C)");
+    item(kCmdClear, m_sMenuClear, L"\u6E05\u7A7A(&L)");
     ::AppendMenuW(menu, MF_SEPARATOR, 0, nullptr);
-    ::AppendMenuW(menu, MF_STRING, kCmdSelectAll, L"\u5168\u9009(&A)");
+    item(kCmdSelectAll, m_sMenuSelectAll, L"\u5168\u9009(&A)");
+    return menu;
+}
+
+void CRichEditUI::ShowContextMenu(POINT ptScreen) {
+    HMENU menu = BuildContextMenu();
+    if (menu == nullptr)
+        return;
     const int id = ::TrackPopupMenu(menu, TPM_RETURNCMD | TPM_LEFTALIGN | TPM_TOPALIGN, ptScreen.x,
                                     ptScreen.y, 0, m_pManager->GetPaintWindow(), nullptr);
     ::DestroyMenu(menu);

@@ -108,6 +108,13 @@ public:
     void PaintStatusImage(HDC hDC) override;
     void SetAttribute(const std::string& name, const std::string& value) override;
 
+    // The texts of the context menu (copy, clear the selection, select all), in the program's
+    // text encoding, each with its "&" mnemonic; an empty text keeps the built-in one.
+    void SetContextMenuTexts(const std::string& copy, const std::string& clear,
+                             const std::string& selectAll);
+    // The context menu as it is shown (the caller destroys it).
+    HMENU BuildContextMenu() const;
+
     // IMessageFilterUI: routes the paint window's input to the services.
     LRESULT MessageHandler(UINT uMsg, WPARAM wParam, LPARAM lParam, bool& bHandled) override;
 
@@ -147,6 +154,7 @@ private:
     RECT m_rcTextPadding = {0, 0, 0, 0};
     std::string m_sNormalImage, m_sHotImage, m_sFocusedImage, m_sDisabledImage;
     std::string m_sTipValue;
+    std::string m_sMenuCopy, m_sMenuClear, m_sMenuSelectAll;
     DWORD m_dwTipValueColor = 0xFFBAC0C5;
     UINT m_uTipValueAlign = DT_SINGLELINE | DT_LEFT;
     // A double-byte lead byte waiting for its trail byte (WM_CHAR of an ANSI window).

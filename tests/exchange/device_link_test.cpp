@@ -27,12 +27,13 @@ struct Window final : ILinkCompletions {
     std::vector<std::pair<int, int>> controlStates; // (wParam, lParam)
     int listingsShown = 0;
     int fileListings = 0;
+    int filesNotRead = 0;
     std::string netMode;
     std::string savedFile;
 
     void OnListingParsed() override { ++listingsShown; }
     void WriteListingFile(const std::string& reply) override { savedFile = reply; }
-    void OnDeviceListingForFile() override { ++fileListings; }
+    void OnDeviceListingForFile(bool read) override { ++(read ? fileListings : filesNotRead); }
     void ShowNetMode(const std::string& mode) override { netMode = mode; }
 };
 Window* g_window = nullptr;
@@ -234,9 +235,10 @@ TEST_F(DeviceDialogue, FileJobsHandTheListingToTheirCompletions) {
         auto lock = W().store.Lock();
         W().store.parameters["Server's Port"].value = "stale";
     }
-    const int asked = W().fileListings;
+    const int asked = W().fileListings, notRead = W().filesNotRead;
     ASSERT_TRUE(RunJob(MakeJob(JOB_LOAD_FILE, "AT+SHOW\r\n")));
     EXPECT_EQ(W().fileListings, asked + 1);
+    EXPECT_EQ(W().filesNotRead, notRead);
     EXPECT_EQ(Value("Server's Port"), "9000");
     EXPECT_EQ(W().listingsShown, shown);
 }
@@ -285,6 +287,23 @@ TEST_F(DeviceDialogue, FactoryResetIsFollowedByAReRead) {
     EXPECT_EQ(Count(W().log, "Factory reset done\r\n"), done + 1);
     EXPECT_EQ(Transcript().substr(sentBefore), "AT+FACTORY\r\n\r\nAT+SHOW\r\n");
     EXPECT_EQ(Value("Server's Port"), "9000");
+}
+
+TEST_F(DeviceDialogue, AFactoryResetAnsweredOkAndABannerIsDoneAndReadOnce) {
+    // The device answers "OK" and at once says more (it restarts): the reset is done, and the
+    // configuration is read again exactly once, with no time-out.
+    Control("fault banner");
+    size_t sentBefore = Transcript().size();
+    int shown = W().listingsShown;
+    size_t done = Count(W().log, "Factory reset done\r\n");
+    size_t outs = Count(W().log, "Time out\r\n");
+    Link().PushJob(MakeJob(JOB_FACTORY, "AT+FACTORY\r\n"));
+    ASSERT_TRUE(wintest::PumpUntil([&] { return W().listingsShown > shown; }, 12000));
+    EXPECT_EQ(Count(W().log, "Factory reset done\r\n"), done + 1);
+    EXPECT_EQ(Count(W().log, "Time out\r\n"), outs);
+    EXPECT_NE(W().log.find("DTU boot v2.3.7 ready"), std::string::npos);
+    EXPECT_EQ(Transcript().substr(sentBefore), "AT+FACTORY\r\n\r\nAT+SHOW\r\n");
+    EXPECT_EQ(W().listingsShown, shown + 1);
 }
 
 TEST_F(DeviceDialogue, ARefusedSignalQueryIsAskedOnceMore) {

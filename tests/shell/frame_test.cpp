@@ -8,6 +8,7 @@
 #include "base/messages.h"
 #include "shell/dispatch.h"
 #include "base/settings.h"
+#include "params/config_file.h"
 #include "support/wintest.h"
 #include "ui/UIControls.h"
 
@@ -850,6 +851,68 @@ TEST_F(FrameTest, AServerAddressWithABlankIsReportedWhenLeft) {
     EXPECT_TRUE(g_boxes.empty());
 }
 
+// Whether the parameter store's lock was free when a box was shown (tried from another thread:
+// the window thread may hold it).
+COrvelFrameWnd* g_lockedFrame = nullptr;
+bool g_boxWhileLocked = false;
+void RecordBoxAndLock(const char* text, const char* caption) {
+    RecordBox(text, caption);
+    bool free = false;
+    std::thread([&] { free = g_lockedFrame->Store().TryLock().owns_lock(); }).join();
+    g_boxWhileLocked = g_boxWhileLocked || !free;
+}
+
+TEST_F(FrameTest, AServerAddressHiddenByARuleWhileFocusedIsReportedAfterTheRule) {
+    ASSERT_TRUE(Open());
+    Click("Server");
+    auto* count = ControlAs<CComboUI>(Find("Server Count"));
+    ASSERT_NE(count, nullptr);
+    count->SelectItem(1, false); // a main and a backup server: the backup row is shown
+    Pump(300);
+    Find("Secondary Server's Ip")->SetText("");
+    Click("Secondary Server's Ip");
+    HWND editor = GetFocus();
+    ASSERT_NE(editor, nullptr);
+    for (char c : std::string("10.0.0.1 "))
+        PostMessageA(editor, WM_CHAR, WPARAM(static_cast<unsigned char>(c)), 1);
+    Pump(200);
+    // The count changes without a click elsewhere (as a read or a load changes it): its rule
+    // hides the backup row, and with it the focused field.
+    g_lockedFrame = frame_.get();
+    g_boxWhileLocked = false;
+    COrvelFrameWnd::SetMessageBoxHook(RecordBoxAndLock);
+    count->SelectItem(2, false);
+    Pump(300);
+    COrvelFrameWnd::SetMessageBoxHook(RecordBox);
+    EXPECT_FALSE(Find("ServiceHorizontalLayout1")->IsVisible());
+    ASSERT_EQ(g_boxes.size(), 1u);
+    EXPECT_EQ(g_boxes[0], LookupText("Notify", "IpNotice"));
+    EXPECT_FALSE(g_boxWhileLocked) << "a modal box inside the store's lock deadlocks";
+}
+
+TEST_F(FrameTest, TheLogMenuSpeaksTheSkinsLanguage) {
+    ASSERT_TRUE(Open());
+    auto* log = ControlAs<CRichEditUI>(Find("richedit"));
+    ASSERT_NE(log, nullptr);
+    HMENU menu = log->BuildContextMenu();
+    ASSERT_NE(menu, nullptr);
+    std::vector<std::string> texts;
+    for (int i = 0; i < GetMenuItemCount(menu); ++i) {
+        char text[128] = {};
+        if (GetMenuStringA(menu, UINT(i), text, sizeof(text), MF_BYPOSITION) > 0)
+            texts.push_back(text);
+    }
+    DestroyMenu(menu);
+    const std::vector<std::string> expected = {LookupText("LogMenu", "Copy"),
+                                               LookupText("LogMenu", "Clear"),
+                                               LookupText("LogMenu", "SelectAll")};
+    EXPECT_EQ(texts, expected);
+    for (const std::string& text : expected)
+        EXPECT_FALSE(text.empty());
+    if (GetLanguageIndex() == 0)
+        EXPECT_EQ(expected[0], "&Copy");
+}
+
 TEST_F(FrameTest, TheNetworkModeFieldAsksTheDeviceInSettingModeOnly) {
     ASSERT_TRUE(Open());
     Click("Wireless");
@@ -1120,6 +1183,43 @@ TEST_F(FrameTest, ReadingShowsTheDevicesValuesAndWritingSendsOnlyWhatChanged) {
     WaitForIdle(2000);
 }
 
+TEST_F(FrameTest, ALoadWhoseDeviceReadFailsLeavesTheDeviceUnreadAndWritesNothing) {
+    ASSERT_TRUE(Open());
+    EnterSettingMode();
+    Click("Load");
+    ASSERT_TRUE(WaitForIdle());
+    Pump(300);
+    // A file: the device's own listing with one value changed.
+    const std::string device = frame_->Store().parameters["CollectInterval"].value;
+    const std::string changed = device == "61" ? "62" : "61";
+    std::string listing = frame_->Link().Reply().Reply();
+    const size_t at = listing.find("MSBITV:");
+    ASSERT_NE(at, std::string::npos);
+    listing.replace(at + 7, listing.find("\r\n", at) - at - 7, changed);
+    const std::string file = Scratch("changed.cfg");
+    wintest::WriteFileText(file, ListingToFileBytes(listing));
+
+    // The device does not answer the read that the load starts.
+    Control("fault noreply");
+    const size_t mark = Transcript().size();
+    DriveFileDialog(hwnd_, file, "open-dialog-unread");
+    Click("LoadFromFile");
+    ASSERT_TRUE(PumpUntil([&] { return Text("CollectInterval") == changed; }, 5000));
+    ASSERT_TRUE(WaitForLog(LookupText("onLoadFrommFile", "NotRead"), 40000));
+    ASSERT_TRUE(WaitForIdle());
+    EXPECT_EQ(frame_->Store().parameters["CollectInterval"].value, device)
+        << "the catalogue keeps what the device last reported";
+
+    // Write: nothing is sent and the log says the device must be read first.
+    Click("Save");
+    ASSERT_TRUE(WaitForLog(LookupText("CollectChangedParameters", "ReadFirst")));
+    ASSERT_TRUE(WaitForIdle());
+    EXPECT_EQ(SetCommandsIn(Transcript().substr(mark)), "");
+    EXPECT_EQ(Log().find(LookupText("WorkerJobThreadProc", "SaveSuccess"), 0), std::string::npos);
+    Click("quit");
+    WaitForIdle(2000);
+}
+
 TEST_F(FrameTest, ChangingARuleComboRelaysThePageAtOnce) {
     ASSERT_TRUE(Open());
     auto* mode = static_cast<CComboUI*>(Find("Protocolmodel")->GetInterface("Combo"));
@@ -1250,6 +1350,13 @@ TEST_F(FrameTest, ChoosingTheOtherLanguageRestartsTheProgramInIt) {
     wintest::WriteFileText(config, saved);
     ASSERT_NE(next, nullptr);
     Sleep(1500); // its start-up timer and first paint
+    // It comes up as a normal window in front, not as an icon.
+    EXPECT_TRUE(IsWindowVisible(next));
+    EXPECT_FALSE(IsIconic(next));
+    RECT placed = {};
+    GetWindowRect(next, &placed);
+    EXPECT_GE(placed.right - placed.left, 800);
+    EXPECT_GE(placed.bottom - placed.top, 500);
     wintest::SaveBmp(wintest::CaptureWindow(next),
                      wintest::ArtifactsDir() + "\\shell-language-" + std::to_string(other) + ".bmp");
     HANDLE handle = OpenProcess(SYNCHRONIZE, FALSE, process);

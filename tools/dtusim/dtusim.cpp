@@ -50,6 +50,8 @@ const char kUsage[] =
     "                          garbage[:N]     random bytes inside the next N replies\n"
     "                          flood[:BYTES]   the next reply is preceded by BYTES (default\n"
     "                                          20000) bytes of noise, over 16000 in all\n"
+    "                          banner          the next reply is followed, in the same write,\n"
+    "                                          by an unsolicited status line and a banner\n"
     "                          none            disarm every fault\n"
     "  --help                this text\n"
     "\n"
@@ -63,6 +65,7 @@ struct Faults {
     int zeros = 0;
     int garbage = 0;
     int flood = 0;
+    bool banner = false;
 };
 
 enum class Mode { Boot, Running, Setting };
@@ -97,6 +100,8 @@ bool ArmFault(Faults& faults, const std::string& request) {
         faults.garbage = arg > 0 ? arg : 1;
     else if (name == "flood")
         faults.flood = arg > 0 ? arg : 20000;
+    else if (name == "banner")
+        faults.banner = true;
     else if (name == "none")
         faults = Faults{};
     else
@@ -297,6 +302,13 @@ private:
             text = noise + text;
             faults_.flood = 0;
         }
+        if (faults_.banner) {
+            // A device that says more right after its answer (a reboot banner, a status line):
+            // both reach the other end together.
+            faults_.banner = false;
+            Write(text + "\r\n+SYS: restarting\r\nDTU boot v2.3.7 ready\r\n", true);
+            return;
+        }
         Write(text);
     }
 
@@ -312,11 +324,12 @@ private:
         }
     }
 
-    // Writes in chunks of random size, paced to the baud rate.
-    void Write(const std::string& text) {
+    // Writes in chunks of random size (or in one when `whole`), paced to the baud rate.
+    void Write(const std::string& text, bool whole = false) {
         size_t at = 0;
         while (at < text.size()) {
-            size_t chunk = 1 + random_() % unsigned(options_.maxChunk > 0 ? options_.maxChunk : 1);
+            size_t chunk = whole ? text.size()
+                                 : 1 + random_() % unsigned(options_.maxChunk > 0 ? options_.maxChunk : 1);
             chunk = std::min(chunk, text.size() - at);
             size_t done = 0;
             while (done < chunk) {
