@@ -76,6 +76,10 @@ enum LayoutRule : int {
     RULE_LAST = 21,
 };
 
+// What the tab strip is asked to do: lay itself out afresh (and select the first enabled
+// page), or show the tabs further left or further right.
+enum class TabStripStep { Relayout, Left, Right };
+
 // What a rule leaves for its caller to do once the store's lock is released.
 struct RuleOutcome {
     // "Server Count" was "0" on a device that needs a server: show the "Notify"/"ServerCount"
@@ -117,8 +121,8 @@ public:
     bool IsSwitchOn(const std::string& name) const;
     void SetSwitch(const std::string& name, bool on);
 
-    // 0 lays the tab strip out afresh and selects the first enabled tab, 1 steps left, 2 right.
-    void UpdateTabStrip(int direction);
+    // Lays the tab strip out afresh and selects the first enabled tab, or steps it.
+    void UpdateTabStrip(TabStripStep step);
 
     // The WM_LAYOUT_RULE handler: runs rule `rule` with its argument; above 21 nothing.
     RuleOutcome ApplyLayoutRule(int rule, int argument);

@@ -463,7 +463,7 @@ void COrvelFrameWnd::InitWindow() {
     InitTabTable(store_.tabs);
     ::PostMessageA(m_hWnd, WM_CONTROL_STATE, 0, STATE_PORT_CLOSED);
     ::SetTimer(m_hWnd, kStartupTimerId, kStartupTimerMs, nullptr);
-    UpdateTabStrip(0);
+    UpdateTabStrip(TabStripStep::Relayout);
 }
 
 void COrvelFrameWnd::OnStartupTimer() {
@@ -642,10 +642,10 @@ void COrvelFrameWnd::OnClick(TNotifyUI& msg) {
         ::PostMessageA(m_hWnd, WM_CONTROL_STATE, 0, STATE_SETTING_MODE);
         break;
     case ClickAction::TabLeft:
-        UpdateTabStrip(1);
+        UpdateTabStrip(TabStripStep::Left);
         break;
     case ClickAction::TabRight:
-        UpdateTabStrip(2);
+        UpdateTabStrip(TabStripStep::Right);
         break;
     case ClickAction::DirectionSwitch:
         sender->SetBkImage(ToggledSwitchImage(sender->GetBkImage()));
@@ -852,6 +852,6 @@ void COrvelFrameWnd::TogglePort() {
 
 // ---- Tab strip ---------------------------------------------------------------------------------
 
-void COrvelFrameWnd::UpdateTabStrip(int direction) {
-    pages_.UpdateTabStrip(direction);
+void COrvelFrameWnd::UpdateTabStrip(TabStripStep step) {
+    pages_.UpdateTabStrip(step);
 }

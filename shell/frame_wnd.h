@@ -75,9 +75,8 @@ public:
     void ClosePort(const std::string& logLine);
     // The open port's device has gone: back to the disconnected state.
     void OnPortGone(int portNumber);
-    // The page-tab strip: 0 lays it out and selects the first enabled page, 1 steps left,
-    // 2 steps right.
-    void UpdateTabStrip(int direction);
+    // The page-tab strip: lays it out and selects the first enabled page, or steps it.
+    void UpdateTabStrip(TabStripStep step);
 
     // Configuration files: the dialogs, then the save or load job.
     void SaveConfigurationFile();

@@ -377,7 +377,7 @@ TEST_F(FrameTest, EveryPageShowsWhenItsTabIsClicked) {
     }
     // Back to the left end.
     for (int step = 0; step < 12; ++step)
-        frame_->UpdateTabStrip(1);
+        frame_->UpdateTabStrip(TabStripStep::Left);
     Pump(100);
     EXPECT_TRUE(Find("WorkModeTab")->IsVisible());
 }

@@ -1,0 +1,149 @@
+// The Modbus sensor rows: numbering, filling them from the catalogue, reading their fields and
+// writing the rows that changed.
+#include "pages/config_pages.h"
+
+#include "base/decimal.h"
+#include "exchange/device_operations.h"
+#include "pages/page_helpers.h"
+
+using page_helpers::BreaksCommandLine;
+using page_helpers::ValidTab;
+
+void CConfigPages::SetRowFieldValue(int row, const std::string& field, const std::string& text) {
+    const ControlRef ref = ControlRef::InRow(kSensorListName, row, field);
+    switch (view_.Kind(ref)) {
+    case ControlKind::Edit:
+        view_.SetText(ref, text);
+        break;
+    case ControlKind::Combo:
+        view_.SelectItem(ref, ParseDecimal(text));
+        break;
+    default:
+        break;
+    }
+}
+
+std::string CConfigPages::GetRowFieldValue(int row, const std::string& field) const {
+    const ControlRef ref = ControlRef::InRow(kSensorListName, row, field);
+    switch (view_.Kind(ref)) {
+    case ControlKind::Edit:
+        return view_.GetText(ref);
+    case ControlKind::Combo: {
+        const int selected = view_.GetSelection(ref);
+        return selected < 0 ? std::string() : std::to_string(selected);
+    }
+    default:
+        return std::string();
+    }
+}
+
+void CConfigPages::NumberSensorRows() {
+    const int rows = view_.GetRowCount(kSensorListName);
+    for (int i = 0; i < rows; ++i) {
+        view_.SetText(ControlRef::InRow(kSensorListName, i, kSensorChannelField),
+                      std::to_string(i + 1));
+        SetRowFieldValue(i, kSensorFields[0], "0");
+    }
+}
+
+void CConfigPages::FillSensorList() {
+    shownDataNames_.clear();
+    for (const auto& [key, entry] : ShownLists()) {
+        if (KindOf(entry.kind) != EntryKind::List || key != kSensorListName ||
+            view_.GetRowCount(kSensorListName) < 0)
+            continue;
+        view_.RebuildRows(kSensorListName, view_.GetRowCount(kSensorListName));
+        NumberSensorRows();
+        const int rows = view_.GetRowCount(kSensorListName);
+        for (int r = 0; r < rows; ++r) {
+            const auto item = entry.items.find(FormatListLabel(entry.labelFormat, r));
+            if (item == entry.items.end() || item->second.empty())
+                continue;
+            const std::string& value = item->second;
+            std::vector<std::string> fields;
+            size_t start = 0;
+            for (;;) {
+                const size_t comma = value.find(',', start);
+                fields.push_back(value.substr(start, comma - start));
+                if (comma == std::string::npos)
+                    break;
+                start = comma + 1;
+            }
+            fields.resize(kSensorFieldCount);
+            const std::string name = host_.Utf8ToAnsi(fields[kSensorDataNameField]);
+            shownDataNames_[r] = {fields[kSensorDataNameField], name};
+            fields[kSensorDataNameField] = name;
+            for (int f = 0; f < kSensorFieldCount; ++f)
+                SetRowFieldValue(r, kSensorFields[f], fields[static_cast<size_t>(f)]);
+        }
+    }
+}
+
+std::string CConfigPages::SensorRowText(int r, bool& refused) const {
+    std::string text;
+    refused = false;
+    for (int f = 0; f < kSensorFieldCount; ++f) {
+        std::string field = GetRowFieldValue(r, kSensorFields[f]);
+        if (f == kSensorDataNameField) {
+            auto shown = shownDataNames_.find(r);
+            if (shown != shownDataNames_.end() && shown->second.second == field)
+                field = shown->second.first; // unchanged: the device's own bytes
+            else
+                field = host_.AnsiToUtf8(field);
+        }
+        if (field.find(',') != std::string::npos || BreaksCommandLine(field))
+            refused = true;
+        if (f > 0)
+            text += ',';
+        text += field;
+    }
+    return text;
+}
+
+int CConfigPages::CollectSensorList(bool force, const FileLabels* only) {
+    int queued = 0;
+    for (auto& [key, entry] : store_.lists) {
+        if (!force && (!entry.inUse || !ValidTab(entry.tab) ||
+                       !store_.tabs[static_cast<size_t>(entry.tab)].enabled))
+            continue;
+        if (KindOf(entry.kind) != EntryKind::List || key != kSensorListName)
+            continue;
+        const int rows = view_.GetRowCount(kSensorListName);
+        for (int r = 0; r < rows; ++r) {
+            bool refused = false;
+            const std::string row = SensorRowText(r, refused);
+            auto shown = unshowableRows_.find(r);
+            if (shown != unshowableRows_.end() && shown->second == row)
+                continue; // the row still shows what it showed for a value it cannot show
+            if (refused) {
+                host_.Log(TextOr("BadSensorValue", "Not written: a field of this sensor row "
+                                                   "contains a comma or a line break:") +
+                          " " + std::to_string(r + 1) + "\r\n");
+                continue;
+            }
+            const std::string label = FormatListLabel(entry.labelFormat, r);
+            if (only && !only->listItems.count(label))
+                continue;
+            if (QueueListItemIfChanged(std::to_string(r) + "," + row, entry, label))
+                ++queued;
+        }
+    }
+    return queued;
+}
+
+bool CConfigPages::QueueListItemIfChanged(const std::string& fullText, ListParameterEntry& entry,
+                                          const std::string& label) {
+    const size_t comma = fullText.find(',');
+    const std::string row = comma == std::string::npos ? std::string() : fullText.substr(comma + 1);
+    const std::string& known = entry.items[label];
+    const std::string firstField = row.substr(0, row.find(','));
+    if (firstField == "0" && known.empty())
+        return false;
+    if (row == known)
+        return false;
+    Job job = SetValueJob(entry.command, fullText, kSensorListName, row);
+    job.kind = entry.kind;
+    job.item = label;
+    host_.PushJob(job);
+    return true;
+}
