@@ -1,6 +1,7 @@
 #include "base/settings.h"
 
 #include "base/decimal.h"
+#include "base/text.h"
 
 #include <windows.h>
 
@@ -37,6 +38,11 @@ std::string LookupText(const char* section, const char* key, const char* suffix)
     if (suffix)
         result += suffix;
     return result;
+}
+
+std::string LookupTextOr(const char* section, const char* key, const char* fallback,
+                         const char* suffix) {
+    return TextOrFallback(LookupText(section, key, ""), fallback, suffix);
 }
 
 std::string GetProgramFolder() {

@@ -16,6 +16,9 @@ const std::string& GetMessageTextFile(); // GetSkinFolder() + "\Language.ini"
 // The text of key in section of Language.ini (at most 199 characters; empty when the file,
 // section or key is missing) followed by suffix. Reads the file on every call; any thread.
 std::string LookupText(const char* section, const char* key, const char* suffix = "");
+// LookupText, or the built-in fallback text when the skin lacks the key; then suffix.
+std::string LookupTextOr(const char* section, const char* key, const char* fallback,
+                         const char* suffix = "");
 
 // The folder of the running executable, up to and including its last backslash.
 std::string GetProgramFolder();

@@ -7,3 +7,11 @@
 inline bool Contains(const std::string& text, const char* part) {
     return text.find(part) != std::string::npos;
 }
+
+// A text of the skin's Language.ini, or the built-in text when the skin lacks it, followed by
+// suffix. Every text the program shows has a built-in English fallback, so that a skin
+// without the key still says something.
+inline std::string TextOrFallback(const std::string& text, const char* fallback,
+                                  const char* suffix = "") {
+    return (text.empty() ? std::string(fallback) : text) + suffix;
+}

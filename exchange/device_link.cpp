@@ -271,10 +271,9 @@ void CDeviceLink::RunWorker() {
             if (job.type == JOB_LOAD_FILE)
                 RunOnWindowThread([&] { completions_.OnDeviceListingForFile(false); });
             // Whatever still comes for this job is logged as late, not as its answer.
-            std::string late = LookupText("WorkerJobThreadProc", "LateReply", "");
-            if (late.empty())
-                late = "Late reply (after the time-out, nothing was applied):";
-            reply_.ExpireWait(late + "\r\n");
+            reply_.ExpireWait(LookupTextOr(
+                "WorkerJobThreadProc", "LateReply",
+                "Late reply (after the time-out, nothing was applied):", "\r\n"));
             continue;
         }
         if (stopping_)

@@ -1,6 +1,8 @@
 // Jobs: one device command each, queued for the worker thread.
 #pragma once
 
+#include "params/parameter_catalogue.h"
+
 #include <string>
 
 // The job type tells the receive side which reply to watch for and the worker how long to
@@ -31,7 +33,7 @@ struct Job {
     std::string command; // the exact bytes written to the port
     std::string key;     // writes: catalogue key of the parameter
     std::string value;   // writes: the value being written
-    std::string kind;    // list item writes: "List"
+    EntryKind kind = EntryKind::None; // list item writes: EntryKind::List
     std::string item;    // list item writes: the item's label
 };
 

@@ -38,8 +38,7 @@ const ComboTexts& CConfigPages::Texts() const {
 }
 
 std::string CConfigPages::TextOr(const char* key, const char* fallback) const {
-    const std::string text = host_.Text("CollectChangedParameters", key);
-    return text.empty() ? fallback : text;
+    return TextOrFallback(host_.Text("CollectChangedParameters", key), fallback);
 }
 
 bool CConfigPages::SetTabEnabled(int tab, bool enabled) {
@@ -96,7 +95,7 @@ void CConfigPages::ShowValues() {
     loraVersion_ = lora ? lora->value : std::string();
 
     for (const auto& [key, entry] : ShownParameters()) {
-        const EntryKind kind = KindOf(entry.kind);
+        const EntryKind kind = entry.kind;
         if (kind == EntryKind::Edit) {
             if (view_.Exists(key))
                 view_.SetText(key, entry.value);

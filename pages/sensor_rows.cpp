@@ -49,7 +49,7 @@ void CConfigPages::NumberSensorRows() {
 void CConfigPages::FillSensorList() {
     shownDataNames_.clear();
     for (const auto& [key, entry] : ShownLists()) {
-        if (KindOf(entry.kind) != EntryKind::List || key != kSensorListName ||
+        if (entry.kind != EntryKind::List || key != kSensorListName ||
             view_.GetRowCount(kSensorListName) < 0)
             continue;
         view_.RebuildRows(kSensorListName, view_.GetRowCount(kSensorListName));
@@ -106,7 +106,7 @@ int CConfigPages::CollectSensorList(bool force, const FileLabels* only) {
         if (!force && (!entry.inUse || !ValidTab(entry.tab) ||
                        !store_.tabs[static_cast<size_t>(entry.tab)].enabled))
             continue;
-        if (KindOf(entry.kind) != EntryKind::List || key != kSensorListName)
+        if (entry.kind != EntryKind::List || key != kSensorListName)
             continue;
         const int rows = view_.GetRowCount(kSensorListName);
         for (int r = 0; r < rows; ++r) {

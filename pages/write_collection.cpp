@@ -12,7 +12,7 @@ using page_helpers::ValidTab;
 std::vector<CConfigPages::Write> CConfigPages::DerivedWrites(const std::string& key,
                                                              const ParameterEntry& entry) const {
     std::vector<Write> writes;
-    const EntryKind kind = KindOf(entry.kind);
+    const EntryKind kind = entry.kind;
     if (kind == EntryKind::Edit) {
         if (view_.Exists(key))
             writes.push_back({key, view_.GetText(key)});

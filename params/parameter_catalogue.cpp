@@ -22,7 +22,7 @@ void InitTabTable(TabTable& tabs) {
     }
 }
 
-void AddParameter(ParameterCatalogue& catalogue, int tab, const std::string& kind,
+void AddParameter(ParameterCatalogue& catalogue, int tab, EntryKind kind,
                   const std::string& key, const std::string& label, const std::string& command) {
     ParameterEntry& entry = catalogue[key];
     entry.tab = tab;
@@ -43,7 +43,7 @@ std::string FormatListLabel(const std::string& labelFormat, int i) {
     return labelFormat.substr(0, percent) + number + labelFormat.substr(percent + 2);
 }
 
-void AddListParameter(ListParameterCatalogue& catalogue, int tab, const std::string& kind,
+void AddListParameter(ListParameterCatalogue& catalogue, int tab, EntryKind kind,
                       const std::string& key, const std::string& labelFormat,
                       const std::string& command, int count) {
     if (catalogue.count(key) != 0)
@@ -92,7 +92,7 @@ void BuildParameterCatalogue(ParameterCatalogue& parameters, ListParameterCatalo
                              int sensorRows) {
     bool first = true;
     for (const ParameterRow& row : ParameterTable()) {
-        AddParameter(parameters, row.tab, row.kind, row.key, row.label, row.command);
+        AddParameter(parameters, row.tab, KindOf(row.kind), row.key, row.label, row.command);
         if (first) {
             // The LoRa module's version is shown as text, never edited or written.
             parameters[row.key].inUse = false;
@@ -100,7 +100,7 @@ void BuildParameterCatalogue(ParameterCatalogue& parameters, ListParameterCatalo
         }
     }
     if (sensorRows >= 0)
-        AddListParameter(lists, TAB_MODBUS, kKindList, kCustomListKey, kCustomListLabelFormat,
+        AddListParameter(lists, TAB_MODBUS, EntryKind::List, kCustomListKey, kCustomListLabelFormat,
                          kCustomListCommand, sensorRows);
 }
 
@@ -112,7 +112,7 @@ EntryKind KindOf(const std::string& kind) {
     static const Name kNames[] = {{"Edit", EntryKind::Edit},
                                   {"Combobox", EntryKind::Combobox},
                                   {"Line", EntryKind::Line},
-                                  {kKindList, EntryKind::List}};
+                                  {"List", EntryKind::List}};
     for (const Name& name : kNames)
         if (kind == name.text)
             return name.kind;
@@ -120,9 +120,9 @@ EntryKind KindOf(const std::string& kind) {
 }
 
 void RecordWrittenValue(ParameterCatalogue& parameters, ListParameterCatalogue& lists,
-                        const std::string& key, const std::string& value, const std::string& kind,
+                        const std::string& key, const std::string& value, EntryKind kind,
                         const std::string& item) {
-    if (KindOf(kind) == EntryKind::List)
+    if (kind == EntryKind::List)
         lists[key].items[item] = value;
     else
         parameters[key].value = value;

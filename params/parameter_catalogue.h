@@ -10,9 +10,9 @@
 // The control kinds of catalogue entries, as the parameter table names them: the value of an
 // "Edit" entry is the text of an edit control, a "Combobox" entry's is a combo selection, a
 // "Line" entry's a row of switches (or a text shown elsewhere), a "List" entry's the rows of a
-// list control. Entry kinds are recognised here only.
+// list control. The table names the kinds in words; the catalogue holds them as EntryKind,
+// recognised from the words here only.
 enum class EntryKind { None, Edit, Combobox, Line, List };
-constexpr const char* kKindList = "List";
 EntryKind KindOf(const std::string& kind);
 
 // One plain parameter. `value` is the last value known to be in the device.
@@ -21,7 +21,7 @@ struct ParameterEntry {
     std::string value;   // last known device value, as text
     std::string label;   // text before the value in the listing ("\r\n" included where used)
     bool inUse = false;  // the parameter's control is part of the current layout
-    std::string kind;    // "Edit", "Combobox", "Line" or empty
+    EntryKind kind = EntryKind::None;
     int tab = 0;         // index into the tab table, kNoTab for none
 };
 
@@ -31,7 +31,7 @@ struct ListParameterEntry {
     std::string labelFormat;                  // "GENSENSORINFO %d:"
     std::map<std::string, std::string> items; // formatted label -> item value
     bool inUse = false;
-    std::string kind; // "List"
+    EntryKind kind = EntryKind::List;
     int count = 0;    // number of rows of the list control when the catalogue was built
     int tab = 0;
 };
@@ -88,12 +88,12 @@ constexpr const char* kCustomListLabelFormat = "GENSENSORINFO %d:";
 
 // Gets or inserts the entry for key, sets its tab, command, kind and label and marks it in use;
 // its value is kept.
-void AddParameter(ParameterCatalogue& catalogue, int tab, const std::string& kind,
+void AddParameter(ParameterCatalogue& catalogue, int tab, EntryKind kind,
                   const std::string& key, const std::string& label, const std::string& command);
 
 // Creates the list entry (in use, with `count` empty items labelled from the format with the
 // numbers 1 to count) unless the key already exists, in which case nothing changes.
-void AddListParameter(ListParameterCatalogue& catalogue, int tab, const std::string& kind,
+void AddListParameter(ListParameterCatalogue& catalogue, int tab, EntryKind kind,
                       const std::string& key, const std::string& labelFormat,
                       const std::string& command, int count);
 
@@ -117,9 +117,9 @@ ListParameterEntry& GetListParameter(ListParameterCatalogue& catalogue, const st
 void BuildParameterCatalogue(ParameterCatalogue& parameters, ListParameterCatalogue& lists,
                              int sensorRows);
 
-// Records a value the device acknowledged ("OK\r\n" to a write job): with kind exactly "List"
-// the item `item` of the list entry `key`, otherwise the value of the parameter `key`; absent
-// keys and items are inserted.
+// Records a value the device acknowledged ("OK\r\n" to a write job): for a List kind the item
+// `item` of the list entry `key`, otherwise the value of the parameter `key`; absent keys and
+// items are inserted.
 void RecordWrittenValue(ParameterCatalogue& parameters, ListParameterCatalogue& lists,
-                        const std::string& key, const std::string& value, const std::string& kind,
+                        const std::string& key, const std::string& value, EntryKind kind,
                         const std::string& item);

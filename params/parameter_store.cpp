@@ -11,7 +11,7 @@ bool CParameterStore::ParseListing(const char* reply, size_t count) {
 }
 
 void CParameterStore::RecordWrittenValue(const std::string& key, const std::string& value,
-                                         const std::string& kind, const std::string& item) {
+                                         EntryKind kind, const std::string& item) {
     std::lock_guard<std::mutex> hold(lock_);
     ::RecordWrittenValue(parameters, lists, key, value, kind, item);
 }

@@ -32,7 +32,7 @@ public:
     bool ParseListing(const char* reply, size_t count);
     // RecordWrittenValue under the lock (the worker, after "OK\r\n" to a write job).
     void RecordWrittenValue(const std::string& key, const std::string& value,
-                            const std::string& kind, const std::string& item);
+                            EntryKind kind, const std::string& item);
 
 private:
     std::mutex lock_;

@@ -28,15 +28,6 @@ std::string g_serialPortKey = kSerialPortRegistryKey;
 
 const char kVersion[] = "V1.9.5";
 
-// A text of Language.ini, or the built-in English text when the skin lacks it.
-std::string TextOr(const char* section, const char* key, const char* fallback,
-                   const char* suffix = "") {
-    std::string text = LookupText(section, key, "");
-    if (text.empty())
-        text = fallback;
-    return text + suffix;
-}
-
 CComboUI* AsCombo(CControlUI* control) {
     return ControlAs<CComboUI>(control);
 }
@@ -57,10 +48,10 @@ std::string OpenFailureReason(DWORD error) {
     switch (error) {
     case ERROR_ACCESS_DENIED:
     case ERROR_SHARING_VIOLATION:
-        return TextOr("OnStartCom", "InUse", "The port is in use by another program.");
+        return LookupTextOr("OnStartCom", "InUse", "The port is in use by another program.");
     case ERROR_FILE_NOT_FOUND:
     case ERROR_PATH_NOT_FOUND:
-        return TextOr("OnStartCom", "NotPresent", "There is no such port on this computer.");
+        return LookupTextOr("OnStartCom", "NotPresent", "There is no such port on this computer.");
     default:
         return SystemMessage(error);
     }
@@ -87,7 +78,7 @@ void COrvelFrameWnd::OnDeviceListingForFile(bool read) {
         pages_.EndFileLoad();
         pages_.SetDeviceRead(false);
         lock.unlock();
-        AppendLog(TextOr("onLoadFrommFile", "NotRead",
+        AppendLog(LookupTextOr("onLoadFrommFile", "NotRead",
                          "The device did not send its configuration: nothing was written. The "
                          "pages show the file; read the device before writing.",
                          "\r\n"));
@@ -248,7 +239,7 @@ LRESULT COrvelFrameWnd::OnCreate() {
     CControlUI* root = builder.Create("skin.xml", nullptr, &callback, &pm_, nullptr);
     if (root == nullptr || !pm_.AttachDialog(root)) {
         delete root;
-        ShowMessageBox(TextOr("WinMain", "NoSkin",
+        ShowMessageBox(LookupTextOr("WinMain", "NoSkin",
                               "The window layout skin.xml could not be read from the skin "
                               "folder. Reinstall the program."),
                        "DTU");
@@ -259,7 +250,7 @@ LRESULT COrvelFrameWnd::OnCreate() {
     logView_ = ControlAs<CRichEditUI>(log);
     if (logView_ == nullptr) {
         // Every log line goes to this view: without it the program cannot run.
-        ShowMessageBox(TextOr("WinMain", "NoLogView",
+        ShowMessageBox(LookupTextOr("WinMain", "NoLogView",
                               "The skin has no operation log (the control \"richedit\"). "
                               "The program cannot run with this skin."),
                        "DTU");
@@ -453,7 +444,7 @@ void COrvelFrameWnd::InitWindow() {
     logView_->SetLimitText(kLogLimit);
 
     if (!ScanSerialPorts())
-        AppendLog(TextOr("ScanSerialPorts", "NoPorts",
+        AppendLog(LookupTextOr("ScanSerialPorts", "NoPorts",
                          "No serial port was found on this computer. Connect the device's "
                          "cable and start the program again.",
                          "\r\n"));
@@ -623,7 +614,7 @@ void COrvelFrameWnd::OnClick(TNotifyUI& msg) {
     }
     case ClickAction::RestoreFactory:
         // One mis-click must not wipe a device in the field.
-        if (Confirm(TextOr("Notify", "FactoryConfirm",
+        if (Confirm(LookupTextOr("Notify", "FactoryConfirm",
                            "Restore the factory settings of the device? Its whole configuration "
                            "will be lost."),
                     "DTU"))
@@ -763,7 +754,7 @@ void COrvelFrameWnd::SwitchLanguage() {
     };
     if (!::WritePrivateProfileStringA("Set", "Language", std::to_string(index).c_str(),
                                       config.c_str())) {
-        giveUp(TextOr("SwitchLanguage", "WriteError",
+        giveUp(LookupTextOr("SwitchLanguage", "WriteError",
                       "config.ini could not be written: the language was not changed."));
         return;
     }
@@ -784,7 +775,7 @@ void COrvelFrameWnd::SwitchLanguage() {
         ::WritePrivateProfileStringA("Set", "Language", std::to_string(language_).c_str(),
                                      config.c_str());
         ::ShowWindow(m_hWnd, SW_SHOW);
-        giveUp(TextOr("SwitchLanguage", "StartError",
+        giveUp(LookupTextOr("SwitchLanguage", "StartError",
                       "The program could not be started again: the language was not changed.") +
                " " + SystemMessage(error));
         return;
@@ -799,7 +790,7 @@ void COrvelFrameWnd::OnPortGone(int portNumber) {
         return;
     // As if "Close" had been pressed, with one line that names the port; what was read stays.
     ClosePort("COM" + std::to_string(portNumber) + " " +
-              TextOr("OnStartCom", "Disconnected", "was disconnected.") + "\r\n");
+              LookupTextOr("OnStartCom", "Disconnected", "was disconnected.") + "\r\n");
 }
 
 void COrvelFrameWnd::ClosePort(const std::string& logLine) {
@@ -827,7 +818,7 @@ void COrvelFrameWnd::TogglePort() {
     LineSettings settings;
     switch (ReadLineSettings(port->GetText(), baud->GetText(), code->GetText(), settings)) {
     case LineSettingsError::BadBaud:
-        AppendLog(TextOr("OnStartCom", "BaudError",
+        AppendLog(LookupTextOr("OnStartCom", "BaudError",
                          "The baud rate is not a positive number. Choose a baud rate and open "
                          "the port again.",
                          "\r\n"));

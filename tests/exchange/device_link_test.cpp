@@ -268,7 +268,7 @@ TEST_F(DeviceDialogue, WritesAnsweredOkAreRecordedAndRefusedOnesAreNot) {
     EXPECT_EQ(Value("Transferprotocol"), "TCP");
     // A sensor row is a list item write.
     Job row = WriteJob("CustomList", "AT+GENSENSORINFO", "2,1,5,3,100,2,1,0,2,pressure,0");
-    row.kind = "List";
+    row.kind = EntryKind::List;
     row.item = "GENSENSORINFO 2:";
     row.value = "1,5,3,100,2,1,0,2,pressure,0";
     ok = Count(W().log, "Save success\r\n");

@@ -29,7 +29,7 @@ TEST(DeviceOperations, EachButtonQueuesExactlyItsCommand) {
         ASSERT_TRUE(OperationJob(row.name, job)) << row.name;
         EXPECT_EQ(job.type, row.type);
         EXPECT_EQ(job.command, row.command);
-        EXPECT_TRUE(job.key.empty() && job.value.empty() && job.kind.empty() && job.item.empty());
+        EXPECT_TRUE(job.key.empty() && job.value.empty() && job.kind == EntryKind::None && job.item.empty());
     }
     Job job;
     EXPECT_FALSE(OperationJob("Save", job));
@@ -47,7 +47,7 @@ TEST(DeviceOperations, ASetCommandCarriesItsTextAndTheValueToRecord) {
     EXPECT_EQ(job.command, "AT+PORT=5001\r\n");
     EXPECT_EQ(job.key, "Server's Port");
     EXPECT_EQ(job.value, "5001");
-    EXPECT_TRUE(job.kind.empty() && job.item.empty());
+    EXPECT_TRUE(job.kind == EntryKind::None && job.item.empty());
 }
 
 TEST(DeviceOperations, SetTimeSendsTheLocalClock) {

@@ -591,7 +591,7 @@ TEST_F(PagesTest, ReadingTheFullListingShowsEveryEditValue) {
     rig.Read(listing);
     int edits = 0;
     for (const auto& [key, entry] : rig.store.parameters)
-        if (entry.kind == "Edit" && rig.view.Exists(key) &&
+        if (entry.kind == EntryKind::Edit && rig.view.Exists(key) &&
             key.find("query command") == std::string::npos &&
             key.find("output control result") == std::string::npos &&
             key.find("level information") == std::string::npos) {
@@ -873,7 +873,7 @@ TEST_F(PagesTest, SensorRowsAreWrittenWhenSwitchedOnOrChanged) {
     EXPECT_EQ(rig.jobs[0].command, "AT+GENSENSORINFO=3,1,9,,,,,,,Dr\xC3\xBC"
                                    "ck,\r\n");
     EXPECT_EQ(rig.jobs[0].item, "GENSENSORINFO 3:");
-    EXPECT_EQ(rig.jobs[0].kind, "List");
+    EXPECT_EQ(rig.jobs[0].kind, EntryKind::List);
     rig.Acknowledge();
     EXPECT_EQ(rig.Collect(), 0);
 

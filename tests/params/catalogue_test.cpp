@@ -32,7 +32,7 @@ TEST(Catalogue, BuildHoldsEveryTableRowWithLoraVersionAloneNotInUse) {
         const ParameterEntry& entry = built.At(row.key);
         EXPECT_EQ(entry.command, row.command) << row.key;
         EXPECT_EQ(entry.label, row.label) << row.key;
-        EXPECT_EQ(entry.kind, row.kind) << row.key;
+        EXPECT_EQ(entry.kind, KindOf(row.kind)) << row.key;
         EXPECT_EQ(entry.tab, row.tab) << row.key;
         EXPECT_EQ(entry.value, "") << row.key;
         EXPECT_EQ(entry.inUse, std::string(row.key) != "LORA ver") << row.key;
@@ -133,7 +133,7 @@ TEST(Catalogue, KeepsTheDevicesIrregularVocabulary) {
     EXPECT_EQ(built.At("I/O2 Mode").label, "\r\nDIO2 workmode:");
     EXPECT_EQ(built.At("I/O3 control").command, "AT+DIOMAPC3");
     EXPECT_EQ(built.At("Device Type").command, "");
-    EXPECT_EQ(built.At("Device Type").kind, "Line");
+    EXPECT_EQ(built.At("Device Type").kind, EntryKind::Line);
     EXPECT_EQ(built.At("I/O selection").command, "");
     EXPECT_EQ(built.At("I/O selection").label, "");
     EXPECT_EQ(built.At("Access Point Name").label, "Access Point Name:");
@@ -161,7 +161,7 @@ TEST(Catalogue, CustomListTakesItsItemCountFromTheRows) {
     ASSERT_NE(list, nullptr);
     EXPECT_EQ(list->command, "AT+GENSENSORINFO");
     EXPECT_EQ(list->labelFormat, "GENSENSORINFO %d:");
-    EXPECT_EQ(list->kind, "List");
+    EXPECT_EQ(list->kind, EntryKind::List);
     EXPECT_EQ(list->tab, TAB_MODBUS);
     EXPECT_EQ(list->count, 3);
     EXPECT_TRUE(list->inUse);
@@ -179,18 +179,18 @@ TEST(Catalogue, AddingAgainOverwritesTheDescriptionAndKeepsTheValue) {
     ParameterEntry& apn = GetParameter(built.parameters, "Access Point Name");
     apn.value = "cmnet";
     apn.inUse = false;
-    AddParameter(built.parameters, TAB_GLOBAL, "Combobox", "Access Point Name", "APN:", "AT+X");
+    AddParameter(built.parameters, TAB_GLOBAL, EntryKind::Combobox, "Access Point Name", "APN:", "AT+X");
     EXPECT_EQ(apn.value, "cmnet");
     EXPECT_TRUE(apn.inUse);
     EXPECT_EQ(apn.tab, TAB_GLOBAL);
-    EXPECT_EQ(apn.kind, "Combobox");
+    EXPECT_EQ(apn.kind, EntryKind::Combobox);
     EXPECT_EQ(apn.label, "APN:");
     EXPECT_EQ(apn.command, "AT+X");
     EXPECT_EQ(built.parameters.size(), 217u);
 
     Built withList(2);
     withList.lists["CustomList"].items["GENSENSORINFO 1:"] = "kept";
-    AddListParameter(withList.lists, 3, "Other", "CustomList", "X %d", "AT+Y", 9);
+    AddListParameter(withList.lists, 3, EntryKind::None, "CustomList", "X %d", "AT+Y", 9);
     const ListParameterEntry& list = withList.lists["CustomList"];
     EXPECT_EQ(list.count, 2);
     EXPECT_EQ(list.command, "AT+GENSENSORINFO");
@@ -206,7 +206,7 @@ TEST(Catalogue, FindNeverInsertsAndGetInsertsAnEmptyEntry) {
     ParameterEntry& added = GetParameter(built.parameters, "NoSuchControl");
     EXPECT_EQ(built.parameters.size(), 218u);
     EXPECT_EQ(added.command, "");
-    EXPECT_EQ(added.kind, "");
+    EXPECT_EQ(added.kind, EntryKind::None);
     EXPECT_EQ(added.label, "");
     EXPECT_FALSE(added.inUse);
     EXPECT_EQ(added.tab, 0);
@@ -225,15 +225,16 @@ TEST(Catalogue, ListLabelsNeverReadBeyondTheirNumber) {
 
 TEST(Catalogue, AcknowledgedWritesAreRecorded) {
     Built built(2);
-    RecordWrittenValue(built.parameters, built.lists, "Server's Port", "5001", "", "");
+    RecordWrittenValue(built.parameters, built.lists, "Server's Port", "5001", EntryKind::None, "");
     EXPECT_EQ(built.At("Server's Port").value, "5001");
-    RecordWrittenValue(built.parameters, built.lists, "CustomList", "1,3,40001", "List",
+    RecordWrittenValue(built.parameters, built.lists, "CustomList", "1,3,40001", EntryKind::List,
                        "GENSENSORINFO 1:");
     EXPECT_EQ(built.lists["CustomList"].items["GENSENSORINFO 1:"], "1,3,40001");
-    // Only the exact kind "List" addresses a list item.
-    RecordWrittenValue(built.parameters, built.lists, "Debug Level", "2", "list", "x");
+    // Only the list kind addresses a list item; the words are recognised exactly.
+    EXPECT_EQ(KindOf("list"), EntryKind::None);
+    RecordWrittenValue(built.parameters, built.lists, "Debug Level", "2", KindOf("list"), "x");
     EXPECT_EQ(built.At("Debug Level").value, "2");
-    RecordWrittenValue(built.parameters, built.lists, "Unknown", "v", "", "");
+    RecordWrittenValue(built.parameters, built.lists, "Unknown", "v", EntryKind::None, "");
     EXPECT_EQ(built.At("Unknown").value, "v");
 }
 
@@ -245,7 +246,7 @@ TEST(Catalogue, StoreLockHoldsOffTheWorkersAssignmentDuringAPass) {
     {
         auto pass = store.Lock();
         worker = std::thread([&] {
-            store.RecordWrittenValue("Server's Ip", "10.1.1.1", "", "");
+            store.RecordWrittenValue("Server's Ip", "10.1.1.1", EntryKind::None, "");
             recorded = true;
         });
         std::this_thread::sleep_for(std::chrono::milliseconds(100));

@@ -1094,7 +1094,7 @@ TEST_F(FrameTest, ReadingShowsTheDevicesValuesAndWritingSendsOnlyWhatChanged) {
     // Every text field shows its value, the combos what the device value names.
     int edits = 0;
     for (const auto& [key, entry] : frame_->Store().parameters) {
-        if (entry.kind == "Edit" && Find(key)) {
+        if (entry.kind == EntryKind::Edit && Find(key)) {
             ++edits;
             EXPECT_EQ(Text(key), entry.value) << key;
         }
@@ -1392,7 +1392,7 @@ TEST_F(FrameTest, EveryDeviceTypeIsShownAndWritingBackWithoutAnEditSendsNothing)
             EXPECT_EQ(Find(tab)->IsVisible(), std::string(tab) == device.radioTab) << tab;
         // Every text field holds its listing value, the switches the transmit-channel bits.
         for (const auto& [key, entry] : frame_->Store().parameters) {
-            if (KindOf(entry.kind) == EntryKind::Edit && Find(key)) {
+            if (entry.kind == EntryKind::Edit && Find(key)) {
                 EXPECT_EQ(Text(key), entry.value) << key;
             }
         }

@@ -226,7 +226,7 @@ public:
             auto lock = frame_->Store().Lock();
             for (const auto& [key, entry] : frame_->Store().parameters) {
                 const auto& tabs = frame_->Store().tabs;
-                if (entry.kind == "Edit" && entry.inUse && entry.tab >= 0 && entry.tab < 12 &&
+                if (entry.kind == EntryKind::Edit && entry.inUse && entry.tab >= 0 && entry.tab < 12 &&
                     tabs[size_t(entry.tab)].enabled && Find(key.c_str()) && !entry.command.empty())
                     keys.push_back(key);
             }

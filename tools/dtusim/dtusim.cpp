@@ -150,6 +150,14 @@ public:
         model_.changed = false;
         if (!options_.transcript.empty())
             transcript_ = std::fopen(options_.transcript.c_str(), "ab");
+        // Only commands appended from now on count: a simulator started again must not arm the
+        // faults that an earlier run was asked for.
+        if (!options_.control.empty())
+            if (FILE* f = std::fopen(options_.control.c_str(), "rb")) {
+                std::fseek(f, 0, SEEK_END);
+                controlOffset_ = std::ftell(f);
+                std::fclose(f);
+            }
         PowerUp(options_.prompts);
     }
 
