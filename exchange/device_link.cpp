@@ -136,7 +136,9 @@ void CDeviceLink::Login() {
     if (window_)
         KillTimer(window_, kPromptTimerId);
     PostLogText(LookupText("ComSend", "send", "") + ":+++\r\n");
-    port_.SendBytes("+++", 3);
+    const CSerialPort::SendResult sent = port_.SendBytes("+++", 3);
+    if (!sent.Sent(3))
+        PostLogText(SendFailureText(sent));
 }
 
 void CDeviceLink::StartPromptTimer(unsigned periodMs) {
@@ -184,6 +186,29 @@ void CDeviceLink::OnListingReady() {
     std::string listing = reply_.Reply();
     store_.ParseListing(listing.data(), listing.size());
     completions_.OnListingParsed();
+}
+
+std::string CDeviceLink::SendFailureText(const CSerialPort::SendResult& result) {
+    std::string why;
+    if (result.notOpen) {
+        why = LookupTextOr("WorkerJobThreadProc", "SendNotOpen", "the port is not open.");
+    } else if (result.lineError) {
+        why = LookupTextOr("WorkerJobThreadProc", "SendLineError",
+                           "the line reported receive errors (noise, or another baud rate or "
+                           "format than the device's); what had arrived was discarded.");
+    } else {
+        char system[512] = {};
+        const DWORD length =
+            FormatMessageA(FORMAT_MESSAGE_FROM_SYSTEM | FORMAT_MESSAGE_IGNORE_INSERTS, nullptr,
+                           result.error, 0, system, sizeof(system) - 1, nullptr);
+        why.assign(system, length < sizeof(system) ? length : 0);
+        while (!why.empty() && (why.back() == '\r' || why.back() == '\n' || why.back() == ' '))
+            why.pop_back();
+        if (why.empty())
+            why = "(" + std::to_string(result.error) + ")";
+    }
+    return LookupTextOr("WorkerJobThreadProc", "SendError", "The command was not sent:") + " " +
+           why + "\r\n";
 }
 
 bool CDeviceLink::SendToWindow(UINT msg, WPARAM wParam, LPARAM lParam) {
@@ -260,8 +285,18 @@ void CDeviceLink::RunWorker() {
         const unsigned wait = static_cast<unsigned>(JobBaseWait(job)) *
                               static_cast<unsigned>(timeoutFactor_.load());
         // The command's bytes up to its first zero byte.
-        port_.SendBytes(job.command.c_str(), static_cast<DWORD>(std::strlen(job.command.c_str())));
+        const DWORD length = static_cast<DWORD>(std::strlen(job.command.c_str()));
+        const CSerialPort::SendResult sent = port_.SendBytes(job.command.c_str(), length);
         lastSent = GetTickCount64();
+        if (!sent.Sent(length) && port_.IsOpen()) {
+            // Nothing to wait for: say why the command did not go out (a vanished adapter, a
+            // noisy line), and end the job at once.
+            reply_.Reset(JOB_NONE);
+            PostLogText(SendFailureText(sent));
+            if (job.type == JOB_LOAD_FILE)
+                RunOnWindowThread([&] { completions_.OnDeviceListingForFile(false); });
+            continue;
+        }
         if (!reply_.WaitForReply(wait)) {
             if (stopping_)
                 break;

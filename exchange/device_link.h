@@ -115,6 +115,9 @@ public:
     HWND Window() const { return window_; }
     bool IsWorkerRunning() const { return worker_ != nullptr; }
 
+    // The log line for a command that did not go out, with the reason.
+    static std::string SendFailureText(const CSerialPort::SendResult& result);
+
     // The text after "+FINDNETMODE:" up to the next CR LF, when the reply is at most 100
     // bytes and has both; at most 39 characters are kept. False otherwise.
     static bool ExtractNetMode(const std::string& reply, std::string& mode);

@@ -4,24 +4,13 @@
 
 #include <cstdio>
 #include <cstring>
+#include <mutex>
 
 namespace {
 
 std::atomic<CSerialPort::ErrorBoxHook> g_errorBoxHook{nullptr};
 
-// The lock is a critical section; this keeps every path releasing it.
-class LockGuard {
-public:
-    explicit LockGuard(CRITICAL_SECTION& section) : section_(section) {
-        EnterCriticalSection(&section_);
-    }
-    ~LockGuard() { LeaveCriticalSection(&section_); }
-    LockGuard(const LockGuard&) = delete;
-    LockGuard& operator=(const LockGuard&) = delete;
-
-private:
-    CRITICAL_SECTION& section_;
-};
+using LockGuard = std::lock_guard<std::mutex>;
 
 const DWORD kPurgeAll = PURGE_TXABORT | PURGE_RXABORT | PURGE_TXCLEAR | PURGE_RXCLEAR;
 const DWORD kPurgeReceive = PURGE_RXABORT | PURGE_RXCLEAR;
@@ -32,9 +21,7 @@ void CSerialPort::SetErrorBoxHook(ErrorBoxHook hook) {
     g_errorBoxHook = hook;
 }
 
-CSerialPort::CSerialPort() {
-    InitializeCriticalSection(&lock_);
-}
+CSerialPort::CSerialPort() = default;
 
 CSerialPort::~CSerialPort() {
     // The owner normally closes the port first; a port still open is closed here so that the
@@ -42,7 +29,6 @@ CSerialPort::~CSerialPort() {
     if (portThread_ || port_ != INVALID_HANDLE_VALUE)
         ClosePort();
     CloseEvents();
-    DeleteCriticalSection(&lock_);
 }
 
 void CSerialPort::CloseEvents() {
@@ -80,39 +66,47 @@ bool CSerialPort::OpenPort(HWND owner, const LineSettings& line, DWORD eventMask
                   line.parity, line.dataBits, line.stopBits);
 
     LockGuard guard(lock_);
-    {
-        std::lock_guard<std::mutex> writers(writeLock_);
-        if (port_ != INVALID_HANDLE_VALUE) {
-            CloseHandle(port_);
-            port_ = INVALID_HANDLE_VALUE;
-        }
-        port_ = CreateFileA(deviceName, GENERIC_READ | GENERIC_WRITE, 0, nullptr, OPEN_EXISTING,
-                            FILE_FLAG_OVERLAPPED, nullptr);
+    if (port_ != INVALID_HANDLE_VALUE) {
+        CloseHandle(port_);
+        port_ = INVALID_HANDLE_VALUE;
     }
+    port_ = CreateFileA(deviceName, GENERIC_READ | GENERIC_WRITE, 0, nullptr, OPEN_EXISTING,
+                        FILE_FLAG_OVERLAPPED, nullptr);
     if (port_ == INVALID_HANDLE_VALUE)
         return false;
 
+    // Every set-up step must succeed: a port whose time-outs, events or line settings were not
+    // taken would read and write with whatever the last program left, and look open.
     timeouts_.ReadIntervalTimeout = 1000;
     timeouts_.ReadTotalTimeoutMultiplier = 1000;
     timeouts_.ReadTotalTimeoutConstant = 1000;
     timeouts_.WriteTotalTimeoutMultiplier = 1000;
     timeouts_.WriteTotalTimeoutConstant = 1000;
+    const char* failed = nullptr;
     if (!SetCommTimeouts(port_, &timeouts_)) {
-        ShowPortError("SetCommTimeouts()");
+        failed = "SetCommTimeouts()";
     } else if (!SetCommMask(port_, eventMask)) {
-        ShowPortError("SetCommMask()");
+        failed = "SetCommMask()";
     } else {
         lineSettings_ = DCB{};
         lineSettings_.DCBlength = sizeof(lineSettings_);
         if (!GetCommState(port_, &lineSettings_)) {
-            ShowPortError("GetCommState()");
+            failed = "GetCommState()";
         } else {
             lineSettings_.fRtsControl = RTS_CONTROL_ENABLE;
             if (!BuildCommDCBA(settings, &lineSettings_))
-                ShowPortError("BuildCommDCB()");
+                failed = "BuildCommDCB()";
             else if (!SetCommState(port_, &lineSettings_))
-                ShowPortError("SetCommState()");
+                failed = "SetCommState()";
         }
+    }
+    if (failed) {
+        const DWORD error = GetLastError();
+        ShowPortError(failed);
+        CloseHandle(port_);
+        port_ = INVALID_HANDLE_VALUE;
+        SetLastError(error);
+        return false;
     }
 
     PurgeComm(port_, kPurgeAll);
@@ -171,37 +165,54 @@ void CSerialPort::ClosePort() {
         ResetEvent(overlapped_.hEvent);
 
     LockGuard guard(lock_);
-    std::lock_guard<std::mutex> writers(writeLock_);
     if (port_ != INVALID_HANDLE_VALUE) {
         CloseHandle(port_);
         port_ = INVALID_HANDLE_VALUE;
     }
 }
 
-DWORD CSerialPort::SendBytes(const char* bytes, DWORD length) {
-    std::lock_guard<std::mutex> writers(writeLock_);
+CSerialPort::SendResult CSerialPort::SendBytes(const char* bytes, DWORD length) {
+    SendResult result;
+    LockGuard guard(lock_);
+    if (!portOpen_ || port_ == INVALID_HANDLE_VALUE) {
+        result.notOpen = true;
+        return result;
+    }
     DWORD errors = 0;
     COMSTAT status = {};
-    if (port_ != INVALID_HANDLE_VALUE && ClearCommError(port_, &errors, &status) && errors) {
-        PurgeComm(port_, kPurgeReceive);
-        return 0;
+    if (!ClearCommError(port_, &errors, &status)) {
+        // The adapter is gone (or the handle no longer works): say why instead of writing.
+        result.error = GetLastError();
+        return result;
     }
-    if (!portOpen_ || port_ == INVALID_HANDLE_VALUE || !bytes || length == 0)
-        return 0;
+    if (errors) {
+        PurgeComm(port_, kPurgeReceive);
+        result.lineError = true;
+        return result;
+    }
+    if (!bytes || length == 0)
+        return result;
 
     // A completion record of its own: the port thread's record is busy with its waits and reads.
     OVERLAPPED write = {};
     write.hEvent = CreateEventA(nullptr, TRUE, FALSE, nullptr);
-    if (!write.hEvent)
-        return 0;
-    DWORD written = 0;
-    if (!WriteFile(port_, bytes, length, &written, &write)) {
-        if (GetLastError() != ERROR_IO_PENDING ||
-            !GetOverlappedResult(port_, &write, &written, TRUE))
-            written = 0;
+    if (!write.hEvent) {
+        result.error = GetLastError();
+        return result;
     }
+    if (!WriteFile(port_, bytes, length, &result.written, &write)) {
+        const DWORD error = GetLastError();
+        if (error != ERROR_IO_PENDING) {
+            result.error = error;
+            result.written = 0;
+        } else if (!GetOverlappedResult(port_, &write, &result.written, TRUE)) {
+            result.error = GetLastError();
+        }
+    }
+    if (result.error == 0 && result.written < length)
+        result.error = ERROR_WRITE_FAULT; // the write timed out part way
     CloseHandle(write.hEvent);
-    return written;
+    return result;
 }
 
 void CSerialPort::ShowPortError(const char* stepName) {

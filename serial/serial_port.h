@@ -25,8 +25,9 @@ public:
     CSerialPort& operator=(const CSerialPort&) = delete;
 
     // Opens COM<line.portNumber> with the line settings and enables the line events of
-    // eventMask. False: the device could not be opened (no box). True: the device is open, even
-    // when a later configuration step failed (that step's error box has been shown).
+    // eventMask. False when the device could not be opened (no box), or when a set-up step
+    // (time-outs, events, line settings) failed: that step's error box has been shown and the
+    // device is closed again. After a failure GetLastError() gives the system's reason.
     bool OpenPort(HWND owner, const LineSettings& line, DWORD eventMask);
     // Starts the port thread (after every successful OpenPort).
     bool StartPortThread();
@@ -34,9 +35,17 @@ public:
     // waits in a delivery to the calling window thread; after it returns the port thread
     // has ended, so nothing more is delivered.
     void ClosePort();
-    // Writes the bytes and waits for the write; returns the number written (0: nothing).
-    // Writes from different threads never interleave.
-    DWORD SendBytes(const char* bytes, DWORD length);
+    // What a write did: the bytes written, and why not all of them were.
+    struct SendResult {
+        DWORD written = 0;
+        DWORD error = 0;        // the system's error code of a failed write (0: none)
+        bool notOpen = false;   // the port is not open: nothing was written
+        bool lineError = false; // the line reported receive errors: the input was purged and
+                                // nothing was written
+        bool Sent(DWORD length) const { return written == length && length > 0; }
+    };
+    // Writes the bytes and waits for the write. Writes from different threads never interleave.
+    SendResult SendBytes(const char* bytes, DWORD length);
     // The error box for the calling thread's last system error.
     void ShowPortError(const char* stepName);
 
@@ -73,7 +82,6 @@ private:
     std::atomic<bool> portOpen_{false};
     HANDLE portThread_ = nullptr;
     DWORD portThreadId_ = 0;
-    CRITICAL_SECTION lock_;
     std::atomic<bool> threadAlive_{false};
     std::atomic<bool> goneReported_{false};
     HANDLE shutdownEvent_ = nullptr;
@@ -89,6 +97,8 @@ private:
     // The port thread is inside a SendMessageA to the owner.
     std::atomic<bool> delivering_{false};
     std::atomic<bool> fellBack_{false};
-    // Serialises the writers and keeps the handle from being closed under a write.
-    std::mutex writeLock_;
+    // The one lock of the port: guards the handle (opening, closing, every read and write), so
+    // that writers never interleave and the handle is never closed under a read or a write. It
+    // is never held while a delivery waits for the owner window.
+    std::mutex lock_;
 };

@@ -108,7 +108,10 @@ protected:
         recorder.messages.clear();
     }
     void Send(const std::string& bytes) {
-        EXPECT_EQ(port.SendBytes(bytes.data(), DWORD(bytes.size())), bytes.size());
+        const CSerialPort::SendResult sent = port.SendBytes(bytes.data(), DWORD(bytes.size()));
+        EXPECT_TRUE(sent.Sent(DWORD(bytes.size())));
+        EXPECT_EQ(sent.written, bytes.size());
+        EXPECT_EQ(sent.error, 0u);
     }
     bool WaitForData(size_t size, int ms = 5000) {
         return wintest::PumpUntil([&] { return recorder.data.size() >= size; }, ms);
@@ -123,20 +126,29 @@ TEST_F(SerialPortTest, MissingPortFailsWithoutABox) {
     EXPECT_FALSE(port.OpenPort(owner, LineSettings{231, 9600}, 9));
     EXPECT_FALSE(port.IsOpen());
     EXPECT_TRUE(g_boxes.empty());
-    EXPECT_EQ(port.SendBytes("AT\r\n", 4), 0u);
+    const CSerialPort::SendResult sent = port.SendBytes("AT\r\n", 4);
+    EXPECT_EQ(sent.written, 0u);
+    EXPECT_TRUE(sent.notOpen);
 }
 
-TEST_F(SerialPortTest, AFailedConfigurationStepShowsItsBoxAndThePortCountsAsOpen) {
+TEST_F(SerialPortTest, AFailedConfigurationStepShowsItsBoxAndThePortStaysClosed) {
     // "Q" is no parity letter: the settings text is refused.
-    ASSERT_TRUE(port.OpenPort(owner, LineSettings{ComNumber(), 9600, 'Q'}, EV_RXCHAR | EV_CTS));
-    EXPECT_TRUE(port.IsOpen());
+    SetLastError(0);
+    ASSERT_FALSE(port.OpenPort(owner, LineSettings{ComNumber(), 9600, 'Q'}, EV_RXCHAR | EV_CTS));
+    EXPECT_NE(GetLastError(), 0u) << "the system's reason is kept for the caller";
+    EXPECT_FALSE(port.IsOpen());
+    EXPECT_TRUE(port.SendBytes("AT\r\n", 4).notOpen);
     ASSERT_EQ(g_boxes.size(), 1u);
     EXPECT_EQ(g_boxes[0].rfind("WARNING:  BuildCommDCB() Failed with the following error: \n", 0),
               0u)
         << g_boxes[0];
     EXPECT_NE(g_boxes[0].find("\nPort: " + std::to_string(ComNumber()) + "\n"), std::string::npos);
-    port.ClosePort();
-    EXPECT_FALSE(port.IsOpen());
+    // The handle was closed again: the port opens at once with good settings.
+    g_boxes.clear();
+    Open();
+    EXPECT_TRUE(g_boxes.empty());
+    Send("ok");
+    ASSERT_TRUE(WaitForData(2));
 }
 
 TEST_F(SerialPortTest, BytesGoBothWaysAndTheUnreportableLineEventIsDropped) {
@@ -225,7 +237,7 @@ TEST_F(SerialPortTest, CloseFromInsideTheDataHandler) {
     ASSERT_TRUE(wintest::PumpUntil([&] { return recorder.closedInsideDelivery; }));
     EXPECT_FALSE(port.IsOpen());
     EXPECT_FALSE(port.IsThreadAlive());
-    EXPECT_EQ(port.SendBytes("y", 1), 0u);
+    EXPECT_TRUE(port.SendBytes("y", 1).notOpen);
 }
 
 TEST_F(SerialPortTest, ReopeningLeavesExactlyOnePortThread) {
@@ -265,3 +277,39 @@ TEST(SerialPortErrorBox, LongSystemTextsAreCut) {
 }
 
 } // namespace
+
+namespace {
+
+bool ScratchExists(const char* name) {
+    return GetFileAttributesA((wintest::ScratchDir() + "\\" + name).c_str()) !=
+           INVALID_FILE_ATTRIBUTES;
+}
+
+void TouchScratch(const char* name) {
+    wintest::WriteFileText(wintest::ScratchDir() + "\\" + name, "");
+}
+
+} // namespace
+
+// The adapter is pulled while the port is open: a write says why it failed instead of passing
+// for "0 bytes", and the port opens again once the adapter is back. (Last: the echo peer does
+// not follow the adapter to its new pair.)
+TEST_F(SerialPortTest, AWriteToAVanishedPortGivesTheSystemsReason) {
+    Open();
+    TouchScratch("unplug");
+    ASSERT_TRUE(wintest::PumpUntil([] { return ScratchExists("unplugged"); }, 10000));
+    Sleep(300);
+    CSerialPort::SendResult sent;
+    for (int i = 0; i < 20 && sent.error == 0; ++i) {
+        sent = port.SendBytes("AT\r\n", 4);
+        if (sent.error == 0)
+            Sleep(100);
+    }
+    EXPECT_FALSE(sent.Sent(4));
+    EXPECT_NE(sent.error, 0u) << "written " << sent.written;
+    port.ClosePort();
+    TouchScratch("replug");
+    ASSERT_TRUE(wintest::PumpUntil([] { return ScratchExists("replugged"); }, 10000));
+    Open(); // the port is there again (its echo peer stayed with the old pair)
+    EXPECT_TRUE(port.IsOpen());
+}
