@@ -17,14 +17,15 @@ enum : unsigned {
 
     WM_LAYOUT_RULE = 0x0400 + 1100,     // 2124, posted: wParam rule, lParam argument
     WM_LOG_TEXT = 0x0400 + 1101,        // 2125, posted: wParam owned text buffer, lParam length
-    WM_LISTING_READY = 0x0400 + 1102,   // 2126, sent by the worker
+    // Sent by the worker when a job's answer is for the window (a listing to show, a file to
+    // write, a file's differences to collect, the network mode): lParam points to the
+    // LinkResult (exchange/device_link.h), valid during the call. The one way back from the
+    // worker to the window besides WM_CONTROL_STATE and the log.
+    WM_LINK_RESULT = 0x0400 + 1102,     // 2126
     WM_SAVE_FILE = 0x0400 + 1104,       // 2128, posted
     WM_LOAD_FILE = 0x0400 + 1105,       // 2129, posted
     WM_CONTROL_STATE = 0x0400 + 1107,   // 2131, wParam 1 enable / else disable, lParam a group
     WM_SWITCH_LANGUAGE = 0x0400 + 1108, // 2132, posted
-    // The worker's request to run a completion on the window thread (sent; lParam points to a
-    // std::function<void()>).
-    WM_LINK_CALL = 0x0400 + 1110, // 2134
     // Posted to show the server-address notice box once the handler that found the blank (a
     // focus change, possibly inside a layout rule that holds the parameter store's lock) has
     // returned.

@@ -6,8 +6,7 @@
 
 #include <cstring>
 
-CDeviceLink::CDeviceLink(CParameterStore& store, ILinkCompletions& completions)
-    : store_(store), completions_(completions) {
+CDeviceLink::CDeviceLink(CParameterStore& store) : store_(store) {
     // The device's reply reaches the log before the signal that lets the worker log the outcome.
     reply_.SetLogHook([](const std::string& text) { PostLogText(text); });
 }
@@ -80,13 +79,6 @@ bool CDeviceLink::HandleMessage(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lPara
         if (wParam != kPromptTimerId)
             return false;
         OnPromptTimer();
-        return true;
-    case WM_LISTING_READY:
-        OnListingReady();
-        return true;
-    case WM_LINK_CALL:
-        if (!stopping_ && lParam)
-            (*reinterpret_cast<const std::function<void()>*>(lParam))();
         return true;
     default:
         return false;
@@ -180,14 +172,6 @@ LRESULT CDeviceLink::OnPortData(char* bytes, int count) {
     return 0;
 }
 
-void CDeviceLink::OnListingReady() {
-    if (stopping_)
-        return;
-    std::string listing = reply_.Reply();
-    store_.ParseListing(listing.data(), listing.size());
-    completions_.OnListingParsed();
-}
-
 std::string CDeviceLink::SendFailureText(const CSerialPort::SendResult& result) {
     std::string why;
     if (result.notOpen) {
@@ -218,8 +202,15 @@ bool CDeviceLink::SendToWindow(UINT msg, WPARAM wParam, LPARAM lParam) {
     return true;
 }
 
-bool CDeviceLink::RunOnWindowThread(const std::function<void()>& work) {
-    return SendToWindow(WM_LINK_CALL, 0, reinterpret_cast<LPARAM>(&work));
+void CDeviceLink::Deliver(const LinkResult& result) {
+    SendToWindow(WM_LINK_RESULT, 0, reinterpret_cast<LPARAM>(&result));
+}
+
+void CDeviceLink::NotifyIdleWhenDone() {
+    if (queue_.Size() == 0 && !idleNotified_ && settingMode_ && port_.IsOpen()) {
+        SendToWindow(WM_CONTROL_STATE, 1, STATE_QUEUE);
+        idleNotified_ = true;
+    }
 }
 
 bool CDeviceLink::ExtractNetMode(const std::string& reply, std::string& mode) {
@@ -266,10 +257,7 @@ void CDeviceLink::RunWorker() {
                 break;
         }
         if (!queue_.PopJob(job)) {
-            if (!idleNotified_ && settingMode_ && port_.IsOpen()) {
-                SendToWindow(WM_CONTROL_STATE, 1, STATE_QUEUE);
-                idleNotified_ = true;
-            }
+            NotifyIdleWhenDone();
             continue;
         }
         SendToWindow(WM_CONTROL_STATE, 0, STATE_QUEUE);
@@ -294,7 +282,8 @@ void CDeviceLink::RunWorker() {
             reply_.Reset(JOB_NONE);
             PostLogText(SendFailureText(sent));
             if (job.type == JOB_LOAD_FILE)
-                RunOnWindowThread([&] { completions_.OnDeviceListingForFile(false); });
+                Deliver({LinkResult::Kind::ListingForFile, false, {}});
+            NotifyIdleWhenDone();
             continue;
         }
         if (!reply_.WaitForReply(wait)) {
@@ -304,16 +293,18 @@ void CDeviceLink::RunWorker() {
                 continue; // closed (or pulled) while waiting: nothing to report
             PostLogText(LookupText("WorkerJobThreadProc", "OutTime", "\r\n"));
             if (job.type == JOB_LOAD_FILE)
-                RunOnWindowThread([&] { completions_.OnDeviceListingForFile(false); });
+                Deliver({LinkResult::Kind::ListingForFile, false, {}});
             // Whatever still comes for this job is logged as late, not as its answer.
             reply_.ExpireWait(LookupTextOr(
                 "WorkerJobThreadProc", "LateReply",
                 "Late reply (after the time-out, nothing was applied):", "\r\n"));
+            NotifyIdleWhenDone();
             continue;
         }
         if (stopping_)
             break;
         CompleteJob(job);
+        NotifyIdleWhenDone();
     }
 }
 
@@ -321,8 +312,8 @@ void CDeviceLink::CompleteJob(const Job& job) {
     const std::string reply = reply_.CompletedReply();
     switch (job.type) {
     case JOB_LOAD:
-        if (reply.size() > 3000)
-            SendToWindow(WM_LISTING_READY, 0, 0);
+        if (IsListingReply(reply))
+            Deliver({LinkResult::Kind::Listing, true, reply});
         break;
     case JOB_WRITE: {
         std::string log;
@@ -347,15 +338,10 @@ void CDeviceLink::CompleteJob(const Job& job) {
         break;
     }
     case JOB_SAVE_FILE:
-        RunOnWindowThread([&] {
-            completions_.WriteListingFile(reply);
-        });
+        Deliver({LinkResult::Kind::SaveFile, true, reply});
         break;
     case JOB_LOAD_FILE:
-        RunOnWindowThread([&] {
-            // Only a listing of the device's own makes the differences known.
-            completions_.OnDeviceListingForFile(store_.ParseListing(reply.data(), reply.size()));
-        });
+        Deliver({LinkResult::Kind::ListingForFile, true, reply});
         break;
     case JOB_QUIT:
         SendToWindow(WM_CONTROL_STATE, 0, STATE_SETTING_MODE);
@@ -363,9 +349,7 @@ void CDeviceLink::CompleteJob(const Job& job) {
     case JOB_NET_MODE: {
         std::string mode;
         if (ExtractNetMode(reply, mode))
-            RunOnWindowThread([&] {
-                completions_.ShowNetMode(mode);
-            });
+            Deliver({LinkResult::Kind::NetMode, true, mode});
         break;
     }
     default:

@@ -6,9 +6,9 @@
 //
 // Threads: the window thread calls everything here except the worker's own loop; the port
 // thread enters only through the synchronous WM_PORT_DATA; the worker thread runs
-// WorkerJobThreadProc. Every completion that touches controls or walks the catalogue runs on
-// the window thread: the worker sends it there synchronously (WM_LISTING_READY, WM_LINK_CALL)
-// and holds no lock while it waits. Stop() handles the worker's sent messages while it waits
+// WorkerJobThreadProc. Every answer that touches controls or walks the catalogue is handled on
+// the window thread: the worker sends it there as a LinkResult (WM_LINK_RESULT) and waits,
+// holding no lock. Stop() handles the worker's sent messages while it waits
 // for the worker, so a shut-down never deadlocks with the window thread.
 #pragma once
 
@@ -32,30 +32,23 @@ constexpr unsigned kPromptTimerOpenMs = 300;
 // The least time between two commands sent to the device.
 constexpr unsigned kCommandSpacingMs = 200;
 
-// What the window that owns the link does when a job's reply is complete. Every call runs on
-// the window thread, with no lock held.
-class ILinkCompletions {
-public:
-    // After a listing was parsed into the catalogue (Load, the re-read after a factory reset):
-    // show the values on the pages.
-    virtual void OnListingParsed() = 0;
-    // JOB_SAVE_FILE: write the listing (the reply text) to the file chosen for saving.
-    virtual void WriteListingFile(const std::string& reply) = 0;
-    // JOB_LOAD_FILE: `read` true after the device's own listing was parsed into the catalogue
-    // (queue a write for every value of the file that differs from the device's); false when
-    // the device did not send its listing (time-out, refusal, another answer): nothing is known
-    // of the device, and nothing may be written for the file.
-    virtual void OnDeviceListingForFile(bool read) = 0;
-    // JOB_NET_MODE: show the network mode the device reported.
-    virtual void ShowNetMode(const std::string& mode) = 0;
-
-protected:
-    ~ILinkCompletions() = default;
+// A job's answer for the window, sent with WM_LINK_RESULT (lParam points to it). The worker
+// waits while the window handles it, and holds no lock meanwhile.
+struct LinkResult {
+    enum class Kind {
+        Listing,        // JOB_LOAD: the device's listing, to be read and shown on the pages
+        SaveFile,       // JOB_SAVE_FILE: the listing, to be written to the file chosen
+        ListingForFile, // JOB_LOAD_FILE: the device's listing (ok), or none came (not ok)
+        NetMode,        // JOB_NET_MODE: the network mode the device reported
+    };
+    Kind kind = Kind::Listing;
+    bool ok = true;
+    std::string text;
 };
 
 class CDeviceLink {
 public:
-    CDeviceLink(CParameterStore& store, ILinkCompletions& completions);
+    explicit CDeviceLink(CParameterStore& store);
     ~CDeviceLink();
     CDeviceLink(const CDeviceLink&) = delete;
     CDeviceLink& operator=(const CDeviceLink&) = delete;
@@ -68,9 +61,9 @@ public:
     // completion or another handler of a message the worker sent.
     void Stop();
 
-    // Routes the link's messages: WM_PORT_DATA, WM_TIMER 101, WM_LISTING_READY and
-    // WM_LINK_CALL. Returns true when the message was one of them (result then holds the
-    // window procedure's result).
+    // Routes the link's messages: WM_PORT_DATA and WM_TIMER 101. Returns true when the message
+    // was one of them (result then holds the window procedure's result). WM_LINK_RESULT is the
+    // window's own to handle (unless IsStopping()).
     bool HandleMessage(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam, LRESULT& result);
 
     // Opening and closing the port, without the window's own part (log lines, button texts,
@@ -97,8 +90,8 @@ public:
     LRESULT OnPortData(char* bytes, int count);
     // A tick of the setting-mode timer.
     void OnPromptTimer();
-    // WM_LISTING_READY: parses the reply into the catalogue, then OnListingParsed.
-    void OnListingReady();
+    // True from Stop() on: a WM_LINK_RESULT still sent then is to be ignored.
+    bool IsStopping() const { return stopping_; }
 
     // The setting-mode flag: set and cleared by the control-state handler.
     void SetSettingMode(bool on) { settingMode_ = on; }
@@ -130,7 +123,10 @@ private:
     void CompleteJob(const Job& job);
     // Sends to the window thread and waits, unless the link is stopping. False when not sent.
     bool SendToWindow(UINT msg, WPARAM wParam, LPARAM lParam);
-    bool RunOnWindowThread(const std::function<void()>& work);
+    // Hands a job's answer to the window (WM_LINK_RESULT) and waits until it is handled.
+    void Deliver(const LinkResult& result);
+    // The queue has run dry after a job: the buttons come back at once, not at the next turn.
+    void NotifyIdleWhenDone();
     void StartPromptTimer(unsigned periodMs);
     void StopPromptTimer();
 
@@ -138,7 +134,6 @@ private:
     CSerialPort port_;
     JobQueue queue_;
     CReplyAssembler reply_;
-    ILinkCompletions& completions_;
     HWND window_ = nullptr;
     HANDLE worker_ = nullptr;
     HANDLE stopEvent_ = nullptr;

@@ -58,6 +58,14 @@ Job NetModeJob() {
     return MakeJob(JOB_NET_MODE, "AT+FINDNETMODE\r\n");
 }
 
+Job SaveFileJob() {
+    return MakeJob(JOB_SAVE_FILE, "\r\nAT+SHOW\r\n");
+}
+
+Job LoadFileJob() {
+    return MakeJob(JOB_LOAD_FILE, "\r\nAT+SHOW\r\n");
+}
+
 Job SetValueJob(const std::string& command, const std::string& text, const std::string& key,
                 const std::string& value) {
     Job job = MakeJob(JOB_WRITE, command + "=" + text + "\r\n");

@@ -17,6 +17,10 @@ std::string ClockText(const std::tm& local);
 Job SetTimeJob(const std::tm& local);
 // "FINDNETMODE" receiving the focus in setting mode.
 Job NetModeJob();
+// "Save to file": the device's listing, to be written to the chosen file.
+Job SaveFileJob();
+// "Load from file": the device's listing, against which the file's values are compared.
+Job LoadFileJob();
 // A set command: a JOB_WRITE of "<command>=<text>" CR LF that records `value` under `key`
 // when the device answers "OK".
 Job SetValueJob(const std::string& command, const std::string& text, const std::string& key,

@@ -50,6 +50,13 @@ inline AnswerLine FirstAnswerLine(const std::string& text) {
     return FirstAnswerLine(text.data(), text.size());
 }
 
+// Whether a completed "AT+SHOW" reply is the device's configuration listing rather than a short
+// answer: a listing of the smallest device is far longer than 3000 bytes.
+constexpr size_t kMinListingBytes = 3000;
+inline bool IsListingReply(const std::string& reply) {
+    return reply.size() > kMinListingBytes;
+}
+
 // Whether text holds an "OK" line (for the replies that only an "OK" completes).
 bool HasOkLine(const char* text, size_t length);
 

@@ -19,7 +19,6 @@
 
 namespace {
 
-COrvelFrameWnd* g_frame = nullptr;
 COrvelFrameWnd::MessageBoxHook g_messageBoxHook = nullptr;
 COrvelFrameWnd::ConfirmHook g_confirmHook = nullptr;
 std::string g_restartProgram; // the executable the language switch starts ("" = this one)
@@ -60,13 +59,31 @@ std::string OpenFailureReason(DWORD error) {
 } // namespace
 
 COrvelFrameWnd::COrvelFrameWnd()
-    : link_(store_, *this), view_(pm_, "CustomListItem.xml"), pages_(view_, store_, *this) {
-    g_frame = this;
+    : link_(store_), view_(pm_, "CustomListItem.xml"), pages_(view_, store_, *this) {}
+
+bool COrvelFrameWnd::ReadDeviceListing(const std::string& reply) {
+    return store_.ParseListing(reply.data(), reply.size());
 }
 
-void COrvelFrameWnd::OnListingParsed() {
-    ShowConfiguration();
-    pages_.SetDeviceRead(true);
+void COrvelFrameWnd::OnLinkResult(const LinkResult& result) {
+    switch (result.kind) {
+    case LinkResult::Kind::Listing:
+        if (ReadDeviceListing(result.text)) {
+            ShowConfiguration();
+            pages_.SetDeviceRead(true);
+        }
+        break;
+    case LinkResult::Kind::SaveFile:
+        WriteListingFile(result.text);
+        break;
+    case LinkResult::Kind::ListingForFile:
+        // Only a listing of the device's own makes the differences known.
+        OnDeviceListingForFile(result.ok && ReadDeviceListing(result.text));
+        break;
+    case LinkResult::Kind::NetMode:
+        ShowNetMode(result.text);
+        break;
+    }
 }
 
 // A loaded file's differences: the device's own listing was just parsed, or could not be read.
@@ -95,12 +112,6 @@ COrvelFrameWnd::~COrvelFrameWnd() {
         ::DestroyWindow(m_hWnd);
     if (GetLogWindow() == m_hWnd || windowGone_)
         SetLogWindow(nullptr);
-    if (g_frame == this)
-        g_frame = nullptr;
-}
-
-COrvelFrameWnd* COrvelFrameWnd::Instance() {
-    return g_frame;
 }
 
 void COrvelFrameWnd::SetMessageBoxHook(MessageBoxHook hook) {
@@ -160,9 +171,6 @@ LRESULT COrvelFrameWnd::HandleMessage(UINT uMsg, WPARAM wParam, LPARAM lParam) {
     case WM_CREATE:
         result = OnCreate();
         break;
-    case WM_CLOSE:
-        result = OnClose(uMsg, wParam, lParam, handled);
-        break;
     case WM_NCHITTEST:
         result = OnNcHitTest(lParam);
         break;
@@ -194,6 +202,11 @@ LRESULT COrvelFrameWnd::HandleMessage(UINT uMsg, WPARAM wParam, LPARAM lParam) {
         break;
     case WM_PORT_GONE:
         OnPortGone(static_cast<int>(lParam));
+        break;
+    case WM_LINK_RESULT:
+        // While the link stops, what the worker still sends is not acted on.
+        if (lParam && !link_.IsStopping())
+            OnLinkResult(*reinterpret_cast<const LinkResult*>(lParam));
         break;
     case WM_IP_NOTICE:
         ShowMessageBox(LookupText("Notify", "IpNotice", ""), "DTU");
@@ -282,11 +295,6 @@ LRESULT COrvelFrameWnd::OnNcHitTest(LPARAM lParam) {
     return HTCLIENT;
 }
 
-LRESULT COrvelFrameWnd::OnClose(UINT, WPARAM, LPARAM, bool& bHandled) {
-    bHandled = false;
-    return 0;
-}
-
 LRESULT COrvelFrameWnd::OnSysCommand(UINT uMsg, WPARAM wParam, LPARAM lParam, bool& bHandled) {
     if ((wParam & 0xFFF0) == SC_CLOSE) {
         ::PostQuitMessage(0);
@@ -342,10 +350,7 @@ void COrvelFrameWnd::SaveConfigurationFile() {
     if (!ChooseConfigFile(m_hWnd, true, language_, savePath_, path))
         return;
     savePath_ = path;
-    Job job;
-    job.type = JOB_SAVE_FILE;
-    job.command = "\r\nAT+SHOW\r\n";
-    link_.PushJob(job);
+    link_.PushJob(SaveFileJob());
 }
 
 void COrvelFrameWnd::WriteListingFile(const std::string& reply) {
@@ -380,10 +385,7 @@ void COrvelFrameWnd::LoadConfigurationFile() {
         auto lock = store_.Lock();
         pages_.ShowFileValues(std::move(file));
     }
-    Job job;
-    job.type = JOB_LOAD_FILE;
-    job.command = "\r\nAT+SHOW\r\n";
-    link_.PushJob(job);
+    link_.PushJob(LoadFileJob());
 }
 
 // ---- Page host ---------------------------------------------------------------------------------

@@ -17,10 +17,7 @@
 class CControlUI;
 class CRichEditUI;
 
-class COrvelFrameWnd : public CWindowWnd,
-                       public INotifyUI,
-                       public IPageHost,
-                       public ILinkCompletions {
+class COrvelFrameWnd : public CWindowWnd, public INotifyUI, public IPageHost {
 public:
     // The log view's text limit in characters.
     static constexpr int kLogLimit = 300000;
@@ -30,14 +27,11 @@ public:
     // The window's icon resource.
     static constexpr UINT kIconResource = 108;
 
-    // Builds the state; no native window, events or thread yet. Sets the process-wide window.
+    // Builds the state; no native window, events or thread yet.
     COrvelFrameWnd();
     // Stops the worker (without a time limit), closes the port, destroys the native window if
     // it is still there, then releases the controls, the queue and the catalogues.
     ~COrvelFrameWnd() override;
-
-    // The one main window of the process, or null.
-    static COrvelFrameWnd* Instance();
 
     void SetLanguage(int language) { language_ = language; }
     int GetLanguage() const { return language_; }
@@ -82,12 +76,16 @@ public:
     void SaveConfigurationFile();
     void LoadConfigurationFile();
 
-    // ILinkCompletions: the link's completions, on the window thread.
-    void OnListingParsed() override;
+    // WM_LINK_RESULT: a job's answer from the worker, on the window thread.
+    void OnLinkResult(const LinkResult& result);
+    // Reads the device's own listing into the catalogue: the one place where what is known of
+    // the device changes from a listing. False when the text holds no listing.
+    bool ReadDeviceListing(const std::string& reply);
     // JOB_SAVE_FILE: writes the received listing to the chosen file.
-    void WriteListingFile(const std::string& reply) override;
-    void OnDeviceListingForFile(bool read) override;
-    void ShowNetMode(const std::string& mode) override;
+    void WriteListingFile(const std::string& reply);
+    // JOB_LOAD_FILE: the file's differences when the device was read, else why nothing is.
+    void OnDeviceListingForFile(bool read);
+    void ShowNetMode(const std::string& mode);
 
     // IPageHost: what the configuration pages need of the window.
     std::string Text(const char* section, const char* key) override;
@@ -128,7 +126,6 @@ protected:
 
     virtual void InitWindow();
     virtual LRESULT OnSysCommand(UINT uMsg, WPARAM wParam, LPARAM lParam, bool& bHandled);
-    virtual LRESULT OnClose(UINT uMsg, WPARAM wParam, LPARAM lParam, bool& bHandled);
 
 private:
     LRESULT OnCreate();

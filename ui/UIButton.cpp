@@ -1,5 +1,7 @@
 #include "ui/UIButton.h"
 
+#include "ui/UIManager.h"
+
 #include <algorithm>
 #include <vector>
 

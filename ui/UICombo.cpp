@@ -1,5 +1,7 @@
 #include "ui/UICombo.h"
 
+#include "ui/UIManager.h"
+
 #include <windowsx.h>
 
 #include <algorithm>

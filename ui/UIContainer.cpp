@@ -1,5 +1,7 @@
 #include "ui/UIContainer.h"
 
+#include "ui/UIManager.h"
+
 #include <algorithm>
 
 #include "ui/UIParseWin.h"

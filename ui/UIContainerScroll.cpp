@@ -2,6 +2,8 @@
 // hiding and placing them after each layout pass, and moving the content when the position
 // changes (by the bars, the keyboard, the wheel or the program).
 #include <algorithm>
+
+#include "ui/UIManager.h"
 #include <vector>
 
 #include "ui/UIContainer.h"

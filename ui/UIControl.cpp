@@ -1,5 +1,7 @@
 #include "ui/UIControl.h"
 
+#include "ui/UIManager.h"
+
 #include <algorithm>
 #include <cmath>
 #include <cstring>

@@ -13,11 +13,12 @@
 #include <utility>
 #include <vector>
 
-#include "ui/UIManager.h"
+#include "ui/UIEvents.h"
 #include "ui/UIParse.h"
 #include "ui/UIParseWin.h"
 
 class CControlUI;
+class CPaintManagerUI;
 
 typedef CControlUI*(CALLBACK* FINDCONTROLPROC)(CControlUI*, LPVOID);
 

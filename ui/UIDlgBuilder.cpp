@@ -1,6 +1,8 @@
 // The dialog builder and the control factory.
 #include "ui/UIDlgBuilder.h"
 
+#include "ui/UIManager.h"
+
 #include <cctype>
 #include <climits>
 #include <cstdlib>

@@ -1,5 +1,7 @@
 #include "ui/UILabel.h"
 
+#include "ui/UIManager.h"
+
 #include <algorithm>
 
 #include "ui/UIParseWin.h"

@@ -1,5 +1,7 @@
 #include "ui/UILayout.h"
 
+#include "ui/UIManager.h"
+
 #include <algorithm>
 
 #include "ui/UIParseWin.h"

@@ -1,5 +1,7 @@
 #include "ui/UIList.h"
 
+#include "ui/UIManager.h"
+
 #include <algorithm>
 #include <cstring>
 

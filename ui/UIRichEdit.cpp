@@ -1,5 +1,7 @@
 #include "ui/UIRichEdit.h"
 
+#include "ui/UIManager.h"
+
 #include <imm.h>
 #include <windowsx.h>
 #include <textserv.h>

@@ -1,5 +1,7 @@
 #include "ui/UIScrollBar.h"
 
+#include "ui/UIManager.h"
+
 #include <algorithm>
 #include <climits>
 

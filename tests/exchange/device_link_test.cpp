@@ -19,7 +19,7 @@
 namespace {
 
 // The main window's part, as far as the dialogue needs it.
-struct Window final : ILinkCompletions {
+struct Window {
     HWND hwnd = nullptr;
     CParameterStore store;
     std::unique_ptr<CDeviceLink> link;
@@ -31,10 +31,27 @@ struct Window final : ILinkCompletions {
     std::string netMode;
     std::string savedFile;
 
-    void OnListingParsed() override { ++listingsShown; }
-    void WriteListingFile(const std::string& reply) override { savedFile = reply; }
-    void OnDeviceListingForFile(bool read) override { ++(read ? fileListings : filesNotRead); }
-    void ShowNetMode(const std::string& mode) override { netMode = mode; }
+    // What the main window does with a job's answer, as far as the dialogue needs it: the
+    // device's listings read into the catalogue.
+    void OnLinkResult(const LinkResult& result) {
+        switch (result.kind) {
+        case LinkResult::Kind::Listing:
+            if (store.ParseListing(result.text.data(), result.text.size()))
+                ++listingsShown;
+            break;
+        case LinkResult::Kind::SaveFile:
+            savedFile = result.text;
+            break;
+        case LinkResult::Kind::ListingForFile:
+            ++(result.ok && store.ParseListing(result.text.data(), result.text.size())
+                   ? fileListings
+                   : filesNotRead);
+            break;
+        case LinkResult::Kind::NetMode:
+            netMode = result.text;
+            break;
+        }
+    }
 };
 Window* g_window = nullptr;
 
@@ -43,6 +60,11 @@ LRESULT CALLBACK WindowProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam) {
         LRESULT result = 0;
         if (g_window->link->HandleMessage(hwnd, msg, wParam, lParam, result))
             return result;
+        if (msg == WM_LINK_RESULT) {
+            if (lParam && !g_window->link->IsStopping())
+                g_window->OnLinkResult(*reinterpret_cast<const LinkResult*>(lParam));
+            return 0;
+        }
         if (msg == WM_LOG_TEXT) {
             g_window->log.append(reinterpret_cast<const char*>(wParam), size_t(lParam));
             FreeLogText(wParam);
@@ -143,7 +165,7 @@ protected:
                                        100, nullptr, nullptr, wc.hInstance, nullptr);
         SetLogWindow(g_window->hwnd);
         g_window->store.Build(8);
-        g_window->link = std::make_unique<CDeviceLink>(g_window->store, *g_window);
+        g_window->link = std::make_unique<CDeviceLink>(g_window->store);
         g_window->link->Start(g_window->hwnd);
     }
     static void TearDownTestSuite() {
@@ -162,11 +184,17 @@ protected:
     bool RunJob(const Job& job, int ms = 30000) {
         size_t before = W().controlStates.size();
         Link().PushJob(job);
+        // The queue is busy (0, 2) with this job, then idle again (1, 2): an idle report of an
+        // earlier job that was still on its way does not count.
         return wintest::PumpUntil(
             [&] {
-                for (size_t i = before; i < W().controlStates.size(); ++i)
-                    if (W().controlStates[i] == std::make_pair(1, 2))
+                bool started = false;
+                for (size_t i = before; i < W().controlStates.size(); ++i) {
+                    if (W().controlStates[i] == std::make_pair(0, 2))
+                        started = true;
+                    else if (started && W().controlStates[i] == std::make_pair(1, 2))
                         return true;
+                }
                 return false;
             },
             ms);
