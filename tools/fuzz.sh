@@ -31,8 +31,11 @@ run_one() {
     fi
     if "$fuzzer" -max_total_time="$seconds" -print_final_stats=1 "${options[@]}" \
         -artifact_prefix="$build/artifacts/$name-" "$corpus" >"$build/$name.log" 2>&1; then
-        grep -E '^stat::number_of_executed_units' "$build/$name.log" | sed "s/^/fuzz: $name /" \
-            >"$work/$name.result" || true
+        local runs added
+        runs="$(sed -n 's/^stat::number_of_executed_units: *//p' "$build/$name.log" | tail -1)"
+        added="$(sed -n 's/^stat::new_units_added: *//p' "$build/$name.log" | tail -1)"
+        echo "fuzz: $name ${runs:-0} executions, ${added:-0} new inputs, no crash" \
+            >"$work/$name.result"
     else
         touch "$work/$name.failed"
     fi

@@ -454,6 +454,31 @@ TEST_F(DeviceDialogue, ClosingThePortDiscardsQueuedJobs) {
     EXPECT_EQ(sent.find_first_not_of('s', at + 8), std::string::npos) << sent;
 }
 
+// Whatever the last opening left in the reply buffer (here the command list that answered the
+// setting-mode key) must not count after the port is opened again: a fresh opening awaits the
+// device's prompt with an empty buffer, and noise is not the command list.
+TEST_F(DeviceDialogue, OpeningThePortAgainStartsWithAnEmptyReplyBuffer) {
+    int port = std::atoi(wintest::Env("ORVEL_COM_PORT", "COM8").c_str() + 3);
+    Link().CloseDevicePort();
+    ASSERT_TRUE(Link().OpenDevicePort(LineSettings{port, 115200}));
+    Control("prompt");
+    ASSERT_TRUE(wintest::PumpUntil([&] { return Link().IsSettingMode(); }, 15000));
+    wintest::PumpUntil([] { return false; }, 300);
+    ASSERT_NE(Link().Reply().Reply().find("AT+LIST"), std::string::npos);
+
+    Link().CloseDevicePort();
+    ASSERT_TRUE(Link().OpenDevicePort(LineSettings{port, 115200}));
+    EXPECT_EQ(Link().Reply().Count(), 0) << Link().Reply().Reply();
+    EXPECT_EQ(Link().Reply().JobType(), JOB_SETTING_PROMPT);
+    const ReplyActions noise = Link().Reply().OnData("hello", 5);
+    EXPECT_TRUE(noise.controlStates.empty());
+    EXPECT_FALSE(Link().IsSettingMode());
+    // Back into the setting mode for the tests that follow.
+    Control("prompt");
+    ASSERT_TRUE(wintest::PumpUntil([&] { return Link().IsSettingMode(); }, 15000));
+    wintest::PumpUntil([] { return false; }, 600);
+}
+
 TEST_F(DeviceDialogue, TimeOutFactorFollowsTheBaudRate) {
     EXPECT_EQ(CDeviceLink::TimeoutFactorForBaud(115200), 1);
     EXPECT_EQ(CDeviceLink::TimeoutFactorForBaud(9600), 1);

@@ -429,16 +429,6 @@ TEST(ReplyRecognition, AWriteIsAnsweredOnlyByItsOwnOkOrErrorLine) {
     EXPECT_FALSE(ReplyRefused(reply.Reply()));
 }
 
-TEST(ReplyRecognition, ReopeningStartsWithAnEmptyBuffer) {
-    CReplyAssembler reply;
-    reply.Reset(JOB_SETTING_PROMPT);
-    EXPECT_EQ(Feed(reply, "AT+LIST AT+SHOW\r\n").controlStates, std::vector<int>{1});
-    // The port closes and opens again: noise is not the command list.
-    reply.Reset(JOB_SETTING_PROMPT);
-    ReplyActions actions = Feed(reply, "hello");
-    EXPECT_TRUE(actions.controlStates.empty());
-    EXPECT_FALSE(actions.stopPromptTimer);
-}
 
 TEST(ReplyRecognition, ALateReplyIsLoggedAsLate) {
     CReplyAssembler reply;

@@ -1,0 +1,351 @@
+// The main window around the device: the port list, factory reset, a vanishing or flooding
+// device, the layout rules it posts, switches, the server-address notice, the log menu, the
+// network mode field, and skins with parts missing.
+#include "tests/shell/frame_fixture.h"
+
+namespace frametest {
+
+TEST_F(FrameTest, NoSerialPortsLeavesTheChooserAndSaysSo) {
+    COrvelFrameWnd::SetSerialPortKey(kNoPortsKey);
+    ASSERT_TRUE(Open());
+    EXPECT_NE(Log().find("No serial port"), std::string::npos) << Log();
+    // The chooser keeps what the skin put in it (the machine's own ports are left alone here).
+    EXPECT_EQ(Text("SerialPort"), "COM1");
+}
+
+TEST_F(FrameTest, PortsAreListedInTheRegistrysOrderUpToCom256AndReadAgainWhenOpened) {
+    ListPorts({"COM9", "COM3", "COM100", "COM12", "COM256"});
+    ASSERT_TRUE(Open());
+    auto* ports = static_cast<CComboUI*>(Find("SerialPort")->GetInterface("Combo"));
+    ASSERT_NE(ports, nullptr);
+    auto listed = [&] {
+        std::vector<std::string> names;
+        for (int i = 0; i < ports->GetCount(); ++i)
+            names.push_back(ports->GetItemAt(i)->GetText());
+        return names;
+    };
+    EXPECT_EQ(listed(), (std::vector<std::string>{"COM9", "COM3", "COM100", "COM12", "COM256"}));
+    EXPECT_EQ(Text("SerialPort"), "COM9");
+    ports->SelectItem(3, false);
+
+    // An adapter plugged in while the program runs shows when the list is opened; the chosen
+    // port stays chosen.
+    ListPorts({"COM9", "COM3", "COM100", "COM12", "COM256", "COM1"});
+    ports->Activate();
+    Pump(300);
+    ports->CloseDropDown();
+    EXPECT_EQ(listed().size(), 6u);
+    EXPECT_EQ(Text("SerialPort"), "COM12");
+}
+
+TEST_F(FrameTest, APortThatDoesNotOpenSaysWhy) {
+    // Listed but not there (Wine does not refuse a second opening of a port, so "in use" cannot
+    // be played here; the same line carries that reason).
+    ListPorts({"COM77"});
+    ASSERT_TRUE(Open());
+    Click("Open");
+    EXPECT_FALSE(frame_->Link().Port().IsOpen());
+    EXPECT_TRUE(WaitForLog(LookupText("OnStartCom", "OpenError")));
+    EXPECT_NE(Log().find(LookupText("OnStartCom", "NotPresent")), std::string::npos) << Log();
+}
+
+TEST_F(FrameTest, FactoryResetAsksFirst) {
+    ASSERT_TRUE(Open());
+    EnterSettingMode();
+    const size_t before = Count(Transcript(), "AT+FACTORY\r\n");
+    g_confirmAnswer = false;
+    Click("RestoreFactory");
+    ASSERT_EQ(g_boxes.size(), 1u);
+    EXPECT_EQ(g_boxes[0], LookupText("Notify", "FactoryConfirm"));
+    Pump(600);
+    EXPECT_EQ(Count(Transcript(), "AT+FACTORY\r\n"), before) << "declined: nothing sent";
+    g_confirmAnswer = true;
+    Click("RestoreFactory");
+    ASSERT_TRUE(WaitForTranscript("AT+FACTORY\r\n", before + 1));
+    ASSERT_TRUE(WaitForIdle());
+    Pump(300);
+    EXPECT_EQ(Count(Transcript(), "AT+FACTORY\r\n"), before + 1);
+    Click("quit");
+    WaitForIdle(2000);
+}
+
+TEST_F(FrameTest, APortThatVanishesWhileOpenEndsItsJobsWithATimeout) {
+    ASSERT_TRUE(Open());
+    EnterSettingMode();
+    Touch("sim-stop");
+    ASSERT_TRUE(PumpUntil([&] { return Exists(Scratch("sim-stopped")); }, 5000));
+    Click("CSQ");
+    // 5 s wait: the program keeps running and says the device did not answer.
+    EXPECT_TRUE(WaitForLog(LookupText("WorkerJobThreadProc", "OutTime").substr(0, 20), 12000));
+    ASSERT_TRUE(WaitForIdle());
+    Click("Open"); // closing still works
+    EXPECT_FALSE(frame_->Link().Port().IsOpen());
+    Touch("sim-start");
+    ASSERT_TRUE(PumpUntil([&] { return !Exists(Scratch("sim-start")); }, 5000));
+    Pump(300);
+    // The device came back running; a fresh opening reaches it.
+    EnterSettingMode();
+    Click("quit");
+    WaitForIdle(2000);
+}
+
+TEST_F(FrameTest, AFloodingDeviceDoesNotStopTheProgram) {
+    ASSERT_TRUE(Open());
+    EnterSettingMode();
+    Control("fault flood:40000");
+    Click("CPIN");
+    ASSERT_TRUE(WaitForIdle(60000));
+    Click("Clear");
+    // Still answering afterwards.
+    Click("GetVer");
+    EXPECT_TRUE(WaitForLog("firmware V2.3.7", 15000));
+    ASSERT_TRUE(WaitForIdle());
+    Click("quit");
+    WaitForIdle(2000);
+}
+
+// The layout rules the window posts to itself, seen as they leave its queue.
+std::vector<std::pair<int, int>> g_rules;
+LRESULT CALLBACK RecordRules(int code, WPARAM wParam, LPARAM lParam) {
+    auto* msg = reinterpret_cast<MSG*>(lParam);
+    if (code == HC_ACTION && wParam == PM_REMOVE && msg->message == WM_LAYOUT_RULE)
+        g_rules.emplace_back(int(msg->wParam), int(msg->lParam));
+    return CallNextHookEx(nullptr, code, wParam, lParam);
+}
+
+TEST_F(FrameTest, ItemSelectionsPostTheirLayoutRules) {
+    ASSERT_TRUE(Open());
+    HHOOK hook = SetWindowsHookExA(WH_GETMESSAGE, RecordRules, nullptr, GetCurrentThreadId());
+    ASSERT_NE(hook, nullptr);
+    auto select = [&](const char* name, int item) {
+        g_rules.clear();
+        auto* combo = static_cast<CComboUI*>(Find(name)->GetInterface("Combo"));
+        combo->SelectItem(-1, false);
+        combo->SelectItem(item, false);
+        Pump(200);
+        return g_rules;
+    };
+    using Rules = std::vector<std::pair<int, int>>;
+    // The selection's own posts come first; the rules they run may post more afterwards.
+    auto starts = [](const Rules& posted, const Rules& expected) {
+        return posted.size() >= expected.size() &&
+               std::equal(expected.begin(), expected.end(), posted.begin());
+    };
+    EXPECT_TRUE(starts(select("IOactivationmethods", 1), Rules{{1, 0}, {11, 0}, {12, 0}, {13, 0}}));
+    EXPECT_TRUE(starts(select("IOactivationmethods", 0), Rules{{1, 0}, {10, 0}}));
+    EXPECT_TRUE(starts(select("ActivateMethod", 1), Rules{{1, 0}}));
+    EXPECT_TRUE(starts(select("Server Count", 1), Rules{{3, 0}}));
+    UnhookWindowsHookEx(hook);
+}
+
+TEST_F(FrameTest, DirectionSwitchesToggleOnAClick) {
+    ASSERT_TRUE(Open());
+    Click("GPS");
+    CControlUI* route = Find("GPRS2COM");
+    ASSERT_NE(route, nullptr);
+    const std::string off = route->GetBkImage();
+    ASSERT_NE(off.find("disable"), std::string::npos);
+    Click("GPRS2COM");
+    EXPECT_EQ(route->GetBkImage(), ToggledSwitchImage(off));
+    EXPECT_NE(route->GetBkImage().find("enable"), std::string::npos);
+    Click("GPRS2COM");
+    EXPECT_EQ(route->GetBkImage(), off);
+}
+
+TEST_F(FrameTest, AServerAddressWithABlankIsReportedWhenLeft) {
+    ASSERT_TRUE(Open());
+    Click("Server");
+    // Typed into the field: the edit's own window has the keyboard while it is edited.
+    Find("Server's Ip")->SetText("");
+    Click("Server's Ip");
+    HWND editor = GetFocus();
+    ASSERT_NE(editor, nullptr);
+    for (char c : std::string("10.0.0.1 "))
+        PostMessageA(editor, WM_CHAR, WPARAM(static_cast<unsigned char>(c)), 1);
+    Pump(200);
+    Click("Secondary Server's Ip"); // the first field loses the focus
+    ASSERT_EQ(g_boxes.size(), 1u);
+    EXPECT_EQ(g_boxes[0], LookupText("Notify", "IpNotice"));
+    EXPECT_EQ(Text("Server's Ip"), "10.0.0.1 "); // the text is left as it is
+    g_boxes.clear();
+    Find("Server's Ip")->SetText("not.an.address");
+    Click("Server's Ip");
+    Click("Secondary Server's Ip");
+    EXPECT_TRUE(g_boxes.empty());
+}
+
+// Whether the parameter store's lock was free when a box was shown (tried from another thread:
+// the window thread may hold it).
+COrvelFrameWnd* g_lockedFrame = nullptr;
+bool g_boxWhileLocked = false;
+void RecordBoxAndLock(const char* text, const char* caption) {
+    RecordBox(text, caption);
+    bool free = false;
+    std::thread([&] { free = g_lockedFrame->Store().TryLock().owns_lock(); }).join();
+    g_boxWhileLocked = g_boxWhileLocked || !free;
+}
+
+TEST_F(FrameTest, AServerAddressHiddenByARuleWhileFocusedIsReportedAfterTheRule) {
+    ASSERT_TRUE(Open());
+    Click("Server");
+    auto* count = ControlAs<CComboUI>(Find("Server Count"));
+    ASSERT_NE(count, nullptr);
+    count->SelectItem(1, false); // a main and a backup server: the backup row is shown
+    Pump(300);
+    Find("Secondary Server's Ip")->SetText("");
+    Click("Secondary Server's Ip");
+    HWND editor = GetFocus();
+    ASSERT_NE(editor, nullptr);
+    for (char c : std::string("10.0.0.1 "))
+        PostMessageA(editor, WM_CHAR, WPARAM(static_cast<unsigned char>(c)), 1);
+    Pump(200);
+    // The count changes without a click elsewhere (as a read or a load changes it): its rule
+    // hides the backup row, and with it the focused field.
+    g_lockedFrame = frame_.get();
+    g_boxWhileLocked = false;
+    COrvelFrameWnd::SetMessageBoxHook(RecordBoxAndLock);
+    count->SelectItem(2, false);
+    Pump(300);
+    COrvelFrameWnd::SetMessageBoxHook(RecordBox);
+    EXPECT_FALSE(Find("ServiceHorizontalLayout1")->IsVisible());
+    ASSERT_EQ(g_boxes.size(), 1u);
+    EXPECT_EQ(g_boxes[0], LookupText("Notify", "IpNotice"));
+    EXPECT_FALSE(g_boxWhileLocked) << "a modal box inside the store's lock deadlocks";
+}
+
+TEST_F(FrameTest, TheLogMenuSpeaksTheSkinsLanguage) {
+    ASSERT_TRUE(Open());
+    auto* log = ControlAs<CRichEditUI>(Find("richedit"));
+    ASSERT_NE(log, nullptr);
+    HMENU menu = log->BuildContextMenu();
+    ASSERT_NE(menu, nullptr);
+    std::vector<std::string> texts;
+    for (int i = 0; i < GetMenuItemCount(menu); ++i) {
+        char text[128] = {};
+        if (GetMenuStringA(menu, UINT(i), text, sizeof(text), MF_BYPOSITION) > 0)
+            texts.push_back(text);
+    }
+    DestroyMenu(menu);
+    const std::vector<std::string> expected = {LookupText("LogMenu", "Copy"),
+                                               LookupText("LogMenu", "Clear"),
+                                               LookupText("LogMenu", "SelectAll")};
+    EXPECT_EQ(texts, expected);
+    for (const std::string& text : expected)
+        EXPECT_FALSE(text.empty());
+    if (GetLanguageIndex() == 0)
+        EXPECT_EQ(expected[0], "&Copy");
+}
+
+TEST_F(FrameTest, TheNetworkModeFieldAsksTheDeviceInSettingModeOnly) {
+    ASSERT_TRUE(Open());
+    Click("Wireless");
+    const size_t before = Count(Transcript(), "AT+FINDNETMODE\r\n");
+    Click("FINDNETMODE"); // not in setting mode: nothing is asked
+    Click("Wireless");
+    Pump(500);
+    EXPECT_EQ(Count(Transcript(), "AT+FINDNETMODE\r\n"), before);
+    EnterSettingMode();
+    Click("Wireless");
+    Click("FINDNETMODE");
+    EXPECT_TRUE(WaitForTranscript("AT+FINDNETMODE\r\n", before + 1));
+    EXPECT_TRUE(PumpUntil([&] { return Text("FINDNETMODE") == "LTE"; }));
+    ASSERT_TRUE(WaitForIdle());
+    Click("quit");
+    WaitForIdle(2000);
+}
+
+// ---- Skins with parts missing ------------------------------------------------------------------
+
+// A copy of the English skin in the scratch folder, with files left out and texts replaced.
+std::string MakeSkin(const std::string& name, const std::vector<std::string>& leaveOut,
+                     const std::string& file = "", const std::string& from = "",
+                     const std::string& to = "") {
+    const std::string source = GetSkinFolder() + "\\";
+    const std::string target = Scratch(name);
+    CreateDirectoryA(target.c_str(), nullptr);
+    WIN32_FIND_DATAA found;
+    HANDLE search = FindFirstFileA((source + "*").c_str(), &found);
+    if (search != INVALID_HANDLE_VALUE) {
+        do {
+            std::string entry = found.cFileName;
+            if (found.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY)
+                continue;
+            bool skip = false;
+            for (const std::string& out : leaveOut)
+                skip = skip || out == entry;
+            if (!skip)
+                CopyFileA((source + entry).c_str(), (target + "\\" + entry).c_str(), FALSE);
+        } while (FindNextFileA(search, &found));
+        FindClose(search);
+    }
+    if (!file.empty()) {
+        std::string text = wintest::ReadFileText(target + "\\" + file);
+        for (size_t at = text.find(from); at != std::string::npos;
+             at = text.find(from, at + to.size()))
+            text.replace(at, from.size(), to);
+        wintest::WriteFileText(target + "\\" + file, text);
+    }
+    return target;
+}
+
+TEST_F(FrameTest, ASkinWithoutOptionalControlsStillRuns) {
+    std::string skin =
+        MakeSkin("skin-optional", {}, "skin.xml", "name=\"Ver\"", "name=\"Ver-gone\"");
+    std::string text = wintest::ReadFileText(skin + "\\skin.xml");
+    for (const char* name :
+         {"DeviceState", "HelpRichEdit", "Logo_Container", "VerDown", "TabLeft"}) {
+        std::string from = std::string("name=\"") + name + "\"";
+        size_t at = text.find(from);
+        if (at != std::string::npos)
+            text.replace(at, from.size(), std::string("name=\"") + name + "-gone\"");
+    }
+    wintest::WriteFileText(skin + "\\skin.xml", text);
+    CPaintManagerUI::SetResourcePath(skin);
+    ASSERT_TRUE(Open());
+    EXPECT_EQ(Find("Ver"), nullptr);
+    Pump(500); // the start-up timer skips what is missing
+    OpenPort();
+    EXPECT_TRUE(WaitForLog(LookupText("OnStartCom", "OpenNotice").substr(0, 20)));
+    Click("Open");
+    EXPECT_TRUE(g_boxes.empty());
+}
+
+TEST_F(FrameTest, AMissingPageFileLeavesAnEmptyPage) {
+    std::string skin = MakeSkin("skin-nopage", {"Wireless.xml"});
+    CPaintManagerUI::SetResourcePath(skin);
+    ASSERT_TRUE(Open());
+    auto* pages = static_cast<CContainerUI*>(Find("switch")->GetInterface("Container"));
+    ASSERT_NE(pages, nullptr);
+    ASSERT_EQ(pages->GetCount(), 12);
+    auto* wireless = static_cast<CContainerUI*>(pages->GetItemAt(4)->GetInterface("Container"));
+    ASSERT_NE(wireless, nullptr);
+    EXPECT_EQ(wireless->GetCount(), 0);
+    EXPECT_EQ(Find("FINDNETMODE"), nullptr);
+    Click("Wireless");
+    EXPECT_TRUE(IsWindow(hwnd_));
+}
+
+TEST_F(FrameTest, AMissingHelpFileShowsTheFallbackText) {
+    SetCurrentDirectoryA(wintest::ScratchDir().c_str());
+    ASSERT_TRUE(Open());
+    EXPECT_TRUE(PumpUntil([&] { return !Text("HelpRichEdit").empty(); }, 2000));
+    EXPECT_EQ(Text("HelpRichEdit").substr(0, 20), LookupText("InitValue", "Text").substr(0, 20));
+}
+
+TEST_F(FrameTest, ASkinWithoutTheLogViewFailsWithAClearMessage) {
+    std::string skin = MakeSkin("skin-nolog", {}, "skin.xml", "name=\"richedit\"", "name=\"log\"");
+    CPaintManagerUI::SetResourcePath(skin);
+    EXPECT_FALSE(Open());
+    ASSERT_EQ(g_boxes.size(), 1u);
+    EXPECT_NE(g_boxes[0].find("richedit"), std::string::npos);
+    frame_.reset();
+
+    // No skin.xml at all.
+    g_boxes.clear();
+    CPaintManagerUI::SetResourcePath(MakeSkin("skin-none", {"skin.xml"}));
+    EXPECT_FALSE(Open());
+    ASSERT_EQ(g_boxes.size(), 1u);
+    EXPECT_NE(g_boxes[0].find("skin.xml"), std::string::npos);
+}
+
+} // namespace frametest

@@ -1,0 +1,403 @@
+// The main window: its start state, pages, the port, the setting mode, the operation buttons,
+// closing, the caption and the log.
+#include "tests/shell/frame_fixture.h"
+
+namespace frametest {
+
+TEST_F(FrameTest, StartsCentredWithItsControlsInTheStartState) {
+    ASSERT_TRUE(Open());
+    char title[32] = {};
+    GetWindowTextA(hwnd_, title, sizeof(title));
+    EXPECT_STREQ(title, "DTU");
+    RECT r;
+    GetWindowRect(hwnd_, &r);
+    EXPECT_EQ(r.right - r.left, 1400);
+    EXPECT_EQ(r.bottom - r.top, 800);
+    MONITORINFO info = {};
+    info.cbSize = sizeof(info);
+    GetMonitorInfoA(MonitorFromWindow(hwnd_, MONITOR_DEFAULTTONEAREST), &info);
+    EXPECT_NEAR((r.left + r.right) / 2, (info.rcWork.left + info.rcWork.right) / 2, 1);
+    EXPECT_NEAR((r.top + r.bottom) / 2, (info.rcWork.top + info.rcWork.bottom) / 2, 1);
+    // The skin draws its own caption and frame.
+    EXPECT_EQ(GetWindowLongA(hwnd_, GWL_STYLE) & (WS_CAPTION | WS_THICKFRAME), 0);
+
+    for (const char* name : kOperationButtons)
+        EXPECT_FALSE(Enabled(name)) << name;
+    EXPECT_FALSE(Enabled("Login"));
+    EXPECT_TRUE(Enabled("SerialPort"));
+    EXPECT_TRUE(Enabled("BaudRate1"));
+    EXPECT_TRUE(Enabled("Checkcode"));
+    EXPECT_TRUE(Enabled("Open"));
+    EXPECT_EQ(Text("DeviceState"), LookupText("SetDeviceState", "szLoginOff"));
+    EXPECT_EQ(Text("SerialPort"), wintest::Env("ORVEL_COM_PORT", "COM9"));
+
+    // The start-up timer has run once: help text, version, build date, logo hidden.
+    EXPECT_TRUE(PumpUntil([&] { return !Text("Ver").empty(); }, 2000));
+    EXPECT_EQ(Text("Ver"), "DTUKestrune V1.9.5");
+    if (GetLanguageIndex() == 0)
+        EXPECT_EQ(Text("VerDown"), "2021/03/26 V1.9.5");
+    else // year, month and day marks in the Chinese skin's code page
+        EXPECT_EQ(Text("VerDown"), "2021\xC4\xEA" "03\xD4\xC2" "26\xC8\xD5 V1.9.5");
+    const std::string help = wintest::ReadFileText(kDist + "Help.txt");
+    const std::string shown = Text("HelpRichEdit");
+    ASSERT_FALSE(shown.empty());
+    EXPECT_EQ(shown.substr(0, 20), help.substr(0, 20));
+    if (CControlUI* logo = Find("Logo_Container")) {
+        EXPECT_FALSE(logo->IsVisible());
+    }
+    Pump(600);
+    EXPECT_EQ(Text("HelpRichEdit"), shown) << "the help text was added twice";
+
+    // The catalogue was built at the first layout, with the sensor list's rows.
+    EXPECT_EQ(frame_->Store().parameters.size(), 217u);
+    SaveScreenshot("start");
+}
+
+TEST_F(FrameTest, ACustomVersionTextFollowsTheVersion) {
+    // config.ini beside the program (here: the test program) may add a text of its own.
+    const std::string config = GetProgramFolder() + "config.ini";
+    wintest::WriteFileText(config, "[Set]\r\nLanguage=0\r\n[CustomVer]\r\nCustomVer=-site7\r\n");
+    bool opened = Open();
+    bool shown = opened && PumpUntil([&] { return !Text("Ver").empty(); }, 2000);
+    const std::string ver = opened ? Text("Ver") : "";
+    DeleteFileA(config.c_str());
+    ASSERT_TRUE(shown);
+    EXPECT_EQ(ver, "DTUKestrune V1.9.5-site7");
+}
+
+TEST_F(FrameTest, VersionLabelsShowNothingBeforeTheStartupTimer) {
+    frame_.reset(new COrvelFrameWnd);
+    ASSERT_TRUE(frame_->Create(nullptr, "DTU", WS_OVERLAPPEDWINDOW, 0, 0, 0, 1400, 800));
+    hwnd_ = frame_->GetHWND();
+    // Nothing has been dispatched yet: the timer cannot have run.
+    EXPECT_EQ(Text("Ver"), "");
+    EXPECT_TRUE(PumpUntil([&] { return !Text("Ver").empty(); }, 2000));
+}
+
+TEST_F(FrameTest, EveryPageShowsWhenItsTabIsClicked) {
+    ASSERT_TRUE(Open());
+    const char* options[] = {"WorkMode", "Server", "Serial", "IO",  "Wireless", "Global",
+                             "Equiment", "Lora",   "Zigbee", "GPS", "Modbus",   "Operation"};
+    auto* pages = static_cast<CTabLayoutUI*>(Find("switch")->GetInterface("TabLayout"));
+    ASSERT_NE(pages, nullptr);
+    for (int i = 0; i < 12; ++i) {
+        CControlUI* option = Find(options[i]);
+        ASSERT_NE(option, nullptr) << options[i];
+        if (!option->IsVisible()) {
+            // A tab cut off at the right end of the strip: step the strip right first.
+            for (int step = 0; step < 12 && !option->IsVisible(); ++step)
+                Click("TabRight");
+            Pump(200);
+        }
+        Click(options[i]);
+        EXPECT_EQ(pages->GetCurSel(), i) << options[i];
+        SaveScreenshot(std::string("page-") + std::to_string(i) + "-" + options[i]);
+    }
+    // Back to the left end.
+    for (int step = 0; step < 12; ++step)
+        frame_->UpdateTabStrip(TabStripStep::Left);
+    Pump(100);
+    EXPECT_TRUE(Find("WorkModeTab")->IsVisible());
+}
+
+TEST_F(FrameTest, OpeningAndClosingThePort) {
+    ASSERT_TRUE(Open());
+    const size_t before = Count(Transcript(), "s");
+    Click("Open");
+    ASSERT_TRUE(frame_->Link().Port().IsOpen());
+    EXPECT_EQ(Text("Open"), LookupText("OnStartCom", "Close"));
+    EXPECT_TRUE(WaitForLog(LookupText("OnStartCom", "OpenNotice", "\r\n").substr(0, 30)));
+    ASSERT_TRUE(PumpUntil([&] { return Enabled("Login"); }));
+    EXPECT_FALSE(Enabled("SerialPort"));
+    EXPECT_FALSE(Enabled("BaudRate1"));
+    EXPECT_FALSE(Enabled("Checkcode"));
+    for (const char* name : kOperationButtons)
+        EXPECT_FALSE(Enabled(name)) << name;
+    // The setting-mode timer sends "s" every 300 ms while the device does not answer.
+    EXPECT_TRUE(PumpUntil([&] { return Count(Transcript(), "s") >= before + 4; }, 5000));
+    EXPECT_EQ(frame_->Link().GetTimeoutFactor(), 1); // 115200 baud
+
+    Click("Open");
+    EXPECT_FALSE(frame_->Link().Port().IsOpen());
+    EXPECT_EQ(Text("Open"), LookupText("OnStartCom", "Open"));
+    EXPECT_NE(Log().find(LookupText("OnStartCom", "CloseNotice")), std::string::npos);
+    ASSERT_TRUE(PumpUntil([&] { return Enabled("SerialPort"); }));
+    EXPECT_FALSE(Enabled("Login"));
+    EXPECT_TRUE(Enabled("BaudRate1"));
+    EXPECT_EQ(Text("DeviceState"), LookupText("SetDeviceState", "szLoginOff"));
+    // The timer has stopped: nothing more goes out.
+    Pump(400);
+    const std::string after = Transcript();
+    Pump(1000);
+    EXPECT_EQ(Transcript(), after);
+    EXPECT_EQ(frame_->Link().Queue().Size(), 0u);
+}
+
+TEST_F(FrameTest, ABaudRateThatIsNotANumberOpensNothingAndSaysWhy) {
+    ASSERT_TRUE(Open());
+    // A baud rate item that is no number.
+    auto* baud = static_cast<CComboUI*>(Find("BaudRate1")->GetInterface("Combo"));
+    ASSERT_NE(baud, nullptr);
+    auto* item = new CListLabelElementUI;
+    item->SetText("fast");
+    ASSERT_TRUE(baud->Add(item));
+    baud->SelectItem(baud->GetCount() - 1, false);
+    ASSERT_EQ(Text("BaudRate1"), "fast");
+    frame_->TogglePort();
+    EXPECT_FALSE(frame_->Link().Port().IsOpen());
+    EXPECT_EQ(Text("Open"), LookupText("OnStartCom", "Open"));
+    EXPECT_NE(Log().find("baud rate"), std::string::npos) << Log();
+}
+
+// Selects the item with the text in a combo of the connection bar, adding it when the skin
+// does not offer it.
+void Choose(CControlUI* control, const std::string& text) {
+    auto* combo = static_cast<CComboUI*>(control->GetInterface("Combo"));
+    ASSERT_NE(combo, nullptr);
+    for (int i = 0; i < combo->GetCount(); ++i) {
+        if (combo->GetItemAt(i)->GetText() == text) {
+            combo->SelectItem(i, false);
+            return;
+        }
+    }
+    auto* item = new CListLabelElementUI;
+    item->SetText(text);
+    ASSERT_TRUE(combo->Add(item));
+    combo->SelectItem(combo->GetCount() - 1, false);
+}
+
+TEST_F(FrameTest, TheTimeoutFactorFollowsTheBaudRateWithoutCompounding) {
+    ASSERT_TRUE(Open());
+    Choose(Find("BaudRate1"), "1200");
+    for (int round = 0; round < 2; ++round) {
+        Click("Open");
+        ASSERT_TRUE(frame_->Link().Port().IsOpen());
+        EXPECT_EQ(frame_->Link().GetTimeoutFactor(), 8); // 9600 / 1200, every time
+        Click("Open");
+        ASSERT_FALSE(frame_->Link().Port().IsOpen());
+        ASSERT_TRUE(PumpUntil([&] { return Enabled("BaudRate1"); }));
+    }
+    Choose(Find("BaudRate1"), "921600");
+    Click("Open");
+    EXPECT_EQ(frame_->Link().GetTimeoutFactor(), 1);
+    Click("Open");
+    ASSERT_TRUE(PumpUntil([&] { return Enabled("Checkcode"); }));
+
+    // Other line codes open too, and an empty code opens 8N1.
+    for (const char* code : {"7E1", ""}) {
+        Choose(Find("Checkcode"), code);
+        ASSERT_EQ(Text("Checkcode"), code);
+        Click("Open");
+        EXPECT_TRUE(frame_->Link().Port().IsOpen()) << code;
+        Click("Open");
+        ASSERT_TRUE(PumpUntil([&] { return Enabled("Checkcode"); }));
+    }
+    EXPECT_TRUE(g_boxes.empty()) << g_boxes.front();
+}
+
+TEST_F(FrameTest, SettingModeByThePromptAndByLogin) {
+    ASSERT_TRUE(Open());
+    OpenPort();
+    // A power-up: the device prompts, the program answers "s", the device lists its commands.
+    Control("prompt");
+    ASSERT_TRUE(WaitForSettingMode(true));
+    ASSERT_TRUE(WaitForIdle());
+    EXPECT_EQ(Text("DeviceState"), LookupText("SetDeviceState", "szLoginOn"));
+    EXPECT_FALSE(Enabled("Login"));
+    for (const char* name : kOperationButtons)
+        EXPECT_TRUE(Enabled(name)) << name;
+    if (CControlUI* help = Find("helpGroupBox")) {
+        EXPECT_FALSE(help->IsVisible());
+    }
+
+    // "quit": the buttons go at once, the device leaves its setting mode.
+    const size_t quits = Count(Transcript(), "at+quit\r\n");
+    Click("quit");
+    Pump(50);
+    EXPECT_FALSE(Enabled("Load"));
+    EXPECT_TRUE(Enabled("Login"));
+    EXPECT_EQ(Text("DeviceState"), LookupText("SetDeviceState", "szLoginOff"));
+    EXPECT_TRUE(WaitForTranscript("at+quit\r\n", quits + 1));
+
+    // "Login" on a running device.
+    const size_t logins = Count(Transcript(), "+++");
+    Click("Login");
+    EXPECT_TRUE(WaitForTranscript("+++", logins + 1));
+    EXPECT_TRUE(WaitForLog(LookupText("ComSend", "send") + ":+++\r\n"));
+    ASSERT_TRUE(WaitForSettingMode(true));
+    EXPECT_EQ(Text("DeviceState"), LookupText("SetDeviceState", "szLoginOn"));
+    ASSERT_TRUE(WaitForIdle());
+    Click("quit");
+    WaitForIdle(2000);
+}
+
+TEST_F(FrameTest, EveryOperationButtonSendsExactlyItsCommand) {
+    ASSERT_TRUE(Open());
+    EnterSettingMode();
+    const std::string send = LookupText("ComSend", "send");
+    struct Row {
+        const char* button;
+        const char* command;
+        const char* logged; // a text the log shows afterwards
+    };
+    const Row rows[] = {
+        {"GetVer", "At+VER\r\n", "firmware V2.3.7"},
+        {"CPIN", "At+CPIN?\r\n", "+CPIN: READY"},
+        {"CSQ", "At+CSQ\r\n", "+CSQ: 24,99"},
+        {"READFILELOG", "at+READFILELOG\r\n", "OK"},
+        {"SetTime", "AT+EXCCLK=\"", nullptr},
+        {"Load", "AT+SHOW\r\n", "Access Point Name:"},
+        {"RestoreFactory", "AT+FACTORY\r\n", nullptr},
+    };
+    for (const Row& row : rows) {
+        SCOPED_TRACE(row.button);
+        const size_t sent = Count(Transcript(), row.command);
+        Click(row.button);
+        ASSERT_TRUE(WaitForTranscript(row.command, sent + 1));
+        EXPECT_TRUE(WaitForLog(send + ":" + row.command));
+        ASSERT_TRUE(WaitForIdle());
+        if (row.logged) {
+            EXPECT_NE(Log().find(row.logged), std::string::npos);
+        }
+        Click("Clear");
+        EXPECT_EQ(Log(), "");
+    }
+    // The outcome lines of the write and of the factory reset.
+    const std::string transcript = Transcript();
+    const size_t clock = transcript.find("AT+EXCCLK=\"");
+    ASSERT_NE(clock, std::string::npos);
+    EXPECT_EQ(transcript.substr(clock + 30, 5), "\",5\r\n"); // "YYYY/MM/DD,hh:mm:ss" is 19 long
+    // The factory reset reads the configuration again.
+    EXPECT_TRUE(WaitForTranscript("\r\nAT+SHOW\r\n"));
+
+    // The buttons named after a command send that name.
+    Click("Wireless");
+    if (Find("AT+FINDNETMODE") && Find("AT+FINDNETMODE")->IsVisible()) {
+        const size_t sent = Count(Transcript(), "AT+FINDNETMODE\r\n");
+        Click("AT+FINDNETMODE");
+        EXPECT_TRUE(WaitForTranscript("AT+FINDNETMODE\r\n", sent + 1));
+        ASSERT_TRUE(WaitForIdle());
+    }
+    Click("quit");
+    WaitForIdle(2000);
+}
+
+TEST_F(FrameTest, SaveAndFactoryResetLogTheirOutcome) {
+    ASSERT_TRUE(Open());
+    EnterSettingMode();
+    Click("SetTime");
+    EXPECT_TRUE(WaitForLog(LookupText("WorkerJobThreadProc", "SaveSuccess")));
+    ASSERT_TRUE(WaitForIdle());
+    Click("RestoreFactory");
+    EXPECT_TRUE(WaitForLog(LookupText("WorkerJobThreadProc", "FactorySuccess")));
+    ASSERT_TRUE(WaitForIdle());
+    Click("quit");
+    WaitForIdle(2000);
+}
+
+TEST_F(FrameTest, TheCloseButtonEndsTheProgramWithAJobOutstanding) {
+    ASSERT_TRUE(Open());
+    EnterSettingMode();
+    Control("fault noreply");
+    Click("Load");
+    ASSERT_TRUE(WaitForTranscript("AT+SHOW\r\n", Count(Transcript(), "AT+SHOW\r\n")));
+    Pump(400); // the worker waits for the listing now
+    quit_ = false;
+    Click("closebtn");
+    Pump(100);
+    EXPECT_TRUE(quit_);
+    auto start = std::chrono::steady_clock::now();
+    Destroy();
+    auto ms = std::chrono::duration_cast<std::chrono::milliseconds>(
+                  std::chrono::steady_clock::now() - start)
+                  .count();
+    std::printf("[ figure ] shut-down with a listing outstanding: %lld ms\n",
+                static_cast<long long>(ms));
+    Control("fault none");
+    // The device is still in its setting mode: let it leave for the next test.
+    Control("timeout");
+}
+
+TEST_F(FrameTest, TheSystemCloseCommandPostsQuitAndAWindowClosedFromOutsideEndsTheProgram) {
+    ASSERT_TRUE(Open());
+    quit_ = false;
+    SendMessageA(hwnd_, WM_SYSCOMMAND, SC_CLOSE, 0);
+    Pump(50);
+    EXPECT_TRUE(quit_);
+    EXPECT_TRUE(IsWindow(hwnd_)); // the window stays until the object goes
+
+    // Alt+F4 is the same system command.
+    quit_ = false;
+    PostMessageA(hwnd_, WM_SYSKEYDOWN, VK_F4, 0x20000001);
+    PostMessageA(hwnd_, WM_SYSKEYUP, VK_F4, 0xE0000001);
+    Pump(100);
+    EXPECT_TRUE(quit_);
+    EXPECT_TRUE(IsWindow(hwnd_));
+
+    quit_ = false;
+    SendMessageA(hwnd_, WM_CLOSE, 0, 0);
+    EXPECT_FALSE(IsWindow(hwnd_));
+    EXPECT_TRUE(frame_->IsWindowGone());
+    Pump(50);
+    EXPECT_TRUE(quit_);
+    Destroy(); // released once, here
+}
+
+TEST_F(FrameTest, MaximiseAndRestoreSwapTheirButtons) {
+    ASSERT_TRUE(Open());
+    Click("maxbtn");
+    Pump(300);
+    EXPECT_TRUE(IsZoomed(hwnd_));
+    EXPECT_FALSE(Find("maxbtn")->IsVisible());
+    EXPECT_TRUE(Find("restorebtn")->IsVisible());
+    Click("restorebtn");
+    Pump(300);
+    EXPECT_FALSE(IsZoomed(hwnd_));
+    EXPECT_TRUE(Find("maxbtn")->IsVisible());
+    EXPECT_FALSE(Find("restorebtn")->IsVisible());
+}
+
+TEST_F(FrameTest, TheCaptionDragsExceptOverButtons) {
+    ASSERT_TRUE(Open());
+    RECT window;
+    GetWindowRect(hwnd_, &window);
+    // An empty place of the title bar.
+    LRESULT empty =
+        SendMessageA(hwnd_, WM_NCHITTEST, 0, MAKELPARAM(window.left + 700, window.top + 20));
+    EXPECT_EQ(empty, HTCAPTION);
+    RECT close = Find("closebtn")->GetPos();
+    LRESULT button =
+        SendMessageA(hwnd_, WM_NCHITTEST, 0,
+                     MAKELPARAM(window.left + (close.left + close.right) / 2, window.top + 20));
+    EXPECT_EQ(button, HTCLIENT);
+    LRESULT below =
+        SendMessageA(hwnd_, WM_NCHITTEST, 0, MAKELPARAM(window.left + 700, window.top + 300));
+    EXPECT_EQ(below, HTCLIENT);
+}
+
+TEST_F(FrameTest, TheLogEmptiesItselfAtItsLimit) {
+    ASSERT_TRUE(Open());
+    auto* log = static_cast<CRichEditUI*>(Find("richedit")->GetInterface("RichEdit"));
+    ASSERT_NE(log, nullptr);
+    EXPECT_EQ(log->GetLimitText(), COrvelFrameWnd::kLogLimit);
+    // Fill the log to ten characters short of its limit, in lines as a device's replies come.
+    std::string line(99, 'x');
+    line += '\r';
+    std::string block;
+    for (int i = 0; i < 100; ++i)
+        block += line;
+    const long target = COrvelFrameWnd::kLogLimit - 10;
+    while (log->GetTextLength() + long(block.size()) <= target)
+        frame_->AppendLog(block);
+    frame_->AppendLog(std::string(size_t(target - log->GetTextLength()), 'y'));
+    ASSERT_EQ(log->GetTextLength(), target);
+    frame_->AppendLog("12345"); // fits
+    EXPECT_EQ(log->GetTextLength(), target + 5);
+    frame_->AppendLog("abcdefghijklmnopqrst"); // would reach the limit: the log starts afresh
+    EXPECT_EQ(Log(), "abcdefghijklmnopqrst");
+    // Texts posted from another thread arrive too.
+    std::thread([] { PostLogText("from the worker\r\n"); }).join();
+    EXPECT_TRUE(WaitForLog("from the worker"));
+}
+
+} // namespace frametest

@@ -1,0 +1,146 @@
+#include "ui/UIRichEditHost.h"
+
+#include "ui/UIManager.h"
+
+#include <imm.h>
+
+#include <algorithm>
+
+namespace richedit {
+
+const IID kIID_ITextServices = {
+    0x8d33f740, 0xcf58, 0x11ce, {0xa8, 0x9d, 0x00, 0xaa, 0x00, 0x6c, 0xad, 0xc5}};
+const IID kIID_ITextHost = {
+    0xc5bdd8d0, 0xd26e, 0x11ce, {0xa8, 0x9e, 0x00, 0xaa, 0x00, 0x6c, 0xad, 0xc5}};
+
+std::wstring ToWide(const std::string& text) {
+    if (text.empty())
+        return std::wstring();
+    int n = ::MultiByteToWideChar(CP_ACP, 0, text.data(), int(text.size()), nullptr, 0);
+    if (n <= 0)
+        return std::wstring();
+    std::wstring wide(size_t(n), L'\0');
+    ::MultiByteToWideChar(CP_ACP, 0, text.data(), int(text.size()), &wide[0], n);
+    return wide;
+}
+
+std::string ToAnsi(const wchar_t* text, int length) {
+    if (text == nullptr || length <= 0)
+        return std::string();
+    // Ask for the size first: a double-byte code page needs up to two bytes per character.
+    int n = ::WideCharToMultiByte(CP_ACP, 0, text, length, nullptr, 0, nullptr, nullptr);
+    if (n <= 0)
+        return std::string();
+    std::string ansi(size_t(n), '\0');
+    ::WideCharToMultiByte(CP_ACP, 0, text, length, &ansi[0], n, nullptr, nullptr);
+    return ansi;
+}
+
+} // namespace richedit
+
+using richedit::ToColorRef;
+using richedit::ToWide;
+using richedit::kIID_ITextServices;
+using richedit::kIID_ITextHost;
+using richedit::kTwipsPerInch;
+
+bool CTxtWinHost::Init() {
+    m_cf.cbSize = sizeof(m_cf);
+    m_pf.cbSize = sizeof(m_pf);
+    m_pf.dwMask = PFM_ALL;
+    m_pf.wAlignment = PFA_LEFT;
+    m_pf.cTabCount = 1;
+    m_pf.rgxTabs[0] = lDefaultTab;
+    ApplyFont(nullptr);
+    ApplyTextColor(m_re ? m_re->GetTextColor() : 0);
+    if (m_re)
+        ApplyParaAlign(m_re->GetWinStyle());
+
+    static HMODULE library = ::LoadLibraryA("Riched20.dll");
+    if (library == nullptr)
+        return false;
+    auto create = reinterpret_cast<PCreateTextServices>(
+        reinterpret_cast<void*>(::GetProcAddress(library, "CreateTextServices")));
+    if (create == nullptr)
+        return false;
+    IUnknown* unknown = nullptr;
+    if (FAILED(create(nullptr, this, &unknown)) || unknown == nullptr)
+        return false;
+    HRESULT hr = unknown->QueryInterface(kIID_ITextServices, reinterpret_cast<void**>(&m_ts));
+    unknown->Release();
+    return SUCCEEDED(hr) && m_ts != nullptr;
+}
+
+void CTxtWinHost::Shutdown() {
+    if (m_ts != nullptr) {
+        m_ts->OnTxInPlaceDeactivate();
+        ITextServices* ts = m_ts;
+        m_ts = nullptr;
+        ts->Release();
+    }
+    m_re = nullptr;
+}
+
+void CTxtWinHost::SetClientRect(const RECT& rc) {
+    m_rcClient = rc;
+    HDC dc = ::GetDC(nullptr);
+    const LONG dpiX = ::GetDeviceCaps(dc, LOGPIXELSX);
+    const LONG dpiY = ::GetDeviceCaps(dc, LOGPIXELSY);
+    ::ReleaseDC(nullptr, dc);
+    m_sizelExtent.cx = PixelsToHimetric(rc.right - rc.left, dpiX > 0 ? dpiX : 96);
+    m_sizelExtent.cy = PixelsToHimetric(rc.bottom - rc.top, dpiY > 0 ? dpiY : 96);
+    ChangeBits(TXTBIT_CLIENTRECTCHANGE | TXTBIT_EXTENTCHANGE);
+}
+
+void CTxtWinHost::ApplyFont(HFONT font) {
+    if (font == nullptr)
+        font = static_cast<HFONT>(::GetStockObject(DEFAULT_GUI_FONT));
+    LOGFONTA lf = {};
+    ::GetObjectA(font, sizeof(lf), &lf);
+    HDC dc = ::GetDC(nullptr);
+    const LONG dpiY = ::GetDeviceCaps(dc, LOGPIXELSY);
+    ::ReleaseDC(nullptr, dc);
+    const LONG height = lf.lfHeight < 0 ? -lf.lfHeight : lf.lfHeight;
+    m_cf.dwMask = CFM_SIZE | CFM_OFFSET | CFM_FACE | CFM_CHARSET | CFM_COLOR | CFM_BOLD |
+                  CFM_ITALIC | CFM_UNDERLINE;
+    m_cf.yHeight = ::MulDiv(height > 0 ? height : 12, kTwipsPerInch, dpiY > 0 ? dpiY : 96);
+    m_cf.yOffset = 0;
+    m_cf.dwEffects &= ~DWORD(CFE_BOLD | CFE_ITALIC | CFE_UNDERLINE | CFE_AUTOCOLOR);
+    if (lf.lfWeight >= FW_BOLD)
+        m_cf.dwEffects |= CFE_BOLD;
+    if (lf.lfItalic)
+        m_cf.dwEffects |= CFE_ITALIC;
+    if (lf.lfUnderline)
+        m_cf.dwEffects |= CFE_UNDERLINE;
+    m_cf.bCharSet = lf.lfCharSet;
+    m_cf.bPitchAndFamily = lf.lfPitchAndFamily;
+    std::wstring face = ToWide(lf.lfFaceName);
+    std::fill(std::begin(m_cf.szFaceName), std::end(m_cf.szFaceName), L'\0');
+    std::copy_n(face.begin(), std::min(face.size(), size_t(LF_FACESIZE - 1)), m_cf.szFaceName);
+    ChangeBits(TXTBIT_CHARFORMATCHANGE);
+}
+
+void CTxtWinHost::ApplyTextColor(DWORD argb) {
+    m_cf.crTextColor = ToColorRef(argb);
+    m_cf.dwMask |= CFM_COLOR;
+    m_cf.dwEffects &= ~DWORD(CFE_AUTOCOLOR);
+    ChangeBits(TXTBIT_CHARFORMATCHANGE);
+}
+
+void CTxtWinHost::ApplyParaAlign(LONG style) {
+    if (style & ES_CENTER)
+        m_pf.wAlignment = PFA_CENTER;
+    else if (style & ES_RIGHT)
+        m_pf.wAlignment = PFA_RIGHT;
+    else
+        m_pf.wAlignment = PFA_LEFT;
+    ChangeBits(TXTBIT_PARAFORMATCHANGE);
+}
+
+void CTxtWinHost::ChangeBits(DWORD mask) {
+    if (m_ts == nullptr)
+        return;
+    DWORD bits = 0;
+    TxGetPropertyBits(mask, &bits);
+    m_ts->OnTxPropertyBitsChange(mask, bits);
+}
