@@ -69,19 +69,19 @@ void CButtonUI::SetEnabled(bool enable) {
         m_uButtonState = 0;
 }
 
-void CButtonUI::DoEvent(TEventUI& event) {
+bool CButtonUI::DoEvent(TEventUI& event) {
     if (HandMouseOn(event, [&] { CLabelUI::DoEvent(event); }))
-        return;
+        return true;
     switch (event.Type) {
     case UIEVENT_SETFOCUS:
     case UIEVENT_KILLFOCUS:
         m_bFocused = event.Type == UIEVENT_SETFOCUS;
         Invalidate();
-        return;
+        return true;
     case UIEVENT_KEYDOWN:
         if (IsKeyboardEnabled() && (event.chKey == VK_SPACE || event.chKey == VK_RETURN)) {
             Activate();
-            return;
+            return true;
         }
         break;
     case UIEVENT_BUTTONDOWN:
@@ -90,7 +90,7 @@ void CButtonUI::DoEvent(TEventUI& event) {
             m_uButtonState |= UISTATE_PUSHED | UISTATE_CAPTURED;
             Invalidate();
         }
-        return;
+        return true;
     case UIEVENT_MOUSEMOVE:
         if ((m_uButtonState & UISTATE_CAPTURED) != 0) {
             const UINT old = m_uButtonState;
@@ -101,7 +101,7 @@ void CButtonUI::DoEvent(TEventUI& event) {
             if (old != m_uButtonState)
                 Invalidate();
         }
-        return;
+        return true;
     case UIEVENT_BUTTONUP:
         if ((m_uButtonState & UISTATE_CAPTURED) != 0) {
             m_uButtonState &= ~(UISTATE_PUSHED | UISTATE_CAPTURED);
@@ -109,19 +109,19 @@ void CButtonUI::DoEvent(TEventUI& event) {
             if (::PtInRect(&m_rcItem, event.ptMouse))
                 Activate();
         }
-        return;
+        return true;
     case UIEVENT_CONTEXTMENU:
         if (IsContextMenuUsed() && m_pManager != nullptr)
             m_pManager->SendNotify(this, "menu", event.wParam, event.lParam);
-        return;
+        return true;
     case UIEVENT_MOUSEENTER:
     case UIEVENT_MOUSELEAVE:
         TrackHotState(event, m_uButtonState);
-        return;
+        return true;
     default:
         break;
     }
-    CLabelUI::DoEvent(event);
+    return CLabelUI::DoEvent(event);
 }
 
 #define UI_IMAGE_SETTER(Setter, member)                                                            \
@@ -503,7 +503,7 @@ LPVOID CCheckBoxUI::GetInterface(const std::string& name) {
     return InterfaceOf<COptionUI>(this, name, "CheckBox");
 }
 
-void CCheckBoxUI::DoEvent(TEventUI& event) {
+bool CCheckBoxUI::DoEvent(TEventUI& event) {
     if (m_bAutoCheck && IsMouseEnabled() && IsEnabled() &&
         (event.Type == UIEVENT_BUTTONDOWN || event.Type == UIEVENT_DBLCLICK) &&
         ::PtInRect(&m_rcItem, event.ptMouse)) {
@@ -512,9 +512,9 @@ void CCheckBoxUI::DoEvent(TEventUI& event) {
         if (m_pManager != nullptr)
             m_pManager->SendNotify(this, "checkclick");
         Invalidate();
-        return;
+        return true;
     }
-    COptionUI::DoEvent(event);
+    return COptionUI::DoEvent(event);
 }
 
 void CCheckBoxUI::SetAttribute(const std::string& name, const std::string& value) {

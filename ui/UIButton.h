@@ -19,7 +19,7 @@ public:
     // Sends "click", then selects the bound page of the bound tab layout.
     bool Activate() override;
     void SetEnabled(bool enable = true) override;
-    void DoEvent(TEventUI& event) override;
+    bool DoEvent(TEventUI& event) override;
     void SetAttribute(const std::string& name, const std::string& value) override;
 
     UINT GetButtonState() const { return m_uButtonState; }
@@ -164,7 +164,7 @@ public:
     bool IsAutoCheck() const { return m_bAutoCheck; }
     void SetAutoCheck(bool bEnable) { m_bAutoCheck = bEnable; }
 
-    void DoEvent(TEventUI& event) override;
+    bool DoEvent(TEventUI& event) override;
     void SetAttribute(const std::string& name, const std::string& value) override;
     void PaintStatusImage(HDC hDC) override;
     void PaintText(HDC hDC) override;

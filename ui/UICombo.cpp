@@ -592,45 +592,45 @@ void CComboUI::SelectNext(int iIndex, bool bForward) {
     }
 }
 
-void CComboUI::DoEvent(TEventUI& event) {
+bool CComboUI::DoEvent(TEventUI& event) {
     if (HandMouseOn(event, [&] { CContainerUI::DoEvent(event); }))
-        return;
+        return true;
     if (FollowFocus(event, true))
-        return;
+        return true;
     switch (event.Type) {
     case UIEVENT_BUTTONDOWN:
         if (IsEnabled()) {
             Activate();
             m_uButtonState |= UISTATE_PUSHED | UISTATE_CAPTURED;
         }
-        return;
+        return true;
     case UIEVENT_BUTTONUP:
         if (m_uButtonState & UISTATE_CAPTURED) {
             m_uButtonState &= ~UINT(UISTATE_PUSHED | UISTATE_CAPTURED);
             Invalidate();
         }
-        return;
+        return true;
     case UIEVENT_MOUSEMOVE:
-        return;
+        return true;
     case UIEVENT_KEYDOWN:
         switch (event.chKey) {
         case VK_F4:
             Activate();
-            return;
+            return true;
         case VK_UP:
         case VK_PRIOR:
             SelectNext(m_iCurSel - 1, false);
-            return;
+            return true;
         case VK_DOWN:
         case VK_NEXT:
             SelectNext(m_iCurSel + 1, true);
-            return;
+            return true;
         case VK_HOME:
             SelectNext(0, true);
-            return;
+            return true;
         case VK_END:
             SelectNext(GetCount() - 1, false);
-            return;
+            return true;
         default:
             break;
         }
@@ -639,19 +639,19 @@ void CComboUI::DoEvent(TEventUI& event) {
         if (m_bScrollSelect) {
             const bool down = event.wParam != 0;
             SelectNext(m_iCurSel + (down ? 1 : -1), down);
-            return;
+            return true;
         }
         break;
     case UIEVENT_CONTEXTMENU:
-        return;
+        return true;
     case UIEVENT_MOUSEENTER:
     case UIEVENT_MOUSELEAVE:
         TrackHotState(event, m_uButtonState, true);
-        return;
+        return true;
     default:
         break;
     }
-    CControlUI::DoEvent(event);
+    return CControlUI::DoEvent(event);
 }
 
 void CComboUI::DoPaint(HDC hDC, const RECT& rcPaint) {

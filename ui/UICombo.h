@@ -81,7 +81,7 @@ public:
     void Move(SIZE szOffset, bool bNeedInvalidate = true) override;
     SIZE EstimateSize(SIZE szAvailable) override;
     CControlUI* FindControl(FINDCONTROLPROC Proc, LPVOID pData, UINT uFlags) override;
-    void DoEvent(TEventUI& event) override;
+    bool DoEvent(TEventUI& event) override;
     void DoPaint(HDC hDC, const RECT& rcPaint) override;
     void PaintStatusImage(HDC hDC) override;
     void PaintText(HDC hDC) override;

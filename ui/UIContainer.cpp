@@ -111,21 +111,21 @@ void CContainerUI::RemoveAll() {
 
 // ---- State ---------------------------------------------------------------------------------
 
-void CContainerUI::DoEvent(TEventUI& event) {
+bool CContainerUI::DoEvent(TEventUI& event) {
     if (HandMouseOn(event, [&] { CControlUI::DoEvent(event); }))
-        return;
+        return true;
     if (FollowFocus(event, false))
-        return;
+        return true;
     if (m_pVerticalScrollBar != nullptr || m_pHorizontalScrollBar != nullptr) {
         // Keys and the wheel scroll a container that has scroll bars.
         if (event.Type == UIEVENT_SCROLLWHEEL) {
             if (IsVerticalScrollBarVisible()) {
                 event.wParam == 0 ? LineUp() : LineDown();
-                return;
+                return true;
             }
             if (IsHorizontalScrollBarVisible()) {
                 event.wParam == 0 ? LineLeft() : LineRight();
-                return;
+                return true;
             }
         }
         if (event.Type == UIEVENT_KEYDOWN) {
@@ -135,29 +135,29 @@ void CContainerUI::DoEvent(TEventUI& event) {
                 switch (event.chKey) {
                 case VK_DOWN:
                     vertical ? LineDown() : LineRight();
-                    return;
+                    return true;
                 case VK_UP:
                     vertical ? LineUp() : LineLeft();
-                    return;
+                    return true;
                 case VK_NEXT:
                     vertical ? PageDown() : PageRight();
-                    return;
+                    return true;
                 case VK_PRIOR:
                     vertical ? PageUp() : PageLeft();
-                    return;
+                    return true;
                 case VK_HOME:
                     vertical ? HomeUp() : HomeLeft();
-                    return;
+                    return true;
                 case VK_END:
                     vertical ? EndDown() : EndRight();
-                    return;
+                    return true;
                 default:
                     break;
                 }
             }
         }
     }
-    CControlUI::DoEvent(event);
+    return CControlUI::DoEvent(event);
 }
 
 void CContainerUI::SetVisible(bool visible) {

@@ -40,7 +40,7 @@ public:
     bool RemoveAt(int iIndex) override;
     void RemoveAll() override;
 
-    void DoEvent(TEventUI& event) override;
+    bool DoEvent(TEventUI& event) override;
     void SetVisible(bool visible = true) override;
     void SetInternVisible(bool visible = true) override;
     void SetEnabled(bool enable = true) override;

@@ -501,26 +501,28 @@ bool CControlUI::FollowFocus(const TEventUI& event, bool redraw) {
     return true;
 }
 
-void CControlUI::DoEvent(TEventUI& event) {
+bool CControlUI::DoEvent(TEventUI& event) {
     if (event.Type == UIEVENT_SETCURSOR) {
         ::SetCursor(::LoadCursor(nullptr, m_cursor ? m_cursor : IDC_ARROW));
-        return;
+        return true;
     }
     if (FollowFocus(event, true))
-        return;
+        return true;
     if (event.Type == UIEVENT_TIMER) {
         if (m_pManager)
             m_pManager->SendNotify(this, "timer", event.wParam, event.lParam);
-        return;
+        return true;
     }
     if (event.Type == UIEVENT_CONTEXTMENU) {
         if (IsContextMenuUsed() && m_pManager) {
             m_pManager->SendNotify(this, "menu", event.wParam, event.lParam);
-            return;
+            return true;
         }
     }
+    // Anything else is the parent's to handle; at the root nobody handled it.
     if (m_pParent != nullptr)
-        m_pParent->DoEvent(event);
+        return m_pParent->DoEvent(event);
+    return false;
 }
 
 // ---- Attributes -----------------------------------------------------------------------------

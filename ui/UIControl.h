@@ -196,9 +196,10 @@ public:
     void SetUpdateNeeded(bool needed) { m_bUpdateNeeded = needed; }
 
     // Events: the registered OnEvent handlers run first; DoEvent runs only if all of them
-    // answer true.
+    // answer true. DoEvent answers whether the event was handled (by the control or, for what
+    // it passes on, by its parents); false when it reached the root unhandled.
     void Event(TEventUI& event);
-    virtual void DoEvent(TEventUI& event);
+    virtual bool DoEvent(TEventUI& event);
     // Hot tracking: UIEVENT_MOUSEENTER on an enabled control (with the mouse inside its
     // rectangle when checkInside) sets UISTATE_HOT in state, UIEVENT_MOUSELEAVE clears it; the
     // control is redrawn when the bit changes. True for those two events.

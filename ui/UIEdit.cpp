@@ -462,14 +462,14 @@ void CEditUI::SetInternVisible(bool visible) {
         m_pManager->SetFocus(nullptr);
 }
 
-void CEditUI::DoEvent(TEventUI& event) {
+bool CEditUI::DoEvent(TEventUI& event) {
     if (HandMouseOn(event, [&] { CLabelUI::DoEvent(event); }))
-        return;
+        return true;
     switch (event.Type) {
     case UIEVENT_SETCURSOR:
         if (IsEnabled()) {
             ::SetCursor(::LoadCursor(nullptr, IDC_IBEAM));
-            return;
+            return true;
         }
         break;
     case UIEVENT_WINDOWSIZE:
@@ -478,7 +478,7 @@ void CEditUI::DoEvent(TEventUI& event) {
         break;
     case UIEVENT_SCROLLWHEEL:
         if (m_pWindow != nullptr)
-            return;
+            return true;
         break;
     case UIEVENT_SETFOCUS:
         if (IsEnabled()) {
@@ -486,14 +486,14 @@ void CEditUI::DoEvent(TEventUI& event) {
             if (m_pWindow == nullptr)
                 OpenNativeEdit();
             Invalidate();
-            return;
+            return true;
         }
         break;
     case UIEVENT_KILLFOCUS:
         if (IsEnabled()) {
             m_bFocused = false;
             Invalidate();
-            return;
+            return true;
         }
         break;
     case UIEVENT_BUTTONDOWN:
@@ -518,21 +518,21 @@ void CEditUI::DoEvent(TEventUI& event) {
                 POINT pt = {event.ptMouse.x - rcNative.left, event.ptMouse.y - rcNative.top};
                 ::SendMessageA(native, WM_LBUTTONDOWN, event.wParam, MAKELPARAM(pt.x, pt.y));
             }
-            return;
+            return true;
         }
         break;
     case UIEVENT_MOUSEMOVE:
     case UIEVENT_BUTTONUP:
     case UIEVENT_CONTEXTMENU:
-        return;
+        return true;
     case UIEVENT_MOUSEENTER:
     case UIEVENT_MOUSELEAVE:
         TrackHotState(event, m_uButtonState, true);
-        return;
+        return true;
     default:
         break;
     }
-    CLabelUI::DoEvent(event);
+    return CLabelUI::DoEvent(event);
 }
 
 void CEditUI::PaintStatusImage(HDC hDC) {

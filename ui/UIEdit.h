@@ -70,7 +70,7 @@ public:
     void Move(SIZE szOffset, bool bNeedInvalidate = true) override;
     void SetVisible(bool visible = true) override;
     void SetInternVisible(bool visible = true) override;
-    void DoEvent(TEventUI& event) override;
+    bool DoEvent(TEventUI& event) override;
     void PaintStatusImage(HDC hDC) override;
     void PaintText(HDC hDC) override;
     void SetAttribute(const std::string& name, const std::string& value) override;

@@ -107,10 +107,10 @@ SIZE CLabelUI::EstimateSize(SIZE /*szAvailable*/) {
     return size;
 }
 
-void CLabelUI::DoEvent(TEventUI& event) {
+bool CLabelUI::DoEvent(TEventUI& event) {
     if (FollowFocus(event, false))
-        return;
-    CControlUI::DoEvent(event);
+        return true;
+    return CControlUI::DoEvent(event);
 }
 
 void CLabelUI::SetAttribute(const std::string& name, const std::string& value) {
@@ -235,21 +235,21 @@ int CTextUI::LinkAt(POINT pt) const {
     return -1;
 }
 
-void CTextUI::DoEvent(TEventUI& event) {
+bool CTextUI::DoEvent(TEventUI& event) {
     if (HandMouseOn(event, [&] { CLabelUI::DoEvent(event); }))
-        return;
+        return true;
     switch (event.Type) {
     case UIEVENT_SETCURSOR:
         if (IsEnabled() && LinkAt(event.ptMouse) >= 0) {
             ::SetCursor(::LoadCursor(nullptr, IDC_HAND));
-            return;
+            return true;
         }
         break;
     case UIEVENT_BUTTONDOWN:
     case UIEVENT_DBLCLICK:
         if (IsEnabled() && LinkAt(event.ptMouse) >= 0) {
             Invalidate();
-            return;
+            return true;
         }
         break;
     case UIEVENT_BUTTONUP:
@@ -258,12 +258,12 @@ void CTextUI::DoEvent(TEventUI& event) {
             if (link >= 0) {
                 if (m_pManager != nullptr)
                     m_pManager->SendNotify(this, "link", WPARAM(link));
-                return;
+                return true;
             }
         }
         break;
     case UIEVENT_CONTEXTMENU:
-        return;
+        return true;
     case UIEVENT_MOUSEMOVE:
     case UIEVENT_MOUSELEAVE: {
         const int link = event.Type == UIEVENT_MOUSEMOVE ? LinkAt(event.ptMouse) : -1;
@@ -273,12 +273,12 @@ void CTextUI::DoEvent(TEventUI& event) {
         }
         if (event.Type == UIEVENT_MOUSELEAVE)
             break;
-        return;
+        return true;
     }
     default:
         break;
     }
-    CLabelUI::DoEvent(event);
+    return CLabelUI::DoEvent(event);
 }
 
 void CTextUI::PaintText(HDC hDC) {

@@ -36,7 +36,7 @@ public:
     // padding); fixed height, or the font height + 4.
     SIZE EstimateSize(SIZE szAvailable) override;
     void SetText(const std::string& text) override;
-    void DoEvent(TEventUI& event) override;
+    bool DoEvent(TEventUI& event) override;
     void SetAttribute(const std::string& name, const std::string& value) override;
     void PaintText(HDC hDC) override;
 
@@ -76,7 +76,7 @@ public:
     RECT GetLinkRect(int iIndex) const;
     int GetHoverLink() const { return m_nHoverLink; }
 
-    void DoEvent(TEventUI& event) override;
+    bool DoEvent(TEventUI& event) override;
     void PaintText(HDC hDC) override;
 
 private:

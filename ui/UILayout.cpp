@@ -133,7 +133,7 @@ RECT CSeparatorLayoutUI::GetThumbRect(bool bNew) const {
     return RECT{rc.left, rc.top, rc.left - m_iSepSize, rc.bottom};
 }
 
-void CSeparatorLayoutUI::DoEvent(TEventUI& event) {
+bool CSeparatorLayoutUI::DoEvent(TEventUI& event) {
     if (m_iSepSize != 0 && IsEnabled()) {
         const RECT band = GetThumbRect(false);
         if (event.Type == UIEVENT_BUTTONDOWN && ::PtInRect(&band, event.ptMouse)) {
@@ -142,7 +142,7 @@ void CSeparatorLayoutUI::DoEvent(TEventUI& event) {
             m_rcNewPos = m_rcItem;
             if (!m_bImmMode && m_pManager != nullptr)
                 m_pManager->AddPostPaint(this);
-            return;
+            return true;
         }
         if (event.Type == UIEVENT_BUTTONUP && m_bDragging) {
             m_bDragging = false;
@@ -155,7 +155,7 @@ void CSeparatorLayoutUI::DoEvent(TEventUI& event) {
                     SetFixedWidth(m_rcNewPos.right - m_rcNewPos.left);
                 NeedParentUpdate();
             }
-            return;
+            return true;
         }
         if (event.Type == UIEVENT_MOUSEMOVE && m_bDragging) {
             const int delta =
@@ -198,14 +198,14 @@ void CSeparatorLayoutUI::DoEvent(TEventUI& event) {
                 ::UnionRect(&invalid, &invalid, &now);
                 m_pManager->Invalidate(invalid);
             }
-            return;
+            return true;
         }
         if (event.Type == UIEVENT_SETCURSOR && ::PtInRect(&band, event.ptMouse)) {
             ::SetCursor(::LoadCursor(nullptr, m_bVertical ? IDC_SIZENS : IDC_SIZEWE));
-            return;
+            return true;
         }
     }
-    CContainerUI::DoEvent(event);
+    return CContainerUI::DoEvent(event);
 }
 
 void CSeparatorLayoutUI::DoPostPaint(HDC hDC, const RECT& /*rcPaint*/) {

@@ -14,7 +14,7 @@
 class CSeparatorLayoutUI : public CContainerUI {
 public:
     UINT GetControlFlags() const override;
-    void DoEvent(TEventUI& event) override;
+    bool DoEvent(TEventUI& event) override;
     void DoPostPaint(HDC hDC, const RECT& rcPaint) override;
     // "sepheight" (vertical) or "sepwidth" (horizontal), and "sepimm".
     void SetAttribute(const std::string& name, const std::string& value) override;

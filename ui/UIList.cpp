@@ -341,9 +341,10 @@ bool CListElementUI::Activate() {
     return ItemActivate(this);
 }
 
-void CListElementUI::DoEvent(TEventUI& event) {
+bool CListElementUI::DoEvent(TEventUI& event) {
     if (!ItemDoEvent(this, event))
-        CControlUI::DoEvent(event);
+        return CControlUI::DoEvent(event);
+    return true;
 }
 
 void CListElementUI::SetAttribute(const std::string& name, const std::string& value) {
@@ -481,9 +482,10 @@ bool CListContainerElementUI::Activate() {
     return ItemActivate(this);
 }
 
-void CListContainerElementUI::DoEvent(TEventUI& event) {
+bool CListContainerElementUI::DoEvent(TEventUI& event) {
     if (!ItemDoEvent(this, event))
-        CHorizontalLayoutUI::DoEvent(event);
+        return CHorizontalLayoutUI::DoEvent(event);
+    return true;
 }
 
 void CListContainerElementUI::SetAttribute(const std::string& name, const std::string& value) {
@@ -505,18 +507,16 @@ void CListContainerElementUI::DoPaint(HDC hDC, const RECT& rcPaint) {
 
 // ---- The list ----------------------------------------------------------------------------------
 
-void CListBodyUI::DoEvent(TEventUI& event) {
+bool CListBodyUI::DoEvent(TEventUI& event) {
     // Keys and, without a visible scroll bar, the wheel belong to the list.
     if (event.Type == UIEVENT_KEYDOWN || event.Type == UIEVENT_SETFOCUS ||
         event.Type == UIEVENT_KILLFOCUS) {
-        m_pOwner->DoEvent(event);
-        return;
+        return m_pOwner->DoEvent(event);
     }
     if (event.Type == UIEVENT_SCROLLWHEEL && m_pOwner->GetScrollSelect()) {
-        m_pOwner->DoEvent(event);
-        return;
+        return m_pOwner->DoEvent(event);
     }
-    CVerticalLayoutUI::DoEvent(event);
+    return CVerticalLayoutUI::DoEvent(event);
 }
 
 CListUI::CListUI() {
@@ -858,11 +858,11 @@ void CListUI::SetPos(RECT rc, bool bNeedInvalidate) {
     }
 }
 
-void CListUI::DoEvent(TEventUI& event) {
+bool CListUI::DoEvent(TEventUI& event) {
     if (HandMouseOn(event, [&] { CVerticalLayoutUI::DoEvent(event); }))
-        return;
+        return true;
     if (FollowFocus(event, true))
-        return;
+        return true;
     switch (event.Type) {
     case UIEVENT_KEYDOWN: {
         int target = -1;
@@ -875,10 +875,10 @@ void CListUI::DoEvent(TEventUI& event) {
             break;
         case VK_PRIOR:
             PageUp();
-            return;
+            return true;
         case VK_NEXT:
             PageDown();
-            return;
+            return true;
         case VK_HOME:
             target = FindSelectableRow(0, true);
             break;
@@ -888,13 +888,13 @@ void CListUI::DoEvent(TEventUI& event) {
         case VK_RETURN:
             if (CControlUI* p = GetItemAt(m_iCurSel))
                 p->Activate();
-            return;
+            return true;
         default:
             break;
         }
         if (target >= 0)
             SelectItem(target, true);
-        return;
+        return true;
     }
     case UIEVENT_SCROLLWHEEL:
         if (m_bScrollSelect) {
@@ -905,13 +905,13 @@ void CListUI::DoEvent(TEventUI& event) {
         } else if (m_pList->GetVerticalScrollBar() != nullptr) {
             event.wParam == 0 ? LineUp() : LineDown();
         } else if (m_pParent != nullptr) {
-            m_pParent->DoEvent(event);
+            return m_pParent->DoEvent(event);
         }
-        return;
+        return true;
     default:
         break;
     }
-    CVerticalLayoutUI::DoEvent(event);
+    return CVerticalLayoutUI::DoEvent(event);
 }
 
 int CListUI::FindSelectableRow(int iIndex, bool bForward) const {

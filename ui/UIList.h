@@ -60,7 +60,7 @@ public:
     virtual bool SelectItem(int iIndex, bool bTakeFocus = false) = 0;
     virtual bool SelectMultiItem(int iIndex, bool bTakeFocus = false) = 0;
     virtual bool UnSelectItem(int iIndex, bool bOthers = false) = 0;
-    virtual void DoEvent(TEventUI& event) = 0;
+    virtual bool DoEvent(TEventUI& event) = 0;
 };
 
 class IListUI : public IListOwnerUI {
@@ -157,7 +157,7 @@ public:
     void SetVisible(bool visible = true) override;
     void SetEnabled(bool enable = true) override;
     bool Activate() override;
-    void DoEvent(TEventUI& event) override;
+    bool DoEvent(TEventUI& event) override;
     void SetAttribute(const std::string& name, const std::string& value) override;
     void DoPaint(HDC hDC, const RECT& rcPaint) override;
 };
@@ -196,7 +196,7 @@ public:
     void SetVisible(bool visible = true) override;
     void SetEnabled(bool enable = true) override;
     bool Activate() override;
-    void DoEvent(TEventUI& event) override;
+    bool DoEvent(TEventUI& event) override;
     void SetAttribute(const std::string& name, const std::string& value) override;
     void DoPaint(HDC hDC, const RECT& rcPaint) override;
 };
@@ -209,7 +209,7 @@ class CListUI;
 class CListBodyUI : public CVerticalLayoutUI {
 public:
     explicit CListBodyUI(CListUI* owner) : m_pOwner(owner) {}
-    void DoEvent(TEventUI& event) override;
+    bool DoEvent(TEventUI& event) override;
 
 private:
     CListUI* m_pOwner;
@@ -268,7 +268,7 @@ public:
     CScrollBarUI* GetHorizontalScrollBar() const override;
 
     void SetPos(RECT rc, bool bNeedInvalidate = true) override;
-    void DoEvent(TEventUI& event) override;
+    bool DoEvent(TEventUI& event) override;
     void SetAttribute(const std::string& name, const std::string& value) override;
 
 private:

@@ -462,14 +462,14 @@ SIZE CRichEditUI::EstimateSize(SIZE szAvailable) {
     return CControlUI::EstimateSize(szAvailable);
 }
 
-void CRichEditUI::DoEvent(TEventUI& event) {
+bool CRichEditUI::DoEvent(TEventUI& event) {
     if (HandMouseOn(event, [&] { CContainerUI::DoEvent(event); }))
-        return;
+        return true;
     switch (event.Type) {
     case UIEVENT_SETCURSOR:
         // The services set the cursor through the message filter; the I-beam otherwise.
         ::SetCursor(::LoadCursor(nullptr, IDC_IBEAM));
-        return;
+        return true;
     case UIEVENT_SETFOCUS:
         if (m_pTwh) {
             m_pTwh->Services()->OnTxUIActivate();
@@ -477,7 +477,7 @@ void CRichEditUI::DoEvent(TEventUI& event) {
         }
         m_bFocused = true;
         Invalidate();
-        return;
+        return true;
     case UIEVENT_KILLFOCUS:
         if (m_pTwh) {
             m_pTwh->Services()->OnTxUIDeactivate();
@@ -485,17 +485,17 @@ void CRichEditUI::DoEvent(TEventUI& event) {
         }
         m_bFocused = false;
         Invalidate();
-        return;
+        return true;
     case UIEVENT_TIMER:
         if (m_pTwh)
             TxSendMessage(WM_TIMER, event.wParam, event.lParam, nullptr);
-        return;
+        return true;
     case UIEVENT_WINDOWSIZE:
         UpdateClientRect();
-        return;
+        return true;
     case UIEVENT_SCROLLWHEEL:
         if (event.wKeyState & UIKEY_CONTROL)
-            return; // zoom is handled by the services through the filter
+            return true; // zoom is handled by the services through the filter
         if (event.wParam == 0) {
             for (int i = 0; i < 3; ++i)
                 LineUp();
@@ -504,19 +504,19 @@ void CRichEditUI::DoEvent(TEventUI& event) {
                 LineDown();
         }
         Invalidate();
-        return;
+        return true;
     case UIEVENT_MOUSEENTER:
         if (IsEnabled()) {
             m_bHot = true;
             Invalidate();
         }
-        return;
+        return true;
     case UIEVENT_MOUSELEAVE:
         if (IsEnabled()) {
             m_bHot = false;
             Invalidate();
         }
-        return;
+        return true;
     case UIEVENT_BUTTONDOWN:
     case UIEVENT_BUTTONUP:
     case UIEVENT_MOUSEMOVE:
@@ -528,11 +528,11 @@ void CRichEditUI::DoEvent(TEventUI& event) {
     case UIEVENT_KEYUP:
     case UIEVENT_CHAR:
         // The services got these through the message filter already.
-        return;
+        return true;
     default:
         break;
     }
-    CContainerUI::DoEvent(event);
+    return CContainerUI::DoEvent(event);
 }
 
 void CRichEditUI::PaintStatusImage(HDC hDC) {

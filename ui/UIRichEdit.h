@@ -103,7 +103,7 @@ public:
     void Move(SIZE szOffset, bool bNeedInvalidate = true) override;
     void SetEnabled(bool enable = true) override;
     SIZE EstimateSize(SIZE szAvailable) override;
-    void DoEvent(TEventUI& event) override;
+    bool DoEvent(TEventUI& event) override;
     void DoPaint(HDC hDC, const RECT& rcPaint) override;
     void PaintStatusImage(HDC hDC) override;
     void SetAttribute(const std::string& name, const std::string& value) override;

@@ -38,6 +38,7 @@ std::string ToAnsi(const wchar_t* text, int length) {
 
 } // namespace richedit
 
+using richedit::PixelsToHimetric;
 using richedit::ToColorRef;
 using richedit::ToWide;
 using richedit::kIID_ITextServices;

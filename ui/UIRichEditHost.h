@@ -3,6 +3,7 @@
 // It speaks for one CRichEditUI and lives as long as its text services.
 #pragma once
 
+#include "ui/UIManager.h"
 #include "ui/UIRichEdit.h"
 
 #include <windows.h>

@@ -226,22 +226,21 @@ void CScrollBarUI::Perform(Action action) {
     }
 }
 
-void CScrollBarUI::DoEvent(TEventUI& event) {
+bool CScrollBarUI::DoEvent(TEventUI& event) {
     if (IsMouseEvent(event) && !IsMouseEnabled()) {
-        if (m_pOwner != nullptr)
-            m_pOwner->ScrollBarPassesEvent(event);
-        else
-            CControlUI::DoEvent(event);
-        return;
+        if (m_pOwner == nullptr)
+            return CControlUI::DoEvent(event);
+        m_pOwner->ScrollBarPassesEvent(event);
+        return true;
     }
     switch (event.Type) {
     case UIEVENT_SETFOCUS:
     case UIEVENT_KILLFOCUS:
-        return;
+        return true;
     case UIEVENT_BUTTONDOWN:
     case UIEVENT_DBLCLICK: {
         if (!IsEnabled())
-            return;
+            return true;
         m_ptLastMouse = event.ptMouse;
         const RECT b1 = GetButton1Rect(), b2 = GetButton2Rect(), thumb = GetThumbRect();
         m_repeat = kNone;
@@ -268,7 +267,7 @@ void CScrollBarUI::DoEvent(TEventUI& event) {
                 m_pManager->SetTimer(this, kRepeatTimerId, kRepeatDelayMs);
         }
         Invalidate();
-        return;
+        return true;
     }
     case UIEVENT_BUTTONUP:
         m_repeat = kNone;
@@ -279,13 +278,13 @@ void CScrollBarUI::DoEvent(TEventUI& event) {
         m_uThumbState &= ~(UISTATE_CAPTURED | UISTATE_PUSHED);
         m_uTrackState &= ~UISTATE_PUSHED;
         Invalidate();
-        return;
+        return true;
     case UIEVENT_MOUSEMOVE: {
         m_ptLastMouse = event.ptMouse;
         if ((m_uThumbState & UISTATE_CAPTURED) != 0) {
             const int thumbStart = m_nDragStartThumb + Along(event.ptMouse) - m_nDragStartMouse;
             ScrollTo(uilayout::ScrollPosFromThumb(m_geometry, m_bHorizontal, m_nRange, thumbStart));
-            return;
+            return true;
         }
         // Hot parts follow the mouse.
         const RECT b1 = GetButton1Rect(), b2 = GetButton2Rect(), thumb = GetThumbRect();
@@ -301,7 +300,7 @@ void CScrollBarUI::DoEvent(TEventUI& event) {
         hot(m_uThumbState, thumb);
         if (old1 != m_uButton1State || old2 != m_uButton2State || oldT != m_uThumbState)
             Invalidate();
-        return;
+        return true;
     }
     case UIEVENT_TIMER:
         if (event.wParam != kRepeatTimerId)
@@ -309,7 +308,7 @@ void CScrollBarUI::DoEvent(TEventUI& event) {
         if (m_repeat == kNone) {
             if (m_pManager != nullptr)
                 m_pManager->KillTimer(this, kRepeatTimerId);
-            return;
+            return true;
         }
         if (!m_bRepeatStarted && m_pManager != nullptr) {
             // After the first delay, repeat faster.
@@ -321,24 +320,24 @@ void CScrollBarUI::DoEvent(TEventUI& event) {
             // Paging stops once the thumb has reached the mouse.
             const RECT thumb = GetThumbRect();
             if (::PtInRect(&thumb, m_ptLastMouse))
-                return;
+                return true;
         }
         Perform(m_repeat);
-        return;
+        return true;
     case UIEVENT_MOUSEENTER:
-        return;
+        return true;
     case UIEVENT_MOUSELEAVE:
         m_uButton1State &= ~UISTATE_HOT;
         m_uButton2State &= ~UISTATE_HOT;
         m_uThumbState &= ~UISTATE_HOT;
         Invalidate();
-        return;
+        return true;
     case UIEVENT_SCROLLWHEEL:
     case UIEVENT_KEYDOWN:
         // The owner scrolls.
         if (m_pOwner != nullptr) {
             m_pOwner->ScrollBarPassesEvent(event);
-            return;
+            return true;
         }
         break;
     default:
@@ -347,7 +346,8 @@ void CScrollBarUI::DoEvent(TEventUI& event) {
     if (m_pOwner != nullptr)
         m_pOwner->ScrollBarPassesEvent(event);
     else
-        CControlUI::DoEvent(event);
+        return CControlUI::DoEvent(event);
+    return true;
 }
 
 void CScrollBarUI::SetAttribute(const std::string& name, const std::string& value) {

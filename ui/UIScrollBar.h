@@ -72,7 +72,7 @@ public:
     void SetEnabled(bool enable = true) override;
     void SetVisible(bool visible = true) override;
     void SetPos(RECT rc, bool bNeedInvalidate = true) override;
-    void DoEvent(TEventUI& event) override;
+    bool DoEvent(TEventUI& event) override;
     void SetAttribute(const std::string& name, const std::string& value) override;
     void DoPaint(HDC hDC, const RECT& rcPaint) override;
 

@@ -232,8 +232,9 @@ TEST_F(FrameTest, TheLogMenuSpeaksTheSkinsLanguage) {
     EXPECT_EQ(texts, expected);
     for (const std::string& text : expected)
         EXPECT_FALSE(text.empty());
-    if (GetLanguageIndex() == 0)
+    if (GetLanguageIndex() == 0) {
         EXPECT_EQ(expected[0], "&Copy");
+    }
 }
 
 TEST_F(FrameTest, TheNetworkModeFieldAsksTheDeviceInSettingModeOnly) {

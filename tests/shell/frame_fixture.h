@@ -2,7 +2,8 @@
 // the virtual COM port: the skin of the unpacked program, real mouse input at the places of the
 // named controls, the simulator's transcript for what went over the line and the operation log
 // for what the user reads. The fixture and helpers the frame tests share; the tests are in
-// frame_*_test.cpp by subject, run in the order of their files.
+// frame_*_test.cpp by subject. Each test leaves the simulated device running and outside its
+// setting mode, so that the tests do not depend on their order.
 #pragma once
 
 #include "shell/frame_wnd.h"

@@ -21,6 +21,9 @@ namespace managertest {
 class ManagerTest : public ::testing::Test {
 protected:
     void SetUp() override {
+        // The real pointer is parked in a corner, away from the window: a test that moved it
+        // must not give the next one hover events of its own.
+        ::SetCursorPos(::GetSystemMetrics(SM_CXSCREEN) - 1, ::GetSystemMetrics(SM_CYSCREEN) - 1);
         ASSERT_TRUE(win.Open(400, 300));
         root = new CContainerUI;
         root->SetName("root");

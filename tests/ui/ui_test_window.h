@@ -74,7 +74,7 @@ class CProbeUI : public CControlUI {
 public:
     const char* GetClass() const override { return "ProbeUI"; }
     UINT GetControlFlags() const override { return IsKeyboardEnabled() ? UIFLAG_TABSTOP : 0; }
-    void DoEvent(TEventUI& event) override {
+    bool DoEvent(TEventUI& event) override {
         std::string entry = EventName(event.Type);
         if (event.Type == UIEVENT_TIMER || event.Type == UIEVENT_SCROLLWHEEL)
             entry += ":" + std::to_string(event.wParam);
@@ -90,7 +90,7 @@ public:
                 m_pManager->SendNotify(this, "click");
             pressed = false;
         }
-        CControlUI::DoEvent(event);
+        return CControlUI::DoEvent(event);
     }
     std::vector<std::string> events;
     bool pressed = false;
