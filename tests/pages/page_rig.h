@@ -5,7 +5,7 @@
 
 #include "pages/config_pages.h"
 #include "shell/dispatch.h"
-#include "tests/pages/fake_page_view.h"
+#include "pages/skin_page_view.h"
 
 #include <deque>
 #include <fstream>
@@ -21,7 +21,7 @@
 
 class PageRig : public IPageHost {
 public:
-    FakePageView view;
+    CSkinPageView view;
     CParameterStore store;
     CConfigPages pages{view, store, *this};
     std::deque<std::pair<int, int>> posted;

@@ -10,7 +10,7 @@
 #include <string>
 #include <vector>
 
-class FakePageView : public IPageView {
+class CSkinPageView : public IPageView {
 public:
     struct Node {
         std::string name;

@@ -1,4 +1,4 @@
-#include "tests/pages/fake_page_view.h"
+#include "pages/skin_page_view.h"
 
 #include "pages/page_files.h"
 
@@ -27,8 +27,8 @@ ControlKind KindOfTag(const std::string& tag) {
 }
 
 // Reads one element's attributes into a node.
-FakePageView::Node MakeNode(CMarkupNode& element) {
-    FakePageView::Node node;
+CSkinPageView::Node MakeNode(CMarkupNode& element) {
+    CSkinPageView::Node node;
     node.tag = element.GetName();
     node.kind = KindOfTag(node.tag);
     const int count = element.GetAttributeCount();
@@ -52,7 +52,7 @@ FakePageView::Node MakeNode(CMarkupNode& element) {
 
 } // namespace
 
-bool FakePageView::LoadSkin(const std::string& folder) {
+bool CSkinPageView::LoadSkin(const std::string& folder) {
     nodes.clear();
     byName.clear();
     rows.clear();
@@ -65,7 +65,7 @@ bool FakePageView::LoadSkin(const std::string& folder) {
     return !nodes.empty();
 }
 
-void FakePageView::LoadFile(const std::string& folder, const std::string& file, int parent,
+void CSkinPageView::LoadFile(const std::string& folder, const std::string& file, int parent,
                             int depth) {
     CMarkup markup;
     if (depth > 4 || !markup.LoadFromFile(file.c_str()))
@@ -145,11 +145,11 @@ void FakePageView::LoadFile(const std::string& folder, const std::string& file, 
         walk(rootElement, parent);
 }
 
-FakePageView::Node* FakePageView::Find(const ControlRef& ref) {
-    return const_cast<Node*>(static_cast<const FakePageView*>(this)->Find(ref));
+CSkinPageView::Node* CSkinPageView::Find(const ControlRef& ref) {
+    return const_cast<Node*>(static_cast<const CSkinPageView*>(this)->Find(ref));
 }
 
-const FakePageView::Node* FakePageView::Find(const ControlRef& ref) const {
+const CSkinPageView::Node* CSkinPageView::Find(const ControlRef& ref) const {
     if (ref.row >= 0) {
         if (ref.list != listName || ref.row >= static_cast<int>(rows.size()))
             return nullptr;
@@ -161,7 +161,7 @@ const FakePageView::Node* FakePageView::Find(const ControlRef& ref) const {
     return it == byName.end() ? nullptr : &nodes[static_cast<size_t>(it->second)];
 }
 
-std::string FakePageView::Attribute(const std::string& name, const std::string& attribute) const {
+std::string CSkinPageView::Attribute(const std::string& name, const std::string& attribute) const {
     const Node* node = Find(name);
     if (!node)
         return "";
@@ -169,12 +169,12 @@ std::string FakePageView::Attribute(const std::string& name, const std::string& 
     return it == node->attributes.end() ? "" : it->second;
 }
 
-ControlKind FakePageView::Kind(const ControlRef& ref) const {
+ControlKind CSkinPageView::Kind(const ControlRef& ref) const {
     const Node* node = Find(ref);
     return node ? node->kind : ControlKind::Missing;
 }
 
-std::string FakePageView::GetText(const ControlRef& ref) const {
+std::string CSkinPageView::GetText(const ControlRef& ref) const {
     const Node* node = Find(ref);
     if (!node)
         return "";
@@ -185,12 +185,12 @@ std::string FakePageView::GetText(const ControlRef& ref) const {
     return node->text;
 }
 
-void FakePageView::SetText(const ControlRef& ref, const std::string& text) {
+void CSkinPageView::SetText(const ControlRef& ref, const std::string& text) {
     if (Node* node = Find(ref))
         node->text = text;
 }
 
-bool FakePageView::IsVisible(const ControlRef& ref) const {
+bool CSkinPageView::IsVisible(const ControlRef& ref) const {
     const Node* node = Find(ref);
     if (!node)
         return false;
@@ -206,40 +206,40 @@ bool FakePageView::IsVisible(const ControlRef& ref) const {
     return true;
 }
 
-void FakePageView::SetVisible(const ControlRef& ref, bool visible) {
+void CSkinPageView::SetVisible(const ControlRef& ref, bool visible) {
     if (Node* node = Find(ref))
         node->visible = visible;
 }
 
-void FakePageView::SetAttribute(const ControlRef& ref, const std::string& name,
+void CSkinPageView::SetAttribute(const ControlRef& ref, const std::string& name,
                                 const std::string& value) {
     if (Node* node = Find(ref))
         node->attributes[name] = value;
 }
 
-int FakePageView::GetFixedWidth(const ControlRef& ref) const {
+int CSkinPageView::GetFixedWidth(const ControlRef& ref) const {
     const Node* node = Find(ref);
     return node ? node->width : 0;
 }
 
-int FakePageView::GetSelection(const ControlRef& ref) const {
+int CSkinPageView::GetSelection(const ControlRef& ref) const {
     const Node* node = Find(ref);
     return node && node->kind == ControlKind::Combo ? node->selection : -1;
 }
 
-int FakePageView::GetItemCount(const ControlRef& ref) const {
+int CSkinPageView::GetItemCount(const ControlRef& ref) const {
     const Node* node = Find(ref);
     return node ? static_cast<int>(node->items.size()) : 0;
 }
 
-std::string FakePageView::GetItemText(const ControlRef& ref, int index) const {
+std::string CSkinPageView::GetItemText(const ControlRef& ref, int index) const {
     const Node* node = Find(ref);
     if (!node || index < 0 || index >= static_cast<int>(node->items.size()))
         return "";
     return node->items[static_cast<size_t>(index)];
 }
 
-void FakePageView::SelectItem(const ControlRef& ref, int index) {
+void CSkinPageView::SelectItem(const ControlRef& ref, int index) {
     Node* node = Find(ref);
     if (!node || node->kind != ControlKind::Combo)
         return;
@@ -257,33 +257,33 @@ void FakePageView::SelectItem(const ControlRef& ref, int index) {
         onItemSelect(ref.name, index);
 }
 
-std::string FakePageView::GetBkImage(const ControlRef& ref) const {
+std::string CSkinPageView::GetBkImage(const ControlRef& ref) const {
     const Node* node = Find(ref);
     return node ? node->bkImage : "";
 }
 
-void FakePageView::SetBkImage(const ControlRef& ref, const std::string& image) {
+void CSkinPageView::SetBkImage(const ControlRef& ref, const std::string& image) {
     if (Node* node = Find(ref))
         node->bkImage = image;
 }
 
-void FakePageView::SelectPage(const ControlRef& tabLayout, int index) {
+void CSkinPageView::SelectPage(const ControlRef& tabLayout, int index) {
     if (Find(tabLayout))
         selectedPage = index;
 }
 
-void FakePageView::SelectOption(const ControlRef& option) {
+void CSkinPageView::SelectOption(const ControlRef& option) {
     if (Find(option))
         selectedOptions.push_back(option.name);
 }
 
-int FakePageView::GetRowCount(const std::string& list) const {
+int CSkinPageView::GetRowCount(const std::string& list) const {
     if (list != listName || !byName.count(list))
         return -1;
     return static_cast<int>(rows.size());
 }
 
-int FakePageView::RebuildRows(const std::string& list, int count) {
+int CSkinPageView::RebuildRows(const std::string& list, int count) {
     if (list != listName || count < 0)
         return GetRowCount(list);
     rows.assign(static_cast<size_t>(count), rowTemplate);

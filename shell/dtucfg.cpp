@@ -1,0 +1,502 @@
+// dtucfg: the configuration tool on the command line, for workbenches with many units. It reads
+// a device's configuration into a .cfg file, shows what writing a file would change, and writes
+// it with every value verified by reading the device again. What it writes is decided by the
+// window's own page logic (CPageSession on the English skin), so the window and dtucfg send the
+// same commands for the same device and file.
+#include "exchange/device_session.h"
+#include "params/config_file.h"
+#include "params/listing_parser.h"
+#include "serial/serial_line.h"
+#include "shell/page_session.h"
+
+#include <cstdio>
+#include <cstdlib>
+#include <fstream>
+#include <iostream>
+#include <optional>
+#include <sstream>
+#include <string>
+#include <vector>
+
+#ifdef _WIN32
+#include <windows.h>
+#endif
+
+namespace {
+
+const char kUsage[] =
+    "Usage: dtucfg COMMAND [options]\n"
+    "Configures DTU devices over a serial port, from the command line.\n"
+    "\n"
+    "Commands:\n"
+    "  ports                      list the serial ports (name, the system's name, in use)\n"
+    "  read  --port P [--out FILE.cfg]\n"
+    "                             enter the setting mode, read the configuration and save it\n"
+    "                             in the .cfg format (without --out: only the summary)\n"
+    "  diff  --port P --cfg FILE [--set \"Label=value\"]...\n"
+    "                             what a write would send: one line per command, nothing sent\n"
+    "  write --port P --cfg FILE [--set \"Label=value\"]... [--yes]\n"
+    "                             write the values in which the device differs from the file\n"
+    "                             (only the labels the file holds), then read the device again\n"
+    "                             and verify every value; asks first unless --yes\n"
+    "\n"
+    "Options:\n"
+    "  --port P        the serial port: COM5 on Windows, /dev/ttyUSB0 (or a pty) on Linux\n"
+    "  --baud B        baud rate (default 115200)\n"
+    "  --format F      data bits, parity, stop bits (default 8N1)\n"
+    "  --wait S        seconds to wait for the device's power-up prompt before sending +++\n"
+    "                  to a running device (default 3)\n"
+    "  --skin DIR      the English skin folder whose pages decide what is written (default:\n"
+    "                  skin/ConifgENRes beside the program)\n"
+    "  --set L=V       change the value of label L (as the listing names it, e.g.\n"
+    "                  \"Server's Port=9001\") on top of the file; may be repeated\n"
+    "  --yes           write without asking\n"
+    "\n"
+    "Progress and each command's outcome go to stderr; results go to stdout as tab-separated\n"
+    "lines: label, device value, new value, and for write the outcome (verified, refused,\n"
+    "not answered, mismatch: the device reports another value).\n"
+    "\n"
+    "Exit codes: 0 everything verified (or nothing to do); 1 some value failed; 2 bad\n"
+    "arguments or files; 3 the port is not available or the device did not answer.\n";
+
+enum Exit { kOk = 0, kFailed = 1, kBadArguments = 2, kNoPort = 3 };
+
+struct Options {
+    std::string command;
+    std::string port;
+    int baud = 115200;
+    std::string format = "8N1";
+    int waitSeconds = 3;
+    std::string out;
+    std::string cfg;
+    std::string skin;
+    std::vector<std::string> sets;
+    bool yes = false;
+};
+
+void Say(const std::string& text) {
+    std::fprintf(stderr, "dtucfg: %s\n", text.c_str());
+    std::fflush(stderr);
+}
+
+std::string ProgramFolder(const char* argv0) {
+#ifdef _WIN32
+    char path[MAX_PATH] = {};
+    GetModuleFileNameA(nullptr, path, MAX_PATH);
+    std::string text = path;
+    const size_t slash = text.find_last_of("\\/");
+#else
+    std::string text = argv0 ? argv0 : "";
+    const size_t slash = text.find_last_of('/');
+#endif
+    return slash == std::string::npos ? std::string(".") : text.substr(0, slash);
+}
+
+bool FileExists(const std::string& path) {
+    std::ifstream in(path, std::ios::binary);
+    return in.good();
+}
+
+bool ReadFile(const std::string& path, std::string& bytes) {
+    std::ifstream in(path, std::ios::binary);
+    if (!in)
+        return false;
+    std::ostringstream text;
+    text << in.rdbuf();
+    bytes = text.str();
+    return true;
+}
+
+bool WriteFile(const std::string& path, const std::string& bytes) {
+    std::ofstream out(path, std::ios::binary | std::ios::trunc);
+    out.write(bytes.data(), static_cast<std::streamsize>(bytes.size()));
+    return static_cast<bool>(out);
+}
+
+// A listing label as people write it: no leading line end, no trailing colon or blanks.
+std::string PlainLabel(std::string label) {
+    if (label.rfind("\r\n", 0) == 0)
+        label.erase(0, 2);
+    while (!label.empty() && (label.back() == ':' || label.back() == ' '))
+        label.pop_back();
+    return label;
+}
+
+// The label text of a catalogue entry or sensor row that people name as `name`, or "".
+std::string FindLabel(CPageSession& pages, const std::string& name) {
+    const std::string wanted = PlainLabel(name);
+    for (const auto& [key, entry] : pages.Store().parameters)
+        if (!entry.label.empty() && PlainLabel(entry.label) == wanted)
+            return entry.label;
+    for (const auto& [key, list] : pages.Store().lists)
+        for (int i = 0; i < list.count; ++i) {
+            const std::string label = FormatListLabel(list.labelFormat, i);
+            if (PlainLabel(label) == wanted)
+                return label;
+        }
+    return std::string();
+}
+
+// Puts `value` under `label` in a listing text: replaces the value where the label stands,
+// adds the line after the anchor line otherwise.
+void SetValue(std::string& listing, const std::string& label, const std::string& value) {
+    const std::string bare = label.rfind("\r\n", 0) == 0 ? label.substr(2) : label;
+    const size_t anchor = listing.find(kListingAnchor);
+    size_t at = listing.find(label, anchor == std::string::npos ? 0 : anchor);
+    if (at != std::string::npos) {
+        const size_t start = at + label.size();
+        const size_t end = listing.find("\r\n", start);
+        listing.replace(start, (end == std::string::npos ? listing.size() : end) - start, value);
+        return;
+    }
+    const size_t lineEnd = listing.find("\r\n", anchor == std::string::npos ? 0 : anchor);
+    const size_t insertAt = lineEnd == std::string::npos ? listing.size() : lineEnd + 2;
+    listing.insert(insertAt, bare + value + "\r\n");
+}
+
+// One command of the plan, as stdout shows it.
+struct PlanRow {
+    Job job;
+    std::string label;
+    std::string deviceValue;
+    std::string newValue;
+};
+
+std::vector<PlanRow> PlanRows(CPageSession& pages, const std::vector<Job>& jobs) {
+    std::vector<PlanRow> rows;
+    for (const Job& job : jobs) {
+        PlanRow row;
+        row.job = job;
+        row.newValue = job.value;
+        if (job.kind == EntryKind::List) {
+            row.label = PlainLabel(job.item);
+            const ListParameterEntry* list = FindListParameter(pages.Store().lists, job.key);
+            if (list) {
+                auto item = list->items.find(job.item);
+                if (item != list->items.end())
+                    row.deviceValue = item->second;
+            }
+        } else if (const ParameterEntry* entry = FindParameter(pages.Store().parameters, job.key)) {
+            row.label = PlainLabel(entry->label.empty() ? job.key : entry->label);
+            row.deviceValue = entry->value;
+        }
+        rows.push_back(row);
+    }
+    return rows;
+}
+
+// The value the device reports for a plan row's key in a listing.
+std::string ReportedValue(const std::string& listing, const PlanRow& row) {
+    ParameterCatalogue parameters;
+    ListParameterCatalogue lists;
+    InterfacePresence presence;
+    BuildParameterCatalogue(parameters, lists, 64);
+    ParseListing(listing.data(), listing.size(), parameters, lists, presence);
+    if (row.job.kind == EntryKind::List) {
+        auto list = lists.find(row.job.key);
+        if (list == lists.end())
+            return std::string();
+        auto item = list->second.items.find(row.job.item);
+        return item == list->second.items.end() ? std::string() : item->second;
+    }
+    auto entry = parameters.find(row.job.key);
+    return entry == parameters.end() ? std::string() : entry->second.value;
+}
+
+class CTool {
+public:
+    explicit CTool(Options options, const char* argv0)
+        : options_(std::move(options)), argv0_(argv0) {}
+
+    int Run() {
+        if (options_.command == "ports")
+            return Ports();
+        if (options_.port.empty()) {
+            Say("--port is needed (see --help)");
+            return kBadArguments;
+        }
+        if (options_.command == "read")
+            return Read();
+        if (options_.command == "diff" || options_.command == "write")
+            return DiffOrWrite(options_.command == "write");
+        Say("unknown command \"" + options_.command + "\" (see --help)");
+        return kBadArguments;
+    }
+
+private:
+    int Ports() {
+        for (const SerialPortInfo& port : ListSerialLines())
+            std::printf("%s\t%s\t%s\n", port.name.c_str(), port.description.c_str(),
+                        port.inUse ? "in use" : "free");
+        return kOk;
+    }
+
+    bool LoadPages() {
+        std::string folder = options_.skin;
+        if (folder.empty()) {
+            folder = ProgramFolder(argv0_) + "/skin/ConifgENRes";
+#ifdef ORVEL_SOURCE_SKIN
+            if (!FileExists(folder + "/skin.xml"))
+                folder = ORVEL_SOURCE_SKIN;
+#endif
+        }
+        if (!pages_.Load(folder)) {
+            Say("the skin folder " + folder + " cannot be read (see --skin)");
+            return false;
+        }
+        return true;
+    }
+
+    // Opens the port and enters the setting mode; the exit code on failure, else -1.
+    int Connect() {
+        SerialLineSettings settings;
+        settings.port = options_.port;
+        settings.baudRate = options_.baud;
+        if (options_.format.size() == 3) {
+            settings.dataBits = options_.format[0] - '0';
+            settings.parity = options_.format[1];
+            settings.stopBits = options_.format[2] - '0';
+        }
+        std::string why;
+        if (!line_->Open(settings, why)) {
+            Say(options_.port + " cannot be opened: " + why);
+            return kNoPort;
+        }
+        session_.emplace(*line_, options_.baud, [](const std::string& text) { Say(text); });
+        if (!session_->EnterSettingMode(options_.waitSeconds * 1000, why)) {
+            Say(why);
+            return kNoPort;
+        }
+        return -1;
+    }
+
+    std::optional<std::string> ReadDevice() {
+        Say("reading the configuration");
+        std::string why;
+        std::optional<std::string> listing = session_->ReadListing(why);
+        if (!listing)
+            Say("the configuration was not read: " + why);
+        return listing;
+    }
+
+    int Read() {
+        if (const int failed = Connect(); failed >= 0)
+            return failed;
+        const std::optional<std::string> listing = ReadDevice();
+        if (!listing)
+            return kFailed;
+        if (!options_.out.empty()) {
+            if (!WriteFile(options_.out, ListingToFileBytes(*listing))) {
+                Say(options_.out + " cannot be written");
+                return kBadArguments;
+            }
+            Say("saved to " + options_.out);
+        }
+        std::string id;
+        ExtractValue(*listing, "Modem'sID number:", id);
+        std::printf("read\t%s\t%zu bytes\t%s\n", options_.port.c_str(), listing->size(),
+                    id.c_str());
+        session_->Leave();
+        return kOk;
+    }
+
+    int DiffOrWrite(bool write) {
+        if (options_.cfg.empty()) {
+            Say("--cfg FILE is needed (see --help)");
+            return kBadArguments;
+        }
+        if (!LoadPages())
+            return kBadArguments;
+        // The file first: a bad file is refused before anything is sent.
+        std::string bytes, fileListing;
+        if (!ReadFile(options_.cfg, bytes)) {
+            Say(options_.cfg + " cannot be read");
+            return kBadArguments;
+        }
+        // A partial file may lack the listing's first label: it is read after one.
+        const bool hasAnchor = bytes.find(kListingAnchor) != std::string::npos;
+        if (!hasAnchor)
+            bytes = std::string(kListingAnchor) + "\r\r\n" + bytes;
+        switch (FileBytesToListing(bytes, fileListing)) {
+        case ConfigFileError::None:
+            break;
+        case ConfigFileError::TooLong:
+            Say(options_.cfg + " is longer than a device's configuration can be");
+            return kBadArguments;
+        case ConfigFileError::Unterminated:
+            Say(options_.cfg + " was cut short: its last line has no line end");
+            return kBadArguments;
+        default:
+            Say(options_.cfg + " holds no configuration");
+            return kBadArguments;
+        }
+        for (const std::string& set : options_.sets) {
+            const size_t eq = set.find('=');
+            const std::string label = eq == std::string::npos ? "" : FindLabel(pages_, set.substr(0, eq));
+            if (label.empty()) {
+                Say("--set \"" + set + "\": no such label");
+                return kBadArguments;
+            }
+            const std::string value = set.substr(eq + 1);
+            if (value.find_first_of("\r\n") != std::string::npos) {
+                Say("--set \"" + set + "\": a value cannot hold a line break");
+                return kBadArguments;
+            }
+            SetValue(fileListing, label, value);
+        }
+        FileLabels labels = LabelsInListing(fileListing, pages_.Store().parameters, pages_.Store().lists);
+        if (!hasAnchor)
+            labels.keys.erase("Access Point Name");
+
+        if (const int failed = Connect(); failed >= 0)
+            return failed;
+        const std::optional<std::string> device = ReadDevice();
+        if (!device)
+            return kFailed;
+        // The file may not name the device's anchor value: it keeps the device's.
+        if (!hasAnchor) {
+            std::string apn;
+            ExtractValue(*device, kListingAnchor, apn);
+            SetValue(fileListing, kListingAnchor, apn);
+        }
+        pages_.ShowDevice(*device);
+        const std::vector<PlanRow> plan = PlanRows(pages_, pages_.FileWrites(fileListing, labels));
+        for (const std::string& message : pages_.Messages())
+            Say(message.substr(0, message.find_last_not_of("\r\n") + 1));
+        if (!write) {
+            for (const PlanRow& row : plan)
+                std::printf("%s\t%s\t%s\t%s", row.label.c_str(), row.deviceValue.c_str(),
+                            row.newValue.c_str(), row.job.command.c_str());
+            Say(std::to_string(plan.size()) + " command(s) would be sent; nothing was sent");
+            session_->Leave();
+            return kOk;
+        }
+        if (plan.empty()) {
+            Say("the device already holds the file's values: nothing to write");
+            session_->Leave();
+            return kOk;
+        }
+        if (!options_.yes) {
+            for (const PlanRow& row : plan)
+                std::fprintf(stderr, "  %s: %s -> %s\n", row.label.c_str(), row.deviceValue.c_str(),
+                             row.newValue.c_str());
+            std::fprintf(stderr, "dtucfg: write these %zu value(s)? [y/N] ", plan.size());
+            std::fflush(stderr);
+            std::string answer;
+            if (!std::getline(std::cin, answer) || (answer != "y" && answer != "Y" && answer != "yes")) {
+                Say("nothing was written");
+                session_->Leave();
+                return kFailed;
+            }
+        }
+        std::vector<std::string> outcomes;
+        for (const PlanRow& row : plan) {
+            std::string why;
+            const std::optional<std::string> reply = session_->Run(row.job, why);
+            if (!reply) {
+                outcomes.push_back("not answered");
+                Say(row.label + ": " + why);
+            } else if (ReplyRefused(*reply)) {
+                outcomes.push_back("refused");
+                Say(row.label + ": the device refused " + row.newValue);
+            } else {
+                outcomes.push_back("written");
+            }
+        }
+        // Every value is verified against the device's own listing, read again.
+        const std::optional<std::string> after = ReadDevice();
+        int failed = 0;
+        for (size_t i = 0; i < plan.size(); ++i) {
+            std::string& outcome = outcomes[i];
+            if (outcome == "written") {
+                if (!after)
+                    outcome = "not verified";
+                else
+                    outcome = ReportedValue(*after, plan[i]) == plan[i].newValue ? "verified"
+                                                                                 : "mismatch";
+            }
+            if (outcome != "verified")
+                ++failed;
+            std::printf("%s\t%s\t%s\t%s\n", plan[i].label.c_str(), plan[i].deviceValue.c_str(),
+                        plan[i].newValue.c_str(), outcome.c_str());
+        }
+        Say(std::to_string(plan.size() - failed) + " written and verified, " +
+            std::to_string(failed) + " failed");
+        session_->Leave();
+        return failed == 0 ? kOk : kFailed;
+    }
+
+    Options options_;
+    const char* argv0_;
+    std::unique_ptr<ISerialLine> line_ = MakeSerialLine();
+    std::optional<CDeviceSession> session_;
+    CPageSession pages_;
+};
+
+bool ParseOptions(int argc, char** argv, Options& options) {
+    for (int i = 1; i < argc; ++i) {
+        const std::string arg = argv[i];
+        auto value = [&](std::string& out) {
+            if (i + 1 >= argc) {
+                Say(arg + " needs a value");
+                return false;
+            }
+            out = argv[++i];
+            return true;
+        };
+        std::string text;
+        if (arg == "--help" || arg == "-h") {
+            std::fputs(kUsage, stdout);
+            std::exit(kOk);
+        } else if (arg == "--port") {
+            if (!value(options.port))
+                return false;
+        } else if (arg == "--baud" || arg == "--wait") {
+            if (!value(text))
+                return false;
+            const int number = std::atoi(text.c_str());
+            if (number <= 0 && !(arg == "--wait" && text == "0")) {
+                Say(arg + " needs a positive number");
+                return false;
+            }
+            (arg == "--baud" ? options.baud : options.waitSeconds) = number;
+        } else if (arg == "--format") {
+            if (!value(options.format))
+                return false;
+        } else if (arg == "--out") {
+            if (!value(options.out))
+                return false;
+        } else if (arg == "--cfg") {
+            if (!value(options.cfg))
+                return false;
+        } else if (arg == "--skin") {
+            if (!value(options.skin))
+                return false;
+        } else if (arg == "--set") {
+            if (!value(text))
+                return false;
+            options.sets.push_back(text);
+        } else if (arg == "--yes") {
+            options.yes = true;
+        } else if (options.command.empty() && arg[0] != '-') {
+            options.command = arg;
+        } else {
+            Say("unknown argument " + arg + " (see --help)");
+            return false;
+        }
+    }
+    if (options.command.empty()) {
+        std::fputs(kUsage, stderr);
+        return false;
+    }
+    return true;
+}
+
+} // namespace
+
+int main(int argc, char** argv) {
+    Options options;
+    if (!ParseOptions(argc, argv, options))
+        return kBadArguments;
+    return CTool(std::move(options), argv[0]).Run();
+}
