@@ -293,7 +293,7 @@ private:
             Say("saved to " + options_.out);
         }
         std::string id;
-        ExtractValue(*listing, "Modem'sID number:", id);
+        ExtractValue(*listing, "\r\nModem's ID number:", id);
         std::printf("read\t%s\t%zu bytes\t%s\n", options_.port.c_str(), listing->size(),
                     id.c_str());
         session_->Leave();
@@ -363,6 +363,7 @@ private:
         const std::vector<PlanRow> plan = PlanRows(pages_, pages_.FileWrites(fileListing, labels));
         for (const std::string& message : pages_.Messages())
             Say(message.substr(0, message.find_last_not_of("\r\n") + 1));
+        ReportNotApplied(fileListing, labels, plan);
         if (!write) {
             for (const PlanRow& row : plan)
                 std::printf("%s\t%s\t%s\t%s", row.label.c_str(), row.deviceValue.c_str(),
@@ -424,6 +425,33 @@ private:
             std::to_string(failed) + " failed");
         session_->Leave();
         return failed == 0 ? kOk : kFailed;
+    }
+
+    // Values the file names and the device does not hold, for which the pages derive no command
+    // (a group the device's settings do not use, a value a combo cannot show): said, and listed
+    // as "not applied", never sent.
+    void ReportNotApplied(const std::string& fileListing, const FileLabels& labels,
+                          const std::vector<PlanRow>& plan) {
+        for (const std::string& key : labels.keys) {
+            const ParameterEntry* entry = FindParameter(pages_.Store().parameters, key);
+            if (entry == nullptr || entry->command.empty())
+                continue;
+            std::string value;
+            if (ExtractValue(fileListing.substr(fileListing.find(kListingAnchor)), entry->label,
+                             value) != ValueResult::Found ||
+                value == entry->value)
+                continue;
+            bool planned = false;
+            for (const PlanRow& row : plan)
+                planned = planned || (row.job.kind != EntryKind::List && row.job.key == key);
+            if (planned)
+                continue;
+            const std::string label = PlainLabel(entry->label);
+            std::printf("%s\t%s\t%s\tnot applied\n", label.c_str(), entry->value.c_str(),
+                        value.c_str());
+            Say("not applied: " + label + " (not in use with the device's other settings, or a "
+                "value its page cannot show)");
+        }
     }
 
     Options options_;

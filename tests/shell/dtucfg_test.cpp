@@ -1,0 +1,177 @@
+// dtucfg, the command-line tool, natively against the simulated device on a pty: what it reads,
+// what a write would send and sends, the verification by reading again, and its exit codes.
+#include "params/config_file.h"
+#include "tests/support/file_text.h"
+
+#include <gtest/gtest.h>
+
+#include <chrono>
+#include <csignal>
+#include <cstdio>
+#include <cstdlib>
+#include <fstream>
+#include <string>
+#include <sys/wait.h>
+#include <thread>
+#include <unistd.h>
+
+namespace {
+
+using testsupport::ReadFileText;
+
+std::string MakeDir() {
+    char folder[] = "/tmp/dtucfg-test-XXXXXX";
+    return mkdtemp(folder) ? folder : "/tmp";
+}
+
+void Write(const std::string& path, const std::string& text) {
+    std::ofstream(path, std::ios::binary) << text;
+}
+
+// The simulator on a pty of its own, whose other end dtucfg opens.
+class Simulator {
+public:
+    Simulator(const std::string& dir, const std::string& extra = "") : dir_(dir) {
+        const std::string command = std::string(DTUSIM_PATH) + " --config " + dir +
+                                    "/device.cfg --transcript " + dir + "/transcript --control " +
+                                    dir + "/control --prompts 0 --baud 0 " + extra + " > " + dir +
+                                    "/pty 2>/dev/null";
+        pid_ = fork();
+        if (pid_ == 0) {
+            setpgid(0, 0);
+            execl("/bin/sh", "sh", "-c", ("exec " + command).c_str(), nullptr);
+            _exit(127);
+        }
+        for (int i = 0; i < 100 && port_.empty(); ++i) {
+            std::this_thread::sleep_for(std::chrono::milliseconds(20));
+            port_ = ReadFileText(dir + "/pty");
+            while (!port_.empty() && port_.back() == '\n')
+                port_.pop_back();
+        }
+    }
+    ~Simulator() {
+        kill(pid_, SIGTERM);
+        waitpid(pid_, nullptr, 0);
+    }
+    const std::string& Port() const { return port_; }
+    std::string Transcript() const { return ReadFileText(dir_ + "/transcript"); }
+
+private:
+    std::string dir_;
+    std::string port_;
+    pid_t pid_ = -1;
+};
+
+struct Result {
+    int code = -1;
+    std::string out, err;
+};
+
+Result Dtucfg(const std::string& dir, const std::string& args) {
+    const std::string command = std::string(DTUCFG_PATH) + " " + args + " > " + dir +
+                                "/out 2> " + dir + "/err < /dev/null";
+    const int status = std::system(command.c_str());
+    Result result;
+    result.code = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+    result.out = ReadFileText(dir + "/out");
+    result.err = ReadFileText(dir + "/err");
+    return result;
+}
+
+// The set commands in a transcript (lines with "=").
+std::string SetCommands(const std::string& transcript) {
+    std::string commands;
+    size_t at = 0;
+    for (size_t end; (end = transcript.find("\r\n", at)) != std::string::npos; at = end + 2) {
+        const std::string line = transcript.substr(at, end - at);
+        if (line.find('=') != std::string::npos)
+            commands += line + "\n";
+    }
+    return commands;
+}
+
+class DtucfgTest : public ::testing::Test {
+protected:
+    std::string dir = MakeDir();
+};
+
+TEST_F(DtucfgTest, ReadSavesTheDevicesListingInTheFileFormat) {
+    Simulator sim(dir);
+    ASSERT_FALSE(sim.Port().empty());
+    const Result read = Dtucfg(dir, "read --port " + sim.Port() + " --wait 1 --out " + dir +
+                                        "/unit.cfg");
+    ASSERT_EQ(read.code, 0) << read.err;
+    EXPECT_EQ(read.out.rfind("read\t" + sim.Port(), 0), 0u) << read.out;
+    const std::string bytes = ReadFileText(dir + "/unit.cfg");
+    std::string listing;
+    ASSERT_EQ(FileBytesToListing(bytes, listing), ConfigFileError::None);
+    EXPECT_EQ(ListingToFileBytes(listing), bytes);
+    EXPECT_NE(listing.find("Access Point Name:CMNET\r\n"), std::string::npos);
+    EXPECT_EQ(listing.substr(listing.size() - 4), "OK\r\n");
+    // Entered by "+++" (no prompt), read, and left again: nothing else went to the device.
+    EXPECT_EQ(sim.Transcript(), "+++AT+SHOW\r\nat+quit\r\n");
+}
+
+TEST_F(DtucfgTest, DiffShowsWhatAPartialFileWouldChangeAndSendsNothing) {
+    Simulator sim(dir);
+    Write(dir + "/part.cfg", "Protocol model:DCTCP\r\nServer's Port:9001\r\n");
+    const Result diff = Dtucfg(dir, "diff --port " + sim.Port() + " --wait 1 --cfg " + dir +
+                                        "/part.cfg --set \"Server's Ip=10.1.2.3\"");
+    ASSERT_EQ(diff.code, 0) << diff.err;
+    EXPECT_EQ(diff.out, "Protocol model\tTRNS\tDCTCP\tAt+PROMODE=DCTCP\r\n"
+                        "Server's Ip\t121.40.200.17\t10.1.2.3\tAT+IPAD=10.1.2.3\r\n"
+                        "Server's Port\t9000\t9001\tAT+PORT=9001\r\n");
+    EXPECT_EQ(SetCommands(sim.Transcript()), "");
+}
+
+TEST_F(DtucfgTest, WriteSendsExactlyTheDifferencesAndVerifiesEach) {
+    Simulator sim(dir);
+    Write(dir + "/part.cfg", "Protocol model:DCTCP\r\nServer's Port:9001\r\nServer's Ip:121.40.200.17\r\n");
+    const Result write = Dtucfg(dir, "write --yes --port " + sim.Port() + " --wait 1 --cfg " +
+                                         dir + "/part.cfg");
+    ASSERT_EQ(write.code, 0) << write.err;
+    EXPECT_EQ(write.out, "Protocol model\tTRNS\tDCTCP\tverified\n"
+                         "Server's Port\t9000\t9001\tverified\n");
+    EXPECT_EQ(SetCommands(sim.Transcript()), "At+PROMODE=DCTCP\nAT+PORT=9001\n");
+    // Read again after the writes: the device holds them.
+    EXPECT_NE(sim.Transcript().find("AT+PORT=9001\r\nAT+SHOW\r\n"), std::string::npos);
+    // The same file again: nothing left to write.
+    const Result again = Dtucfg(dir, "write --yes --port " + sim.Port() + " --wait 1 --cfg " +
+                                         dir + "/part.cfg");
+    EXPECT_EQ(again.code, 0) << again.err;
+    EXPECT_EQ(again.out, "");
+}
+
+TEST_F(DtucfgTest, ARefusedValueFailsTheRunAndIsNamed) {
+    Simulator sim(dir);
+    // The device takes no work mode it does not know.
+    Write(dir + "/part.cfg", "Protocol model:DCTCP\r\nServer's Ip:bad address!\r\n");
+    const Result write = Dtucfg(dir, "write --yes --port " + sim.Port() + " --wait 1 --cfg " +
+                                         dir + "/part.cfg");
+    EXPECT_EQ(write.code, 1) << write.err;
+    EXPECT_NE(write.out.find("Server's Ip\t121.40.200.17\tbad address!\trefused\n"),
+              std::string::npos)
+        << write.out;
+    EXPECT_NE(write.err.find("Server's Ip: the device refused"), std::string::npos) << write.err;
+}
+
+TEST_F(DtucfgTest, BadArgumentsFilesAndPortsHaveTheirExitCodes) {
+    EXPECT_EQ(Dtucfg(dir, "").code, 2);
+    EXPECT_EQ(Dtucfg(dir, "write --cfg x.cfg").code, 2) << "no port";
+    EXPECT_EQ(Dtucfg(dir, "fly --port /dev/null").code, 2);
+    EXPECT_EQ(Dtucfg(dir, "read --port " + dir + "/no-such-port").code, 3);
+    // A file that cannot be read, or was cut short, is refused before the port is opened.
+    EXPECT_EQ(Dtucfg(dir, "diff --port " + dir + "/no-such-port --cfg " + dir + "/none.cfg").code, 2);
+    Write(dir + "/cut.cfg", "Server's Port:90");
+    EXPECT_EQ(Dtucfg(dir, "diff --port " + dir + "/no-such-port --cfg " + dir + "/cut.cfg").code, 2);
+    Write(dir + "/ok.cfg", "Server's Port:9001\r\n");
+    const Result unknown = Dtucfg(dir, "diff --port " + dir + "/no-such-port --cfg " + dir +
+                                           "/ok.cfg --set \"No such label=1\"");
+    EXPECT_EQ(unknown.code, 2);
+    EXPECT_NE(unknown.err.find("no such label"), std::string::npos);
+    const Result help = Dtucfg(dir, "--help");
+    EXPECT_EQ(help.code, 0);
+    EXPECT_NE(help.out.find("Exit codes"), std::string::npos);
+}
+
+} // namespace
