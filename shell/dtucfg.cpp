@@ -20,6 +20,9 @@
 
 #ifdef _WIN32
 #include <windows.h>
+
+#include <fcntl.h>
+#include <io.h>
 #endif
 
 namespace {
@@ -523,6 +526,10 @@ bool ParseOptions(int argc, char** argv, Options& options) {
 } // namespace
 
 int main(int argc, char** argv) {
+#ifdef _WIN32
+    // The results are the same bytes on every system: lines end in LF alone.
+    _setmode(_fileno(stdout), _O_BINARY);
+#endif
     Options options;
     if (!ParseOptions(argc, argv, options))
         return kBadArguments;
