@@ -11,6 +11,8 @@
 
 #include <cstdio>
 #include <cstdlib>
+#include <ctime>
+#include <memory>
 #include <fstream>
 #include <iostream>
 #include <optional>
@@ -42,6 +44,10 @@ const char kUsage[] =
     "                             write the values in which the device differs from the file\n"
     "                             (only the labels the file holds), then read the device again\n"
     "                             and verify every value; asks first unless --yes\n"
+    "  apply --port P --cfg TEMPLATE --units UNITS.csv --report REPORT.csv [--resume]\n"
+    "                             the production line: for each row of UNITS.csv wait for the\n"
+    "                             next device's power-up prompt, write the template plus the\n"
+    "                             row's values, verify them, append a row to REPORT.csv\n"
     "\n"
     "Options:\n"
     "  --port P        the serial port: COM5 on Windows, /dev/ttyUSB0 (or a pty) on Linux\n"
@@ -54,6 +60,11 @@ const char kUsage[] =
     "  --set L=V       change the value of label L (as the listing names it, e.g.\n"
     "                  \"Server's Port=9001\") on top of the file; may be repeated\n"
     "  --yes           write without asking\n"
+    "  --units FILE    apply: a header row of labels (\"Modem's ID number\", \"Server's Port\")\n"
+    "                  and a \"unit\" column naming each unit; one row per unit\n"
+    "  --report FILE   apply: the report, one row per unit (time, unit, version, ID before and\n"
+    "                  after, the labels written, the outcome and its reason)\n"
+    "  --resume        apply: skip the units the report already holds as verified\n"
     "\n"
     "Progress and each command's outcome go to stderr; results go to stdout as tab-separated\n"
     "lines: label, device value, new value, and for write the outcome (verified, refused,\n"
@@ -75,6 +86,9 @@ struct Options {
     std::string skin;
     std::vector<std::string> sets;
     bool yes = false;
+    std::string units;
+    std::string report;
+    bool resume = false;
 };
 
 void Say(const std::string& text) {
@@ -125,8 +139,13 @@ std::string PlainLabel(std::string label) {
     return label;
 }
 
-// The label text of a catalogue entry or sensor row that people name as `name`, or "".
+// The label text of a catalogue entry or sensor row that people name as `name` (its label as
+// the listing writes it, or the name of its field), or "".
 std::string FindLabel(CPageSession& pages, const std::string& name) {
+    // The name of the field on the pages ("Modem'sID number") names it too.
+    if (const ParameterEntry* entry = FindParameter(pages.Store().parameters, name))
+        if (!entry->label.empty())
+            return entry->label;
     const std::string wanted = PlainLabel(name);
     for (const auto& [key, entry] : pages.Store().parameters)
         if (!entry.label.empty() && PlainLabel(entry.label) == wanted)
@@ -206,6 +225,80 @@ std::string ReportedValue(const std::string& listing, const PlanRow& row) {
     return entry == parameters.end() ? std::string() : entry->second.value;
 }
 
+// Reads CSV text (fields separated by ",", quoted with '"' where they hold a comma or a quote,
+// '""' for a quote); a field holding a line break is refused, naming its line and column.
+bool ReadCsv(const std::string& text, std::vector<std::vector<std::string>>& rows,
+             std::string& where) {
+    rows.clear();
+    std::vector<std::string> row;
+    std::string field;
+    bool quoted = false, inQuotes = false;
+    size_t line = 1;
+    auto endField = [&] {
+        row.push_back(quoted ? field : [](std::string f) {
+            while (!f.empty() && f.back() == ' ')
+                f.pop_back();
+            while (!f.empty() && f.front() == ' ')
+                f.erase(0, 1);
+            return f;
+        }(field));
+        field.clear();
+        quoted = false;
+    };
+    for (size_t i = 0; i < text.size(); ++i) {
+        const char c = text[i];
+        if (inQuotes) {
+            if (c == '"' && i + 1 < text.size() && text[i + 1] == '"') {
+                field += '"';
+                ++i;
+            } else if (c == '"') {
+                inQuotes = false;
+            } else if (c == '\r' || c == '\n') {
+                where = "line " + std::to_string(line) + ", column " +
+                        std::to_string(row.size() + 1) + ": a value holds a line break";
+                return false;
+            } else {
+                field += c;
+            }
+            continue;
+        }
+        if (c == '"' && field.find_first_not_of(' ') == std::string::npos) {
+            field.clear();
+            inQuotes = quoted = true;
+        } else if (c == ',') {
+            endField();
+        } else if (c == '\r' || c == '\n') {
+            if (c == '\r' && i + 1 < text.size() && text[i + 1] == '\n')
+                ++i;
+            endField();
+            if (!(row.size() == 1 && row[0].empty()))
+                rows.push_back(row);
+            row.clear();
+            ++line;
+        } else {
+            field += c;
+        }
+    }
+    if (inQuotes) {
+        where = "line " + std::to_string(line) + ": a quote is not closed";
+        return false;
+    }
+    if (!field.empty() || !row.empty()) {
+        endField();
+        rows.push_back(row);
+    }
+    return true;
+}
+
+std::string CsvField(const std::string& value) {
+    if (value.find_first_of(",\"\r\n") == std::string::npos)
+        return value;
+    std::string quoted = "\"";
+    for (char c : value)
+        quoted += c == '"' ? std::string("\"\"") : std::string(1, c);
+    return quoted + "\"";
+}
+
 class CTool {
 public:
     explicit CTool(Options options, const char* argv0)
@@ -222,6 +315,8 @@ public:
             return Read();
         if (options_.command == "diff" || options_.command == "write")
             return DiffOrWrite(options_.command == "write");
+        if (options_.command == "apply")
+            return Apply();
         Say("unknown command \"" + options_.command + "\" (see --help)");
         return kBadArguments;
     }
@@ -243,7 +338,7 @@ private:
                 folder = ORVEL_SOURCE_SKIN;
 #endif
         }
-        if (!pages_.Load(folder)) {
+        if (!pages_->Load(folder)) {
             Say("the skin folder " + folder + " cannot be read (see --skin)");
             return false;
         }
@@ -303,39 +398,47 @@ private:
         return kOk;
     }
 
-    int DiffOrWrite(bool write) {
-        if (options_.cfg.empty()) {
-            Say("--cfg FILE is needed (see --help)");
-            return kBadArguments;
-        }
-        if (!LoadPages())
-            return kBadArguments;
-        // The file first: a bad file is refused before anything is sent.
-        std::string bytes, fileListing;
-        if (!ReadFile(options_.cfg, bytes)) {
-            Say(options_.cfg + " cannot be read");
+    // Reads a .cfg file (whole or partial) and puts the --set values (label, value) on top.
+    // The exit code on failure, else -1.
+    int LoadFile(const std::string& path,
+                 const std::vector<std::pair<std::string, std::string>>& sets,
+                 std::string& fileListing, FileLabels& labels, bool& hasAnchor) {
+        std::string bytes;
+        if (!ReadFile(path, bytes)) {
+            Say(path + " cannot be read");
             return kBadArguments;
         }
         // A partial file may lack the listing's first label: it is read after one.
-        const bool hasAnchor = bytes.find(kListingAnchor) != std::string::npos;
+        hasAnchor = bytes.find(kListingAnchor) != std::string::npos;
         if (!hasAnchor)
             bytes = std::string(kListingAnchor) + "\r\r\n" + bytes;
         switch (FileBytesToListing(bytes, fileListing)) {
         case ConfigFileError::None:
             break;
         case ConfigFileError::TooLong:
-            Say(options_.cfg + " is longer than a device's configuration can be");
+            Say(path + " is longer than a device's configuration can be");
             return kBadArguments;
         case ConfigFileError::Unterminated:
-            Say(options_.cfg + " was cut short: its last line has no line end");
+            Say(path + " was cut short: its last line has no line end");
             return kBadArguments;
         default:
-            Say(options_.cfg + " holds no configuration");
+            Say(path + " holds no configuration");
             return kBadArguments;
         }
+        for (const auto& [label, value] : sets)
+            SetValue(fileListing, label, value);
+        labels = LabelsInListing(fileListing, pages_->Store().parameters, pages_->Store().lists);
+        if (!hasAnchor)
+            labels.keys.erase("Access Point Name");
+        return -1;
+    }
+
+    // The --set options as (label, value); the exit code on failure, else -1.
+    int ReadSets(std::vector<std::pair<std::string, std::string>>& sets) {
         for (const std::string& set : options_.sets) {
             const size_t eq = set.find('=');
-            const std::string label = eq == std::string::npos ? "" : FindLabel(pages_, set.substr(0, eq));
+            const std::string label =
+                eq == std::string::npos ? "" : FindLabel(*pages_, set.substr(0, eq));
             if (label.empty()) {
                 Say("--set \"" + set + "\": no such label");
                 return kBadArguments;
@@ -345,28 +448,85 @@ private:
                 Say("--set \"" + set + "\": a value cannot hold a line break");
                 return kBadArguments;
             }
-            SetValue(fileListing, label, value);
+            sets.emplace_back(label, value);
         }
-        FileLabels labels = LabelsInListing(fileListing, pages_.Store().parameters, pages_.Store().lists);
-        if (!hasAnchor)
-            labels.keys.erase("Access Point Name");
+        return -1;
+    }
+
+    // The commands writing the file would send to the device whose listing is given.
+    std::vector<PlanRow> Plan(const std::string& device, std::string fileListing,
+                              const FileLabels& labels, bool hasAnchor) {
+        // A file that does not name the device's anchor value keeps the device's.
+        if (!hasAnchor) {
+            std::string apn;
+            ExtractValue(device, kListingAnchor, apn);
+            SetValue(fileListing, kListingAnchor, apn);
+        }
+        pages_->ShowDevice(device);
+        std::vector<PlanRow> plan = PlanRows(*pages_, pages_->FileWrites(fileListing, labels));
+        for (const std::string& message : pages_->Messages())
+            Say(message.substr(0, message.find_last_not_of("\r\n") + 1));
+        ReportNotApplied(fileListing, labels, plan);
+        return plan;
+    }
+
+    // Sends the plan and verifies every value against the listing read again. The outcomes
+    // (verified, refused, not answered, mismatch, not verified) by row, and that listing.
+    std::vector<std::string> Execute(const std::vector<PlanRow>& plan,
+                                     std::optional<std::string>& after) {
+        std::vector<std::string> outcomes;
+        for (const PlanRow& row : plan) {
+            std::string why;
+            const std::optional<std::string> reply = session_->Run(row.job, why);
+            if (!reply) {
+                outcomes.push_back("not answered");
+                Say(row.label + ": " + why);
+            } else if (ReplyRefused(*reply)) {
+                outcomes.push_back("refused");
+                Say(row.label + ": the device refused " + row.newValue);
+            } else {
+                outcomes.push_back("written");
+            }
+        }
+        after = ReadDevice();
+        for (size_t i = 0; i < plan.size(); ++i) {
+            std::string& outcome = outcomes[i];
+            if (outcome != "written")
+                continue;
+            if (!after)
+                outcome = "not verified";
+            else
+                outcome = ReportedValue(*after, plan[i]) == plan[i].newValue ? "verified"
+                                                                             : "mismatch";
+            if (outcome == "mismatch")
+                Say(plan[i].label + ": the device took the command but reports another value");
+        }
+        return outcomes;
+    }
+
+    int DiffOrWrite(bool write) {
+        if (options_.cfg.empty()) {
+            Say("--cfg FILE is needed (see --help)");
+            return kBadArguments;
+        }
+        if (!LoadPages())
+            return kBadArguments;
+        // The file first: a bad file is refused before anything is sent.
+        std::vector<std::pair<std::string, std::string>> sets;
+        if (const int bad = ReadSets(sets); bad >= 0)
+            return bad;
+        std::string fileListing;
+        FileLabels labels;
+        bool hasAnchor = false;
+        if (const int bad = LoadFile(options_.cfg, sets, fileListing, labels, hasAnchor); bad >= 0)
+            return bad;
 
         if (const int failed = Connect(); failed >= 0)
             return failed;
         const std::optional<std::string> device = ReadDevice();
         if (!device)
             return kFailed;
-        // The file may not name the device's anchor value: it keeps the device's.
-        if (!hasAnchor) {
-            std::string apn;
-            ExtractValue(*device, kListingAnchor, apn);
-            SetValue(fileListing, kListingAnchor, apn);
-        }
-        pages_.ShowDevice(*device);
-        const std::vector<PlanRow> plan = PlanRows(pages_, pages_.FileWrites(fileListing, labels));
-        for (const std::string& message : pages_.Messages())
-            Say(message.substr(0, message.find_last_not_of("\r\n") + 1));
-        ReportNotApplied(fileListing, labels, plan);
+        const std::vector<PlanRow> plan = Plan(*device, fileListing, labels, hasAnchor);
         if (!write) {
             for (const PlanRow& row : plan)
                 std::printf("%s\t%s\t%s\t%s", row.label.c_str(), row.deviceValue.c_str(),
@@ -382,52 +542,216 @@ private:
         }
         if (!options_.yes) {
             for (const PlanRow& row : plan)
-                std::fprintf(stderr, "  %s: %s -> %s\n", row.label.c_str(), row.deviceValue.c_str(),
-                             row.newValue.c_str());
+                std::fprintf(stderr, "  %s: %s -> %s\n", row.label.c_str(),
+                             row.deviceValue.c_str(), row.newValue.c_str());
             std::fprintf(stderr, "dtucfg: write these %zu value(s)? [y/N] ", plan.size());
             std::fflush(stderr);
             std::string answer;
-            if (!std::getline(std::cin, answer) || (answer != "y" && answer != "Y" && answer != "yes")) {
+            if (!std::getline(std::cin, answer) ||
+                (answer != "y" && answer != "Y" && answer != "yes")) {
                 Say("nothing was written");
                 session_->Leave();
                 return kFailed;
             }
         }
-        std::vector<std::string> outcomes;
-        for (const PlanRow& row : plan) {
-            std::string why;
-            const std::optional<std::string> reply = session_->Run(row.job, why);
-            if (!reply) {
-                outcomes.push_back("not answered");
-                Say(row.label + ": " + why);
-            } else if (ReplyRefused(*reply)) {
-                outcomes.push_back("refused");
-                Say(row.label + ": the device refused " + row.newValue);
-            } else {
-                outcomes.push_back("written");
-            }
-        }
-        // Every value is verified against the device's own listing, read again.
-        const std::optional<std::string> after = ReadDevice();
-        int failed = 0;
+        std::optional<std::string> after;
+        const std::vector<std::string> outcomes = Execute(plan, after);
+        size_t failed = 0;
         for (size_t i = 0; i < plan.size(); ++i) {
-            std::string& outcome = outcomes[i];
-            if (outcome == "written") {
-                if (!after)
-                    outcome = "not verified";
-                else
-                    outcome = ReportedValue(*after, plan[i]) == plan[i].newValue ? "verified"
-                                                                                 : "mismatch";
-            }
-            if (outcome != "verified")
-                ++failed;
+            failed += outcomes[i] != "verified";
             std::printf("%s\t%s\t%s\t%s\n", plan[i].label.c_str(), plan[i].deviceValue.c_str(),
-                        plan[i].newValue.c_str(), outcome.c_str());
+                        plan[i].newValue.c_str(), outcomes[i].c_str());
         }
         Say(std::to_string(plan.size() - failed) + " written and verified, " +
             std::to_string(failed) + " failed");
         session_->Leave();
         return failed == 0 ? kOk : kFailed;
+    }
+
+    // ---- The production line ------------------------------------------------------------
+
+    int Apply() {
+        if (options_.cfg.empty() || options_.units.empty() || options_.report.empty()) {
+            Say("apply needs --cfg, --units and --report (see --help)");
+            return kBadArguments;
+        }
+        if (!LoadPages())
+            return kBadArguments;
+        // Every file is checked before anything is sent.
+        std::vector<std::vector<std::string>> table;
+        std::string where;
+        std::string csv;
+        if (!ReadFile(options_.units, csv)) {
+            Say(options_.units + " cannot be read");
+            return kBadArguments;
+        }
+        if (!ReadCsv(csv, table, where)) {
+            Say(options_.units + ": " + where);
+            return kBadArguments;
+        }
+        if (table.size() < 2) {
+            Say(options_.units + ": no unit rows under the header row");
+            return kBadArguments;
+        }
+        const std::vector<std::string>& header = table[0];
+        int unitColumn = -1;
+        std::vector<std::string> columnLabels(header.size());
+        for (size_t c = 0; c < header.size(); ++c) {
+            if (header[c] == "unit") {
+                unitColumn = static_cast<int>(c);
+                continue;
+            }
+            columnLabels[c] = FindLabel(*pages_, header[c]);
+            if (columnLabels[c].empty()) {
+                Say(options_.units + ": line 1, column " + std::to_string(c + 1) + " (\"" +
+                    header[c] + "\"): no such label");
+                return kBadArguments;
+            }
+        }
+        if (unitColumn < 0) {
+            Say(options_.units + ": line 1: there is no \"unit\" column naming the units");
+            return kBadArguments;
+        }
+        for (size_t r = 1; r < table.size(); ++r)
+            if (table[r].size() != header.size()) {
+                Say(options_.units + ": line " + std::to_string(r + 1) + " has " +
+                    std::to_string(table[r].size()) + " columns, the header " +
+                    std::to_string(header.size()));
+                return kBadArguments;
+            }
+        std::string probe;
+        FileLabels labels;
+        bool hasAnchor = false;
+        if (const int bad = LoadFile(options_.cfg, {}, probe, labels, hasAnchor); bad >= 0)
+            return bad;
+
+        // Units already verified (from an earlier run), and the report's header.
+        std::string report;
+        ReadFile(options_.report, report);
+        std::vector<std::vector<std::string>> done;
+        ReadCsv(report, done, where);
+        auto verifiedBefore = [&](const std::string& unit) {
+            for (const auto& row : done)
+                if (row.size() >= 7 && row[1] == unit && row[6] == "verified")
+                    return true;
+            return false;
+        };
+        if (report.empty())
+            AppendReport({"time", "unit", "version", "id_before", "id_after", "written",
+                          "outcome", "reason"});
+
+        SerialLineSettings settings;
+        settings.port = options_.port;
+        settings.baudRate = options_.baud;
+        std::string why;
+        if (!line_->Open(settings, why)) {
+            Say(options_.port + " cannot be opened: " + why);
+            return kNoPort;
+        }
+        int failedUnits = 0;
+        for (size_t r = 1; r < table.size(); ++r) {
+            const std::string unit = table[r][static_cast<size_t>(unitColumn)];
+            if (options_.resume && verifiedBefore(unit)) {
+                Say("unit " + unit + ": verified in an earlier run, skipped");
+                continue;
+            }
+            std::vector<std::pair<std::string, std::string>> sets;
+            for (size_t c = 0; c < header.size(); ++c)
+                if (static_cast<int>(c) != unitColumn)
+                    sets.emplace_back(columnLabels[c], table[r][c]);
+            if (!ApplyUnit(unit, sets))
+                ++failedUnits;
+        }
+        Say(std::to_string(table.size() - 1) + " unit(s), " + std::to_string(failedUnits) +
+            " failed; report in " + options_.report);
+        return failedUnits == 0 ? kOk : kFailed;
+    }
+
+    // One unit: waits for its power-up prompt, writes the template and its values, verifies,
+    // reports. True when every value was verified.
+    bool ApplyUnit(const std::string& unit,
+                   const std::vector<std::pair<std::string, std::string>>& sets) {
+        Say("unit " + unit + ": waiting for the device's power-up prompt (connect and power it)");
+        line_->DiscardInput();
+        session_.emplace(*line_, options_.baud, [](const std::string& text) { Say(text); });
+        pages_ = std::make_unique<CPageSession>();
+        LoadPages();
+        std::string why;
+        const int wait = options_.waitSeconds * 1000;
+        if (!session_->AwaitPrompt(wait) || !session_->EnterSettingMode(0, why)) {
+            AppendReport({Now(), unit, "", "", "", "", "failed",
+                          why.empty() ? "no power-up prompt" : why});
+            return false;
+        }
+        std::string version;
+        Job ver;
+        ver.type = JOB_VERSION;
+        ver.command = "At+VER\r\n";
+        if (const std::optional<std::string> reply = session_->Run(ver, why)) {
+            const size_t at = reply->find("Version:");
+            if (at != std::string::npos)
+                version = Trim(reply->substr(at + 8, reply->find("\r\n", at) - at - 8));
+        }
+        const std::optional<std::string> device = ReadDevice();
+        if (!device) {
+            AppendReport({Now(), unit, version, "", "", "", "failed", "the configuration was not read"});
+            return false;
+        }
+        std::string fileListing;
+        FileLabels labels;
+        bool hasAnchor = false;
+        LoadFile(options_.cfg, sets, fileListing, labels, hasAnchor);
+        const std::string idBefore = Id(*device);
+        const std::vector<PlanRow> plan = Plan(*device, fileListing, labels, hasAnchor);
+        std::optional<std::string> after = device;
+        std::vector<std::string> outcomes;
+        if (!plan.empty())
+            outcomes = Execute(plan, after);
+        std::string written, reason;
+        bool verified = true;
+        for (size_t i = 0; i < plan.size(); ++i) {
+            written += (written.empty() ? "" : ";") + plan[i].label;
+            if (outcomes[i] != "verified") {
+                verified = false;
+                reason += (reason.empty() ? "" : "; ") + plan[i].label + " " + outcomes[i];
+            }
+        }
+        // The unit leaves its setting mode before it is reported done: the next unit may be
+        // connected as soon as the report says so.
+        session_->Leave();
+        AppendReport({Now(), unit, version, idBefore, after ? Id(*after) : "", written,
+                      verified ? "verified" : "failed", reason});
+        Say("unit " + unit + ": " + (verified ? "verified" : "failed: " + reason));
+        return verified;
+    }
+
+    static std::string Trim(std::string text) {
+        while (!text.empty() && (text.back() == ' ' || text.back() == '\r'))
+            text.pop_back();
+        while (!text.empty() && text.front() == ' ')
+            text.erase(0, 1);
+        return text;
+    }
+
+    static std::string Id(const std::string& listing) {
+        std::string id;
+        ExtractValue(listing, "\r\nModem's ID number:", id);
+        return id;
+    }
+
+    static std::string Now() {
+        const std::time_t now = std::time(nullptr);
+        char text[32] = {};
+        std::strftime(text, sizeof(text), "%Y-%m-%d %H:%M:%S", std::localtime(&now));
+        return text;
+    }
+
+    void AppendReport(const std::vector<std::string>& fields) {
+        std::string line;
+        for (size_t i = 0; i < fields.size(); ++i)
+            line += (i ? "," : "") + CsvField(fields[i]);
+        std::ofstream out(options_.report, std::ios::binary | std::ios::app);
+        out << line << "\r\n";
     }
 
     // Values the file names and the device does not hold, for which the pages derive no command
@@ -436,7 +760,7 @@ private:
     void ReportNotApplied(const std::string& fileListing, const FileLabels& labels,
                           const std::vector<PlanRow>& plan) {
         for (const std::string& key : labels.keys) {
-            const ParameterEntry* entry = FindParameter(pages_.Store().parameters, key);
+            const ParameterEntry* entry = FindParameter(pages_->Store().parameters, key);
             if (entry == nullptr || entry->command.empty())
                 continue;
             std::string value;
@@ -461,7 +785,7 @@ private:
     const char* argv0_;
     std::unique_ptr<ISerialLine> line_ = MakeSerialLine();
     std::optional<CDeviceSession> session_;
-    CPageSession pages_;
+    std::unique_ptr<CPageSession> pages_ = std::make_unique<CPageSession>();
 };
 
 bool ParseOptions(int argc, char** argv, Options& options) {
@@ -509,6 +833,14 @@ bool ParseOptions(int argc, char** argv, Options& options) {
             options.sets.push_back(text);
         } else if (arg == "--yes") {
             options.yes = true;
+        } else if (arg == "--units") {
+            if (!value(options.units))
+                return false;
+        } else if (arg == "--report") {
+            if (!value(options.report))
+                return false;
+        } else if (arg == "--resume") {
+            options.resume = true;
         } else if (options.command.empty() && arg[0] != '-') {
             options.command = arg;
         } else {

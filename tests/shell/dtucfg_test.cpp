@@ -175,3 +175,160 @@ TEST_F(DtucfgTest, BadArgumentsFilesAndPortsHaveTheirExitCodes) {
 }
 
 } // namespace
+
+namespace {
+
+// A linked pty pair (socat): the device's end for dtusim, which the test restarts for every
+// unit, and the workstation's end that dtucfg keeps open across the units.
+class Line {
+public:
+    explicit Line(const std::string& dir) : dir_(dir) {
+        pid_ = fork();
+        if (pid_ == 0) {
+            setpgid(0, 0);
+            const std::string command = "exec socat pty,raw,echo=0,link=" + dir +
+                                        "/device pty,raw,echo=0,link=" + dir +
+                                        "/station >/dev/null 2>&1";
+            execl("/bin/sh", "sh", "-c", command.c_str(), nullptr);
+            _exit(127);
+        }
+        for (int i = 0; i < 100 && !Exists(dir + "/station"); ++i)
+            std::this_thread::sleep_for(std::chrono::milliseconds(20));
+    }
+    ~Line() {
+        StopUnit();
+        kill(pid_, SIGTERM);
+        waitpid(pid_, nullptr, 0);
+    }
+    std::string Station() const { return dir_ + "/station"; }
+    // A unit is connected and powered: dtusim with its own configuration, prompting.
+    void StartUnit(int n, const std::string& config = "") {
+        StopUnit();
+        const std::string file = dir_ + "/unit" + std::to_string(n) + ".device";
+        if (!config.empty())
+            Write(file, config);
+        unit_ = fork();
+        if (unit_ == 0) {
+            setpgid(0, 0);
+            const std::string command = "exec " + std::string(DTUSIM_PATH) + " --tty " + dir_ +
+                                        "/device --config " + file + " --transcript " + dir_ +
+                                        "/transcript --prompts 20 --prompt-interval 200 --baud 0";
+            execl("/bin/sh", "sh", "-c", command.c_str(), nullptr);
+            _exit(127);
+        }
+    }
+    void StopUnit() {
+        if (unit_ > 0) {
+            kill(unit_, SIGTERM);
+            waitpid(unit_, nullptr, 0);
+        }
+        unit_ = -1;
+    }
+
+private:
+    static bool Exists(const std::string& path) { return access(path.c_str(), F_OK) == 0; }
+    std::string dir_;
+    pid_t pid_ = -1;
+    pid_t unit_ = -1;
+};
+
+// Runs dtucfg in the background; Wait() gives its exit code.
+class Background {
+public:
+    Background(const std::string& dir, const std::string& args) {
+        pid_ = fork();
+        if (pid_ == 0) {
+            const std::string command = std::string("exec ") + DTUCFG_PATH + " " + args + " > " +
+                                        dir + "/out 2> " + dir + "/err < /dev/null";
+            execl("/bin/sh", "sh", "-c", command.c_str(), nullptr);
+            _exit(127);
+        }
+    }
+    int Wait() {
+        int status = 0;
+        waitpid(pid_, &status, 0);
+        return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+    }
+
+private:
+    pid_t pid_ = -1;
+};
+
+size_t Lines(const std::string& text) {
+    size_t n = 0;
+    for (char c : text)
+        n += c == '\n';
+    return n;
+}
+
+} // namespace
+
+TEST_F(DtucfgTest, ApplyConfiguresUnitAfterUnitAndReportsEach) {
+    Line line(dir);
+    // The work mode that shows the device's ID, so that it is written.
+    Write(dir + "/template.cfg", "Protocol model:PROT\r\nServer's Ip:10.0.0.9\r\n");
+    Write(dir + "/units.csv", "unit,Modem'sID number,Server's Port\r\n"
+                              "A-1,13900000001,9101\r\n"
+                              "A-2,13900000002,9102\r\n"
+                              "A-3,13900000003,bad port\r\n");
+    const std::string report = dir + "/report.csv";
+    Background apply(dir, "apply --port " + line.Station() + " --wait 20 --cfg " + dir +
+                              "/template.cfg --units " + dir + "/units.csv --report " + report);
+    for (int unit = 1; unit <= 3; ++unit) {
+        line.StartUnit(unit);
+        // The unit is done when its report row is there.
+        for (int i = 0; i < 1000 && Lines(ReadFileText(report)) < size_t(unit) + 1; ++i)
+            std::this_thread::sleep_for(std::chrono::milliseconds(20));
+    }
+    EXPECT_EQ(apply.Wait(), 1) << ReadFileText(dir + "/err") << "the third unit refuses its port";
+    const std::string rows = ReadFileText(report);
+    ASSERT_EQ(Lines(rows), 4u) << rows;
+    EXPECT_EQ(rows.rfind("time,unit,version,id_before,id_after,written,outcome,reason\r\n", 0), 0u);
+    EXPECT_NE(rows.find(",A-1,DTU-X6 firmware V2.3.7 (2026-03-14),13800000001,13900000001,"),
+              std::string::npos)
+        << rows;
+    EXPECT_NE(rows.find(",A-2,"), std::string::npos);
+    EXPECT_NE(rows.find(",13900000002,Modem's ID number;Protocol model;Server's Ip;Server's Port,"
+                        "verified,\r\n"),
+              std::string::npos)
+        << rows;
+    EXPECT_NE(rows.find(",failed,Server's Port refused"), std::string::npos) << rows;
+
+    // Resumed: the verified units are skipped, the failed one is tried again.
+    Write(dir + "/units.csv", "unit,Modem'sID number,Server's Port\r\n"
+                              "A-1,13900000001,9101\r\n"
+                              "A-2,13900000002,9102\r\n"
+                              "A-3,13900000003,9103\r\n");
+    Background resume(dir, "apply --resume --port " + line.Station() + " --wait 20 --cfg " + dir +
+                               "/template.cfg --units " + dir + "/units.csv --report " + report);
+    line.StartUnit(3);
+    EXPECT_EQ(resume.Wait(), 0) << ReadFileText(dir + "/err");
+    const std::string after = ReadFileText(report);
+    EXPECT_EQ(Lines(after), 5u) << after;
+    EXPECT_NE(after.find(",A-3,"), after.rfind(",A-3,"));
+    EXPECT_NE(ReadFileText(dir + "/err").find("unit A-1: verified in an earlier run, skipped"),
+              std::string::npos);
+}
+
+TEST_F(DtucfgTest, ABadUnitsFileIsRefusedBeforeAnythingIsSent) {
+    Simulator sim(dir);
+    Write(dir + "/template.cfg", "Server's Port:9001\r\n");
+    struct Case {
+        const char* csv;
+        const char* said;
+    } cases[] = {
+        {"Modem'sID number,Server's Port\r\n1,2\r\n", "there is no \"unit\" column"},
+        {"unit,Server's Port,Colour\r\nA,1,red\r\n", "line 1, column 3 (\"Colour\"): no such label"},
+        {"unit,Server's Port\r\nA,\"90\r\n01\"\r\n", "line 2, column 2: a value holds a line break"},
+        {"unit,Server's Port\r\nA,9001,extra\r\n", "line 2 has 3 columns"},
+    };
+    for (const Case& c : cases) {
+        Write(dir + "/units.csv", c.csv);
+        const Result apply = Dtucfg(dir, "apply --port " + sim.Port() + " --wait 1 --cfg " + dir +
+                                             "/template.cfg --units " + dir +
+                                             "/units.csv --report " + dir + "/report.csv");
+        EXPECT_EQ(apply.code, 2) << c.csv;
+        EXPECT_NE(apply.err.find(c.said), std::string::npos) << apply.err;
+    }
+    EXPECT_EQ(sim.Transcript(), "") << "nothing was sent";
+}
