@@ -7,6 +7,7 @@
 
 #include <windows.h>
 
+#include <functional>
 #include <string>
 
 namespace {
@@ -64,6 +65,80 @@ TEST(DtucfgUnderWine, ReadsAndWritesThroughAComPort) {
     EXPECT_NE(transcript.find("AT+PORT=9002\r\nAT+SHOW\r\n"), std::string::npos) << transcript;
     // An unknown port: exit code 3.
     EXPECT_EQ(Dtucfg("read --port COM250 --wait 1", out), 3);
+}
+
+size_t Lines(const std::string& text) {
+    size_t n = 0;
+    for (char c : text)
+        n += c == '\n';
+    return n;
+}
+
+void Touch(const std::string& name) {
+    wintest::WriteFileText(Scratch(name), "");
+}
+
+bool Exists(const std::string& name) {
+    return GetFileAttributesA(Scratch(name).c_str()) != INVALID_FILE_ATTRIBUTES;
+}
+
+bool WaitFor(const std::function<bool()>& done, int ms) {
+    for (int waited = 0; waited < ms; waited += 20) {
+        if (done())
+            return true;
+        Sleep(20);
+    }
+    return done();
+}
+
+// The production line under Wine: two units, one after the other, each a device that powers up
+// with its prompt (the simulator started again with a configuration of its own).
+TEST(DtucfgUnderWine, AppliesATemplateToTwoUnitsAndReportsThem) {
+    wintest::WriteFileText(Scratch("template.cfg"),
+                           "Protocol model:PROT\r\nServer's Ip:10.0.0.9\r\n");
+    wintest::WriteFileText(Scratch("units.csv"), "unit,Modem'sID number,Server's Port\r\n"
+                                                 "W-1,13700000001,9201\r\n"
+                                                 "W-2,13700000002,9202\r\n");
+    DeleteFileA(Scratch("report.csv").c_str());
+    STARTUPINFOA startup = {};
+    startup.cb = sizeof(startup);
+    PROCESS_INFORMATION process = {};
+    std::string command = std::string("\"") + DTUCFG_PATH + "\" apply --port " + kPort +
+                          " --wait 30 --cfg " + Scratch("template.cfg") + " --units " +
+                          Scratch("units.csv") + " --report " + Scratch("report.csv");
+    ASSERT_TRUE(CreateProcessA(DTUCFG_PATH, &command[0], nullptr, nullptr, FALSE, 0, nullptr,
+                               nullptr, &startup, &process));
+    const std::string linuxDir = wintest::Env("ORVEL_TEST_DIR");
+    for (int unit = 1; unit <= 2; ++unit) {
+        wintest::WriteFileText(Scratch("sim-args"), "--prompts 20 --prompt-interval 200 --config " +
+                                                        linuxDir + "/unit" +
+                                                        std::to_string(unit) + ".device");
+        Touch("sim-stop");
+        ASSERT_TRUE(WaitFor([] { return Exists("sim-stopped"); }, 5000));
+        Touch("sim-start");
+        ASSERT_TRUE(WaitFor(
+            [&] { return Lines(wintest::ReadFileText(Scratch("report.csv"))) >= size_t(unit) + 1; },
+            40000))
+            << "unit " << unit;
+    }
+    ASSERT_EQ(WaitForSingleObject(process.hProcess, 30000), WAIT_OBJECT_0);
+    DWORD code = 99;
+    GetExitCodeProcess(process.hProcess, &code);
+    CloseHandle(process.hThread);
+    CloseHandle(process.hProcess);
+    EXPECT_EQ(code, 0u);
+    const std::string report = wintest::ReadFileText(Scratch("report.csv"));
+    EXPECT_NE(report.find(",W-1,"), std::string::npos) << report;
+    EXPECT_NE(report.find(",13700000001,Modem's ID number;Protocol model;Server's Ip;Server's "
+                          "Port,verified,\r\n"),
+              std::string::npos)
+        << report;
+    EXPECT_NE(report.find(",13700000002,Modem's ID number;"), std::string::npos) << report;
+    // The simulator as the other tests expect it again: running, without prompts.
+    DeleteFileA(Scratch("sim-args").c_str());
+    Touch("sim-stop");
+    WaitFor([] { return Exists("sim-stopped"); }, 5000);
+    Touch("sim-start");
 }
 
 } // namespace
