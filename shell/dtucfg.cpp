@@ -408,10 +408,20 @@ private:
             Say(path + " cannot be read");
             return kBadArguments;
         }
-        // A partial file may lack the listing's first label: it is read after one.
-        hasAnchor = bytes.find(kListingAnchor) != std::string::npos;
-        if (!hasAnchor)
+        // A partial file may lack the listing's first label (it is read after one), or hold it
+        // after other lines, which would then not count: its line is read first.
+        const size_t anchor = bytes.find(kListingAnchor);
+        hasAnchor = anchor != std::string::npos;
+        if (!hasAnchor) {
             bytes = std::string(kListingAnchor) + "\r\r\n" + bytes;
+        } else if (bytes.find_first_not_of("\r\n ", 0) < anchor &&
+                   (anchor == 0 || bytes[anchor - 1] == '\n')) {
+            size_t end = bytes.find('\n', anchor);
+            end = end == std::string::npos ? bytes.size() : end + 1;
+            const std::string line = bytes.substr(anchor, end - anchor);
+            bytes.erase(anchor, end - anchor);
+            bytes.insert(0, line);
+        }
         switch (FileBytesToListing(bytes, fileListing)) {
         case ConfigFileError::None:
             break;

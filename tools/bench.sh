@@ -10,13 +10,15 @@ root="$(pwd)"
 reads="${1:-100}"
 tools/setup.sh
 cmake --preset native >/dev/null
-cmake --build --preset native --target parse_bench dtusim >/dev/null
+cmake --build --preset native --target parse_bench dtusim dtucfg >/dev/null
 cmake --preset win >/dev/null
 cmake --build --preset win --target frame_bench ui_text_bench start_bench trivial_window DtuConfig \
     dtusim_host >/dev/null
 
 echo "== native: listing parser and reply assembly"
 build/native/tools/bench/parse_bench
+echo "== native: dtucfg against the simulated device"
+tools/bench/dtucfg_bench.sh build/native
 echo "== Wine: operation log (rich edit)"
 tests/harness/winrun --build build/win -- build/win/tools/bench/ui_text_bench.exe 2>/dev/null |
     grep -v '^$' || true

@@ -122,6 +122,11 @@ TEST_F(DtucfgTest, DiffShowsWhatAPartialFileWouldChangeAndSendsNothing) {
                         "Server's Ip\t121.40.200.17\t10.1.2.3\tAT+IPAD=10.1.2.3\r\n"
                         "Server's Port\t9000\t9001\tAT+PORT=9001\r\n");
     EXPECT_EQ(SetCommands(sim.Transcript()), "");
+    // The listing's first label after other lines: those lines count all the same.
+    Write(dir + "/later.cfg", "Server's Port:9001\r\nAccess Point Name:CMNET\r\n");
+    const Result later = Dtucfg(dir, "diff --port " + sim.Port() + " --wait 1 --cfg " + dir +
+                                         "/later.cfg --set \"Protocol model=DCTCP\"");
+    EXPECT_NE(later.out.find("Server's Port\t9000\t9001\t"), std::string::npos) << later.out;
 }
 
 TEST_F(DtucfgTest, WriteSendsExactlyTheDifferencesAndVerifiesEach) {
