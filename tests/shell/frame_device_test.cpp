@@ -412,3 +412,64 @@ TEST_F(FrameTest, AnAdapterPulledDuringAReadEndsTheJobWithoutATimeout) {
 }
 
 } // namespace frametest
+
+namespace frametest {
+
+// Runs the unpacked dtucfg.exe with the arguments and waits for it; its exit code.
+int RunDtucfg(const std::string& args) {
+    const std::string program = kDist + "dtucfg.exe";
+    std::string command = "\"" + program + "\" " + args;
+    STARTUPINFOA startup = {};
+    startup.cb = sizeof(startup);
+    PROCESS_INFORMATION process = {};
+    if (!CreateProcessA(program.c_str(), &command[0], nullptr, nullptr, FALSE, 0, nullptr,
+                        nullptr, &startup, &process))
+        return -1;
+    WaitForSingleObject(process.hProcess, 60000);
+    DWORD code = 99;
+    GetExitCodeProcess(process.hProcess, &code);
+    CloseHandle(process.hThread);
+    CloseHandle(process.hProcess);
+    return static_cast<int>(code);
+}
+
+// The same edit of the same device, once in the window and once with dtucfg: the same commands,
+// byte for byte, in the same order.
+TEST_F(FrameTest, TheWindowAndDtucfgSendTheSameCommandsForTheSameEdit) {
+    const std::string unixDir = wintest::Env("ORVEL_TEST_DIR");
+    DeleteFileA(Scratch("same-a.device").c_str());
+    DeleteFileA(Scratch("same-b.device").c_str());
+    RestartSimulator("--config " + unixDir + "/same-a.device");
+    ASSERT_TRUE(Open());
+    EnterSettingMode();
+    Click("Load");
+    ASSERT_TRUE(WaitForIdle());
+    Pump(300);
+    auto* mode = ControlAs<CComboUI>(Find("Protocolmodel"));
+    ASSERT_NE(mode, nullptr);
+    mode->SelectItem(2, false); // DCTCP: the server page is used
+    Pump(300);
+    Find("Server's Port")->SetText("9555");
+    Find("Server's Ip")->SetText("10.20.30.40");
+    size_t mark = Transcript().size();
+    Click("Save");
+    ASSERT_TRUE(WaitForIdle());
+    const std::string window = SetCommandsIn(Transcript().substr(mark));
+    EXPECT_NE(window.find("AT+PORT=9555\n"), std::string::npos) << window;
+    Click("quit");
+    WaitForIdle(2000);
+    Click("Open"); // the port goes back to the system for dtucfg
+
+    // The same device again, from the same starting configuration.
+    RestartSimulator("--config " + unixDir + "/same-b.device");
+    mark = Transcript().size();
+    wintest::WriteFileText(Scratch("same.cfg"), "Protocol model:DCTCP\r\n");
+    EXPECT_EQ(RunDtucfg("write --yes --port " + wintest::Env("ORVEL_COM_PORT", "COM9") +
+                        " --wait 1 --cfg " + Scratch("same.cfg") +
+                        " --set \"Server's Port=9555\" --set \"Server's Ip=10.20.30.40\""),
+              0);
+    EXPECT_EQ(SetCommandsIn(Transcript().substr(mark)), window);
+    RestartSimulator();
+}
+
+} // namespace frametest
