@@ -2,9 +2,14 @@
 
 #include "base/decimal.h"
 
-LineSettingsError ReadLineSettings(const std::string& portText, const std::string& baudText,
+std::string PortNameOf(const std::string& chooserText) {
+    return chooserText.substr(0, chooserText.find(' '));
+}
+
+LineSettingsError ReadLineSettings(const std::string& chooserText, const std::string& baudText,
                                    const std::string& codeText, LineSettings& settings) {
     LineSettings read;
+    const std::string portText = PortNameOf(chooserText);
     if (portText.size() <= 3 || !ReadPositiveNumber(portText.substr(3), read.portNumber))
         return LineSettingsError::BadPort;
     if (!ReadPositiveNumber(baudText, read.baudRate))

@@ -20,6 +20,10 @@ enum class LineSettingsError {
     BadBaud, // the baud rate text is not a positive number
 };
 
+// The port's name in a port chooser's item ("COM5 - USB Serial Port (in use)" -> "COM5"): the
+// text up to its first blank.
+std::string PortNameOf(const std::string& chooserText);
+
 // Reads the port chooser's text (the number after its first three characters), the baud rate
 // text and the line code ("8N1": data bits, parity letter, stop bits; an empty code is 8N1).
 LineSettingsError ReadLineSettings(const std::string& portText, const std::string& baudText,

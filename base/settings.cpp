@@ -9,10 +9,12 @@ namespace {
 int g_languageIndex = 0;
 std::string g_skinFolder;
 std::string g_messageTextFile;
+std::string g_configFile;
 } // namespace
 
 void LoadStartupSettings(const std::string& programFolder) {
     const std::string configFile = programFolder + "config.ini";
+    g_configFile = configFile;
     char language[20] = {};
     GetPrivateProfileStringA("Set", "Language", "", language, sizeof(language),
                              configFile.c_str());
@@ -24,6 +26,39 @@ void LoadStartupSettings(const std::string& programFolder) {
 }
 
 int GetLanguageIndex() { return g_languageIndex; }
+
+const std::string& GetConfigFile() { return g_configFile; }
+
+namespace {
+
+std::string ConfigText(const char* key) {
+    char text[260] = {};
+    if (!g_configFile.empty())
+        GetPrivateProfileStringA("Port", key, "", text, sizeof(text), g_configFile.c_str());
+    text[sizeof(text) - 1] = '\0';
+    return text;
+}
+
+} // namespace
+
+RememberedPort LoadRememberedPort() {
+    RememberedPort port;
+    port.name = ConfigText("Name");
+    port.baud = ConfigText("Baud");
+    port.format = ConfigText("Format");
+    port.description = ConfigText("Description");
+    return port;
+}
+
+bool RememberPort(const RememberedPort& port) {
+    if (g_configFile.empty())
+        return false;
+    const char* file = g_configFile.c_str();
+    return WritePrivateProfileStringA("Port", "Name", port.name.c_str(), file) &&
+           WritePrivateProfileStringA("Port", "Baud", port.baud.c_str(), file) &&
+           WritePrivateProfileStringA("Port", "Format", port.format.c_str(), file) &&
+           WritePrivateProfileStringA("Port", "Description", port.description.c_str(), file);
+}
 
 const std::string& GetSkinFolder() { return g_skinFolder; }
 

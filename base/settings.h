@@ -10,6 +10,20 @@
 void LoadStartupSettings(const std::string& programFolder);
 
 int GetLanguageIndex();
+// The config.ini that LoadStartupSettings read.
+const std::string& GetConfigFile();
+
+// The port, baud rate and format of the last port opened, as config.ini remembers them
+// (section "Port"), with the system's name of the adapter it was; empty texts when none.
+struct RememberedPort {
+    std::string name;        // "COM5"
+    std::string baud;        // "115200"
+    std::string format;      // "8N1"
+    std::string description; // "USB Serial Port": an adapter that comes back under another name
+};
+RememberedPort LoadRememberedPort();
+// False when config.ini could not be written.
+bool RememberPort(const RememberedPort& port);
 const std::string& GetSkinFolder();      // "...\skin\ConifgENRes" or "...\skin\ConifgRes"
 const std::string& GetMessageTextFile(); // GetSkinFolder() + "\Language.ini"
 

@@ -42,8 +42,13 @@ struct SerialPortInfo {
     bool inUse = false;       // another program holds it open (when the system can tell)
 };
 
-// The serial ports of this system, in the system's order.
-std::vector<SerialPortInfo> ListSerialLines();
+// The serial ports of this system, in the system's order. `where` is where the system lists
+// them (Windows: a registry key under HKEY_LOCAL_MACHINE; empty: the system's own list).
+std::vector<SerialPortInfo> ListSerialLines(const std::string& where = "");
+
+// The adapter's own name in a description, without the port name the system adds to it
+// ("USB Serial Port (COM5)" -> "USB Serial Port"): what stays when the adapter is renumbered.
+std::string AdapterName(const std::string& description);
 
 // "COM5 - USB Serial Port (in use)" and the like: a port as lists show it.
 std::string DescribePort(const SerialPortInfo& port);

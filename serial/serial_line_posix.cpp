@@ -169,7 +169,7 @@ std::unique_ptr<ISerialLine> MakeSerialLine() {
     return std::make_unique<CPosixSerialLine>();
 }
 
-std::vector<SerialPortInfo> ListSerialLines() {
+std::vector<SerialPortInfo> ListSerialLines(const std::string& /*where*/) {
     // USB adapters and the machine's own ports, by their stable names where the system has them.
     std::vector<SerialPortInfo> ports;
     if (DIR* dir = ::opendir("/dev")) {

@@ -165,10 +165,10 @@ std::unique_ptr<ISerialLine> MakeSerialLine() {
     return std::make_unique<CWinSerialLine>();
 }
 
-std::vector<SerialPortInfo> ListSerialLines() {
+std::vector<SerialPortInfo> ListSerialLines(const std::string& where) {
     std::vector<SerialPortInfo> ports;
     std::vector<std::string> names;
-    if (!ListSerialPorts(kSerialPortRegistryKey, names))
+    if (!ListSerialPorts(where.empty() ? kSerialPortRegistryKey : where, names))
         return ports;
     const std::map<std::string, std::string> friendly = FriendlyNames();
     for (const std::string& name : names) {

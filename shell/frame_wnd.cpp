@@ -8,6 +8,7 @@
 #include "pages/tab_strip.h"
 #include "params/config_file.h"
 #include "serial/port_list.h"
+#include "serial/serial_line.h"
 #include "shell/config_file_dialogs.h"
 #include "shell/dispatch.h"
 #include "ui/UIControls.h"
@@ -24,6 +25,7 @@ COrvelFrameWnd::ConfirmHook g_confirmHook = nullptr;
 std::string g_restartProgram; // the executable the language switch starts ("" = this one)
 std::string g_restartConfig;  // the config.ini it writes ("" = beside this executable)
 std::string g_serialPortKey = kSerialPortRegistryKey;
+COrvelFrameWnd::PortListHook g_portListHook = nullptr;
 
 const char kVersion[] = "V1.9.5";
 
@@ -122,6 +124,10 @@ void COrvelFrameWnd::SetSerialPortKey(const std::string& key) {
     g_serialPortKey = key;
 }
 
+void COrvelFrameWnd::SetPortListHook(PortListHook hook) {
+    g_portListHook = hook;
+}
+
 bool COrvelFrameWnd::Confirm(const std::string& text, const char* caption) {
     if (g_confirmHook)
         return g_confirmHook(text.c_str(), caption);
@@ -137,12 +143,12 @@ void COrvelFrameWnd::RescanSerialPorts() {
     CComboUI* ports = AsCombo(pm_.FindControl("SerialPort"));
     if (ports == nullptr)
         return;
-    const std::string chosen = ports->GetText();
+    const std::string chosen = PortNameOf(ports->GetText());
     if (!ScanSerialPorts())
         return;
     int select = 0;
     for (int i = 0; i < ports->GetCount(); ++i)
-        if (ports->GetItemAt(i)->GetText() == chosen)
+        if (PortNameOf(ports->GetItemAt(i)->GetText()) == chosen)
             select = i;
     ports->SelectItem(select, false);
 }
@@ -450,8 +456,7 @@ void COrvelFrameWnd::InitWindow() {
                          "No serial port was found on this computer. Connect the device's "
                          "cable and start the program again.",
                          "\r\n"));
-    if (CComboUI* ports = AsCombo(pm_.FindControl("SerialPort")))
-        ports->SelectItem(0, false);
+    SelectRememberedPort();
 
     InitTabTable(store_.tabs);
     ::PostMessageA(m_hWnd, WM_CONTROL_STATE, 0, STATE_PORT_CLOSED);
@@ -720,18 +725,54 @@ void COrvelFrameWnd::SetDeviceState(bool on) {
 // ---- Serial port -------------------------------------------------------------------------------
 
 bool COrvelFrameWnd::ScanSerialPorts() {
-    std::vector<std::string> names;
     CComboUI* ports = AsCombo(pm_.FindControl("SerialPort"));
-    if (!ListSerialPorts(g_serialPortKey, names) || ports == nullptr)
+    std::vector<SerialPortInfo> found =
+        g_portListHook ? g_portListHook() : ListSerialLines(g_serialPortKey);
+    if (found.empty() || ports == nullptr)
         return false;
+    ports_ = std::move(found);
     ports->RemoveAll();
-    for (const std::string& name : names) {
+    // Each port as the system names it ("COM5 - USB Serial Port"), marked when another program
+    // holds it.
+    for (const SerialPortInfo& port : ports_) {
+        SerialPortInfo shown = port;
+        shown.inUse = false;
+        std::string text = DescribePort(shown);
+        if (port.inUse)
+            text += " " + LookupTextOr("ScanSerialPorts", "InUse", "(in use)");
         auto* item = new CListLabelElementUI;
-        item->SetText(name.c_str());
+        item->SetText(text.c_str());
         if (!ports->Add(item))
             delete item;
     }
     return true;
+}
+
+void COrvelFrameWnd::SelectRememberedPort() {
+    const RememberedPort remembered = LoadRememberedPort();
+    CComboUI* ports = AsCombo(pm_.FindControl("SerialPort"));
+    if (ports == nullptr || ports->GetCount() == 0)
+        return;
+    // The port opened last; else the adapter it was, come back under another number.
+    int select = -1;
+    for (size_t i = 0; i < ports_.size() && select < 0; ++i)
+        if (!remembered.name.empty() && ports_[i].name == remembered.name)
+            select = static_cast<int>(i);
+    for (size_t i = 0; i < ports_.size() && select < 0; ++i)
+        if (!remembered.description.empty() &&
+            AdapterName(ports_[i].description) == remembered.description)
+            select = static_cast<int>(i);
+    ports->SelectItem(select < 0 ? 0 : select, false);
+    auto chooseText = [this](const char* name, const std::string& text) {
+        CComboUI* combo = AsCombo(pm_.FindControl(name));
+        if (combo == nullptr || text.empty())
+            return;
+        for (int i = 0; i < combo->GetCount(); ++i)
+            if (combo->GetItemAt(i)->GetText() == text)
+                combo->SelectItem(i, false);
+    };
+    chooseText("BaudRate1", remembered.baud);
+    chooseText("Checkcode", remembered.format);
 }
 
 void COrvelFrameWnd::SetRestartTarget(const std::string& program, const std::string& config) {
@@ -837,6 +878,15 @@ void COrvelFrameWnd::TogglePort() {
         return;
     }
     pages_.SetDeviceRead(false);
+    // The next start selects this port, rate and format again (or the adapter, renumbered).
+    RememberedPort remembered;
+    remembered.name = PortNameOf(port->GetText());
+    remembered.baud = baud->GetText();
+    remembered.format = code->GetText();
+    for (const SerialPortInfo& known : ports_)
+        if (known.name == remembered.name)
+            remembered.description = AdapterName(known.description);
+    RememberPort(remembered);
     AppendLog(LookupText("OnStartCom", "OpenNotice", "\r\n"));
     if (open)
         open->SetText(LookupText("OnStartCom", "Close", ""));

@@ -9,6 +9,7 @@
 #include "pages/config_pages.h"
 #include "pages/toolkit_page_view.h"
 #include "params/parameter_store.h"
+#include "serial/serial_line.h"
 #include "ui/UIBase.h"
 #include "ui/UIManager.h"
 
@@ -114,6 +115,10 @@ public:
     // The registry key (under HKEY_LOCAL_MACHINE) listing the serial ports. Tests point it
     // elsewhere to see a machine without ports.
     static void SetSerialPortKey(const std::string& key);
+    // Tests replace the system's port list (friendly names and ports in use, which Wine does not
+    // report); null: the system's own.
+    using PortListHook = std::vector<SerialPortInfo> (*)();
+    static void SetPortListHook(PortListHook hook);
 
 protected:
     const char* GetWindowClassName() const override { return "Orvel"; }
@@ -143,6 +148,8 @@ private:
     // Reads the port list again, keeping the chosen port when it is still there.
     void RescanSerialPorts();
     void ShowConfiguration();
+    // Selects the port, baud rate and format config.ini remembers, when the port is there.
+    void SelectRememberedPort();
     void CollectChanges();
 
     CParameterStore store_;
@@ -152,6 +159,7 @@ private:
     CConfigPages pages_;
     int language_ = 0;
     std::string savePath_;
+    std::vector<SerialPortInfo> ports_; // the ports the chooser lists, in its order
     CControlUI* closeButton_ = nullptr;
     CControlUI* maxButton_ = nullptr;
     CControlUI* restoreButton_ = nullptr;

@@ -230,6 +230,7 @@ LANGUAGE_INI = [
     ("", None),
     ("[ScanSerialPorts]", None),
     ("NoPorts", "本机没有找到串口。请连接设备的串口线后重新启动程序。"),
+    ("InUse", "（已被占用）"),
     ("", None),
     ("[SetDeviceState]", None),
     ("szLoginOn", "已进入配置模式"),

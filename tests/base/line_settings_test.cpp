@@ -40,3 +40,14 @@ TEST(LineSettings, ABaudRateThatIsNotAPositiveNumberOpensNothing) {
 }
 
 } // namespace
+
+TEST(LineSettings, AChooserItemNamesItsPortFirst) {
+    EXPECT_EQ(PortNameOf("COM5 - USB Serial Port (in use)"), "COM5");
+    EXPECT_EQ(PortNameOf("COM12"), "COM12");
+    LineSettings settings;
+    ASSERT_EQ(ReadLineSettings("COM5 - USB Serial Port", "9600", "8N1", settings),
+              LineSettingsError::None);
+    EXPECT_EQ(settings.portNumber, 5);
+    EXPECT_EQ(ReadLineSettings("COMX - adapter", "9600", "8N1", settings),
+              LineSettingsError::BadPort);
+}

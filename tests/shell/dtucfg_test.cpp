@@ -1,6 +1,7 @@
 // dtucfg, the command-line tool, natively against the simulated device on a pty: what it reads,
 // what a write would send and sends, the verification by reading again, and its exit codes.
 #include "params/config_file.h"
+#include "serial/serial_line.h"
 #include "tests/support/file_text.h"
 
 #include <gtest/gtest.h>
@@ -336,4 +337,16 @@ TEST_F(DtucfgTest, ABadUnitsFileIsRefusedBeforeAnythingIsSent) {
         EXPECT_NE(apply.err.find(c.said), std::string::npos) << apply.err;
     }
     EXPECT_EQ(sim.Transcript(), "") << "nothing was sent";
+}
+
+TEST(SerialLines, PortsAreDescribedOnceWithTheAdaptersOwnName) {
+    SerialPortInfo port;
+    port.name = "COM5";
+    port.description = "USB Serial Port (COM5)";
+    EXPECT_EQ(DescribePort(port), "COM5 - USB Serial Port");
+    port.inUse = true;
+    EXPECT_EQ(DescribePort(port), "COM5 - USB Serial Port (in use)");
+    // Renumbered, the adapter keeps its own name.
+    EXPECT_EQ(AdapterName("USB Serial Port (COM7)"), AdapterName("USB Serial Port (COM5)"));
+    EXPECT_EQ(AdapterName("Prolific USB-to-Serial"), "Prolific USB-to-Serial");
 }

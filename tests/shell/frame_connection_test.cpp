@@ -349,4 +349,56 @@ TEST_F(FrameTest, ASkinWithoutTheLogViewFailsWithAClearMessage) {
     EXPECT_NE(g_boxes[0].find("skin.xml"), std::string::npos);
 }
 
+// Ports say what they are: the system's name of each, and one another program holds marked
+// (played by a port list of the test's own: Wine reports neither); the port, rate and format
+// opened last are chosen again at the next start, and a renumbered adapter is found by its name.
+std::vector<SerialPortInfo> g_testPorts;
+std::vector<SerialPortInfo> TestPorts() {
+    return g_testPorts;
+}
+
+TEST_F(FrameTest, PortsSayWhatTheyAreAndTheLastPortIsChosenAgain) {
+    const std::string com = wintest::Env("ORVEL_COM_PORT", "COM9");
+    g_testPorts = {{"COM1", "Communications Port (COM1)", true}, {com, "USB Serial Port (" + com + ")", false}};
+    COrvelFrameWnd::SetPortListHook(TestPorts);
+    ASSERT_TRUE(Open());
+    auto* ports = ControlAs<CComboUI>(Find("SerialPort"));
+    ASSERT_NE(ports, nullptr);
+    ASSERT_EQ(ports->GetCount(), 2);
+    EXPECT_EQ(ports->GetItemAt(0)->GetText(),
+              "COM1 - Communications Port " + LookupText("ScanSerialPorts", "InUse"));
+    EXPECT_EQ(ports->GetItemAt(1)->GetText(), com + " - USB Serial Port");
+
+    // Opened at 9600 baud: remembered in config.ini.
+    ports->SelectItem(1, false);
+    auto* baud = ControlAs<CComboUI>(Find("BaudRate1"));
+    ASSERT_NE(baud, nullptr);
+    int rate9600 = -1;
+    for (int i = 0; i < baud->GetCount(); ++i)
+        if (baud->GetItemAt(i)->GetText() == "9600")
+            rate9600 = i;
+    ASSERT_GE(rate9600, 0);
+    baud->SelectItem(rate9600, false);
+    OpenPort();
+    Click("Open"); // closed again
+    const RememberedPort remembered = LoadRememberedPort();
+    EXPECT_EQ(remembered.name, com);
+    EXPECT_EQ(remembered.baud, "9600");
+    EXPECT_EQ(remembered.description, "USB Serial Port");
+    Destroy();
+
+    // The next start: the same port and rate.
+    ASSERT_TRUE(Open());
+    EXPECT_EQ(PortNameOf(Text("SerialPort")), com);
+    EXPECT_EQ(Text("BaudRate1"), "9600");
+    Destroy();
+    // The adapter comes back as COM23: offered first, by its name.
+    g_testPorts = {{"COM1", "Communications Port (COM1)", false}, {"COM23", "USB Serial Port (COM23)", false}};
+    ASSERT_TRUE(Open());
+    EXPECT_EQ(Text("SerialPort"), "COM23 - USB Serial Port");
+    Destroy();
+    COrvelFrameWnd::SetPortListHook(nullptr);
+    WritePrivateProfileStringA("Port", nullptr, nullptr, GetConfigFile().c_str());
+}
+
 } // namespace frametest

@@ -137,6 +137,8 @@ protected:
         SetCurrentDirectoryA(kDist.c_str());
         ListPorts({wintest::Env("ORVEL_COM_PORT", "COM9")});
         COrvelFrameWnd::SetSerialPortKey(kPortsKey);
+        // No port remembered from an earlier test: each starts with the first port chosen.
+        WritePrivateProfileStringA("Port", nullptr, nullptr, GetConfigFile().c_str());
     }
 
     void TearDown() override {
