@@ -9,6 +9,8 @@
 #include "serial/serial_line.h"
 #include "shell/page_session.h"
 
+#include <algorithm>
+#include <chrono>
 #include <cstdio>
 #include <cstdlib>
 #include <ctime>
@@ -51,7 +53,10 @@ const char kUsage[] =
     "\n"
     "Options:\n"
     "  --port P        the serial port: COM5 on Windows, /dev/ttyUSB0 (or a pty) on Linux\n"
-    "  --baud B        baud rate (default 115200)\n"
+    "  --baud B        baud rate (default 115200), or \"auto\": listen for the device's\n"
+    "                  power-up prompt at each rate in turn (115200, 9600, then the others)\n"
+    "                  until --wait runs out (give it time: --wait 20), sending nothing while\n"
+    "                  guessing\n"
     "  --format F      data bits, parity, stop bits (default 8N1)\n"
     "  --wait S        seconds to wait for the device's power-up prompt before sending +++\n"
     "                  to a running device (default 3)\n"
@@ -79,6 +84,7 @@ struct Options {
     std::string command;
     std::string port;
     int baud = 115200;
+    bool baudAuto = false;
     std::string format = "8N1";
     int waitSeconds = 3;
     std::string out;
@@ -345,6 +351,38 @@ private:
         return true;
     }
 
+    // Finds the baud rate by listening for the device's power-up prompt at each rate in turn:
+    // nothing is sent while guessing (a running unit would forward it to its server). Leaves
+    // the port open at the rate found, with the prompt seen. The exit code on failure, else -1.
+    int FindBaudRate(SerialLineSettings settings) {
+        static const int kRates[] = {115200, 9600, 57600, 38400, 19200, 14400, 4800,
+                                     2400,   1200, 230400, 460800, 921600};
+        const auto deadline = std::chrono::steady_clock::now() +
+                              std::chrono::seconds(options_.waitSeconds);
+        Say("listening for the device's power-up prompt to find its baud rate (power it on now)");
+        while (std::chrono::steady_clock::now() < deadline) {
+            for (int rate : kRates) {
+                settings.baudRate = rate;
+                std::string why;
+                if (!line_->Open(settings, why))
+                    continue; // a rate this port or system does not offer
+                session_.emplace(*line_, rate, [](const std::string& text) { Say(text); });
+                if (session_->AwaitPrompt(700)) {
+                    options_.baud = rate;
+                    Say("baud rate found: " + std::to_string(rate));
+                    return -1;
+                }
+                line_->Close();
+                if (std::chrono::steady_clock::now() >= deadline)
+                    break;
+            }
+        }
+        Say("no baud rate found: the device showed no power-up prompt at any rate within " +
+            std::to_string(options_.waitSeconds) +
+            " s (nothing was sent). Power the device on while dtucfg listens, or give --baud.");
+        return kNoPort;
+    }
+
     // Opens the port and enters the setting mode; the exit code on failure, else -1.
     int Connect() {
         SerialLineSettings settings;
@@ -356,11 +394,21 @@ private:
             settings.stopBits = options_.format[2] - '0';
         }
         std::string why;
-        if (!line_->Open(settings, why)) {
-            Say(options_.port + " cannot be opened: " + why);
-            return kNoPort;
+        if (options_.baudAuto) {
+            if (!line_->Open(settings, why)) {
+                Say(options_.port + " cannot be opened: " + why);
+                return kNoPort;
+            }
+            line_->Close();
+            if (const int failed = FindBaudRate(settings); failed >= 0)
+                return failed;
+        } else {
+            if (!line_->Open(settings, why)) {
+                Say(options_.port + " cannot be opened: " + why);
+                return kNoPort;
+            }
+            session_.emplace(*line_, options_.baud, [](const std::string& text) { Say(text); });
         }
-        session_.emplace(*line_, options_.baud, [](const std::string& text) { Say(text); });
         if (!session_->EnterSettingMode(options_.waitSeconds * 1000, why)) {
             Say(why);
             return kNoPort;
@@ -658,6 +706,8 @@ private:
             Say(options_.port + " cannot be opened: " + why);
             return kNoPort;
         }
+        if (options_.baudAuto)
+            line_->Close(); // each unit's rate is found at its power-up prompt
         int failedUnits = 0;
         for (size_t r = 1; r < table.size(); ++r) {
             const std::string unit = table[r][static_cast<size_t>(unitColumn)];
@@ -682,13 +732,21 @@ private:
     bool ApplyUnit(const std::string& unit,
                    const std::vector<std::pair<std::string, std::string>>& sets) {
         Say("unit " + unit + ": waiting for the device's power-up prompt (connect and power it)");
-        line_->DiscardInput();
-        session_.emplace(*line_, options_.baud, [](const std::string& text) { Say(text); });
         pages_ = std::make_unique<CPageSession>();
         LoadPages();
         std::string why;
-        const int wait = options_.waitSeconds * 1000;
-        if (!session_->AwaitPrompt(wait) || !session_->EnterSettingMode(0, why)) {
+        bool prompted = false;
+        if (options_.baudAuto) {
+            SerialLineSettings settings;
+            settings.port = options_.port;
+            line_->Close();
+            prompted = FindBaudRate(settings) < 0;
+        } else {
+            line_->DiscardInput();
+            session_.emplace(*line_, options_.baud, [](const std::string& text) { Say(text); });
+            prompted = session_->AwaitPrompt(options_.waitSeconds * 1000);
+        }
+        if (!prompted || !session_->EnterSettingMode(0, why)) {
             AppendReport({Now(), unit, "", "", "", "", "failed",
                           why.empty() ? "no power-up prompt" : why});
             return false;
@@ -819,6 +877,10 @@ bool ParseOptions(int argc, char** argv, Options& options) {
         } else if (arg == "--baud" || arg == "--wait") {
             if (!value(text))
                 return false;
+            if (arg == "--baud" && text == "auto") {
+                options.baudAuto = true;
+                continue;
+            }
             const int number = std::atoi(text.c_str());
             if (number <= 0 && !(arg == "--wait" && text == "0")) {
                 Say(arg + " needs a positive number");

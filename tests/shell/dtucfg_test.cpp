@@ -350,3 +350,23 @@ TEST(SerialLines, PortsAreDescribedOnceWithTheAdaptersOwnName) {
     EXPECT_EQ(AdapterName("USB Serial Port (COM7)"), AdapterName("USB Serial Port (COM5)"));
     EXPECT_EQ(AdapterName("Prolific USB-to-Serial"), "Prolific USB-to-Serial");
 }
+
+// The baud rate found by listening: nothing is sent before the device's own prompt, and without
+// a prompt the run ends saying so, having sent nothing. (On a pty every rate hears the prompt,
+// so the first rate tried, 115200, is taken.)
+TEST_F(DtucfgTest, AutoBaudListensForThePromptAndSendsNothingWhileGuessing) {
+    {
+        Simulator sim(dir, "--prompts 30 --prompt-interval 200");
+        const Result read = Dtucfg(dir, "read --baud auto --port " + sim.Port() + " --wait 5");
+        EXPECT_EQ(read.code, 0) << read.err;
+        EXPECT_NE(read.err.find("baud rate found: 115200"), std::string::npos) << read.err;
+        const std::string sent = sim.Transcript();
+        EXPECT_EQ(sent.find_first_not_of('s'), sent.find("AT+SHOW")) << sent;
+    }
+    const std::string other = MakeDir();
+    Simulator quiet(other, "--prompts 0");
+    const Result none = Dtucfg(dir, "read --baud auto --port " + quiet.Port() + " --wait 1");
+    EXPECT_EQ(none.code, 3);
+    EXPECT_NE(none.err.find("no baud rate found"), std::string::npos) << none.err;
+    EXPECT_EQ(quiet.Transcript(), "") << "nothing is sent while guessing";
+}
