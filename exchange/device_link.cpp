@@ -92,6 +92,14 @@ int CDeviceLink::TimeoutFactorForBaud(int baudRate) {
     return factor < 1 ? 1 : factor;
 }
 
+bool CDeviceLink::OpenDevicePortListening(const LineSettings& line) {
+    if (!OpenDevicePort(line))
+        return false;
+    StopPromptTimer();
+    KillTimer(window_, kPromptTimerId);
+    return true;
+}
+
 bool CDeviceLink::OpenDevicePort(const LineSettings& line) {
     if (line.baudRate <= 0 || !window_)
         return false;
@@ -134,7 +142,12 @@ void CDeviceLink::Login() {
 }
 
 void CDeviceLink::StartPromptTimer(unsigned periodMs) {
+    // A timer already running at this period keeps running: a device that repeats its prompt
+    // more often than the period would otherwise restart it before it ever sends the key.
+    if (promptTimerWanted_ && promptTimerPeriod_ == periodMs)
+        return;
     promptTimerWanted_ = true;
+    promptTimerPeriod_ = periodMs;
     if (window_)
         SetTimer(window_, kPromptTimerId, periodMs, nullptr);
 }

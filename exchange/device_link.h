@@ -72,6 +72,12 @@ public:
     // setting-mode timer starts sending "s" every 300 ms. False when the port did not open
     // (or the baud rate is not a positive number, or Start has not given the link a window).
     bool OpenDevicePort(const LineSettings& line);
+    // The same, but nothing is sent until the device's power-up prompt has been seen (then the
+    // setting-mode timer answers it): for finding the baud rate by listening.
+    bool OpenDevicePortListening(const LineSettings& line);
+    // Whether the device's power-up prompt has been seen since the opening (or the setting
+    // mode entered).
+    bool PromptSeen() const { return promptTimerWanted_ || settingMode_; }
     // The system's error code of the last opening that failed (0 when it did not).
     DWORD LastOpenError() const { return lastOpenError_; }
     // Closes the port, empties the queue, stops the setting-mode timer and clears the
@@ -145,5 +151,6 @@ private:
     // The worker stops the setting-mode timer by clearing this; the next tick then kills the
     // window timer on the window thread instead of sending "s".
     std::atomic<bool> promptTimerWanted_{false};
+    std::atomic<unsigned> promptTimerPeriod_{0}; // of the timer running while wanted
     bool idleNotified_ = false; // worker thread only
 };

@@ -1,5 +1,6 @@
 #include "shell/frame_wnd.h"
 
+#include "base/decimal.h"
 #include "base/log_post.h"
 #include "base/messages.h"
 #include "base/settings.h"
@@ -13,6 +14,7 @@
 #include "shell/dispatch.h"
 #include "ui/UIControls.h"
 
+#include <algorithm>
 #include <cstdio>
 #include <ctime>
 #include <utility>
@@ -220,6 +222,8 @@ LRESULT COrvelFrameWnd::HandleMessage(UINT uMsg, WPARAM wParam, LPARAM lParam) {
     case WM_TIMER:
         if (wParam == kStartupTimerId)
             OnStartupTimer();
+        else if (wParam == kAutoBaudTimerId)
+            OnAutoBaudTimer();
         else
             handled = false;
         break;
@@ -847,18 +851,31 @@ void COrvelFrameWnd::ClosePort(const std::string& logLine) {
 }
 
 void COrvelFrameWnd::TogglePort() {
+    if (!autoRates_.empty()) {
+        // "Close" while the rate is being found: the search ends.
+        autoRates_.clear();
+        ::KillTimer(m_hWnd, kAutoBaudTimerId);
+        ClosePort(LookupText("OnStartCom", "CloseNotice", "\r\n"));
+        return;
+    }
     if (link_.Port().IsOpen()) {
         ClosePort(LookupText("OnStartCom", "CloseNotice", "\r\n"));
         return;
     }
-    CControlUI* open = pm_.FindControl("Open");
-
     CControlUI* port = pm_.FindControl("SerialPort");
     CControlUI* baud = pm_.FindControl("BaudRate1");
     CControlUI* code = pm_.FindControl("Checkcode");
     if (port == nullptr || baud == nullptr || code == nullptr)
         return;
     LineSettings settings;
+    CComboUI* baudCombo = AsCombo(baud);
+    if (baudCombo != nullptr && baudCombo->GetCurSel() >= 0 &&
+        baudCombo->GetItemAt(baudCombo->GetCurSel())->GetUserData() == "auto") {
+        if (ReadLineSettings(port->GetText(), "1", code->GetText(), settings) ==
+            LineSettingsError::None)
+            StartAutoBaud(settings);
+        return;
+    }
     switch (ReadLineSettings(port->GetText(), baud->GetText(), code->GetText(), settings)) {
     case LineSettingsError::BadBaud:
         AppendLog(LookupTextOr("OnStartCom", "BaudError",
@@ -877,20 +894,88 @@ void COrvelFrameWnd::TogglePort() {
                   OpenFailureReason(link_.LastOpenError()) + "\r\n");
         return;
     }
+    OnPortOpened(baud->GetText());
+    AppendLog(LookupText("OnStartCom", "OpenNotice", "\r\n"));
+}
+
+void COrvelFrameWnd::OnPortOpened(const std::string& baudText) {
     pages_.SetDeviceRead(false);
     // The next start selects this port, rate and format again (or the adapter, renumbered).
     RememberedPort remembered;
-    remembered.name = PortNameOf(port->GetText());
-    remembered.baud = baud->GetText();
-    remembered.format = code->GetText();
+    if (CControlUI* port = pm_.FindControl("SerialPort"))
+        remembered.name = PortNameOf(port->GetText());
+    remembered.baud = baudText;
+    if (CControlUI* code = pm_.FindControl("Checkcode"))
+        remembered.format = code->GetText();
     for (const SerialPortInfo& known : ports_)
         if (known.name == remembered.name)
             remembered.description = AdapterName(known.description);
     RememberPort(remembered);
-    AppendLog(LookupText("OnStartCom", "OpenNotice", "\r\n"));
-    if (open)
+    if (CControlUI* open = pm_.FindControl("Open"))
         open->SetText(LookupText("OnStartCom", "Close", ""));
     ::PostMessageA(m_hWnd, WM_CONTROL_STATE, 1, STATE_PORT_OPENED);
+}
+
+void COrvelFrameWnd::StartAutoBaud(LineSettings settings) {
+    // The last rate used first, then the chooser's rates in its order, fastest common first.
+    autoRates_.clear();
+    const int remembered = ParseDecimal(LoadRememberedPort().baud);
+    if (remembered > 0)
+        autoRates_.push_back(remembered);
+    for (int rate : {115200, 9600})
+        if (rate != remembered)
+            autoRates_.push_back(rate);
+    if (CComboUI* baud = AsCombo(pm_.FindControl("BaudRate1")))
+        for (int i = 0; i < baud->GetCount(); ++i) {
+            int rate = 0;
+            if (ReadPositiveNumber(baud->GetItemAt(i)->GetText(), rate) &&
+                std::find(autoRates_.begin(), autoRates_.end(), rate) == autoRates_.end())
+                autoRates_.push_back(rate);
+        }
+    autoSettings_ = settings;
+    autoNext_ = 0;
+    autoStart_ = ::GetTickCount64();
+    AppendLog(LookupTextOr("OnStartCom", "AutoBaud",
+                           "Finding the baud rate: listening for the device's power-up prompt "
+                           "(power it on now); nothing is sent meanwhile.",
+                           "\r\n"));
+    if (CControlUI* open = pm_.FindControl("Open"))
+        open->SetText(LookupText("OnStartCom", "Close", ""));
+    OnAutoBaudTimer();
+}
+
+void COrvelFrameWnd::OnAutoBaudTimer() {
+    ::KillTimer(m_hWnd, kAutoBaudTimerId);
+    if (autoRates_.empty())
+        return;
+    if (link_.Port().IsOpen() && link_.PromptSeen()) {
+        // This rate heard the prompt: it is the device's. The chooser shows it.
+        const int rate = autoSettings_.baudRate;
+        autoRates_.clear();
+        if (CComboUI* baud = AsCombo(pm_.FindControl("BaudRate1")))
+            for (int i = 0; i < baud->GetCount(); ++i)
+                if (baud->GetItemAt(i)->GetText() == std::to_string(rate))
+                    baud->SelectItem(i, false);
+        AppendLog(LookupTextOr("OnStartCom", "AutoBaudFound", "Baud rate found:") + " " +
+                  std::to_string(rate) + "\r\n");
+        OnPortOpened(std::to_string(rate));
+        return;
+    }
+    if (link_.Port().IsOpen())
+        link_.CloseDevicePort();
+    if (::GetTickCount64() - autoStart_ >= kAutoBaudLimitMs) {
+        autoRates_.clear();
+        ClosePort(LookupTextOr("OnStartCom", "AutoBaudNone",
+                               "No baud rate found: the device showed no power-up prompt at any "
+                               "rate (nothing was sent). Power it on while the port is opened "
+                               "with Auto, or choose its rate.",
+                               "\r\n"));
+        return;
+    }
+    // The next rate, round and round until the time is up.
+    autoSettings_.baudRate = autoRates_[autoNext_++ % autoRates_.size()];
+    link_.OpenDevicePortListening(autoSettings_);
+    ::SetTimer(m_hWnd, kAutoBaudTimerId, kAutoBaudSliceMs, nullptr);
 }
 
 // ---- Tab strip ---------------------------------------------------------------------------------

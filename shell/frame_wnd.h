@@ -24,6 +24,11 @@ public:
     static constexpr int kLogLimit = 300000;
     // The start-up timer: help text and version labels, once, 100 ms after the window is built.
     static constexpr UINT_PTR kStartupTimerId = 102;
+    // Finding the baud rate: each rate is listened to this long for the power-up prompt, for
+    // this long in all.
+    static constexpr UINT_PTR kAutoBaudTimerId = 103;
+    static constexpr UINT kAutoBaudSliceMs = 700;
+    static constexpr ULONGLONG kAutoBaudLimitMs = 30000;
     static constexpr UINT kStartupTimerMs = 100;
     // The window's icon resource.
     static constexpr UINT kIconResource = 108;
@@ -150,6 +155,11 @@ private:
     void ShowConfiguration();
     // Selects the port, baud rate and format config.ini remembers, when the port is there.
     void SelectRememberedPort();
+    // "Auto" baud rate: opens the port at each rate in turn, listening for the power-up prompt
+    // and sending nothing, until one hears it (it is then chosen) or the time is up.
+    void StartAutoBaud(LineSettings settings);
+    void OnAutoBaudTimer();
+    void OnPortOpened(const std::string& baudText);
     void CollectChanges();
 
     CParameterStore store_;
@@ -160,6 +170,12 @@ private:
     int language_ = 0;
     std::string savePath_;
     std::vector<SerialPortInfo> ports_; // the ports the chooser lists, in its order
+    // Finding the baud rate: the settings, the rate tried (index into the chooser's items),
+    // the rates left and when the search began.
+    LineSettings autoSettings_;
+    std::vector<int> autoRates_;
+    size_t autoNext_ = 0;
+    ULONGLONG autoStart_ = 0;
     CControlUI* closeButton_ = nullptr;
     CControlUI* maxButton_ = nullptr;
     CControlUI* restoreButton_ = nullptr;

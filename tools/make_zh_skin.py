@@ -28,7 +28,7 @@ KEEP_ITEMS = re.compile(r"^(I/O[1-5] control|Protocolmodel)$")
 T = {
     # Window and operations
     "DTU Configuration Tool": "DTU 配置工具",
-    "Port": "端口", "Baud rate": "波特率", "Format": "格式", "Open port": "打开串口",
+    "Port": "端口", "Baud rate": "波特率", "Auto": "自动", "Format": "格式", "Open port": "打开串口",
     "Login": "登录", "Device": "设备", "Not in setting mode": "未进入配置模式",
     "Language": "语言", "English": "English", "Chinese": "中文",
     "Device operations": "设备操作", "Read device": "读取配置", "Write device": "写入配置",
@@ -227,6 +227,9 @@ LANGUAGE_INI = [
     ("InUse", "该串口正被其他程序占用。请关闭该程序后重新打开串口。"),
     ("NotPresent", "本机没有这个串口。请检查连接线或选择其他串口。"),
     ("Disconnected", "已断开。请重新插入串口适配器，选择串口后再打开。"),
+    ("AutoBaud", "正在查找波特率：监听设备的上电提示（请现在给设备上电），期间不发送任何数据。"),
+    ("AutoBaudFound", "已找到波特率："),
+    ("AutoBaudNone", "未找到波特率：设备在任何波特率下都没有上电提示（未发送任何数据）。请在以“自动”打开串口时给设备上电。"),
     ("", None),
     ("[ScanSerialPorts]", None),
     ("NoPorts", "本机没有找到串口。请连接设备的串口线后重新启动程序。"),

@@ -402,3 +402,36 @@ TEST_F(FrameTest, PortsSayWhatTheyAreAndTheLastPortIsChosenAgain) {
 }
 
 } // namespace frametest
+
+namespace frametest {
+
+// "Auto" baud rate: the port listens at each rate for the device's power-up prompt, sending
+// nothing, and the rate that hears it is chosen (on a pty every rate hears it: the first tried).
+TEST_F(FrameTest, AutoBaudFindsTheRateByThePromptAndSendsOnlyTheKey) {
+    RestartSimulator("--prompts 40 --prompt-interval 200");
+    ASSERT_TRUE(Open());
+    auto* baud = ControlAs<CComboUI>(Find("BaudRate1"));
+    ASSERT_NE(baud, nullptr);
+    int autoItem = -1;
+    for (int i = 0; i < baud->GetCount(); ++i)
+        if (baud->GetItemAt(i)->GetUserData() == "auto")
+            autoItem = i;
+    ASSERT_GE(autoItem, 0);
+    baud->SelectItem(autoItem, false);
+    const size_t mark = Transcript().size();
+    Click("Open");
+    EXPECT_TRUE(WaitForLog(LookupText("OnStartCom", "AutoBaud")));
+    ASSERT_TRUE(WaitForSettingMode(true)) << Log() << "\nsent: " << Transcript().substr(mark);
+    EXPECT_NE(Log().find(LookupText("OnStartCom", "AutoBaudFound") + " 115200"), std::string::npos)
+        << Log();
+    EXPECT_EQ(Text("BaudRate1"), "115200");
+    // Only the key that answers the prompt went out.
+    const std::string sent = Transcript().substr(mark);
+    EXPECT_FALSE(sent.empty());
+    EXPECT_EQ(sent.find_first_not_of('s'), std::string::npos) << sent;
+    Click("quit");
+    WaitForIdle(2000);
+    RestartSimulator();
+}
+
+} // namespace frametest
