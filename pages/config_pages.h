@@ -146,6 +146,9 @@ public:
     int CollectChangedParameters();
     bool QueueSetCommandIfChanged(const std::string& value, const std::string& key,
                                   const ParameterEntry& entry);
+    // Whether a value keeps the rule of its parameter (params/value_rules.h); when it does not,
+    // the log names the field, the value and the reason, and nothing is queued for it.
+    bool KeepsItsRule(const std::string& key, const std::string& value, const std::string& label);
     // `only`: the labels a loaded file holds (null: every row).
     int CollectSensorList(bool force, const FileLabels* only = nullptr);
     bool QueueListItemIfChanged(const std::string& fullText, ListParameterEntry& entry,

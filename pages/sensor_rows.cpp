@@ -141,6 +141,8 @@ bool CConfigPages::QueueListItemIfChanged(const std::string& fullText, ListParam
         return false;
     if (row == known)
         return false;
+    if (!KeepsItsRule(kSensorListName, row, label))
+        return false;
     Job job = SetValueJob(entry.command, fullText, kSensorListName, row);
     job.kind = entry.kind;
     job.item = label;

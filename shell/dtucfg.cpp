@@ -6,6 +6,7 @@
 #include "exchange/device_session.h"
 #include "params/config_file.h"
 #include "params/listing_parser.h"
+#include "params/value_rules.h"
 #include "serial/serial_line.h"
 #include "shell/page_session.h"
 
@@ -589,14 +590,16 @@ private:
             for (const PlanRow& row : plan)
                 std::printf("%s\t%s\t%s\t%s", row.label.c_str(), row.deviceValue.c_str(),
                             row.newValue.c_str(), row.job.command.c_str());
+            // Values that break their rules were listed as invalid above.
             Say(std::to_string(plan.size()) + " command(s) would be sent; nothing was sent");
             session_->Leave();
             return kOk;
         }
         if (plan.empty()) {
-            Say("the device already holds the file's values: nothing to write");
+            Say(invalid_ ? "nothing to write but values that break their rules"
+                         : "the device already holds the file's values: nothing to write");
             session_->Leave();
-            return kOk;
+            return invalid_ ? kFailed : kOk;
         }
         if (!options_.yes) {
             for (const PlanRow& row : plan)
@@ -621,9 +624,10 @@ private:
                         plan[i].newValue.c_str(), outcomes[i].c_str());
         }
         Say(std::to_string(plan.size() - failed) + " written and verified, " +
-            std::to_string(failed) + " failed");
+            std::to_string(failed) + " failed" +
+            (invalid_ ? ", " + std::to_string(invalid_) + " invalid and not sent" : ""));
         session_->Leave();
-        return failed == 0 ? kOk : kFailed;
+        return failed == 0 && invalid_ == 0 ? kOk : kFailed;
     }
 
     // ---- The production line ------------------------------------------------------------
@@ -670,13 +674,26 @@ private:
             Say(options_.units + ": line 1: there is no \"unit\" column naming the units");
             return kBadArguments;
         }
-        for (size_t r = 1; r < table.size(); ++r)
+        for (size_t r = 1; r < table.size(); ++r) {
             if (table[r].size() != header.size()) {
                 Say(options_.units + ": line " + std::to_string(r + 1) + " has " +
                     std::to_string(table[r].size()) + " columns, the header " +
                     std::to_string(header.size()));
                 return kBadArguments;
             }
+            // Every value keeps the rule of its parameter, or no unit is begun.
+            for (size_t c = 0; c < header.size(); ++c) {
+                if (static_cast<int>(c) == unitColumn)
+                    continue;
+                const RuleBreak why = CheckValue(KeyOfLabel(columnLabels[c]), table[r][c]);
+                if (why != RuleBreak::None) {
+                    Say(options_.units + ": line " + std::to_string(r + 1) + ", column " +
+                        std::to_string(c + 1) + " (\"" + header[c] + "\"): \"" + table[r][c] +
+                        "\" is " + RuleBreakText(why, ""));
+                    return kBadArguments;
+                }
+            }
+        }
         std::string probe;
         FileLabels labels;
         bool hasAnchor = false;
@@ -770,13 +787,16 @@ private:
         bool hasAnchor = false;
         LoadFile(options_.cfg, sets, fileListing, labels, hasAnchor);
         const std::string idBefore = Id(*device);
+        invalid_ = 0;
         const std::vector<PlanRow> plan = Plan(*device, fileListing, labels, hasAnchor);
         std::optional<std::string> after = device;
         std::vector<std::string> outcomes;
         if (!plan.empty())
             outcomes = Execute(plan, after);
         std::string written, reason;
-        bool verified = true;
+        bool verified = invalid_ == 0;
+        if (invalid_)
+            reason = std::to_string(invalid_) + " value(s) of the template break their rules";
         for (size_t i = 0; i < plan.size(); ++i) {
             written += (written.empty() ? "" : ";") + plan[i].label;
             if (outcomes[i] != "verified") {
@@ -791,6 +811,18 @@ private:
                       verified ? "verified" : "failed", reason});
         Say("unit " + unit + ": " + (verified ? "verified" : "failed: " + reason));
         return verified;
+    }
+
+    // The catalogue key of a label (the list's key for a sensor row's label), or "".
+    std::string KeyOfLabel(const std::string& label) {
+        for (const auto& [key, entry] : pages_->Store().parameters)
+            if (entry.label == label)
+                return key;
+        for (const auto& [key, list] : pages_->Store().lists)
+            for (int i = 0; i < list.count; ++i)
+                if (FormatListLabel(list.labelFormat, i) == label)
+                    return key;
+        return std::string();
     }
 
     static std::string Trim(std::string text) {
@@ -842,12 +874,22 @@ private:
             if (planned)
                 continue;
             const std::string label = PlainLabel(entry->label);
+            const RuleBreak why = CheckValue(key, value);
+            if (why != RuleBreak::None) {
+                // Refused before it leaves: the device cannot take it.
+                ++invalid_;
+                std::printf("%s\t%s\t%s\tinvalid: %s\n", label.c_str(), entry->value.c_str(),
+                            value.c_str(), RuleBreakText(why, "").c_str());
+                continue;
+            }
             std::printf("%s\t%s\t%s\tnot applied\n", label.c_str(), entry->value.c_str(),
                         value.c_str());
             Say("not applied: " + label + " (not in use with the device's other settings, or a "
                 "value its page cannot show)");
         }
     }
+
+    int invalid_ = 0; // values of the file that break their rule: never sent
 
     Options options_;
     const char* argv0_;

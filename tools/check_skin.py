@@ -393,6 +393,13 @@ class Checker:
             self.check(bool(items) and all(i.isdigit() and int(i) > 0 for i in items),
                        f"combo {name!r} has an item that is not a positive number: {items}")
 
+    def x_numericauto(self, name):
+        items = self.combo(name)
+        if items is not None:
+            self.check(len(items) >= 2 and all(i.isdigit() and int(i) > 0 for i in items[:-1])
+                       and not items[-1].isdigit(),
+                       f"combo {name!r} should offer positive numbers, then the automatic choice: {items}")
+
     def x_linecode(self, name):
         items = self.combo(name)
         if items is not None:

@@ -781,6 +781,23 @@ TEST_F(PagesTest, AFileWhoseDeviceWasNotReadChangesNoKnownValue) {
     EXPECT_EQ(rig.Collect(), 0) << "not read: nothing is written";
 }
 
+TEST_F(PagesTest, AValueThatBreaksItsRuleIsNotWrittenAndTheLogNamesIt) {
+    rig.Read(Listing({{"Server's Port", "5000"}, {"Protocolmodel", "PROT"}}, kAllInterfaces));
+    rig.view.SetText("Server's Port", "900090");
+    rig.view.SetText("Server's Ip", "121.40.200.17999.1.1.1");
+    rig.log.clear();
+    EXPECT_EQ(rig.Collect(), 0);
+    ASSERT_EQ(rig.log.size(), 2u);
+    EXPECT_NE(rig.log[0].find("Server's Ip \"121.40.200.17999.1.1.1\""), std::string::npos)
+        << rig.log[0];
+    EXPECT_NE(rig.log[1].find("Server's Port \"900090\": not a port number"), std::string::npos)
+        << rig.log[1];
+    // Mended, it is written.
+    rig.view.SetText("Server's Port", "9009");
+    rig.view.SetText("Server's Ip", "121.40.200.179");
+    EXPECT_EQ(rig.Collect(), 2);
+}
+
 TEST_F(PagesTest, HiddenOrDisabledParametersAreNotWritten) {
     rig.Read(Listing({{"Protocolmodel", "PROT"}}, kAllInterfaces));
     rig.view.SetText("Server's Port", "6000");

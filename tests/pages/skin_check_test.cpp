@@ -403,7 +403,8 @@ TEST_F(EnglishSkin, CombosOfferTheItemsThatReadingAndWritingNeed) {
     for (const Expectation& e : *expectations_) {
         static const std::set<std::string> comboChecks = {"items",   "prefix",   "contains",
                                                           "seq",     "count",    "mincount",
-                                                          "numeric", "linecode", "selected"};
+                                                          "numeric", "numericauto", "linecode",
+                                                          "selected"};
         if (comboChecks.count(e.check) == 0)
             continue;
         const std::string& name = e.fields[0];
@@ -442,6 +443,14 @@ TEST_F(EnglishSkin, CombosOfferTheItemsThatReadingAndWritingNeed) {
             std::set<std::string> distinct(items.begin(), items.end());
             EXPECT_EQ(distinct.size(), items.size()) << "repeated item";
             EXPECT_EQ(distinct.count(""), 0u) << "empty item";
+        } else if (e.check == "numericauto") {
+            ASSERT_GE(items.size(), 2u);
+            for (size_t i = 0; i + 1 < items.size(); ++i)
+                EXPECT_TRUE(!items[i].empty() &&
+                            items[i].find_first_not_of("0123456789") == std::string::npos)
+                    << items[i];
+            EXPECT_NE(items.back().find_first_not_of("0123456789"), std::string::npos)
+                << "the last item is the automatic choice";
         } else if (e.check == "numeric") {
             EXPECT_FALSE(items.empty());
             for (const std::string& item : items)

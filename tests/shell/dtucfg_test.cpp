@@ -150,15 +150,20 @@ TEST_F(DtucfgTest, WriteSendsExactlyTheDifferencesAndVerifiesEach) {
 
 TEST_F(DtucfgTest, ARefusedValueFailsTheRunAndIsNamed) {
     Simulator sim(dir);
-    // The device takes no work mode it does not know.
-    Write(dir + "/part.cfg", "Protocol model:DCTCP\r\nServer's Ip:bad address!\r\n");
+    // An address that breaks its rule is never sent; a number the device does not take is
+    // refused by the device.
+    Write(dir + "/part.cfg", "Protocol model:DCTCP\r\nServer's Ip:121.40.200.17999.1.1.1\r\n"
+                             "Server's Port:9001\r\nMSBITV:x1\r\n");
     const Result write = Dtucfg(dir, "write --yes --port " + sim.Port() + " --wait 1 --cfg " +
                                          dir + "/part.cfg");
     EXPECT_EQ(write.code, 1) << write.err;
-    EXPECT_NE(write.out.find("Server's Ip\t121.40.200.17\tbad address!\trefused\n"),
+    EXPECT_NE(write.out.find("Server's Ip\t121.40.200.17\t121.40.200.17999.1.1.1\tinvalid: not an IP"),
               std::string::npos)
         << write.out;
-    EXPECT_NE(write.err.find("Server's Ip: the device refused"), std::string::npos) << write.err;
+    EXPECT_NE(write.out.find("MSBITV\t60\tx1\trefused\n"), std::string::npos) << write.out;
+    EXPECT_NE(write.out.find("Server's Port\t9000\t9001\tverified\n"), std::string::npos);
+    EXPECT_NE(write.err.find("MSBITV: the device refused"), std::string::npos) << write.err;
+    EXPECT_EQ(sim.Transcript().find("AT+IPAD"), std::string::npos) << "the invalid value never left";
 }
 
 TEST_F(DtucfgTest, BadArgumentsFilesAndPortsHaveTheirExitCodes) {
@@ -273,10 +278,10 @@ TEST_F(DtucfgTest, ApplyConfiguresUnitAfterUnitAndReportsEach) {
     Line line(dir);
     // The work mode that shows the device's ID, so that it is written.
     Write(dir + "/template.cfg", "Protocol model:PROT\r\nServer's Ip:10.0.0.9\r\n");
-    Write(dir + "/units.csv", "unit,Modem'sID number,Server's Port\r\n"
-                              "A-1,13900000001,9101\r\n"
-                              "A-2,13900000002,9102\r\n"
-                              "A-3,13900000003,bad port\r\n");
+    Write(dir + "/units.csv", "unit,Modem'sID number,Server's Port,MSBITV\r\n"
+                              "A-1,13900000001,9101,61\r\n"
+                              "A-2,13900000002,9102,62\r\n"
+                              "A-3,13900000003,9103,x1\r\n");
     const std::string report = dir + "/report.csv";
     Background apply(dir, "apply --port " + line.Station() + " --wait 20 --cfg " + dir +
                               "/template.cfg --units " + dir + "/units.csv --report " + report);
@@ -286,7 +291,7 @@ TEST_F(DtucfgTest, ApplyConfiguresUnitAfterUnitAndReportsEach) {
         for (int i = 0; i < 1000 && Lines(ReadFileText(report)) < size_t(unit) + 1; ++i)
             std::this_thread::sleep_for(std::chrono::milliseconds(20));
     }
-    EXPECT_EQ(apply.Wait(), 1) << ReadFileText(dir + "/err") << "the third unit refuses its port";
+    EXPECT_EQ(apply.Wait(), 1) << ReadFileText(dir + "/err") << "the third unit refuses x1";
     const std::string rows = ReadFileText(report);
     ASSERT_EQ(Lines(rows), 4u) << rows;
     EXPECT_EQ(rows.rfind("time,unit,version,id_before,id_after,written,outcome,reason\r\n", 0), 0u);
@@ -294,17 +299,17 @@ TEST_F(DtucfgTest, ApplyConfiguresUnitAfterUnitAndReportsEach) {
               std::string::npos)
         << rows;
     EXPECT_NE(rows.find(",A-2,"), std::string::npos);
-    EXPECT_NE(rows.find(",13900000002,Modem's ID number;Protocol model;Server's Ip;Server's Port,"
-                        "verified,\r\n"),
+    EXPECT_NE(rows.find(",13900000002,MSBITV;Modem's ID number;Protocol model;Server's Ip;"
+                        "Server's Port,verified,\r\n"),
               std::string::npos)
         << rows;
-    EXPECT_NE(rows.find(",failed,Server's Port refused"), std::string::npos) << rows;
+    EXPECT_NE(rows.find(",failed,MSBITV refused"), std::string::npos) << rows;
 
     // Resumed: the verified units are skipped, the failed one is tried again.
-    Write(dir + "/units.csv", "unit,Modem'sID number,Server's Port\r\n"
-                              "A-1,13900000001,9101\r\n"
-                              "A-2,13900000002,9102\r\n"
-                              "A-3,13900000003,9103\r\n");
+    Write(dir + "/units.csv", "unit,Modem'sID number,Server's Port,MSBITV\r\n"
+                              "A-1,13900000001,9101,61\r\n"
+                              "A-2,13900000002,9102,62\r\n"
+                              "A-3,13900000003,9103,63\r\n");
     Background resume(dir, "apply --resume --port " + line.Station() + " --wait 20 --cfg " + dir +
                                "/template.cfg --units " + dir + "/units.csv --report " + report);
     line.StartUnit(3);
@@ -327,6 +332,8 @@ TEST_F(DtucfgTest, ABadUnitsFileIsRefusedBeforeAnythingIsSent) {
         {"unit,Server's Port,Colour\r\nA,1,red\r\n", "line 1, column 3 (\"Colour\"): no such label"},
         {"unit,Server's Port\r\nA,\"90\r\n01\"\r\n", "line 2, column 2: a value holds a line break"},
         {"unit,Server's Port\r\nA,9001,extra\r\n", "line 2 has 3 columns"},
+        {"unit,Server's Port\r\nA,9001\r\nB,900090\r\n",
+         "line 3, column 2 (\"Server's Port\"): \"900090\" is not a port number"},
     };
     for (const Case& c : cases) {
         Write(dir + "/units.csv", c.csv);

@@ -6,6 +6,7 @@
 #include "base/decimal.h"
 #include "params/config_file.h"
 #include "params/listing_parser.h"
+#include "params/value_rules.h"
 #include "params/parameter_catalogue.h"
 #include "tests/support/file_text.h"
 
@@ -137,6 +138,68 @@ TEST(SimulatedDevice, EveryDeviceSavesAFileTheProgramLoads) {
                     << int(kind) << " rows " << rows << ": " << labels.found << " of "
                     << labels.total;
             }
+}
+
+// The value rules never refuse what a device reports: every value of every kind of device, and
+// of the listing fixture, keeps its rule.
+TEST(SimulatedDevice, EveryValueADeviceReportsKeepsItsRule) {
+    std::vector<std::string> listings = {testsupport::ReadFileText(ORVEL_LISTING_FIXTURE)};
+    for (DeviceKind kind : {DeviceKind::Plain, DeviceKind::Lora, DeviceKind::Zigbee, DeviceKind::Gps})
+        listings.push_back(CDeviceModel(kind, DeviceInterfaces{}, 8).Listing());
+    for (const std::string& listing : listings) {
+        ParameterCatalogue parameters;
+        ListParameterCatalogue lists;
+        InterfacePresence presence;
+        BuildParameterCatalogue(parameters, lists, 8);
+        ASSERT_TRUE(ParseListing(listing.data(), listing.size(), parameters, lists, presence));
+        for (const auto& [key, entry] : parameters)
+            EXPECT_EQ(CheckValue(key, entry.value), RuleBreak::None) << key << " = " << entry.value;
+        for (const auto& [label, row] : lists["CustomList"].items)
+            EXPECT_EQ(CheckValue("CustomList", row), RuleBreak::None) << label << " = " << row;
+    }
+    // And every value the simulated device takes for a port, an address or a phone number is
+    // one a rule lets through when it is well formed.
+    CDeviceModel device(DeviceKind::Plain, DeviceInterfaces{}, 8);
+    for (const char* value : {"1", "9000", "65535", "0"})
+        EXPECT_EQ(CheckValue("Server's Port", value), RuleBreak::None) << value;
+    for (const char* value : {"10.0.0.1", "255.255.255.255", "iot.example.com", "my-host"})
+        EXPECT_EQ(CheckValue("Server's Ip", value), RuleBreak::None) << value;
+}
+
+// What users type that no device takes: each refused, with its reason.
+TEST(ValueRules, WhatUsersMistypeIsRefusedWithItsReason) {
+    struct Case {
+        const char* key;
+        std::string value;
+        RuleBreak why;
+    } cases[] = {
+        {"Server's Port", "900090", RuleBreak::NotAPort},
+        {"Server's Port", "65536", RuleBreak::NotAPort},
+        {"Server's Port", "90 01", RuleBreak::NotAPort},
+        {"Server's Port", "-1", RuleBreak::NotAPort},
+        {"ListenPort", "port", RuleBreak::NotAPort},
+        {"Server's Ip", "121.40.200.17999.1.1.1", RuleBreak::NotAnAddress},
+        {"Server's Ip", "121.40.200.256", RuleBreak::NotAnAddress},
+        {"Server's Ip", "121.40.200", RuleBreak::NotAnAddress},
+        {"Server's Ip", "10.0.0.1 ", RuleBreak::NotAnAddress},
+        {"Server's Ip", "iot example.com", RuleBreak::NotAnAddress},
+        {"Server's Ip", "bad address!", RuleBreak::NotAnAddress},
+        {"Server's Ip", "-host.example", RuleBreak::NotAnAddress},
+        {"Server's Ip", std::string(64, 'a'), RuleBreak::TooLong},
+        {"Access Point Name", std::string(82, 'a'), RuleBreak::TooLong},
+        {"PhoneNO.", "138-0000-0001", RuleBreak::NotAPhone},
+        {"PhoneNO.", "+8613800000001", RuleBreak::None},
+        {"PhoneNO.", std::string(21, '1'), RuleBreak::TooLong},
+        {"RegisterInfo", std::string(101, 'x'), RuleBreak::TooLong},
+        {"RegisterInfo", "tab\there", RuleBreak::BadCharacter},
+        {"CustomList", std::string(101, '1'), RuleBreak::TooLong},
+    };
+    for (const Case& c : cases) {
+        EXPECT_EQ(CheckValue(c.key, c.value), c.why) << c.key << " = " << c.value;
+        if (c.why != RuleBreak::None)
+            EXPECT_FALSE(RuleBreakText(c.why, "").empty());
+    }
+    EXPECT_EQ(RuleBreakText(RuleBreak::NotAPort, "kein Port"), "kein Port");
 }
 
 TEST(SimulatedDevice, SetCommandsAreCheckedAndKept) {

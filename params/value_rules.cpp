@@ -1,0 +1,152 @@
+#include "params/value_rules.h"
+
+#include <algorithm>
+#include <cctype>
+#include <vector>
+
+namespace {
+
+bool IsDigit(char c) {
+    return c >= '0' && c <= '9';
+}
+
+bool AllDigits(const std::string& text) {
+    return !text.empty() && std::all_of(text.begin(), text.end(), IsDigit);
+}
+
+bool HasControl(const std::string& value) {
+    return std::any_of(value.begin(), value.end(), [](char c) {
+        return static_cast<unsigned char>(c) < 0x20 || c == 0x7F;
+    });
+}
+
+std::vector<std::string> Split(const std::string& text, char separator) {
+    std::vector<std::string> parts;
+    size_t start = 0;
+    for (;;) {
+        const size_t at = text.find(separator, start);
+        parts.push_back(text.substr(start, at - start));
+        if (at == std::string::npos)
+            return parts;
+        start = at + 1;
+    }
+}
+
+// A dotted IPv4 address: four numbers from 0 to 255.
+bool IsDottedQuad(const std::string& value) {
+    const std::vector<std::string> parts = Split(value, '.');
+    if (parts.size() != 4)
+        return false;
+    return std::all_of(parts.begin(), parts.end(), [](const std::string& part) {
+        return AllDigits(part) && part.size() <= 3 && std::stoi(part) <= 255;
+    });
+}
+
+// A host name: labels of letters, digits and "-", joined by dots, the last one not all digits.
+bool IsHostName(const std::string& value) {
+    const std::vector<std::string> labels = Split(value, '.');
+    for (const std::string& label : labels) {
+        if (label.empty() || label.size() > 63 || label.front() == '-' || label.back() == '-')
+            return false;
+        for (char c : label)
+            if (!std::isalnum(static_cast<unsigned char>(c)) && c != '-')
+                return false;
+    }
+    return !AllDigits(labels.back());
+}
+
+} // namespace
+
+ValueKind ValueKindOf(const std::string& key) {
+    if (key == "CustomList")
+        return ValueKind::SensorRow;
+    if (key == "Access Point Name")
+        return ValueKind::Apn;
+    static const char* const kPorts[] = {
+        "Server's Port", "Secondary Server's Port", "Server2's Port", "Server3's Port",
+        "Server4's Port", "Server5's Port", "dtu manage server's Port", "GPS Server's Port",
+        "ListenPort"};
+    for (const char* port : kPorts)
+        if (key == port)
+            return ValueKind::Port;
+    static const char* const kAddresses[] = {
+        "Server's Ip",  "Secondary Server's Ip", "Server2's Ip",           "Server3's Ip",
+        "Server4's Ip", "Server5's Ip",          "dtu manage server's Ip", "GPS Server's Ip",
+        "ICMP Ip",      "Dns Server's Ip",       "Second Dns Server's Ip"};
+    for (const char* address : kAddresses)
+        if (key == address)
+            return ValueKind::Address;
+    static const char* const kPhones[] = {
+        "PhoneNO.",      "sms Phone1 No", "sms Phone2 No",      "sms Phone3 No",
+        "sms Phone4 No", "sms Phone5 No", "ActivationPhoneNO.", "SMSActivationNO.",
+        "DTU SMS administrator number"};
+    for (const char* phone : kPhones)
+        if (key == phone)
+            return ValueKind::Phone;
+    return ValueKind::Text;
+}
+
+RuleBreak CheckValue(const std::string& key, const std::string& value) {
+    if (HasControl(value))
+        return RuleBreak::BadCharacter;
+    switch (ValueKindOf(key)) {
+    case ValueKind::Port:
+        // 0 or nothing is what devices report for a port not in use.
+        if (value.empty())
+            return RuleBreak::None;
+        if (!AllDigits(value) || value.size() > 5 || std::stol(value) > 65535)
+            return RuleBreak::NotAPort;
+        return RuleBreak::None;
+    case ValueKind::Address:
+        // An address not in use may be empty.
+        if (value.empty())
+            return RuleBreak::None;
+        if (value.size() > kMaxAddressValue)
+            return RuleBreak::TooLong;
+        if (!IsDottedQuad(value) && !IsHostName(value))
+            return RuleBreak::NotAnAddress;
+        return RuleBreak::None;
+    case ValueKind::Phone: {
+        if (value.size() > kMaxPhoneValue)
+            return RuleBreak::TooLong;
+        const std::string digits = !value.empty() && value[0] == '+' ? value.substr(1) : value;
+        if (!value.empty() && !AllDigits(digits))
+            return RuleBreak::NotAPhone;
+        return RuleBreak::None;
+    }
+    case ValueKind::Apn:
+        return value.size() > kMaxApnValue ? RuleBreak::TooLong : RuleBreak::None;
+    case ValueKind::SensorRow:
+        // The row is read back from the listing only up to this length.
+        return value.size() > 100 ? RuleBreak::TooLong : RuleBreak::None;
+    case ValueKind::Text:
+        return value.size() > kMaxTextValue ? RuleBreak::TooLong : RuleBreak::None;
+    }
+    return RuleBreak::None;
+}
+
+const char* RuleBreakKey(RuleBreak why) {
+    switch (why) {
+    case RuleBreak::NotAPort: return "NotAPort";
+    case RuleBreak::NotAnAddress: return "NotAnAddress";
+    case RuleBreak::NotAPhone: return "NotAPhone";
+    case RuleBreak::TooLong: return "TooLong";
+    case RuleBreak::BadCharacter: return "BadCharacter";
+    case RuleBreak::None: break;
+    }
+    return "";
+}
+
+std::string RuleBreakText(RuleBreak why, const std::string& skinText) {
+    if (!skinText.empty())
+        return skinText;
+    switch (why) {
+    case RuleBreak::NotAPort: return "not a port number (0 to 65535)";
+    case RuleBreak::NotAnAddress: return "not an IP address (four numbers up to 255) or a host name";
+    case RuleBreak::NotAPhone: return "not a phone number (digits, an optional leading +)";
+    case RuleBreak::TooLong: return "longer than the device takes";
+    case RuleBreak::BadCharacter: return "holds a line break or another control character";
+    case RuleBreak::None: break;
+    }
+    return "";
+}
