@@ -5,7 +5,6 @@
 #include "base/decimal.h"
 #include "exchange/device_operations.h"
 #include "pages/page_helpers.h"
-#include "params/value_rules.h"
 
 using page_helpers::BreaksCommandLine;
 using page_helpers::ValidTab;
@@ -90,20 +89,6 @@ bool CConfigPages::QueueSetCommandIfChanged(const std::string& value, const std:
     return true;
 }
 
-bool CConfigPages::KeepsItsRule(const std::string& key, const std::string& value,
-                                const std::string& label) {
-    const RuleBreak why = CheckValue(key, value);
-    if (why == RuleBreak::None)
-        return true;
-    // Named by its label as the listing has it, with the reason in the skin's words.
-    std::string name = label.rfind("\r\n", 0) == 0 ? label.substr(2) : label;
-    while (!name.empty() && (name.back() == ':' || name.back() == ' '))
-        name.pop_back();
-    host_.Log(TextOr("RuleBroken", "Not written, the value breaks its rule:") + " " +
-              (name.empty() ? key : name) + " \"" + value + "\": " +
-              RuleBreakText(why, host_.Text("ValueRule", RuleBreakKey(why))) + "\r\n");
-    return false;
-}
 
 int CConfigPages::CollectChangedParameters() {
     return Collect(nullptr);
