@@ -422,8 +422,8 @@ TEST_F(FrameTest, AutoBaudFindsTheRateByThePromptAndSendsOnlyTheKey) {
     Click("Open");
     EXPECT_TRUE(WaitForLog(LookupText("OnStartCom", "AutoBaud")));
     ASSERT_TRUE(WaitForSettingMode(true)) << Log() << "\nsent: " << Transcript().substr(mark);
-    EXPECT_NE(Log().find(LookupText("OnStartCom", "AutoBaudFound") + " 115200"), std::string::npos)
-        << Log();
+    // The prompt may have been answered before the listening turn ends: the rate is named then.
+    EXPECT_TRUE(WaitForLog(LookupText("OnStartCom", "AutoBaudFound") + " 115200")) << Log();
     EXPECT_EQ(Text("BaudRate1"), "115200");
     // Only the key that answers the prompt went out.
     const std::string sent = Transcript().substr(mark);

@@ -302,10 +302,11 @@ TEST_F(FrameTest, AListingWhoseValuesHoldOkIsReadWhole) {
     Click("Load");
     ASSERT_TRUE(WaitForIdle());
     const std::string workMode = Text("Protocolmodel");
+    const std::string apn = Text("Access Point Name");
     mode->SelectItem(0, false); // PROT: the modem ID is in use
     Pump(300);
     Find("Modem'sID number")->SetText("REGOK");
-    Find("PhoneNO.")->SetText("TOKEN42");
+    Find("Access Point Name")->SetText("TOKEN42");
     Click("Save");
     ASSERT_TRUE(WaitForTranscript("AT+IDNT=REGOK\r\n"));
     ASSERT_TRUE(WaitForIdle());
@@ -315,7 +316,7 @@ TEST_F(FrameTest, AListingWhoseValuesHoldOkIsReadWhole) {
     Click("Load");
     ASSERT_TRUE(WaitForIdle());
     EXPECT_EQ(frame_->Store().parameters["Modem'sID number"].value, "REGOK");
-    EXPECT_EQ(frame_->Store().parameters["PhoneNO."].value, "TOKEN42");
+    EXPECT_EQ(frame_->Store().parameters["Access Point Name"].value, "TOKEN42");
     EXPECT_EQ(frame_->Store().parameters["CollectCount"].value, "3");
     EXPECT_EQ(Text("CollectCount"), "3");
     // Back as it was.
@@ -323,6 +324,7 @@ TEST_F(FrameTest, AListingWhoseValuesHoldOkIsReadWhole) {
         if (mode->GetItemAt(i)->GetText() == workMode)
             mode->SelectItem(i, false);
     Pump(300);
+    Find("Access Point Name")->SetText(apn);
     Click("Save");
     ASSERT_TRUE(WaitForIdle());
     Click("quit");
