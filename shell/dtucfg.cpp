@@ -6,6 +6,7 @@
 #include "exchange/device_session.h"
 #include "params/config_file.h"
 #include "params/listing_parser.h"
+#include "params/snapshots.h"
 #include "params/value_rules.h"
 #include "serial/serial_line.h"
 #include "shell/page_session.h"
@@ -14,6 +15,7 @@
 #include <chrono>
 #include <cstdio>
 #include <cstdlib>
+#include <filesystem>
 #include <ctime>
 #include <memory>
 #include <fstream>
@@ -47,6 +49,12 @@ const char kUsage[] =
     "                             write the values in which the device differs from the file\n"
     "                             (only the labels the file holds), then read the device again\n"
     "                             and verify every value; asks first unless --yes\n"
+    "  compare --cfg FILE (--port P | --cfg FILE2)\n"
+    "                             the parameters in which a file differs from the device (or\n"
+    "                             from another file), leaving out what changes by itself;\n"
+    "                             nothing is written\n"
+    "  undo  --port P [--yes]     write back the device's configuration as it was before the\n"
+    "                             last write (the newest snapshot of its ID in --backups)\n"
     "  apply --port P --cfg TEMPLATE --units UNITS.csv --report REPORT.csv [--resume]\n"
     "                             the production line: for each row of UNITS.csv wait for the\n"
     "                             next device's power-up prompt, write the template plus the\n"
@@ -71,6 +79,9 @@ const char kUsage[] =
     "  --report FILE   apply: the report, one row per unit (time, unit, version, ID before and\n"
     "                  after, the labels written, the outcome and its reason)\n"
     "  --resume        apply: skip the units the report already holds as verified\n"
+    "  --backups DIR   where write, apply and undo keep the device's configuration as read\n"
+    "                  before each write (default: backups beside the program); the newest\n"
+    "                  50 of each device are kept\n"
     "\n"
     "Progress and each command's outcome go to stderr; results go to stdout as tab-separated\n"
     "lines: label, device value, new value, and for write the outcome (verified, refused,\n"
@@ -90,6 +101,8 @@ struct Options {
     int waitSeconds = 3;
     std::string out;
     std::string cfg;
+    std::string cfg2;
+    std::string backups;
     std::string skin;
     std::vector<std::string> sets;
     bool yes = false;
@@ -314,6 +327,8 @@ public:
     int Run() {
         if (options_.command == "ports")
             return Ports();
+        if (options_.command == "compare" && !options_.cfg2.empty())
+            return Compare();
         if (options_.port.empty()) {
             Say("--port is needed (see --help)");
             return kBadArguments;
@@ -324,6 +339,10 @@ public:
             return DiffOrWrite(options_.command == "write");
         if (options_.command == "apply")
             return Apply();
+        if (options_.command == "compare")
+            return Compare();
+        if (options_.command == "undo")
+            return Undo();
         Say("unknown command \"" + options_.command + "\" (see --help)");
         return kBadArguments;
     }
@@ -615,6 +634,7 @@ private:
                 return kFailed;
             }
         }
+        Backup(*device);
         std::optional<std::string> after;
         const std::vector<std::string> outcomes = Execute(plan, after);
         size_t failed = 0;
@@ -628,6 +648,139 @@ private:
             (invalid_ ? ", " + std::to_string(invalid_) + " invalid and not sent" : ""));
         session_->Leave();
         return failed == 0 && invalid_ == 0 ? kOk : kFailed;
+    }
+
+    // ---- Snapshots, undo, compare ---------------------------------------------------------
+
+    std::filesystem::path BackupFolder() const {
+        return options_.backups.empty()
+                   ? std::filesystem::path(ProgramFolder(argv0_)) / "backups"
+                   : std::filesystem::path(options_.backups);
+    }
+
+    // Keeps the device's configuration as read before a write, and the newest 50 of it.
+    void Backup(const std::string& listing) {
+        std::error_code error;
+        const std::filesystem::path folder = BackupFolder();
+        std::filesystem::create_directories(folder, error);
+        const std::time_t now = std::time(nullptr);
+        const std::string name = SnapshotName(Id(listing), *std::localtime(&now));
+        if (!WriteFile((folder / name).string(), ListingToFileBytes(listing))) {
+            Say("the configuration could not be kept in " + folder.string() +
+                " (undo will not have it)");
+            return;
+        }
+        Say("the configuration before the write is kept as " + (folder / name).string());
+        std::vector<std::string> names;
+        for (const auto& file : std::filesystem::directory_iterator(folder, error))
+            names.push_back(file.path().filename().string());
+        for (const std::string& old : SnapshotsToPrune(Id(listing), names))
+            std::filesystem::remove(folder / old, error);
+    }
+
+    int Undo() {
+        if (!LoadPages())
+            return kBadArguments;
+        if (const int failed = Connect(); failed >= 0)
+            return failed;
+        const std::optional<std::string> device = ReadDevice();
+        if (!device)
+            return kFailed;
+        std::vector<std::string> names;
+        std::error_code error;
+        for (const auto& file : std::filesystem::directory_iterator(BackupFolder(), error))
+            names.push_back(file.path().filename().string());
+        const std::vector<std::string> mine = SnapshotsOf(Id(*device), names);
+        if (mine.empty()) {
+            Say("no snapshot of device " + Id(*device) + " in " + BackupFolder().string());
+            session_->Leave();
+            return kBadArguments;
+        }
+        Say("undoing the last write: back to " + mine.front());
+        std::string fileListing;
+        FileLabels labels;
+        bool hasAnchor = false;
+        if (const int bad = LoadFile((BackupFolder() / mine.front()).string(), {}, fileListing,
+                                     labels, hasAnchor);
+            bad >= 0)
+            return bad;
+        const std::vector<PlanRow> plan = Plan(*device, fileListing, labels, hasAnchor);
+        if (plan.empty()) {
+            Say("the device already holds that configuration");
+            session_->Leave();
+            return kOk;
+        }
+        if (!options_.yes) {
+            for (const PlanRow& row : plan)
+                std::fprintf(stderr, "  %s: %s -> %s\n", row.label.c_str(),
+                             row.deviceValue.c_str(), row.newValue.c_str());
+            std::fprintf(stderr, "dtucfg: write these %zu value(s) back? [y/N] ", plan.size());
+            std::fflush(stderr);
+            std::string answer;
+            if (!std::getline(std::cin, answer) || (answer != "y" && answer != "Y")) {
+                Say("nothing was written");
+                session_->Leave();
+                return kFailed;
+            }
+        }
+        std::optional<std::string> after;
+        const std::vector<std::string> outcomes = Execute(plan, after);
+        size_t failed = 0;
+        for (size_t i = 0; i < plan.size(); ++i) {
+            failed += outcomes[i] != "verified";
+            std::printf("%s\t%s\t%s\t%s\n", plan[i].label.c_str(), plan[i].deviceValue.c_str(),
+                        plan[i].newValue.c_str(), outcomes[i].c_str());
+        }
+        session_->Leave();
+        return failed == 0 ? kOk : kFailed;
+    }
+
+    // A file against the device, or against another file: the differing parameters.
+    int Compare() {
+        if (options_.cfg.empty()) {
+            Say("compare needs --cfg FILE and --port P or a second --cfg FILE");
+            return kBadArguments;
+        }
+        bool partial = false; // a file without the listing's first label names it not
+        auto readListing = [&partial](const std::string& path, std::string& listing) {
+            std::string bytes;
+            if (!ReadFile(path, bytes)) {
+                Say(path + " cannot be read");
+                return false;
+            }
+            if (bytes.find(kListingAnchor) == std::string::npos) {
+                bytes = std::string(kListingAnchor) + "\r\r\n" + bytes;
+                partial = true;
+            }
+            if (FileBytesToListing(bytes, listing) != ConfigFileError::None) {
+                Say(path + " holds no configuration, or was cut short");
+                return false;
+            }
+            return true;
+        };
+        std::string first, second;
+        if (!readListing(options_.cfg, first))
+            return kBadArguments;
+        if (!options_.cfg2.empty()) {
+            if (!readListing(options_.cfg2, second))
+                return kBadArguments;
+        } else {
+            if (const int failed = Connect(); failed >= 0)
+                return failed;
+            const std::optional<std::string> device = ReadDevice();
+            if (!device)
+                return kFailed;
+            second = *device;
+            session_->Leave();
+        }
+        std::vector<Difference> differences;
+        for (const Difference& d : CompareListings(first, second))
+            if (!(partial && d.key == "Access Point Name"))
+                differences.push_back(d);
+        for (const Difference& d : differences)
+            std::printf("%s\t%s\t%s\n", d.label.c_str(), d.first.c_str(), d.second.c_str());
+        Say(std::to_string(differences.size()) + " parameter(s) differ; nothing was written");
+        return kOk;
     }
 
     // ---- The production line ------------------------------------------------------------
@@ -791,8 +944,10 @@ private:
         const std::vector<PlanRow> plan = Plan(*device, fileListing, labels, hasAnchor);
         std::optional<std::string> after = device;
         std::vector<std::string> outcomes;
-        if (!plan.empty())
+        if (!plan.empty()) {
+            Backup(*device);
             outcomes = Execute(plan, after);
+        }
         std::string written, reason;
         bool verified = invalid_ == 0;
         if (invalid_)
@@ -936,7 +1091,10 @@ bool ParseOptions(int argc, char** argv, Options& options) {
             if (!value(options.out))
                 return false;
         } else if (arg == "--cfg") {
-            if (!value(options.cfg))
+            if (!value(options.cfg.empty() ? options.cfg : options.cfg2))
+                return false;
+        } else if (arg == "--backups") {
+            if (!value(options.backups))
                 return false;
         } else if (arg == "--skin") {
             if (!value(options.skin))
