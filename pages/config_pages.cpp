@@ -117,9 +117,7 @@ bool CConfigPages::KeepsItsRule(const std::string& key, const std::string& value
     if (why == RuleBreak::None)
         return true;
     // Named by its label as the listing has it, with the reason in the skin's words.
-    std::string name = label.rfind("\r\n", 0) == 0 ? label.substr(2) : label;
-    while (!name.empty() && (name.back() == ':' || name.back() == ' '))
-        name.pop_back();
+    const std::string name = PlainLabel(label);
     host_.Log(TextOr("RuleBroken", "Not written, the value breaks its rule:") + " " +
               (name.empty() ? key : name) + " \"" + value + "\": " +
               RuleBreakText(why, host_.Text("ValueRule", RuleBreakKey(why))) + "\r\n");

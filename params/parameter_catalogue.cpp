@@ -32,6 +32,14 @@ void AddParameter(ParameterCatalogue& catalogue, int tab, EntryKind kind,
     entry.inUse = true;
 }
 
+std::string PlainLabel(std::string label) {
+    if (label.rfind("\r\n", 0) == 0)
+        label.erase(0, 2);
+    while (!label.empty() && (label.back() == ':' || label.back() == ' '))
+        label.pop_back();
+    return label;
+}
+
 std::string FormatListLabel(const std::string& labelFormat, int i) {
     const std::string number = std::to_string(i);
     const size_t percent = labelFormat.find('%');

@@ -97,6 +97,10 @@ void AddListParameter(ListParameterCatalogue& catalogue, int tab, EntryKind kind
                       const std::string& key, const std::string& labelFormat,
                       const std::string& command, int count);
 
+// A listing label as people write it ("\r\nServer's Port:" -> "Server's Port"): no leading
+// line end, no trailing colon or blanks.
+std::string PlainLabel(std::string label);
+
 // The list item label for number i ("GENSENSORINFO 3:"); a format with anything but one %d
 // is used as it is, followed by the number, so no format can read beyond its arguments.
 std::string FormatListLabel(const std::string& labelFormat, int i);

@@ -16,14 +16,6 @@ std::string FileSafe(const std::string& id) {
     return safe;
 }
 
-std::string Plain(std::string label) {
-    if (label.rfind("\r\n", 0) == 0)
-        label.erase(0, 2);
-    while (!label.empty() && (label.back() == ':' || label.back() == ' '))
-        label.pop_back();
-    return label;
-}
-
 } // namespace
 
 std::string SnapshotName(const std::string& deviceId, const std::tm& local) {
@@ -78,7 +70,7 @@ std::vector<Difference> CompareListings(const std::string& first, const std::str
             continue;
         const std::string& other = b[key].value;
         if (entry.value != other)
-            differences.push_back({key, Plain(entry.label), entry.value, other});
+            differences.push_back({key, PlainLabel(entry.label), entry.value, other});
     }
     for (const auto& [key, list] : listsA)
         for (const auto& [label, row] : list.items) {
@@ -86,7 +78,7 @@ std::vector<Difference> CompareListings(const std::string& first, const std::str
                 continue;
             const std::string& other = listsB[key].items[label];
             if (row != other)
-                differences.push_back({key, Plain(label), row, other});
+                differences.push_back({key, PlainLabel(label), row, other});
         }
     return differences;
 }

@@ -150,15 +150,6 @@ bool WriteFile(const std::string& path, const std::string& bytes) {
     return static_cast<bool>(out);
 }
 
-// A listing label as people write it: no leading line end, no trailing colon or blanks.
-std::string PlainLabel(std::string label) {
-    if (label.rfind("\r\n", 0) == 0)
-        label.erase(0, 2);
-    while (!label.empty() && (label.back() == ':' || label.back() == ' '))
-        label.pop_back();
-    return label;
-}
-
 // The label text of a catalogue entry or sensor row that people name as `name` (its label as
 // the listing writes it, or the name of its field), or "".
 std::string FindLabel(CPageSession& pages, const std::string& name) {
@@ -620,21 +611,37 @@ private:
             session_->Leave();
             return invalid_ ? kFailed : kOk;
         }
-        if (!options_.yes) {
-            for (const PlanRow& row : plan)
-                std::fprintf(stderr, "  %s: %s -> %s\n", row.label.c_str(),
-                             row.deviceValue.c_str(), row.newValue.c_str());
-            std::fprintf(stderr, "dtucfg: write these %zu value(s)? [y/N] ", plan.size());
-            std::fflush(stderr);
-            std::string answer;
-            if (!std::getline(std::cin, answer) ||
-                (answer != "y" && answer != "Y" && answer != "yes")) {
-                Say("nothing was written");
-                session_->Leave();
-                return kFailed;
-            }
+        if (!Confirm(plan, "write these")) {
+            session_->Leave();
+            return kFailed;
         }
         Backup(*device);
+        const size_t failed = WriteAndReport(plan);
+        Say(std::to_string(plan.size() - failed) + " written and verified, " +
+            std::to_string(failed) + " failed" +
+            (invalid_ ? ", " + std::to_string(invalid_) + " invalid and not sent" : ""));
+        session_->Leave();
+        return failed == 0 && invalid_ == 0 ? kOk : kFailed;
+    }
+
+    // Shows the plan and asks (unless --yes); false when the user says no.
+    bool Confirm(const std::vector<PlanRow>& plan, const char* what) {
+        if (options_.yes)
+            return true;
+        for (const PlanRow& row : plan)
+            std::fprintf(stderr, "  %s: %s -> %s\n", row.label.c_str(), row.deviceValue.c_str(),
+                         row.newValue.c_str());
+        std::fprintf(stderr, "dtucfg: %s %zu value(s)? [y/N] ", what, plan.size());
+        std::fflush(stderr);
+        std::string answer;
+        if (std::getline(std::cin, answer) && (answer == "y" || answer == "Y" || answer == "yes"))
+            return true;
+        Say("nothing was written");
+        return false;
+    }
+
+    // Sends the plan, verifies it, prints a result line per value; the number that failed.
+    size_t WriteAndReport(const std::vector<PlanRow>& plan) {
         std::optional<std::string> after;
         const std::vector<std::string> outcomes = Execute(plan, after);
         size_t failed = 0;
@@ -643,11 +650,7 @@ private:
             std::printf("%s\t%s\t%s\t%s\n", plan[i].label.c_str(), plan[i].deviceValue.c_str(),
                         plan[i].newValue.c_str(), outcomes[i].c_str());
         }
-        Say(std::to_string(plan.size() - failed) + " written and verified, " +
-            std::to_string(failed) + " failed" +
-            (invalid_ ? ", " + std::to_string(invalid_) + " invalid and not sent" : ""));
-        session_->Leave();
-        return failed == 0 && invalid_ == 0 ? kOk : kFailed;
+        return failed;
     }
 
     // ---- Snapshots, undo, compare ---------------------------------------------------------
@@ -710,27 +713,11 @@ private:
             session_->Leave();
             return kOk;
         }
-        if (!options_.yes) {
-            for (const PlanRow& row : plan)
-                std::fprintf(stderr, "  %s: %s -> %s\n", row.label.c_str(),
-                             row.deviceValue.c_str(), row.newValue.c_str());
-            std::fprintf(stderr, "dtucfg: write these %zu value(s) back? [y/N] ", plan.size());
-            std::fflush(stderr);
-            std::string answer;
-            if (!std::getline(std::cin, answer) || (answer != "y" && answer != "Y")) {
-                Say("nothing was written");
-                session_->Leave();
-                return kFailed;
-            }
+        if (!Confirm(plan, "write back")) {
+            session_->Leave();
+            return kFailed;
         }
-        std::optional<std::string> after;
-        const std::vector<std::string> outcomes = Execute(plan, after);
-        size_t failed = 0;
-        for (size_t i = 0; i < plan.size(); ++i) {
-            failed += outcomes[i] != "verified";
-            std::printf("%s\t%s\t%s\t%s\n", plan[i].label.c_str(), plan[i].deviceValue.c_str(),
-                        plan[i].newValue.c_str(), outcomes[i].c_str());
-        }
+        const size_t failed = WriteAndReport(plan);
         session_->Leave();
         return failed == 0 ? kOk : kFailed;
     }

@@ -14,7 +14,16 @@ CPageSession::CPageSession() : pages_(view_, store_, *this) {
 bool CPageSession::Load(const std::string& skinFolder) {
     if (!view_.LoadSkin(skinFolder))
         return false;
-    std::ifstream in(skinFolder + "/Language.ini", std::ios::binary);
+    texts_ = ReadTexts(skinFolder + "/Language.ini");
+    // As the window's "windowinit": the rows numbered, then the catalogue.
+    pages_.NumberSensorRows();
+    store_.Build(view_.GetRowCount(kSensorListName));
+    return true;
+}
+
+std::map<std::string, std::string> CPageSession::ReadTexts(const std::string& path) {
+    std::map<std::string, std::string> texts;
+    std::ifstream in(path, std::ios::binary);
     std::string line, section;
     while (std::getline(in, line)) {
         if (!line.empty() && line.back() == '\r')
@@ -23,13 +32,10 @@ bool CPageSession::Load(const std::string& skinFolder) {
             section = line.substr(1, line.find(']') - 1);
         } else if (!line.empty() && line[0] != ';' && line.find('=') != std::string::npos) {
             const size_t eq = line.find('=');
-            texts_[section + "/" + line.substr(0, eq)] = line.substr(eq + 1);
+            texts[section + "/" + line.substr(0, eq)] = line.substr(eq + 1);
         }
     }
-    // As the window's "windowinit": the rows numbered, then the catalogue.
-    pages_.NumberSensorRows();
-    store_.Build(view_.GetRowCount(kSensorListName));
-    return true;
+    return texts;
 }
 
 std::string CPageSession::Text(const char* section, const char* key) {

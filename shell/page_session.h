@@ -32,6 +32,9 @@ public:
     CParameterStore& Store() { return store_; }
     CSkinPageView& View() { return view_; }
     CConfigPages& Pages() { return pages_; }
+    // The texts of a Language.ini by "section/key".
+    static std::map<std::string, std::string> ReadTexts(const std::string& path);
+
     // What the page logic said (refused values and the like), in order.
     const std::vector<std::string>& Messages() const { return messages_; }
 

@@ -5,6 +5,7 @@
 
 #include "pages/config_pages.h"
 #include "shell/dispatch.h"
+#include "shell/page_session.h"
 #include "pages/skin_page_view.h"
 
 #include <deque>
@@ -43,20 +44,7 @@ public:
         store.Build(view.GetRowCount(kSensorListName));
     }
 
-    void LoadTexts(const std::string& path) {
-        std::ifstream in(path, std::ios::binary);
-        std::string line, section;
-        while (std::getline(in, line)) {
-            if (!line.empty() && line.back() == '\r')
-                line.pop_back();
-            if (line.size() > 2 && line[0] == '[') {
-                section = line.substr(1, line.find(']') - 1);
-            } else if (line.find('=') != std::string::npos) {
-                const size_t eq = line.find('=');
-                texts[section + "/" + line.substr(0, eq)] = line.substr(eq + 1);
-            }
-        }
-    }
+    void LoadTexts(const std::string& path) { texts = CPageSession::ReadTexts(path); }
 
     // Runs every posted rule, in post order, including the ones they post.
     void RunRules() {
