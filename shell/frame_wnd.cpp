@@ -364,8 +364,13 @@ void COrvelFrameWnd::SaveConfigurationFile() {
 }
 
 void COrvelFrameWnd::WriteListingFile(const std::string& reply) {
-    if (!WriteFileReplacing(savePath_, ListingToFileBytes(reply)))
+    if (!WriteFileReplacing(savePath_, ListingToFileBytes(reply))) {
         ShowMessageBox(LookupText("SaveToFile", "OpenError", ""), "DTU");
+        return;
+    }
+    // The log says where the configuration went.
+    AppendLog(LookupTextOr("SaveToFile", "Saved", "The device's configuration was saved to") +
+              " " + savePath_ + "\r\n");
 }
 
 void COrvelFrameWnd::LoadConfigurationFile() {
@@ -395,6 +400,9 @@ void COrvelFrameWnd::LoadConfigurationFile() {
         auto lock = store_.Lock();
         pages_.ShowFileValues(std::move(file));
     }
+    AppendLog(LookupTextOr("onLoadFrommFile", "Loaded",
+                           "The pages show the file; the device is read to compare it:") +
+              " " + path + "\r\n");
     link_.PushJob(LoadFileJob());
 }
 

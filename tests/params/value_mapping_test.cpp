@@ -20,13 +20,15 @@ TEST(ValueMapping, ExtremeDeviceValuesSaturateInsteadOfOverflowing) {
         for (const char* value : {"-99999999999", "-2147483648", "99999999999", "2147483647"}) {
             const ComboChoice choice = ComboChoiceForValue(key, value, items, none);
             // Far outside the items whichever way: the combo shows nothing for it.
-            if (choice.kind == ComboChoice::Select)
+            if (choice.kind == ComboChoice::Select) {
                 EXPECT_TRUE(choice.index < 0 || choice.index >= 3) << key << " " << value;
+            }
         }
         // The ordinary values still map as before.
         const ComboChoice first = ComboChoiceForValue(key, key == std::string("ZigBee_RFchannel") ? "11" : "1", items, none);
-        if (key != std::string("LORA Rate"))
+        if (key != std::string("LORA Rate")) {
             EXPECT_EQ(first, ComboChoice::Item(0)) << key;
+        }
     }
     EXPECT_EQ(ComboChoiceForValue("LORA typ", "-2147483648", items, none).index, INT_MIN);
     EXPECT_EQ(ComboChoiceForValue("ZigBee_RFchannel", "-99999999999", items, none).index, INT_MIN);

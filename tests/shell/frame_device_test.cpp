@@ -149,6 +149,11 @@ TEST_F(FrameTest, ReadingShowsTheDevicesValuesAndWritingSendsOnlyWhatChanged) {
     std::string chosen = file;
     std::replace(chosen.begin(), chosen.end(), '/', '\\');
     EXPECT_EQ(frame_->SavePath(), chosen);
+    // Saving and loading each leave a line naming the file.
+    EXPECT_NE(Log().find(LookupText("SaveToFile", "Saved") + " " + chosen), std::string::npos)
+        << Log();
+    EXPECT_NE(Log().find(LookupText("onLoadFrommFile", "Loaded") + " " + chosen),
+              std::string::npos);
 
     // Leave the device as it was for the other tests.
     Find("CollectInterval")->SetText(port);
