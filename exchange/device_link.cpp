@@ -3,6 +3,7 @@
 #include "base/log_post.h"
 #include "base/messages.h"
 #include "base/settings.h"
+#include "base/system_message.h"
 
 #include <cstring>
 
@@ -194,15 +195,7 @@ std::string CDeviceLink::SendFailureText(const CSerialPort::SendResult& result) 
                            "the line reported receive errors (noise, or another baud rate or "
                            "format than the device's); what had arrived was discarded.");
     } else {
-        char system[512] = {};
-        const DWORD length =
-            FormatMessageA(FORMAT_MESSAGE_FROM_SYSTEM | FORMAT_MESSAGE_IGNORE_INSERTS, nullptr,
-                           result.error, 0, system, sizeof(system) - 1, nullptr);
-        why.assign(system, length < sizeof(system) ? length : 0);
-        while (!why.empty() && (why.back() == '\r' || why.back() == '\n' || why.back() == ' '))
-            why.pop_back();
-        if (why.empty())
-            why = "(" + std::to_string(result.error) + ")";
+        why = SystemMessage(result.error);
     }
     return LookupTextOr("WorkerJobThreadProc", "SendError", "The command was not sent:") + " " +
            why + "\r\n";

@@ -105,10 +105,10 @@ public:
     // Ends a file load that was under way.
     void ApplyValuesToControls();
 
-    // Loading a file: shows the file's values the same way while the catalogue keeps the
-    // device's. The file stays the pages' reference until CollectFileDifferences or
-    // EndFileLoad.
-    void ShowFileValues(FileConfiguration file);
+    // Loading a file: parses the file's listing into a copy of the catalogue and shows its
+    // values the same way, while the catalogue keeps the device's. The file stays the pages'
+    // reference until CollectFileDifferences or EndFileLoad; `labels` are the ones it holds.
+    void ShowFileValues(const std::string& fileListing, FileLabels labels);
     // The device's own listing is in the catalogue: queues a write for every value of the file
     // that differs from it, as CollectChangedParameters, but only for the labels the file holds
     // (a partial file changes only what it names). Ends the file load.

@@ -13,7 +13,13 @@ void CConfigPages::ApplyValuesToControls() {
     ShowValues();
 }
 
-void CConfigPages::ShowFileValues(FileConfiguration file) {
+void CConfigPages::ShowFileValues(const std::string& fileListing, FileLabels labels) {
+    FileConfiguration file;
+    file.parameters = store_.parameters;
+    file.lists = store_.lists;
+    file.labels = std::move(labels);
+    ParseListing(fileListing.data(), fileListing.size(), file.parameters, file.lists,
+                 file.presence);
     file_ = std::move(file);
     ShowValues();
 }

@@ -1,5 +1,6 @@
 #include "serial/serial_line.h"
 
+#include "base/system_message.h"
 #include "serial/port_list.h"
 
 #include <windows.h>
@@ -10,16 +11,6 @@
 #include <map>
 
 namespace {
-
-std::string Reason(DWORD error) {
-    char text[512] = {};
-    DWORD length = FormatMessageA(FORMAT_MESSAGE_FROM_SYSTEM | FORMAT_MESSAGE_IGNORE_INSERTS,
-                                  nullptr, error, 0, text, sizeof(text) - 1, nullptr);
-    std::string why(text, length < sizeof(text) ? length : 0);
-    while (!why.empty() && (why.back() == '\r' || why.back() == '\n' || why.back() == ' '))
-        why.pop_back();
-    return why.empty() ? "(" + std::to_string(error) + ")" : why;
-}
 
 std::string DevicePath(const std::string& port) {
     return port.rfind("\\\\.\\", 0) == 0 ? port : "\\\\.\\" + port;
@@ -34,7 +25,7 @@ public:
         HANDLE port = CreateFileA(DevicePath(settings.port).c_str(), GENERIC_READ | GENERIC_WRITE,
                                   0, nullptr, OPEN_EXISTING, 0, nullptr);
         if (port == INVALID_HANDLE_VALUE) {
-            why = Reason(GetLastError());
+            why = SystemMessage(GetLastError());
             return false;
         }
         char mode[64];
@@ -48,7 +39,7 @@ public:
         if (!GetCommState(port, &dcb) || !BuildCommDCBA(mode, &dcb) ||
             (dcb.fRtsControl = RTS_CONTROL_ENABLE, !SetCommState(port, &dcb)) ||
             !SetCommTimeouts(port, &timeouts)) {
-            why = Reason(GetLastError());
+            why = SystemMessage(GetLastError());
             CloseHandle(port);
             return false;
         }
@@ -72,11 +63,11 @@ public:
         }
         DWORD written = 0;
         if (!WriteFile(port_, bytes.data(), static_cast<DWORD>(bytes.size()), &written, nullptr)) {
-            why = Reason(GetLastError());
+            why = SystemMessage(GetLastError());
             return false;
         }
         if (written != bytes.size()) {
-            why = Reason(ERROR_WRITE_FAULT);
+            why = SystemMessage(ERROR_WRITE_FAULT);
             return false;
         }
         return true;
@@ -99,7 +90,7 @@ public:
         char buffer[4096];
         DWORD got = 0;
         if (!ReadFile(port_, buffer, sizeof(buffer), &got, nullptr)) {
-            why = Reason(GetLastError());
+            why = SystemMessage(GetLastError());
             return bytes;
         }
         bytes.assign(buffer, got);

@@ -218,23 +218,30 @@ std::vector<PlanRow> PlanRows(CPageSession& pages, const std::vector<Job>& jobs)
     return rows;
 }
 
-// The value the device reports for a plan row's key in a listing.
-std::string ReportedValue(const std::string& listing, const PlanRow& row) {
+// What a listing reports, parsed once, to verify the values of a plan against.
+struct Reported {
     ParameterCatalogue parameters;
     ListParameterCatalogue lists;
-    InterfacePresence presence;
-    BuildParameterCatalogue(parameters, lists, 64);
-    ParseListing(listing.data(), listing.size(), parameters, lists, presence);
-    if (row.job.kind == EntryKind::List) {
-        auto list = lists.find(row.job.key);
-        if (list == lists.end())
-            return std::string();
-        auto item = list->second.items.find(row.job.item);
-        return item == list->second.items.end() ? std::string() : item->second;
+
+    explicit Reported(const std::string& listing) {
+        InterfacePresence presence;
+        BuildParameterCatalogue(parameters, lists, 64);
+        ParseListing(listing.data(), listing.size(), parameters, lists, presence);
     }
-    auto entry = parameters.find(row.job.key);
-    return entry == parameters.end() ? std::string() : entry->second.value;
-}
+
+    // The value the listing reports for a plan row's key (or sensor row).
+    std::string ValueOf(const PlanRow& row) const {
+        if (row.job.kind == EntryKind::List) {
+            auto list = lists.find(row.job.key);
+            if (list == lists.end())
+                return std::string();
+            auto item = list->second.items.find(row.job.item);
+            return item == list->second.items.end() ? std::string() : item->second;
+        }
+        auto entry = parameters.find(row.job.key);
+        return entry == parameters.end() ? std::string() : entry->second.value;
+    }
+};
 
 // Reads CSV text (fields separated by ",", quoted with '"' where they hold a comma or a quote,
 // '""' for a quote); a field holding a line break is refused, naming its line and column.
@@ -558,15 +565,17 @@ private:
             }
         }
         after = ReadDevice();
+        const std::optional<Reported> reported =
+            after ? std::optional<Reported>(Reported(*after)) : std::nullopt;
         for (size_t i = 0; i < plan.size(); ++i) {
             std::string& outcome = outcomes[i];
             if (outcome != "written")
                 continue;
-            if (!after)
+            if (!reported)
                 outcome = "not verified";
             else
-                outcome = ReportedValue(*after, plan[i]) == plan[i].newValue ? "verified"
-                                                                             : "mismatch";
+                outcome = reported->ValueOf(plan[i]) == plan[i].newValue ? "verified"
+                                                                         : "mismatch";
             if (outcome == "mismatch")
                 Say(plan[i].label + ": the device took the command but reports another value");
         }

@@ -4,6 +4,7 @@
 #include "base/log_post.h"
 #include "base/messages.h"
 #include "base/settings.h"
+#include "base/system_message.h"
 #include "exchange/device_operations.h"
 #include "pages/page_classes.h"
 #include "pages/tab_strip.h"
@@ -33,17 +34,6 @@ const char kVersion[] = "V1.9.5";
 
 CComboUI* AsCombo(CControlUI* control) {
     return ControlAs<CComboUI>(control);
-}
-
-// The system's own text for an error code.
-std::string SystemMessage(DWORD error) {
-    char system[512] = {};
-    DWORD length = ::FormatMessageA(FORMAT_MESSAGE_FROM_SYSTEM | FORMAT_MESSAGE_IGNORE_INSERTS,
-                                    nullptr, error, 0, system, sizeof(system) - 1, nullptr);
-    std::string text(system, length < sizeof(system) ? length : 0);
-    while (!text.empty() && (text.back() == '\r' || text.back() == '\n' || text.back() == ' '))
-        text.pop_back();
-    return text.empty() ? "(" + std::to_string(error) + ")" : text;
 }
 
 // Why a port did not open, in the skin's language where the reason is a common one.
@@ -382,23 +372,19 @@ void COrvelFrameWnd::LoadConfigurationFile() {
     // A file that cannot be read, is longer than a listing can be, was cut short or names too
     // few of the device's labels changes nothing: its missing values would otherwise be written
     // to the device as empty.
-    FileConfiguration file;
+    FileLabels labels;
+    bool accepted = ReadFileBytes(path, 4 * kMaxConfigFileText, bytes);
     {
         auto lock = store_.Lock();
-        file.parameters = store_.parameters;
-        file.lists = store_.lists;
-    }
-    if (!ReadFileBytes(path, 4 * kMaxConfigFileText, bytes) ||
-        ReadConfigFile(bytes, file.parameters, file.lists, listing, file.labels) !=
-            ConfigFileError::None) {
-        AppendLog(LookupText("onLoadFrommFile", "ReadError", "\r\n"));
-        return;
-    }
-    // The file's values go into the copy; the catalogue keeps what the device last reported.
-    ParseListing(listing.data(), listing.size(), file.parameters, file.lists, file.presence);
-    {
-        auto lock = store_.Lock();
-        pages_.ShowFileValues(std::move(file));
+        accepted = accepted && ReadConfigFile(bytes, store_.parameters, store_.lists, listing,
+                                              labels) == ConfigFileError::None;
+        if (!accepted) {
+            lock.unlock();
+            AppendLog(LookupText("onLoadFrommFile", "ReadError", "\r\n"));
+            return;
+        }
+        // The file's values go into a copy; the catalogue keeps what the device last reported.
+        pages_.ShowFileValues(listing, std::move(labels));
     }
     AppendLog(LookupTextOr("onLoadFrommFile", "Loaded",
                            "The pages show the file; the device is read to compare it:") +

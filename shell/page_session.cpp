@@ -70,13 +70,7 @@ bool CPageSession::ShowDevice(const std::string& listing) {
 
 std::vector<Job> CPageSession::FileWrites(const std::string& fileListing,
                                           const FileLabels& labels) {
-    FileConfiguration file;
-    file.parameters = store_.parameters;
-    file.lists = store_.lists;
-    file.labels = labels;
-    ParseListing(fileListing.data(), fileListing.size(), file.parameters, file.lists,
-                 file.presence);
-    pages_.ShowFileValues(std::move(file));
+    pages_.ShowFileValues(fileListing, labels);
     RunRules();
     jobs_.clear();
     pages_.CollectFileDifferences();

@@ -713,15 +713,15 @@ std::string ReplaceValue(std::string listing, const std::string& label, const st
     return listing.replace(start, listing.find("\r\n", start) - start, value);
 }
 
-// A file parsed the way the window parses it, into a copy of the catalogue.
-FileConfiguration ParseFile(PageRig& rig, const std::string& bytes) {
-    FileConfiguration file;
-    file.parameters = rig.store.parameters;
-    file.lists = rig.store.lists;
+// A file read the way the window reads it.
+struct ReadFile {
     std::string text;
-    EXPECT_EQ(ReadConfigFile(bytes, file.parameters, file.lists, text, file.labels),
+    FileLabels labels;
+};
+ReadFile ParseFile(PageRig& rig, const std::string& bytes) {
+    ReadFile file;
+    EXPECT_EQ(ReadConfigFile(bytes, rig.store.parameters, rig.store.lists, file.text, file.labels),
               ConfigFileError::None);
-    ParseListing(text.data(), text.size(), file.parameters, file.lists, file.presence);
     return file;
 }
 
@@ -734,11 +734,11 @@ TEST_F(PagesTest, AFileThatNamesOnlySomeLabelsWritesOnlyWhatItNamesAndDiffers) {
     edited = ReplaceValue(edited, "GENSENSORINFO 7:", "1,3,40001,1,0,1,1,1,tail,1");
     std::string bytes = ListingToFileBytes(edited);
     bytes = bytes.substr(0, bytes.find("\r\r\n", bytes.size() * 2 / 3) + 3);
-    FileConfiguration file = ParseFile(rig, bytes);
+    ReadFile file = ParseFile(rig, bytes);
     ASSERT_LT(file.labels.found, file.labels.total);
 
     const std::string deviceApn = rig.Value("Access Point Name");
-    rig.pages.ShowFileValues(std::move(file));
+    rig.pages.ShowFileValues(file.text, file.labels);
     rig.RunRules();
     EXPECT_EQ(rig.view.GetText("Access Point Name"), "internet.example");
     EXPECT_EQ(rig.Value("Access Point Name"), deviceApn) << "the catalogue keeps the device's";
@@ -756,7 +756,8 @@ TEST_F(PagesTest, AFileThatNamesOnlySomeLabelsWritesOnlyWhatItNamesAndDiffers) {
 TEST_F(PagesTest, AWholeFileEqualToTheDeviceWritesNothing) {
     const std::string device = FullListing();
     rig.Read(device);
-    rig.pages.ShowFileValues(ParseFile(rig, ListingToFileBytes(device)));
+    const ReadFile file = ParseFile(rig, ListingToFileBytes(device));
+    rig.pages.ShowFileValues(file.text, file.labels);
     rig.RunRules();
     rig.store.ParseListing(device.data(), device.size());
     rig.jobs.clear();
@@ -770,7 +771,8 @@ TEST_F(PagesTest, AFileWhoseDeviceWasNotReadChangesNoKnownValue) {
     rig.Read(device);
     const ParameterCatalogue before = rig.store.parameters;
     std::string file = ReplaceValue(FullListing(), "Server's Port:", "7001");
-    rig.pages.ShowFileValues(ParseFile(rig, ListingToFileBytes(file)));
+    const ReadFile read = ParseFile(rig, ListingToFileBytes(file));
+    rig.pages.ShowFileValues(read.text, read.labels);
     rig.RunRules();
     EXPECT_EQ(rig.view.GetText("Server's Port"), "7001");
     // The device's read fails: the file is dropped, the known values are still the device's.
