@@ -35,6 +35,7 @@ struct Job {
     std::string value;   // writes: the value being written
     EntryKind kind = EntryKind::None; // list item writes: EntryKind::List
     std::string item;    // list item writes: the item's label
+    std::string label;   // writes: the field as the user knows it, for the log
 };
 
 // The worker's wait for the reply to a job, in milliseconds, before the time-out factor.

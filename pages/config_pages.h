@@ -10,10 +10,12 @@
 
 #include "exchange/job.h"
 #include "pages/page_view.h"
+#include "pages/write_plan.h"
 #include "params/config_file.h"
 #include "params/parameter_store.h"
 #include "params/value_mapping.h"
 
+#include <array>
 #include <map>
 #include <optional>
 #include <set>
@@ -136,6 +138,8 @@ public:
     // The sensor rows.
     void NumberSensorRows();
     void FillSensorList();
+    // Shows a sensor row's value (the device's ten fields joined by ",") in row r.
+    void FillSensorRow(int r, const std::string& value);
     void SetRowFieldValue(int row, const std::string& field, const std::string& text);
     std::string GetRowFieldValue(int row, const std::string& field) const;
 
@@ -149,6 +153,32 @@ public:
     // Whether a value keeps the rule of its parameter (params/value_rules.h); when it does not,
     // the log names the field, the value and the reason, and nothing is queued for it.
     bool KeepsItsRule(const std::string& key, const std::string& value, const std::string& label);
+    // The write plan: a row for every command the write path would queue, the ones that break
+    // their rule unticked, nothing logged and nothing queued. Empty before the device was read.
+    std::vector<PlanRow> PlanChanges();
+    // The plan of a loaded file (see CollectFileDifferences), with the file's values the pages
+    // could not take listed as not applicable; ends the file load.
+    std::vector<PlanRow> PlanFileDifferences(const std::string& fileListing);
+    // Queues the jobs of the plan's ticked rows, in plan order; the number queued.
+    int QueuePlan(const std::vector<PlanRow>& rows);
+
+    // Marks every field whose page value differs from the device's (changed, or breaking its
+    // rule, or failed at the last write: `failed` maps a plan row's control, or
+    // "CustomList/<row>", to the reason) and sets the tabs' change counts. Returns the plan the
+    // marks came from.
+    std::vector<PlanRow> MarkChanges();
+    void SetFailedFields(std::map<std::string, std::string> failed) { failed_ = std::move(failed); }
+    // Changed fields by tab, as the last MarkChanges counted them.
+    int ChangesOnTab(int tab) const;
+    // Puts the device's value back into one field (its control name; "CustomList/<row>" for a
+    // sensor row); false when the field is not known.
+    bool RevertField(const std::string& control);
+    // The control a mark stands on for a plan row (its field, a switch row's first switch, a
+    // sensor row's channel label).
+    static std::string FailedKey(const PlanRow& row);
+    // The page's title as its tab shows it.
+    std::string PageTitle(int tab) const;
+
     // `only`: the labels a loaded file holds (null: every row).
     int CollectSensorList(bool force, const FileLabels* only = nullptr);
     bool QueueListItemIfChanged(const std::string& fullText, ListParameterEntry& entry,
@@ -176,7 +206,12 @@ private:
         return file_ ? file_->presence : store_.presence;
     }
     void ShowValues();
+    // Shows one catalogue entry's value on its controls.
+    void ShowEntry(const std::string& key, const ParameterEntry& entry);
     int Collect(const FileLabels* only);
+    std::vector<PlanRow> Plan(const FileLabels* only);
+    // The controls that show a plan row (a field, a switch row's switches, a sensor row).
+    std::vector<ControlRef> MarkedControls(const PlanRow& row) const;
 
     struct Write {
         std::string key;
@@ -231,4 +266,12 @@ private:
     std::set<std::string> forcedKeys_;  // changed by the program itself, told to the user
     // The sensor data names as the device sent them (UTF-8) and as shown (ANSI), by row.
     std::map<int, std::pair<std::string, std::string>> shownDataNames_;
+    // Planning: the rows being collected, the control and sensor row they come from.
+    std::vector<PlanRow>* plan_ = nullptr;
+    std::string planControl_;
+    int planRow_ = -1;
+    // Marks: the fields marked now, the failures of the last write, changes by tab.
+    std::vector<ControlRef> marked_;
+    std::map<std::string, std::string> failed_;
+    std::array<int, kTabCount> tabChanges_{};
 };

@@ -25,6 +25,10 @@ struct ControlRef {
     }
 };
 
+// How a field is marked on its page: unchanged, changed from what the device reported, holding
+// a value that breaks its rule, or refused or not taken by the device at the last write.
+enum class FieldMark { None, Changed, Invalid, Failed };
+
 enum class ControlKind {
     Missing, // no such control
     Edit,    // a text field
@@ -67,6 +71,11 @@ public:
     // "selectchanged").
     virtual void SelectPage(const ControlRef& tabLayout, int index) = 0;
     virtual void SelectOption(const ControlRef& option) = 0;
+
+    // The mark of a field, with the reason in words for the invalid and failed ones (shown as
+    // the field's tooltip).
+    virtual void SetMark(const ControlRef& ref, FieldMark mark, const std::string& reason) = 0;
+    virtual FieldMark GetMark(const ControlRef& ref) const = 0;
 
     // Lists of rows: the number of rows (-1 when there is no such list) and rebuilding the list
     // with `rows` fresh rows from the row file; returns the number of rows the list then holds.

@@ -57,26 +57,28 @@ void CConfigPages::FillSensorList() {
         const int rows = view_.GetRowCount(kSensorListName);
         for (int r = 0; r < rows; ++r) {
             const auto item = entry.items.find(FormatListLabel(entry.labelFormat, r));
-            if (item == entry.items.end() || item->second.empty())
-                continue;
-            const std::string& value = item->second;
-            std::vector<std::string> fields;
-            size_t start = 0;
-            for (;;) {
-                const size_t comma = value.find(',', start);
-                fields.push_back(value.substr(start, comma - start));
-                if (comma == std::string::npos)
-                    break;
-                start = comma + 1;
-            }
-            fields.resize(kSensorFieldCount);
-            const std::string name = host_.Utf8ToAnsi(fields[kSensorDataNameField]);
-            shownDataNames_[r] = {fields[kSensorDataNameField], name};
-            fields[kSensorDataNameField] = name;
-            for (int f = 0; f < kSensorFieldCount; ++f)
-                SetRowFieldValue(r, kSensorFields[f], fields[static_cast<size_t>(f)]);
+            if (item != entry.items.end() && !item->second.empty())
+                FillSensorRow(r, item->second);
         }
     }
+}
+
+void CConfigPages::FillSensorRow(int r, const std::string& value) {
+    std::vector<std::string> fields;
+    size_t start = 0;
+    for (;;) {
+        const size_t comma = value.find(',', start);
+        fields.push_back(value.substr(start, comma - start));
+        if (comma == std::string::npos)
+            break;
+        start = comma + 1;
+    }
+    fields.resize(kSensorFieldCount);
+    const std::string name = host_.Utf8ToAnsi(fields[kSensorDataNameField]);
+    shownDataNames_[r] = {fields[kSensorDataNameField], name};
+    fields[kSensorDataNameField] = name;
+    for (int f = 0; f < kSensorFieldCount; ++f)
+        SetRowFieldValue(r, kSensorFields[f], fields[static_cast<size_t>(f)]);
 }
 
 std::string CConfigPages::SensorRowText(int r, bool& refused) const {
@@ -115,6 +117,24 @@ int CConfigPages::CollectSensorList(bool force, const FileLabels* only) {
             auto shown = unshowableRows_.find(r);
             if (shown != unshowableRows_.end() && shown->second == row)
                 continue; // the row still shows what it showed for a value it cannot show
+            if (refused && plan_) {
+                // Planned as a row that can never be sent: a comma or a line break in a field
+                // would shift or cut the device's row.
+                const std::string label = FormatListLabel(entry.labelFormat, r);
+                if (only && !only->listItems.count(label))
+                    continue;
+                Job job = SetValueJob(entry.command, std::to_string(r) + "," + row,
+                                      kSensorListName, row);
+                job.kind = entry.kind;
+                job.item = label;
+                PlanRow planned = PlanRowFor(job, kSensorListName, store_);
+                planned.sensorRow = r;
+                planned.rule = RuleBreak::BadCharacter;
+                planned.applicable = false;
+                planned.ticked = false;
+                plan_->push_back(planned);
+                continue;
+            }
             if (refused) {
                 host_.Log(TextOr("BadSensorValue", "Not written: a field of this sensor row "
                                                    "contains a comma or a line break:") +
@@ -124,8 +144,10 @@ int CConfigPages::CollectSensorList(bool force, const FileLabels* only) {
             const std::string label = FormatListLabel(entry.labelFormat, r);
             if (only && !only->listItems.count(label))
                 continue;
+            planRow_ = r;
             if (QueueListItemIfChanged(std::to_string(r) + "," + row, entry, label))
                 ++queued;
+            planRow_ = -1;
         }
     }
     return queued;
@@ -141,11 +163,18 @@ bool CConfigPages::QueueListItemIfChanged(const std::string& fullText, ListParam
         return false;
     if (row == known)
         return false;
-    if (!KeepsItsRule(kSensorListName, row, label))
-        return false;
     Job job = SetValueJob(entry.command, fullText, kSensorListName, row);
     job.kind = entry.kind;
     job.item = label;
+    job.label = PlainLabel(label);
+    if (plan_) {
+        PlanRow planned = PlanRowFor(job, kSensorListName, store_);
+        planned.sensorRow = planRow_;
+        plan_->push_back(planned);
+        return true;
+    }
+    if (!KeepsItsRule(kSensorListName, row, label))
+        return false;
     host_.PushJob(job);
     return true;
 }

@@ -10,6 +10,7 @@ using page_helpers::Channel;
 
 void CConfigPages::ApplyValuesToControls() {
     file_.reset();
+    failed_.clear();
     ShowValues();
 }
 
@@ -48,35 +49,8 @@ void CConfigPages::ShowValues() {
     const ParameterEntry* lora = FindParameter(ShownParameters(), "LORA ver");
     loraVersion_ = lora ? lora->value : std::string();
 
-    for (const auto& [key, entry] : ShownParameters()) {
-        const EntryKind kind = entry.kind;
-        if (kind == EntryKind::Edit) {
-            if (view_.Exists(key))
-                view_.SetText(key, entry.value);
-        } else if (kind == EntryKind::Combobox) {
-            if (!view_.Exists(key))
-                continue;
-            std::vector<std::string> items;
-            const int count = view_.GetItemCount(key);
-            for (int i = 0; i < count; ++i)
-                items.push_back(view_.GetItemText(key, i));
-            const ComboChoice choice =
-                ComboChoiceForValue(key, entry.value, items, ShownParameters());
-            if (choice.kind == ComboChoice::Select)
-                view_.SelectItem(key, choice.index);
-            else if (choice.kind == ComboChoice::Clear)
-                view_.SelectItem(key, -1);
-        } else if (kind == EntryKind::Line) {
-            for (const SwitchRow& row : SwitchRows()) {
-                if (key != row.key)
-                    continue;
-                const int number = ParseDecimal(entry.value);
-                for (int bit = 0; bit < 6; ++bit)
-                    if (row.switches[bit][0] != '\0')
-                        SetSwitch(row.switches[bit], (number >> bit) & 1);
-            }
-        }
-    }
+    for (const auto& [key, entry] : ShownParameters())
+        ShowEntry(key, entry);
 
     FillSensorList();
     forcedKeys_.clear();
@@ -96,3 +70,32 @@ void CConfigPages::OnRulesSettled() {
     }
 }
 
+
+void CConfigPages::ShowEntry(const std::string& key, const ParameterEntry& entry) {
+    const EntryKind kind = entry.kind;
+    if (kind == EntryKind::Edit) {
+        if (view_.Exists(key))
+            view_.SetText(key, entry.value);
+    } else if (kind == EntryKind::Combobox) {
+        if (!view_.Exists(key))
+            return;
+        std::vector<std::string> items;
+        const int count = view_.GetItemCount(key);
+        for (int i = 0; i < count; ++i)
+            items.push_back(view_.GetItemText(key, i));
+        const ComboChoice choice = ComboChoiceForValue(key, entry.value, items, ShownParameters());
+        if (choice.kind == ComboChoice::Select)
+            view_.SelectItem(key, choice.index);
+        else if (choice.kind == ComboChoice::Clear)
+            view_.SelectItem(key, -1);
+    } else if (kind == EntryKind::Line) {
+        for (const SwitchRow& row : SwitchRows()) {
+            if (key != row.key)
+                continue;
+            const int number = ParseDecimal(entry.value);
+            for (int bit = 0; bit < 6; ++bit)
+                if (row.switches[bit][0] != '\0')
+                    SetSwitch(row.switches[bit], (number >> bit) & 1);
+        }
+    }
+}

@@ -289,3 +289,15 @@ int CSkinPageView::RebuildRows(const std::string& list, int count) {
     rows.assign(static_cast<size_t>(count), rowTemplate);
     return count;
 }
+
+void CSkinPageView::SetMark(const ControlRef& ref, FieldMark mark, const std::string& reason) {
+    if (Node* node = Find(ref)) {
+        node->mark = mark;
+        node->markReason = mark == FieldMark::None ? std::string() : reason;
+    }
+}
+
+FieldMark CSkinPageView::GetMark(const ControlRef& ref) const {
+    const Node* node = Find(ref);
+    return node ? node->mark : FieldMark::None;
+}

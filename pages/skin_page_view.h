@@ -25,6 +25,8 @@ public:
         std::string bkImage;
         std::map<std::string, std::string> attributes;
         int width = 0;
+        FieldMark mark = FieldMark::None;
+        std::string markReason;
     };
     using Row = std::map<std::string, Node>;
 
@@ -57,6 +59,8 @@ public:
     void SetBkImage(const ControlRef& ref, const std::string& image) override;
     void SelectPage(const ControlRef& tabLayout, int index) override;
     void SelectOption(const ControlRef& option) override;
+    void SetMark(const ControlRef& ref, FieldMark mark, const std::string& reason) override;
+    FieldMark GetMark(const ControlRef& ref) const override;
     int GetRowCount(const std::string& list) const override;
     int RebuildRows(const std::string& list, int rows) override;
 

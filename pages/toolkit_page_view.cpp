@@ -10,6 +10,8 @@
 #include "ui/UIRichEdit.h"
 #include "ui/UIButton.h"
 
+#include <algorithm>
+
 namespace {
 
 CComboUI* AsCombo(CControlUI* control) {
@@ -149,4 +151,87 @@ int CToolkitPageView::RebuildRows(const std::string& list, int rows) {
             delete row;
     }
     return container->GetCount();
+}
+
+namespace {
+
+// The marks' looks: a thick bar on the field's left edge (a shape, not colour alone) and a
+// quiet tint; blue for a change, red for a value that breaks its rule, amber for a value the
+// device refused or did not take.
+struct MarkLook {
+    DWORD bar;
+    DWORD tint;
+};
+MarkLook LookOf(FieldMark mark) {
+    switch (mark) {
+    case FieldMark::Changed:
+        return {0xFF2563EB, 0xFFEFF6FF};
+    case FieldMark::Invalid:
+        return {0xFFDC2626, 0xFFFEF2F2};
+    case FieldMark::Failed:
+        return {0xFFC2410C, 0xFFFFF7ED};
+    case FieldMark::None:
+        break;
+    }
+    return {0, 0};
+}
+constexpr int kMarkBar = 4;
+
+std::string MarkKey(const ControlRef& ref) {
+    return ref.row < 0 ? ref.name : ref.list + "/" + std::to_string(ref.row) + "/" + ref.name;
+}
+
+} // namespace
+
+void CToolkitPageView::SetMark(const ControlRef& ref, FieldMark mark, const std::string& reason) {
+    CControlUI* control = Find(ref);
+    if (control == nullptr)
+        return;
+    const std::string key = MarkKey(ref);
+    auto known = marks_.find(key);
+    const FieldMark before = known == marks_.end() ? FieldMark::None : known->second;
+    if (before == FieldMark::None && mark == FieldMark::None)
+        return;
+    auto look = looks_.find(ref.name);
+    if (look == looks_.end()) {
+        Look original;
+        original.bkColor = control->GetBkColor();
+        original.borderColor = control->GetBorderColor();
+        const int size = control->GetBorderSize();
+        const RECT sides = control->GetBorderRect();
+        original.borderSize = size;
+        original.borderLeft = size > 0 ? size : static_cast<int>(sides.left);
+        original.borderTop = size > 0 ? size : static_cast<int>(sides.top);
+        original.borderRight = size > 0 ? size : static_cast<int>(sides.right);
+        original.borderBottom = size > 0 ? size : static_cast<int>(sides.bottom);
+        original.tooltip = control->GetToolTip();
+        look = looks_.emplace(ref.name, original).first;
+    }
+    const Look& original = look->second;
+    if (mark == FieldMark::None) {
+        marks_.erase(key);
+        control->SetBkColor(original.bkColor);
+        control->SetBorderColor(original.borderColor);
+        if (original.borderSize > 0)
+            control->SetBorderSize(original.borderSize);
+        else
+            control->SetBorderSize(RECT{original.borderLeft, original.borderTop,
+                                        original.borderRight, original.borderBottom});
+        control->SetToolTip(original.tooltip);
+        return;
+    }
+    marks_[key] = mark;
+    const MarkLook colours = LookOf(mark);
+    control->SetBkColor(colours.tint);
+    control->SetBorderColor(colours.bar);
+    control->SetBorderSize(0);
+    control->SetBorderSize(RECT{kMarkBar, std::max(original.borderTop, 1),
+                                std::max(original.borderRight, 1),
+                                std::max(original.borderBottom, 1)});
+    control->SetToolTip(reason.empty() ? original.tooltip : reason);
+}
+
+FieldMark CToolkitPageView::GetMark(const ControlRef& ref) const {
+    auto known = marks_.find(MarkKey(ref));
+    return known == marks_.end() ? FieldMark::None : known->second;
 }

@@ -4,6 +4,9 @@
 
 #include "pages/page_view.h"
 
+#include <map>
+#include <string>
+
 class CControlUI;
 class CPaintManagerUI;
 
@@ -32,10 +35,21 @@ public:
     void SetBkImage(const ControlRef& ref, const std::string& image) override;
     void SelectPage(const ControlRef& tabLayout, int index) override;
     void SelectOption(const ControlRef& option) override;
+    void SetMark(const ControlRef& ref, FieldMark mark, const std::string& reason) override;
+    FieldMark GetMark(const ControlRef& ref) const override;
     int GetRowCount(const std::string& list) const override;
     int RebuildRows(const std::string& list, int rows) override;
 
 private:
+    // A field's look before it was first marked (the same for every row of a list's field).
+    struct Look {
+        unsigned long bkColor = 0, borderColor = 0;
+        int borderSize = 0, borderLeft = 0, borderTop = 0, borderRight = 0, borderBottom = 0;
+        std::string tooltip;
+    };
+    std::map<std::string, Look> looks_;
+    std::map<std::string, FieldMark> marks_; // by "list/row/name"
+
     CPaintManagerUI& manager_;
     std::string rowFile_;
 };

@@ -5,6 +5,7 @@
 #include "base/decimal.h"
 #include "exchange/device_operations.h"
 #include "pages/page_helpers.h"
+#include "params/listing_parser.h"
 
 using page_helpers::BreaksCommandLine;
 using page_helpers::ValidTab;
@@ -78,6 +79,19 @@ bool CConfigPages::QueueSetCommandIfChanged(const std::string& value, const std:
                                             const ParameterEntry& entry) {
     if (value == entry.value)
         return false;
+    if (plan_) {
+        // Planning: every change becomes a row, the ones that cannot go out unticked (a value
+        // that breaks its rule) or not sendable at all (one that would break the command line).
+        PlanRow row = PlanRowFor(SetValueJob(entry.command, value, key, value),
+                                 planControl_.empty() ? key : planControl_, store_);
+        if (BreaksCommandLine(value)) {
+            row.rule = RuleBreak::BadCharacter;
+            row.applicable = false;
+            row.ticked = false;
+        }
+        plan_->push_back(row);
+        return true;
+    }
     if (BreaksCommandLine(value)) {
         host_.Log(TextOr("BadValue", "Not written: the value contains a line break or a zero byte:") +
                   " " + key + "\r\n");
@@ -85,8 +99,43 @@ bool CConfigPages::QueueSetCommandIfChanged(const std::string& value, const std:
     }
     if (!KeepsItsRule(key, value, entry.label))
         return false;
-    host_.PushJob(SetValueJob(entry.command, value, key, value));
+    Job job = SetValueJob(entry.command, value, key, value);
+    job.label = PlainLabel(entry.label.empty() ? key : entry.label);
+    host_.PushJob(job);
     return true;
+}
+
+std::vector<PlanRow> CConfigPages::Plan(const FileLabels* only) {
+    std::vector<PlanRow> rows;
+    plan_ = &rows;
+    Collect(only);
+    plan_ = nullptr;
+    planControl_.clear();
+    return rows;
+}
+
+std::vector<PlanRow> CConfigPages::PlanChanges() {
+    return deviceRead_ ? Plan(nullptr) : std::vector<PlanRow>();
+}
+
+std::vector<PlanRow> CConfigPages::PlanFileDifferences(const std::string& fileListing) {
+    if (!file_)
+        return {};
+    const FileConfiguration file = std::move(*file_);
+    file_.reset();
+    std::vector<PlanRow> rows = Plan(&file.labels);
+    for (PlanRow& row : NotAppliedRows(fileListing, file.labels, store_, rows))
+        rows.push_back(std::move(row));
+    return rows;
+}
+
+int CConfigPages::QueuePlan(const std::vector<PlanRow>& rows) {
+    int queued = 0;
+    for (const Job& job : TickedJobs(rows)) {
+        host_.PushJob(job);
+        ++queued;
+    }
+    return queued;
 }
 
 
@@ -118,6 +167,7 @@ int CConfigPages::Collect(const FileLabels* only) {
         auto kept = unshowable_.find(key);
         if (kept != unshowable_.end() && kept->second == writes)
             continue; // the page still shows what it showed for a value it cannot show
+        planControl_ = key;
         for (const Write& write : writes) {
             if (only && !only->keys.count(write.key))
                 continue; // a file changes only what it names
@@ -126,5 +176,6 @@ int CConfigPages::Collect(const FileLabels* only) {
                 ++queued;
         }
     }
+    planControl_.clear();
     return queued + CollectSensorList(false, only);
 }

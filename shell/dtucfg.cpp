@@ -187,62 +187,6 @@ void SetValue(std::string& listing, const std::string& label, const std::string&
     listing.insert(insertAt, bare + value + "\r\n");
 }
 
-// One command of the plan, as stdout shows it.
-struct PlanRow {
-    Job job;
-    std::string label;
-    std::string deviceValue;
-    std::string newValue;
-};
-
-std::vector<PlanRow> PlanRows(CPageSession& pages, const std::vector<Job>& jobs) {
-    std::vector<PlanRow> rows;
-    for (const Job& job : jobs) {
-        PlanRow row;
-        row.job = job;
-        row.newValue = job.value;
-        if (job.kind == EntryKind::List) {
-            row.label = PlainLabel(job.item);
-            const ListParameterEntry* list = FindListParameter(pages.Store().lists, job.key);
-            if (list) {
-                auto item = list->items.find(job.item);
-                if (item != list->items.end())
-                    row.deviceValue = item->second;
-            }
-        } else if (const ParameterEntry* entry = FindParameter(pages.Store().parameters, job.key)) {
-            row.label = PlainLabel(entry->label.empty() ? job.key : entry->label);
-            row.deviceValue = entry->value;
-        }
-        rows.push_back(row);
-    }
-    return rows;
-}
-
-// What a listing reports, parsed once, to verify the values of a plan against.
-struct Reported {
-    ParameterCatalogue parameters;
-    ListParameterCatalogue lists;
-
-    explicit Reported(const std::string& listing) {
-        InterfacePresence presence;
-        BuildParameterCatalogue(parameters, lists, 64);
-        ParseListing(listing.data(), listing.size(), parameters, lists, presence);
-    }
-
-    // The value the listing reports for a plan row's key (or sensor row).
-    std::string ValueOf(const PlanRow& row) const {
-        if (row.job.kind == EntryKind::List) {
-            auto list = lists.find(row.job.key);
-            if (list == lists.end())
-                return std::string();
-            auto item = list->second.items.find(row.job.item);
-            return item == list->second.items.end() ? std::string() : item->second;
-        }
-        auto entry = parameters.find(row.job.key);
-        return entry == parameters.end() ? std::string() : entry->second.value;
-    }
-};
-
 // Reads CSV text (fields separated by ",", quoted with '"' where they hold a comma or a quote,
 // '""' for a quote); a field holding a line break is refused, naming its line and column.
 bool ReadCsv(const std::string& text, std::vector<std::vector<std::string>>& rows,
@@ -539,45 +483,53 @@ private:
             SetValue(fileListing, kListingAnchor, apn);
         }
         pages_->ShowDevice(device);
-        std::vector<PlanRow> plan = PlanRows(*pages_, pages_->FileWrites(fileListing, labels));
+        std::vector<PlanRow> plan;
+        for (PlanRow& row : pages_->FilePlan(fileListing, labels)) {
+            if (row.applicable && row.rule == RuleBreak::None) {
+                plan.push_back(std::move(row));
+                continue;
+            }
+            if (row.rule != RuleBreak::None) {
+                // Refused before it leaves: the device cannot take it.
+                ++invalid_;
+                std::printf("%s\t%s\t%s\tinvalid: %s\n", row.label.c_str(),
+                            row.deviceValue.c_str(), row.newValue.c_str(),
+                            RuleBreakText(row.rule, "").c_str());
+                continue;
+            }
+            std::printf("%s\t%s\t%s\tnot applied\n", row.label.c_str(), row.deviceValue.c_str(),
+                        row.newValue.c_str());
+            Say("not applied: " + row.label + " (not in use with the device's other settings, or "
+                "a value its page cannot show)");
+        }
         for (const std::string& message : pages_->Messages())
             Say(message.substr(0, message.find_last_not_of("\r\n") + 1));
-        ReportNotApplied(fileListing, labels, plan);
         return plan;
     }
 
     // Sends the plan and verifies every value against the listing read again. The outcomes
     // (verified, refused, not answered, mismatch, not verified) by row, and that listing.
-    std::vector<std::string> Execute(const std::vector<PlanRow>& plan,
-                                     std::optional<std::string>& after) {
-        std::vector<std::string> outcomes;
-        for (const PlanRow& row : plan) {
+    std::vector<std::string> Execute(std::vector<PlanRow> plan, std::optional<std::string>& after) {
+        for (PlanRow& row : plan) {
             std::string why;
             const std::optional<std::string> reply = session_->Run(row.job, why);
             if (!reply) {
-                outcomes.push_back("not answered");
+                row.outcome = PlanOutcome::NotAnswered;
                 Say(row.label + ": " + why);
             } else if (ReplyRefused(*reply)) {
-                outcomes.push_back("refused");
+                row.outcome = PlanOutcome::Refused;
                 Say(row.label + ": the device refused " + row.newValue);
             } else {
-                outcomes.push_back("written");
+                row.outcome = PlanOutcome::Written;
             }
         }
         after = ReadDevice();
-        const std::optional<Reported> reported =
-            after ? std::optional<Reported>(Reported(*after)) : std::nullopt;
-        for (size_t i = 0; i < plan.size(); ++i) {
-            std::string& outcome = outcomes[i];
-            if (outcome != "written")
-                continue;
-            if (!reported)
-                outcome = "not verified";
-            else
-                outcome = reported->ValueOf(plan[i]) == plan[i].newValue ? "verified"
-                                                                         : "mismatch";
-            if (outcome == "mismatch")
-                Say(plan[i].label + ": the device took the command but reports another value");
+        VerifyPlan(plan, after ? *after : std::string());
+        std::vector<std::string> outcomes;
+        for (const PlanRow& row : plan) {
+            if (row.outcome == PlanOutcome::Mismatch)
+                Say(row.label + ": the device took the command but reports another value");
+            outcomes.push_back(OutcomeText(row.outcome, PlanTexts()));
         }
         return outcomes;
     }
@@ -1008,38 +960,6 @@ private:
     // Values the file names and the device does not hold, for which the pages derive no command
     // (a group the device's settings do not use, a value a combo cannot show): said, and listed
     // as "not applied", never sent.
-    void ReportNotApplied(const std::string& fileListing, const FileLabels& labels,
-                          const std::vector<PlanRow>& plan) {
-        for (const std::string& key : labels.keys) {
-            const ParameterEntry* entry = FindParameter(pages_->Store().parameters, key);
-            if (entry == nullptr || entry->command.empty())
-                continue;
-            std::string value;
-            if (ExtractValue(fileListing.substr(fileListing.find(kListingAnchor)), entry->label,
-                             value) != ValueResult::Found ||
-                value == entry->value)
-                continue;
-            bool planned = false;
-            for (const PlanRow& row : plan)
-                planned = planned || (row.job.kind != EntryKind::List && row.job.key == key);
-            if (planned)
-                continue;
-            const std::string label = PlainLabel(entry->label);
-            const RuleBreak why = CheckValue(key, value);
-            if (why != RuleBreak::None) {
-                // Refused before it leaves: the device cannot take it.
-                ++invalid_;
-                std::printf("%s\t%s\t%s\tinvalid: %s\n", label.c_str(), entry->value.c_str(),
-                            value.c_str(), RuleBreakText(why, "").c_str());
-                continue;
-            }
-            std::printf("%s\t%s\t%s\tnot applied\n", label.c_str(), entry->value.c_str(),
-                        value.c_str());
-            Say("not applied: " + label + " (not in use with the device's other settings, or a "
-                "value its page cannot show)");
-        }
-    }
-
     int invalid_ = 0; // values of the file that break their rule: never sent
 
     Options options_;

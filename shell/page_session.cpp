@@ -68,11 +68,9 @@ bool CPageSession::ShowDevice(const std::string& listing) {
     return true;
 }
 
-std::vector<Job> CPageSession::FileWrites(const std::string& fileListing,
-                                          const FileLabels& labels) {
+std::vector<PlanRow> CPageSession::FilePlan(const std::string& fileListing,
+                                            const FileLabels& labels) {
     pages_.ShowFileValues(fileListing, labels);
     RunRules();
-    jobs_.clear();
-    pages_.CollectFileDifferences();
-    return jobs_;
+    return pages_.PlanFileDifferences(fileListing);
 }

@@ -26,8 +26,9 @@ public:
     // text holds no listing.
     bool ShowDevice(const std::string& listing);
     // A configuration file's listing shown over the device's (which the catalogue keeps), its
-    // rules run; then the writes the window would queue for the labels the file holds.
-    std::vector<Job> FileWrites(const std::string& fileListing, const FileLabels& labels);
+    // rules run; then the plan the window would show for the labels the file holds (the values
+    // it could not take listed as not applicable).
+    std::vector<PlanRow> FilePlan(const std::string& fileListing, const FileLabels& labels);
 
     CParameterStore& Store() { return store_; }
     CSkinPageView& View() { return view_; }

@@ -7,31 +7,6 @@
 
 namespace {
 
-std::string LabelOf(const std::string& key) {
-    for (const ParameterRow& row : ParameterTable())
-        if (key == row.key) {
-            std::string label = row.label;
-            if (label.rfind("\r\n", 0) == 0)
-                label.erase(0, 2);
-            return label;
-        }
-    return key + ":";
-}
-
-using Values = std::vector<std::pair<std::string, std::string>>;
-
-// A listing with the given catalogue values (by key) and interface words for every interface.
-std::string Listing(const Values& values, const std::string& extra = "") {
-    std::vector<std::pair<std::string, std::string>> lines;
-    for (const auto& [key, value] : values)
-        lines.emplace_back(LabelOf(key), value);
-    std::string text = MakeListing(lines);
-    return text.insert(text.find("\r\nOK"), extra);
-}
-
-const std::string kAllInterfaces =
-    "\r\nA serial port\r\nA serial 2 port\r\nRS485 port\r\nIO1\r\nIO2\r\nIO3\r\nIO4\r\nIO5";
-
 class PagesTest : public ::testing::Test {
 protected:
     PageRig rig;
