@@ -208,6 +208,18 @@ bool CDeviceLink::SendToWindow(UINT msg, WPARAM wParam, LPARAM lParam) {
     return true;
 }
 
+namespace {
+
+LinkResult MakeResult(LinkResult::Kind kind, bool ok, std::string text = std::string()) {
+    LinkResult result;
+    result.kind = kind;
+    result.ok = ok;
+    result.text = std::move(text);
+    return result;
+}
+
+} // namespace
+
 void CDeviceLink::Deliver(const LinkResult& result) {
     SendToWindow(WM_LINK_RESULT, 0, reinterpret_cast<LPARAM>(&result));
 }
@@ -288,7 +300,11 @@ void CDeviceLink::RunWorker() {
             reply_.Reset(JOB_NONE);
             PostLogText(SendFailureText(sent));
             if (job.type == JOB_LOAD_FILE)
-                Deliver({LinkResult::Kind::ListingForFile, false, {}});
+                Deliver(MakeResult(LinkResult::Kind::ListingForFile, false));
+            if (job.type == JOB_WRITE)
+                DeliverWriteAnswer(job, LinkResult::Answer::None);
+            if (job.type == JOB_LOAD)
+                Deliver(MakeResult(LinkResult::Kind::Listing, false));
             NotifyIdleWhenDone();
             continue;
         }
@@ -299,7 +315,11 @@ void CDeviceLink::RunWorker() {
                 continue; // closed (or pulled) while waiting: nothing to report
             PostLogText(LookupText("WorkerJobThreadProc", "OutTime", "\r\n"));
             if (job.type == JOB_LOAD_FILE)
-                Deliver({LinkResult::Kind::ListingForFile, false, {}});
+                Deliver(MakeResult(LinkResult::Kind::ListingForFile, false));
+            if (job.type == JOB_WRITE)
+                DeliverWriteAnswer(job, LinkResult::Answer::None);
+            if (job.type == JOB_LOAD)
+                Deliver(MakeResult(LinkResult::Kind::Listing, false));
             // Whatever still comes for this job is logged as late, not as its answer.
             reply_.ExpireWait(LookupTextOr(
                 "WorkerJobThreadProc", "LateReply",
@@ -314,23 +334,44 @@ void CDeviceLink::RunWorker() {
     }
 }
 
+std::string CDeviceLink::RefusalText(const Job& job) {
+    std::string text = LookupText("WorkerJobThreadProc", "SaveError", "");
+    if (!job.label.empty())
+        text += " " + job.label + " = \"" + job.value + "\"";
+    return text + "\r\n";
+}
+
+void CDeviceLink::DeliverWriteAnswer(const Job& job, LinkResult::Answer answer) {
+    LinkResult result;
+    result.kind = LinkResult::Kind::WriteAnswer;
+    result.ok = answer == LinkResult::Answer::Acknowledged;
+    result.job = job;
+    result.answer = answer;
+    Deliver(result);
+}
+
 void CDeviceLink::CompleteJob(const Job& job) {
     const std::string reply = reply_.CompletedReply();
     switch (job.type) {
     case JOB_LOAD:
-        if (IsListingReply(reply))
-            Deliver({LinkResult::Kind::Listing, true, reply});
+        // Whoever waits for the listing (a write's verification) learns that none came.
+        Deliver(MakeResult(LinkResult::Kind::Listing, IsListingReply(reply), reply));
         break;
     case JOB_WRITE: {
+        LinkResult::Answer answer = LinkResult::Answer::None;
         std::string log;
         if (ReplyAcknowledged(reply)) {
             log = LookupText("WorkerJobThreadProc", "SaveSuccess", "\r\n");
             store_.RecordWrittenValue(job.key, job.value, job.kind, job.item);
+            answer = LinkResult::Answer::Acknowledged;
         }
-        if (ReplyRefused(reply))
-            log = LookupText("WorkerJobThreadProc", "SaveError", "\r\n");
+        if (ReplyRefused(reply)) {
+            log = RefusalText(job);
+            answer = LinkResult::Answer::Refused;
+        }
         if (!log.empty())
             PostLogText(log);
+        DeliverWriteAnswer(job, answer);
         break;
     }
     case JOB_FACTORY: {
@@ -344,10 +385,10 @@ void CDeviceLink::CompleteJob(const Job& job) {
         break;
     }
     case JOB_SAVE_FILE:
-        Deliver({LinkResult::Kind::SaveFile, true, reply});
+        Deliver(MakeResult(LinkResult::Kind::SaveFile, true, reply));
         break;
     case JOB_LOAD_FILE:
-        Deliver({LinkResult::Kind::ListingForFile, true, reply});
+        Deliver(MakeResult(LinkResult::Kind::ListingForFile, true, reply));
         break;
     case JOB_QUIT:
         SendToWindow(WM_CONTROL_STATE, 0, STATE_SETTING_MODE);
@@ -355,7 +396,7 @@ void CDeviceLink::CompleteJob(const Job& job) {
     case JOB_NET_MODE: {
         std::string mode;
         if (ExtractNetMode(reply, mode))
-            Deliver({LinkResult::Kind::NetMode, true, mode});
+            Deliver(MakeResult(LinkResult::Kind::NetMode, true, mode));
         break;
     }
     default:

@@ -40,10 +40,15 @@ struct LinkResult {
         SaveFile,       // JOB_SAVE_FILE: the listing, to be written to the file chosen
         ListingForFile, // JOB_LOAD_FILE: the device's listing (ok), or none came (not ok)
         NetMode,        // JOB_NET_MODE: the network mode the device reported
+        WriteAnswer,    // JOB_WRITE: how the device answered the write in `job`
     };
+    // A write's answer: "OK", "ERROR", or none (no answer in time, or not sent).
+    enum class Answer { Acknowledged, Refused, None };
     Kind kind = Kind::Listing;
     bool ok = true;
     std::string text;
+    Job job;
+    Answer answer = Answer::None;
 };
 
 class CDeviceLink {
@@ -114,6 +119,8 @@ public:
     HWND Window() const { return window_; }
     bool IsWorkerRunning() const { return worker_ != nullptr; }
 
+    // The log line of a write's refusal, naming the field.
+    static std::string RefusalText(const Job& job);
     // The log line for a command that did not go out, with the reason.
     static std::string SendFailureText(const CSerialPort::SendResult& result);
 
@@ -131,6 +138,7 @@ private:
     bool SendToWindow(UINT msg, WPARAM wParam, LPARAM lParam);
     // Hands a job's answer to the window (WM_LINK_RESULT) and waits until it is handled.
     void Deliver(const LinkResult& result);
+    void DeliverWriteAnswer(const Job& job, LinkResult::Answer answer);
     // The queue has run dry after a job: the buttons come back at once, not at the next turn.
     void NotifyIdleWhenDone();
     void StartPromptTimer(unsigned periodMs);

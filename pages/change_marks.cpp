@@ -121,9 +121,15 @@ bool CConfigPages::RevertField(const std::string& control) {
         }
         return true;
     }
-    const ParameterEntry* entry = FindParameter(store_.parameters, control);
+    std::string key = control;
+    // A switch stands for its row's value.
+    for (const SwitchRow& row : SwitchRows())
+        for (const char* name : row.switches)
+            if (name[0] != '\0' && control == name)
+                key = row.key;
+    const ParameterEntry* entry = FindParameter(store_.parameters, key);
     if (entry == nullptr)
         return false;
-    ShowEntry(control, *entry);
+    ShowEntry(key, *entry);
     return true;
 }

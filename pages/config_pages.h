@@ -170,8 +170,8 @@ public:
     void SetFailedFields(std::map<std::string, std::string> failed) { failed_ = std::move(failed); }
     // Changed fields by tab, as the last MarkChanges counted them.
     int ChangesOnTab(int tab) const;
-    // Puts the device's value back into one field (its control name; "CustomList/<row>" for a
-    // sensor row); false when the field is not known.
+    // Puts the device's value back into one field (its control name, a switch for its row, or
+    // "CustomList/<row>" for a sensor row); false when the field is not known.
     bool RevertField(const std::string& control);
     // The control a mark stands on for a plan row (its field, a switch row's first switch, a
     // sensor row's channel label).

@@ -21,6 +21,19 @@ void CConfigPages::ShowFileValues(const std::string& fileListing, FileLabels lab
     file.labels = std::move(labels);
     ParseListing(fileListing.data(), fileListing.size(), file.parameters, file.lists,
                  file.presence);
+    // What the file does not name stays as the device reported it: a partial file shows (and
+    // so can write) only what it holds.
+    for (auto& [key, entry] : file.parameters)
+        if (!file.labels.keys.count(key))
+            if (const ParameterEntry* device = FindParameter(store_.parameters, key))
+                entry.value = device->value;
+    for (auto& [key, list] : file.lists)
+        if (const ListParameterEntry* device = FindListParameter(store_.lists, key))
+            for (auto& [label, value] : list.items)
+                if (!file.labels.listItems.count(label)) {
+                    auto known = device->items.find(label);
+                    value = known == device->items.end() ? std::string() : known->second;
+                }
     file_ = std::move(file);
     ShowValues();
 }

@@ -82,3 +82,9 @@ std::vector<Difference> CompareListings(const std::string& first, const std::str
         }
     return differences;
 }
+
+std::string DeviceIdOf(const std::string& listing) {
+    std::string id;
+    ExtractValue(listing, "\r\nModem's ID number:", id);
+    return id;
+}

@@ -13,6 +13,9 @@
 // How many snapshots of one device are kept.
 constexpr size_t kSnapshotsPerDevice = 50;
 
+// The device's ID as its listing reports it ("" when it reports none).
+std::string DeviceIdOf(const std::string& listing);
+
 // "<id>_<YYYYMMDD>-<HHMMSS>.cfg": the ID with every character that a file name cannot hold
 // replaced by "_" ("unknown" for an empty ID). Names of one device sort by time.
 std::string SnapshotName(const std::string& deviceId, const std::tm& local);

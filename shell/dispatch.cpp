@@ -24,6 +24,9 @@ const ClickRow kClickRowsBeforeRaw[] = {
     {"CPIN", ClickAction::SimPin},
     {"CSQ", ClickAction::Signal},
     {"GetVer", ClickAction::Version},
+    {"RevertAll", ClickAction::RevertAll},
+    {"UndoWrite", ClickAction::UndoWrite},
+    {"CompareFile", ClickAction::CompareFile},
 };
 
 const ClickRow kClickRowsAfterRaw[] = {
@@ -156,7 +159,7 @@ ItemSelectAction ItemSelectActionFor(const std::string& name, int selectedItem) 
 const std::vector<const char*>& OperationButtons() {
     static const std::vector<const char*> buttons = {
         "Save",   "Load",        "RestoreFactory", "LoadFromFile", "SaveToFile", "SetTime",
-        "GetVer", "READFILELOG", "CPIN",           "CSQ",          "quit",
+        "GetVer", "READFILELOG", "CPIN",           "CSQ",          "quit",     "UndoWrite",
         // The raw command buttons of the Operation page: pressed while the port is probing
         // they would stop the setting-mode timer.
         "AT+LIST", "AT+SHOW", "AT+FINDNETMODE",

@@ -31,7 +31,10 @@ enum class ClickAction {
     Quit,           // "quit"
     TabLeft,        // "TabLeft"
     TabRight,       // "TabRight"
-    DirectionSwitch // one of the fourteen data-route switches
+    DirectionSwitch, // one of the fourteen data-route switches
+    RevertAll,      // "RevertAll": the pages show the device's values again
+    UndoWrite,      // "UndoWrite": the snapshot before the last write, through the plan
+    CompareFile,    // "CompareFile": a file against the device, nothing written
 };
 
 // The first matching row of the click table for a control name (exact, case-sensitive).

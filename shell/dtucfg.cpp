@@ -936,11 +936,7 @@ private:
         return text;
     }
 
-    static std::string Id(const std::string& listing) {
-        std::string id;
-        ExtractValue(listing, "\r\nModem's ID number:", id);
-        return id;
-    }
+    static std::string Id(const std::string& listing) { return DeviceIdOf(listing); }
 
     static std::string Now() {
         const std::time_t now = std::time(nullptr);

@@ -56,16 +56,29 @@ COrvelFrameWnd::COrvelFrameWnd()
     : link_(store_), view_(pm_, "CustomListItem.xml"), pages_(view_, store_, *this) {}
 
 bool COrvelFrameWnd::ReadDeviceListing(const std::string& reply) {
-    return store_.ParseListing(reply.data(), reply.size());
+    if (!store_.ParseListing(reply.data(), reply.size()))
+        return false;
+    deviceListing_ = reply; // kept before a write, and compared with files
+    return true;
 }
 
 void COrvelFrameWnd::OnLinkResult(const LinkResult& result) {
     switch (result.kind) {
     case LinkResult::Kind::Listing:
-        if (ReadDeviceListing(result.text)) {
+        if (verifying_) {
+            // The read after a write batch: what the device now reports is known, the pages
+            // keep what the user typed, so that what it did not take stays marked.
+            FinishVerification(result.ok && ReadDeviceListing(result.text) ? result.text
+                                                                            : std::string());
+            break;
+        }
+        if (result.ok && ReadDeviceListing(result.text)) {
             ShowConfiguration();
             pages_.SetDeviceRead(true);
         }
+        break;
+    case LinkResult::Kind::WriteAnswer:
+        OnWriteAnswer(result);
         break;
     case LinkResult::Kind::SaveFile:
         WriteListingFile(result.text);
@@ -96,7 +109,18 @@ void COrvelFrameWnd::OnDeviceListingForFile(bool read) {
         return;
     }
     pages_.SetDeviceRead(true);
-    pages_.CollectFileDifferences();
+    // Nothing is sent yet: the differences go to the plan, the pages show the file marked.
+    std::vector<PlanRow> rows = pages_.PlanFileDifferences(fileListing_);
+    pages_.MarkChanges();
+    lock.unlock();
+    if (rows.empty()) {
+        AppendLog(LookupTextOr("WritePlan", "SameAsFile",
+                               "The device already holds the file's values: nothing to write.") +
+                  "\r\n");
+        return;
+    }
+    OpenPlan(std::move(rows), planSource_ == PlanSource::Undo ? PlanSource::Undo
+                                                              : PlanSource::File);
 }
 
 COrvelFrameWnd::~COrvelFrameWnd() {
@@ -206,12 +230,17 @@ LRESULT COrvelFrameWnd::HandleMessage(UINT uMsg, WPARAM wParam, LPARAM lParam) {
         if (lParam && !link_.IsStopping())
             OnLinkResult(*reinterpret_cast<const LinkResult*>(lParam));
         break;
+    case WM_RBUTTONUP:
+        handled = OfferRevert(lParam);
+        break;
     case WM_IP_NOTICE:
         ShowMessageBox(LookupText("Notify", "IpNotice", ""), "DTU");
         break;
     case WM_TIMER:
         if (wParam == kStartupTimerId)
             OnStartupTimer();
+        else if (wParam == kMarksTimerId)
+            RefreshMarks();
         else if (wParam == kAutoBaudTimerId)
             OnAutoBaudTimer();
         else
@@ -272,6 +301,7 @@ LRESULT COrvelFrameWnd::OnCreate() {
     logView_->SetContextMenuTexts(LookupText("LogMenu", "Copy", ""),
                                   LookupText("LogMenu", "Clear", ""),
                                   LookupText("LogMenu", "SelectAll", ""));
+    InstallLogMenu();
     SetLogWindow(m_hWnd);
     InitWindow();
     return 0;
@@ -329,6 +359,8 @@ LRESULT COrvelFrameWnd::OnLayoutRule(WPARAM wParam, LPARAM lParam) {
     if (!::PeekMessageA(&waiting, m_hWnd, WM_LAYOUT_RULE, WM_LAYOUT_RULE, PM_NOREMOVE)) {
         auto lock = store_.Lock();
         pages_.OnRulesSettled();
+        lock.unlock();
+        ScheduleMarks();
     }
     return 0;
 }
@@ -346,6 +378,28 @@ void COrvelFrameWnd::CollectChanges() {
 // ---- Configuration files -----------------------------------------------------------------------
 
 void COrvelFrameWnd::SaveConfigurationFile() {
+    // The file holds the device's configuration as read, not the pages: changes not yet
+    // written are offered to be written first.
+    if (pages_.IsDeviceRead() && planWindow_ == nullptr) {
+        size_t changes = 0;
+        {
+            auto lock = store_.Lock();
+            changes = pages_.PlanChanges().size();
+        }
+        if (changes > 0) {
+            std::string question = LookupTextOr(
+                "WritePlan", "UnsavedChanges",
+                "The pages hold %1 change(s) not yet written to the device. The file will hold "
+                "the device's configuration as read. Write the changes first?");
+            const size_t at = question.find("%1");
+            if (at != std::string::npos)
+                question.replace(at, 2, std::to_string(changes));
+            if (Confirm(question, "DTU")) {
+                ShowWritePlan();
+                return;
+            }
+        }
+    }
     std::string path;
     if (!ChooseConfigFile(m_hWnd, true, language_, savePath_, path))
         return;
@@ -368,28 +422,7 @@ void COrvelFrameWnd::LoadConfigurationFile() {
     if (!ChooseConfigFile(m_hWnd, false, language_, savePath_, path))
         return;
     savePath_ = path;
-    std::string bytes, listing;
-    // A file that cannot be read, is longer than a listing can be, was cut short or names too
-    // few of the device's labels changes nothing: its missing values would otherwise be written
-    // to the device as empty.
-    FileLabels labels;
-    bool accepted = ReadFileBytes(path, 4 * kMaxConfigFileText, bytes);
-    {
-        auto lock = store_.Lock();
-        accepted = accepted && ReadConfigFile(bytes, store_.parameters, store_.lists, listing,
-                                              labels) == ConfigFileError::None;
-        if (!accepted) {
-            lock.unlock();
-            AppendLog(LookupText("onLoadFrommFile", "ReadError", "\r\n"));
-            return;
-        }
-        // The file's values go into a copy; the catalogue keeps what the device last reported.
-        pages_.ShowFileValues(listing, std::move(labels));
-    }
-    AppendLog(LookupTextOr("onLoadFrommFile", "Loaded",
-                           "The pages show the file; the device is read to compare it:") +
-              " " + path + "\r\n");
-    link_.PushJob(LoadFileJob());
+    LoadFileForPlan(path, PlanSource::File);
 }
 
 // ---- Page host ---------------------------------------------------------------------------------
@@ -525,6 +558,7 @@ void COrvelFrameWnd::AppendLog(const std::string& text) {
     all += text;
     if (logView_ == nullptr)
         return;
+    all = Stamped(all);
     const long limit = logView_->GetLimitText() - 1;
     if (static_cast<long>(all.size()) >= limit)
         all.erase(0, all.size() - static_cast<size_t>(limit - 1));
@@ -547,6 +581,9 @@ void COrvelFrameWnd::Notify(TNotifyUI& msg) {
         OnPageSelect(msg);
     } else if (msg.sType == "itemselect") {
         OnItemSelect(msg);
+        ScheduleMarks();
+    } else if (msg.sType == "textchanged") {
+        ScheduleMarks();
     } else if (msg.sType == "predropdown") {
         // A USB adapter plugged in after the start, or renumbered: the list is read again
         // whenever it is opened with the port closed.
@@ -599,7 +636,16 @@ void COrvelFrameWnd::OnClick(TNotifyUI& msg) {
             logView_->SetText("");
         break;
     case ClickAction::Save:
-        CollectChanges();
+        ShowWritePlan();
+        break;
+    case ClickAction::RevertAll:
+        RevertAll();
+        break;
+    case ClickAction::UndoWrite:
+        UndoLastWrite();
+        break;
+    case ClickAction::CompareFile:
+        CompareWithFile();
         break;
     case ClickAction::Login:
         link_.Login();
@@ -645,6 +691,7 @@ void COrvelFrameWnd::OnClick(TNotifyUI& msg) {
         break;
     case ClickAction::DirectionSwitch:
         sender->SetBkImage(ToggledSwitchImage(sender->GetBkImage()));
+        ScheduleMarks();
         break;
     case ClickAction::None:
         break;
@@ -836,6 +883,8 @@ void COrvelFrameWnd::OnPortGone(int portNumber) {
 
 void COrvelFrameWnd::ClosePort(const std::string& logLine) {
     link_.CloseDevicePort();
+    if (verifying_)
+        FinishVerification(std::string()); // the read after the write will not come
     pages_.EndFileLoad();
     pages_.SetDeviceRead(false);
     if (CControlUI* open = pm_.FindControl("Open"))

@@ -10,6 +10,7 @@
 #include "pages/toolkit_page_view.h"
 #include "params/parameter_store.h"
 #include "serial/serial_line.h"
+#include "shell/plan_wnd.h"
 #include "ui/UIBase.h"
 #include "ui/UIManager.h"
 
@@ -24,6 +25,9 @@ public:
     static constexpr int kLogLimit = 300000;
     // The start-up timer: help text and version labels, once, 100 ms after the window is built.
     static constexpr UINT_PTR kStartupTimerId = 102;
+    // The change marks are brought up to date this long after the last edit.
+    static constexpr UINT_PTR kMarksTimerId = 104;
+    static constexpr UINT kMarksDelayMs = 120;
     // Finding the baud rate: each rate is listened to this long for the power-up prompt, for
     // this long in all.
     static constexpr UINT_PTR kAutoBaudTimerId = 103;
@@ -81,6 +85,28 @@ public:
     // Configuration files: the dialogs, then the save or load job.
     void SaveConfigurationFile();
     void LoadConfigurationFile();
+
+    // The write plan. "Write device": the plan of the pages' changes (nothing is sent before
+    // "Write" in the plan window); after the batch the device is read again and every row
+    // verified. "Undo last write": the newest snapshot of this device through the same plan.
+    // "Compare file...": a file against the device's configuration, nothing written.
+    void ShowWritePlan();
+    void UndoLastWrite();
+    void CompareWithFile();
+    // "Revert all": the pages show the device's values again.
+    void RevertAll();
+    // The change marks and the tabs' counts, now / shortly after the last edit.
+    void RefreshMarks();
+    void ScheduleMarks();
+    CPlanWnd* PlanWindow() const { return planWindow_; }
+    const std::vector<PlanRow>& CurrentPlan() const { return plan_; }
+    // The folder of the snapshots kept before each write ("backups" beside the program).
+    std::string BackupFolder() const;
+    static void SetBackupFolder(const std::string& folder);
+    // The log's time stamps (off by default) and saving the log to a file.
+    void SetLogTimeStamps(bool on);
+    bool LogTimeStamps() const { return logTimeStamps_; }
+    bool SaveLog(const std::string& path);
 
     // WM_LINK_RESULT: a job's answer from the worker, on the window thread.
     void OnLinkResult(const LinkResult& result);
@@ -161,6 +187,29 @@ private:
     void OnAutoBaudTimer();
     void OnPortOpened(const std::string& baudText);
     void CollectChanges();
+    // Where a plan comes from: the pages' changes, a loaded file, or a snapshot (undo).
+    enum class PlanSource { Pages, File, Undo };
+    void OpenPlan(std::vector<PlanRow> rows, PlanSource source);
+    void OnPlanWrite(const std::vector<bool>& ticks);
+    void OnPlanClosed(bool written);
+    void OnWriteAnswer(const LinkResult& result);
+    // The listing read after a write batch (empty: none came): every row gets its outcome.
+    void FinishVerification(const std::string& listing);
+    // Keeps the device's listing as read in the backups folder, before a write.
+    void KeepSnapshot();
+    PlanTexts OutcomeTexts() const;
+    // Reads a .cfg file onto the pages and asks the device for its listing, whose differences
+    // then make the plan. False (with a log line) when the file is refused.
+    bool LoadFileForPlan(const std::string& path, PlanSource source);
+    // The log's context menu: "Save log...", "Time stamps".
+    void OnLogMenu(int id);
+    void InstallLogMenu();
+    // A right click on a marked field: a menu that puts the device's value back. False when
+    // the click was not on a marked field.
+    bool OfferRevert(LPARAM lParam);
+    void ChooseAndSaveLog();
+    // The log text with a time stamp at the start of every line that begins in it.
+    std::string Stamped(const std::string& text);
 
     CParameterStore store_;
     CDeviceLink link_;
@@ -182,4 +231,15 @@ private:
     CControlUI* minButton_ = nullptr;
     CRichEditUI* logView_ = nullptr;
     bool windowGone_ = false;
+    // The write plan and its window (which deletes itself), where the plan came from, and
+    // whether its batch is being written and waits for the verifying read.
+    CPlanWnd* planWindow_ = nullptr;
+    std::vector<PlanRow> plan_;
+    PlanSource planSource_ = PlanSource::Pages;
+    bool verifying_ = false;
+    // The device's listing as last read, and the listing of the file being loaded.
+    std::string deviceListing_;
+    std::string fileListing_;
+    bool logTimeStamps_ = false;
+    bool logAtLineStart_ = true;
 };

@@ -620,7 +620,23 @@ void CRichEditUI::OnTxScrollChange() {
         m_pVerticalScrollBar->SetScrollPos(int(pos - min));
 }
 
+void CRichEditUI::SetExtraMenu(std::vector<ExtraMenuItem> items, std::function<void(int)> run) {
+    m_extraMenu = std::move(items);
+    m_runExtra = std::move(run);
+}
+
+void CRichEditUI::SetExtraMenuChecked(int id, bool checked) {
+    for (ExtraMenuItem& item : m_extraMenu)
+        if (item.id == id)
+            item.checked = checked;
+}
+
 void CRichEditUI::RunMenuCommand(int id) {
+    if (id >= kFirstExtraCommand) {
+        if (m_runExtra)
+            m_runExtra(id);
+        return;
+    }
     if (!IsFocused())
         return;
     switch (id) {
@@ -668,6 +684,11 @@ HMENU CRichEditUI::BuildContextMenu() const {
     item(kCmdClear, m_sMenuClear, L"\u6E05\u7A7A(&L)");
     ::AppendMenuW(menu, MF_SEPARATOR, 0, nullptr);
     item(kCmdSelectAll, m_sMenuSelectAll, L"\u5168\u9009(&A)");
+    if (!m_extraMenu.empty())
+        ::AppendMenuW(menu, MF_SEPARATOR, 0, nullptr);
+    for (const ExtraMenuItem& extra : m_extraMenu)
+        ::AppendMenuW(menu, MF_STRING | (extra.checked ? MF_CHECKED : MF_UNCHECKED),
+                      UINT_PTR(extra.id), ToWide(extra.text).c_str());
     return menu;
 }
 

@@ -11,7 +11,9 @@
 #include <windows.h>
 #include <richedit.h>
 
+#include <functional>
 #include <string>
+#include <vector>
 
 #include "ui/UIContainer.h"
 
@@ -112,6 +114,16 @@ public:
     // text encoding, each with its "&" mnemonic; an empty text keeps the built-in one.
     void SetContextMenuTexts(const std::string& copy, const std::string& clear,
                              const std::string& selectAll);
+    // Items the owner adds below the built-in ones (ids from kFirstExtraCommand on), with a
+    // check mark when `checked`; `run` is called with the chosen item's id.
+    static constexpr int kFirstExtraCommand = 200;
+    struct ExtraMenuItem {
+        int id;
+        std::string text;
+        bool checked = false;
+    };
+    void SetExtraMenu(std::vector<ExtraMenuItem> items, std::function<void(int)> run);
+    void SetExtraMenuChecked(int id, bool checked);
     // The context menu as it is shown (the caller destroys it).
     HMENU BuildContextMenu() const;
 
@@ -155,6 +167,8 @@ private:
     std::string m_sNormalImage, m_sHotImage, m_sFocusedImage, m_sDisabledImage;
     std::string m_sTipValue;
     std::string m_sMenuCopy, m_sMenuClear, m_sMenuSelectAll;
+    std::vector<ExtraMenuItem> m_extraMenu;
+    std::function<void(int)> m_runExtra;
     DWORD m_dwTipValueColor = 0xFFBAC0C5;
     UINT m_uTipValueAlign = DT_SINGLELINE | DT_LEFT;
     // A double-byte lead byte waiting for its trail byte (WM_CHAR of an ANSI window).

@@ -30,6 +30,7 @@ struct Window {
     int filesNotRead = 0;
     std::string netMode;
     std::string savedFile;
+    std::vector<LinkResult::Answer> answers;
 
     // What the main window does with a job's answer, as far as the dialogue needs it: the
     // device's listings read into the catalogue.
@@ -41,6 +42,9 @@ struct Window {
             break;
         case LinkResult::Kind::SaveFile:
             savedFile = result.text;
+            break;
+        case LinkResult::Kind::WriteAnswer:
+            answers.push_back(result.answer);
             break;
         case LinkResult::Kind::ListingForFile:
             ++(result.ok && store.ParseListing(result.text.data(), result.text.size())

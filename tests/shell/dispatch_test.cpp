@@ -114,7 +114,7 @@ TEST(ItemSelectTable, ActivationMethodsFollowTheSelectedItem) {
 TEST(ControlStateTable, GroupsEnableAndDisableTheirControls) {
     const std::vector<std::string> buttons = {
         "Save",   "Load",        "RestoreFactory", "LoadFromFile", "SaveToFile", "SetTime",
-        "GetVer", "READFILELOG", "CPIN",           "CSQ",          "quit",
+        "GetVer", "READFILELOG", "CPIN",           "CSQ",          "quit",     "UndoWrite",
         "AT+LIST", "AT+SHOW", "AT+FINDNETMODE"};
     const std::vector<std::string> connection = {"Checkcode", "BaudRate1", "SerialPort"};
 

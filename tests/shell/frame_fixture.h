@@ -289,7 +289,7 @@ protected:
 
 inline const char* const kOperationButtons[] = {
     "Save",   "Load",        "RestoreFactory", "LoadFromFile", "SaveToFile", "SetTime",
-    "GetVer", "READFILELOG", "CPIN",           "CSQ",          "quit",
+    "GetVer", "READFILELOG", "CPIN",           "CSQ",          "quit",     "UndoWrite",
     "AT+LIST", "AT+SHOW", "AT+FINDNETMODE"};
 
 } // namespace frametest

@@ -185,7 +185,8 @@ public:
 
     void ShowTimes() {
         std::vector<double> times, showing, rows;
-        LinkResult listing{LinkResult::Kind::Listing, true, frame_->Link().Reply().Reply()};
+        LinkResult listing;
+        listing.text = frame_->Link().Reply().Reply();
         for (int i = 0; i < 20; ++i) {
             const Clock::time_point t0 = Clock::now();
             SendMessageA(hwnd_, WM_LINK_RESULT, 0, reinterpret_cast<LPARAM>(&listing));

@@ -1,0 +1,97 @@
+// The operation log's own menu items: saving the log to a text file, and time stamps at the
+// start of every line (off by default, so that the log's texts stay as they are).
+#include "shell/frame_wnd.h"
+
+#include "base/settings.h"
+#include "shell/config_file_dialogs.h"
+#include "ui/UIRichEdit.h"
+
+#include <commdlg.h>
+
+#include <ctime>
+
+namespace {
+
+constexpr int kSaveLogCommand = CRichEditUI::kFirstExtraCommand;
+constexpr int kTimeStampsCommand = CRichEditUI::kFirstExtraCommand + 1;
+
+} // namespace
+
+void COrvelFrameWnd::SetLogTimeStamps(bool on) {
+    logTimeStamps_ = on;
+    if (logView_)
+        logView_->SetExtraMenuChecked(kTimeStampsCommand, on);
+}
+
+std::string COrvelFrameWnd::Stamped(const std::string& text) {
+    std::string out;
+    out.reserve(text.size() + 16);
+    for (char c : text) {
+        if (logAtLineStart_ && c != '\r' && c != '\n') {
+            if (logTimeStamps_) {
+                std::time_t now = std::time(nullptr);
+                std::tm local = {};
+                localtime_s(&local, &now);
+                char stamp[16] = {};
+                std::strftime(stamp, sizeof(stamp), "%H:%M:%S ", &local);
+                out += stamp;
+            }
+            logAtLineStart_ = false;
+        }
+        if (c == '\n')
+            logAtLineStart_ = true;
+        out += c;
+    }
+    return out;
+}
+
+bool COrvelFrameWnd::SaveLog(const std::string& path) {
+    if (logView_ == nullptr)
+        return false;
+    // The view ends its lines with CR alone; the file gets CR LF.
+    const std::string text = logView_->GetText();
+    std::string bytes;
+    bytes.reserve(text.size() + text.size() / 32);
+    for (size_t i = 0; i < text.size(); ++i) {
+        bytes += text[i];
+        if (text[i] == '\r' && (i + 1 >= text.size() || text[i + 1] != '\n'))
+            bytes += '\n';
+    }
+    return WriteFileReplacing(path, bytes);
+}
+
+void COrvelFrameWnd::ChooseAndSaveLog() {
+    char file[MAX_PATH] = "DTU-log.txt";
+    OPENFILENAMEA ofn = {};
+    ofn.lStructSize = sizeof(ofn);
+    ofn.hwndOwner = m_hWnd;
+    ofn.lpstrFile = file;
+    ofn.nMaxFile = sizeof(file);
+    ofn.lpstrFilter = "Text (*.txt)\0*.txt\0All (*.*)\0*.*\0";
+    ofn.lpstrDefExt = "txt";
+    ofn.Flags = OFN_EXPLORER | OFN_PATHMUSTEXIST | OFN_OVERWRITEPROMPT | OFN_HIDEREADONLY;
+    if (!::GetSaveFileNameA(&ofn))
+        return;
+    if (SaveLog(file))
+        AppendLog(LookupTextOr("LogMenu", "Saved", "The log was saved to") + " " + file + "\r\n");
+    else
+        AppendLog(LookupTextOr("LogMenu", "SaveError", "The log could not be saved to") + " " +
+                  file + "\r\n");
+}
+
+void COrvelFrameWnd::OnLogMenu(int id) {
+    if (id == kSaveLogCommand)
+        ChooseAndSaveLog();
+    else if (id == kTimeStampsCommand)
+        SetLogTimeStamps(!logTimeStamps_);
+}
+
+void COrvelFrameWnd::InstallLogMenu() {
+    if (logView_ == nullptr)
+        return;
+    logView_->SetExtraMenu(
+        {{kSaveLogCommand, LookupTextOr("LogMenu", "SaveLog", "&Save log..."), false},
+         {kTimeStampsCommand, LookupTextOr("LogMenu", "TimeStamps", "&Time stamps"),
+          logTimeStamps_}},
+        [this](int id) { OnLogMenu(id); });
+}

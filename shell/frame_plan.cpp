@@ -1,0 +1,402 @@
+// The main window's write plan: what "Write device", "Load file...", "Undo last write" and
+// "Compare file..." show before anything is sent, the snapshot kept before each write, the
+// outcome of every row once the device has been read again, and the change marks.
+#include "shell/frame_wnd.h"
+
+#include "base/settings.h"
+#include "base/text.h"
+#include "exchange/device_operations.h"
+#include "params/config_file.h"
+#include "params/snapshots.h"
+#include "shell/config_file_dialogs.h"
+#include "ui/UIControl.h"
+
+#include <ctime>
+
+namespace {
+
+std::string g_backupFolder; // tests: where snapshots go instead of beside the program
+
+std::string PlanText(const char* key, const char* fallback) {
+    return LookupTextOr("WritePlan", key, fallback);
+}
+
+// The files of a folder (names only).
+std::vector<std::string> FilesIn(const std::string& folder) {
+    std::vector<std::string> names;
+    WIN32_FIND_DATAA found = {};
+    HANDLE find = ::FindFirstFileA((folder + "\\*").c_str(), &found);
+    if (find == INVALID_HANDLE_VALUE)
+        return names;
+    do {
+        if (!(found.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY))
+            names.push_back(found.cFileName);
+    } while (::FindNextFileA(find, &found));
+    ::FindClose(find);
+    return names;
+}
+
+std::string FileNameOf(const std::string& path) {
+    const size_t slash = path.find_last_of("\\/");
+    return slash == std::string::npos ? path : path.substr(slash + 1);
+}
+
+} // namespace
+
+void COrvelFrameWnd::SetBackupFolder(const std::string& folder) {
+    g_backupFolder = folder;
+}
+
+std::string COrvelFrameWnd::BackupFolder() const {
+    return g_backupFolder.empty() ? GetProgramFolder() + "backups" : g_backupFolder;
+}
+
+PlanTexts COrvelFrameWnd::OutcomeTexts() const {
+    PlanTexts texts;
+    texts.verified = PlanText("Verified", "verified");
+    texts.refused = PlanText("Refused", "refused");
+    texts.notAnswered = PlanText("NotAnswered", "not answered");
+    texts.mismatch = PlanText("Mismatch", "mismatch");
+    texts.notVerified = PlanText("NotVerified", "not verified");
+    texts.notSent = PlanText("NotSent", "not sent");
+    texts.written = PlanText("Summary", "written and verified");
+    return texts;
+}
+
+// ---- Marks -------------------------------------------------------------------------------------
+
+void COrvelFrameWnd::ScheduleMarks() {
+    if (m_hWnd)
+        ::SetTimer(m_hWnd, kMarksTimerId, kMarksDelayMs, nullptr);
+}
+
+void COrvelFrameWnd::RefreshMarks() {
+    if (m_hWnd)
+        ::KillTimer(m_hWnd, kMarksTimerId);
+    auto lock = store_.Lock();
+    pages_.MarkChanges();
+}
+
+void COrvelFrameWnd::RevertAll() {
+    if (!pages_.IsDeviceRead())
+        return;
+    {
+        auto lock = store_.Lock();
+        pages_.SetFailedFields({});
+        pages_.ApplyValuesToControls();
+    }
+    // The rules that showing posts run next; the marks follow once they have.
+    ScheduleMarks();
+}
+
+// ---- The plan ----------------------------------------------------------------------------------
+
+void COrvelFrameWnd::ShowWritePlan() {
+    if (planWindow_ != nullptr)
+        return;
+    if (!pages_.IsDeviceRead()) {
+        CollectChanges(); // says to read the device first
+        return;
+    }
+    std::vector<PlanRow> rows;
+    {
+        auto lock = store_.Lock();
+        rows = pages_.PlanChanges();
+    }
+    if (rows.empty()) {
+        AppendLog(PlanText("NothingToWrite",
+                           "Nothing to write: the pages show the device's values.") +
+                  "\r\n");
+        return;
+    }
+    OpenPlan(std::move(rows), PlanSource::Pages);
+}
+
+void COrvelFrameWnd::OpenPlan(std::vector<PlanRow> rows, PlanSource source) {
+    plan_ = std::move(rows);
+    planSource_ = source;
+    PlanWindowTexts texts;
+    switch (source) {
+    case PlanSource::Pages:
+        texts.title = PlanText("Title", "Write plan: the changed values");
+        break;
+    case PlanSource::File:
+        texts.title = PlanText("FileTitle", "Write plan: the file's differences from the device");
+        break;
+    case PlanSource::Undo:
+        texts.title = PlanText("UndoTitle", "Undo the last write: back to the kept configuration");
+        break;
+    }
+    texts.count = PlanText("Count", "%1 of %2 rows will be sent");
+    texts.close = PlanText("Close", "Close");
+    std::vector<PlanWindowRow> shown;
+    for (const PlanRow& row : plan_) {
+        PlanWindowRow line;
+        line.page = pages_.PageTitle(row.tab);
+        line.label = row.label;
+        // Values as the device has them: UTF-8 sensor names in the window's code page.
+        line.deviceValue = Utf8ToAnsi(row.deviceValue);
+        line.newValue = Utf8ToAnsi(row.newValue);
+        line.tickable = row.applicable;
+        line.ticked = row.ticked;
+        if (row.rule != RuleBreak::None) {
+            line.verdict = RuleBreakText(row.rule, LookupText("ValueRule", RuleBreakKey(row.rule), ""));
+            line.warning = true;
+        } else if (!row.applicable) {
+            line.verdict = PlanText("NotApplied", "not applied: not in use with the device's "
+                                                  "other settings, or a value its page cannot show");
+            line.warning = true;
+        } else {
+            line.verdict = PlanText("Ok", "OK");
+        }
+        shown.push_back(line);
+    }
+    planWindow_ = CPlanWnd::Open(
+        m_hWnd, texts, std::move(shown),
+        [this](const std::vector<bool>& ticks) { OnPlanWrite(ticks); },
+        [this](bool written) { OnPlanClosed(written); });
+    if (planWindow_ == nullptr)
+        AppendLog(PlanText("NoWindow", "The plan window could not be shown (WritePlan.xml): "
+                                       "nothing was written.") +
+                  "\r\n");
+}
+
+void COrvelFrameWnd::OnPlanClosed(bool written) {
+    planWindow_ = nullptr;
+    if (!written)
+        AppendLog(PlanText("Cancelled", "The plan was closed: nothing was written.") + "\r\n");
+}
+
+void COrvelFrameWnd::OnPlanWrite(const std::vector<bool>& ticks) {
+    for (size_t i = 0; i < plan_.size() && i < ticks.size(); ++i)
+        plan_[i].ticked = ticks[i] && plan_[i].applicable;
+    KeepSnapshot();
+    int queued = 0;
+    {
+        auto lock = store_.Lock();
+        queued = pages_.QueuePlan(plan_);
+    }
+    if (queued == 0)
+        return;
+    // Then the device is read again to see what it took.
+    verifying_ = true;
+    Job read;
+    OperationJob("Load", read);
+    link_.PushJob(read);
+}
+
+void COrvelFrameWnd::OnWriteAnswer(const LinkResult& result) {
+    PlanRow* row = RowOfJob(plan_, result.job);
+    if (row == nullptr)
+        return;
+    const PlanTexts texts = OutcomeTexts();
+    std::string shown;
+    switch (result.answer) {
+    case LinkResult::Answer::Acknowledged:
+        row->outcome = PlanOutcome::Written;
+        shown = PlanText("Written", "written, verifying...");
+        break;
+    case LinkResult::Answer::Refused:
+        row->outcome = PlanOutcome::Refused;
+        shown = OutcomeText(row->outcome, texts);
+        break;
+    case LinkResult::Answer::None:
+        row->outcome = PlanOutcome::NotAnswered;
+        shown = OutcomeText(row->outcome, texts);
+        break;
+    }
+    if (planWindow_)
+        planWindow_->ShowOutcome(static_cast<size_t>(row - plan_.data()), shown,
+                                 row->outcome != PlanOutcome::Written);
+}
+
+void COrvelFrameWnd::FinishVerification(const std::string& listing) {
+    verifying_ = false;
+    VerifyPlan(plan_, listing);
+    const PlanTexts texts = OutcomeTexts();
+    std::map<std::string, std::string> failed;
+    for (PlanRow& row : plan_) {
+        // A ticked row that got no answer at all (the queue was emptied) was not answered.
+        if (row.ticked && row.applicable && row.outcome == PlanOutcome::Planned)
+            row.outcome = PlanOutcome::NotAnswered;
+        if (row.outcome == PlanOutcome::Refused || row.outcome == PlanOutcome::NotAnswered ||
+            row.outcome == PlanOutcome::Mismatch || row.outcome == PlanOutcome::NotVerified)
+            failed[CConfigPages::FailedKey(row)] =
+                row.label + ": " + OutcomeText(row.outcome, texts);
+    }
+    {
+        auto lock = store_.Lock();
+        pages_.SetFailedFields(failed);
+        pages_.MarkChanges();
+    }
+    const std::string summary = PlanSummary(plan_, texts);
+    AppendLog(summary + "\r\n");
+    if (planWindow_) {
+        for (size_t i = 0; i < plan_.size(); ++i) {
+            const PlanRow& row = plan_[i];
+            if (!row.applicable)
+                continue;
+            planWindow_->ShowOutcome(i, OutcomeText(row.outcome, texts),
+                                     row.outcome != PlanOutcome::Verified);
+        }
+        planWindow_->ShowSummary(summary);
+    }
+}
+
+void COrvelFrameWnd::KeepSnapshot() {
+    if (deviceListing_.empty())
+        return;
+    const std::string folder = BackupFolder();
+    ::CreateDirectoryA(folder.c_str(), nullptr);
+    const std::string id = DeviceIdOf(deviceListing_);
+    std::time_t now = std::time(nullptr);
+    std::tm local = {};
+    localtime_s(&local, &now);
+    const std::string path = folder + "\\" + SnapshotName(id, local);
+    if (!WriteFileReplacing(path, ListingToFileBytes(deviceListing_))) {
+        AppendLog(PlanText("SnapshotError", "The configuration before the write could not be "
+                                            "kept (Undo last write will not have it):") +
+                  " " + folder + "\r\n");
+        return;
+    }
+    AppendLog(PlanText("Snapshot", "The configuration before the write is kept as") + " " + path +
+              "\r\n");
+    for (const std::string& old : SnapshotsToPrune(id, FilesIn(folder)))
+        ::DeleteFileA((folder + "\\" + old).c_str());
+}
+
+// ---- Files through the plan --------------------------------------------------------------------
+
+bool COrvelFrameWnd::LoadFileForPlan(const std::string& path, PlanSource source) {
+    std::string bytes, listing;
+    // A file that cannot be read, is longer than a listing can be, was cut short or names too
+    // few of the device's labels changes nothing: its missing values would otherwise be written
+    // to the device as empty.
+    FileLabels labels;
+    bool accepted = ReadFileBytes(path, 4 * kMaxConfigFileText, bytes);
+    {
+        auto lock = store_.Lock();
+        accepted = accepted && ReadConfigFile(bytes, store_.parameters, store_.lists, listing,
+                                              labels) == ConfigFileError::None;
+        if (!accepted) {
+            lock.unlock();
+            AppendLog(LookupText("onLoadFrommFile", "ReadError", "\r\n"));
+            return false;
+        }
+        // The file's values go into a copy; the catalogue keeps what the device last reported.
+        fileListing_ = listing;
+        pages_.ShowFileValues(listing, std::move(labels));
+    }
+    planSource_ = source;
+    AppendLog(LookupTextOr("onLoadFrommFile", "Loaded",
+                           "The pages show the file; the device is read to compare it:") +
+              " " + path + "\r\n");
+    link_.PushJob(LoadFileJob());
+    return true;
+}
+
+void COrvelFrameWnd::UndoLastWrite() {
+    if (!pages_.IsDeviceRead() || deviceListing_.empty()) {
+        CollectChanges(); // says to read the device first
+        return;
+    }
+    const std::string id = DeviceIdOf(deviceListing_);
+    const std::vector<std::string> mine = SnapshotsOf(id, FilesIn(BackupFolder()));
+    if (mine.empty()) {
+        AppendLog(PlanText("NoSnapshot", "No configuration of this device kept before a write "
+                                         "was found in") +
+                  " " + BackupFolder() + "\r\n");
+        return;
+    }
+    AppendLog(PlanText("Undoing", "Undoing the last write: back to") + " " + mine.front() + "\r\n");
+    LoadFileForPlan(BackupFolder() + "\\" + mine.front(), PlanSource::Undo);
+}
+
+void COrvelFrameWnd::CompareWithFile() {
+    if (!pages_.IsDeviceRead() || deviceListing_.empty()) {
+        AppendLog(PlanText("CompareReadFirst", "Read the device first: the file is compared with "
+                                               "the device's configuration.") +
+                  "\r\n");
+        return;
+    }
+    std::string path;
+    if (!ChooseConfigFile(m_hWnd, false, language_, savePath_, path))
+        return;
+    std::string bytes, listing;
+    FileLabels labels;
+    bool accepted = ReadFileBytes(path, 4 * kMaxConfigFileText, bytes);
+    {
+        auto lock = store_.Lock();
+        accepted = accepted && ReadConfigFile(bytes, store_.parameters, store_.lists, listing,
+                                              labels) == ConfigFileError::None;
+    }
+    if (!accepted) {
+        AppendLog(LookupText("onLoadFrommFile", "ReadError", "\r\n"));
+        return;
+    }
+    const std::vector<Difference> differences = CompareListings(deviceListing_, listing);
+    if (differences.empty()) {
+        AppendLog(PlanText("CompareSame", "The file holds the device's values: no differences.") +
+                  " " + path + "\r\n");
+        return;
+    }
+    PlanWindowTexts texts;
+    texts.compare = true;
+    texts.title = PlanText("CompareTitle", "Compare:") + " " + FileNameOf(path);
+    texts.close = PlanText("Close", "Close");
+    texts.firstHeader = PlanText("DeviceHeader", "Device value");
+    texts.secondHeader = PlanText("FileHeader", "File value");
+    texts.hint = PlanText("CompareHint", "Values that change by themselves (signal, version, "
+                                         "clock) are left out. Nothing is written.");
+    std::vector<PlanWindowRow> rows;
+    {
+        auto lock = store_.Lock();
+        for (const Difference& difference : differences) {
+            PlanWindowRow row;
+            int tab = -1;
+            if (const ParameterEntry* entry = FindParameter(store_.parameters, difference.key))
+                tab = entry->tab;
+            else if (const ListParameterEntry* list = FindListParameter(store_.lists,
+                                                                        difference.key))
+                tab = list->tab;
+            row.page = pages_.PageTitle(tab);
+            row.label = difference.label;
+            row.deviceValue = Utf8ToAnsi(difference.first);
+            row.newValue = Utf8ToAnsi(difference.second);
+            row.tickable = false;
+            rows.push_back(row);
+        }
+    }
+    AppendLog(PlanText("Compared", "Compared with the device:") + " " + path + ", " +
+              std::to_string(rows.size()) + " " + PlanText("Differences", "difference(s)") +
+              "\r\n");
+    planSource_ = PlanSource::Pages;
+    planWindow_ = CPlanWnd::Open(m_hWnd, texts, std::move(rows), nullptr,
+                                 [this](bool) { planWindow_ = nullptr; });
+}
+
+bool COrvelFrameWnd::OfferRevert(LPARAM lParam) {
+    POINT pt = {static_cast<short>(LOWORD(lParam)), static_cast<short>(HIWORD(lParam))};
+    CControlUI* control = pm_.FindControl(pt);
+    if (control == nullptr)
+        return false;
+    const std::string name = control->GetName();
+    if (name.empty() || view_.GetMark(name) == FieldMark::None)
+        return false;
+    HMENU menu = ::CreatePopupMenu();
+    if (menu == nullptr)
+        return false;
+    constexpr UINT kRevert = 1;
+    ::AppendMenuA(menu, MF_STRING, kRevert,
+                  PlanText("Revert", "&Revert to the device's value").c_str());
+    ::ClientToScreen(m_hWnd, &pt);
+    const UINT chosen = static_cast<UINT>(::TrackPopupMenu(
+        menu, TPM_RETURNCMD | TPM_LEFTALIGN | TPM_TOPALIGN, pt.x, pt.y, 0, m_hWnd, nullptr));
+    ::DestroyMenu(menu);
+    if (chosen == kRevert) {
+        auto lock = store_.Lock();
+        pages_.RevertField(name);
+    }
+    ScheduleMarks();
+    return true;
+}

@@ -1,0 +1,254 @@
+#include "shell/plan_wnd.h"
+
+#include "ui/UIButton.h"
+#include "ui/UIContainer.h"
+#include "ui/UIControls.h"
+#include "ui/UIDlgBuilder.h"
+
+namespace {
+
+CPlanWnd::ShownHook g_shownHook = nullptr;
+
+// "%1 of %2 ..." with the numbers put in.
+std::string CountText(std::string text, size_t ticked, size_t total) {
+    if (text.empty())
+        text = "%1 of %2 rows will be sent";
+    for (auto [mark, value] : {std::pair<const char*, size_t>{"%1", ticked}, {"%2", total}}) {
+        const size_t at = text.find(mark);
+        if (at != std::string::npos)
+            text.replace(at, 2, std::to_string(value));
+    }
+    return text;
+}
+
+constexpr DWORD kWarningColour = 0xFFB42318;
+constexpr DWORD kGoodColour = 0xFF15803D;
+constexpr DWORD kQuietColour = 0xFF6B7686;
+
+} // namespace
+
+CPlanWnd::CPlanWnd(const PlanWindowTexts& texts, std::vector<PlanWindowRow> rows,
+                   WriteCallback write, ClosedCallback closed)
+    : texts_(texts), rows_(std::move(rows)), write_(std::move(write)),
+      closed_(std::move(closed)) {}
+
+void CPlanWnd::SetShownHook(ShownHook hook) {
+    g_shownHook = hook;
+}
+
+CPlanWnd* CPlanWnd::Open(HWND owner, const PlanWindowTexts& texts,
+                         std::vector<PlanWindowRow> rows, WriteCallback write,
+                         ClosedCallback closed) {
+    auto* window = new CPlanWnd(texts, std::move(rows), std::move(write), std::move(closed));
+    window->owner_ = owner;
+    if (!window->Create(owner, texts.title.c_str(), WS_POPUP | WS_CLIPCHILDREN | WS_CLIPSIBLINGS,
+                        0, 0, 0, 960, 560)) {
+        delete window; // nothing was created, so no final message will delete it
+        return nullptr;
+    }
+    const SIZE size = window->pm_.GetInitSize();
+    if (size.cx > 0 && size.cy > 0)
+        ::SetWindowPos(*window, nullptr, 0, 0, size.cx, size.cy, SWP_NOMOVE | SWP_NOZORDER);
+    window->CenterWindow();
+    if (owner)
+        ::EnableWindow(owner, FALSE);
+    window->ShowWindow(true);
+    if (g_shownHook)
+        g_shownHook(*window);
+    return window;
+}
+
+LRESULT CPlanWnd::OnCreate() {
+    pm_.Init(m_hWnd);
+    CDialogBuilder builder;
+    CControlUI* root = builder.Create("WritePlan.xml", nullptr, nullptr, &pm_, nullptr);
+    if (root == nullptr || !pm_.AttachDialog(root)) {
+        delete root;
+        return -1;
+    }
+    pm_.AddNotifier(this);
+    if (CControlUI* title = pm_.FindControl("PlanTitle"))
+        title->SetText(texts_.title);
+    if (!texts_.hint.empty())
+        if (CControlUI* hint = pm_.FindControl("PlanHint"))
+            hint->SetText(texts_.hint);
+    if (!texts_.firstHeader.empty())
+        if (CControlUI* header = pm_.FindControl("PlanDeviceHeader"))
+            header->SetText(texts_.firstHeader);
+    if (!texts_.secondHeader.empty())
+        if (CControlUI* header = pm_.FindControl("PlanNewHeader"))
+            header->SetText(texts_.secondHeader);
+    if (texts_.compare) {
+        if (CControlUI* write = pm_.FindControl("PlanWrite"))
+            write->SetVisible(false);
+        if (CControlUI* cancel = pm_.FindControl("PlanCancel"))
+            cancel->SetText(texts_.close);
+    }
+    FillRows();
+    UpdateCount();
+    return 0;
+}
+
+void CPlanWnd::FillRows() {
+    auto* list = ControlAs<CContainerUI>(pm_.FindControl("PlanRows"));
+    if (list == nullptr)
+        return;
+    CDialogBuilder builder;
+    for (size_t i = 0; i < rows_.size(); ++i) {
+        CControlUI* row = i == 0 ? builder.Create("WritePlanRow.xml", nullptr, nullptr, &pm_, nullptr)
+                                 : builder.Create(nullptr, &pm_, nullptr);
+        if (row == nullptr || !list->Add(row)) {
+            delete row;
+            return;
+        }
+        const PlanWindowRow& plan = rows_[i];
+        auto set = [&](const char* name, const std::string& text) {
+            if (CControlUI* cell = pm_.FindSubControlByName(row, name)) {
+                cell->SetText(text);
+                cell->SetToolTip(text); // the whole value, when the cell cuts it short
+            }
+        };
+        set("RowPage", plan.page);
+        set("RowField", plan.label);
+        set("RowDevice", plan.deviceValue);
+        set("RowNew", plan.newValue);
+        set("RowVerdict", plan.verdict);
+        if (CControlUI* verdict = pm_.FindSubControlByName(row, "RowVerdict"))
+            if (auto* label = ControlAs<CLabelUI>(verdict))
+                label->SetTextColor(plan.warning ? kWarningColour : kQuietColour);
+        if (auto* tick = ControlAs<CCheckBoxUI>(pm_.FindSubControlByName(row, "RowTick"))) {
+            tick->Selected(plan.tickable && plan.ticked, false);
+            tick->SetEnabled(plan.tickable && !texts_.compare);
+            tick->SetVisible(!texts_.compare);
+            tick->SetUserData(std::to_string(i));
+        }
+    }
+}
+
+CControlUI* CPlanWnd::RowControl(size_t row, const std::string& name) {
+    auto* list = ControlAs<CContainerUI>(pm_.FindControl("PlanRows"));
+    if (list == nullptr || row >= static_cast<size_t>(list->GetCount()))
+        return nullptr;
+    return pm_.FindSubControlByName(list->GetItemAt(static_cast<int>(row)), name);
+}
+
+void CPlanWnd::UpdateCount() {
+    if (texts_.compare)
+        return;
+    size_t ticked = 0;
+    for (const PlanWindowRow& row : rows_)
+        ticked += row.tickable && row.ticked;
+    if (CControlUI* count = pm_.FindControl("PlanCount"))
+        count->SetText(CountText(texts_.count, ticked, rows_.size()));
+    if (CControlUI* write = pm_.FindControl("PlanWrite"))
+        write->SetEnabled(ticked > 0 && !written_);
+}
+
+void CPlanWnd::Notify(TNotifyUI& msg) {
+    if (msg.pSender == nullptr)
+        return;
+    const std::string name = msg.pSender->GetName();
+    if (msg.sType == "click") {
+        if (name == "PlanWrite")
+            OnWrite();
+        else if (name == "PlanCancel" || name == "PlanClose")
+            CloseWindow();
+    } else if (msg.sType == "selectchanged" && name == "RowTick") {
+        const size_t row = static_cast<size_t>(std::atoi(msg.pSender->GetUserData().c_str()));
+        if (row < rows_.size()) {
+            auto* tick = ControlAs<COptionUI>(msg.pSender);
+            rows_[row].ticked = tick && tick->IsSelected();
+            UpdateCount();
+        }
+    }
+}
+
+void CPlanWnd::OnWrite() {
+    if (written_)
+        return;
+    written_ = true;
+    std::vector<bool> ticks;
+    for (size_t i = 0; i < rows_.size(); ++i) {
+        ticks.push_back(rows_[i].tickable && rows_[i].ticked);
+        if (CControlUI* tick = RowControl(i, "RowTick"))
+            tick->SetEnabled(false);
+        if (CControlUI* verdict = RowControl(i, "RowVerdict"); verdict && !ticks.back())
+            verdict->SetText(verdict->GetText()); // unsent rows keep their verdict
+    }
+    if (CControlUI* write = pm_.FindControl("PlanWrite"))
+        write->SetEnabled(false);
+    if (CControlUI* cancel = pm_.FindControl("PlanCancel"))
+        cancel->SetText(texts_.close);
+    if (write_)
+        write_(ticks);
+}
+
+void CPlanWnd::ShowOutcome(size_t row, const std::string& text, bool failed) {
+    if (CControlUI* verdict = RowControl(row, "RowVerdict")) {
+        verdict->SetText(text);
+        verdict->SetToolTip(text);
+        if (auto* label = ControlAs<CLabelUI>(verdict))
+            label->SetTextColor(failed ? kWarningColour : kGoodColour);
+    }
+}
+
+void CPlanWnd::ShowSummary(const std::string& text) {
+    if (CControlUI* count = pm_.FindControl("PlanCount")) {
+        count->SetText(text);
+        count->SetToolTip(text);
+    }
+}
+
+void CPlanWnd::CloseWindow() {
+    if (m_hWnd && ::IsWindow(m_hWnd))
+        ::DestroyWindow(m_hWnd);
+}
+
+LRESULT CPlanWnd::HandleMessage(UINT uMsg, WPARAM wParam, LPARAM lParam) {
+    LRESULT result = 0;
+    switch (uMsg) {
+    case WM_CREATE:
+        return OnCreate();
+    case WM_CLOSE:
+        CloseWindow();
+        return 0;
+    case WM_KEYDOWN:
+        if (wParam == VK_ESCAPE) {
+            CloseWindow();
+            return 0;
+        }
+        break;
+    case WM_DESTROY:
+        // The owner comes back before this window goes, so that it takes the activation.
+        if (owner_ && ::IsWindow(owner_)) {
+            ::EnableWindow(owner_, TRUE);
+            ::SetActiveWindow(owner_);
+        }
+        break;
+    case WM_NCHITTEST: {
+        POINT pt = {static_cast<short>(LOWORD(lParam)), static_cast<short>(HIWORD(lParam))};
+        ::ScreenToClient(m_hWnd, &pt);
+        const RECT caption = pm_.GetCaptionRect();
+        if (pt.y >= caption.top && pt.y < caption.bottom) {
+            CControlUI* control = pm_.FindControl(pt);
+            if (control == nullptr || std::string(control->GetClass()) != "ButtonUI")
+                return HTCAPTION;
+        }
+        return HTCLIENT;
+    }
+    default:
+        break;
+    }
+    if (pm_.MessageHandler(uMsg, wParam, lParam, result))
+        return result;
+    return CWindowWnd::HandleMessage(uMsg, wParam, lParam);
+}
+
+void CPlanWnd::OnFinalMessage(HWND /*hWnd*/) {
+    if (!closedCalled_) {
+        closedCalled_ = true;
+        if (closed_)
+            closed_(written_);
+    }
+    delete this;
+}
