@@ -210,6 +210,9 @@ private:
     void ShowEntry(const std::string& key, const ParameterEntry& entry);
     int Collect(const FileLabels* only);
     std::vector<PlanRow> Plan(const FileLabels* only);
+    // Names a plan row's field by the words its page shows for it.
+    void NameByPage(PlanRow& row) const;
+    std::string SensorRowName(int r) const;
     // The controls that show a plan row (a field, a switch row's switches, a sensor row).
     std::vector<ControlRef> MarkedControls(const PlanRow& row) const;
 

@@ -72,6 +72,11 @@ public:
     virtual void SelectPage(const ControlRef& tabLayout, int index) = 0;
     virtual void SelectOption(const ControlRef& option) = 0;
 
+    // The words the page shows for a field: the nearest label before it in its row, after the
+    // row's first label when that is another one ("Main server address - Port"); "" when the
+    // row holds no label.
+    virtual std::string FieldLabel(const ControlRef& ref) const = 0;
+
     // The mark of a field, with the reason in words for the invalid and failed ones (shown as
     // the field's tooltip).
     virtual void SetMark(const ControlRef& ref, FieldMark mark, const std::string& reason) = 0;
@@ -82,3 +87,10 @@ public:
     virtual int GetRowCount(const std::string& list) const = 0;
     virtual int RebuildRows(const std::string& list, int rows) = 0;
 };
+
+// Joins a row's first label and the field's nearest one as FieldLabel gives them.
+inline std::string JoinFieldLabel(const std::string& first, const std::string& nearest) {
+    if (first.empty() || first == nearest)
+        return nearest;
+    return nearest.empty() ? first : first + " - " + nearest;
+}

@@ -102,6 +102,11 @@ std::string CConfigPages::SensorRowText(int r, bool& refused) const {
     return text;
 }
 
+std::string CConfigPages::SensorRowName(int r) const {
+    // "Sensor 3": the page numbers its rows from 1.
+    return TextOr("SensorRow", "Sensor") + " " + std::to_string(r + 1);
+}
+
 int CConfigPages::CollectSensorList(bool force, const FileLabels* only) {
     int queued = 0;
     for (auto& [key, entry] : store_.lists) {
@@ -129,6 +134,7 @@ int CConfigPages::CollectSensorList(bool force, const FileLabels* only) {
                 job.item = label;
                 PlanRow planned = PlanRowFor(job, kSensorListName, store_);
                 planned.sensorRow = r;
+                planned.field = SensorRowName(r);
                 planned.rule = RuleBreak::BadCharacter;
                 planned.applicable = false;
                 planned.ticked = false;
@@ -170,6 +176,8 @@ bool CConfigPages::QueueListItemIfChanged(const std::string& fullText, ListParam
     if (plan_) {
         PlanRow planned = PlanRowFor(job, kSensorListName, store_);
         planned.sensorRow = planRow_;
+        planned.field = SensorRowName(planRow_);
+        planned.job.label = planned.field;
         plan_->push_back(planned);
         return true;
     }

@@ -301,3 +301,44 @@ FieldMark CSkinPageView::GetMark(const ControlRef& ref) const {
     const Node* node = Find(ref);
     return node ? node->mark : FieldMark::None;
 }
+
+std::string CSkinPageView::FieldLabel(const ControlRef& ref) const {
+    if (ref.row >= 0)
+        return std::string();
+    auto found = byName.find(ref.name);
+    if (found == byName.end())
+        return std::string();
+    // The labels of `parent` before node `before` (every one when before is -1).
+    auto labels = [&](int parent, int before, std::string& first, std::string& last) {
+        for (int i = 0; i < static_cast<int>(nodes.size()) && (before < 0 || i < before); ++i) {
+            const Node& node = nodes[static_cast<size_t>(i)];
+            if (node.parent != parent || node.tag != "Label" || node.text.empty())
+                continue;
+            if (first.empty())
+                first = node.text;
+            last = node.text;
+        }
+    };
+    const int self = found->second;
+    const int parent = nodes[static_cast<size_t>(self)].parent;
+    std::string first, nearest;
+    labels(parent, self, first, nearest);
+    // A field in a cell of a horizontal row: the row's first cell names the row.
+    const int row = parent >= 0 ? nodes[static_cast<size_t>(parent)].parent : -1;
+    if (row >= 0 && nodes[static_cast<size_t>(row)].tag == "HorizontalLayout") {
+        for (int i = 0; i < parent; ++i) {
+            if (nodes[static_cast<size_t>(i)].parent != row)
+                continue;
+            std::string cellFirst, cellLast;
+            if (nodes[static_cast<size_t>(i)].tag == "Label")
+                cellFirst = nodes[static_cast<size_t>(i)].text;
+            else
+                labels(i, -1, cellFirst, cellLast);
+            if (!cellFirst.empty()) {
+                first = cellFirst;
+                break;
+            }
+        }
+    }
+    return JoinFieldLabel(first, nearest);
+}

@@ -37,6 +37,7 @@ public:
     void SelectOption(const ControlRef& option) override;
     void SetMark(const ControlRef& ref, FieldMark mark, const std::string& reason) override;
     FieldMark GetMark(const ControlRef& ref) const override;
+    std::string FieldLabel(const ControlRef& ref) const override;
     int GetRowCount(const std::string& list) const override;
     int RebuildRows(const std::string& list, int rows) override;
 

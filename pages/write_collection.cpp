@@ -84,6 +84,7 @@ bool CConfigPages::QueueSetCommandIfChanged(const std::string& value, const std:
         // that breaks its rule) or not sendable at all (one that would break the command line).
         PlanRow row = PlanRowFor(SetValueJob(entry.command, value, key, value),
                                  planControl_.empty() ? key : planControl_, store_);
+        NameByPage(row);
         if (BreaksCommandLine(value)) {
             row.rule = RuleBreak::BadCharacter;
             row.applicable = false;
@@ -103,6 +104,12 @@ bool CConfigPages::QueueSetCommandIfChanged(const std::string& value, const std:
     job.label = PlainLabel(entry.label.empty() ? key : entry.label);
     host_.PushJob(job);
     return true;
+}
+
+void CConfigPages::NameByPage(PlanRow& row) const {
+    row.field = view_.FieldLabel(row.control);
+    if (!row.field.empty())
+        row.job.label = row.field;
 }
 
 std::vector<PlanRow> CConfigPages::Plan(const FileLabels* only) {

@@ -89,14 +89,18 @@ void VerifyPlan(std::vector<PlanRow>& rows, const std::string& listing) {
         ParseListing(listing.data(), listing.size(), parameters, lists, presence);
     }
     for (PlanRow& row : rows) {
+        const bool reports = read && ReportedValue(row, parameters, lists) == row.newValue;
+        if (row.outcome == PlanOutcome::NotAnswered && reports) {
+            // No answer came, but the device reports the new value: it took it.
+            row.outcome = PlanOutcome::Verified;
+            continue;
+        }
         if (row.outcome != PlanOutcome::Written)
             continue;
         if (!read)
             row.outcome = PlanOutcome::NotVerified;
         else
-            row.outcome = ReportedValue(row, parameters, lists) == row.newValue
-                              ? PlanOutcome::Verified
-                              : PlanOutcome::Mismatch;
+            row.outcome = reports ? PlanOutcome::Verified : PlanOutcome::Mismatch;
     }
 }
 
@@ -168,7 +172,7 @@ std::string PlanSummary(const std::vector<PlanRow>& rows, const PlanTexts& texts
         for (const PlanRow& row : rows) {
             if (row.outcome != kind || !Failed(kind))
                 continue;
-            names += (count++ ? ", " : "") + row.label;
+            names += (count++ ? ", " : "") + FieldName(row);
         }
         if (count)
             summary += ", " + std::to_string(count) + " " + OutcomeText(kind, texts) + ": " + names;

@@ -28,6 +28,7 @@ struct PlanRow {
     int tab = -1;            // the page that shows the field
     int sensorRow = -1;      // sensor rows: the row's index
     std::string label;       // the field as the listing names it, without the colon
+    std::string field;       // the field as its page names it ("" when the page does not)
     std::string deviceValue; // what the device last reported
     std::string newValue;    // what would be sent
     RuleBreak rule = RuleBreak::None;
@@ -35,6 +36,11 @@ struct PlanRow {
     bool ticked = true;      // sent when ticked (rows that break their rule start unticked)
     PlanOutcome outcome = PlanOutcome::Planned;
 };
+
+// The name a user knows the row's field by: the page's words, else the listing's.
+inline const std::string& FieldName(const PlanRow& row) {
+    return row.field.empty() ? row.label : row.field;
+}
 
 // A row for a set command the pages derived, with the device's value from the store.
 PlanRow PlanRowFor(const Job& job, const std::string& control, const CParameterStore& store);
@@ -49,7 +55,8 @@ size_t TickedRows(const std::vector<PlanRow>& rows);
 PlanRow* RowOfJob(std::vector<PlanRow>& rows, const Job& job);
 
 // Compares the written rows with a listing read after the batch: each becomes Verified or
-// Mismatch; with no listing (empty text) NotVerified.
+// Mismatch; with no listing (empty text) NotVerified. A row that got no answer but whose new
+// value the listing reports counts as Verified.
 void VerifyPlan(std::vector<PlanRow>& rows, const std::string& listing);
 
 // The values a loaded file holds for labels it names that differ from the device and that no

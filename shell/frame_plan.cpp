@@ -133,7 +133,7 @@ void COrvelFrameWnd::OpenPlan(std::vector<PlanRow> rows, PlanSource source) {
     for (const PlanRow& row : plan_) {
         PlanWindowRow line;
         line.page = pages_.PageTitle(row.tab);
-        line.label = row.label;
+        line.label = FieldName(row);
         // Values as the device has them: UTF-8 sensor names in the window's code page.
         line.deviceValue = Utf8ToAnsi(row.deviceValue);
         line.newValue = Utf8ToAnsi(row.newValue);
@@ -207,7 +207,8 @@ void COrvelFrameWnd::OnWriteAnswer(const LinkResult& result) {
     }
     if (planWindow_)
         planWindow_->ShowOutcome(static_cast<size_t>(row - plan_.data()), shown,
-                                 row->outcome != PlanOutcome::Written);
+                                 row->outcome == PlanOutcome::Written ? CPlanWnd::Tone::Quiet
+                                                                      : CPlanWnd::Tone::Failed);
 }
 
 void COrvelFrameWnd::FinishVerification(const std::string& listing) {
@@ -222,7 +223,7 @@ void COrvelFrameWnd::FinishVerification(const std::string& listing) {
         if (row.outcome == PlanOutcome::Refused || row.outcome == PlanOutcome::NotAnswered ||
             row.outcome == PlanOutcome::Mismatch || row.outcome == PlanOutcome::NotVerified)
             failed[CConfigPages::FailedKey(row)] =
-                row.label + ": " + OutcomeText(row.outcome, texts);
+                FieldName(row) + ": " + OutcomeText(row.outcome, texts);
     }
     {
         auto lock = store_.Lock();
@@ -236,8 +237,12 @@ void COrvelFrameWnd::FinishVerification(const std::string& listing) {
             const PlanRow& row = plan_[i];
             if (!row.applicable)
                 continue;
-            planWindow_->ShowOutcome(i, OutcomeText(row.outcome, texts),
-                                     row.outcome != PlanOutcome::Verified);
+            // Unticked rows say that they were not sent.
+            const CPlanWnd::Tone tone = !row.ticked ? CPlanWnd::Tone::Quiet
+                                        : row.outcome == PlanOutcome::Verified
+                                            ? CPlanWnd::Tone::Good
+                                            : CPlanWnd::Tone::Failed;
+            planWindow_->ShowOutcome(i, OutcomeText(row.outcome, texts), tone);
         }
         planWindow_->ShowSummary(summary);
     }
@@ -360,7 +365,8 @@ void COrvelFrameWnd::CompareWithFile() {
                                                                         difference.key))
                 tab = list->tab;
             row.page = pages_.PageTitle(tab);
-            row.label = difference.label;
+            const std::string field = view_.FieldLabel(difference.key);
+            row.label = field.empty() ? difference.label : field;
             row.deviceValue = Utf8ToAnsi(difference.first);
             row.newValue = Utf8ToAnsi(difference.second);
             row.tickable = false;

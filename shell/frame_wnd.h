@@ -100,6 +100,8 @@ public:
     void ScheduleMarks();
     CPlanWnd* PlanWindow() const { return planWindow_; }
     const std::vector<PlanRow>& CurrentPlan() const { return plan_; }
+    // A plan's batch was sent and the read that verifies it has not come yet.
+    bool IsVerifying() const { return verifying_; }
     // The folder of the snapshots kept before each write ("backups" beside the program).
     std::string BackupFolder() const;
     static void SetBackupFolder(const std::string& folder);
@@ -128,6 +130,7 @@ public:
     std::string AnsiToUtf8(const std::string& text) override;
 
     CConfigPages& Pages() { return pages_; }
+    CToolkitPageView& View() { return view_; }
     const std::string& SavePath() const { return savePath_; }
     CPaintManagerUI& PaintManager() { return pm_; }
     CDeviceLink& Link() { return link_; }

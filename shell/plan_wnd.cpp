@@ -79,8 +79,10 @@ LRESULT CPlanWnd::OnCreate() {
         if (CControlUI* header = pm_.FindControl("PlanNewHeader"))
             header->SetText(texts_.secondHeader);
     if (texts_.compare) {
-        if (CControlUI* write = pm_.FindControl("PlanWrite"))
-            write->SetVisible(false);
+        // No tick boxes and no verdicts: their columns go, headers and rows alike.
+        for (const char* name : {"PlanWrite", "PlanTickHeader", "PlanVerdictHeader"})
+            if (CControlUI* control = pm_.FindControl(name))
+                control->SetVisible(false);
         if (CControlUI* cancel = pm_.FindControl("PlanCancel"))
             cancel->SetText(texts_.close);
     }
@@ -172,8 +174,6 @@ void CPlanWnd::OnWrite() {
         ticks.push_back(rows_[i].tickable && rows_[i].ticked);
         if (CControlUI* tick = RowControl(i, "RowTick"))
             tick->SetEnabled(false);
-        if (CControlUI* verdict = RowControl(i, "RowVerdict"); verdict && !ticks.back())
-            verdict->SetText(verdict->GetText()); // unsent rows keep their verdict
     }
     if (CControlUI* write = pm_.FindControl("PlanWrite"))
         write->SetEnabled(false);
@@ -183,12 +183,14 @@ void CPlanWnd::OnWrite() {
         write_(ticks);
 }
 
-void CPlanWnd::ShowOutcome(size_t row, const std::string& text, bool failed) {
+void CPlanWnd::ShowOutcome(size_t row, const std::string& text, Tone tone) {
     if (CControlUI* verdict = RowControl(row, "RowVerdict")) {
         verdict->SetText(text);
         verdict->SetToolTip(text);
         if (auto* label = ControlAs<CLabelUI>(verdict))
-            label->SetTextColor(failed ? kWarningColour : kGoodColour);
+            label->SetTextColor(tone == Tone::Good     ? kGoodColour
+                                : tone == Tone::Failed ? kWarningColour
+                                                       : kQuietColour);
     }
 }
 

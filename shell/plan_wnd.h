@@ -45,8 +45,10 @@ public:
                           std::vector<PlanWindowRow> rows, WriteCallback write,
                           ClosedCallback closed);
 
-    // After "Write": one row's outcome, and the summary in place of the count.
-    void ShowOutcome(size_t row, const std::string& text, bool failed);
+    // After "Write": one row's outcome (good, failed, or quiet for a row not sent), and the
+    // summary in place of the count.
+    enum class Tone { Good, Failed, Quiet };
+    void ShowOutcome(size_t row, const std::string& text, Tone tone);
     void ShowSummary(const std::string& text);
     // Closes the window (as Cancel when nothing was written).
     void CloseWindow();

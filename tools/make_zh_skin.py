@@ -276,6 +276,7 @@ LANGUAGE_INI = [
     ("BadValue", "未写入：参数值中含有换行符或零字节。参数："),
     ("BadSensorValue", "未写入：该传感器行的字段中含有逗号或换行符。行："),
     ("RuleBroken", "未写入，参数值不符合规则："),
+    ("SensorRow", "传感器"),
     ("", None),
     ("[LogMenu]", None),
     ("Copy", "复制(&C)"),

@@ -502,7 +502,16 @@ bool CEditUI::DoEvent(TEventUI& event) {
         if (IsEnabled()) {
             if (m_pManager != nullptr)
                 m_pManager->ReleaseCapture();
-            if (IsFocused() && m_pWindow == nullptr) {
+            // The edit's window lost the keyboard (to the click itself) and closes once its
+            // posted close arrives: a fresh one takes the click instead.
+            if (m_pWindow != nullptr && ::GetFocus() != m_pWindow->GetHWND())
+                CloseNativeEdit();
+            // The paint manager may still hold the focus here from before (a page switch that
+            // focused the field, then the edit's window closed): a click opens it again.
+            const bool focused =
+                IsFocused() || (m_pManager != nullptr && m_pManager->GetFocus() == this);
+            if (focused && m_pWindow == nullptr) {
+                m_bFocused = true;
                 OpenNativeEdit();
                 if (m_pWindow != nullptr && ::PtInRect(&m_rcItem, event.ptMouse)) {
                     int length = ::GetWindowTextLengthA(m_pWindow->GetHWND());

@@ -42,7 +42,10 @@ TEST_F(WritePlanTest, ThreeEditsOneInvalidGiveThreeRowsInKeyOrderTheInvalidOneUn
     EXPECT_EQ(plan[0].newValue, "internet");
     EXPECT_EQ(plan[0].tab, TAB_WIRELESS);
     EXPECT_EQ(plan[2].label, "Server's Port");
-    EXPECT_EQ(plan[2].job.label, "Server's Port");
+    // Named as the page names it, for the window and the log.
+    EXPECT_EQ(plan[2].field, "Main server address - Port");
+    EXPECT_EQ(plan[2].job.label, "Main server address - Port");
+    EXPECT_EQ(plan[0].field, "APN");
     EXPECT_EQ(plan[2].tab, TAB_SERVER);
     EXPECT_EQ(plan[2].rule, RuleBreak::NotAPort);
     EXPECT_FALSE(plan[2].ticked);
@@ -135,6 +138,7 @@ TEST_F(WritePlanTest, SwitchRowsAndSensorRowsAreMarkedAndPutBack) {
     ASSERT_EQ(plan.size(), 1u);
     EXPECT_EQ(plan[0].sensorRow, 1);
     EXPECT_EQ(plan[0].job.kind, EntryKind::List);
+    EXPECT_EQ(plan[0].field, "Sensor 2");
     EXPECT_EQ(rig.view.GetMark(ControlRef::InRow(kSensorListName, 1, kSensorChannelField)),
               FieldMark::Changed);
     EXPECT_EQ(rig.pages.ChangesOnTab(TAB_MODBUS), 1);
@@ -155,6 +159,7 @@ TEST(VerifyPlan, WrittenRowsBecomeVerifiedOrMismatchAndTheSummaryNamesTheFailure
         rows[i].outcome = PlanOutcome::Written;
     }
     rows[3].outcome = PlanOutcome::Refused;
+    rows[0].outcome = PlanOutcome::NotAnswered; // but the device reports it: taken
     const std::string after = Listing({{"Server's Port", "6000"},
                                        {"Server's Ip", "10.0.0.1"},
                                        {"Secondary Server's Port", "5002"},
@@ -171,10 +176,11 @@ TEST(VerifyPlan, WrittenRowsBecomeVerifiedOrMismatchAndTheSummaryNamesTheFailure
     // The device could not be read again: nothing counts as verified.
     std::vector<PlanRow> unread = rows;
     VerifyPlan(unread, std::string());
-    EXPECT_EQ(unread[0].outcome, PlanOutcome::NotVerified);
+    EXPECT_EQ(unread[0].outcome, PlanOutcome::NotAnswered);
+    EXPECT_EQ(unread[1].outcome, PlanOutcome::NotVerified);
     EXPECT_EQ(PlanSummary(unread, PlanTexts()),
-              "0 written and verified, 1 refused: Server Count, 3 not verified: Server's Port, "
-              "Server's Ip, Secondary Server's Port");
+              "0 written and verified, 1 refused: Server Count, 1 not answered: Server's Port, "
+              "2 not verified: Server's Ip, Secondary Server's Port");
     // The skin's words.
     PlanTexts texts;
     texts.written = "geschrieben";

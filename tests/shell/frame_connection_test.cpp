@@ -226,15 +226,43 @@ TEST_F(FrameTest, TheLogMenuSpeaksTheSkinsLanguage) {
             texts.push_back(text);
     }
     DestroyMenu(menu);
-    const std::vector<std::string> expected = {LookupText("LogMenu", "Copy"),
-                                               LookupText("LogMenu", "Clear"),
-                                               LookupText("LogMenu", "SelectAll")};
+    const std::vector<std::string> expected = {
+        LookupText("LogMenu", "Copy"),    LookupText("LogMenu", "Clear"),
+        LookupText("LogMenu", "SelectAll"), LookupText("LogMenu", "SaveLog"),
+        LookupText("LogMenu", "TimeStamps")};
     EXPECT_EQ(texts, expected);
     for (const std::string& text : expected)
         EXPECT_FALSE(text.empty());
     if (GetLanguageIndex() == 0) {
         EXPECT_EQ(expected[0], "&Copy");
     }
+}
+
+TEST_F(FrameTest, TheLogTakesTimeStampsOnRequestAndSavesWithCrLf) {
+    ASSERT_TRUE(Open());
+    Click("Clear");
+    frame_->AppendLog("plain\r\n");
+    EXPECT_FALSE(frame_->LogTimeStamps()) << "off by default";
+    frame_->SetLogTimeStamps(true);
+    frame_->AppendLog("first\r\nsecond ");
+    frame_->AppendLog("continued\r\n");
+    frame_->SetLogTimeStamps(false);
+    const std::string log = Log();
+    EXPECT_EQ(log.find("plain"), 0u) << "lines before the switch keep their text";
+    // "hh:mm:ss " before each line that began while the stamps were on, once.
+    const size_t first = log.find("first");
+    ASSERT_NE(first, std::string::npos);
+    ASSERT_GE(first, 9u);
+    EXPECT_EQ(log[first - 1], ' ');
+    EXPECT_EQ(log[first - 4], ':');
+    EXPECT_EQ(log[first - 7], ':');
+    EXPECT_NE(log.find("second continued"), std::string::npos) << log;
+    const std::string path = Scratch("saved.log");
+    DeleteFileA(path.c_str());
+    ASSERT_TRUE(frame_->SaveLog(path));
+    const std::string saved = wintest::ReadFileText(path);
+    EXPECT_EQ(saved.find("plain\r\n"), 0u) << saved;
+    EXPECT_EQ(saved.find("\r\r"), std::string::npos);
 }
 
 TEST_F(FrameTest, TheNetworkModeFieldAsksTheDeviceInSettingModeOnly) {

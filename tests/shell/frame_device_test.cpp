@@ -7,51 +7,6 @@ namespace frametest {
 // ---- Reading onto the pages, writing back, configuration files ---------------------------------
 
 
-// Waits on its own thread for the modal file dialog of `owner`, keeps a screenshot of it, types
-// the path into its file name box and presses OK.
-void DriveFileDialog(HWND owner, std::string path, const std::string& shot) {
-    for (char& c : path)
-        if (c == '/')
-            c = '\\';
-    std::thread([owner, path, shot] {
-        for (int i = 0; i < 200; ++i) {
-            HWND dialog = FindWindowA("#32770", nullptr);
-            if (dialog && GetWindow(dialog, GW_OWNER) == owner) {
-                Sleep(500);
-                wintest::SaveBmp(wintest::CaptureWindow(dialog),
-                                 wintest::ArtifactsDir() + "\\shell-" + shot + ".bmp");
-                // The file name box, typed into as a user would, then OK.
-                SendMessageA(dialog, CDM_SETCONTROLTEXT, 0x47C,
-                             reinterpret_cast<LPARAM>(path.c_str()));
-                EnumChildWindows(
-                    dialog,
-                    [](HWND child, LPARAM text) -> BOOL {
-                        char cls[32] = {};
-                        GetClassNameA(child, cls, sizeof(cls));
-                        if (GetDlgCtrlID(child) == 0x47C && std::string(cls) == "Edit")
-                            SendMessageA(child, WM_SETTEXT, 0, text);
-                        return TRUE;
-                    },
-                    reinterpret_cast<LPARAM>(path.c_str()));
-                Sleep(200);
-                PostMessageA(dialog, WM_COMMAND, IDOK, 0);
-                return;
-            }
-            Sleep(50);
-        }
-    }).detach();
-}
-
-std::string SetCommandsIn(const std::string& transcript) {
-    std::string commands;
-    size_t at = 0;
-    for (size_t end; (end = transcript.find("\r\n", at)) != std::string::npos; at = end + 2) {
-        const std::string line = transcript.substr(at, end - at);
-        if (line.find('=') != std::string::npos && line.find("AT+EXCCLK") == std::string::npos)
-            commands += line + "\n";
-    }
-    return commands;
-}
 
 
 TEST_F(FrameTest, ReadingShowsTheDevicesValuesAndWritingSendsOnlyWhatChanged) {
@@ -107,7 +62,7 @@ TEST_F(FrameTest, ReadingShowsTheDevicesValuesAndWritingSendsOnlyWhatChanged) {
     const std::string changed = port == "61" ? "62" : "61";
     Find("CollectInterval")->SetText(changed);
     mark = Transcript().size();
-    Click("Save");
+    ASSERT_TRUE(WriteThroughPlan());
     const ParameterEntry& portEntry = frame_->Store().parameters["CollectInterval"];
     ASSERT_TRUE(WaitForTranscript("AT+MSBITV=" + changed + "\r\n"))
         << "in use " << portEntry.inUse << " tab enabled "
@@ -136,12 +91,13 @@ TEST_F(FrameTest, ReadingShowsTheDevicesValuesAndWritingSendsOnlyWhatChanged) {
 
     // The device changes; loading the file shows it and writes back exactly the difference.
     Find("CollectInterval")->SetText(port);
-    Click("Save");
+    ASSERT_TRUE(WriteThroughPlan());
     ASSERT_TRUE(WaitForTranscript("AT+MSBITV=" + port + "\r\n"));
     ASSERT_TRUE(WaitForIdle());
     mark = Transcript().size();
     DriveFileDialog(hwnd_, file, "open-dialog");
     Click("LoadFromFile");
+    ASSERT_TRUE(AcceptPlan());
     ASSERT_TRUE(PumpUntil([&] { return Text("CollectInterval") == changed; }, 30000));
     ASSERT_TRUE(WaitForTranscript("AT+MSBITV=" + changed + "\r\n", 2, 30000));
     ASSERT_TRUE(WaitForIdle());
@@ -157,7 +113,7 @@ TEST_F(FrameTest, ReadingShowsTheDevicesValuesAndWritingSendsOnlyWhatChanged) {
 
     // Leave the device as it was for the other tests.
     Find("CollectInterval")->SetText(port);
-    Click("Save");
+    ASSERT_TRUE(WriteThroughPlan());
     ASSERT_TRUE(WaitForIdle());
     Click("quit");
     WaitForIdle(2000);
@@ -277,24 +233,28 @@ TEST_F(FrameTest, ARefusedOrUnansweredWriteIsSaidAndSentAgainByTheNextWrite) {
     // The device refuses the value: "SaveError", nothing recorded, the next write sends it again.
     Find("CollectInterval")->SetText("x1");
     Click("Clear");
-    Click("Save");
+    ASSERT_TRUE(WriteThroughPlan());
     ASSERT_TRUE(WaitForTranscript("AT+MSBITV=x1\r\n", 1));
     ASSERT_TRUE(WaitForIdle());
     EXPECT_TRUE(WaitForLog(LookupText("WorkerJobThreadProc", "SaveError")));
     EXPECT_EQ(frame_->Store().parameters["CollectInterval"].value, known);
-    Click("Save");
+    ASSERT_TRUE(WriteThroughPlan());
     EXPECT_TRUE(WaitForTranscript("AT+MSBITV=x1\r\n", 2));
     ASSERT_TRUE(WaitForIdle());
-    // No answer: "OutTime", nothing recorded.
+    // No answer: "OutTime"; the read after the write shows that the device took the value all
+    // the same, and the plan counts it verified.
+    const std::string other = known == "61" ? "62" : "61";
     Control("fault noreply:1");
-    Find("CollectInterval")->SetText("61");
+    Find("CollectInterval")->SetText(other);
     Click("Clear");
-    Click("Save");
+    ASSERT_TRUE(WriteThroughPlan());
     EXPECT_TRUE(WaitForLog(LookupText("WorkerJobThreadProc", "OutTime").substr(0, 20), 12000));
     ASSERT_TRUE(WaitForIdle());
-    EXPECT_EQ(frame_->Store().parameters["CollectInterval"].value, known);
+    EXPECT_EQ(frame_->Store().parameters["CollectInterval"].value, other);
+    EXPECT_NE(Log().find("1 " + LookupText("WritePlan", "Summary")), std::string::npos) << Log();
     // Back as it was.
     Find("CollectInterval")->SetText(known);
+    ASSERT_TRUE(WriteThroughPlan());
     Click("quit");
     WaitForIdle(2000);
 }
@@ -312,7 +272,7 @@ TEST_F(FrameTest, AListingWhoseValuesHoldOkIsReadWhole) {
     Pump(300);
     Find("Modem'sID number")->SetText("REGOK");
     Find("Access Point Name")->SetText("TOKEN42");
-    Click("Save");
+    ASSERT_TRUE(WriteThroughPlan());
     ASSERT_TRUE(WaitForTranscript("AT+IDNT=REGOK\r\n"));
     ASSERT_TRUE(WaitForIdle());
     // Read again: the listing completes on its final "OK" line only, so the values after
@@ -330,7 +290,7 @@ TEST_F(FrameTest, AListingWhoseValuesHoldOkIsReadWhole) {
             mode->SelectItem(i, false);
     Pump(300);
     Find("Access Point Name")->SetText(apn);
-    Click("Save");
+    ASSERT_TRUE(WriteThroughPlan());
     ASSERT_TRUE(WaitForIdle());
     Click("quit");
     WaitForIdle(2000);
@@ -351,7 +311,7 @@ TEST_F(FrameTest, ASensorDataNameOutsideAsciiTravelsAsUtf8) {
     ASSERT_NE(row, nullptr);
     frame_->Pages().SetRowFieldValue(2, "SensorCfg_DeviceSwitch", "1");
     frame_->PaintManager().FindSubControlByName(row, "SensorCfg_DataName")->SetText(shown);
-    Click("Save");
+    ASSERT_TRUE(WriteThroughPlan());
     ASSERT_TRUE(WaitForTranscript("," + utf8 + ","));
     ASSERT_TRUE(WaitForIdle());
     EXPECT_NE(Transcript().find("AT+GENSENSORINFO=2,1,"), std::string::npos);
@@ -367,7 +327,7 @@ TEST_F(FrameTest, ASensorDataNameOutsideAsciiTravelsAsUtf8) {
     EXPECT_EQ(SetCommandsIn(Transcript().substr(mark)), "");
     // Switched off again for the other tests.
     frame_->Pages().SetRowFieldValue(2, "SensorCfg_DeviceSwitch", "0");
-    Click("Save");
+    ASSERT_TRUE(WriteThroughPlan());
     ASSERT_TRUE(WaitForIdle());
     Click("quit");
     WaitForIdle(2000);
@@ -459,7 +419,7 @@ TEST_F(FrameTest, TheWindowAndDtucfgSendTheSameCommandsForTheSameEdit) {
     Find("Server's Port")->SetText("9555");
     Find("Server's Ip")->SetText("10.20.30.40");
     size_t mark = Transcript().size();
-    Click("Save");
+    ASSERT_TRUE(WriteThroughPlan());
     ASSERT_TRUE(WaitForIdle());
     const std::string window = SetCommandsIn(Transcript().substr(mark));
     EXPECT_NE(window.find("AT+PORT=9555\n"), std::string::npos) << window;

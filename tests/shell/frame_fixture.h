@@ -119,6 +119,52 @@ inline std::string ProgramFolder() {
     return folder;
 }
 
+// Waits on its own thread for the modal file dialog of `owner`, keeps a screenshot of it, types
+// the path into its file name box and presses OK.
+inline void DriveFileDialog(HWND owner, std::string path, const std::string& shot) {
+    for (char& c : path)
+        if (c == '/')
+            c = '\\';
+    std::thread([owner, path, shot] {
+        for (int i = 0; i < 200; ++i) {
+            HWND dialog = FindWindowA("#32770", nullptr);
+            if (dialog && GetWindow(dialog, GW_OWNER) == owner) {
+                Sleep(500);
+                wintest::SaveBmp(wintest::CaptureWindow(dialog),
+                                 wintest::ArtifactsDir() + "\\shell-" + shot + ".bmp");
+                // The file name box, typed into as a user would, then OK.
+                SendMessageA(dialog, CDM_SETCONTROLTEXT, 0x47C,
+                             reinterpret_cast<LPARAM>(path.c_str()));
+                EnumChildWindows(
+                    dialog,
+                    [](HWND child, LPARAM text) -> BOOL {
+                        char cls[32] = {};
+                        GetClassNameA(child, cls, sizeof(cls));
+                        if (GetDlgCtrlID(child) == 0x47C && std::string(cls) == "Edit")
+                            SendMessageA(child, WM_SETTEXT, 0, text);
+                        return TRUE;
+                    },
+                    reinterpret_cast<LPARAM>(path.c_str()));
+                Sleep(200);
+                PostMessageA(dialog, WM_COMMAND, IDOK, 0);
+                return;
+            }
+            Sleep(50);
+        }
+    }).detach();
+}
+
+inline std::string SetCommandsIn(const std::string& transcript) {
+    std::string commands;
+    size_t at = 0;
+    for (size_t end; (end = transcript.find("\r\n", at)) != std::string::npos; at = end + 2) {
+        const std::string line = transcript.substr(at, end - at);
+        if (line.find('=') != std::string::npos && line.find("AT+EXCCLK") == std::string::npos)
+            commands += line + "\n";
+    }
+    return commands;
+}
+
 class FrameTest : public ::testing::Test {
 protected:
     static void SetUpTestSuite() {
@@ -217,6 +263,43 @@ protected:
         PostMessageA(hwnd_, WM_LBUTTONDOWN, MK_LBUTTON, at);
         PostMessageA(hwnd_, WM_LBUTTONUP, 0, at);
         Pump(150);
+    }
+
+    // A left click in the plan window at the middle of its named control.
+    void ClickInPlan(const std::string& name) {
+        CPlanWnd* plan = frame_->PlanWindow();
+        ASSERT_NE(plan, nullptr) << name;
+        CControlUI* control = plan->FindControl(name);
+        ASSERT_NE(control, nullptr) << name;
+        ClickControl(plan->GetHWND(), control);
+    }
+    void ClickControl(HWND window, CControlUI* control) {
+        RECT r = control->GetPos();
+        ASSERT_LT(r.left, r.right) << control->GetName() << " is not laid out";
+        LPARAM at = MAKELPARAM((r.left + r.right) / 2, (r.top + r.bottom) / 2);
+        PostMessageA(window, WM_MOUSEMOVE, 0, at);
+        PostMessageA(window, WM_LBUTTONDOWN, MK_LBUTTON, at);
+        PostMessageA(window, WM_LBUTTONUP, 0, at);
+        Pump(150);
+    }
+    // Waits for the plan window, presses its "Write", waits until the device has been read
+    // again to verify the batch, and closes the window. False when no plan window came.
+    bool AcceptPlan(int timeoutMs = 40000) {
+        if (!PumpUntil([&] { return frame_->PlanWindow() != nullptr; }, 30000))
+            return false;
+        Pump(100);
+        ClickInPlan("PlanWrite");
+        PumpUntil([&] { return !frame_->IsVerifying(); }, timeoutMs);
+        Pump(100);
+        if (frame_->PlanWindow())
+            ClickInPlan("PlanCancel");
+        PumpUntil([&] { return frame_->PlanWindow() == nullptr; }, 2000);
+        return true;
+    }
+    // "Write device" through its plan, every row as the plan ticks it.
+    bool WriteThroughPlan(int timeoutMs = 40000) {
+        Click("Save");
+        return AcceptPlan(timeoutMs);
     }
 
     void SaveScreenshot(const std::string& name) {

@@ -178,6 +178,7 @@ public:
         // The listing on the wire: the window is back as soon as its last line is in (the
         // 200 ms spacing holds between commands, not for the user).
         const double floor = bytes * 10.0 * 1000.0 / baud;
+        listingBytes_ = bytes;
         char name[80];
         std::snprintf(name, sizeof(name), "Read device at %d baud (%.0f bytes)", baud, bytes);
         Figure(name, ms, "ms", floor);
@@ -247,14 +248,29 @@ public:
             const std::string command = frame_->Store().parameters[key].command + "=" + value;
             floor += kCommandSpacingMs + (command.size() + 2 + 6) * 10.0 * 1000.0 / baud;
         }
+        // The click to the painted plan window.
         const Clock::time_point t0 = Clock::now();
         Click("Save");
-        PumpUntil([&] { return !Find("Load")->IsEnabled(); }, 2000);
-        Idle(120000);
+        PumpUntil([&] { return frame_->PlanWindow() != nullptr; }, 5000);
+        if (frame_->PlanWindow() == nullptr)
+            return;
+        UpdateWindow(frame_->PlanWindow()->GetHWND());
         char name[80];
-        std::snprintf(name, sizeof(name), "write of %zu changed parameters at %d baud",
+        std::snprintf(name, sizeof(name), "plan window of %zu changed fields, click to painted",
+                      keys.size());
+        Figure(name, Ms(Clock::now() - t0), "ms", 50);
+        // "Write" to the last row verified: the commands, then one listing read.
+        const Clock::time_point t1 = Clock::now();
+        ClickInPlan("PlanWrite");
+        PumpUntil([&] { return frame_->IsVerifying(); }, 2000);
+        PumpUntil([&] { return !frame_->IsVerifying(); }, 120000);
+        floor += kCommandSpacingMs + listingBytes_ * 10.0 * 1000.0 / baud;
+        std::snprintf(name, sizeof(name), "write and verify of %zu changed parameters at %d baud",
                       keys.size(), baud);
-        Figure(name, Ms(Clock::now() - t0), "ms", floor);
+        Figure(name, Ms(Clock::now() - t1), "ms", floor);
+        ClickInPlan("PlanCancel");
+        PumpUntil([&] { return frame_->PlanWindow() == nullptr; }, 2000);
+        Idle();
     }
 
     void WorkMode(int item) {
@@ -262,8 +278,7 @@ public:
             mode->SelectItem(item, false);
         Pump(300);
         Click("Save");
-        PumpUntil([&] { return !Find("Load")->IsEnabled(); }, 2000);
-        Idle();
+        AcceptPlan();
     }
 
     void IdleCost(int seconds, const char* what) {
@@ -322,8 +337,33 @@ public:
         Figure(name, double(WorkingSetKb()), "kB");
     }
 
+    // A click in the plan window at its named control.
+    void ClickInPlan(const char* name) {
+        CPlanWnd* plan = frame_->PlanWindow();
+        CControlUI* control = plan ? plan->FindControl(name) : nullptr;
+        if (!control)
+            return;
+        RECT r = control->GetPos();
+        LPARAM at = MAKELPARAM((r.left + r.right) / 2, (r.top + r.bottom) / 2);
+        PostMessageA(plan->GetHWND(), WM_MOUSEMOVE, 0, at);
+        PostMessageA(plan->GetHWND(), WM_LBUTTONDOWN, MK_LBUTTON, at);
+        PostMessageA(plan->GetHWND(), WM_LBUTTONUP, 0, at);
+    }
+    // "Write" in the plan window, until the device has been read again; then the window closes.
+    void AcceptPlan() {
+        if (!PumpUntil([&] { return frame_->PlanWindow() != nullptr; }, 5000))
+            return;
+        ClickInPlan("PlanWrite");
+        PumpUntil([&] { return frame_->IsVerifying(); }, 2000);
+        PumpUntil([&] { return !frame_->IsVerifying(); }, 120000);
+        ClickInPlan("PlanCancel");
+        PumpUntil([&] { return frame_->PlanWindow() == nullptr; }, 2000);
+        Idle();
+    }
+
     std::unique_ptr<COrvelFrameWnd> frame_;
     HWND hwnd_ = nullptr;
+    double listingBytes_ = 0;
 };
 
 } // namespace

@@ -1,0 +1,301 @@
+// The write plan in the main window against the simulated device: fields typed into, the plan
+// window and its ticks, exactly the ticked commands on the wire, every row verified by reading
+// the device again, refused values kept marked and named, Cancel, a loaded file planned before
+// anything is sent, undoing the last write from its snapshot, and comparing with a file.
+#include "tests/shell/frame_fixture.h"
+
+#include "params/snapshots.h"
+#include "ui/UIButton.h"
+#include "ui/UICombo.h"
+#include "ui/UIEdit.h"
+
+namespace frametest {
+
+class PlanTest : public FrameTest {
+protected:
+    void SetUp() override {
+        FrameTest::SetUp();
+        backups_ = Scratch("backups");
+        COrvelFrameWnd::SetBackupFolder(backups_);
+    }
+    void TearDown() override {
+        COrvelFrameWnd::SetBackupFolder("");
+        FrameTest::TearDown();
+    }
+
+    // Clicks the field, selects its text and types `text` as keys into the edit's own window,
+    // then leaves the field.
+    void Type(const std::string& field, const std::string& text) {
+        Click(field);
+        // The edit's own window takes the keyboard once the click has reached the field.
+        PumpUntil([&] { return GetFocus() != nullptr && GetFocus() != hwnd_; }, 2000);
+        HWND editor = GetFocus();
+        ASSERT_NE(editor, nullptr) << field;
+        ASSERT_NE(editor, hwnd_) << field << ": no edit window took the keyboard";
+        SendMessageA(editor, EM_SETSEL, 0, -1);
+        for (char c : text)
+            PostMessageA(editor, WM_CHAR, WPARAM(static_cast<unsigned char>(c)), 1);
+        Pump(200);
+        Click("DeviceState"); // the focus leaves the field
+        EXPECT_EQ(Text(field), text) << field;
+    }
+
+    void Page(const std::string& option) {
+        Click(option);
+        Pump(300);
+    }
+    // The work mode as a user picks it, written through the plan and read back.
+    void SetWorkMode(int item) {
+        auto* mode = ControlAs<CComboUI>(Find("Protocolmodel"));
+        ASSERT_NE(mode, nullptr);
+        if (mode->GetCurSel() == item)
+            return;
+        mode->SelectItem(item, false);
+        Pump(300);
+        ASSERT_TRUE(WriteThroughPlan());
+        ReadDevice();
+    }
+
+    void ReadDevice() {
+        Click("Load");
+        ASSERT_TRUE(WaitForIdle());
+        Pump(500); // the rules the showing posted, then the marks
+    }
+
+    FieldMark Mark(const std::string& name) { return frame_->View().GetMark(name); }
+    // A field as its page names it.
+    std::string Label(const std::string& key) { return frame_->View().FieldLabel(key); }
+    std::string PlanCell(size_t row, const std::string& name) {
+        CControlUI* cell = frame_->PlanWindow()->RowControl(row, name);
+        return cell ? cell->GetText() : "<missing>";
+    }
+    void PlanScreenshot(const std::string& name) {
+        HWND plan = frame_->PlanWindow()->GetHWND();
+        RedrawWindow(plan, nullptr, nullptr, RDW_INVALIDATE | RDW_UPDATENOW);
+        Pump(200);
+        const std::string language = GetLanguageIndex() == 0 ? "" : "zh-";
+        wintest::SaveBmp(wintest::CaptureWindow(plan),
+                         wintest::ArtifactsDir() + "\\shell-" + language + name + ".bmp");
+    }
+
+    std::string backups_;
+};
+
+TEST_F(PlanTest, ThePlanWindowShowsEveryChangeAndWritesOnlyTheTickedRows) {
+    ASSERT_TRUE(Open());
+    EnterSettingMode();
+    ReadDevice();
+    const int workMode = ControlAs<CComboUI>(Find("Protocolmodel"))->GetCurSel();
+    SetWorkMode(2); // DCTCP: the server page is in use
+    const std::string interval = Text("CollectInterval");
+    const std::string ip = Text("Server's Ip");
+    const std::string port = Text("Server's Port");
+    const std::string newInterval = interval == "61" ? "62" : "61";
+
+    // Three fields typed into, one of them a port the device cannot take.
+    Page("Server");
+    Type("Server's Port", "900090");
+    Type("Server's Ip", "121.40.200.179");
+    Page("Modbus");
+    Type("CollectInterval", newInterval);
+    Pump(300);
+    EXPECT_EQ(Mark("CollectInterval"), FieldMark::Changed);
+    EXPECT_EQ(Mark("Server's Ip"), FieldMark::Changed);
+    EXPECT_EQ(Mark("Server's Port"), FieldMark::Invalid);
+    EXPECT_EQ(Find("Server's Port")->GetToolTip(), LookupText("ValueRule", "NotAPort"));
+    EXPECT_EQ(Text("ServerChanges"), "2");
+    EXPECT_EQ(Text("ModbusChanges"), "1");
+    EXPECT_TRUE(Find("ServerChanges")->IsVisible());
+    EXPECT_FALSE(Find("WorkModeChanges")->IsVisible());
+    Page("Server");
+    SaveScreenshot("plan-marks");
+
+    // The plan: three rows in the order they are sent, the invalid one unticked; nothing on
+    // the wire yet.
+    const size_t mark = Transcript().size();
+    Click("Save");
+    ASSERT_NE(frame_->PlanWindow(), nullptr);
+    CPlanWnd& plan = *frame_->PlanWindow();
+    ASSERT_EQ(plan.RowCount(), 3u);
+    EXPECT_FALSE(IsWindowEnabled(hwnd_)) << "the main window waits for the plan";
+    std::vector<std::string> fields;
+    for (size_t i = 0; i < 3; ++i)
+        fields.push_back(PlanCell(i, "RowField"));
+    EXPECT_EQ(fields, (std::vector<std::string>{Label("CollectInterval"), Label("Server's Ip"),
+                                                Label("Server's Port")}));
+    EXPECT_EQ(PlanCell(1, "RowDevice"), ip);
+    EXPECT_EQ(PlanCell(1, "RowNew"), "121.40.200.179");
+    EXPECT_EQ(PlanCell(2, "RowVerdict"), LookupText("ValueRule", "NotAPort"));
+    EXPECT_EQ(PlanCell(0, "RowPage"), Text("Modbus"));
+    auto* tick = ControlAs<CCheckBoxUI>(plan.RowControl(2, "RowTick"));
+    ASSERT_NE(tick, nullptr);
+    EXPECT_FALSE(tick->IsSelected());
+    EXPECT_TRUE(ControlAs<CCheckBoxUI>(plan.RowControl(1, "RowTick"))->IsSelected());
+    PlanScreenshot("plan-window");
+    Pump(300);
+    EXPECT_EQ(SetCommandsIn(Transcript().substr(mark)), "");
+
+    // Write: exactly the two ticked commands, then the device is read again and both verified.
+    ClickInPlan("PlanWrite");
+    ASSERT_TRUE(PumpUntil([&] { return !frame_->IsVerifying(); }, 40000));
+    EXPECT_EQ(SetCommandsIn(Transcript().substr(mark)),
+              "AT+MSBITV=" + newInterval + "\nAT+IPAD=121.40.200.179\n");
+    EXPECT_NE(Transcript().find("AT+SHOW", mark), std::string::npos) << "read again to verify";
+    EXPECT_NE(Log().find("2 " + LookupText("WritePlan", "Summary")), std::string::npos) << Log();
+    EXPECT_EQ(PlanCell(0, "RowVerdict"), LookupText("WritePlan", "Verified"));
+    EXPECT_EQ(PlanCell(1, "RowVerdict"), LookupText("WritePlan", "Verified"));
+    PlanScreenshot("plan-verified");
+    ClickInPlan("PlanCancel");
+    ASSERT_TRUE(PumpUntil([&] { return frame_->PlanWindow() == nullptr; }, 2000));
+    EXPECT_TRUE(IsWindowEnabled(hwnd_));
+    // The verified fields are the device's now; the invalid one is still marked.
+    EXPECT_EQ(Mark("CollectInterval"), FieldMark::None);
+    EXPECT_EQ(Mark("Server's Port"), FieldMark::Invalid);
+    EXPECT_EQ(Text("ServerChanges"), "1");
+    EXPECT_FALSE(Find("ModbusChanges")->IsVisible());
+    // A snapshot of the device before the write was kept.
+    EXPECT_NE(Log().find(LookupText("WritePlan", "Snapshot")), std::string::npos);
+
+    // Revert all: the pages show the device's values again, no marks are left.
+    Click("RevertAll");
+    Pump(500);
+    EXPECT_EQ(Text("Server's Port"), port);
+    EXPECT_EQ(Mark("Server's Port"), FieldMark::None);
+    EXPECT_FALSE(Find("ServerChanges")->IsVisible());
+
+    // Back as it was for the other tests.
+    Find("CollectInterval")->SetText(interval);
+    Find("Server's Ip")->SetText(ip);
+    ASSERT_TRUE(WriteThroughPlan());
+    SetWorkMode(workMode);
+    Click("quit");
+    WaitForIdle(2000);
+}
+
+TEST_F(PlanTest, CancelSendsNothingAndARefusedValueStaysMarkedAndNamed) {
+    ASSERT_TRUE(Open());
+    EnterSettingMode();
+    ReadDevice();
+    const std::string known = Text("CollectInterval");
+    Page("Modbus");
+    Type("CollectInterval", "12345678901"); // more digits than the device takes
+
+    // Cancel, and the Escape key: nothing is sent, the log says so.
+    size_t mark = Transcript().size();
+    Click("Save");
+    ASSERT_NE(frame_->PlanWindow(), nullptr);
+    ClickInPlan("PlanCancel");
+    EXPECT_EQ(frame_->PlanWindow(), nullptr);
+    EXPECT_NE(Log().find(LookupText("WritePlan", "Cancelled")), std::string::npos);
+    Click("Save");
+    ASSERT_NE(frame_->PlanWindow(), nullptr);
+    SendMessageA(frame_->PlanWindow()->GetHWND(), WM_KEYDOWN, VK_ESCAPE, 0);
+    Pump(200);
+    EXPECT_EQ(frame_->PlanWindow(), nullptr);
+    Pump(500);
+    EXPECT_EQ(SetCommandsIn(Transcript().substr(mark)), "");
+
+    // The device refuses it: the log names the field, the summary counts it, the field stays
+    // marked as failed and keeps what was typed.
+    Click("Clear");
+    mark = Transcript().size();
+    ASSERT_TRUE(WriteThroughPlan());
+    EXPECT_EQ(SetCommandsIn(Transcript().substr(mark)), "AT+MSBITV=12345678901\n");
+    const std::string label = Label("CollectInterval");
+    EXPECT_NE(Log().find(LookupText("WorkerJobThreadProc", "SaveError") + " " + label),
+              std::string::npos)
+        << Log();
+    EXPECT_NE(Log().find("0 " + LookupText("WritePlan", "Summary") + ", 1 " +
+                         LookupText("WritePlan", "Refused") + ": " + label),
+              std::string::npos)
+        << Log();
+    EXPECT_EQ(Text("CollectInterval"), "12345678901");
+    EXPECT_EQ(Mark("CollectInterval"), FieldMark::Failed);
+    EXPECT_EQ(frame_->Store().parameters["CollectInterval"].value, known);
+    SaveScreenshot("plan-refused");
+    Find("CollectInterval")->SetText(known);
+    Click("quit");
+    WaitForIdle(2000);
+}
+
+TEST_F(PlanTest, ALoadedFileIsShownMarkedAndPlannedAndUndoRestoresTheDevice) {
+    ASSERT_TRUE(Open());
+    EnterSettingMode();
+    ReadDevice();
+    const std::string interval = Text("CollectInterval");
+    const std::string changed = interval == "61" ? "62" : "61";
+    // A file: the device's listing with the interval changed.
+    std::string listing = frame_->Link().Reply().Reply();
+    const size_t at = listing.find("MSBITV:");
+    ASSERT_NE(at, std::string::npos);
+    listing.replace(at + 7, listing.find("\r\n", at) - at - 7, changed);
+    const std::string file = Scratch("plan.cfg");
+    wintest::WriteFileText(file, ListingToFileBytes(listing));
+
+    // Loading it: the pages show it marked, the plan lists the one difference, and nothing is
+    // sent before "Write".
+    size_t mark = Transcript().size();
+    DriveFileDialog(hwnd_, file, "plan-open-dialog");
+    Click("LoadFromFile");
+    ASSERT_TRUE(PumpUntil([&] { return frame_->PlanWindow() != nullptr; }, 30000));
+    EXPECT_EQ(Text("CollectInterval"), changed);
+    EXPECT_EQ(Mark("CollectInterval"), FieldMark::Changed);
+    ASSERT_EQ(frame_->PlanWindow()->RowCount(), 1u);
+    EXPECT_EQ(PlanCell(0, "RowNew"), changed);
+    Pump(500);
+    EXPECT_EQ(SetCommandsIn(Transcript().substr(mark)), "");
+    PlanScreenshot("plan-file");
+    ClickInPlan("PlanWrite");
+    ASSERT_TRUE(PumpUntil([&] { return !frame_->IsVerifying(); }, 40000));
+    ClickInPlan("PlanCancel");
+    EXPECT_EQ(SetCommandsIn(Transcript().substr(mark)), "AT+MSBITV=" + changed + "\n");
+    EXPECT_EQ(frame_->Store().parameters["CollectInterval"].value, changed);
+
+    // The snapshot before that write holds the old value; "Undo last write" writes it back
+    // through the plan.
+    const std::string id = DeviceIdOf(frame_->Link().Reply().Reply());
+    WIN32_FIND_DATAA found = {};
+    HANDLE find = FindFirstFileA((backups_ + "\\*.cfg").c_str(), &found);
+    ASSERT_NE(find, INVALID_HANDLE_VALUE) << "no snapshot in " << backups_;
+    FindClose(find);
+    mark = Transcript().size();
+    Click("UndoWrite");
+    ASSERT_TRUE(AcceptPlan());
+    EXPECT_EQ(SetCommandsIn(Transcript().substr(mark)), "AT+MSBITV=" + interval + "\n");
+    EXPECT_EQ(frame_->Store().parameters["CollectInterval"].value, interval);
+    EXPECT_EQ(Text("CollectInterval"), interval);
+    EXPECT_NE(Log().find(LookupText("WritePlan", "Undoing")), std::string::npos);
+    Click("quit");
+    WaitForIdle(2000);
+}
+
+TEST_F(PlanTest, ComparingWithAFileListsTheDifferingFieldsAndWritesNothing) {
+    ASSERT_TRUE(Open());
+    EnterSettingMode();
+    ReadDevice();
+    std::string listing = frame_->Link().Reply().Reply();
+    // One difference in the values the user sets.
+    const std::string interval = frame_->Store().parameters["CollectInterval"].value;
+    const size_t at = listing.find("MSBITV:");
+    ASSERT_NE(at, std::string::npos);
+    listing.replace(at + 7, listing.find("\r\n", at) - at - 7, interval == "61" ? "62" : "61");
+    const std::string file = Scratch("compare.cfg");
+    wintest::WriteFileText(file, ListingToFileBytes(listing));
+    const size_t mark = Transcript().size();
+    DriveFileDialog(hwnd_, file, "compare-dialog");
+    Click("CompareFile");
+    ASSERT_TRUE(PumpUntil([&] { return frame_->PlanWindow() != nullptr; }, 10000));
+    ASSERT_EQ(frame_->PlanWindow()->RowCount(), 1u);
+    EXPECT_EQ(PlanCell(0, "RowField"), Label("CollectInterval"));
+    EXPECT_FALSE(frame_->PlanWindow()->FindControl("PlanWrite")->IsVisible());
+    PlanScreenshot("compare");
+    ClickInPlan("PlanCancel");
+    EXPECT_EQ(frame_->PlanWindow(), nullptr);
+    EXPECT_EQ(Text("CollectInterval"), interval) << "comparing changes no field";
+    Pump(300);
+    EXPECT_EQ(SetCommandsIn(Transcript().substr(mark)), "");
+    Click("quit");
+    WaitForIdle(2000);
+}
+
+} // namespace frametest
