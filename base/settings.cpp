@@ -1,7 +1,9 @@
 #include "base/settings.h"
 
 #include "base/decimal.h"
+#include "base/ini_text.h"
 #include "base/text.h"
+#include "base/wide.h"
 
 #include <windows.h>
 
@@ -15,12 +17,11 @@ std::string g_configFile;
 void LoadStartupSettings(const std::string& programFolder) {
     const std::string configFile = programFolder + "config.ini";
     g_configFile = configFile;
-    char language[20] = {};
-    GetPrivateProfileStringA("Set", "Language", "", language, sizeof(language),
-                             configFile.c_str());
-    language[sizeof(language) - 1] = '\0';
+    wchar_t language[20] = {};
+    GetPrivateProfileStringW(L"Set", L"Language", L"", language, 20, WideOf(configFile).c_str());
+    language[19] = L'\0';
 
-    g_languageIndex = ParseDecimal(language);
+    g_languageIndex = ParseDecimal(Utf8Of(language));
     g_skinFolder = programFolder + (g_languageIndex != 0 ? "skin\\ConifgRes" : "skin\\ConifgENRes");
     g_messageTextFile = g_skinFolder + "\\Language.ini";
 }
@@ -32,11 +33,12 @@ const std::string& GetConfigFile() { return g_configFile; }
 namespace {
 
 std::string ConfigText(const char* key) {
-    char text[260] = {};
+    wchar_t text[260] = {};
     if (!g_configFile.empty())
-        GetPrivateProfileStringA("Port", key, "", text, sizeof(text), g_configFile.c_str());
-    text[sizeof(text) - 1] = '\0';
-    return text;
+        GetPrivateProfileStringW(L"Port", WideOf(key).c_str(), L"", text, 260,
+                                 WideOf(g_configFile).c_str());
+    text[259] = L'\0';
+    return Utf8Of(text);
 }
 
 } // namespace
@@ -53,11 +55,12 @@ RememberedPort LoadRememberedPort() {
 bool RememberPort(const RememberedPort& port) {
     if (g_configFile.empty())
         return false;
-    const char* file = g_configFile.c_str();
-    return WritePrivateProfileStringA("Port", "Name", port.name.c_str(), file) &&
-           WritePrivateProfileStringA("Port", "Baud", port.baud.c_str(), file) &&
-           WritePrivateProfileStringA("Port", "Format", port.format.c_str(), file) &&
-           WritePrivateProfileStringA("Port", "Description", port.description.c_str(), file);
+    const std::wstring file = WideOf(g_configFile);
+    auto write = [&](const wchar_t* key, const std::string& value) {
+        return WritePrivateProfileStringW(L"Port", key, WideOf(value).c_str(), file.c_str()) != 0;
+    };
+    return write(L"Name", port.name) && write(L"Baud", port.baud) &&
+           write(L"Format", port.format) && write(L"Description", port.description);
 }
 
 const std::string& GetSkinFolder() { return g_skinFolder; }
@@ -65,11 +68,13 @@ const std::string& GetSkinFolder() { return g_skinFolder; }
 const std::string& GetMessageTextFile() { return g_messageTextFile; }
 
 std::string LookupText(const char* section, const char* key, const char* suffix) {
-    char text[200] = {};
-    if (!g_messageTextFile.empty())
-        GetPrivateProfileStringA(section, key, "", text, sizeof(text), g_messageTextFile.c_str());
-    text[sizeof(text) - 1] = '\0';
-    std::string result = text;
+    // The file's own bytes, decoded whatever the system's code page: UTF-8 as it is, anything
+    // else as the Chinese skin writes it (GBK, code page 936).
+    std::string result;
+    std::string bytes;
+    if (!g_messageTextFile.empty() && ReadWholeFile(g_messageTextFile, bytes) &&
+        FindIniValue(bytes, section, key, result, 199) && !IsUtf8(result))
+        result = CodePageToUtf8(result, 936);
     if (suffix)
         result += suffix;
     return result;
@@ -87,9 +92,9 @@ std::string GetProgramFolder() {
 }
 
 std::string GetProgramPath() {
-    std::string path(MAX_PATH, '\0');
+    std::wstring path(MAX_PATH, L'\0');
     for (;;) {
-        DWORD length = GetModuleFileNameA(nullptr, &path[0], static_cast<DWORD>(path.size()));
+        DWORD length = GetModuleFileNameW(nullptr, &path[0], static_cast<DWORD>(path.size()));
         if (length == 0)
             return std::string();
         if (length < path.size()) {
@@ -100,5 +105,5 @@ std::string GetProgramPath() {
             return std::string();
         path.resize(path.size() * 2); // the name was cut: try again with more room
     }
-    return path;
+    return Utf8Of(path);
 }

@@ -97,7 +97,14 @@ void CConfigPages::UpdateTabStrip(TabStripStep step) {
     case TabStripStep::Right:
         StepTabStripRight(places, view_.GetFixedWidth(kTabStripName));
         break;
+    case TabStripStep::Fit:
+        break;
     }
+    // The arrows only when the tabs do not all fit.
+    const bool arrows = TabStripOverflows(places, view_.GetFixedWidth(kTabStripName));
+    for (const char* arrow : {"TabLeft", "TabRight"})
+        if (view_.Exists(arrow) && view_.IsVisible(arrow) != arrows)
+            view_.SetVisible(arrow, arrows);
     for (int i = 0; i < kTabCount; ++i) {
         const std::string& name = store_.tabs[static_cast<size_t>(i)].name;
         if (places[i].exists && view_.IsVisible(name) != places[i].visible)

@@ -79,8 +79,9 @@ enum LayoutRule : int {
 };
 
 // What the tab strip is asked to do: lay itself out afresh (and select the first enabled
-// page), or show the tabs further left or further right.
-enum class TabStripStep { Relayout, Left, Right };
+// page), show the tabs further left or further right, or only show or hide its arrows for the
+// strip's width now (after the window was resized).
+enum class TabStripStep { Relayout, Left, Right, Fit };
 
 // What a rule leaves for its caller to do once the store's lock is released.
 struct RuleOutcome {

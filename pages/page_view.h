@@ -53,6 +53,7 @@ public:
     // A layout attribute such as "height", with its value as the skin files write it.
     virtual void SetAttribute(const ControlRef& ref, const std::string& name,
                               const std::string& value) = 0;
+    // The control's width: its fixed width, else the width it was laid out with.
     virtual int GetFixedWidth(const ControlRef& ref) const = 0;
 
     // Combos. Selecting follows the combo's own rules: an index past the last item selects the

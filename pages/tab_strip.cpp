@@ -64,3 +64,11 @@ void StepTabStripLeft(TabPlaces& places) {
     if (places[found].exists)
         places[found].visible = true;
 }
+
+bool TabStripOverflows(const TabPlaces& places, int stripWidth) {
+    int sum = 0;
+    for (const TabPlace& place : places)
+        if (place.exists && place.enabled)
+            sum += place.width;
+    return sum > stripWidth;
+}

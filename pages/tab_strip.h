@@ -23,3 +23,5 @@ int LayOutTabStrip(TabPlaces& places);
 void StepTabStripRight(TabPlaces& places, int stripWidth);
 // Direction 1: one step left.
 void StepTabStripLeft(TabPlaces& places);
+// Whether the enabled tabs need more room than the strip has (the arrows are shown then).
+bool TabStripOverflows(const TabPlaces& places, int stripWidth);

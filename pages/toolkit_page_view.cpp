@@ -79,7 +79,7 @@ void CToolkitPageView::SetVisible(const ControlRef& ref, bool visible) {
 void CToolkitPageView::SetAttribute(const ControlRef& ref, const std::string& name,
                                     const std::string& value) {
     if (CControlUI* control = Find(ref))
-        control->SetAttribute(name, value);
+        control->ApplyAttribute(name, value);
 }
 
 int CToolkitPageView::GetFixedWidth(const ControlRef& ref) const {

@@ -129,11 +129,20 @@ std::map<std::string, std::string> FriendlyNames() {
     SP_DEVINFO_DATA device = {};
     device.cbSize = sizeof(device);
     for (DWORD i = 0; SetupDiEnumDeviceInfo(set, i, &device); ++i) {
-        char friendly[256] = {};
-        if (!SetupDiGetDeviceRegistryPropertyA(set, &device, SPDRP_FRIENDLYNAME, nullptr,
-                                               reinterpret_cast<BYTE*>(friendly),
-                                               sizeof(friendly) - 1, nullptr))
+        // Wide: the name in UTF-8 whatever the system's code page.
+        wchar_t friendlyWide[256] = {};
+        if (!SetupDiGetDeviceRegistryPropertyW(set, &device, SPDRP_FRIENDLYNAME, nullptr,
+                                               reinterpret_cast<BYTE*>(friendlyWide),
+                                               sizeof(friendlyWide) - sizeof(wchar_t), nullptr))
             continue;
+        std::string friendly;
+        const int n = WideCharToMultiByte(CP_UTF8, 0, friendlyWide, -1, nullptr, 0, nullptr,
+                                          nullptr);
+        if (n > 1) {
+            friendly.resize(size_t(n));
+            WideCharToMultiByte(CP_UTF8, 0, friendlyWide, -1, &friendly[0], n, nullptr, nullptr);
+            friendly.resize(size_t(n - 1));
+        }
         HKEY key = SetupDiOpenDevRegKey(set, &device, DICS_FLAG_GLOBAL, 0, DIREG_DEV, KEY_READ);
         if (key == INVALID_HANDLE_VALUE)
             continue;

@@ -3,6 +3,7 @@
 #include "shell/frame_wnd.h"
 
 #include "base/settings.h"
+#include "base/wide.h"
 #include "shell/config_file_dialogs.h"
 #include "ui/UIRichEdit.h"
 
@@ -61,17 +62,18 @@ bool COrvelFrameWnd::SaveLog(const std::string& path) {
 }
 
 void COrvelFrameWnd::ChooseAndSaveLog() {
-    char file[MAX_PATH] = "DTU-log.txt";
-    OPENFILENAMEA ofn = {};
+    std::wstring name(32768, L'\0');
+    OPENFILENAMEW ofn = {};
     ofn.lStructSize = sizeof(ofn);
     ofn.hwndOwner = m_hWnd;
-    ofn.lpstrFile = file;
-    ofn.nMaxFile = sizeof(file);
-    ofn.lpstrFilter = "Text (*.txt)\0*.txt\0All (*.*)\0*.*\0";
-    ofn.lpstrDefExt = "txt";
+    ofn.lpstrFile = &name[0];
+    ofn.nMaxFile = DWORD(name.size());
+    ofn.lpstrFilter = L"Text (*.txt)\0*.txt\0All (*.*)\0*.*\0";
+    ofn.lpstrDefExt = L"txt";
     ofn.Flags = OFN_EXPLORER | OFN_PATHMUSTEXIST | OFN_OVERWRITEPROMPT | OFN_HIDEREADONLY;
-    if (!::GetSaveFileNameA(&ofn))
+    if (!::GetSaveFileNameW(&ofn))
         return;
+    const std::string file = Utf8Of(name.c_str());
     if (SaveLog(file))
         AppendLog(LookupTextOr("LogMenu", "Saved", "The log was saved to") + " " + file + "\r\n");
     else

@@ -5,6 +5,7 @@
 
 #include "base/settings.h"
 #include "base/text.h"
+#include "base/wide.h"
 #include "exchange/device_operations.h"
 #include "params/config_file.h"
 #include "params/snapshots.h"
@@ -24,14 +25,14 @@ std::string PlanText(const char* key, const char* fallback) {
 // The files of a folder (names only).
 std::vector<std::string> FilesIn(const std::string& folder) {
     std::vector<std::string> names;
-    WIN32_FIND_DATAA found = {};
-    HANDLE find = ::FindFirstFileA((folder + "\\*").c_str(), &found);
+    WIN32_FIND_DATAW found = {};
+    HANDLE find = ::FindFirstFileW(WideOf(folder + "\\*").c_str(), &found);
     if (find == INVALID_HANDLE_VALUE)
         return names;
     do {
         if (!(found.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY))
-            names.push_back(found.cFileName);
-    } while (::FindNextFileA(find, &found));
+            names.push_back(Utf8Of(found.cFileName));
+    } while (::FindNextFileW(find, &found));
     ::FindClose(find);
     return names;
 }
@@ -252,7 +253,7 @@ void COrvelFrameWnd::KeepSnapshot() {
     if (deviceListing_.empty())
         return;
     const std::string folder = BackupFolder();
-    ::CreateDirectoryA(folder.c_str(), nullptr);
+    ::CreateDirectoryW(WideOf(folder).c_str(), nullptr);
     const std::string id = DeviceIdOf(deviceListing_);
     std::time_t now = std::time(nullptr);
     std::tm local = {};
@@ -267,7 +268,7 @@ void COrvelFrameWnd::KeepSnapshot() {
     AppendLog(PlanText("Snapshot", "The configuration before the write is kept as") + " " + path +
               "\r\n");
     for (const std::string& old : SnapshotsToPrune(id, FilesIn(folder)))
-        ::DeleteFileA((folder + "\\" + old).c_str());
+        ::DeleteFileW(WideOf(folder + "\\" + old).c_str());
 }
 
 // ---- Files through the plan --------------------------------------------------------------------
@@ -393,8 +394,8 @@ bool COrvelFrameWnd::OfferRevert(LPARAM lParam) {
     if (menu == nullptr)
         return false;
     constexpr UINT kRevert = 1;
-    ::AppendMenuA(menu, MF_STRING, kRevert,
-                  PlanText("Revert", "&Revert to the device's value").c_str());
+    ::AppendMenuW(menu, MF_STRING, kRevert,
+                  WideOf(PlanText("Revert", "&Revert to the device's value")).c_str());
     ::ClientToScreen(m_hWnd, &pt);
     const UINT chosen = static_cast<UINT>(::TrackPopupMenu(
         menu, TPM_RETURNCMD | TPM_LEFTALIGN | TPM_TOPALIGN, pt.x, pt.y, 0, m_hWnd, nullptr));

@@ -1,4 +1,6 @@
 #include "shell/frame_wnd.h"
+#include "base/ini_text.h"
+#include "base/wide.h"
 
 #include "base/decimal.h"
 #include "base/log_post.h"
@@ -14,6 +16,7 @@
 #include "shell/config_file_dialogs.h"
 #include "shell/dispatch.h"
 #include "ui/UIControls.h"
+#include "ui/UIDlgBuilder.h"
 
 #include <algorithm>
 #include <cstdio>
@@ -147,8 +150,8 @@ void COrvelFrameWnd::SetPortListHook(PortListHook hook) {
 bool COrvelFrameWnd::Confirm(const std::string& text, const char* caption) {
     if (g_confirmHook)
         return g_confirmHook(text.c_str(), caption);
-    return ::MessageBoxA(m_hWnd, text.c_str(), caption,
-                         MB_YESNO | MB_ICONWARNING | MB_DEFBUTTON2) == IDYES;
+    return CentredMessageBox(m_hWnd, text, caption,
+                             MB_YESNO | MB_ICONWARNING | MB_DEFBUTTON2) == IDYES;
 }
 
 void COrvelFrameWnd::SetConfirmHook(ConfirmHook hook) {
@@ -173,7 +176,8 @@ void COrvelFrameWnd::ShowMessageBox(const std::string& text, const char* caption
     if (g_messageBoxHook)
         g_messageBoxHook(text.c_str(), caption);
     else
-        ::MessageBoxA(nullptr, text.c_str(), caption, MB_OK);
+        CentredMessageBox(m_hWnd && ::IsWindowVisible(m_hWnd) ? m_hWnd : nullptr, text, caption,
+                          MB_OK);
 }
 
 bool COrvelFrameWnd::StartWorker() {
@@ -195,6 +199,27 @@ LRESULT COrvelFrameWnd::HandleMessage(UINT uMsg, WPARAM wParam, LPARAM lParam) {
         break;
     case WM_NCHITTEST:
         result = OnNcHitTest(lParam);
+        break;
+    case WM_NCCALCSIZE:
+        if (wParam) {
+            // The client area is the whole window; maximized, the monitor's work area (the
+            // frame would otherwise hang over the screen's edges).
+            auto* sizes = reinterpret_cast<NCCALCSIZE_PARAMS*>(lParam);
+            if (::IsZoomed(m_hWnd)) {
+                MONITORINFO monitor = {};
+                monitor.cbSize = sizeof(monitor);
+                if (::GetMonitorInfoW(::MonitorFromWindow(m_hWnd, MONITOR_DEFAULTTONEAREST),
+                                      &monitor))
+                    sizes->rgrc[0] = monitor.rcWork;
+            }
+            result = 0;
+        } else {
+            handled = false;
+        }
+        break;
+    case WM_NCACTIVATE:
+        // Nothing of a frame is drawn; the window still shows itself active or not.
+        result = ::IsIconic(m_hWnd) ? ::DefWindowProcW(m_hWnd, uMsg, wParam, lParam) : TRUE;
         break;
     case WM_SYSCOMMAND:
         result = OnSysCommand(uMsg, wParam, lParam, handled);
@@ -233,6 +258,23 @@ LRESULT COrvelFrameWnd::HandleMessage(UINT uMsg, WPARAM wParam, LPARAM lParam) {
     case WM_RBUTTONUP:
         handled = OfferRevert(lParam);
         break;
+    case WM_SIZE:
+        // Laid out anew first (by the manager), then the strip fitted to what is left.
+        ::SetTimer(m_hWnd, kTabFitTimerId, kTabFitDelayMs, nullptr);
+        handled = false;
+        break;
+    case WM_DPICHANGED: {
+        // Moved to a monitor of another DPI (or its scale changed): every size again at the
+        // new scale, in the place the system suggests.
+        skinStripWidth_ = 0; // read again at the new scale
+        CDialogBuilder::Rescale(pm_, LOWORD(wParam));
+        const RECT* suggested = reinterpret_cast<const RECT*>(lParam);
+        if (suggested)
+            ::SetWindowPos(m_hWnd, nullptr, suggested->left, suggested->top,
+                           suggested->right - suggested->left, suggested->bottom - suggested->top,
+                           SWP_NOZORDER | SWP_NOACTIVATE);
+        break;
+    }
     case WM_IP_NOTICE:
         ShowMessageBox(LookupText("Notify", "IpNotice", ""), "DTU");
         break;
@@ -241,6 +283,8 @@ LRESULT COrvelFrameWnd::HandleMessage(UINT uMsg, WPARAM wParam, LPARAM lParam) {
             OnStartupTimer();
         else if (wParam == kMarksTimerId)
             RefreshMarks();
+        else if (wParam == kTabFitTimerId)
+            FitTabStrip();
         else if (wParam == kAutoBaudTimerId)
             OnAutoBaudTimer();
         else
@@ -268,8 +312,10 @@ void COrvelFrameWnd::OnFinalMessage(HWND /*hWnd*/) {
 }
 
 LRESULT COrvelFrameWnd::OnCreate() {
+    // No system caption; the thick frame stays so that the border resizes the window (the
+    // frame takes no room: WM_NCCALCSIZE gives the whole window to the client area).
     LONG_PTR style = ::GetWindowLongPtrA(m_hWnd, GWL_STYLE);
-    style = (style & ~static_cast<LONG_PTR>(WS_CAPTION | WS_THICKFRAME)) | WS_CLIPSIBLINGS |
+    style = (style & ~static_cast<LONG_PTR>(WS_CAPTION)) | WS_THICKFRAME | WS_CLIPSIBLINGS |
             WS_CLIPCHILDREN;
     ::SetWindowLongPtrA(m_hWnd, GWL_STYLE, style);
     ::SetWindowPos(m_hWnd, nullptr, 0, 0, 0, 0,
@@ -288,6 +334,11 @@ LRESULT COrvelFrameWnd::OnCreate() {
         return -1;
     }
     pm_.AddNotifier(this);
+    // The skin's window size at the window's DPI.
+    const SIZE size = pm_.GetInitSize();
+    if (size.cx > 0 && size.cy > 0)
+        ::SetWindowPos(m_hWnd, nullptr, 0, 0, size.cx, size.cy,
+                       SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
     CControlUI* log = pm_.FindControl("richedit");
     logView_ = ControlAs<CRichEditUI>(log);
     if (logView_ == nullptr) {
@@ -307,11 +358,34 @@ LRESULT COrvelFrameWnd::OnCreate() {
     return 0;
 }
 
+// Where the size box of the skin puts a point: an edge, a corner, or the client area.
+static LRESULT SizeBoxHit(POINT pt, const RECT& client, const RECT& box, bool maximized) {
+    if (maximized)
+        return HTCLIENT;
+    const bool left = pt.x < client.left + box.left;
+    const bool right = pt.x >= client.right - box.right;
+    const bool top = pt.y < client.top + box.top;
+    const bool bottom = pt.y >= client.bottom - box.bottom;
+    if (top)
+        return left ? HTTOPLEFT : right ? HTTOPRIGHT : HTTOP;
+    if (bottom)
+        return left ? HTBOTTOMLEFT : right ? HTBOTTOMRIGHT : HTBOTTOM;
+    if (left)
+        return HTLEFT;
+    if (right)
+        return HTRIGHT;
+    return HTCLIENT;
+}
+
 LRESULT COrvelFrameWnd::OnNcHitTest(LPARAM lParam) {
     POINT pt = {static_cast<short>(LOWORD(lParam)), static_cast<short>(HIWORD(lParam))};
     ::ScreenToClient(m_hWnd, &pt);
     RECT client = {};
     ::GetClientRect(m_hWnd, &client);
+    // The skin's size box: the edges and corners resize the window (not when maximized).
+    const LRESULT edge = SizeBoxHit(pt, client, pm_.GetSizeBox(), ::IsZoomed(m_hWnd) != FALSE);
+    if (edge != HTCLIENT)
+        return edge;
     const RECT caption = pm_.GetCaptionRect();
     if (pt.x >= client.left + caption.left && pt.x < client.right - caption.right &&
         pt.y >= caption.top && pt.y < caption.bottom) {
@@ -444,34 +518,13 @@ void COrvelFrameWnd::Log(const std::string& text) {
     AppendLog(text);
 }
 
-namespace {
-
-std::string Convert(const std::string& text, UINT from, UINT to) {
-    if (text.empty())
-        return text;
-    const int wide = ::MultiByteToWideChar(from, 0, text.data(), static_cast<int>(text.size()),
-                                           nullptr, 0);
-    if (wide <= 0)
-        return text;
-    std::wstring units(static_cast<size_t>(wide), L'\0');
-    ::MultiByteToWideChar(from, 0, text.data(), static_cast<int>(text.size()), &units[0], wide);
-    const int narrow =
-        ::WideCharToMultiByte(to, 0, units.data(), wide, nullptr, 0, nullptr, nullptr);
-    if (narrow <= 0)
-        return text;
-    std::string out(static_cast<size_t>(narrow), '\0');
-    ::WideCharToMultiByte(to, 0, units.data(), wide, &out[0], narrow, nullptr, nullptr);
-    return out;
-}
-
-} // namespace
-
+// The toolkit holds the device's UTF-8 as it is: no code page stands between.
 std::string COrvelFrameWnd::Utf8ToAnsi(const std::string& text) {
-    return Convert(text, CP_UTF8, CP_ACP);
+    return text;
 }
 
 std::string COrvelFrameWnd::AnsiToUtf8(const std::string& text) {
-    return Convert(text, CP_ACP, CP_UTF8);
+    return text;
 }
 
 void COrvelFrameWnd::InitWindow() {
@@ -499,14 +552,14 @@ void COrvelFrameWnd::OnStartupTimer() {
     ::KillTimer(m_hWnd, kStartupTimerId);
 
     if (CControlUI* help = pm_.FindControl("HelpRichEdit")) {
-        char folder[MAX_PATH] = {};
-        ::GetCurrentDirectoryA(MAX_PATH, folder);
+        // The skin's own help text (in its language), else the program folder's; UTF-8, or
+        // the Chinese skin's GBK.
         std::string text;
-        if (FILE* file = std::fopen((std::string(folder) + "//Help.txt").c_str(), "r")) {
-            char buffer[10000];
-            size_t got = std::fread(buffer, 1, 9999, file);
-            std::fclose(file);
-            text.assign(buffer, got);
+        if (ReadWholeFile(CPaintManagerUI::GetResourcePath() + "Help.txt", text) ||
+            ReadWholeFile(GetProgramFolder() + "Help.txt", text)) {
+            text = text.substr(0, 9999);
+            if (!IsUtf8(text))
+                text = CodePageToUtf8(text, 936);
         } else {
             text = LookupText("InitValue", "Text", "\r\n");
         }
@@ -518,22 +571,24 @@ void COrvelFrameWnd::OnStartupTimer() {
     }
 
     if (CControlUI* ver = pm_.FindControl("Ver")) {
-        char custom[260] = {};
-        ::GetPrivateProfileStringA("CustomVer", "CustomVer", "", custom, sizeof(custom),
-                                   (GetProgramFolder() + "config.ini").c_str());
+        wchar_t customWide[260] = {};
+        ::GetPrivateProfileStringW(L"CustomVer", L"CustomVer", L"", customWide, 260,
+                                   WideOf(GetProgramFolder() + "config.ini").c_str());
+        customWide[259] = L'\0';
+        const std::string custom = Utf8Of(customWide);
         char text[600];
-        std::snprintf(text, sizeof(text), "%sKestrune %s%s", "DTU", kVersion, custom);
+        std::snprintf(text, sizeof(text), "%sKestrune %s%s", "DTU", kVersion, custom.c_str());
         ver->SetText(text);
     }
 
     if (CControlUI* date = pm_.FindControl("VerDown")) {
-        char text[64];
-        if (language_ == 0)
-            std::snprintf(text, sizeof(text), "%04d/%02d/%02d %s", 2021, 3, 26, kVersion);
-        else // the year, month and day marks in the Chinese skin's code page
-            std::snprintf(text, sizeof(text), "%04d\xC4\xEA%02d\xD4\xC2%02d\xC8\xD5 %s", 2021, 3,
-                          26, kVersion);
-        date->SetText(text);
+        // The build date as the skin writes dates ("%Y/%m/%d", "%Y年%m月%d日").
+        std::string text = LookupTextOr("InitValue", "Date", "%Y/%m/%d");
+        for (const auto& [mark, value] : {std::pair<const char*, const char*>{"%Y", "2021"},
+                                          {"%m", "03"}, {"%d", "26"}})
+            for (size_t at = text.find(mark); at != std::string::npos; at = text.find(mark))
+                text.replace(at, 2, value);
+        date->SetText(text + " " + kVersion);
     }
 
     if (CControlUI* logo = pm_.FindControl("Logo_Container"))
@@ -840,28 +895,29 @@ void COrvelFrameWnd::SwitchLanguage() {
         combo->SelectItem(language_, false);
         ShowMessageBox(why, "DTU");
     };
-    if (!::WritePrivateProfileStringA("Set", "Language", std::to_string(index).c_str(),
-                                      config.c_str())) {
+    if (!::WritePrivateProfileStringW(L"Set", L"Language", WideOf(std::to_string(index)).c_str(),
+                                      WideOf(config).c_str())) {
         giveUp(LookupTextOr("SwitchLanguage", "WriteError",
                       "config.ini could not be written: the language was not changed."));
         return;
     }
     ::ShowWindow(m_hWnd, SW_HIDE);
-    STARTUPINFOA startup = {};
+    STARTUPINFOW startup = {};
     startup.cb = sizeof(startup);
     startup.dwFlags = STARTF_USESHOWWINDOW;
     startup.wShowWindow = SW_SHOWNORMAL;
     // The new process may take the foreground from this one, which is about to go.
     ::AllowSetForegroundWindow(ASFW_ANY);
     PROCESS_INFORMATION process = {};
-    std::string commandLine = "\"" + program + "\"";
-    const std::string folder = program.substr(0, program.find_last_of('\\') + 1);
+    std::wstring commandLine = L"\"" + WideOf(program) + L"\"";
+    const std::wstring folder = WideOf(program.substr(0, program.find_last_of('\\') + 1));
     if (program.empty() ||
-        !::CreateProcessA(program.c_str(), &commandLine[0], nullptr, nullptr, FALSE, 0, nullptr,
-                          folder.empty() ? nullptr : folder.c_str(), &startup, &process)) {
+        !::CreateProcessW(WideOf(program).c_str(), &commandLine[0], nullptr, nullptr, FALSE, 0,
+                          nullptr, folder.empty() ? nullptr : folder.c_str(), &startup,
+                          &process)) {
         const DWORD error = ::GetLastError();
-        ::WritePrivateProfileStringA("Set", "Language", std::to_string(language_).c_str(),
-                                     config.c_str());
+        ::WritePrivateProfileStringW(L"Set", L"Language", WideOf(std::to_string(language_)).c_str(),
+                                     WideOf(config).c_str());
         ::ShowWindow(m_hWnd, SW_SHOW);
         giveUp(LookupTextOr("SwitchLanguage", "StartError",
                       "The program could not be started again: the language was not changed.") +
@@ -1022,6 +1078,31 @@ void COrvelFrameWnd::OnAutoBaudTimer() {
 }
 
 // ---- Tab strip ---------------------------------------------------------------------------------
+
+void COrvelFrameWnd::FitTabStrip() {
+    ::KillTimer(m_hWnd, kTabFitTimerId);
+    CControlUI* strip = pm_.FindControl(kTabStripName);
+    CControlUI* row = strip ? strip->GetParent() : nullptr;
+    auto* cells = row ? ControlAs<CContainerUI>(row) : nullptr;
+    if (cells == nullptr)
+        return;
+    // The skin's width is the most the strip takes; the other cells of its row keep theirs.
+    if (skinStripWidth_ == 0)
+        skinStripWidth_ = strip->GetFixedWidth();
+    const RECT pos = row->GetPos();
+    const RECT inset = cells->GetInset();
+    int room = (pos.right - pos.left) - inset.left - inset.right;
+    for (int i = 0; i < cells->GetCount(); ++i) {
+        CControlUI* cell = cells->GetItemAt(i);
+        if (cell != nullptr && cell != strip)
+            room -= cell->GetFixedWidth() + cells->GetChildPadding();
+    }
+    const int width = std::max(0, std::min(skinStripWidth_, room));
+    if (width != strip->GetFixedWidth())
+        strip->SetFixedWidth(width);
+    auto lock = store_.Lock();
+    pages_.UpdateTabStrip(TabStripStep::Fit);
+}
 
 void COrvelFrameWnd::UpdateTabStrip(TabStripStep step) {
     pages_.UpdateTabStrip(step);

@@ -28,6 +28,9 @@ public:
     // The change marks are brought up to date this long after the last edit.
     static constexpr UINT_PTR kMarksTimerId = 104;
     static constexpr UINT kMarksDelayMs = 120;
+    // The tab strip is fitted to the window's width this long after a resize.
+    static constexpr UINT_PTR kTabFitTimerId = 105;
+    static constexpr UINT kTabFitDelayMs = 60;
     // Finding the baud rate: each rate is listened to this long for the power-up prompt, for
     // this long in all.
     static constexpr UINT_PTR kAutoBaudTimerId = 103;
@@ -81,6 +84,9 @@ public:
     void OnPortGone(int portNumber);
     // The page-tab strip: lays it out and selects the first enabled page, or steps it.
     void UpdateTabStrip(TabStripStep step);
+    // The strip as wide as the skin says, or as the window leaves room for; its arrows then
+    // show only when the tabs do not fit.
+    void FitTabStrip();
 
     // Configuration files: the dialogs, then the save or load job.
     void SaveConfigurationFile();
@@ -244,5 +250,6 @@ private:
     std::string deviceListing_;
     std::string fileListing_;
     bool logTimeStamps_ = false;
+    int skinStripWidth_ = 0; // the tab strip's width as the skin gives it, at the window's DPI
     bool logAtLineStart_ = true;
 };

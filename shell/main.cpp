@@ -9,6 +9,7 @@
 #include <objbase.h>
 
 int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR, int) {
+    CPaintManagerUI::DeclareDpiAwareness();
     CPaintManagerUI::SetInstance(instance);
     LoadStartupSettings(CPaintManagerUI::GetInstancePath());
     CPaintManagerUI::SetResourcePath(GetSkinFolder());

@@ -1,5 +1,7 @@
 #include "shell/page_session.h"
 
+#include "base/ini_text.h"
+
 #include "shell/dispatch.h"
 
 #include <fstream>
@@ -22,20 +24,9 @@ bool CPageSession::Load(const std::string& skinFolder) {
 }
 
 std::map<std::string, std::string> CPageSession::ReadTexts(const std::string& path) {
-    std::map<std::string, std::string> texts;
     std::ifstream in(path, std::ios::binary);
-    std::string line, section;
-    while (std::getline(in, line)) {
-        if (!line.empty() && line.back() == '\r')
-            line.pop_back();
-        if (line.size() > 2 && line[0] == '[') {
-            section = line.substr(1, line.find(']') - 1);
-        } else if (!line.empty() && line[0] != ';' && line.find('=') != std::string::npos) {
-            const size_t eq = line.find('=');
-            texts[section + "/" + line.substr(0, eq)] = line.substr(eq + 1);
-        }
-    }
-    return texts;
+    const std::string bytes((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+    return ReadIniValues(bytes);
 }
 
 std::string CPageSession::Text(const char* section, const char* key) {

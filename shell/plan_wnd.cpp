@@ -227,6 +227,14 @@ LRESULT CPlanWnd::HandleMessage(UINT uMsg, WPARAM wParam, LPARAM lParam) {
             ::SetActiveWindow(owner_);
         }
         break;
+    case WM_DPICHANGED: {
+        CDialogBuilder::Rescale(pm_, LOWORD(wParam));
+        if (const RECT* suggested = reinterpret_cast<const RECT*>(lParam))
+            ::SetWindowPos(m_hWnd, nullptr, suggested->left, suggested->top,
+                           suggested->right - suggested->left, suggested->bottom - suggested->top,
+                           SWP_NOZORDER | SWP_NOACTIVATE);
+        return 0;
+    }
     case WM_NCHITTEST: {
         POINT pt = {static_cast<short>(LOWORD(lParam)), static_cast<short>(HIWORD(lParam))};
         ::ScreenToClient(m_hWnd, &pt);

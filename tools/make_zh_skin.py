@@ -45,6 +45,8 @@ T = {
     "Shows the plan of every changed value; writes the rows you tick": "显示修改过的参数的写入计划，只写入勾选的行",
     "Shows a .cfg file on the pages and the plan of its differences from the device":
         "在页面上显示 .cfg 文件，并列出它与设备差异的写入计划",
+    # Placeholders
+    "address or host name": "地址或主机名", "click to ask the device": "点击向设备查询",
     # Write plan window
     "Write plan": "写入计划", "Page": "页面", "Field": "参数", "Device value": "设备中的值",
     "New value": "新值", "Check": "检查", "Write": "写入", "Cancel": "取消",
@@ -334,6 +336,7 @@ LANGUAGE_INI = [
     ("StartError", "无法重新启动程序，界面语言未改变："),
     ("", None),
     ("[InitValue]", None),
+    ("Date", "%Y年%m月%d日"),
     ("Text", "未找到 Help.txt。请打开串口，给设备上电，然后点击“读取配置”。"),
     ("", None),
     ("[ModeTabItemChange]", None),
@@ -353,7 +356,42 @@ LANGUAGE_INI = [
     ("Text", T["Custom"]),
 ]
 
-ATTRIBUTE = re.compile(r'(\s(?:text|tooltip)=")([^"]*)(")')
+# The help text of the Chinese skin (written in GBK, as its Language.ini).
+HELP_ZH = """DTU 配置工具 - 快速帮助
+
+连接
+1. 把设备连接到本机的串口（RS232 线或 USB 转串口适配器）。
+2. 在顶部栏中选择串口、波特率（通常为 115200，或“自动”）和格式（通常为 8N1）。
+3. 点击“打开串口”，然后给设备上电。工具会自动应答设备的上电提示。设备就绪后，“设备”旁会显示“已进入配置模式”。
+4. 如果设备已在运行，请点击“登录”，无需断电重启。
+
+读取与写入
+- “读取配置”把设备的全部配置读到各页面上。修改任何参数之前，请先读取。
+- 参数组会随工作模式、激活方式、服务器数量和 I/O 的用途显示或隐藏。把鼠标停在参数上可以看到它对应的设备命令。
+- 修改过的参数左边会有一条标记，每个页面标签会显示修改的数量。红色表示设备无法接受的值，把鼠标停在上面可以看到原因。右键点击有标记的参数可恢复为设备中的值，或点击“全部恢复”。
+- “写入配置”会显示写入计划：列出将要发送的每个参数及其设备中的值和新值。取消勾选不需要的行，然后点击“写入”。写入后会重新读取设备，每个参数都会标明已校验、被拒绝或未生效。
+- “撤销上次写入”写回上次写入前保存的配置。“比较文件...”列出 .cfg 文件将会改变的参数，不写入任何参数。
+- “保存到文件...”把设备配置保存为 .cfg 文件。“导入文件...”把 .cfg 文件显示在页面上，并列出它与设备差异的写入计划。
+- “恢复出厂”恢复出厂设置并重新读取配置。
+
+诊断
+- “信号强度”显示信号质量（CSQ）：10 到 31 可用，99 表示无信号。
+- “SIM 卡状态”显示 SIM 卡是否就绪。“固件版本”显示固件版本。
+- “设备日志”把设备自己的日志文件读到操作日志中。右键点击日志可以保存日志或添加时间戳。
+- “同步时钟”按本机时间设置设备时钟。
+- 点击“无线网络”页面上的“当前网络”参数，可以查询设备找到的网络。
+
+结束
+- “退出配置”使设备退出配置模式，恢复正常工作。
+- “关闭串口”释放串口。
+
+故障排除
+- “设备未在规定时间内应答”：请检查连接线、串口、波特率以及设备是否仍处于配置模式。设备在一段时间没有收到命令后会自行退出配置模式。
+- 无法打开串口：请关闭正在使用该串口的其他程序，或选择其他串口。
+- 服务器地址中不能含有空格。
+"""
+
+ATTRIBUTE = re.compile(r'(\s(?:text|tooltip|tipvalue)=")([^"]*)(")')
 FONT_NAME = re.compile(r'(<Font\b[^>]*\sname=")([^"]*)(")')
 
 
@@ -400,8 +438,29 @@ def translate_file(text):
                         '<ListLabelElement text="English" height="22" />')
     text = text.replace('<ListLabelElement text="中文" height="22" />',
                         '<ListLabelElement text="中文" height="22" selected="true" />')
+    text = fit_tabs(text)
     # The comment at the top of a file says which skin it is.
     return text.replace("English skin", "Chinese skin")
+
+
+TAB = re.compile(r'(<HorizontalLayout name="(\w+)Tab" width=")(\d+)(" height="38">\s*'
+                 r'<Option name="\2" text="([^"]*)" width=")(\d+)(")'
+                 r'(?:([^>]*/>\s*<Label name="\2Changes" float="true" pos=")(\d+),3,(\d+)(,18"))?')
+
+
+def fit_tabs(text):
+    """The page tabs as wide as their Chinese words need, so that the strip is evenly spaced
+    (the English widths would leave wide gaps around the shorter Chinese words)."""
+    def width(words):
+        return 26 + sum(14 if ord(c) > 0x2E80 else 7 for c in words)
+
+    def fit(m):
+        w = width(unescape(m.group(5)))
+        out = m.group(1) + str(w) + m.group(4) + str(w) + m.group(7)
+        if m.group(8):
+            out += m.group(8) + str(w - 17) + ",3," + str(w - 2) + m.group(11)
+        return out
+    return TAB.sub(fit, text)
 
 
 def language_ini():
@@ -421,6 +480,8 @@ def expected_files():
             files[name] = translate_file(data.decode("utf-8")).encode("utf-8")
         elif name == "Language.ini":
             files[name] = language_ini()
+        elif name == "Help.txt":
+            files[name] = HELP_ZH.replace("\n", "\r\n").encode("gbk")
         else:
             files[name] = data
     return files

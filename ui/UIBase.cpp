@@ -1,6 +1,7 @@
 #include "ui/UIBase.h"
 
 #include "ui/UIManager.h"
+#include "ui/UITextWin.h"
 
 
 namespace {
@@ -8,36 +9,40 @@ namespace {
 // The toolkit's instance, or this program's module when none was set.
 HINSTANCE ModuleInstance() {
     HINSTANCE instance = CPaintManagerUI::GetInstance();
-    return instance ? instance : ::GetModuleHandleA(nullptr);
+    return instance ? instance : ::GetModuleHandleW(nullptr);
 }
 
 } // namespace
 
 bool CWindowWnd::RegisterWindowClass() {
-    WNDCLASSA wc = {};
+    // Unicode windows: text reaches them and leaves them as UTF-16, whatever the code page.
+    const std::wstring name = uitext::Wide(GetWindowClassName());
+    WNDCLASSW wc = {};
     wc.style = GetClassStyle();
     wc.lpfnWndProc = CWindowWnd::__WndProc;
     wc.hInstance = ModuleInstance();
     wc.hCursor = ::LoadCursor(nullptr, IDC_ARROW);
     wc.hbrBackground = nullptr;
-    wc.lpszClassName = GetWindowClassName();
-    ATOM ret = ::RegisterClassA(&wc);
+    wc.lpszClassName = name.c_str();
+    ATOM ret = ::RegisterClassW(&wc);
     return ret != 0 || ::GetLastError() == ERROR_CLASS_ALREADY_EXISTS;
 }
 
 bool CWindowWnd::RegisterSuperclass() {
     // Takes the window procedure of the existing class and routes it through this object.
-    WNDCLASSEXA wc = {};
+    const std::wstring super = uitext::Wide(GetSuperClassName());
+    const std::wstring name = uitext::Wide(GetWindowClassName());
+    WNDCLASSEXW wc = {};
     wc.cbSize = sizeof(wc);
-    if (!::GetClassInfoExA(nullptr, GetSuperClassName(), &wc)) {
-        if (!::GetClassInfoExA(ModuleInstance(), GetSuperClassName(), &wc))
+    if (!::GetClassInfoExW(nullptr, super.c_str(), &wc)) {
+        if (!::GetClassInfoExW(ModuleInstance(), super.c_str(), &wc))
             return false;
     }
     m_OldWndProc = wc.lpfnWndProc;
     wc.lpfnWndProc = CWindowWnd::__ControlProc;
     wc.hInstance = ModuleInstance();
-    wc.lpszClassName = GetWindowClassName();
-    ATOM ret = ::RegisterClassExA(&wc);
+    wc.lpszClassName = name.c_str();
+    ATOM ret = ::RegisterClassExW(&wc);
     return ret != 0 || ::GetLastError() == ERROR_CLASS_ALREADY_EXISTS;
 }
 
@@ -53,8 +58,9 @@ HWND CWindowWnd::Create(HWND hwndParent, const char* pstrName, DWORD dwStyle, DW
         return nullptr;
     if (GetSuperClassName() == nullptr && !RegisterWindowClass())
         return nullptr;
-    m_hWnd = ::CreateWindowExA(dwExStyle, GetWindowClassName(), pstrName, dwStyle, x, y, cx, cy,
-                               hwndParent, hMenu, ModuleInstance(), this);
+    m_hWnd = ::CreateWindowExW(dwExStyle, uitext::Wide(GetWindowClassName()).c_str(),
+                               pstrName ? uitext::Wide(pstrName).c_str() : nullptr, dwStyle, x,
+                               y, cx, cy, hwndParent, hMenu, ModuleInstance(), this);
     return m_hWnd;
 }
 
@@ -62,7 +68,7 @@ HWND CWindowWnd::Subclass(HWND hWnd) {
     if (!::IsWindow(hWnd))
         return nullptr;
     m_OldWndProc = reinterpret_cast<WNDPROC>(
-        ::SetWindowLongPtrA(hWnd, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(__ControlProc)));
+        ::SetWindowLongPtrW(hWnd, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(__ControlProc)));
     if (m_OldWndProc == nullptr)
         return nullptr;
     m_bSubclassed = true;
@@ -74,8 +80,8 @@ HWND CWindowWnd::Subclass(HWND hWnd) {
 void CWindowWnd::Unsubclass() {
     if (!::IsWindow(m_hWnd) || !m_bSubclassed)
         return;
-    ::SetWindowLongPtrA(m_hWnd, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(m_OldWndProc));
-    m_OldWndProc = ::DefWindowProcA;
+    ::SetWindowLongPtrW(m_hWnd, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(m_OldWndProc));
+    m_OldWndProc = ::DefWindowProcW;
     m_bSubclassed = false;
     ::RemovePropA(m_hWnd, kObjectProperty);
 }
@@ -96,7 +102,7 @@ UINT CWindowWnd::ShowModal() {
     UINT nRet = 0;
     HWND hWnd = m_hWnd;
     MSG msg = {};
-    while (::IsWindow(hWnd) && ::GetMessageA(&msg, nullptr, 0, 0)) {
+    while (::IsWindow(hWnd) && ::GetMessageW(&msg, nullptr, 0, 0)) {
         if (msg.message == WM_CLOSE && msg.hwnd == hWnd) {
             nRet = UINT(msg.wParam);
             if (hWndParent) {
@@ -108,7 +114,7 @@ UINT CWindowWnd::ShowModal() {
         }
         if (!CPaintManagerUI::TranslateMessage(&msg)) {
             ::TranslateMessage(&msg);
-            ::DispatchMessageA(&msg);
+            ::DispatchMessageW(&msg);
         }
         if (msg.message == WM_QUIT)
             break;
@@ -134,7 +140,7 @@ void CWindowWnd::CenterWindow() {
     HWND hWndOwner = ::GetWindow(m_hWnd, GW_OWNER);
     MONITORINFO info = {};
     info.cbSize = sizeof(info);
-    ::GetMonitorInfoA(::MonitorFromWindow(m_hWnd, MONITOR_DEFAULTTONEAREST), &info);
+    ::GetMonitorInfoW(::MonitorFromWindow(m_hWnd, MONITOR_DEFAULTTONEAREST), &info);
     RECT rcArea = info.rcWork;
     RECT rcCenter = rcArea;
     if (hWndOwner != nullptr && ::IsWindowVisible(hWndOwner) && !::IsIconic(hWndOwner))
@@ -159,17 +165,17 @@ void CWindowWnd::CenterWindow() {
 void CWindowWnd::SetIcon(UINT nRes) {
     auto roundUp = [](int v) { return (v + 15) / 16 * 16; };
     HICON hIcon =
-        static_cast<HICON>(::LoadImageA(ModuleInstance(), MAKEINTRESOURCEA(nRes), IMAGE_ICON,
+        static_cast<HICON>(::LoadImageW(ModuleInstance(), MAKEINTRESOURCEW(nRes), IMAGE_ICON,
                                         roundUp(::GetSystemMetrics(SM_CXICON)),
                                         roundUp(::GetSystemMetrics(SM_CYICON)), LR_DEFAULTCOLOR));
     if (hIcon)
-        ::SendMessageA(m_hWnd, WM_SETICON, ICON_BIG, reinterpret_cast<LPARAM>(hIcon));
+        ::SendMessageW(m_hWnd, WM_SETICON, ICON_BIG, reinterpret_cast<LPARAM>(hIcon));
     hIcon =
-        static_cast<HICON>(::LoadImageA(ModuleInstance(), MAKEINTRESOURCEA(nRes), IMAGE_ICON,
+        static_cast<HICON>(::LoadImageW(ModuleInstance(), MAKEINTRESOURCEW(nRes), IMAGE_ICON,
                                         roundUp(::GetSystemMetrics(SM_CXSMICON)),
                                         roundUp(::GetSystemMetrics(SM_CYSMICON)), LR_DEFAULTCOLOR));
     if (hIcon)
-        ::SendMessageA(m_hWnd, WM_SETICON, ICON_SMALL, reinterpret_cast<LPARAM>(hIcon));
+        ::SendMessageW(m_hWnd, WM_SETICON, ICON_SMALL, reinterpret_cast<LPARAM>(hIcon));
 }
 
 void CWindowWnd::ResizeClient(int cx, int cy) {
@@ -190,15 +196,15 @@ void CWindowWnd::ResizeClient(int cx, int cy) {
 }
 
 LRESULT CWindowWnd::SendMessage(UINT uMsg, WPARAM wParam, LPARAM lParam) {
-    return ::SendMessageA(m_hWnd, uMsg, wParam, lParam);
+    return ::SendMessageW(m_hWnd, uMsg, wParam, lParam);
 }
 
 LRESULT CWindowWnd::PostMessage(UINT uMsg, WPARAM wParam, LPARAM lParam) {
-    return ::PostMessageA(m_hWnd, uMsg, wParam, lParam);
+    return ::PostMessageW(m_hWnd, uMsg, wParam, lParam);
 }
 
 LRESULT CWindowWnd::HandleMessage(UINT uMsg, WPARAM wParam, LPARAM lParam) {
-    return ::CallWindowProcA(m_OldWndProc, m_hWnd, uMsg, wParam, lParam);
+    return ::CallWindowProcW(m_OldWndProc, m_hWnd, uMsg, wParam, lParam);
 }
 
 LRESULT CALLBACK CWindowWnd::__WndProc(HWND hWnd, UINT uMsg, WPARAM wParam, LPARAM lParam) {
@@ -213,24 +219,24 @@ LRESULT CWindowWnd::RouteMessage(HWND hWnd, UINT uMsg, WPARAM wParam, LPARAM lPa
                                  bool inProperty) {
     CWindowWnd* pThis = nullptr;
     if (uMsg == WM_NCCREATE) {
-        auto* cs = reinterpret_cast<LPCREATESTRUCTA>(lParam);
+        auto* cs = reinterpret_cast<LPCREATESTRUCTW>(lParam);
         pThis = static_cast<CWindowWnd*>(cs->lpCreateParams);
         pThis->m_hWnd = hWnd;
         if (inProperty)
             ::SetPropA(hWnd, kObjectProperty, static_cast<HANDLE>(pThis));
         else
-            ::SetWindowLongPtrA(hWnd, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(pThis));
+            ::SetWindowLongPtrW(hWnd, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(pThis));
     } else {
         pThis = inProperty
                     ? static_cast<CWindowWnd*>(::GetPropA(hWnd, kObjectProperty))
-                    : reinterpret_cast<CWindowWnd*>(::GetWindowLongPtrA(hWnd, GWLP_USERDATA));
+                    : reinterpret_cast<CWindowWnd*>(::GetWindowLongPtrW(hWnd, GWLP_USERDATA));
         if (uMsg == WM_NCDESTROY && pThis != nullptr) {
             // The last message: the window's own procedure runs, then the object lets go.
-            LRESULT lRes = ::CallWindowProcA(pThis->m_OldWndProc, hWnd, uMsg, wParam, lParam);
+            LRESULT lRes = ::CallWindowProcW(pThis->m_OldWndProc, hWnd, uMsg, wParam, lParam);
             if (inProperty)
                 ::RemovePropA(hWnd, kObjectProperty);
             else
-                ::SetWindowLongPtrA(hWnd, GWLP_USERDATA, 0);
+                ::SetWindowLongPtrW(hWnd, GWLP_USERDATA, 0);
             if (pThis->m_bSubclassed)
                 pThis->Unsubclass();
             pThis->m_hWnd = nullptr;
@@ -240,5 +246,5 @@ LRESULT CWindowWnd::RouteMessage(HWND hWnd, UINT uMsg, WPARAM wParam, LPARAM lPa
     }
     if (pThis != nullptr)
         return pThis->HandleMessage(uMsg, wParam, lParam);
-    return ::DefWindowProcA(hWnd, uMsg, wParam, lParam);
+    return ::DefWindowProcW(hWnd, uMsg, wParam, lParam);
 }

@@ -65,6 +65,6 @@ protected:
     static constexpr const char* kObjectProperty = "WndX";
 
     HWND m_hWnd = nullptr;
-    WNDPROC m_OldWndProc = ::DefWindowProcA;
+    WNDPROC m_OldWndProc = ::DefWindowProcW;
     bool m_bSubclassed = false;
 };

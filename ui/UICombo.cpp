@@ -79,7 +79,7 @@ bool CComboWnd::Init(CComboUI* owner) {
     ::MapWindowPoints(paint, nullptr, reinterpret_cast<POINT*>(&rcOwnerScreen), 2);
     MONITORINFO monitor = {};
     monitor.cbSize = sizeof(monitor);
-    ::GetMonitorInfoA(::MonitorFromWindow(paint, MONITOR_DEFAULTTOPRIMARY), &monitor);
+    ::GetMonitorInfoW(::MonitorFromWindow(paint, MONITOR_DEFAULTTOPRIMARY), &monitor);
     if (rc.bottom > monitor.rcWork.bottom) {
         const LONG height = rc.bottom - rc.top;
         rc.bottom = rcOwnerScreen.top;
@@ -104,7 +104,7 @@ LRESULT CComboWnd::MessageHandler(UINT uMsg, WPARAM wParam, LPARAM lParam, bool&
     case WM_MOUSEWHEEL:
         // The list's keys and wheel, as if it had the focus.
         bHandled = true;
-        return ::SendMessageA(m_hWnd, uMsg, wParam, lParam);
+        return ::SendMessageW(m_hWnd, uMsg, wParam, lParam);
     case WM_CHAR:
     case WM_KEYUP:
         bHandled = true;
@@ -699,7 +699,7 @@ void CComboUI::SetAttribute(const std::string& name, const std::string& value) {
     if (ApplyStyleValue(value) || ApplyTextAttribute(*this, name, value) ||
         ApplyStateImageAttribute(*this, name, value))
         return;
-    if (ApplyListInfoAttribute(m_ListInfo, name, value)) {
+    if (ApplyListInfoAttribute(*this, m_ListInfo, name, value)) {
         Invalidate();
     } else if (EqualsNoCase(name, "align")) {
         if (value.find("left") != std::string::npos) {
@@ -744,7 +744,7 @@ void CComboUI::SetAttribute(const std::string& name, const std::string& value) {
     } else if (EqualsNoCase(name, "dropbox")) {
         SetDropBoxAttributeList(value);
     } else if (EqualsNoCase(name, "dropboxsize")) {
-        SetDropBoxSize(uiparse::ParseSize(value, 0));
+        SetDropBoxSize(Scaled(uiparse::ParseSize(value, 0)));
     } else {
         CContainerUI::SetAttribute(name, value);
     }

@@ -379,9 +379,9 @@ void CContainerUI::SetAttribute(const std::string& name, const std::string& valu
     if (ApplyStyleValue(value))
         return;
     if (EqualsNoCase(name, "inset")) {
-        SetInset(uiparse::ParseRect(value));
+        SetInset(Scaled(uiparse::ParseRect(value)));
     } else if (EqualsNoCase(name, "childpadding")) {
-        SetChildPadding(uiparse::ParseInt(value));
+        SetChildPadding(Scaled(uiparse::ParseInt(value)));
     } else if (name == "childalign") {
         if (value == "left")
             SetChildAlign(DT_LEFT);
@@ -412,7 +412,7 @@ void CContainerUI::SetAttribute(const std::string& name, const std::string& valu
         if (m_pHorizontalScrollBar != nullptr)
             m_pHorizontalScrollBar->ApplyAttributeList(value);
     } else if (EqualsNoCase(name, "scrollstepsize")) {
-        SetScrollStepSize(uiparse::ParseInt(value, 0, uiparse::kMaxCoord));
+        SetScrollStepSize(Scaled(uiparse::ParseInt(value, 0, uiparse::kMaxCoord)));
     } else {
         CControlUI::SetAttribute(name, value);
     }

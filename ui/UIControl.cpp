@@ -542,7 +542,10 @@ void CControlUI::SetAttribute(const std::string& name, const std::string& value)
         return;
     const std::string& v = value;
     if (EqualsNoCase(name, "pos")) {
+        // Positions may count from the far side (negative): both scale.
+        auto scaled = [this](LONG x) { return x < 0 ? -LONG(Scaled(int(-x))) : LONG(Scaled(int(x))); };
         RECT rc = uiparse::ParseRect(v);
+        rc = RECT{scaled(rc.left), scaled(rc.top), scaled(rc.right), scaled(rc.bottom)};
         SIZE szXY = {rc.left >= 0 ? rc.left : rc.right, rc.top >= 0 ? rc.top : rc.bottom};
         SetFixedXY(szXY);
         SetFixedWidth(std::clamp<LONG>(rc.right - rc.left, 0, kMaxSize));
@@ -590,7 +593,7 @@ void CControlUI::SetAttribute(const std::string& name, const std::string& value)
         apply(word);
         SetFloatAlign(align);
     } else if (EqualsNoCase(name, "padding")) {
-        SetPadding(uiparse::ParseRect(v));
+        SetPadding(Scaled(uiparse::ParseRect(v)));
     } else if (EqualsNoCase(name, "bkcolor") || EqualsNoCase(name, "bkcolor1")) {
         SetBkColor(uiparse::ParseColor(v));
     } else if (EqualsNoCase(name, "bkcolor2")) {
@@ -607,38 +610,38 @@ void CControlUI::SetAttribute(const std::string& name, const std::string& value)
         SetFocusBorderColor(uiparse::ParseColor(v));
     } else if (EqualsNoCase(name, "bordersize")) {
         if (v.find(',') == std::string::npos) {
-            SetBorderSize(uiparse::ParseInt(v, 0, kMaxSize));
+            SetBorderSize(Scaled(uiparse::ParseInt(v, 0, kMaxSize)));
         } else {
-            SetBorderSize(uiparse::ParseRect(v, 0, kMaxSize));
+            SetBorderSize(Scaled(uiparse::ParseRect(v, 0, kMaxSize)));
         }
     } else if (EqualsNoCase(name, "leftbordersize")) {
-        SetLeftBorderSize(uiparse::ParseInt(v, 0, kMaxSize));
+        SetLeftBorderSize(Scaled(uiparse::ParseInt(v, 0, kMaxSize)));
     } else if (EqualsNoCase(name, "topbordersize")) {
-        SetTopBorderSize(uiparse::ParseInt(v, 0, kMaxSize));
+        SetTopBorderSize(Scaled(uiparse::ParseInt(v, 0, kMaxSize)));
     } else if (EqualsNoCase(name, "rightbordersize")) {
-        SetRightBorderSize(uiparse::ParseInt(v, 0, kMaxSize));
+        SetRightBorderSize(Scaled(uiparse::ParseInt(v, 0, kMaxSize)));
     } else if (EqualsNoCase(name, "bottombordersize")) {
-        SetBottomBorderSize(uiparse::ParseInt(v, 0, kMaxSize));
+        SetBottomBorderSize(Scaled(uiparse::ParseInt(v, 0, kMaxSize)));
     } else if (EqualsNoCase(name, "borderstyle")) {
         SetBorderStyle(uiparse::ParseInt(v, 0, PS_INSIDEFRAME));
     } else if (EqualsNoCase(name, "borderround")) {
-        SetBorderRound(uiparse::ParseSize(v, 0, kMaxSize));
+        SetBorderRound(Scaled(uiparse::ParseSize(v, 0, kMaxSize)));
     } else if (EqualsNoCase(name, "bkimage")) {
         SetBkImage(v);
     } else if (EqualsNoCase(name, "foreimage")) {
         SetForeImage(v);
     } else if (EqualsNoCase(name, "width")) {
-        SetFixedWidth(uiparse::ParseInt(v, -1, kMaxSize));
+        SetFixedWidth(Scaled(uiparse::ParseInt(v, -1, kMaxSize)));
     } else if (EqualsNoCase(name, "height")) {
-        SetFixedHeight(uiparse::ParseInt(v, -1, kMaxSize));
+        SetFixedHeight(Scaled(uiparse::ParseInt(v, -1, kMaxSize)));
     } else if (EqualsNoCase(name, "minwidth")) {
-        SetMinWidth(uiparse::ParseInt(v, -1, kMaxSize));
+        SetMinWidth(Scaled(uiparse::ParseInt(v, -1, kMaxSize)));
     } else if (EqualsNoCase(name, "minheight")) {
-        SetMinHeight(uiparse::ParseInt(v, -1, kMaxSize));
+        SetMinHeight(Scaled(uiparse::ParseInt(v, -1, kMaxSize)));
     } else if (EqualsNoCase(name, "maxwidth")) {
-        SetMaxWidth(uiparse::ParseInt(v, -1, kMaxSize));
+        SetMaxWidth(Scaled(uiparse::ParseInt(v, -1, kMaxSize)));
     } else if (EqualsNoCase(name, "maxheight")) {
-        SetMaxHeight(uiparse::ParseInt(v, -1, kMaxSize));
+        SetMaxHeight(Scaled(uiparse::ParseInt(v, -1, kMaxSize)));
     } else if (EqualsNoCase(name, "name")) {
         SetName(v);
     } else if (EqualsNoCase(name, "text")) {
@@ -675,6 +678,54 @@ void CControlUI::SetAttribute(const std::string& name, const std::string& value)
     }
 }
 
+namespace {
+
+// The attributes that hold sizes: kept as the skin gives them, to be read again at another DPI.
+bool HoldsSizes(const std::string& name) {
+    static const char* const kNames[] = {
+        "pos", "padding", "width", "height", "minwidth", "minheight", "maxwidth", "maxheight",
+        "bordersize", "leftbordersize", "topbordersize", "rightbordersize", "bottombordersize",
+        "borderround", "inset", "childpadding", "textpadding", "itemtextpadding", "dropboxsize",
+        "sepwidth", "sepheight", "itemsize", "columns", "scrollstepsize", "itemheight",
+        "thumbsize", "textpadding2"};
+    for (const char* known : kNames)
+        if (EqualsNoCase(name, known))
+            return true;
+    return false;
+}
+
+} // namespace
+
+void CControlUI::ApplyAttribute(const std::string& name, const std::string& value) {
+    if (HoldsSizes(name)) {
+        auto kept = std::find_if(m_sizeAttributes.begin(), m_sizeAttributes.end(),
+                                 [&](const auto& a) { return EqualsNoCase(a.first, name); });
+        if (kept == m_sizeAttributes.end())
+            m_sizeAttributes.emplace_back(name, value);
+        else
+            kept->second = value;
+    }
+    SetAttribute(name, value);
+}
+
+void CControlUI::Rescale() {
+    const auto kept = m_sizeAttributes;
+    for (const auto& [name, value] : kept)
+        SetAttribute(name, value);
+}
+
+int CControlUI::Scaled(int value) const {
+    return m_pManager != nullptr && value > 0 ? m_pManager->Scale(value) : value;
+}
+
+RECT CControlUI::Scaled(RECT rc) const {
+    return RECT{Scaled(rc.left), Scaled(rc.top), Scaled(rc.right), Scaled(rc.bottom)};
+}
+
+SIZE CControlUI::Scaled(SIZE size) const {
+    return SIZE{Scaled(size.cx), Scaled(size.cy)};
+}
+
 void CControlUI::ApplyAttributeList(const std::string& listIn) {
     StyleDepthGuard guard;
     if (!guard.ok)
@@ -696,7 +747,7 @@ void CControlUI::ApplyAttributeList(const std::string& listIn) {
         if (end == std::string::npos)
             return;
         std::string value = list.substr(eq + 2, end - eq - 2);
-        SetAttribute(name, value);
+        ApplyAttribute(name, value);
         i = end + 1;
         if (i >= list.size())
             return;

@@ -209,6 +209,14 @@ public:
     SIZE ClampToLimits(SIZE size) const;
 
     // Attributes.
+    // Sets an attribute as the skin writes it; those that hold sizes are kept, so that
+    // Rescale can read them again when the window's DPI changes.
+    void ApplyAttribute(const std::string& name, const std::string& value);
+    void Rescale();
+    // A size of the skin at the window's DPI (values of 0 and below stay as they are).
+    int Scaled(int value) const;
+    RECT Scaled(RECT rc) const;
+    SIZE Scaled(SIZE size) const;
     virtual void SetAttribute(const std::string& name, const std::string& value);
     void ApplyAttributeList(const std::string& list);
     void AddCustomAttribute(const std::string& name, const std::string& value);
@@ -268,7 +276,7 @@ protected:
         else if (uiparse::EqualsNoCase(name, "disabledtextcolor"))
             control.SetDisabledTextColor(uiparse::ParseColor(value));
         else if (uiparse::EqualsNoCase(name, "textpadding"))
-            control.SetTextPadding(uiparse::ParseRect(value));
+            control.SetTextPadding(control.Scaled(uiparse::ParseRect(value)));
         else if (uiparse::EqualsNoCase(name, "showhtml"))
             control.SetShowHtml(uiparse::ParseBool(value));
         else
@@ -368,6 +376,7 @@ protected:
     int m_nBorderStyle = PS_SOLID;
     SIZE m_cxyBorderRound = {0, 0};
     RECT m_rcBorderSize = {0, 0, 0, 0};
+    std::vector<std::pair<std::string, std::string>> m_sizeAttributes;
     RECT m_rcPaint = {0, 0, 0, 0};
 
     std::map<std::string, std::string> m_mCustomAttrHash;

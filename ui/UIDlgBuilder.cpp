@@ -278,29 +278,43 @@ void CDialogBuilder::ApplyResources(CMarkupNode& root, CPaintManagerUI* pManager
     }
 }
 
+void CDialogBuilder::Rescale(CPaintManagerUI& pm, int dpi) {
+    pm.SetDpi(dpi);
+    ApplyWindowAttributes(pm.WindowAttributes(), &pm);
+    pm.RescaleAll();
+}
+
 void CDialogBuilder::ApplyWindowAttributes(CMarkupNode& root, CPaintManagerUI* pm) {
+    std::vector<std::pair<std::string, std::string>> attributes;
+    const int count = root.GetAttributeCount();
+    for (int i = 0; i < count; ++i)
+        attributes.emplace_back(root.GetAttributeName(i), root.GetAttributeValue(i));
+    ApplyWindowAttributes(attributes, pm);
+    pm->SetWindowAttributes(std::move(attributes));
+}
+
+void CDialogBuilder::ApplyWindowAttributes(
+    const std::vector<std::pair<std::string, std::string>>& attributes, CPaintManagerUI* pm) {
     using namespace uiparse;
     constexpr int kMax = kMaxCoord;
-    const int count = root.GetAttributeCount();
-    for (int i = 0; i < count; ++i) {
-        const std::string name = root.GetAttributeName(i);
-        const std::string value = root.GetAttributeValue(i);
+    for (const auto& [name, value] : attributes) {
         auto is = [&name](const char* n) { return EqualsNoCase(name, n); };
         if (is("size")) {
-            const SIZE size = ParseSize(value, 0, kMax);
+            // Every size of the window at its DPI.
+            const SIZE size = pm->Scale(ParseSize(value, 0, kMax));
             pm->SetInitSize(size.cx, size.cy);
         } else if (is("sizebox")) {
-            pm->SetSizeBox(ParseRect(value, 0, kMax));
+            pm->SetSizeBox(pm->Scale(ParseRect(value, 0, kMax)));
         } else if (is("caption")) {
-            pm->SetCaptionRect(ParseRect(value, -kMax, kMax));
+            pm->SetCaptionRect(pm->Scale(ParseRect(value, -kMax, kMax)));
         } else if (is("roundcorner")) {
-            const SIZE size = ParseSize(value, 0, kMax);
+            const SIZE size = pm->Scale(ParseSize(value, 0, kMax));
             pm->SetRoundCorner(size.cx, size.cy);
         } else if (is("mininfo")) {
-            const SIZE size = ParseSize(value, 0, kMax);
+            const SIZE size = pm->Scale(ParseSize(value, 0, kMax));
             pm->SetMinInfo(size.cx, size.cy);
         } else if (is("maxinfo")) {
-            const SIZE size = ParseSize(value, 0, kMax);
+            const SIZE size = pm->Scale(ParseSize(value, 0, kMax));
             pm->SetMaxInfo(size.cx, size.cy);
         } else if (is("showdirty")) {
             pm->SetShowUpdateRect(ParseBool(value));
@@ -474,7 +488,7 @@ CControlUI* CDialogBuilder::Parse(CMarkupNode* pRoot, CControlUI* pParent,
         }
         const int count = node.GetAttributeCount();
         for (int i = 0; i < count; ++i)
-            pControl->SetAttribute(node.GetAttributeName(i), node.GetAttributeValue(i));
+            pControl->ApplyAttribute(node.GetAttributeName(i), node.GetAttributeValue(i));
         if (pManager && !inTree)
             pControl->SetManager(nullptr, pControl->GetParent(), false);
         if (addLast && !target->Add(pControl)) {

@@ -7,6 +7,8 @@
 
 #include <map>
 #include <string>
+#include <utility>
+#include <vector>
 
 #include "ui/UIContainer.h"
 #include "ui/UIManager.h"
@@ -111,6 +113,17 @@ private:
                       CControlUI* pParent);
     void ApplyResources(CMarkupNode& root, CPaintManagerUI* pManager);
     void ApplyWindowAttributes(CMarkupNode& root, CPaintManagerUI* pManager);
+
+public:
+    // The window's own attributes (size, caption, size box, minimum size, colours, ...) at the
+    // manager's DPI; RescaleAll reads them again through this.
+    static void ApplyWindowAttributes(
+        const std::vector<std::pair<std::string, std::string>>& attributes,
+        CPaintManagerUI* pManager);
+    // A window's DPI changed: its attributes, fonts and every control at the new scale.
+    static void Rescale(CPaintManagerUI& pm, int dpi);
+
+private:
     CControlUI* Parse(CMarkupNode* pRoot, CControlUI* pParent, CPaintManagerUI* pManager);
     CControlUI* Include(CMarkupNode& node, CControlUI* pParent, CPaintManagerUI* pManager);
     CControlUI* CreateControlFor(const char* tag);

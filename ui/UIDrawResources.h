@@ -27,6 +27,7 @@ struct TImageInfo {
     bool bAlpha = false;
     std::string sResType;
     DWORD dwMask = 0;
+    int scale = 100; // the drawing's scale in percent ("name@200.png": 200)
     ~TImageInfo();
 };
 
@@ -59,6 +60,8 @@ public:
     virtual DWORD GetDefaultLinkFontColor() const = 0;
     virtual DWORD GetDefaultSelectedBkColor() const = 0;
     virtual HDC GetPaintDC() const = 0;
+    // The window's dots per inch (96 at 100 %).
+    virtual int GetDpi() const = 0;
 
 protected:
     ~IDrawResources() = default;

@@ -1,4 +1,5 @@
 #include "ui/UIEdit.h"
+#include "ui/UITextWin.h"
 
 #include "ui/UIManager.h"
 
@@ -23,21 +24,13 @@ COLORREF ToColorRef(DWORD argb) {
     return RGB((argb >> 16) & 0xFF, (argb >> 8) & 0xFF, argb & 0xFF);
 }
 
-// Number of characters (not bytes) of an ANSI text.
+// Number of characters (UTF-16 units, as the edit window counts them) of a UTF-8 text.
 int CharCount(const std::string& text) {
-    if (text.empty())
-        return 0;
-    int n = ::MultiByteToWideChar(CP_ACP, 0, text.data(), int(text.size()), nullptr, 0);
-    return n > 0 ? n : int(text.size());
+    return int(uitext::Wide(text).size());
 }
 
 std::string WindowText(HWND hwnd) {
-    int n = ::GetWindowTextLengthA(hwnd);
-    if (n <= 0)
-        return std::string();
-    std::vector<char> buffer(size_t(n) + 1, '\0');
-    int got = ::GetWindowTextA(hwnd, buffer.data(), n + 1);
-    return std::string(buffer.data(), size_t(std::max(got, 0)));
+    return uitext::WindowText(hwnd);
 }
 
 } // namespace
@@ -123,24 +116,24 @@ bool CEditWnd::Init(CEditUI* owner) {
         return false;
 
     HFONT font = pm->GetFont(owner->GetFont());
-    ::SendMessageA(m_hWnd, WM_SETFONT, reinterpret_cast<WPARAM>(font), TRUE);
-    ::SendMessageA(m_hWnd, EM_LIMITTEXT, WPARAM(std::max(owner->GetMaxChar(), 0)), 0);
+    ::SendMessageW(m_hWnd, WM_SETFONT, reinterpret_cast<WPARAM>(font), TRUE);
+    ::SendMessageW(m_hWnd, EM_LIMITTEXT, WPARAM(std::max(owner->GetMaxChar(), 0)), 0);
     if (owner->IsPasswordMode())
-        ::SendMessageA(m_hWnd, EM_SETPASSWORDCHAR, WPARAM(BYTE(owner->GetPasswordChar())), 0);
-    ::SetWindowTextA(m_hWnd, owner->m_sText.c_str());
-    ::SendMessageA(m_hWnd, EM_SETMODIFY, FALSE, 0);
-    ::SendMessageA(m_hWnd, EM_SETMARGINS, EC_LEFTMARGIN | EC_RIGHTMARGIN, 0);
+        ::SendMessageW(m_hWnd, EM_SETPASSWORDCHAR, WPARAM(BYTE(owner->GetPasswordChar())), 0);
+    ::SetWindowTextW(m_hWnd, uitext::Wide(owner->m_sText).c_str());
+    ::SendMessageW(m_hWnd, EM_SETMODIFY, FALSE, 0);
+    ::SendMessageW(m_hWnd, EM_SETMARGINS, EC_LEFTMARGIN | EC_RIGHTMARGIN, 0);
     ::EnableWindow(m_hWnd, owner->IsEnabled());
-    ::SendMessageA(m_hWnd, EM_SETREADONLY, owner->IsReadOnly(), 0);
-    LONG_PTR current = ::GetWindowLongPtrA(m_hWnd, GWL_STYLE);
-    ::SetWindowLongPtrA(m_hWnd, GWL_STYLE, current | owner->GetWindowStyles());
+    ::SendMessageW(m_hWnd, EM_SETREADONLY, owner->IsReadOnly(), 0);
+    LONG_PTR current = ::GetWindowLongPtrW(m_hWnd, GWL_STYLE);
+    ::SetWindowLongPtrW(m_hWnd, GWL_STYLE, current | owner->GetWindowStyles());
     ::ShowWindow(m_hWnd, SW_SHOWNOACTIVATE);
     ::SetFocus(m_hWnd);
-    const int length = ::GetWindowTextLengthA(m_hWnd);
+    const int length = ::GetWindowTextLengthW(m_hWnd);
     if (owner->IsAutoSelAll())
-        ::SendMessageA(m_hWnd, EM_SETSEL, 0, std::max(length, 1));
+        ::SendMessageW(m_hWnd, EM_SETSEL, 0, std::max(length, 1));
     else
-        ::SendMessageA(m_hWnd, EM_SETSEL, length, length);
+        ::SendMessageW(m_hWnd, EM_SETSEL, length, length);
     m_bInit = true;
     return true;
 }
@@ -322,14 +315,14 @@ void CEditUI::SetText(const std::string& text) {
         return;
     m_sText = text;
     if (m_pWindow != nullptr)
-        ::SetWindowTextA(m_pWindow->GetHWND(), m_sText.c_str());
+        ::SetWindowTextW(m_pWindow->GetHWND(), uitext::Wide(m_sText).c_str());
     Invalidate();
 }
 
 void CEditUI::SetMaxChar(int maxChar) {
     m_uMaxChar = std::max(maxChar, 0);
     if (m_pWindow != nullptr)
-        ::SendMessageA(m_pWindow->GetHWND(), EM_LIMITTEXT, WPARAM(m_uMaxChar), 0);
+        ::SendMessageW(m_pWindow->GetHWND(), EM_LIMITTEXT, WPARAM(m_uMaxChar), 0);
 }
 
 void CEditUI::SetReadOnly(bool readOnly) {
@@ -337,7 +330,7 @@ void CEditUI::SetReadOnly(bool readOnly) {
         return;
     m_bReadOnly = readOnly;
     if (m_pWindow != nullptr)
-        ::SendMessageA(m_pWindow->GetHWND(), EM_SETREADONLY, readOnly, 0);
+        ::SendMessageW(m_pWindow->GetHWND(), EM_SETREADONLY, readOnly, 0);
     Invalidate();
 }
 
@@ -353,7 +346,7 @@ void CEditUI::SetPasswordChar(char ch) {
         return;
     m_cPasswordChar = ch;
     if (m_pWindow != nullptr)
-        ::SendMessageA(m_pWindow->GetHWND(), EM_SETPASSWORDCHAR, WPARAM(BYTE(ch)), 0);
+        ::SendMessageW(m_pWindow->GetHWND(), EM_SETPASSWORDCHAR, WPARAM(BYTE(ch)), 0);
     Invalidate();
 }
 
@@ -406,7 +399,7 @@ void CEditUI::SetTipValueColor(DWORD color) {
 
 void CEditUI::SetSel(long start, long end) {
     if (m_pWindow != nullptr)
-        ::SendMessageA(m_pWindow->GetHWND(), EM_SETSEL, WPARAM(start), LPARAM(end));
+        ::SendMessageW(m_pWindow->GetHWND(), EM_SETSEL, WPARAM(start), LPARAM(end));
 }
 
 void CEditUI::SetSelAll() {
@@ -514,18 +507,18 @@ bool CEditUI::DoEvent(TEventUI& event) {
                 m_bFocused = true;
                 OpenNativeEdit();
                 if (m_pWindow != nullptr && ::PtInRect(&m_rcItem, event.ptMouse)) {
-                    int length = ::GetWindowTextLengthA(m_pWindow->GetHWND());
-                    ::SendMessageA(m_pWindow->GetHWND(), EM_SETSEL, 0, std::max(length, 1));
+                    int length = ::GetWindowTextLengthW(m_pWindow->GetHWND());
+                    ::SendMessageW(m_pWindow->GetHWND(), EM_SETSEL, 0, std::max(length, 1));
                 }
             } else if (m_pWindow != nullptr && !m_bAutoSelAll) {
                 HWND native = m_pWindow->GetHWND();
-                ::SendMessageA(native, EM_SETSEL, 0, 0);
+                ::SendMessageW(native, EM_SETSEL, 0, 0);
                 RECT rcNative = {};
                 ::GetWindowRect(native, &rcNative);
                 ::MapWindowPoints(nullptr, m_pManager->GetPaintWindow(),
                                   reinterpret_cast<POINT*>(&rcNative), 2);
                 POINT pt = {event.ptMouse.x - rcNative.left, event.ptMouse.y - rcNative.top};
-                ::SendMessageA(native, WM_LBUTTONDOWN, event.wParam, MAKELPARAM(pt.x, pt.y));
+                ::SendMessageW(native, WM_LBUTTONDOWN, event.wParam, MAKELPARAM(pt.x, pt.y));
             }
             return true;
         }

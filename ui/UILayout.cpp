@@ -218,7 +218,7 @@ void CSeparatorLayoutUI::SetAttribute(const std::string& name, const std::string
     if (ApplyStyleValue(value))
         return;
     if (EqualsNoCase(name, m_bVertical ? "sepheight" : "sepwidth"))
-        SetSepSize(uiparse::ParseInt(value));
+        SetSepSize(Scaled(uiparse::ParseInt(value)));
     else if (EqualsNoCase(name, "sepimm"))
         SetSepImmMode(uiparse::ParseBool(value));
     else
@@ -263,7 +263,7 @@ void CTileLayoutUI::SetAttribute(const std::string& name, const std::string& val
     if (ApplyStyleValue(value))
         return;
     if (EqualsNoCase(name, "itemsize"))
-        SetItemSize(uiparse::ParseSize(value, 0));
+        SetItemSize(Scaled(uiparse::ParseSize(value, 0)));
     else if (EqualsNoCase(name, "columns"))
         SetColumns(uiparse::ParseInt(value, 0, 1000));
     else

@@ -13,7 +13,8 @@ using uiparse::EqualsNoCase;
 
 // ---- Item settings ------------------------------------------------------------------------------
 
-bool ApplyListInfoAttribute(TListInfoUI& info, const std::string& name, const std::string& value) {
+bool ApplyListInfoAttribute(const CControlUI& self, TListInfoUI& info, const std::string& name,
+                            const std::string& value) {
     if (EqualsNoCase(name, "itemfont")) {
         info.nFont = uiparse::ParseInt(value, -1);
     } else if (EqualsNoCase(name, "itemalign")) {
@@ -43,7 +44,7 @@ bool ApplyListInfoAttribute(TListInfoUI& info, const std::string& name, const st
         else
             info.uTextStyle &= ~UINT(DT_END_ELLIPSIS);
     } else if (EqualsNoCase(name, "itemtextpadding")) {
-        info.rcTextPadding = uiparse::ParseRect(value);
+        info.rcTextPadding = self.Scaled(uiparse::ParseRect(value));
     } else if (EqualsNoCase(name, "itemtextcolor")) {
         info.dwTextColor = uiparse::ParseColor(value);
     } else if (EqualsNoCase(name, "itembkcolor")) {
@@ -127,7 +128,7 @@ void CListHeaderItemUI::SetAttribute(const std::string& name, const std::string&
     else if (EqualsNoCase(name, "textcolor"))
         m_dwTextColor = uiparse::ParseColor(value);
     else if (EqualsNoCase(name, "textpadding"))
-        m_rcTextPadding = uiparse::ParseRect(value);
+        m_rcTextPadding = Scaled(uiparse::ParseRect(value));
     else if (EqualsNoCase(name, "align")) {
         m_uTextStyle &= ~UINT(DT_LEFT | DT_CENTER | DT_RIGHT);
         if (value.find("left") != std::string::npos)
@@ -141,7 +142,7 @@ void CListHeaderItemUI::SetAttribute(const std::string& name, const std::string&
     else if (EqualsNoCase(name, "sepimage"))
         m_sSepImage = value;
     else if (EqualsNoCase(name, "sepwidth"))
-        m_iSepWidth = uiparse::ParseInt(value, 0, 1000);
+        m_iSepWidth = Scaled(uiparse::ParseInt(value, 0, 1000));
     else
         CContainerUI::SetAttribute(name, value);
     Invalidate();
@@ -927,7 +928,7 @@ int CListUI::FindSelectableRow(int iIndex, bool bForward) const {
 void CListUI::SetAttribute(const std::string& name, const std::string& value) {
     if (ApplyStyleValue(value))
         return;
-    if (ApplyListInfoAttribute(m_ListInfo, name, value)) {
+    if (ApplyListInfoAttribute(*this, m_ListInfo, name, value)) {
         Invalidate();
     } else if (EqualsNoCase(name, "header")) {
         m_pHeader->SetVisible(value != "hidden");

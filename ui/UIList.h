@@ -49,7 +49,8 @@ struct TListInfoUI {
 
 // Applies one "item..." attribute of a list or combo to its item settings; false when the
 // name is not one of them.
-bool ApplyListInfoAttribute(TListInfoUI& info, const std::string& name, const std::string& value);
+bool ApplyListInfoAttribute(const CControlUI& self, TListInfoUI& info, const std::string& name,
+                            const std::string& value);
 
 class IListOwnerUI {
 public:

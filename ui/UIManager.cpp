@@ -107,6 +107,76 @@ void CPaintManagerUI::Init(HWND hWnd, const char* pstrName) {
     }
     if (!IsManagerAlive(this))
         Shared().managers.push_back(this);
+    m_dpi = WindowDpi(hWnd);
+}
+
+int CPaintManagerUI::WindowDpi(HWND hwnd) {
+    // GetDpiForWindow (Windows 10) gives the window's monitor's DPI to a per-monitor aware
+    // program; without it, the system's.
+    using GetDpiForWindowFn = UINT(WINAPI*)(HWND);
+    static const auto getDpiForWindow = reinterpret_cast<GetDpiForWindowFn>(reinterpret_cast<void*>(
+        ::GetProcAddress(::GetModuleHandleW(L"user32.dll"), "GetDpiForWindow")));
+    int dpi = 0;
+    if (getDpiForWindow != nullptr && hwnd != nullptr)
+        dpi = int(getDpiForWindow(hwnd));
+    if (dpi <= 0) {
+        HDC screen = ::GetDC(nullptr);
+        dpi = screen ? ::GetDeviceCaps(screen, LOGPIXELSY) : 96;
+        if (screen)
+            ::ReleaseDC(nullptr, screen);
+    }
+    return std::clamp(dpi, 48, 960);
+}
+
+void CPaintManagerUI::DeclareDpiAwareness() {
+    using SetContextFn = BOOL(WINAPI*)(HANDLE);
+    HMODULE user32 = ::GetModuleHandleW(L"user32.dll");
+    const auto setContext = reinterpret_cast<SetContextFn>(
+        reinterpret_cast<void*>(::GetProcAddress(user32, "SetProcessDpiAwarenessContext")));
+    // DPI_AWARENESS_CONTEXT_PER_MONITOR_AWARE_V2 is (HANDLE)-4.
+    if (setContext != nullptr && setContext(reinterpret_cast<HANDLE>(LONG_PTR(-4))))
+        return;
+    using SetAwareFn = BOOL(WINAPI*)();
+    if (const auto setAware = reinterpret_cast<SetAwareFn>(
+            reinterpret_cast<void*>(::GetProcAddress(user32, "SetProcessDPIAware"))))
+        setAware();
+}
+
+void CPaintManagerUI::SetDpi(int dpi) {
+    m_dpi = std::clamp(dpi, 48, 960);
+}
+
+void CPaintManagerUI::RescaleAll() {
+    // The fonts again at the new size (the old ones stay alive until the manager goes, for
+    // whoever still holds them).
+    const auto fonts = m_resources.fonts;
+    for (const auto& [id, info] : fonts)
+        if (info)
+            AddFont(id, info->sFontName, info->iSize, info->bBold, info->bUnderline,
+                    info->bItalic, false);
+    if (m_resources.defaultFont) {
+        const auto info = m_resources.defaultFont;
+        SetDefaultFont(info->sFontName, info->iSize, info->bBold, info->bUnderline,
+                       info->bItalic, false);
+    }
+    // Every control reads its sizes again, then the tree is laid out afresh.
+    std::vector<CControlUI*> pending;
+    if (m_pRoot)
+        pending.push_back(m_pRoot);
+    while (!pending.empty()) {
+        CControlUI* control = pending.back();
+        pending.pop_back();
+        control->Rescale();
+        if (auto* container = static_cast<IContainerUI*>(control->GetInterface("IContainer")))
+            for (int i = 0; i < container->GetCount(); ++i)
+                if (CControlUI* child = container->GetItemAt(i))
+                    pending.push_back(child);
+    }
+    if (m_pRoot)
+        m_pRoot->NeedUpdate();
+    NeedUpdate();
+    if (m_hWndPaint)
+        ::InvalidateRect(m_hWndPaint, nullptr, FALSE);
 }
 
 SIZE CPaintManagerUI::GetClientSize() const {
@@ -706,10 +776,10 @@ void CPaintManagerUI::RemoveAllOptionGroups() {
 
 void CPaintManagerUI::MessageLoop() {
     MSG msg = {};
-    while (::GetMessageA(&msg, nullptr, 0, 0) > 0) {
+    while (::GetMessageW(&msg, nullptr, 0, 0) > 0) {
         if (!CPaintManagerUI::TranslateMessage(&msg)) {
             ::TranslateMessage(&msg);
-            ::DispatchMessageA(&msg);
+            ::DispatchMessageW(&msg);
         }
     }
 }

@@ -44,6 +44,32 @@ public:
     CPaintManagerUI& operator=(const CPaintManagerUI&) = delete;
 
     void Init(HWND hWnd, const char* pstrName = nullptr);
+
+    // The window's dots per inch (96 at 100 %): every size of the skin is scaled by it when it
+    // is read (sizes, positions, paddings, insets, borders, corner radii, fonts, image
+    // destinations, the window's size, caption, size box and minimum size). Init takes the
+    // window's own DPI; SetDpi changes it (then RescaleAll applies it to what was built).
+    int GetDpi() const override { return m_dpi; }
+    void SetDpi(int dpi);
+    int Scale(int value) const { return ::MulDiv(value, m_dpi, 96); }
+    RECT Scale(RECT rc) const { return RECT{Scale(rc.left), Scale(rc.top), Scale(rc.right), Scale(rc.bottom)}; }
+    SIZE Scale(SIZE size) const { return SIZE{Scale(size.cx), Scale(size.cy)}; }
+    // The DPI of a window's monitor (the system's when the system cannot tell).
+    static int WindowDpi(HWND hwnd);
+    // Declares the process aware of each monitor's DPI (per-monitor v2, else the system's), so
+    // that windows get WM_DPICHANGED and their true DPI instead of being stretched. Once, before
+    // the first window.
+    static void DeclareDpiAwareness();
+    // After SetDpi: the fonts are made again and every control and the window's own
+    // attributes are read again from their skin values at the new scale.
+    void RescaleAll();
+    // The skin's window attributes, kept to be read again at another scale.
+    void SetWindowAttributes(std::vector<std::pair<std::string, std::string>> attributes) {
+        m_windowAttributes = std::move(attributes);
+    }
+    const std::vector<std::pair<std::string, std::string>>& WindowAttributes() const {
+        return m_windowAttributes;
+    }
     const std::string& GetName() const { return m_sName; }
     HWND GetPaintWindow() const { return m_hWndPaint; }
     HDC GetPaintDC() const override { return m_hDcPaint; }
@@ -275,8 +301,8 @@ private:
     BYTE* m_pOffscreenBits = nullptr;
     HGDIOBJ m_hbmpOffscreenOld = nullptr;
     HWND m_hwndTooltip = nullptr;
-    TOOLINFOA m_ToolTip = {};
-    std::string m_sToolTipText;
+    TOOLINFOW m_ToolTip = {};
+    std::wstring m_sToolTipText;
     bool m_bTooltipShown = false;
     int m_iHoverTime = 400;
     bool m_bShowUpdateRect = false;
@@ -307,6 +333,8 @@ private:
     bool m_bForceShared = false;
 
     SIZE m_szInitWindowSize = {0, 0};
+    int m_dpi = 96;
+    std::vector<std::pair<std::string, std::string>> m_windowAttributes;
     RECT m_rcSizeBox = {0, 0, 0, 0};
     RECT m_rcCaption = {0, 0, 0, 0};
     SIZE m_szRoundCorner = {0, 0};

@@ -1,5 +1,6 @@
 // The paint manager's timers, tooltips and window messages.
 #include "ui/UIManager.h"
+#include "ui/UITextWin.h"
 #include "ui/UIManagerShared.h"
 
 #include <windowsx.h>
@@ -137,26 +138,26 @@ void CPaintManagerUI::ShowTooltip(CControlUI* pControl) {
     const std::string text = pControl->GetToolTip();
     if (text.empty())
         return;
-    m_sToolTipText = text;
+    m_sToolTipText = uitext::Wide(text);
     std::memset(&m_ToolTip, 0, sizeof(m_ToolTip));
-    m_ToolTip.cbSize = TTTOOLINFOA_V1_SIZE;
+    m_ToolTip.cbSize = TTTOOLINFOW_V1_SIZE;
     m_ToolTip.uFlags = TTF_IDISHWND;
     m_ToolTip.hwnd = m_hWndPaint;
     m_ToolTip.uId = reinterpret_cast<UINT_PTR>(m_hWndPaint);
     m_ToolTip.hinst = CPaintManagerUI::GetInstance();
-    m_ToolTip.lpszText = const_cast<char*>(m_sToolTipText.c_str());
+    m_ToolTip.lpszText = const_cast<wchar_t*>(m_sToolTipText.c_str());
     m_ToolTip.rect = pControl->GetPos();
     if (m_hwndTooltip == nullptr) {
         m_hwndTooltip =
-            ::CreateWindowExA(0, TOOLTIPS_CLASSA, nullptr, WS_POPUP | TTS_NOPREFIX | TTS_ALWAYSTIP,
+            ::CreateWindowExW(0, TOOLTIPS_CLASSW, nullptr, WS_POPUP | TTS_NOPREFIX | TTS_ALWAYSTIP,
                               CW_USEDEFAULT, CW_USEDEFAULT, CW_USEDEFAULT, CW_USEDEFAULT,
                               m_hWndPaint, nullptr, GetInstance(), nullptr);
         if (m_hwndTooltip == nullptr)
             return;
-        ::SendMessageA(m_hwndTooltip, TTM_ADDTOOLA, 0, reinterpret_cast<LPARAM>(&m_ToolTip));
+        ::SendMessageW(m_hwndTooltip, TTM_ADDTOOLW, 0, reinterpret_cast<LPARAM>(&m_ToolTip));
     }
     ::SendMessageA(m_hwndTooltip, TTM_SETMAXTIPWIDTH, 0, pControl->GetToolTipWidth());
-    ::SendMessageA(m_hwndTooltip, TTM_SETTOOLINFOA, 0, reinterpret_cast<LPARAM>(&m_ToolTip));
+    ::SendMessageW(m_hwndTooltip, TTM_SETTOOLINFOW, 0, reinterpret_cast<LPARAM>(&m_ToolTip));
     ::SendMessageA(m_hwndTooltip, TTM_TRACKACTIVATE, TRUE, reinterpret_cast<LPARAM>(&m_ToolTip));
     m_bTooltipShown = true;
 }

@@ -1,5 +1,6 @@
 // The paint manager's fonts, images, default attribute lists, styles and default colours.
 #include "ui/UIManager.h"
+#include "ui/UITextWin.h"
 #include "ui/UIManagerShared.h"
 
 #include <windowsx.h>
@@ -84,18 +85,19 @@ TResourceTables& CPaintManagerUI::Tables(bool shared) {
 
 std::shared_ptr<TFontInfo> CPaintManagerUI::CreateFontInfo(const std::string& face, int size,
                                                            bool bold, bool underline, bool italic) {
-    LOGFONTA lf = {};
-    ::GetObjectA(::GetStockObject(DEFAULT_GUI_FONT), sizeof(lf), &lf);
+    LOGFONTW lf = {};
+    ::GetObjectW(::GetStockObject(DEFAULT_GUI_FONT), sizeof(lf), &lf);
     if (!face.empty()) {
         std::memset(lf.lfFaceName, 0, sizeof(lf.lfFaceName));
-        std::strncpy(lf.lfFaceName, face.c_str(), LF_FACESIZE - 1);
+        const std::wstring wide = uitext::Wide(face);
+        wcsncpy(lf.lfFaceName, wide.c_str(), LF_FACESIZE - 1);
     }
     lf.lfCharSet = DEFAULT_CHARSET;
-    lf.lfHeight = -std::clamp(size, 1, 1000);
+    lf.lfHeight = -Scale(std::clamp(size, 1, 1000)); // at the window's DPI
     lf.lfWeight = bold ? FW_BOLD : FW_NORMAL;
     lf.lfUnderline = underline ? TRUE : FALSE;
     lf.lfItalic = italic ? TRUE : FALSE;
-    HFONT hFont = ::CreateFontIndirectA(&lf);
+    HFONT hFont = ::CreateFontIndirectW(&lf);
     if (hFont == nullptr)
         return nullptr;
     auto info = std::shared_ptr<TFontInfo>(new TFontInfo, [](TFontInfo* p) {
@@ -104,7 +106,7 @@ std::shared_ptr<TFontInfo> CPaintManagerUI::CreateFontInfo(const std::string& fa
         delete p;
     });
     info->hFont = hFont;
-    info->sFontName = lf.lfFaceName;
+    info->sFontName = uitext::Narrow(lf.lfFaceName);
     info->iSize = std::clamp(size, 1, 1000);
     info->bBold = bold;
     info->bUnderline = underline;
@@ -179,17 +181,17 @@ TFontInfo* CPaintManagerUI::GetDefaultFontInfo() {
     }
     auto& shared = Shared().resources.defaultFont;
     if (!shared) {
-        LOGFONTA lf = {};
-        ::GetObjectA(::GetStockObject(DEFAULT_GUI_FONT), sizeof(lf), &lf);
+        LOGFONTW lf = {};
+        ::GetObjectW(::GetStockObject(DEFAULT_GUI_FONT), sizeof(lf), &lf);
         lf.lfCharSet = DEFAULT_CHARSET;
-        HFONT hFont = ::CreateFontIndirectA(&lf);
+        HFONT hFont = ::CreateFontIndirectW(&lf);
         shared = std::shared_ptr<TFontInfo>(new TFontInfo, [](TFontInfo* p) {
             if (p->hFont)
                 ::DeleteObject(p->hFont);
             delete p;
         });
         shared->hFont = hFont;
-        shared->sFontName = lf.lfFaceName;
+        shared->sFontName = uitext::Narrow(lf.lfFaceName);
         shared->iSize = lf.lfHeight < 0 ? -lf.lfHeight : lf.lfHeight;
         shared->bBold = lf.lfWeight >= FW_BOLD;
     }
@@ -236,6 +238,24 @@ const TImageInfo* CPaintManagerUI::GetImage(const std::string& name) const {
 
 const TImageInfo* CPaintManagerUI::GetImageEx(const std::string& name, const std::string& type,
                                               DWORD mask) {
+    // Above 100 % the skin's larger drawings ("name@150.png", "name@200.png") when it has them,
+    // the nearest first.
+    const int percent = m_dpi * 100 / 96;
+    const size_t dot = name.find_last_of('.');
+    if (type.empty() && percent >= 125 && dot != std::string::npos) {
+        const int order[2][2] = {{150, 200}, {200, 150}};
+        for (int variant : order[percent >= 175 ? 1 : 0]) {
+            const std::string larger =
+                name.substr(0, dot) + "@" + std::to_string(variant) + name.substr(dot);
+            const TImageInfo* info = GetImage(larger);
+            if (info == nullptr && m_mFailedImages.count(larger) == 0)
+                info = AddImage(larger, type, mask, false);
+            if (info != nullptr) {
+                const_cast<TImageInfo*>(info)->scale = variant;
+                return info;
+            }
+        }
+    }
     if (const TImageInfo* info = GetImage(name))
         return info;
     // An image that could not be loaded is not read again at every paint.

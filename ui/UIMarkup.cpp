@@ -1,6 +1,8 @@
 // The skin XML reader: in-place parse into a flat element table, lazy attribute tables.
 #include "ui/UIMarkup.h"
 
+#include <algorithm>
+
 #include "ui/UIResource.h"
 
 #include <climits>
@@ -32,7 +34,7 @@ bool IsNameChar(char c) {
 // Steps over a name: letters, digits, "_", ":" and multibyte characters.
 template <typename Char> void SkipIdentifier(Char*& p) {
     while (IsNameChar(*p))
-        p = const_cast<Char*>(AnsiCharNext(p));
+        p = const_cast<Char*>(NextUtf8Char(p));
 }
 
 char FoldCase(char c) {
@@ -219,6 +221,26 @@ bool CMarkup::Load(const char* xml) {
     return Parse();
 }
 
+namespace {
+
+// The encoding an XML declaration at the start of the text names ("" when it names none).
+std::string DeclaredEncoding(const char* data, size_t length) {
+    const std::string head(data, std::min<size_t>(length, 200));
+    if (head.compare(0, 5, "<?xml") != 0)
+        return std::string();
+    const size_t end = head.find("?>");
+    const size_t at = head.find("encoding", 0);
+    if (at == std::string::npos || (end != std::string::npos && at > end))
+        return std::string();
+    const size_t open = head.find_first_of("\"'", at);
+    if (open == std::string::npos)
+        return std::string();
+    const size_t close = head.find(head[open], open + 1);
+    return close == std::string::npos ? std::string() : head.substr(open + 1, close - open - 1);
+}
+
+} // namespace
+
 bool CMarkup::LoadFromMem(const void* bytes, size_t length, int encoding) {
     Release();
     const char* data = static_cast<const char*>(bytes);
@@ -232,7 +254,9 @@ bool CMarkup::LoadFromMem(const void* bytes, size_t length, int encoding) {
             data += 3;
             length -= 3;
         }
-        converted = Utf8ToAnsi(data, length, m_text);
+        // The text is held as UTF-8; a declaration naming another encoding is decoded from it.
+        const unsigned codePage = CodePageOfEncoding(DeclaredEncoding(data, length));
+        converted = codePage != 0 && CodePageToUtf8(data, length, codePage, m_text);
     } else if (encoding == XMLFILE_ENCODING_UNICODE) {
         std::u16string units(length / 2, u'\0');
         for (size_t i = 0; i < units.size(); ++i) {
@@ -240,7 +264,7 @@ bool CMarkup::LoadFromMem(const void* bytes, size_t length, int encoding) {
                                 (static_cast<unsigned char>(data[2 * i + 1]) << 8));
         }
         size_t first = (!units.empty() && units[0] == 0xFEFF) ? 1 : 0;
-        converted = Utf16ToAnsi(units.data() + first, units.size() - first, m_text);
+        converted = Utf16ToUtf8(units.data() + first, units.size() - first, m_text);
     } else {
         m_text.assign(data, length);
     }
@@ -346,7 +370,7 @@ bool CMarkup::ParseSequence(char*& p, int parent, int depth) {
             // A comment ends at the first "->", a declaration at the first "?>".
             const char first = *p == '!' ? '-' : '?';
             while (*p != '\0' && !(p[0] == first && p[1] == '>'))
-                p = const_cast<char*>(AnsiCharNext(p));
+                p = const_cast<char*>(NextUtf8Char(p));
             if (*p != '\0')
                 p += 2;
             continue;
@@ -473,7 +497,7 @@ bool CMarkup::ParseData(char*& p, char*& dataEnd, char stop) {
                 ++p;
             continue;
         }
-        const char* next = AnsiCharNext(p);
+        const char* next = NextUtf8Char(p);
         while (p < next)
             *dest++ = *p++;
     }

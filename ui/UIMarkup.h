@@ -17,7 +17,7 @@ class CMarkup;
 enum {
     XMLFILE_ENCODING_UTF8 = 0,
     XMLFILE_ENCODING_UNICODE = 1, // UTF-16, little-endian
-    XMLFILE_ENCODING_ANSI = 2,    // already in the ANSI code page
+    XMLFILE_ENCODING_ANSI = 2,    // taken as it is (UTF-8 already)
 };
 
 class CMarkupNode {

@@ -1,4 +1,5 @@
 #include "ui/UIRender.h"
+#include "ui/UITextWin.h"
 
 #include <algorithm>
 #include <cctype>
@@ -336,7 +337,7 @@ void CRenderEngine::FreeImage(TImageInfo* image) {
 
 void CRenderEngine::DrawImage(HDC hDC, HBITMAP hBitmap, const RECT& rc, const RECT& rcPaint,
                               const RECT& rcBmpPart, const RECT& rcCorners, bool bAlpha, BYTE uFade,
-                              bool hole, bool xtiled, bool ytiled) {
+                              bool hole, bool xtiled, bool ytiled, const RECT* rcDestCorners) {
     if (hDC == nullptr || hBitmap == nullptr || uFade == 0)
         return;
     HDC hMem = ::CreateCompatibleDC(hDC);
@@ -347,9 +348,10 @@ void CRenderEngine::DrawImage(HDC hDC, HBITMAP hBitmap, const RECT& rc, const RE
 
     const RECT& s = rcBmpPart;
     const RECT& c = rcCorners;
+    const RECT& d = rcDestCorners ? *rcDestCorners : rcCorners;
     // The three columns and rows of the nine-grid, in destination and in source.
-    const int dx[4] = {rc.left, rc.left + c.left, rc.right - c.right, rc.right};
-    const int dy[4] = {rc.top, rc.top + c.top, rc.bottom - c.bottom, rc.bottom};
+    const int dx[4] = {rc.left, rc.left + d.left, rc.right - d.right, rc.right};
+    const int dy[4] = {rc.top, rc.top + d.top, rc.bottom - d.bottom, rc.bottom};
     const int sx[4] = {s.left, s.left + c.left, s.right - c.right, s.right};
     const int sy[4] = {s.top, s.top + c.top, s.bottom - c.bottom, s.bottom};
     for (int row = 0; row < 3; ++row) {
@@ -395,40 +397,51 @@ bool CRenderEngine::DrawImageString(HDC hDC, IDrawResources* pManager, const REC
     if (data == nullptr || data->hBitmap == nullptr)
         return false;
 
+    // The attribute's numbers are the 100 % drawing's pixels: the destination scales with the
+    // window's DPI, the source and its corners with the drawing chosen (name@150, name@200).
+    const int dpi = pManager->GetDpi();
+    const int drawing = data->scale > 0 ? data->scale : 100;
+    auto toDest = [dpi](LONG v) { return LONG(::MulDiv(v, dpi, 96)); };
+    auto toSource = [drawing](LONG v) { return LONG(::MulDiv(v, drawing, 100)); };
     RECT rcDest = rcItem;
     if (info->bDestSet) {
-        rcDest.left = rcItem.left + info->rcDest.left;
-        rcDest.top = rcItem.top + info->rcDest.top;
-        rcDest.right = std::min<LONG>(rcItem.left + info->rcDest.right, rcItem.right);
-        rcDest.bottom = std::min<LONG>(rcItem.top + info->rcDest.bottom, rcItem.bottom);
+        rcDest.left = rcItem.left + toDest(info->rcDest.left);
+        rcDest.top = rcItem.top + toDest(info->rcDest.top);
+        rcDest.right = std::min<LONG>(rcItem.left + toDest(info->rcDest.right), rcItem.right);
+        rcDest.bottom = std::min<LONG>(rcItem.top + toDest(info->rcDest.bottom), rcItem.bottom);
     }
     // The source part is cut to the bitmap; a part that lies wholly outside draws nothing.
     RECT rcSource = {0, 0, data->nX, data->nY};
     if (info->bSourceSet) {
-        rcSource.left = std::clamp<LONG>(info->rcSource.left, 0, data->nX);
-        rcSource.top = std::clamp<LONG>(info->rcSource.top, 0, data->nY);
-        rcSource.right = std::clamp<LONG>(info->rcSource.right, 0, data->nX);
-        rcSource.bottom = std::clamp<LONG>(info->rcSource.bottom, 0, data->nY);
+        rcSource.left = std::clamp<LONG>(toSource(info->rcSource.left), 0, data->nX);
+        rcSource.top = std::clamp<LONG>(toSource(info->rcSource.top), 0, data->nY);
+        rcSource.right = std::clamp<LONG>(toSource(info->rcSource.right), 0, data->nX);
+        rcSource.bottom = std::clamp<LONG>(toSource(info->rcSource.bottom), 0, data->nY);
     }
     if (RectEmpty(rcSource) || RectEmpty(rcDest))
         return false;
     // Corners larger than the source (or the destination) are cut to half of it each.
-    RECT rcCorner = info->rcCorner;
-    const int sw = rcSource.right - rcSource.left, sh = rcSource.bottom - rcSource.top;
-    const int dw = rcDest.right - rcDest.left, dh = rcDest.bottom - rcDest.top;
-    if (rcCorner.left + rcCorner.right > std::min(sw, dw)) {
-        rcCorner.left = std::min<LONG>(rcCorner.left, std::min(sw, dw) / 2);
-        rcCorner.right = std::min<LONG>(rcCorner.right, std::min(sw, dw) / 2);
-    }
-    if (rcCorner.top + rcCorner.bottom > std::min(sh, dh)) {
-        rcCorner.top = std::min<LONG>(rcCorner.top, std::min(sh, dh) / 2);
-        rcCorner.bottom = std::min<LONG>(rcCorner.bottom, std::min(sh, dh) / 2);
-    }
+    RECT rcCorner = {toSource(info->rcCorner.left), toSource(info->rcCorner.top),
+                     toSource(info->rcCorner.right), toSource(info->rcCorner.bottom)};
+    RECT rcDestCorner = {toDest(info->rcCorner.left), toDest(info->rcCorner.top),
+                         toDest(info->rcCorner.right), toDest(info->rcCorner.bottom)};
+    auto cut = [](RECT& c, int w, int h) {
+        if (c.left + c.right > w) {
+            c.left = std::min<LONG>(c.left, w / 2);
+            c.right = std::min<LONG>(c.right, w / 2);
+        }
+        if (c.top + c.bottom > h) {
+            c.top = std::min<LONG>(c.top, h / 2);
+            c.bottom = std::min<LONG>(c.bottom, h / 2);
+        }
+    };
+    cut(rcCorner, rcSource.right - rcSource.left, rcSource.bottom - rcSource.top);
+    cut(rcDestCorner, rcDest.right - rcDest.left, rcDest.bottom - rcDest.top);
     RECT rcTemp;
     if (!::IntersectRect(&rcTemp, &rcDest, &rcItem) || !::IntersectRect(&rcTemp, &rcDest, &rcPaint))
         return true;
     DrawImage(hDC, data->hBitmap, rcDest, rcPaint, rcSource, rcCorner, data->bAlpha, info->uFade,
-              info->bHole, info->bTiledX, info->bTiledY);
+              info->bHole, info->bTiledX, info->bTiledY, &rcDestCorner);
     return true;
 }
 
@@ -443,7 +456,7 @@ void CRenderEngine::DrawColor(HDC hDC, const RECT& rc, DWORD color) {
         return;
     }
     ::SetBkColor(hDC, ToColorRef(color));
-    ::ExtTextOutA(hDC, 0, 0, ETO_OPAQUE, &rc, nullptr, 0, nullptr);
+    ::ExtTextOutW(hDC, 0, 0, ETO_OPAQUE, &rc, nullptr, 0, nullptr);
 }
 
 void CRenderEngine::DrawGradient(HDC hDC, const RECT& rc, DWORD dwFirst, DWORD dwSecond,
@@ -530,7 +543,8 @@ void CRenderEngine::DrawText(HDC hDC, IDrawResources* pManager, RECT& rc, const 
     ::SetBkMode(hDC, TRANSPARENT);
     ::SetTextColor(hDC, ToColorRef(dwTextColor));
     HGDIOBJ hOldFont = ::SelectObject(hDC, pManager->GetFont(iFont));
-    ::DrawTextA(hDC, text.c_str(), int(text.size()), &rc, uStyle);
+    const std::wstring wide = uitext::Wide(text);
+    ::DrawTextW(hDC, wide.c_str(), int(wide.size()), &rc, uStyle);
     ::SelectObject(hDC, hOldFont);
 }
 
@@ -547,7 +561,8 @@ SIZE CRenderEngine::GetTextSize(HDC hDC, IDrawResources* pManager, const std::st
     }
     HGDIOBJ hOldFont = ::SelectObject(dc, pManager->GetFont(iFont));
     RECT rc = {0, 0, 9999, 9999};
-    ::DrawTextA(dc, text.c_str(), int(text.size()), &rc, (uStyle & ~DT_VCENTER) | DT_CALCRECT);
+    const std::wstring wide = uitext::Wide(text);
+    ::DrawTextW(dc, wide.c_str(), int(wide.size()), &rc, (uStyle & ~DT_VCENTER) | DT_CALCRECT);
     ::SelectObject(dc, hOldFont);
     if (ownDc)
         ::DeleteDC(dc);
@@ -562,15 +577,15 @@ HFONT StyledFont(IDrawResources* pManager, const InlineRun& run, std::vector<HFO
     HFONT base = pManager->GetFont(run.font);
     if (!run.bold && !run.italic && !run.underline)
         return base;
-    LOGFONTA lf = {};
-    ::GetObjectA(base, sizeof(lf), &lf);
+    LOGFONTW lf = {};
+    ::GetObjectW(base, sizeof(lf), &lf);
     if (run.bold)
         lf.lfWeight = FW_BOLD;
     if (run.italic)
         lf.lfItalic = TRUE;
     if (run.underline)
         lf.lfUnderline = TRUE;
-    HFONT font = ::CreateFontIndirectA(&lf);
+    HFONT font = ::CreateFontIndirectW(&lf);
     if (!font)
         return base;
     created.push_back(font);
@@ -597,7 +612,7 @@ void CRenderEngine::DrawHtmlText(HDC hDC, IDrawResources* pManager, RECT& rc,
     // Lay the runs out in lines: each placed piece remembers its position.
     struct Piece {
         const InlineRun* run;
-        std::string text;
+        std::wstring text;
         HFONT font;
         int x, width, line;
     };
@@ -628,24 +643,24 @@ void CRenderEngine::DrawHtmlText(HDC hDC, IDrawResources* pManager, RECT& rc,
         }
         HFONT font = StyledFont(pManager, run, created);
         ::SelectObject(hDC, font);
-        TEXTMETRICA tm = {};
-        ::GetTextMetricsA(hDC, &tm);
-        // Word-wise wrapping in multi-line text.
-        std::string rest = run.text;
+        TEXTMETRICW tm = {};
+        ::GetTextMetricsW(hDC, &tm);
+        // Word-wise wrapping in multi-line text, measured in UTF-16 units.
+        std::wstring rest = uitext::Wide(run.text);
         while (!rest.empty()) {
             SIZE sz = {};
-            ::GetTextExtentPoint32A(hDC, rest.c_str(), int(rest.size()), &sz);
-            std::string part = rest;
+            ::GetTextExtentPoint32W(hDC, rest.c_str(), int(rest.size()), &sz);
+            std::wstring part = rest;
             if (!singleLine && (uStyle & DT_WORDBREAK) && x + sz.cx > rc.left + maxWidth &&
                 maxWidth > 0) {
                 // Fit as many whole words as possible; at least one character.
                 int fit = 0;
                 INT fitChars = 0;
-                ::GetTextExtentExPointA(hDC, rest.c_str(), int(rest.size()), rc.left + maxWidth - x,
+                ::GetTextExtentExPointW(hDC, rest.c_str(), int(rest.size()), rc.left + maxWidth - x,
                                         &fitChars, nullptr, &sz);
                 fit = fitChars;
-                size_t cut = rest.rfind(' ', size_t(std::max(fit, 0)));
-                if (cut != std::string::npos && cut > 0 && int(cut) <= fit)
+                size_t cut = rest.rfind(L' ', size_t(std::max(fit, 0)));
+                if (cut != std::wstring::npos && cut > 0 && int(cut) <= fit)
                     fit = int(cut) + 1;
                 if (fit <= 0 && x > rc.left) {
                     lineHeights.push_back(0);
@@ -657,7 +672,7 @@ void CRenderEngine::DrawHtmlText(HDC hDC, IDrawResources* pManager, RECT& rc,
                     fit = 1;
                 part = rest.substr(0, size_t(fit));
             }
-            ::GetTextExtentPoint32A(hDC, part.c_str(), int(part.size()), &sz);
+            ::GetTextExtentPoint32W(hDC, part.c_str(), int(part.size()), &sz);
             pieces.push_back({&run, part, font, x, int(sz.cx), int(lineHeights.size()) - 1});
             x += sz.cx;
             lineWidths.back() = x - rc.left;
@@ -709,7 +724,7 @@ void CRenderEngine::DrawHtmlText(HDC hDC, IDrawResources* pManager, RECT& rc,
                 color = pManager->GetDefaultLinkFontColor();
             ::SelectObject(hDC, piece.font);
             ::SetTextColor(hDC, ToColorRef(color));
-            ::ExtTextOutA(hDC, r.left, r.top, ETO_CLIPPED, &r, piece.text.c_str(),
+            ::ExtTextOutW(hDC, r.left, r.top, ETO_CLIPPED, &r, piece.text.c_str(),
                           UINT(piece.text.size()), nullptr);
             if (piece.run->link >= 0 && nLinkRects < maxLinks && prcLinks != nullptr) {
                 prcLinks[nLinkRects] = r;

@@ -46,11 +46,12 @@ public:
     static HBITMAP CreateARGB32Bitmap(HDC hDC, int cx, int cy, BYTE** pBits);
 
     // Draws the part `rcBmpPart` of a bitmap into `rc` (clipped to `rcPaint`), keeping the
-    // nine-grid border `rcCorners` unstretched, with the given opacity.
+    // nine-grid border `rcCorners` unstretched, with the given opacity. The border's size in
+    // the destination is `rcDestCorners` when given (a larger drawing, or a higher DPI).
     static void DrawImage(HDC hDC, HBITMAP hBitmap, const RECT& rc, const RECT& rcPaint,
                           const RECT& rcBmpPart, const RECT& rcCorners, bool bAlpha,
                           BYTE uFade = 255, bool hole = false, bool xtiled = false,
-                          bool ytiled = false);
+                          bool ytiled = false, const RECT* rcDestCorners = nullptr);
     // Draws an image attribute value (bare file name, or key='value' pairs: file, res,
     // restype, dest, source, corner, mask, fade, hole, xtiled, ytiled) into rcItem; keys of
     // `modify` override those of `image`. Returns false when the image cannot be drawn.

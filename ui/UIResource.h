@@ -67,17 +67,21 @@ bool PlatformReadResource(void* instance, unsigned id, const char* type, std::st
 // Full file name of the module's executable; empty when unknown.
 std::string PlatformModuleFileName(void* instance);
 
-// Converts UTF-8 bytes to the ANSI code page. Characters the code page cannot hold become
-// its default character. The result is sized by asking the converter, never guessed.
-bool Utf8ToAnsi(const char* bytes, size_t length, std::string& out);
+// The toolkit holds all text as UTF-8; the Win32 calls meet it through the wide functions.
 
-// Converts UTF-16 (little-endian code units) to the ANSI code page, sized the same way.
-bool Utf16ToAnsi(const char16_t* units, size_t count, std::string& out);
+// Converts text in the given Windows code page (936 for GBK, 1252 for Western European, ...)
+// to UTF-8. False when the platform cannot convert it (the native build knows only UTF-8,
+// 65001, and ASCII text).
+bool CodePageToUtf8(const char* bytes, size_t length, unsigned codePage, std::string& out);
+// The code page an XML declaration's encoding name stands for (0 when unknown; UTF-8 is 65001).
+unsigned CodePageOfEncoding(const std::string& name);
 
-// True when c starts a two-byte character in the ANSI code page (on the native build:
-// when it starts a UTF-8 sequence of several bytes).
-bool IsAnsiLeadByte(unsigned char c);
+// Converts UTF-16 (little-endian code units) to UTF-8; a lone surrogate becomes "?".
+bool Utf16ToUtf8(const char16_t* units, size_t count, std::string& out);
 
-// The character after the one at p, stepping whole multibyte characters but never past the
-// terminating zero (a lead byte right before the terminator counts as one character).
-const char* AnsiCharNext(const char* p);
+// True when c starts a UTF-8 sequence of several bytes.
+bool IsLeadByte(unsigned char c);
+
+// The character after the one at p, stepping whole UTF-8 sequences but never past the
+// terminating zero.
+const char* NextUtf8Char(const char* p);

@@ -49,53 +49,13 @@ std::string PlatformModuleFileName(void*) {
     return std::string();
 }
 
-bool Utf8ToAnsi(const char* bytes, size_t length, std::string& out) {
+bool CodePageToUtf8(const char* bytes, size_t length, unsigned codePage, std::string& out) {
     out.assign(bytes ? bytes : "", bytes ? length : 0);
+    if (codePage == 65001)
+        return true;
+    // Without the system's tables only ASCII text converts.
+    for (char c : out)
+        if (static_cast<unsigned char>(c) >= 0x80)
+            return false;
     return true;
-}
-
-bool Utf16ToAnsi(const char16_t* units, size_t count, std::string& out) {
-    out.clear();
-    for (size_t i = 0; i < count; ++i) {
-        unsigned long c = units[i];
-        if (c >= 0xD800 && c < 0xDC00 && i + 1 < count && units[i + 1] >= 0xDC00 &&
-            units[i + 1] < 0xE000) {
-            c = 0x10000 + ((c - 0xD800) << 10) + (units[i + 1] - 0xDC00);
-            ++i;
-        } else if (c >= 0xD800 && c < 0xE000) {
-            c = '?'; // a lone surrogate cannot be encoded
-        }
-        if (c < 0x80) {
-            out += char(c);
-        } else if (c < 0x800) {
-            out += char(0xC0 | (c >> 6));
-            out += char(0x80 | (c & 0x3F));
-        } else if (c < 0x10000) {
-            out += char(0xE0 | (c >> 12));
-            out += char(0x80 | ((c >> 6) & 0x3F));
-            out += char(0x80 | (c & 0x3F));
-        } else {
-            out += char(0xF0 | (c >> 18));
-            out += char(0x80 | ((c >> 12) & 0x3F));
-            out += char(0x80 | ((c >> 6) & 0x3F));
-            out += char(0x80 | (c & 0x3F));
-        }
-    }
-    return true;
-}
-
-bool IsAnsiLeadByte(unsigned char c) {
-    return c >= 0xC0;
-}
-
-const char* AnsiCharNext(const char* p) {
-    if (*p == '\0')
-        return p;
-    const unsigned char lead = static_cast<unsigned char>(*p++);
-    if (!IsAnsiLeadByte(lead))
-        return p;
-    const int trail = lead >= 0xF0 ? 3 : lead >= 0xE0 ? 2 : 1;
-    for (int i = 0; i < trail && (static_cast<unsigned char>(*p) & 0xC0) == 0x80; ++i)
-        ++p;
-    return p;
 }

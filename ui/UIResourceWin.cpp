@@ -1,6 +1,7 @@
 // Platform part of the resource access on Windows: files, compiled-in resources, module file
 // names and the ANSI code page.
 #include "ui/UIResource.h"
+#include "ui/UITextWin.h"
 
 #include <windows.h>
 
@@ -9,7 +10,7 @@
 
 FileReadStatus PlatformReadFile(const std::string& path, size_t maxBytes, std::string& bytes) {
     bytes.clear();
-    HANDLE file = CreateFileA(path.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING,
+    HANDLE file = CreateFileW(uitext::Wide(path).c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING,
                               FILE_ATTRIBUTE_NORMAL, nullptr);
     if (file == INVALID_HANDLE_VALUE)
         return FileReadStatus::OpenFailed;
@@ -62,75 +63,36 @@ bool PlatformReadResource(void* instance, unsigned id, const char* type, std::st
 }
 
 std::string PlatformModuleFileName(void* instance) {
-    std::vector<char> name(MAX_PATH);
+    std::vector<wchar_t> name(MAX_PATH);
     for (;;) {
         DWORD length =
-            GetModuleFileNameA(static_cast<HMODULE>(instance), name.data(), DWORD(name.size()));
+            GetModuleFileNameW(static_cast<HMODULE>(instance), name.data(), DWORD(name.size()));
         if (length == 0)
             return std::string();
         if (length < name.size())
-            return std::string(name.data(), length);
+            return uitext::Narrow(name.data(), int(length));
         if (name.size() >= 32768)
             return std::string();
         name.resize(name.size() * 2);
     }
 }
 
-namespace {
-
-bool WideToAnsi(const wchar_t* wide, int count, std::string& out) {
-    out.clear();
-    if (count == 0)
-        return true;
-    int size = WideCharToMultiByte(CP_ACP, 0, wide, count, nullptr, 0, nullptr, nullptr);
-    if (size <= 0)
-        return false;
-    out.resize(size_t(size));
-    int written = WideCharToMultiByte(CP_ACP, 0, wide, count, &out[0], size, nullptr, nullptr);
-    if (written <= 0) {
-        out.clear();
-        return false;
-    }
-    out.resize(size_t(written));
-    return true;
-}
-
-} // namespace
-
-bool Utf8ToAnsi(const char* bytes, size_t length, std::string& out) {
+bool CodePageToUtf8(const char* bytes, size_t length, unsigned codePage, std::string& out) {
     out.clear();
     if (!bytes || length == 0)
         return true;
+    if (codePage == 65001) {
+        out.assign(bytes, length);
+        return true;
+    }
     if (length > 0x7FFFFFFF)
         return false;
-    int count = MultiByteToWideChar(CP_UTF8, 0, bytes, int(length), nullptr, 0);
+    const int count = MultiByteToWideChar(codePage, 0, bytes, int(length), nullptr, 0);
     if (count <= 0)
         return false;
     std::vector<wchar_t> wide(static_cast<size_t>(count));
-    count = MultiByteToWideChar(CP_UTF8, 0, bytes, int(length), wide.data(), count);
-    if (count <= 0)
-        return false;
-    return WideToAnsi(wide.data(), count, out);
-}
-
-bool Utf16ToAnsi(const char16_t* units, size_t count, std::string& out) {
-    out.clear();
-    if (!units || count == 0)
-        return true;
-    if (count > 0x7FFFFFFF)
+    if (MultiByteToWideChar(codePage, 0, bytes, int(length), wide.data(), count) <= 0)
         return false;
     static_assert(sizeof(wchar_t) == sizeof(char16_t), "UTF-16 wchar_t expected");
-    return WideToAnsi(reinterpret_cast<const wchar_t*>(units), int(count), out);
-}
-
-bool IsAnsiLeadByte(unsigned char c) {
-    return IsDBCSLeadByte(c) != FALSE;
-}
-
-const char* AnsiCharNext(const char* p) {
-    if (*p == '\0')
-        return p;
-    if (IsAnsiLeadByte(static_cast<unsigned char>(*p)) && p[1] != '\0')
-        return p + 2;
-    return p + 1;
+    return Utf16ToUtf8(reinterpret_cast<const char16_t*>(wide.data()), wide.size(), out);
 }

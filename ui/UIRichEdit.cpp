@@ -914,7 +914,7 @@ void CRichEditUI::SetAttribute(const std::string& name, const std::string& value
     } else if (uiparse::EqualsNoCase(name, "disabledimage")) {
         SetDisabledImage(value);
     } else if (uiparse::EqualsNoCase(name, "textpadding")) {
-        SetTextPadding(uiparse::ParseRect(value));
+        SetTextPadding(Scaled(uiparse::ParseRect(value)));
     } else if (uiparse::EqualsNoCase(name, "tipvalue")) {
         SetTipValue(value);
     } else if (uiparse::EqualsNoCase(name, "tipvaluecolor")) {

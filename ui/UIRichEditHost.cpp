@@ -1,6 +1,7 @@
 #include "ui/UIRichEditHost.h"
 
 #include "ui/UIManager.h"
+#include "ui/UITextWin.h"
 
 #include <imm.h>
 
@@ -14,26 +15,11 @@ const IID kIID_ITextHost = {
     0xc5bdd8d0, 0xd26e, 0x11ce, {0xa8, 0x9e, 0x00, 0xaa, 0x00, 0x6c, 0xad, 0xc5}};
 
 std::wstring ToWide(const std::string& text) {
-    if (text.empty())
-        return std::wstring();
-    int n = ::MultiByteToWideChar(CP_ACP, 0, text.data(), int(text.size()), nullptr, 0);
-    if (n <= 0)
-        return std::wstring();
-    std::wstring wide(size_t(n), L'\0');
-    ::MultiByteToWideChar(CP_ACP, 0, text.data(), int(text.size()), &wide[0], n);
-    return wide;
+    return uitext::Wide(text);
 }
 
 std::string ToAnsi(const wchar_t* text, int length) {
-    if (text == nullptr || length <= 0)
-        return std::string();
-    // Ask for the size first: a double-byte code page needs up to two bytes per character.
-    int n = ::WideCharToMultiByte(CP_ACP, 0, text, length, nullptr, 0, nullptr, nullptr);
-    if (n <= 0)
-        return std::string();
-    std::string ansi(size_t(n), '\0');
-    ::WideCharToMultiByte(CP_ACP, 0, text, length, &ansi[0], n, nullptr, nullptr);
-    return ansi;
+    return length <= 0 ? std::string() : uitext::Narrow(text, length);
 }
 
 } // namespace richedit
@@ -96,8 +82,8 @@ void CTxtWinHost::SetClientRect(const RECT& rc) {
 void CTxtWinHost::ApplyFont(HFONT font) {
     if (font == nullptr)
         font = static_cast<HFONT>(::GetStockObject(DEFAULT_GUI_FONT));
-    LOGFONTA lf = {};
-    ::GetObjectA(font, sizeof(lf), &lf);
+    LOGFONTW lf = {};
+    ::GetObjectW(font, sizeof(lf), &lf);
     HDC dc = ::GetDC(nullptr);
     const LONG dpiY = ::GetDeviceCaps(dc, LOGPIXELSY);
     ::ReleaseDC(nullptr, dc);
@@ -115,7 +101,7 @@ void CTxtWinHost::ApplyFont(HFONT font) {
         m_cf.dwEffects |= CFE_UNDERLINE;
     m_cf.bCharSet = lf.lfCharSet;
     m_cf.bPitchAndFamily = lf.lfPitchAndFamily;
-    std::wstring face = ToWide(lf.lfFaceName);
+    const std::wstring face = lf.lfFaceName;
     std::fill(std::begin(m_cf.szFaceName), std::end(m_cf.szFaceName), L'\0');
     std::copy_n(face.begin(), std::min(face.size(), size_t(LF_FACESIZE - 1)), m_cf.szFaceName);
     ChangeBits(TXTBIT_CHARFORMATCHANGE);

@@ -371,7 +371,7 @@ void CScrollBarUI::SetAttribute(const std::string& name, const std::string& valu
     if (EqualsNoCase(name, "hor"))
         SetHorizontal(uiparse::ParseBool(value));
     else if (EqualsNoCase(name, "linesize"))
-        SetLineSize(uiparse::ParseInt(value));
+        SetLineSize(Scaled(uiparse::ParseInt(value)));
     else if (EqualsNoCase(name, "range"))
         SetScrollRange(uiparse::ParseInt(value, 0, INT_MAX / 2));
     else if (EqualsNoCase(name, "value"))

@@ -221,9 +221,13 @@ TEST_F(FrameTest, TheLogMenuSpeaksTheSkinsLanguage) {
     ASSERT_NE(menu, nullptr);
     std::vector<std::string> texts;
     for (int i = 0; i < GetMenuItemCount(menu); ++i) {
-        char text[128] = {};
-        if (GetMenuStringA(menu, UINT(i), text, sizeof(text), MF_BYPOSITION) > 0)
-            texts.push_back(text);
+        wchar_t text[128] = {};
+        const int length = GetMenuStringW(menu, UINT(i), text, 128, MF_BYPOSITION);
+        if (length > 0) {
+            char utf8[512] = {};
+            WideCharToMultiByte(CP_UTF8, 0, text, length, utf8, sizeof(utf8) - 1, nullptr, nullptr);
+            texts.push_back(utf8);
+        }
     }
     DestroyMenu(menu);
     const std::vector<std::string> expected = {
@@ -355,6 +359,8 @@ TEST_F(FrameTest, AMissingPageFileLeavesAnEmptyPage) {
 }
 
 TEST_F(FrameTest, AMissingHelpFileShowsTheFallbackText) {
+    // A skin without its help text, and none beside the program.
+    CPaintManagerUI::SetResourcePath(MakeSkin("skin-nohelp", {"Help.txt"}));
     SetCurrentDirectoryA(wintest::ScratchDir().c_str());
     ASSERT_TRUE(Open());
     EXPECT_TRUE(PumpUntil([&] { return !Text("HelpRichEdit").empty(); }, 2000));

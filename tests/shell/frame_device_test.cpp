@@ -301,10 +301,9 @@ TEST_F(FrameTest, ASensorDataNameOutsideAsciiTravelsAsUtf8) {
     EnterSettingMode();
     Click("Load");
     ASSERT_TRUE(WaitForIdle());
-    // "温度" in the Chinese code page, "Temp°C" in the Western one; the device keeps UTF-8.
-    const bool chinese = GetACP() == 936;
-    const std::string shown = chinese ? "\xCE\xC2\xB6\xC8" : "Temp\xB0" "C";
-    const std::string utf8 = chinese ? "\xE6\xB8\xA9\xE5\xBA\xA6" : "Temp\xC2\xB0" "C";
+    // "温度°C": the window holds UTF-8 whatever the system's code page, and so does the device.
+    const std::string utf8 = "\xE6\xB8\xA9\xE5\xBA\xA6\xC2\xB0" "C";
+    const std::string shown = utf8;
     auto* rows = static_cast<IContainerUI*>(Find("CustomList")->GetInterface("IContainer"));
     ASSERT_NE(rows, nullptr);
     CControlUI* row = rows->GetItemAt(2);
@@ -315,7 +314,7 @@ TEST_F(FrameTest, ASensorDataNameOutsideAsciiTravelsAsUtf8) {
     ASSERT_TRUE(WaitForTranscript("," + utf8 + ","));
     ASSERT_TRUE(WaitForIdle());
     EXPECT_NE(Transcript().find("AT+GENSENSORINFO=2,1,"), std::string::npos);
-    // Read back: shown in the code page of the workstation again, and nothing to write.
+    // Read back: shown as the device sent it, and nothing to write.
     Click("Load");
     ASSERT_TRUE(WaitForIdle());
     row = rows->GetItemAt(2);

@@ -197,14 +197,14 @@ TEST_F(EditTest, TextOfAnyLengthAndBytes) {
     EXPECT_EQ(edit->GetText(), "1234");
 }
 
-TEST_F(EditTest, DoubleByteTypingKeepsEveryByte) {
-    if (::GetACP() != 936)
-        GTEST_SKIP() << "ANSI code page is " << ::GetACP() << ", not GBK";
+TEST_F(EditTest, TypedCharactersOfAnyLanguageArriveAsUtf8) {
+    // Whatever the system's code page: the edit's own window is a Unicode window.
     HWND native = StartEditing(edit);
     ASSERT_NE(native, nullptr);
-    const std::string gbk = "\xB7\xFE\xCE\xF1\xC6\xF7"; // "服务器" (server)
-    TypeChars(native, gbk);
-    EXPECT_EQ(edit->GetText(), gbk);
+    EXPECT_TRUE(::IsWindowUnicode(native));
+    for (wchar_t c : std::wstring(L"\u670D\u52A1\u5668 \u00E9\u00DF")) // "服务器 éß"
+        ::SendMessageW(native, WM_CHAR, c, 1);
+    EXPECT_EQ(edit->GetText(), "\xE6\x9C\x8D\xE5\x8A\xA1\xE5\x99\xA8 \xC3\xA9\xC3\x9F");
 }
 
 TEST_F(EditTest, EmptyEditShowsItsTipInTheTipColour) {

@@ -340,11 +340,11 @@ TEST(Markup, TextThatIsNotXml) {
 
 TEST(Markup, LeadByteBeforeTheTerminatorIsOneCharacter) {
     // The last byte of the text starts a multibyte character: stepping must stop at the
-    // terminator. (On the native build the multibyte code page is UTF-8.)
+    // terminator (the toolkit holds UTF-8).
     const char text[] = {static_cast<char>(0xE4), '\0', 'X', '\0'};
-    const char* next = AnsiCharNext(text);
+    const char* next = NextUtf8Char(text);
     EXPECT_EQ(next, text + 1);
-    EXPECT_EQ(AnsiCharNext(next), next);
+    EXPECT_EQ(NextUtf8Char(next), next);
 
     CMarkup markup;
     EXPECT_FALSE(markup.Load("<a b=\"\xe4"));
@@ -498,19 +498,17 @@ TEST(Markup, ParseSpeed) {
 #ifdef _WIN32
 #include <windows.h>
 
-// Skin files are UTF-8; the document holds the text in the ANSI code page, as the system's
-// own conversion gives it (characters the code page lacks become its default character).
-TEST(Markup, Utf8IsConvertedToTheAnsiCodePage) {
-    const wchar_t wide[] = L"caf\u00e9 \u4e2d";
-    char expected[64] = {};
-    WideCharToMultiByte(CP_ACP, 0, wide, -1, expected, sizeof(expected), nullptr, nullptr);
+// Skin files are UTF-8 and the document keeps them so, whatever the system's code page; a
+// file that declares GBK is read as GBK.
+TEST(Markup, Utf8StaysUtf8AndADeclaredGbkFileIsDecoded) {
     const std::string utf8 = "<a v=\"caf\xc3\xa9 \xe4\xb8\xad\"/>";
     CMarkup markup;
     ASSERT_TRUE(markup.LoadFromMem(utf8.data(), utf8.size()));
-    EXPECT_STREQ(markup.GetRoot().GetAttributeValue("v"), expected);
-    if (GetACP() == 1252) {
-        EXPECT_STREQ(markup.GetRoot().GetAttributeValue("v"), "caf\xe9 ?");
-    }
+    EXPECT_STREQ(markup.GetRoot().GetAttributeValue("v"), "caf\xc3\xa9 \xe4\xb8\xad");
+    // "中" in GBK is D6 D0.
+    const std::string gbk = "<?xml version=\"1.0\" encoding=\"GBK\"?><a v=\"\xd6\xd0\"/>";
+    ASSERT_TRUE(markup.LoadFromMem(gbk.data(), gbk.size()));
+    EXPECT_STREQ(markup.GetRoot().GetAttributeValue("v"), "\xe4\xb8\xad");
 
     // Text given to Load is taken as it is.
     CMarkup raw;
@@ -529,3 +527,17 @@ TEST(Resource, InstancePathIsTheExecutableFolder) {
     EXPECT_EQ(CResourceAccess::GetInstancePath(), "");
 }
 #endif
+
+TEST(Markup, TextStaysUtf8AndAnotherDeclaredEncodingIsNamed) {
+    // The markup keeps UTF-8 as it is, whatever the system's code page.
+    CMarkup markup;
+    const std::string utf8 = "<?xml version=\"1.0\" encoding=\"UTF-8\"?><a text=\"\xE6\x9C\x8D\"/>";
+    ASSERT_TRUE(markup.LoadFromMem(utf8.data(), utf8.size()));
+    EXPECT_STREQ(markup.GetRoot().GetAttributeValue("text"), "\xE6\x9C\x8D");
+    EXPECT_EQ(CodePageOfEncoding("GBK"), 936u);
+    EXPECT_EQ(CodePageOfEncoding("utf-8"), 65001u);
+    EXPECT_EQ(CodePageOfEncoding("x-unknown"), 0u);
+    // A declaration naming an encoding nobody knows is refused rather than misread.
+    const std::string unknown = "<?xml version=\"1.0\" encoding=\"x-unknown\"?><a/>";
+    EXPECT_FALSE(markup.LoadFromMem(unknown.data(), unknown.size()));
+}

@@ -223,27 +223,26 @@ TEST_F(RichEditTest, AnyBytesAreAcceptedAndReadBackWithoutOverflow) {
     edit->SetText(all);
     const std::string back = edit->GetText();
     EXPECT_FALSE(back.empty());
-    EXPECT_LE(back.size(), all.size() * 2 + 2);
+    // Bytes that are no UTF-8 come back as U+FFFD (three bytes each), never more.
+    EXPECT_LE(back.size(), all.size() * 3 + 3);
     edit->SetText(std::string(20000, '\xB0'));
-    EXPECT_LE(edit->GetText().size(), 40002u);
+    EXPECT_LE(edit->GetText().size(), 60003u);
 }
 
-TEST_F(RichEditTest, DoubleByteTextKeepsEveryByte) {
-    if (::GetACP() != 936)
-        GTEST_SKIP() << "ANSI code page is " << ::GetACP() << ", not GBK";
-    // "串口已打开" (port opened) in GBK: every character takes two bytes, so the read-back
-    // buffer needs twice the UTF-16 length.
-    const std::string gbk = "\xB4\xAE\xBF\xDA\xD2\xD1\xB4\xF2\xBF\xAA";
-    edit->SetText(gbk);
+TEST_F(RichEditTest, ChineseTextKeepsEveryByteWhateverTheCodePage) {
+    // "串口已打开" (port opened) in UTF-8: three bytes a character, one UTF-16 unit each.
+    const std::string utf8 = "\xE4\xB8\xB2\xE5\x8F\xA3\xE5\xB7\xB2\xE6\x89\x93\xE5\xBC\x80";
+    edit->SetText(utf8);
     EXPECT_EQ(edit->GetTextLength(), 5);
-    EXPECT_EQ(edit->GetText(), gbk);
-    edit->AppendText(gbk, false);
-    EXPECT_EQ(edit->GetText(), gbk + gbk);
-    // Typed as an ANSI window gets it: lead byte and trail byte as two characters.
+    EXPECT_EQ(edit->GetText(), utf8);
+    edit->AppendText(utf8, false);
+    EXPECT_EQ(edit->GetText(), utf8 + utf8);
+    // Typed: the window is a Unicode window, its characters come as UTF-16.
     edit->SetText("");
     Focus();
-    TypeChars(wnd.GetHWND(), gbk);
-    EXPECT_EQ(edit->GetText(), gbk);
+    for (wchar_t c : std::wstring(L"\u4E32\u53E3\u5DF2\u6253\u5F00"))
+        ::SendMessageW(wnd.GetHWND(), WM_CHAR, c, 1);
+    EXPECT_EQ(edit->GetText(), utf8);
 }
 
 TEST_F(RichEditTest, WithoutServicesTheControlKeepsItsText) {
