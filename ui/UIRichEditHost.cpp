@@ -6,6 +6,7 @@
 #include <imm.h>
 
 #include <algorithm>
+#include <vector>
 
 namespace richedit {
 
@@ -99,12 +100,46 @@ void CTxtWinHost::ApplyFont(HFONT font) {
         m_cf.dwEffects |= CFE_ITALIC;
     if (lf.lfUnderline)
         m_cf.dwEffects |= CFE_UNDERLINE;
+    // The face and character set the system really draws the font with (a face the system
+    // replaces, a Chinese face in another locale): the text services then pick the same glyphs
+    // the other controls show, whatever the system's code page.
+    std::wstring face = lf.lfFaceName;
     m_cf.bCharSet = lf.lfCharSet;
-    m_cf.bPitchAndFamily = lf.lfPitchAndFamily;
-    const std::wstring face = lf.lfFaceName;
+    {
+        HDC probe = ::CreateCompatibleDC(nullptr);
+        HGDIOBJ old = ::SelectObject(probe, font);
+        // A face the system replaces by another (Wine's font replacements, for a face it
+        // lacks) is drawn by the replacement everywhere but in the text services, which do
+        // not follow it: they are given the replacing face.
+        HKEY key = nullptr;
+        if (::RegOpenKeyExW(HKEY_CURRENT_USER, L"Software\\Wine\\Fonts\\Replacements", 0,
+                            KEY_READ, &key) == ERROR_SUCCESS) {
+            wchar_t replacement[LF_FACESIZE] = {};
+            DWORD bytes = sizeof(replacement) - sizeof(wchar_t);
+            DWORD type = 0;
+            if (::RegQueryValueExW(key, face.c_str(), nullptr, &type,
+                                   reinterpret_cast<BYTE*>(replacement), &bytes) == ERROR_SUCCESS &&
+                type == REG_SZ && replacement[0] != L'\0')
+                face = replacement;
+            ::RegCloseKey(key);
+        }
+        FONTSIGNATURE signature = {};
+        const int set = ::GetTextCharsetInfo(probe, &signature, 0);
+        ::SelectObject(probe, old);
+        ::DeleteDC(probe);
+        if (signature.fsCsb[0] & (1u << 18)) // simplified Chinese among its code pages
+            m_cf.bCharSet = GB2312_CHARSET;
+        else if (m_cf.bCharSet == DEFAULT_CHARSET && set != DEFAULT_CHARSET)
+            m_cf.bCharSet = BYTE(set);
+    }
     std::fill(std::begin(m_cf.szFaceName), std::end(m_cf.szFaceName), L'\0');
     std::copy_n(face.begin(), std::min(face.size(), size_t(LF_FACESIZE - 1)), m_cf.szFaceName);
     ChangeBits(TXTBIT_CHARFORMATCHANGE);
+    // The text services keep the format of the text they hold: the new one goes to all of it.
+    if (m_ts != nullptr) {
+        LRESULT ignored = 0;
+        m_ts->TxSendMessage(EM_SETCHARFORMAT, SCF_ALL, reinterpret_cast<LPARAM>(&m_cf), &ignored);
+    }
 }
 
 void CTxtWinHost::ApplyTextColor(DWORD argb) {

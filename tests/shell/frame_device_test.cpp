@@ -324,6 +324,23 @@ TEST_F(FrameTest, ASensorDataNameOutsideAsciiTravelsAsUtf8) {
     Click("Save");
     ASSERT_TRUE(WaitForIdle());
     EXPECT_EQ(SetCommandsIn(Transcript().substr(mark)), "");
+    // Saved to a file, whatever the locale: the device's bytes, the name in UTF-8; loaded
+    // again (in this locale or another), it shows the same name and changes nothing.
+    const std::string file = Scratch("sensor-name.cfg");
+    DeleteFileA(file.c_str());
+    DriveFileDialog(hwnd_, file, "sensor-save-dialog");
+    Click("SaveToFile");
+    ASSERT_TRUE(PumpUntil([&] { return Exists(file); }, 30000));
+    ASSERT_TRUE(WaitForIdle());
+    const std::string bytes = wintest::ReadFileText(file);
+    EXPECT_EQ(bytes, ListingToFileBytes(frame_->Link().Reply().Reply()));
+    EXPECT_NE(bytes.find("," + utf8 + ","), std::string::npos);
+    DriveFileDialog(hwnd_, file, "sensor-open-dialog");
+    Click("LoadFromFile");
+    ASSERT_TRUE(PumpUntil([&] { return Log().find(LookupText("WritePlan", "SameAsFile")) !=
+                                       std::string::npos; }, 30000));
+    EXPECT_EQ(frame_->PlanWindow(), nullptr);
+    EXPECT_EQ(SetCommandsIn(Transcript().substr(mark)), "");
     // Switched off again for the other tests.
     frame_->Pages().SetRowFieldValue(2, "SensorCfg_DeviceSwitch", "0");
     ASSERT_TRUE(WriteThroughPlan());

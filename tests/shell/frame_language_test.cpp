@@ -125,4 +125,32 @@ TEST_F(FrameTest, ChoosingTheOtherLanguageRestartsTheProgramInIt) {
     // The port was given up by the old process: the next test opens it again.
 }
 
+// The skin's texts reach the window as they are written, whatever the system's code page:
+// the Chinese skin reads in an English or a Western-European locale as in a Chinese one.
+TEST_F(FrameTest, TheSkinReadsInEveryLocale) {
+    ASSERT_TRUE(Open());
+    Pump(300);
+    if (GetLanguageIndex() == 0) {
+        EXPECT_EQ(Text("Server"), "Servers");
+        EXPECT_EQ(Text("Language"), "English");
+        return;
+    }
+    // UTF-8 texts of the Chinese skin's XML and Language.ini (GBK), as the controls hold them.
+    EXPECT_EQ(Text("Server"), "\xE6\x9C\x8D\xE5\x8A\xA1\xE5\x99\xA8");             // 服务器
+    EXPECT_EQ(Text("Language"), "\xE4\xB8\xAD\xE6\x96\x87");                           // 中文
+    EXPECT_EQ(Text("DeviceState"),
+              "\xE6\x9C\xAA\xE8\xBF\x9B\xE5\x85\xA5\xE9\x85\x8D\xE7\xBD\xAE\xE6\xA8\xA1\xE5\xBC\x8F"); // 未进入配置模式
+    EXPECT_EQ(Text("Open"), "\xE6\x89\x93\xE5\xBC\x80\xE4\xB8\xB2\xE5\x8F\xA3"); // 打开串口
+    // The combo's own items, both readable.
+    auto* language = ControlAs<CComboUI>(Find("Language"));
+    ASSERT_NE(language, nullptr);
+    ASSERT_EQ(language->GetCount(), 2);
+    EXPECT_EQ(language->GetItemAt(0)->GetText(), "English");
+    EXPECT_EQ(language->GetItemAt(1)->GetText(), "\xE4\xB8\xAD\xE6\x96\x87");
+    // What the window draws is that text: the window's title bar text, drawn by the system
+    // from the same UTF-16, and the tooltip of a field.
+    EXPECT_EQ(Find("Server's Ip")->GetToolTip(), "AT+IPAD");
+    SaveScreenshot("locale-" + wintest::Env("LANG", "default"));
+}
+
 } // namespace frametest

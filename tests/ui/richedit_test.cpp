@@ -12,6 +12,7 @@
 #include "tests/ui/shared_window_test.h"
 #include "tests/ui/text_test_window.h"
 #include "ui/UIRichEdit.h"
+#include "support/wintest.h"
 #include "ui/UIScrollBar.h"
 
 using namespace texttest;
@@ -307,3 +308,33 @@ TEST_F(RichEditTest, ToolkitScrollBarFollowsTheViewAndTheWheelScrolls) {
 }
 
 } // namespace
+
+// A face the system replaces (under Wine: the skin's Chinese face by a free one) draws its
+// glyphs in the rich edit too, whatever the system's code page: the Chinese text is drawn, not
+// empty boxes. The text's ink is compared with the same text drawn by the system with the same
+// font.
+TEST_F(RichEditTest, ChineseTextIsDrawnWithTheFontsGlyphsInAnyLocale) {
+    shared->pm.AddFont(7, "Microsoft YaHei", 14, false, false, false);
+    edit->SetFont(7);
+    const std::wstring wide = L"\u4E32\u53E3\u5DF2\u6253\u5F00";
+    edit->SetText("\xE4\xB8\xB2\xE5\x8F\xA3\xE5\xB7\xB2\xE6\x89\x93\xE5\xBC\x80");
+    ::InvalidateRect(wnd.GetHWND(), nullptr, FALSE);
+    PumpFor(100);
+    wintest::SaveBmp(wintest::CaptureWindow(wnd.GetHWND()),
+                     wintest::ArtifactsDir() + "\\richedit-chinese.bmp");
+    // The width of the drawn ink in the edit against the text's width in the font.
+    HDC dc = ::GetDC(wnd.GetHWND());
+    const RECT area = edit->GetPos();
+    int right = 0;
+    for (int y = area.top; y < area.top + 30; ++y)
+        for (int x = area.left; x < area.right; ++x)
+            if (GetRValue(::GetPixel(dc, x, y)) < 0x80)
+                right = std::max(right, int(x - area.left));
+    HGDIOBJ old = ::SelectObject(dc, shared->pm.GetFont(7));
+    SIZE expected = {};
+    ::GetTextExtentPoint32W(dc, wide.c_str(), int(wide.size()), &expected);
+    ::SelectObject(dc, old);
+    ::ReleaseDC(wnd.GetHWND(), dc);
+    EXPECT_NEAR(right, expected.cx, expected.cx / 5 + 4)
+        << "the glyphs are not the font's (boxes of another font are narrower)";
+}
