@@ -334,11 +334,18 @@ LRESULT COrvelFrameWnd::OnCreate() {
         return -1;
     }
     pm_.AddNotifier(this);
-    // The skin's window size at the window's DPI.
-    const SIZE size = pm_.GetInitSize();
-    if (size.cx > 0 && size.cy > 0)
+    // The skin's window size at the window's DPI, on the screen's work area at most.
+    SIZE size = pm_.GetInitSize();
+    if (size.cx > 0 && size.cy > 0) {
+        MONITORINFO monitor = {};
+        monitor.cbSize = sizeof(monitor);
+        if (::GetMonitorInfoW(::MonitorFromWindow(m_hWnd, MONITOR_DEFAULTTOPRIMARY), &monitor)) {
+            size.cx = std::min<LONG>(size.cx, monitor.rcWork.right - monitor.rcWork.left);
+            size.cy = std::min<LONG>(size.cy, monitor.rcWork.bottom - monitor.rcWork.top);
+        }
         ::SetWindowPos(m_hWnd, nullptr, 0, 0, size.cx, size.cy,
                        SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
+    }
     CControlUI* log = pm_.FindControl("richedit");
     logView_ = ControlAs<CRichEditUI>(log);
     if (logView_ == nullptr) {

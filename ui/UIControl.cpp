@@ -96,6 +96,10 @@ void CControlUI::SetManager(CPaintManagerUI* pManager, CControlUI* pParent, bool
         m_pManager->ReapObjects(this);
     m_pManager = pManager;
     m_pParent = pParent;
+    // Built without a window (a page file) or for another one: the sizes again at this
+    // window's DPI.
+    if (m_pManager != nullptr && m_pManager->GetDpi() != m_scaledDpi && !m_sizeAttributes.empty())
+        Rescale();
     if (bInit && m_pManager)
         Init();
 }
@@ -706,12 +710,15 @@ void CControlUI::ApplyAttribute(const std::string& name, const std::string& valu
             kept->second = value;
     }
     SetAttribute(name, value);
+    if (HoldsSizes(name))
+        m_scaledDpi = m_pManager != nullptr ? m_pManager->GetDpi() : 96;
 }
 
 void CControlUI::Rescale() {
     const auto kept = m_sizeAttributes;
     for (const auto& [name, value] : kept)
         SetAttribute(name, value);
+    m_scaledDpi = m_pManager != nullptr ? m_pManager->GetDpi() : 96;
 }
 
 int CControlUI::Scaled(int value) const {

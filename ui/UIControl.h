@@ -377,6 +377,7 @@ protected:
     SIZE m_cxyBorderRound = {0, 0};
     RECT m_rcBorderSize = {0, 0, 0, 0};
     std::vector<std::pair<std::string, std::string>> m_sizeAttributes;
+    int m_scaledDpi = 96; // the DPI the kept sizes were last read at
     RECT m_rcPaint = {0, 0, 0, 0};
 
     std::map<std::string, std::string> m_mCustomAttrHash;

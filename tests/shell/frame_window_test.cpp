@@ -9,10 +9,13 @@ TEST_F(FrameTest, StartsCentredWithItsControlsInTheStartState) {
     char title[32] = {};
     GetWindowTextA(hwnd_, title, sizeof(title));
     EXPECT_STREQ(title, "DTU");
+    // The skin's size at the screen's DPI (1400 x 800 at 96).
+    const int dpi = frame_->PaintManager().GetDpi();
+    EXPECT_EQ(dpi, std::atoi(wintest::Env("ORVEL_DPI", "96").c_str()));
     RECT r;
     GetWindowRect(hwnd_, &r);
-    EXPECT_EQ(r.right - r.left, 1400);
-    EXPECT_EQ(r.bottom - r.top, 800);
+    EXPECT_EQ(r.right - r.left, MulDiv(1400, dpi, 96));
+    EXPECT_EQ(r.bottom - r.top, MulDiv(800, dpi, 96));
     MONITORINFO info = {};
     info.cbSize = sizeof(info);
     GetMonitorInfoA(MonitorFromWindow(hwnd_, MONITOR_DEFAULTTONEAREST), &info);
@@ -24,7 +27,7 @@ TEST_F(FrameTest, StartsCentredWithItsControlsInTheStartState) {
     EXPECT_NE(GetWindowLongA(hwnd_, GWL_STYLE) & WS_THICKFRAME, 0);
     RECT client = {};
     GetClientRect(hwnd_, &client);
-    EXPECT_EQ(client.right, 1400) << "no frame takes room from the client area";
+    EXPECT_EQ(client.right, MulDiv(1400, dpi, 96)) << "no frame takes room from the client area";
 
     for (const char* name : kOperationButtons)
         EXPECT_FALSE(Enabled(name)) << name;
