@@ -412,3 +412,77 @@ TEST_F(FrameTest, TheLogEmptiesItselfAtItsLimit) {
 }
 
 } // namespace frametest
+
+namespace frametest {
+
+// Every size of the skin at the screen's DPI (run at 96, 144 and 192): the window, fields,
+// buttons, fonts and the images drawn for the scale; the border resizes the window down to the
+// skin's minimum size, and the layout follows.
+TEST_F(FrameTest, SizesFollowTheDpiAndTheBorderResizesTheWindow) {
+    ASSERT_TRUE(Open());
+    CPaintManagerUI& pm = frame_->PaintManager();
+    const int dpi = pm.GetDpi();
+    auto scaled = [dpi](int v) { return MulDiv(v, dpi, 96); };
+    auto width = [&](const char* name) {
+        const RECT r = Find(name)->GetPos();
+        return int(r.right - r.left);
+    };
+    auto height = [&](const char* name) {
+        const RECT r = Find(name)->GetPos();
+        return int(r.bottom - r.top);
+    };
+    Click("Modbus");
+    Pump(200);
+    EXPECT_NEAR(width("Open"), scaled(112), 1);
+    EXPECT_NEAR(height("Open"), scaled(32), 1);
+    EXPECT_NEAR(width("CollectInterval"), scaled(220), 1);
+    EXPECT_NEAR(height("CollectInterval"), scaled(22), 1);
+    EXPECT_NEAR(width("Save"), scaled(110), 1);
+    // The fonts: the default font's cell height grows with the DPI.
+    TEXTMETRICA metrics = {};
+    HDC dc = GetDC(hwnd_);
+    HGDIOBJ old = SelectObject(dc, pm.GetFont(0));
+    GetTextMetricsA(dc, &metrics);
+    SelectObject(dc, old);
+    ReleaseDC(hwnd_, dc);
+    EXPECT_NEAR(metrics.tmHeight, scaled(13) * 1.2, scaled(13) * 0.35);
+    // The larger drawings at 150 % and 200 %.
+    const TImageInfo* close = pm.GetImageEx("btn_close.png");
+    ASSERT_NE(close, nullptr);
+    const int expected = dpi >= 168 ? 200 : dpi >= 120 ? 150 : 100;
+    EXPECT_EQ(close->scale, expected);
+    EXPECT_EQ(close->nX, 46 * expected / 100);
+    SaveScreenshot("dpi-" + std::to_string(dpi));
+
+    // The border: the size box's edges and corners answer as a window's frame does.
+    RECT window = {};
+    GetWindowRect(hwnd_, &window);
+    auto hit = [&](int x, int y) {
+        return SendMessageA(hwnd_, WM_NCHITTEST, 0, MAKELPARAM(x, y));
+    };
+    EXPECT_EQ(hit(window.right - 1, window.bottom - 1), HTBOTTOMRIGHT);
+    EXPECT_EQ(hit(window.left, (window.top + window.bottom) / 2), HTLEFT);
+    EXPECT_EQ(hit(window.left + scaled(300), window.top + 1), HTTOP);
+    EXPECT_EQ(hit(window.left + scaled(300), window.top + scaled(20)), HTCAPTION);
+    EXPECT_EQ(hit(window.left + scaled(300), window.top + scaled(300)), HTCLIENT);
+    // Dragged down to nothing: the skin's minimum size at this DPI; the layout follows and
+    // the tab strip shows its arrows when the tabs no longer fit.
+    SetWindowPos(hwnd_, nullptr, 0, 0, 100, 100, SWP_NOMOVE | SWP_NOZORDER);
+    Pump(300);
+    GetWindowRect(hwnd_, &window);
+    EXPECT_EQ(window.right - window.left, scaled(1160));
+    EXPECT_EQ(window.bottom - window.top, scaled(700));
+    const RECT log = Find("richedit")->GetPos();
+    EXPECT_LE(log.right, scaled(1160));
+    EXPECT_LE(Find("Language")->GetPos().right, scaled(1160)) << "the connection bar fits";
+    EXPECT_LE(Find("HorizontalLayoutUI6")->GetPos().right, Find("TabRight")->GetPos().left);
+    EXPECT_TRUE(Find("TabRight")->IsVisible()) << "the tabs do not fit at the minimum size";
+    SaveScreenshot("dpi-" + std::to_string(dpi) + "-minimum");
+    // And back.
+    SetWindowPos(hwnd_, nullptr, 0, 0, scaled(1400), scaled(800), SWP_NOMOVE | SWP_NOZORDER);
+    Pump(300);
+    EXPECT_FALSE(Find("TabRight")->IsVisible()) << "the tabs fit again";
+    EXPECT_NEAR(width("CollectInterval"), scaled(220), 1);
+}
+
+} // namespace frametest
