@@ -485,4 +485,39 @@ TEST_F(FrameTest, SizesFollowTheDpiAndTheBorderResizesTheWindow) {
     EXPECT_NEAR(width("CollectInterval"), scaled(220), 1);
 }
 
+// Moved to a monitor of another DPI: the window rescales every size and font, takes the place
+// the system suggests, and keeps what it shows.
+TEST_F(FrameTest, ADpiChangeRescalesTheWindowInPlace) {
+    ASSERT_TRUE(Open());
+    CPaintManagerUI& pm = frame_->PaintManager();
+    const int before = pm.GetDpi();
+    const int after = before * 5 / 4;
+    // From the minimum size, so that the larger window fits the virtual screen.
+    SetWindowPos(hwnd_, nullptr, 0, 0, MulDiv(1160, before, 96), MulDiv(700, before, 96),
+                 SWP_NOMOVE | SWP_NOZORDER);
+    Pump(200);
+    Find("CollectInterval")->SetText("4321");
+    const int openWidth = Find("Open")->GetFixedWidth();
+    RECT window = {};
+    GetWindowRect(hwnd_, &window);
+    RECT suggested = {window.left, window.top, window.left + MulDiv(window.right - window.left, 5, 4),
+                      window.top + MulDiv(window.bottom - window.top, 5, 4)};
+    SendMessageA(hwnd_, WM_DPICHANGED, MAKEWPARAM(after, after), reinterpret_cast<LPARAM>(&suggested));
+    Pump(300);
+    EXPECT_EQ(pm.GetDpi(), after);
+    EXPECT_NEAR(Find("Open")->GetFixedWidth(), MulDiv(openWidth, 5, 4), 1);
+    GetWindowRect(hwnd_, &window);
+    EXPECT_EQ(window.left, suggested.left);
+    EXPECT_EQ(window.right - window.left, suggested.right - suggested.left);
+    EXPECT_EQ(Text("CollectInterval"), "4321") << "what the window shows stays";
+    SaveScreenshot("dpi-changed");
+    // And back.
+    GetWindowRect(hwnd_, &window);
+    RECT back = {window.left, window.top, window.left + MulDiv(window.right - window.left, 4, 5),
+                 window.top + MulDiv(window.bottom - window.top, 4, 5)};
+    SendMessageA(hwnd_, WM_DPICHANGED, MAKEWPARAM(before, before), reinterpret_cast<LPARAM>(&back));
+    Pump(300);
+    EXPECT_EQ(Find("Open")->GetFixedWidth(), openWidth);
+}
+
 } // namespace frametest
