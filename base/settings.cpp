@@ -7,6 +7,8 @@
 
 #include <windows.h>
 
+#include <mutex>
+
 namespace {
 int g_languageIndex = 0;
 std::string g_skinFolder;
@@ -67,13 +69,41 @@ const std::string& GetSkinFolder() { return g_skinFolder; }
 
 const std::string& GetMessageTextFile() { return g_messageTextFile; }
 
+namespace {
+
+// Language.ini's bytes, read again only when the file changed (its time or size).
+bool MessageTextBytes(std::string& bytes) {
+    static std::mutex lock;
+    static std::string cachedPath, cachedBytes;
+    static FILETIME cachedTime = {};
+    static ULONGLONG cachedSize = ~0ull;
+    std::lock_guard<std::mutex> guard(lock);
+    WIN32_FILE_ATTRIBUTE_DATA data = {};
+    if (g_messageTextFile.empty() ||
+        !GetFileAttributesExW(WideOf(g_messageTextFile).c_str(), GetFileExInfoStandard, &data))
+        return false;
+    const ULONGLONG size = (ULONGLONG(data.nFileSizeHigh) << 32) | data.nFileSizeLow;
+    if (cachedPath != g_messageTextFile || size != cachedSize ||
+        CompareFileTime(&data.ftLastWriteTime, &cachedTime) != 0) {
+        if (!ReadWholeFile(g_messageTextFile, cachedBytes))
+            return false;
+        cachedPath = g_messageTextFile;
+        cachedTime = data.ftLastWriteTime;
+        cachedSize = size;
+    }
+    bytes = cachedBytes;
+    return true;
+}
+
+} // namespace
+
 std::string LookupText(const char* section, const char* key, const char* suffix) {
     // The file's own bytes, decoded whatever the system's code page: UTF-8 as it is, anything
     // else as the Chinese skin writes it (GBK, code page 936).
     std::string result;
     std::string bytes;
-    if (!g_messageTextFile.empty() && ReadWholeFile(g_messageTextFile, bytes) &&
-        FindIniValue(bytes, section, key, result, 199) && !IsUtf8(result))
+    if (MessageTextBytes(bytes) && FindIniValue(bytes, section, key, result, 199) &&
+        !IsUtf8(result))
         result = CodePageToUtf8(result, 936);
     if (suffix)
         result += suffix;

@@ -22,10 +22,15 @@ tools/bench/dtucfg_bench.sh build/native
 echo "== Wine: operation log (rich edit)"
 tests/harness/winrun --build build/win -- build/win/tools/bench/ui_text_bench.exe 2>/dev/null |
     grep -v '^$' || true
-echo "== Wine: start-up"
-tests/harness/winrun --build build/win -- build/win/tools/bench/start_bench.exe \
-    "Z:$root/build/win/dist/DtuConfig.exe" "Z:$root/build/win/tools/bench/trivial_window.exe" 5 \
-    2>/dev/null
+for dpi in 96 192; do
+    echo "== Wine: start-up at $dpi DPI"
+    tests/harness/winrun --build build/win --dpi "$dpi" -- build/win/tools/bench/start_bench.exe \
+        "Z:$root/build/win/dist/DtuConfig.exe" "Z:$root/build/win/tools/bench/trivial_window.exe" 5 \
+        2>/dev/null
+done
+echo "== Wine: repainting the maximized window at 192 DPI"
+ORVEL_DIST_DIR="Z:$root/build/win/dist/" tests/harness/winrun --build build/win --dpi 192 -- \
+    build/win/tools/bench/frame_bench.exe --repaint 2>/dev/null
 echo "== Wine: the program against the simulated device (COM9)"
 peer="build/win/host/dtusim --tty \"\$ORVEL_PEER_PTY\" --config \"\$ORVEL_TEST_DIR/device.cfg\""
 peer+=" --control \"\$ORVEL_TEST_DIR/control\" --prompts 0 --idle-timeout 0 --max-chunk 256"

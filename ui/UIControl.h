@@ -212,7 +212,7 @@ public:
     // Sets an attribute as the skin writes it; those that hold sizes are kept, so that
     // Rescale can read them again when the window's DPI changes.
     void ApplyAttribute(const std::string& name, const std::string& value);
-    void Rescale();
+    virtual void Rescale();
     // A size of the skin at the window's DPI (values of 0 and below stay as they are).
     int Scaled(int value) const;
     RECT Scaled(RECT rc) const;

@@ -932,3 +932,9 @@ void CRichEditUI::SetAttribute(const std::string& name, const std::string& value
         CContainerUI::SetAttribute(name, value);
     }
 }
+
+void CRichEditUI::Rescale() {
+    CContainerUI::Rescale();
+    if (m_pTwh != nullptr && m_pManager != nullptr)
+        m_pTwh->ApplyFont(m_pManager->GetFont(m_iFont));
+}

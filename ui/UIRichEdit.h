@@ -109,6 +109,8 @@ public:
     void DoPaint(HDC hDC, const RECT& rcPaint) override;
     void PaintStatusImage(HDC hDC) override;
     void SetAttribute(const std::string& name, const std::string& value) override;
+    // Its sizes and its font (the text services hold their own copy) at the window's new DPI.
+    void Rescale() override;
 
     // The texts of the context menu (copy, clear the selection, select all), in the program's
     // text encoding, each with its "&" mnemonic; an empty text keeps the built-in one.

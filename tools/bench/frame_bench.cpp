@@ -339,6 +339,24 @@ public:
         Figure(name, double(WorkingSetKb()), "kB");
     }
 
+    // A full repaint of the maximized window, median of 20.
+    void Repaint() {
+        ShowWindow(hwnd_, SW_MAXIMIZE);
+        Pump(500);
+        std::vector<double> times;
+        for (int i = 0; i < 20; ++i) {
+            const Clock::time_point t0 = Clock::now();
+            RedrawWindow(hwnd_, nullptr, nullptr, RDW_INVALIDATE | RDW_UPDATENOW);
+            times.push_back(Ms(Clock::now() - t0));
+        }
+        char name[80];
+        std::snprintf(name, sizeof(name), "full repaint of the maximized window at %d DPI (median)",
+                      frame_->PaintManager().GetDpi());
+        Figure(name, Median(times), "ms", 8);
+        ShowWindow(hwnd_, SW_RESTORE);
+        Pump(300);
+    }
+
     // A click in the plan window at its named control.
     void ClickInPlan(const char* name) {
         CPlanWnd* plan = frame_->PlanWindow();
@@ -371,10 +389,17 @@ public:
 } // namespace
 
 int main(int argc, char** argv) {
-    const int reads = argc > 1 ? std::atoi(argv[1]) : 100;
+    CPaintManagerUI::DeclareDpiAwareness();
+    const bool repaintOnly = argc > 1 && std::string(argv[1]) == "--repaint";
+    const int reads = argc > 1 && !repaintOnly ? std::atoi(argv[1]) : 100;
     Bench bench;
     if (!bench.Start())
         return 1;
+    bench.Repaint();
+    if (repaintOnly) {
+        bench.frame_.reset();
+        return 0;
+    }
     bench.IdleCost(10, "idle, port closed");
     if (!bench.OpenAt(115200)) {
         std::printf("frame_bench: the program did not reach the simulated device\n");
