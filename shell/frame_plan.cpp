@@ -273,22 +273,30 @@ void COrvelFrameWnd::KeepSnapshot() {
 
 // ---- Files through the plan --------------------------------------------------------------------
 
-bool COrvelFrameWnd::LoadFileForPlan(const std::string& path, PlanSource source) {
-    std::string bytes, listing;
+bool COrvelFrameWnd::ReadAcceptedFile(const std::string& path, std::string& listing,
+                                      FileLabels& labels) {
     // A file that cannot be read, is longer than a listing can be, was cut short or names too
     // few of the device's labels changes nothing: its missing values would otherwise be written
     // to the device as empty.
-    FileLabels labels;
+    std::string bytes;
     bool accepted = ReadFileBytes(path, 4 * kMaxConfigFileText, bytes);
     {
         auto lock = store_.Lock();
         accepted = accepted && ReadConfigFile(bytes, store_.parameters, store_.lists, listing,
                                               labels) == ConfigFileError::None;
-        if (!accepted) {
-            lock.unlock();
-            AppendLog(LookupText("onLoadFrommFile", "ReadError", "\r\n"));
-            return false;
-        }
+    }
+    if (!accepted)
+        AppendLog(LookupText("onLoadFrommFile", "ReadError", "\r\n"));
+    return accepted;
+}
+
+bool COrvelFrameWnd::LoadFileForPlan(const std::string& path, PlanSource source) {
+    std::string listing;
+    FileLabels labels;
+    if (!ReadAcceptedFile(path, listing, labels))
+        return false;
+    {
+        auto lock = store_.Lock();
         // The file's values go into a copy; the catalogue keeps what the device last reported.
         fileListing_ = listing;
         pages_.ShowFileValues(listing, std::move(labels));
@@ -319,28 +327,29 @@ void COrvelFrameWnd::UndoLastWrite() {
 }
 
 void COrvelFrameWnd::CompareWithFile() {
-    if (!pages_.IsDeviceRead() || deviceListing_.empty()) {
-        AppendLog(PlanText("CompareReadFirst", "Read the device first: the file is compared with "
-                                               "the device's configuration.") +
+    // A file against the device as read, or, before a read, one file against another.
+    const bool twoFiles = !pages_.IsDeviceRead() || deviceListing_.empty();
+    std::string first = deviceListing_;
+    std::string firstName;
+    if (twoFiles) {
+        AppendLog(PlanText("CompareTwoFiles", "The device is not read: choose two .cfg files to "
+                                              "compare with each other.") +
                   "\r\n");
-        return;
+        std::string firstPath;
+        FileLabels firstLabels;
+        if (!ChooseConfigFile(m_hWnd, false, language_, savePath_, firstPath) ||
+            !ReadAcceptedFile(firstPath, first, firstLabels))
+            return;
+        firstName = FileNameOf(firstPath);
     }
     std::string path;
     if (!ChooseConfigFile(m_hWnd, false, language_, savePath_, path))
         return;
-    std::string bytes, listing;
+    std::string listing;
     FileLabels labels;
-    bool accepted = ReadFileBytes(path, 4 * kMaxConfigFileText, bytes);
-    {
-        auto lock = store_.Lock();
-        accepted = accepted && ReadConfigFile(bytes, store_.parameters, store_.lists, listing,
-                                              labels) == ConfigFileError::None;
-    }
-    if (!accepted) {
-        AppendLog(LookupText("onLoadFrommFile", "ReadError", "\r\n"));
+    if (!ReadAcceptedFile(path, listing, labels))
         return;
-    }
-    const std::vector<Difference> differences = CompareListings(deviceListing_, listing);
+    const std::vector<Difference> differences = CompareListings(first, listing);
     if (differences.empty()) {
         AppendLog(PlanText("CompareSame", "The file holds the device's values: no differences.") +
                   " " + path + "\r\n");
@@ -350,8 +359,8 @@ void COrvelFrameWnd::CompareWithFile() {
     texts.compare = true;
     texts.title = PlanText("CompareTitle", "Compare:") + " " + FileNameOf(path);
     texts.close = PlanText("Close", "Close");
-    texts.firstHeader = PlanText("DeviceHeader", "Device value");
-    texts.secondHeader = PlanText("FileHeader", "File value");
+    texts.firstHeader = twoFiles ? firstName : PlanText("DeviceHeader", "Device value");
+    texts.secondHeader = twoFiles ? FileNameOf(path) : PlanText("FileHeader", "File value");
     texts.hint = PlanText("CompareHint", "Values that change by themselves (signal, version, "
                                          "clock) are left out. Nothing is written.");
     std::vector<PlanWindowRow> rows;
@@ -374,7 +383,9 @@ void COrvelFrameWnd::CompareWithFile() {
             rows.push_back(row);
         }
     }
-    AppendLog(PlanText("Compared", "Compared with the device:") + " " + path + ", " +
+    AppendLog((twoFiles ? PlanText("ComparedFiles", "Compared the files:") + " " + firstName + ", "
+                        : PlanText("Compared", "Compared with the device:") + " ") +
+              path + ", " +
               std::to_string(rows.size()) + " " + PlanText("Differences", "difference(s)") +
               "\r\n");
     planSource_ = PlanSource::Pages;

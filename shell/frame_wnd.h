@@ -210,6 +210,8 @@ private:
     // Reads a .cfg file onto the pages and asks the device for its listing, whose differences
     // then make the plan. False (with a log line) when the file is refused.
     bool LoadFileForPlan(const std::string& path, PlanSource source);
+    // Reads a .cfg file and checks it as a whole; false (with the log's line) when refused.
+    bool ReadAcceptedFile(const std::string& path, std::string& listing, FileLabels& labels);
     // The log's context menu: "Save log...", "Time stamps".
     void OnLogMenu(int id);
     void InstallLogMenu();

@@ -299,3 +299,47 @@ TEST_F(PlanTest, ComparingWithAFileListsTheDifferingFieldsAndWritesNothing) {
 }
 
 } // namespace frametest
+
+namespace frametest {
+
+// Before a read, "Compare file..." compares two files with each other: their differing fields,
+// both named in the headers, nothing sent.
+TEST_F(PlanTest, BeforeAReadTwoFilesAreComparedWithEachOther) {
+    ASSERT_TRUE(Open());
+    std::string listing = "AT+SHOW\r\n\r\nAccess Point Name:cmnet\r\n";
+    for (const auto& [key, entry] : frame_->Store().parameters)
+        if (!entry.label.empty() && key != "Access Point Name")
+            listing += PlainLabel(entry.label) + ":1\r\n";
+    listing += "\r\nOK\r\n";
+    std::string changed = listing;
+    const size_t at = changed.find("MSBITV:1");
+    ASSERT_NE(at, std::string::npos);
+    changed.replace(at, 8, "MSBITV:77");
+    const std::string a = Scratch("a.cfg"), b = Scratch("b.cfg");
+    wintest::WriteFileText(a, ListingToFileBytes(listing));
+    wintest::WriteFileText(b, ListingToFileBytes(changed));
+    // The first dialog gets the first file; once it is gone, the second gets the second.
+    DriveFileDialog(hwnd_, a, "compare-first-dialog");
+    std::thread([owner = hwnd_, b] {
+        auto dialog = [owner] {
+            HWND found = FindWindowA("#32770", nullptr);
+            return found && GetWindow(found, GW_OWNER) == owner ? found : nullptr;
+        };
+        for (int i = 0; i < 200 && dialog() == nullptr; ++i)
+            Sleep(50);
+        for (int i = 0; i < 200 && dialog() != nullptr; ++i)
+            Sleep(50);
+        DriveFileDialog(owner, b, "compare-second-dialog");
+    }).detach();
+    Click("CompareFile");
+    ASSERT_TRUE(PumpUntil([&] { return frame_->PlanWindow() != nullptr; }, 20000));
+    ASSERT_EQ(frame_->PlanWindow()->RowCount(), 1u);
+    EXPECT_EQ(PlanCell(0, "RowDevice"), "1");
+    EXPECT_EQ(PlanCell(0, "RowNew"), "77");
+    EXPECT_EQ(frame_->PlanWindow()->FindControl("PlanDeviceHeader")->GetText(), "a.cfg");
+    EXPECT_EQ(frame_->PlanWindow()->FindControl("PlanNewHeader")->GetText(), "b.cfg");
+    ClickInPlan("PlanCancel");
+    EXPECT_EQ(frame_->PlanWindow(), nullptr);
+}
+
+} // namespace frametest
