@@ -258,6 +258,17 @@ LRESULT COrvelFrameWnd::HandleMessage(UINT uMsg, WPARAM wParam, LPARAM lParam) {
     case WM_RBUTTONUP:
         handled = OfferRevert(lParam);
         break;
+    case WM_KEYDOWN:
+        // Ctrl+Tab, Ctrl+Shift+Tab, Ctrl+PgDn and Ctrl+PgUp change pages.
+        if (::GetKeyState(VK_CONTROL) < 0 &&
+            (wParam == VK_TAB || wParam == VK_NEXT || wParam == VK_PRIOR)) {
+            const bool forward = wParam == VK_NEXT ||
+                                 (wParam == VK_TAB && ::GetKeyState(VK_SHIFT) >= 0);
+            SelectNextPage(forward);
+        } else {
+            handled = false;
+        }
+        break;
     case WM_SIZE:
         // Laid out anew first (by the manager), then the strip fitted to what is left.
         ::SetTimer(m_hWnd, kTabFitTimerId, kTabFitDelayMs, nullptr);
@@ -550,6 +561,7 @@ void COrvelFrameWnd::InitWindow() {
     SelectRememberedPort();
 
     InitTabTable(store_.tabs);
+    InstallMnemonics();
     ::PostMessageA(m_hWnd, WM_CONTROL_STATE, 0, STATE_PORT_CLOSED);
     ::SetTimer(m_hWnd, kStartupTimerId, kStartupTimerMs, nullptr);
     UpdateTabStrip(TabStripStep::Relayout);
@@ -1085,6 +1097,41 @@ void COrvelFrameWnd::OnAutoBaudTimer() {
 }
 
 // ---- Tab strip ---------------------------------------------------------------------------------
+
+void COrvelFrameWnd::InstallMnemonics() {
+    // Alt+letter presses the main buttons; the letters are the skin's ("Mnemonic" section).
+    static const char* const kButtons[] = {"Open",       "Login",      "Load",        "Save",
+                                           "LoadFromFile", "SaveToFile", "RevertAll",
+                                           "UndoWrite",  "CompareFile", "quit"};
+    for (const char* name : kButtons) {
+        const std::string letter = LookupText("Mnemonic", name, "");
+        CControlUI* button = pm_.FindControl(name);
+        if (button == nullptr || letter.size() != 1)
+            continue;
+        button->SetShortcut(letter[0]);
+        const std::string tip = button->GetToolTip();
+        button->SetToolTip((tip.empty() ? std::string() : tip + " ") + "(Alt+" + letter + ")");
+    }
+}
+
+void COrvelFrameWnd::SelectNextPage(bool forward) {
+    auto* pages = ControlAs<CTabLayoutUI>(pm_.FindControl(kPageSwitchName));
+    if (pages == nullptr)
+        return;
+    const int current = pages->GetCurSel();
+    for (int step = 1; step < kTabCount; ++step) {
+        const int tab = ((current + (forward ? step : -step)) % kTabCount + kTabCount) % kTabCount;
+        const std::string place = TabName(tab);
+        if (!store_.tabs[size_t(tab)].enabled || pm_.FindControl(place) == nullptr)
+            continue;
+        // A tab the strip has scrolled away is brought into it first.
+        for (int i = 0; i < kTabCount && !pm_.FindControl(place)->IsVisible(); ++i)
+            UpdateTabStrip(forward ? TabStripStep::Right : TabStripStep::Left);
+        if (auto* option = ControlAs<COptionUI>(pm_.FindControl(place.substr(0, place.size() - 3))))
+            option->Selected(true);
+        return;
+    }
+}
 
 void COrvelFrameWnd::FitTabStrip() {
     ::KillTimer(m_hWnd, kTabFitTimerId);

@@ -87,6 +87,10 @@ public:
     // The strip as wide as the skin says, or as the window leaves room for; its arrows then
     // show only when the tabs do not fit.
     void FitTabStrip();
+    // Ctrl+Tab and its kin: the next (or previous) page whose tab is in use.
+    void SelectNextPage(bool forward);
+    // The Alt+letter keys of the main buttons, from Language.ini.
+    void InstallMnemonics();
 
     // Configuration files: the dialogs, then the save or load job.
     void SaveConfigurationFile();

@@ -1,4 +1,5 @@
 #include "shell/plan_wnd.h"
+#include <cstdio>
 
 #include "ui/UIButton.h"
 #include "ui/UIContainer.h"
@@ -88,6 +89,10 @@ LRESULT CPlanWnd::OnCreate() {
     }
     FillRows();
     UpdateCount();
+    // The keyboard starts on "Write" (Enter writes), or on "Close" in a comparison.
+    CControlUI* start = pm_.FindControl(texts_.compare ? "PlanCancel" : "PlanWrite");
+    if (start != nullptr && start->IsEnabled())
+        pm_.SetFocusNeeded(start);
     return 0;
 }
 
@@ -218,6 +223,15 @@ LRESULT CPlanWnd::HandleMessage(UINT uMsg, WPARAM wParam, LPARAM lParam) {
         if (wParam == VK_ESCAPE) {
             CloseWindow();
             return 0;
+        }
+        // Enter writes (Space ticks the focused row), unless the keyboard's focus is on one of
+        // the window's buttons, which takes it itself.
+        if (wParam == VK_RETURN && !texts_.compare && !written_) {
+            const std::string focused = pm_.GetFocus() ? pm_.GetFocus()->GetName() : std::string();
+            if (focused != "PlanCancel" && focused != "PlanClose" && focused != "PlanWrite") {
+                OnWrite();
+                return 0;
+            }
         }
         break;
     case WM_DESTROY:

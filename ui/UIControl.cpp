@@ -662,6 +662,8 @@ void CControlUI::SetAttribute(const std::string& name, const std::string& value)
         SetKeyboardEnabled(uiparse::ParseBool(v));
     } else if (EqualsNoCase(name, "visible")) {
         SetVisible(uiparse::ParseBool(v));
+    } else if (EqualsNoCase(name, "tabindex")) {
+        SetTabIndex(uiparse::ParseInt(v, 0, 100000));
     } else if (EqualsNoCase(name, "shortcut")) {
         SetShortcut(v.empty() ? 0 : v[0]);
     } else if (EqualsNoCase(name, "menu")) {
@@ -869,6 +871,15 @@ void CControlUI::PaintText(HDC hDC) {
 }
 
 void CControlUI::PaintBorder(HDC hDC) {
+    // The keyboard's focus on a control that has no focus colour of its own: a dotted frame
+    // inside its edge.
+    if (m_bFocused && m_dwFocusBorderColor == 0 && m_pManager != nullptr &&
+        m_pManager->ShowsFocusCues()) {
+        const int inset = std::max(1, m_pManager->Scale(2));
+        const RECT r = {m_rcItem.left + inset, m_rcItem.top + inset, m_rcItem.right - inset,
+                        m_rcItem.bottom - inset};
+        CRenderEngine::DrawRect(hDC, r, 1, 0xFF1D4ED8, PS_DOT);
+    }
     DWORD color = m_dwBorderColor;
     if (m_bFocused && m_dwFocusBorderColor != 0)
         color = m_dwFocusBorderColor;

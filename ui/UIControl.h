@@ -149,6 +149,9 @@ public:
     virtual void SetToolTip(const std::string& text);
     virtual int GetToolTipWidth() const { return m_nTooltipWidth; }
     virtual void SetToolTipWidth(int width) { m_nTooltipWidth = width; }
+    // The control's place in the keyboard's focus order ("tabindex"; 0: reading order).
+    int GetTabIndex() const { return m_iTabIndex; }
+    void SetTabIndex(int index) { m_iTabIndex = index; }
     virtual char GetShortcut() const { return m_chShortcut; }
     virtual void SetShortcut(char ch) { m_chShortcut = ch; }
     virtual bool IsContextMenuUsed() const { return m_bMenuUsed; }
@@ -358,6 +361,7 @@ protected:
     std::string m_sText;
     std::string m_sToolTip;
     char m_chShortcut = 0;
+    int m_iTabIndex = 0;
     std::string m_sUserData;
     UINT_PTR m_pTag = 0;
     int m_nTooltipWidth = 300;

@@ -208,11 +208,24 @@ LRESULT CEditWnd::HandleMessage(UINT uMsg, WPARAM wParam, LPARAM lParam) {
                 m_pOwner->GetManager()->SendNotify(m_pOwner, "return");
             return 0;
         }
+        // The window's own keys (Ctrl+Tab and Ctrl+PgUp/PgDn change pages) go to the window.
+        if (::GetKeyState(VK_CONTROL) < 0 &&
+            (wParam == VK_TAB || wParam == VK_PRIOR || wParam == VK_NEXT)) {
+            if (m_pOwner != nullptr && m_pOwner->GetManager() != nullptr)
+                ::SendMessageW(m_pOwner->GetManager()->GetPaintWindow(), WM_KEYDOWN, wParam,
+                               lParam);
+            return 0;
+        }
         if (wParam == VK_TAB)
             return 0;
+        // Ctrl+A selects the whole text.
+        if (wParam == 'A' && ::GetKeyState(VK_CONTROL) < 0) {
+            ::SendMessageW(m_hWnd, EM_SETSEL, 0, -1);
+            return 0;
+        }
         break;
     case WM_CHAR:
-        if (wParam == VK_RETURN || wParam == VK_TAB)
+        if (wParam == VK_RETURN || wParam == VK_TAB || wParam == 0x01 /* Ctrl+A */)
             return 0; // handled on key-down; the system edit would only beep
         if (m_pOwner != nullptr && m_pOwner->IsHexString() && ::GetKeyState(VK_CONTROL) >= 0) {
             const char c = char(wParam);

@@ -1,4 +1,5 @@
 #include "ui/UIManager.h"
+#include "ui/UIFocusOrder.h"
 #include "ui/UIManagerShared.h"
 
 #include <windowsx.h>
@@ -694,21 +695,25 @@ bool CPaintManagerUI::SetNextTabControl(bool bForward) {
     }
     if (m_pRoot == nullptr)
         return false;
-    const UINT flags = UIFIND_VISIBLE | UIFIND_ENABLED | UIFIND_ME_FIRST;
-    FindTabInfo info1 = {m_pFocus, nullptr, bForward, false};
-    CControlUI* pControl = m_pRoot->FindControl(__FindControlFromTab, &info1, flags);
-    if (pControl == nullptr) {
-        if (bForward) {
-            // Wrap to the first tab stop.
-            FindTabInfo info2 = {nullptr, nullptr, true, false};
-            pControl = m_pRoot->FindControl(__FindControlFromTab, &info2, flags);
-        } else {
-            // Wrap to the last tab stop.
-            pControl = info1.pLast;
-        }
+    // Every visible, enabled tab stop in tree (reading) order, then the focus order they ask.
+    std::vector<CControlUI*> stops;
+    m_pRoot->FindControl(
+        [](CControlUI* control, LPVOID data) -> CControlUI* {
+            if ((control->GetControlFlags() & UIFLAG_TABSTOP) != 0)
+                static_cast<std::vector<CControlUI*>*>(data)->push_back(control);
+            return nullptr;
+        },
+        &stops, UIFIND_VISIBLE | UIFIND_ENABLED | UIFIND_ME_FIRST);
+    std::vector<int> indexes;
+    size_t current = std::string::npos;
+    for (size_t i = 0; i < stops.size(); ++i) {
+        indexes.push_back(stops[i]->GetTabIndex());
+        if (stops[i] == m_pFocus)
+            current = i;
     }
-    if (pControl != nullptr)
-        SetFocus(pControl);
+    const size_t next = NextInFocusOrder(indexes, current, bForward);
+    if (next != std::string::npos)
+        SetFocus(stops[next]);
     m_bFocusNeeded = false;
     return true;
 }

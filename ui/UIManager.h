@@ -119,6 +119,10 @@ public:
     void SetFocus(CControlUI* pControl);
     void SetFocusNeeded(CControlUI* pControl);
     bool SetNextTabControl(bool bForward = true);
+    // Whether the keyboard has been used to move the focus: the focus is then drawn on every
+    // control (a mouse-only user sees no frames).
+    bool ShowsFocusCues() const { return m_bFocusCues; }
+    void SetFocusCues(bool shown) { m_bFocusCues = shown; }
 
     // Mouse capture on behalf of a control.
     void SetCapture();
@@ -334,6 +338,7 @@ private:
 
     SIZE m_szInitWindowSize = {0, 0};
     int m_dpi = 96;
+    bool m_bFocusCues = false;
     std::vector<std::pair<std::string, std::string>> m_windowAttributes;
     RECT m_rcSizeBox = {0, 0, 0, 0};
     RECT m_rcCaption = {0, 0, 0, 0};

@@ -189,8 +189,13 @@ bool CPaintManagerUI::PreMessageHandler(UINT uMsg, WPARAM wParam, LPARAM lParam,
         return true;
     switch (uMsg) {
     case WM_KEYDOWN:
-        if (wParam == VK_TAB) {
+        // Tab and Shift+Tab walk the focus order (Ctrl+Tab is the window's: it changes pages);
+        // from then on the focus is drawn.
+        if (wParam == VK_TAB && ::GetKeyState(VK_CONTROL) >= 0) {
+            m_bFocusCues = true;
             SetNextTabControl(::GetKeyState(VK_SHIFT) >= 0);
+            if (m_pFocus != nullptr)
+                m_pFocus->Invalidate();
             return true;
         }
         break;

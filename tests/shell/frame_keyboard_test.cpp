@@ -1,0 +1,125 @@
+// The main window with the keyboard alone: keys pressed as a user presses them (the system's
+// key events, no pointer), against the simulated device.
+#include "tests/shell/frame_fixture.h"
+
+#include "ui/UIButton.h"
+
+#include <set>
+
+namespace frametest {
+
+class KeyboardTest : public FrameTest {
+protected:
+    // Presses a key with the modifiers held (VK_CONTROL, VK_SHIFT, VK_MENU), then lets the
+    // window handle it.
+    void Key(BYTE vk, std::initializer_list<BYTE> modifiers = {}) {
+        for (BYTE m : modifiers)
+            keybd_event(m, 0, 0, 0);
+        keybd_event(vk, 0, 0, 0);
+        keybd_event(vk, 0, KEYEVENTF_KEYUP, 0);
+        for (auto m = std::rbegin(modifiers); m != std::rend(modifiers); ++m)
+            keybd_event(*m, 0, KEYEVENTF_KEYUP, 0);
+        Pump(120);
+    }
+    std::string Focused() {
+        CControlUI* focus = frame_->PaintManager().GetFocus();
+        return focus ? focus->GetName() : std::string();
+    }
+    int Page() {
+        return ControlAs<CTabLayoutUI>(Find("switch"))->GetCurSel();
+    }
+    void TakeForeground() {
+        SetForegroundWindow(hwnd_);
+        SetFocus(hwnd_);
+        Pump(200);
+    }
+};
+
+TEST_F(KeyboardTest, TabWalksEveryFocusableControlOnceAndCtrlTabChangesPages) {
+    ASSERT_TRUE(Open());
+    TakeForeground();
+    // A whole cycle: every stop once, the focus never lost, each drawn with its frame.
+    std::vector<std::string> visited;
+    for (int i = 0; i < 400; ++i) {
+        Key(VK_TAB);
+        const std::string name = Focused();
+        ASSERT_FALSE(frame_->PaintManager().GetFocus() == nullptr) << "the focus was lost";
+        if (!visited.empty() && frame_->PaintManager().GetFocus() ==
+                                    frame_->PaintManager().FindControl(visited.front()) &&
+            name == visited.front())
+            break;
+        visited.push_back(name);
+        if (i == 3)
+            SaveScreenshot("keyboard-focus");
+    }
+    EXPECT_TRUE(frame_->PaintManager().ShowsFocusCues());
+    std::set<std::string> distinct(visited.begin(), visited.end());
+    EXPECT_GT(visited.size(), 20u);
+    EXPECT_EQ(distinct.size(), visited.size()) << "a stop was visited twice in one cycle";
+    // The connection bar, the page and the operations are all in the cycle.
+    for (const char* name : {"SerialPort", "Open", "Language", "WorkMode", "RevertAll", "Clear"})
+        EXPECT_TRUE(distinct.count(name)) << name;
+    // Ctrl+Tab / Ctrl+Shift+Tab / Ctrl+PgDn / Ctrl+PgUp change pages among the tabs in use.
+    const int first = Page();
+    Key(VK_TAB, {VK_CONTROL});
+    const int second = Page();
+    EXPECT_NE(second, first);
+    Key(VK_TAB, {VK_CONTROL, VK_SHIFT});
+    EXPECT_EQ(Page(), first);
+    Key(VK_NEXT, {VK_CONTROL});
+    EXPECT_EQ(Page(), second);
+    Key(VK_PRIOR, {VK_CONTROL});
+    EXPECT_EQ(Page(), first);
+}
+
+TEST_F(KeyboardTest, OpenReadChangeAndWriteWithTheKeyboardAlone) {
+    ASSERT_TRUE(Open());
+    TakeForeground();
+    // Alt+O opens the port, Alt+L brings the running device into its setting mode.
+    Key('O', {VK_MENU});
+    ASSERT_TRUE(PumpUntil([&] { return frame_->Link().Port().IsOpen(); }, 3000));
+    ASSERT_TRUE(PumpUntil([&] { return Enabled("Login"); }));
+    Key('L', {VK_MENU});
+    ASSERT_TRUE(WaitForSettingMode(true));
+    ASSERT_TRUE(WaitForIdle());
+    // Alt+R reads.
+    Key('R', {VK_MENU});
+    ASSERT_TRUE(WaitForTranscript("AT+SHOW\r\n"));
+    ASSERT_TRUE(WaitForIdle());
+    Pump(500);
+    const std::string interval = Text("CollectInterval");
+    const std::string changed = interval == "61" ? "62" : "61";
+    // To the Modbus page, then Tab to the collection interval.
+    for (int i = 0; i < 12 && Page() != 10; ++i)
+        Key(VK_TAB, {VK_CONTROL});
+    ASSERT_EQ(Page(), 10);
+    for (int i = 0; i < 300 && Focused() != "CollectInterval"; ++i)
+        Key(VK_TAB);
+    ASSERT_EQ(Focused(), "CollectInterval");
+    // Ctrl+A and the new digits replace the value.
+    Key('A', {VK_CONTROL});
+    for (char c : changed)
+        Key(BYTE(c));
+    EXPECT_EQ(Text("CollectInterval"), changed);
+    Key(VK_TAB);
+    // Alt+W shows the plan; Enter writes; Escape closes it.
+    const size_t mark = Transcript().size();
+    Key('W', {VK_MENU});
+    ASSERT_TRUE(PumpUntil([&] { return frame_->PlanWindow() != nullptr; }, 3000));
+    SetForegroundWindow(frame_->PlanWindow()->GetHWND());
+    Pump(200);
+    EXPECT_EQ(GetFocus(), frame_->PlanWindow()->GetHWND()) << "the plan has the keyboard";
+    Key(VK_RETURN);
+    ASSERT_TRUE(PumpUntil([&] { return !frame_->IsVerifying() && frame_->PlanWindow() &&
+                                       frame_->PlanWindow()->Written(); }, 40000));
+    Key(VK_ESCAPE);
+    ASSERT_TRUE(PumpUntil([&] { return frame_->PlanWindow() == nullptr; }, 3000));
+    EXPECT_EQ(SetCommandsIn(Transcript().substr(mark)), "AT+MSBITV=" + changed + "\n");
+    // Back as it was.
+    Find("CollectInterval")->SetText(interval);
+    ASSERT_TRUE(WriteThroughPlan());
+    Click("quit");
+    WaitForIdle(2000);
+}
+
+} // namespace frametest
