@@ -19,8 +19,8 @@ bool SameRef(const ControlRef& a, const ControlRef& b) {
 
 // The name of the badge that shows a tab's change count ("ServerTab" -> "ServerChanges").
 std::string BadgeName(int tab) {
-    const std::string name = TabName(tab);
-    return name.size() > 3 ? name.substr(0, name.size() - 3) + "Changes" : std::string();
+    const std::string option = TabOptionName(tab);
+    return option.empty() ? std::string() : option + "Changes";
 }
 
 constexpr const char* kRowPrefix = "CustomList/";
@@ -32,8 +32,8 @@ std::string CConfigPages::FailedKey(const PlanRow& row) {
 }
 
 std::string CConfigPages::PageTitle(int tab) const {
-    const std::string name = TabName(tab);
-    return name.size() > 3 ? view_.GetText(name.substr(0, name.size() - 3)) : std::string();
+    const std::string option = TabOptionName(tab);
+    return option.empty() ? std::string() : view_.GetText(option);
 }
 
 std::vector<ControlRef> CConfigPages::MarkedControls(const PlanRow& row) const {
@@ -69,7 +69,7 @@ std::vector<PlanRow> CConfigPages::MarkChanges() {
         std::string reason;
         if (row.rule != RuleBreak::None) {
             mark = FieldMark::Invalid;
-            reason = RuleBreakText(row.rule, host_.Text("ValueRule", RuleBreakKey(row.rule)));
+            reason = RuleReason(row.rule);
         } else if (auto failed = failed_.find(key); failed != failed_.end()) {
             mark = FieldMark::Failed;
             reason = failed->second;

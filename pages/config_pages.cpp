@@ -113,9 +113,9 @@ void CConfigPages::UpdateTabStrip(TabStripStep step) {
     if (!ValidTab(first))
         return;
     view_.SelectPage(kPageSwitchName, first);
-    const std::string& name = store_.tabs[static_cast<size_t>(first)].name;
-    if (name.size() > 3)
-        view_.SelectOption(name.substr(0, name.size() - 3));
+    const std::string option = TabOptionName(first);
+    if (!option.empty())
+        view_.SelectOption(option);
 }
 
 bool CConfigPages::KeepsItsRule(const std::string& key, const std::string& value,
@@ -126,7 +126,10 @@ bool CConfigPages::KeepsItsRule(const std::string& key, const std::string& value
     // Named by its label as the listing has it, with the reason in the skin's words.
     const std::string name = PlainLabel(label);
     host_.Log(TextOr("RuleBroken", "Not written, the value breaks its rule:") + " " +
-              (name.empty() ? key : name) + " \"" + value + "\": " +
-              RuleBreakText(why, host_.Text("ValueRule", RuleBreakKey(why))) + "\r\n");
+              (name.empty() ? key : name) + " \"" + value + "\": " + RuleReason(why) + "\r\n");
     return false;
+}
+
+std::string CConfigPages::RuleReason(RuleBreak why) const {
+    return RuleBreakText(why, host_.Text("ValueRule", RuleBreakKey(why)));
 }

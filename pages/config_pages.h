@@ -179,6 +179,8 @@ public:
     static std::string FailedKey(const PlanRow& row);
     // The page's title as its tab shows it.
     std::string PageTitle(int tab) const;
+    // Why a value breaks its rule, in the skin's words.
+    std::string RuleReason(RuleBreak why) const;
 
     // `only`: the labels a loaded file holds (null: every row).
     int CollectSensorList(bool force, const FileLabels* only = nullptr);
@@ -214,6 +216,9 @@ private:
     // Names a plan row's field by the words its page shows for it.
     void NameByPage(PlanRow& row) const;
     std::string SensorRowName(int r) const;
+    // The set command of sensor row `label` ("<row>,<fields>" as `fullText`; `row` the fields).
+    static Job SensorRowJob(const ListParameterEntry& entry, const std::string& fullText,
+                            const std::string& row, const std::string& label);
     // The controls that show a plan row (a field, a switch row's switches, a sensor row).
     std::vector<ControlRef> MarkedControls(const PlanRow& row) const;
 

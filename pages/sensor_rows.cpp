@@ -102,6 +102,14 @@ std::string CConfigPages::SensorRowText(int r, bool& refused) const {
     return text;
 }
 
+Job CConfigPages::SensorRowJob(const ListParameterEntry& entry, const std::string& fullText,
+                               const std::string& row, const std::string& label) {
+    Job job = SetValueJob(entry.command, fullText, kSensorListName, row);
+    job.kind = entry.kind;
+    job.item = label;
+    return job;
+}
+
 std::string CConfigPages::SensorRowName(int r) const {
     // "Sensor 3": the page numbers its rows from 1.
     return TextOr("SensorRow", "Sensor") + " " + std::to_string(r + 1);
@@ -128,11 +136,9 @@ int CConfigPages::CollectSensorList(bool force, const FileLabels* only) {
                 const std::string label = FormatListLabel(entry.labelFormat, r);
                 if (only && !only->listItems.count(label))
                     continue;
-                Job job = SetValueJob(entry.command, std::to_string(r) + "," + row,
-                                      kSensorListName, row);
-                job.kind = entry.kind;
-                job.item = label;
-                PlanRow planned = PlanRowFor(job, kSensorListName, store_);
+                PlanRow planned = PlanRowFor(SensorRowJob(entry, std::to_string(r) + "," + row,
+                                                          row, label),
+                                             kSensorListName, store_);
                 planned.sensorRow = r;
                 planned.field = SensorRowName(r);
                 planned.rule = RuleBreak::BadCharacter;
@@ -169,9 +175,7 @@ bool CConfigPages::QueueListItemIfChanged(const std::string& fullText, ListParam
         return false;
     if (row == known)
         return false;
-    Job job = SetValueJob(entry.command, fullText, kSensorListName, row);
-    job.kind = entry.kind;
-    job.item = label;
+    Job job = SensorRowJob(entry, fullText, row, label);
     job.label = PlainLabel(label);
     if (plan_) {
         PlanRow planned = PlanRowFor(job, kSensorListName, store_);

@@ -15,6 +15,11 @@ const char* TabName(int tab) {
     return kTabNames[tab];
 }
 
+std::string TabOptionName(int tab) {
+    const std::string place = TabName(tab);
+    return place.size() > 3 ? place.substr(0, place.size() - 3) : std::string();
+}
+
 void InitTabTable(TabTable& tabs) {
     for (int i = 0; i < kTabCount; ++i) {
         tabs[i].name = kTabNames[i];

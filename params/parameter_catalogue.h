@@ -67,6 +67,9 @@ using TabTable = std::array<TabRecord, kTabCount>;
 
 // The name of the tab button for index 0..11 ("WorkModeTab" ... "OperationTab"); "" otherwise.
 const char* TabName(int tab);
+// The tab's option (the button the user clicks): its place's name without "Tab" ("WorkMode");
+// "" otherwise.
+std::string TabOptionName(int tab);
 // Sets every record's name and enables it (window initialisation).
 void InitTabTable(TabTable& tabs);
 

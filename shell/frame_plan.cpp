@@ -141,7 +141,7 @@ void COrvelFrameWnd::OpenPlan(std::vector<PlanRow> rows, PlanSource source) {
         line.tickable = row.applicable;
         line.ticked = row.ticked;
         if (row.rule != RuleBreak::None) {
-            line.verdict = RuleBreakText(row.rule, LookupText("ValueRule", RuleBreakKey(row.rule), ""));
+            line.verdict = pages_.RuleReason(row.rule);
             line.warning = true;
         } else if (!row.applicable) {
             line.verdict = PlanText("NotApplied", "not applied: not in use with the device's "

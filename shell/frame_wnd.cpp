@@ -1127,7 +1127,7 @@ void COrvelFrameWnd::SelectNextPage(bool forward) {
         // A tab the strip has scrolled away is brought into it first.
         for (int i = 0; i < kTabCount && !pm_.FindControl(place)->IsVisible(); ++i)
             UpdateTabStrip(forward ? TabStripStep::Right : TabStripStep::Left);
-        if (auto* option = ControlAs<COptionUI>(pm_.FindControl(place.substr(0, place.size() - 3))))
+        if (auto* option = ControlAs<COptionUI>(pm_.FindControl(TabOptionName(tab))))
             option->Selected(true);
         return;
     }

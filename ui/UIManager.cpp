@@ -108,7 +108,7 @@ void CPaintManagerUI::Init(HWND hWnd, const char* pstrName) {
     }
     if (!IsManagerAlive(this))
         Shared().managers.push_back(this);
-    m_dpi = WindowDpi(hWnd);
+    SetDpi(WindowDpi(hWnd));
 }
 
 int CPaintManagerUI::WindowDpi(HWND hwnd) {
@@ -145,6 +145,7 @@ void CPaintManagerUI::DeclareDpiAwareness() {
 
 void CPaintManagerUI::SetDpi(int dpi) {
     m_dpi = std::clamp(dpi, 48, 960);
+    m_imageVariants.clear();
 }
 
 void CPaintManagerUI::RescaleAll() {

@@ -339,6 +339,8 @@ private:
     SIZE m_szInitWindowSize = {0, 0};
     int m_dpi = 96;
     bool m_bFocusCues = false;
+    // The larger drawing chosen for each image at this DPI ("" when the skin has none).
+    std::map<std::string, std::string> m_imageVariants;
     std::vector<std::pair<std::string, std::string>> m_windowAttributes;
     RECT m_rcSizeBox = {0, 0, 0, 0};
     RECT m_rcCaption = {0, 0, 0, 0};

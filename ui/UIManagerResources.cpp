@@ -240,20 +240,32 @@ const TImageInfo* CPaintManagerUI::GetImageEx(const std::string& name, const std
                                               DWORD mask) {
     // Above 100 % the skin's larger drawings ("name@150.png", "name@200.png") when it has them,
     // the nearest first.
+    // The choice is made once per image and DPI (every paint asks again).
     const int percent = m_dpi * 100 / 96;
     const size_t dot = name.find_last_of('.');
     if (type.empty() && percent >= 125 && dot != std::string::npos) {
-        const int order[2][2] = {{150, 200}, {200, 150}};
-        for (int variant : order[percent >= 175 ? 1 : 0]) {
-            const std::string larger =
-                name.substr(0, dot) + "@" + std::to_string(variant) + name.substr(dot);
-            const TImageInfo* info = GetImage(larger);
-            if (info == nullptr && m_mFailedImages.count(larger) == 0)
-                info = AddImage(larger, type, mask, false);
-            if (info != nullptr) {
-                const_cast<TImageInfo*>(info)->scale = variant;
-                return info;
+        auto chosen = m_imageVariants.find(name);
+        if (chosen == m_imageVariants.end()) {
+            std::string found;
+            const int order[2][2] = {{150, 200}, {200, 150}};
+            for (int variant : order[percent >= 175 ? 1 : 0]) {
+                const std::string larger =
+                    name.substr(0, dot) + "@" + std::to_string(variant) + name.substr(dot);
+                const TImageInfo* info = GetImage(larger);
+                if (info == nullptr && m_mFailedImages.count(larger) == 0)
+                    info = AddImage(larger, type, mask, false);
+                if (info != nullptr) {
+                    const_cast<TImageInfo*>(info)->scale = variant;
+                    found = larger;
+                    break;
+                }
             }
+            chosen = m_imageVariants.emplace(name, found).first;
+        }
+        if (!chosen->second.empty()) {
+            if (const TImageInfo* info = GetImage(chosen->second))
+                return info;
+            m_imageVariants.erase(chosen); // released since: chosen again at the next paint
         }
     }
     if (const TImageInfo* info = GetImage(name))

@@ -196,8 +196,9 @@ TEST(ValueRules, WhatUsersMistypeIsRefusedWithItsReason) {
     };
     for (const Case& c : cases) {
         EXPECT_EQ(CheckValue(c.key, c.value), c.why) << c.key << " = " << c.value;
-        if (c.why != RuleBreak::None)
+        if (c.why != RuleBreak::None) {
             EXPECT_FALSE(RuleBreakText(c.why, "").empty());
+        }
     }
     EXPECT_EQ(RuleBreakText(RuleBreak::NotAPort, "kein Port"), "kein Port");
 }
