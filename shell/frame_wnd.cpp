@@ -15,6 +15,7 @@
 #include "serial/serial_line.h"
 #include "shell/config_file_dialogs.h"
 #include "shell/dispatch.h"
+#include "ui/UIAccessible.h"
 #include "ui/UIControls.h"
 #include "ui/UIDlgBuilder.h"
 
@@ -562,6 +563,7 @@ void COrvelFrameWnd::InitWindow() {
 
     InitTabTable(store_.tabs);
     InstallMnemonics();
+    InstallAccessibility();
     ::PostMessageA(m_hWnd, WM_CONTROL_STATE, 0, STATE_PORT_CLOSED);
     ::SetTimer(m_hWnd, kStartupTimerId, kStartupTimerMs, nullptr);
     UpdateTabStrip(TabStripStep::Relayout);
@@ -1112,6 +1114,36 @@ void COrvelFrameWnd::InstallMnemonics() {
         const std::string tip = button->GetToolTip();
         button->SetToolTip((tip.empty() ? std::string() : tip + " ") + "(Alt+" + letter + ")");
     }
+}
+
+void COrvelFrameWnd::InstallAccessibility() {
+    AccessibleWords words;
+    const std::pair<const char*, std::string*> kWords[] = {
+        {"Press", &words.press},   {"Check", &words.check},   {"Uncheck", &words.uncheck},
+        {"Select", &words.select}, {"Open", &words.open},     {"Close", &words.close},
+        {"Switch", &words.switchTo}, {"Alt", &words.alt},
+    };
+    for (const auto& [key, word] : kWords)
+        *word = LookupTextOr("Accessible", key, word->c_str());
+    CAccessibleTree::SetWords(words);
+    // A page is named by its tab; a field (an edit or a combo) by the words its page shows for
+    // it; the tree names everything else itself.
+    pm_.SetAccessibleNamer([this](CControlUI* control) {
+        CControlUI* parent = control->GetParent();
+        if (parent != nullptr && parent == pm_.FindControl(kPageSwitchName)) {
+            const int page = ControlAs<CContainerUI>(parent)->GetItemIndex(control);
+            CControlUI* tab = page >= 0 && page < kTabCount
+                                  ? pm_.FindControl(TabOptionName(page))
+                                  : nullptr;
+            return tab != nullptr ? tab->GetText() : std::string();
+        }
+        const std::string cls = control->GetClass();
+        const std::string name = control->GetName();
+        if (name.empty() || (cls != "EditUI" && cls != "ComboUI") ||
+            pm_.FindControl(name) != control)
+            return std::string();
+        return view_.FieldLabel(name);
+    });
 }
 
 void COrvelFrameWnd::SelectNextPage(bool forward) {

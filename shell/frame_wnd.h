@@ -91,6 +91,9 @@ public:
     void SelectNextPage(bool forward);
     // The Alt+letter keys of the main buttons, from Language.ini.
     void InstallMnemonics();
+    // What screen readers hear: the default actions' words from Language.ini, and every field
+    // named by its label on the page.
+    void InstallAccessibility();
 
     // Configuration files: the dialogs, then the save or load job.
     void SaveConfigurationFile();

@@ -128,6 +128,8 @@ void CPlanWnd::FillRows() {
             tick->SetEnabled(plan.tickable && !texts_.compare);
             tick->SetVisible(!texts_.compare);
             tick->SetUserData(std::to_string(i));
+            // A screen reader hears which row the tick sends.
+            tick->SetAccName(tick->GetToolTip() + ": " + plan.page + " - " + plan.label);
         }
     }
 }

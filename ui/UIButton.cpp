@@ -359,6 +359,9 @@ void COptionUI::Selected(bool bSelected, bool bTriggerEvent) {
             if (bTriggerEvent)
                 m_pManager->SendNotify(this, "selectchanged", SelectChangedParam());
         }
+        m_pManager->NotifyAccessible(EVENT_OBJECT_STATECHANGE, this);
+        if (m_bSelected && !m_sGroupName.empty())
+            m_pManager->NotifyAccessible(EVENT_OBJECT_SELECTION, this);
     }
     Invalidate();
 }

@@ -485,6 +485,8 @@ bool CComboUI::SelectItem(int iIndex, bool bTakeFocus) {
     item->Select(true);
     if (m_pManager != nullptr)
         m_pManager->SendNotify(this, "itemselect", WPARAM(m_iCurSel), LPARAM(old));
+    if (m_pManager != nullptr)
+        m_pManager->NotifyAccessible(EVENT_OBJECT_VALUECHANGE, this);
     Invalidate();
     return true;
 }

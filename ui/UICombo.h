@@ -63,6 +63,8 @@ public:
     UINT GetListType() override { return UILIST_TYPE_COMBO; }
     TListInfoUI* GetListInfo() override { return &m_ListInfo; }
     int GetCurSel() const override { return m_iCurSel; }
+    // Whether the drop-down list is open.
+    bool IsDroppedDown() const { return m_pWindow != nullptr; }
     bool SelectItem(int iIndex, bool bTakeFocus = false) override;
     bool SelectMultiItem(int iIndex, bool bTakeFocus = false) override {
         return SelectItem(iIndex, bTakeFocus);

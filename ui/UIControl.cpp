@@ -359,8 +359,11 @@ void CControlUI::SetVisible(bool visible) {
         m_bFocused = false;
     if (!visible && m_pManager && m_pManager->GetFocus() == this)
         m_pManager->SetFocus(nullptr);
-    if (IsVisible() != wasVisible)
+    if (IsVisible() != wasVisible) {
         NeedParentUpdate();
+        if (m_pManager != nullptr)
+            m_pManager->NotifyAccessible(visible ? EVENT_OBJECT_SHOW : EVENT_OBJECT_HIDE, this);
+    }
 }
 
 void CControlUI::SetInternVisible(bool visible) {
@@ -370,7 +373,11 @@ void CControlUI::SetInternVisible(bool visible) {
 }
 
 void CControlUI::SetEnabled(bool enable) {
+    if (m_bEnabled == enable)
+        return;
     SetLook(m_bEnabled, enable);
+    if (m_pManager != nullptr)
+        m_pManager->NotifyAccessible(EVENT_OBJECT_STATECHANGE, this);
 }
 
 void CControlUI::SetMouseEnabled(bool enable) {
@@ -664,6 +671,10 @@ void CControlUI::SetAttribute(const std::string& name, const std::string& value)
         SetVisible(uiparse::ParseBool(v));
     } else if (EqualsNoCase(name, "tabindex")) {
         SetTabIndex(uiparse::ParseInt(v, 0, 100000));
+    } else if (EqualsNoCase(name, "accrole")) {
+        SetAccRole(v);
+    } else if (EqualsNoCase(name, "accname")) {
+        SetAccName(v);
     } else if (EqualsNoCase(name, "shortcut")) {
         SetShortcut(v.empty() ? 0 : v[0]);
     } else if (EqualsNoCase(name, "menu")) {

@@ -152,6 +152,12 @@ public:
     // The control's place in the keyboard's focus order ("tabindex"; 0: reading order).
     int GetTabIndex() const { return m_iTabIndex; }
     void SetTabIndex(int index) { m_iTabIndex = index; }
+    // What a screen reader is told: a role other than the class's ("accrole") and a name other
+    // than the one the tree finds ("accname"); empty when the skin gives none.
+    const std::string& GetAccRole() const { return m_sAccRole; }
+    void SetAccRole(const std::string& role) { m_sAccRole = role; }
+    const std::string& GetAccName() const { return m_sAccName; }
+    void SetAccName(const std::string& name) { m_sAccName = name; }
     virtual char GetShortcut() const { return m_chShortcut; }
     virtual void SetShortcut(char ch) { m_chShortcut = ch; }
     virtual bool IsContextMenuUsed() const { return m_bMenuUsed; }
@@ -362,6 +368,8 @@ protected:
     std::string m_sToolTip;
     char m_chShortcut = 0;
     int m_iTabIndex = 0;
+    std::string m_sAccRole;
+    std::string m_sAccName;
     std::string m_sUserData;
     UINT_PTR m_pTag = 0;
     int m_nTooltipWidth = 300;

@@ -155,8 +155,10 @@ void CEditWnd::OnEditChanged() {
         return;
     // The text goes to the owner without a repaint: the native window shows it.
     m_pOwner->m_sText = WindowText(m_hWnd);
-    if (CPaintManagerUI* pm = m_pOwner->GetManager())
+    if (CPaintManagerUI* pm = m_pOwner->GetManager()) {
         pm->SendNotify(m_pOwner, "textchanged");
+        pm->NotifyAccessible(EVENT_OBJECT_VALUECHANGE, m_pOwner);
+    }
 }
 
 LRESULT CEditWnd::OnColor(HDC dc) {
@@ -330,6 +332,8 @@ void CEditUI::SetText(const std::string& text) {
     if (m_pWindow != nullptr)
         ::SetWindowTextW(m_pWindow->GetHWND(), uitext::Wide(m_sText).c_str());
     Invalidate();
+    if (m_pManager != nullptr)
+        m_pManager->NotifyAccessible(EVENT_OBJECT_VALUECHANGE, this);
 }
 
 void CEditUI::SetMaxChar(int maxChar) {

@@ -741,6 +741,8 @@ bool CListUI::SelectItem(int iIndex, bool bTakeFocus) {
         p->SetFocus();
     if (m_pManager != nullptr && iIndex != old)
         m_pManager->SendNotify(this, "itemselect", WPARAM(iIndex), 0);
+    if (m_pManager != nullptr)
+        m_pManager->NotifyAccessible(EVENT_OBJECT_SELECTION, GetItemAt(iIndex));
     Invalidate();
     return true;
 }

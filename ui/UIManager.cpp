@@ -1,4 +1,5 @@
 #include "ui/UIManager.h"
+#include "ui/UIAccessible.h"
 #include "ui/UIFocusOrder.h"
 #include "ui/UIManagerShared.h"
 
@@ -66,6 +67,8 @@ CPaintManagerUI::CPaintManagerUI() {
 CPaintManagerUI::~CPaintManagerUI() {
     auto& list = Shared().managers;
     list.erase(std::remove(list.begin(), list.end(), this), list.end());
+    // Clients that still hold objects of the tree find them disconnected.
+    m_accessible.reset();
     // The tree goes first: every control that dies reports itself through ReapObjects.
     CControlUI* root = m_pRoot;
     m_pRoot = nullptr;
@@ -226,6 +229,8 @@ void CPaintManagerUI::ReapObjects(CControlUI* pControl) {
         m_pEventClick = nullptr;
     if (pControl == m_pFocus)
         m_pFocus = nullptr;
+    if (m_accessible != nullptr)
+        m_accessible->Forget(pControl);
     KillTimer(pControl);
     for (auto it = m_mNameHash.begin(); it != m_mNameHash.end();) {
         if (it->second == pControl)
@@ -662,8 +667,20 @@ void CPaintManagerUI::SetFocus(CControlUI* pControl) {
         return;
     m_pFocus = pControl;
     FireEvent(pControl, UIEVENT_SETFOCUS, m_ptLastMousePos, 0, 0, pControl);
-    if (m_pFocus == pControl)
+    if (m_pFocus == pControl) {
         SendNotify(pControl, "setfocus");
+        NotifyAccessible(EVENT_OBJECT_FOCUS, pControl);
+    }
+}
+
+CAccessibleTree& CPaintManagerUI::Accessible() {
+    if (m_accessible == nullptr)
+        m_accessible = std::make_unique<CAccessibleTree>(*this);
+    return *m_accessible;
+}
+
+void CPaintManagerUI::ReportAccessibleEvent(DWORD event, CControlUI* control) {
+    m_accessible->Notify(event, control);
 }
 
 void CPaintManagerUI::SetFocusNeeded(CControlUI* pControl) {

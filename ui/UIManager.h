@@ -9,6 +9,7 @@
 #include <windows.h>
 #include <commctrl.h>
 
+#include <functional>
 #include <map>
 #include <memory>
 #include <optional>
@@ -20,6 +21,7 @@
 
 class CControlUI;
 class CPaintManagerUI;
+class CAccessibleTree;
 
 // Fonts, images, default attribute lists and styles: one set per window and one for the whole
 // process, which a window falls back to. Fonts and images are shared pointers: one replaced
@@ -123,6 +125,20 @@ public:
     // control (a mouse-only user sees no frames).
     bool ShowsFocusCues() const { return m_bFocusCues; }
     void SetFocusCues(bool shown) { m_bFocusCues = shown; }
+
+    // Accessibility: the window answers screen readers with a tree of its controls
+    // (ui/UIAccessible.h), made when the first one asks. Changes are reported to them from then
+    // on; before, reporting costs one test. The namer names a control as the window's pages
+    // name it ("" leaves it to the tree's own rules).
+    using AccessibleNamer = std::function<std::string(CControlUI*)>;
+    void SetAccessibleNamer(AccessibleNamer namer) { m_accessibleNamer = std::move(namer); }
+    const AccessibleNamer& GetAccessibleNamer() const { return m_accessibleNamer; }
+    void NotifyAccessible(DWORD event, CControlUI* control) {
+        if (m_accessible != nullptr)
+            ReportAccessibleEvent(event, control);
+    }
+    // The tree, made now if no client has asked yet.
+    CAccessibleTree& Accessible();
 
     // Mouse capture on behalf of a control.
     void SetCapture();
@@ -339,6 +355,9 @@ private:
     SIZE m_szInitWindowSize = {0, 0};
     int m_dpi = 96;
     bool m_bFocusCues = false;
+    std::unique_ptr<CAccessibleTree> m_accessible;
+    AccessibleNamer m_accessibleNamer;
+    void ReportAccessibleEvent(DWORD event, CControlUI* control);
     // The larger drawing chosen for each image at this DPI ("" when the skin has none).
     std::map<std::string, std::string> m_imageVariants;
     std::vector<std::pair<std::string, std::string>> m_windowAttributes;

@@ -1,5 +1,6 @@
 // The paint manager's timers, tooltips and window messages.
 #include "ui/UIManager.h"
+#include "ui/UIAccessible.h"
 #include "ui/UITextWin.h"
 #include "ui/UIManagerShared.h"
 
@@ -274,7 +275,20 @@ bool CPaintManagerUI::MessageHandler(UINT uMsg, WPARAM wParam, LPARAM lParam, LR
 
 // The window's own messages: clean-up, closing, painting, sizing, timers.
 bool CPaintManagerUI::OnWindowMessage(UINT uMsg, WPARAM wParam, LPARAM lParam, LRESULT& lRes) {
+    if (uMsg == CAccessibleTree::ActionMessage()) {
+        if (m_accessible != nullptr)
+            m_accessible->RunDefaultAction(lParam);
+        lRes = 0;
+        return true;
+    }
     switch (uMsg) {
+    case WM_GETOBJECT:
+        // Screen readers ask for the client area; the window's frame stays the system's.
+        if (LONG(DWORD(lParam)) == OBJID_CLIENT && m_pRoot != nullptr) {
+            lRes = Accessible().AnswerGetObject(wParam);
+            return true;
+        }
+        break;
     case WM_UI_CLEANUP: {
         m_bAsyncNotifyPosted = false;
         std::vector<CControlUI*> cleanup;
@@ -595,8 +609,10 @@ bool CPaintManagerUI::OnKeyMessage(UINT uMsg, WPARAM wParam, LPARAM lParam, LRES
         FireEvent(m_pFocus, UIEVENT_CHAR, m_ptLastMousePos, wParam, lParam, nullptr, char(wParam));
         break;
     case WM_SETFOCUS:
-        if (m_pFocus != nullptr)
+        if (m_pFocus != nullptr) {
             FireEvent(m_pFocus, UIEVENT_SETFOCUS, m_ptLastMousePos, wParam, lParam);
+            NotifyAccessible(EVENT_OBJECT_FOCUS, m_pFocus);
+        }
         break;
     default:
         break;
