@@ -9,6 +9,9 @@
 #include "ui/UIBase.h"
 #include "ui/UILayout.h"
 #include "ui/UIRender.h"
+#include "ui/UITextWin.h"
+
+#include <cwctype>
 
 using uiparse::EqualsNoCase;
 
@@ -106,6 +109,11 @@ LRESULT CComboWnd::MessageHandler(UINT uMsg, WPARAM wParam, LPARAM lParam, bool&
         bHandled = true;
         return ::SendMessageW(m_hWnd, uMsg, wParam, lParam);
     case WM_CHAR:
+        // A letter picks the next item that starts with it.
+        bHandled = true;
+        if (m_pOwner->SelectByLetter(wchar_t(wParam)))
+            EnsureVisible(m_pOwner->GetCurSel());
+        return 0;
     case WM_KEYUP:
         bHandled = true;
         return 0;
@@ -285,6 +293,7 @@ LRESULT CComboWnd::HandleMessage(UINT uMsg, WPARAM wParam, LPARAM lParam) {
             PostMessage(WM_CLOSE);
             return 0;
         case VK_RETURN:
+        case VK_F4:
             PostMessage(WM_CLOSE);
             return 0;
         default: {
@@ -583,6 +592,22 @@ CControlUI* CComboUI::FindControl(FINDCONTROLPROC Proc, LPVOID pData, UINT uFlag
     return CControlUI::FindControl(Proc, pData, uFlags);
 }
 
+bool CComboUI::SelectByLetter(wchar_t letter) {
+    if (letter <= L' ')
+        return false;
+    const int count = GetCount();
+    for (int step = 1; step <= count; ++step) {
+        const int i = (m_iCurSel + step + count) % count;
+        CControlUI* p = m_items[size_t(i)];
+        if (!p->IsVisible() || !p->IsEnabled() || AsListItem(p) == nullptr)
+            continue;
+        const std::wstring text = uitext::Wide(p->GetText());
+        if (!text.empty() && ::towupper(text[0]) == ::towupper(letter))
+            return SelectItem(i);
+    }
+    return false;
+}
+
 void CComboUI::SelectNext(int iIndex, bool bForward) {
     const int count = GetCount();
     for (int i = iIndex; i >= 0 && i < count; i += bForward ? 1 : -1) {
@@ -637,6 +662,19 @@ bool CComboUI::DoEvent(TEventUI& event) {
             break;
         }
         break;
+    case UIEVENT_SYSKEY:
+        // Alt+Down (or Alt+Up) opens the list, as F4 does, and closes it again.
+        if (event.chKey == VK_DOWN || event.chKey == VK_UP) {
+            if (m_pWindow != nullptr)
+                ::PostMessageW(m_pWindow->GetHWND(), WM_CLOSE, 0, 0);
+            else
+                Activate();
+            return true;
+        }
+        break;
+    case UIEVENT_CHAR:
+        SelectByLetter(wchar_t(event.wParam));
+        return true;
     case UIEVENT_SCROLLWHEEL:
         if (m_bScrollSelect) {
             const bool down = event.wParam != 0;

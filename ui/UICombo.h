@@ -65,6 +65,9 @@ public:
     int GetCurSel() const override { return m_iCurSel; }
     // Whether the drop-down list is open.
     bool IsDroppedDown() const { return m_pWindow != nullptr; }
+    // Selects the next item (after the current one, wrapping) whose text starts with `letter`,
+    // in any case; false when none does.
+    bool SelectByLetter(wchar_t letter);
     bool SelectItem(int iIndex, bool bTakeFocus = false) override;
     bool SelectMultiItem(int iIndex, bool bTakeFocus = false) override {
         return SelectItem(iIndex, bTakeFocus);

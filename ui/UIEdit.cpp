@@ -210,9 +210,11 @@ LRESULT CEditWnd::HandleMessage(UINT uMsg, WPARAM wParam, LPARAM lParam) {
                 m_pOwner->GetManager()->SendNotify(m_pOwner, "return");
             return 0;
         }
-        // The window's own keys (Ctrl+Tab and Ctrl+PgUp/PgDn change pages) go to the window.
+        // The window's own keys (Ctrl+Tab and Ctrl+PgUp/PgDn change pages; Ctrl+Up/Down move
+        // between the rows of a list) go to the window.
         if (::GetKeyState(VK_CONTROL) < 0 &&
-            (wParam == VK_TAB || wParam == VK_PRIOR || wParam == VK_NEXT)) {
+            (wParam == VK_TAB || wParam == VK_PRIOR || wParam == VK_NEXT || wParam == VK_UP ||
+             wParam == VK_DOWN)) {
             if (m_pOwner != nullptr && m_pOwner->GetManager() != nullptr)
                 ::SendMessageW(m_pOwner->GetManager()->GetPaintWindow(), WM_KEYDOWN, wParam,
                                lParam);

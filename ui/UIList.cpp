@@ -91,6 +91,47 @@ IListItemUI* AsListItem(CControlUI* pControl) {
     return static_cast<IListItemUI*>(pControl->GetInterface("ListItem"));
 }
 
+CControlUI* SameCellInNextRow(CControlUI* control, bool down) {
+    // The way from the row down to the control: the control's place at each level.
+    std::vector<int> path;
+    CControlUI* cell = control;
+    CControlUI* row = control ? control->GetParent() : nullptr;
+    while (row != nullptr && AsListItem(row) == nullptr) {
+        auto* level = static_cast<IContainerUI*>(row->GetInterface("IContainer"));
+        if (level == nullptr)
+            return nullptr;
+        path.push_back(level->GetItemIndex(cell));
+        cell = row;
+        row = row->GetParent();
+    }
+    if (row == nullptr || row->GetParent() == nullptr)
+        return nullptr;
+    auto* inRow = static_cast<IContainerUI*>(row->GetInterface("IContainer"));
+    auto* rows = static_cast<IContainerUI*>(row->GetParent()->GetInterface("IContainer"));
+    if (inRow == nullptr || rows == nullptr)
+        return nullptr;
+    path.push_back(inRow->GetItemIndex(cell));
+    // The next row whose control in that place can take the focus.
+    for (int at = rows->GetItemIndex(row) + (down ? 1 : -1); at >= 0 && at < rows->GetCount();
+         at += down ? 1 : -1) {
+        CControlUI* target = rows->GetItemAt(at);
+        if (target == nullptr || !target->IsVisible())
+            continue;
+        CControlUI* found = target;
+        for (auto step = path.rbegin(); found != nullptr && step != path.rend(); ++step) {
+            auto* level = static_cast<IContainerUI*>(found->GetInterface("IContainer"));
+            found = level ? level->GetItemAt(*step) : nullptr;
+        }
+        if (found != nullptr && found->IsVisible() && found->IsEnabled() &&
+            (found->GetControlFlags() & UIFLAG_TABSTOP) != 0) {
+            if (IListItemUI* item = AsListItem(target); item && item->GetOwner())
+                item->GetOwner()->SelectItem(at, false);
+            return found;
+        }
+    }
+    return nullptr;
+}
+
 // ---- Header ------------------------------------------------------------------------------------
 
 LPVOID CListHeaderUI::GetInterface(const std::string& name) {

@@ -88,6 +88,11 @@ public:
 // The list-item side of a control (null when it is none).
 IListItemUI* AsListItem(CControlUI* pControl);
 
+// For a control in a row of a list: the control in the same place of the next (or previous)
+// row that can take the focus, that row selected and scrolled into view; null when there is
+// none (the last row, or a control in no list).
+CControlUI* SameCellInNextRow(CControlUI* control, bool down);
+
 // ---- Header ------------------------------------------------------------------------------------
 
 class CListHeaderUI : public CHorizontalLayoutUI {

@@ -12,6 +12,7 @@
 
 #include "ui/UIParseWin.h"
 #include "ui/UIContainer.h"
+#include "ui/UIList.h"
 #include "ui/UIControl.h"
 #include "ui/UIRender.h"
 #include "ui/UIResource.h"
@@ -591,6 +592,16 @@ bool CPaintManagerUI::OnKeyMessage(UINT uMsg, WPARAM wParam, LPARAM lParam, LRES
     case WM_KEYDOWN:
         if (m_pFocus == nullptr)
             break;
+        // Ctrl+Down and Ctrl+Up move from a field of a list row to the same field of the next
+        // or previous row.
+        if ((wParam == VK_DOWN || wParam == VK_UP) && ::GetKeyState(VK_CONTROL) < 0) {
+            if (CControlUI* next = SameCellInNextRow(m_pFocus, wParam == VK_DOWN)) {
+                m_bFocusCues = true;
+                SetFocus(next);
+                next->Invalidate();
+                return true;
+            }
+        }
         m_pEventKey = m_pFocus;
         FireEvent(m_pFocus, UIEVENT_KEYDOWN, m_ptLastMousePos, wParam, lParam, nullptr,
                   char(wParam));

@@ -3,6 +3,8 @@
 #include "tests/shell/frame_fixture.h"
 
 #include "ui/UIButton.h"
+#include "ui/UICombo.h"
+#include "ui/UIList.h"
 
 #include <set>
 
@@ -120,6 +122,67 @@ TEST_F(KeyboardTest, OpenReadChangeAndWriteWithTheKeyboardAlone) {
     ASSERT_TRUE(WriteThroughPlan());
     Click("quit");
     WaitForIdle(2000);
+}
+
+TEST_F(KeyboardTest, CombosOpenAndPickByLetterAndListRowsMoveWithCtrlArrows) {
+    ASSERT_TRUE(Open());
+    TakeForeground();
+    CPaintManagerUI& pm = frame_->PaintManager();
+    // A combo: Alt+Down opens its list, Escape closes it as it was; a digit picks the next item
+    // that starts with it.
+    auto* baud = ControlAs<CComboUI>(Find("BaudRate1"));
+    ASSERT_NE(baud, nullptr);
+    pm.SetFocus(baud);
+    const int before = baud->GetCurSel();
+    Key(VK_DOWN, {VK_MENU});
+    EXPECT_TRUE(baud->IsDroppedDown());
+    Key(VK_DOWN);
+    Key(VK_ESCAPE);
+    EXPECT_FALSE(baud->IsDroppedDown());
+    EXPECT_EQ(baud->GetCurSel(), before) << "Escape puts back what was chosen";
+    Key(VK_DOWN, {VK_MENU});
+    EXPECT_TRUE(baud->IsDroppedDown());
+    Key(VK_UP, {VK_MENU});
+    EXPECT_FALSE(baud->IsDroppedDown());
+    Key('9');
+    EXPECT_EQ(baud->GetText().substr(0, 1), "9");
+    Key('1');
+    EXPECT_EQ(baud->GetText().substr(0, 1), "1");
+    Key(VK_F4);
+    EXPECT_TRUE(baud->IsDroppedDown());
+    Key('4');
+    EXPECT_EQ(baud->GetText().substr(0, 1), "4");
+    Key(VK_RETURN);
+    EXPECT_FALSE(baud->IsDroppedDown());
+    pm.SetFocus(nullptr);
+    baud->SelectItem(before);
+
+    // The sensor list: Ctrl+Down and Ctrl+Up go to the same field of the next and previous row,
+    // from a combo and from an edit (whose own window hands the keys on).
+    ASSERT_TRUE(ControlAs<COptionUI>(Find("Modbus"))->Activate());
+    Pump(300);
+    auto* list = ControlAs<CListUI>(Find("CustomList"));
+    ASSERT_NE(list, nullptr);
+    ASSERT_GE(list->GetCount(), 3);
+    auto field = [&](int row, const char* name) {
+        return pm.FindSubControlByName(list->GetItemAt(row), name);
+    };
+    for (const char* name : {"SensorCfg_DataType", "SensorCfg_DeviceAddress"}) {
+        pm.SetFocus(field(0, name));
+        Pump(150);
+        ASSERT_EQ(pm.GetFocus(), field(0, name)) << name;
+        Key(VK_DOWN, {VK_CONTROL});
+        EXPECT_EQ(pm.GetFocus(), field(1, name)) << name;
+        EXPECT_EQ(list->GetCurSel(), 1) << name;
+        Key(VK_DOWN, {VK_CONTROL});
+        EXPECT_EQ(pm.GetFocus(), field(2, name)) << name;
+        Key(VK_UP, {VK_CONTROL});
+        EXPECT_EQ(pm.GetFocus(), field(1, name)) << name;
+    }
+    // Ctrl+Up from the first row stays there.
+    pm.SetFocus(field(0, "SensorCfg_DataType"));
+    Key(VK_UP, {VK_CONTROL});
+    EXPECT_EQ(pm.GetFocus(), field(0, "SensorCfg_DataType"));
 }
 
 } // namespace frametest
