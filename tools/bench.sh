@@ -31,6 +31,9 @@ done
 echo "== Wine: repainting the maximized window at 192 DPI"
 ORVEL_DIST_DIR="Z:$root/build/win/dist/" tests/harness/winrun --build build/win --dpi 192 -- \
     build/win/tools/bench/frame_bench.exe --repaint 2>/dev/null
+echo "== Wine: the accessibility tree at 96 DPI"
+ORVEL_DIST_DIR="Z:$root/build/win/dist/" tests/harness/winrun --build build/win -- \
+    build/win/tools/bench/frame_bench.exe --accessible 2>/dev/null
 echo "== Wine: the program against the simulated device (COM9)"
 peer="build/win/host/dtusim --tty \"\$ORVEL_PEER_PTY\" --config \"\$ORVEL_TEST_DIR/device.cfg\""
 peer+=" --control \"\$ORVEL_TEST_DIR/control\" --prompts 0 --idle-timeout 0 --max-chunk 256"
