@@ -704,8 +704,9 @@ AccRole CAccessibleTree::RoleOf(CControlUI* control) const {
     if (control->GetAccRole().empty() && parent != nullptr &&
         parent->GetInterface("TabLayout") != nullptr)
         return AccRole::PropertyPage;
-    const bool hasText = !control->GetText().empty() || !control->GetToolTip().empty() ||
-                         !control->GetAccName().empty();
+    // (A rich edit's text is not asked for: it is long, and its role does not depend on it.)
+    const bool hasText = !control->GetAccName().empty() || !control->GetToolTip().empty() ||
+                         (cls != "RichEdit" && !control->GetText().empty());
     return RoleOfControl(cls, control->GetAccRole(), grouped, hasText);
 }
 
