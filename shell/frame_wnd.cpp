@@ -1142,6 +1142,11 @@ void COrvelFrameWnd::InstallAccessibility() {
         if (name.empty() || (cls != "EditUI" && cls != "ComboUI") ||
             pm_.FindControl(name) != control)
             return std::string();
+        // A field of a list row is named by its column, which the tree finds itself.
+        for (CControlUI* up = parent; up != nullptr; up = up->GetParent()) {
+            if (AsListItem(up) != nullptr)
+                return std::string();
+        }
         return view_.FieldLabel(name);
     });
 }

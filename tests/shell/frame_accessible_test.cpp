@@ -283,12 +283,16 @@ TEST_F(AccessibleTest, EveryParameterControlIsNamedByItsLabelWithRoleValueAndSta
         ++rows;
     }
     EXPECT_EQ(rows, ControlAs<CListUI>(Find("CustomList"))->GetCount());
+    const std::string dataType =
+        ControlAs<CListUI>(Find("CustomList"))->GetHeader()->GetItemAt(6)->GetText();
+    int named = 0;
     for (const Node& node : nodes_) {
-        if (node.control && std::string(node.control->GetName()) == "SensorCfg_DataType") {
-            EXPECT_EQ(node.name, "Data type");
-            break;
+        if (node.control && node.control->GetName() == "SensorCfg_DataType") {
+            EXPECT_EQ(node.name, dataType);
+            ++named;
         }
     }
+    EXPECT_EQ(named, rows);
     // The log is read-only text.
     const Node* log = NodeOf(Find("richedit"));
     ASSERT_NE(log, nullptr);

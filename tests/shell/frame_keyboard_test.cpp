@@ -30,6 +30,28 @@ protected:
     int Page() {
         return ControlAs<CTabLayoutUI>(Find("switch"))->GetCurSel();
     }
+    // How a control and its surroundings are drawn now (the whole window painted, the
+    // control's place cut out).
+    std::vector<BYTE> Look(CControlUI* control) {
+        RECT client = {};
+        GetClientRect(hwnd_, &client);
+        HBITMAP bitmap = frame_->PaintManager().GetRoot()->PaintToBitmap(client);
+        BITMAP bm = {};
+        std::vector<BYTE> look;
+        if (bitmap == nullptr || GetObject(bitmap, sizeof(bm), &bm) == 0 || bm.bmBits == nullptr)
+            return look;
+        RECT rc = control->GetPos();
+        InflateRect(&rc, 3, 3);
+        IntersectRect(&rc, &rc, &client);
+        const auto* pixels = static_cast<const DWORD*>(bm.bmBits);
+        for (int y = rc.top; y < rc.bottom; ++y)
+            for (int x = rc.left; x < rc.right; ++x) {
+                const DWORD pixel = pixels[size_t(y) * size_t(bm.bmWidth) + size_t(x)];
+                look.insert(look.end(), {BYTE(pixel), BYTE(pixel >> 8), BYTE(pixel >> 16)});
+            }
+        DeleteObject(bitmap);
+        return look;
+    }
     void TakeForeground() {
         SetForegroundWindow(hwnd_);
         SetFocus(hwnd_);
@@ -41,19 +63,27 @@ TEST_F(KeyboardTest, TabWalksEveryFocusableControlOnceAndCtrlTabChangesPages) {
     ASSERT_TRUE(Open());
     TakeForeground();
     // A whole cycle: every stop once, the focus never lost, each drawn with its frame.
-    std::vector<std::string> visited;
+    // Every stop looks different while it has the focus: its frame is drawn.
+    std::vector<std::string> visited, unframed;
+    CControlUI* previous = nullptr;
+    std::vector<BYTE> previousLook;
     for (int i = 0; i < 400; ++i) {
         Key(VK_TAB);
         const std::string name = Focused();
-        ASSERT_FALSE(frame_->PaintManager().GetFocus() == nullptr) << "the focus was lost";
-        if (!visited.empty() && frame_->PaintManager().GetFocus() ==
-                                    frame_->PaintManager().FindControl(visited.front()) &&
+        CControlUI* focus = frame_->PaintManager().GetFocus();
+        ASSERT_FALSE(focus == nullptr) << "the focus was lost";
+        if (previous != nullptr && Look(previous) == previousLook)
+            unframed.push_back(previous->GetName() + " (" + previous->GetClass() + ")");
+        previous = focus;
+        previousLook = Look(focus);
+        if (!visited.empty() && focus == frame_->PaintManager().FindControl(visited.front()) &&
             name == visited.front())
             break;
         visited.push_back(name);
-        if (i == 3)
-            SaveScreenshot("keyboard-focus");
+        if (i == 3 || name == "Server" || name == "Open" || name == "RevertAll")
+            SaveScreenshot("keyboard-focus-" + std::to_string(i));
     }
+    EXPECT_TRUE(unframed.empty()) << "no focus drawn on " << ::testing::PrintToString(unframed);
     EXPECT_TRUE(frame_->PaintManager().ShowsFocusCues());
     std::set<std::string> distinct(visited.begin(), visited.end());
     EXPECT_GT(visited.size(), 20u);
