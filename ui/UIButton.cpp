@@ -6,6 +6,7 @@
 #include <vector>
 
 #include "ui/UIParseWin.h"
+#include "ui/UIFocusOrder.h"
 #include "ui/UIRender.h"
 
 using uiparse::EqualsNoCase;
@@ -301,6 +302,15 @@ void CButtonUI::PaintText(HDC hDC) {
     const DWORD color = StateTextColor(state);
     if (m_sText.empty())
         return;
+    // A keyboard user sees the Alt+letter of the button underlined.
+    if (GetShortcut() != 0 && !IsShowHtml() && m_pManager != nullptr &&
+        m_pManager->ShowsFocusCues()) {
+        RECT rc = Shrink(m_rcItem, m_rcTextPadding);
+        CRenderEngine::DrawText(hDC, m_pManager, rc, MnemonicText(m_sText, GetShortcut()),
+                                color, StateFont(state),
+                                m_uTextStyle & ~UINT(DT_NOPREFIX));
+        return;
+    }
     DrawLabelText(hDC, Shrink(m_rcItem, m_rcTextPadding), color, StateFont(state), m_uTextStyle);
 }
 

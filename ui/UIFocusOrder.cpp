@@ -1,6 +1,7 @@
 #include "ui/UIFocusOrder.h"
 
 #include <algorithm>
+#include <cctype>
 #include <climits>
 #include <numeric>
 #include <string>
@@ -24,4 +25,23 @@ size_t NextInFocusOrder(const std::vector<int>& tabIndexes, size_t current, bool
     const size_t place = size_t(at - order.begin());
     const size_t next = forward ? (place + 1) % order.size() : (place + order.size() - 1) % order.size();
     return order[next];
+}
+
+std::string MnemonicText(const std::string& text, char letter) {
+    std::string marked;
+    bool placed = false;
+    for (char c : text) {
+        if (c == '&')
+            marked += '&'; // a plain ampersand stays one
+        else if (!placed && std::toupper(static_cast<unsigned char>(c)) ==
+                                std::toupper(static_cast<unsigned char>(letter))) {
+            marked += '&';
+            placed = true;
+        }
+        marked += c;
+    }
+    // A text without the letter (another script) shows it after itself: "打开串口(O)".
+    if (!placed)
+        marked += std::string("(&") + letter + ")";
+    return marked;
 }

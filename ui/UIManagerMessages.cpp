@@ -215,6 +215,12 @@ bool CPaintManagerUI::PreMessageHandler(UINT uMsg, WPARAM wParam, LPARAM lParam,
         break;
     }
     case WM_SYSKEYDOWN:
+        // Alt shows the keyboard's cues: the focus frame and the buttons' underlined letters.
+        if (wParam == VK_MENU && !m_bFocusCues) {
+            m_bFocusCues = true;
+            if (m_hWndPaint != nullptr)
+                ::InvalidateRect(m_hWndPaint, nullptr, FALSE);
+        }
         if (m_pFocus != nullptr)
             FireEvent(m_pFocus, UIEVENT_SYSKEY, m_ptLastMousePos, wParam, lParam, nullptr,
                       char(wParam));

@@ -28,3 +28,14 @@ TEST(FocusOrder, TabAndShiftTabWrapAroundWithoutADeadEnd) {
     // A focus that is no longer a stop (hidden) starts over at the first.
     EXPECT_EQ(NextInFocusOrder(indexes, 9, true), 0u);
 }
+
+TEST(FocusOrder, TheAltLetterIsMarkedForItsUnderline) {
+    EXPECT_EQ(MnemonicText("Open port", 'O'), "&Open port");
+    EXPECT_EQ(MnemonicText("Read device", 'R'), "&Read device");
+    EXPECT_EQ(MnemonicText("Leave setting", 'Q'), "Leave setting(&Q)");
+    // The first occurrence, in any case; a plain ampersand stays one on the screen.
+    EXPECT_EQ(MnemonicText("Undo last write", 'W'), "Undo last &write");
+    EXPECT_EQ(MnemonicText("Save & load", 'L'), "Save && &load");
+    // A text in another script takes the letter after itself.
+    EXPECT_EQ(MnemonicText("\xe6\x89\x93\xe5\xbc\x80", 'O'), "\xe6\x89\x93\xe5\xbc\x80(&O)");
+}
