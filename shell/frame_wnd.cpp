@@ -1164,8 +1164,15 @@ void COrvelFrameWnd::SelectNextPage(bool forward) {
         // A tab the strip has scrolled away is brought into it first.
         for (int i = 0; i < kTabCount && !pm_.FindControl(place)->IsVisible(); ++i)
             UpdateTabStrip(forward ? TabStripStep::Right : TabStripStep::Left);
-        if (auto* option = ControlAs<COptionUI>(pm_.FindControl(TabOptionName(tab))))
+        if (auto* option = ControlAs<COptionUI>(pm_.FindControl(TabOptionName(tab)))) {
             option->Selected(true);
+            // The keyboard goes on at the new page's first field (once it is laid out), or at
+            // its tab when it has none.
+            if (CControlUI* first = pm_.FirstTabStopIn(pages->GetItemAt(pages->GetCurSel())))
+                pm_.SetFocusNeeded(first);
+            else
+                option->SetFocus();
+        }
         return;
     }
 }

@@ -353,19 +353,23 @@ bool CTabLayoutUI::SelectItem(int iIndex) {
         return true;
     const int oldSel = m_iCurSel;
     m_iCurSel = iIndex;
-    for (int i = 0; i < GetCount(); ++i) {
-        CControlUI* pControl = m_items[size_t(i)];
-        if (i == iIndex) {
-            pControl->SetVisible(true);
-            pControl->SetFocus();
-        } else {
-            pControl->SetVisible(false);
-        }
+    // The focus in the page that goes moves to the first field of the page that comes, once it
+    // is laid out; a focus elsewhere (on the tab that was clicked) stays where it is.
+    bool focusInPage = false;
+    for (CControlUI* c = m_pManager ? m_pManager->GetFocus() : nullptr; c != nullptr && c != this;
+         c = c->GetParent()) {
+        if (oldSel >= 0 && oldSel < GetCount() && c == m_items[size_t(oldSel)])
+            focusInPage = true;
     }
+    for (int i = 0; i < GetCount(); ++i)
+        m_items[size_t(i)]->SetVisible(i == iIndex);
     NeedParentUpdate();
     SetPos(m_rcItem, true);
     if (m_pManager != nullptr) {
-        m_pManager->SetNextTabControl();
+        if (focusInPage) {
+            if (CControlUI* first = m_pManager->FirstTabStopIn(m_items[size_t(iIndex)]))
+                m_pManager->SetFocusNeeded(first);
+        }
         m_pManager->SendNotify(this, "tabselect", WPARAM(m_iCurSel), LPARAM(oldSel));
     }
     return true;

@@ -39,13 +39,6 @@ WORD MapKeyState() {
     return state;
 }
 
-struct FindTabInfo {
-    CControlUI* pFocus;
-    CControlUI* pLast;
-    bool bForward;
-    bool bNextIsIt;
-};
-
 struct FindByClass {
     const char* className;
     int index;
@@ -229,6 +222,8 @@ void CPaintManagerUI::ReapObjects(CControlUI* pControl) {
         m_pEventClick = nullptr;
     if (pControl == m_pFocus)
         m_pFocus = nullptr;
+    if (pControl == m_pFocusPending)
+        m_pFocusPending = nullptr;
     if (m_accessible != nullptr)
         m_accessible->Forget(pControl);
     KillTimer(pControl);
@@ -315,23 +310,6 @@ CControlUI* CALLBACK CPaintManagerUI::__FindControlFromPoint(CControlUI* pThis, 
     return ::PtInRect(&rc, *pt) ? pThis : nullptr;
 }
 
-CControlUI* CALLBACK CPaintManagerUI::__FindControlFromTab(CControlUI* pThis, LPVOID pData) {
-    auto* info = static_cast<FindTabInfo*>(pData);
-    if (info->pFocus == pThis) {
-        if (info->bForward)
-            info->bNextIsIt = true;
-        return info->bForward ? nullptr : info->pLast;
-    }
-    if ((pThis->GetControlFlags() & UIFLAG_TABSTOP) == 0)
-        return nullptr;
-    info->pLast = pThis;
-    if (info->bNextIsIt)
-        return pThis;
-    if (info->pFocus == nullptr && info->bForward)
-        return pThis;
-    return nullptr;
-}
-
 CControlUI* CALLBACK CPaintManagerUI::__FindControlFromShortcut(CControlUI* pThis, LPVOID pData) {
     if (!pThis->IsVisible())
         return nullptr;
@@ -407,7 +385,7 @@ void CPaintManagerUI::OnPaint() {
     if (!::GetUpdateRect(m_hWndPaint, &rcPaint, FALSE))
         return;
 
-    if (m_bFocusNeeded)
+    if (m_bFocusNeeded && m_pFocusPending == nullptr)
         SetNextTabControl();
 
     bool laidOut = false;
@@ -497,6 +475,14 @@ void CPaintManagerUI::OnPaint() {
     }
     m_bIsPainting = false;
     ::EndPaint(m_hWndPaint, &ps);
+
+    // A control waiting for the focus takes it now that it has its place.
+    if (m_pFocusPending != nullptr && !m_bUpdateNeeded) {
+        CControlUI* pending = m_pFocusPending;
+        m_pFocusPending = nullptr;
+        m_bFocusNeeded = false;
+        SetFocus(pending);
+    }
 
     // A control asked for another layout while painting, or the focus waits for this layout
     // (the invalidation SetNextTabControl made above was used up by this paint): paint again.
@@ -694,13 +680,11 @@ void CPaintManagerUI::SetFocusNeeded(CControlUI* pControl) {
         FireEvent(pOld, UIEVENT_KILLFOCUS, m_ptLastMousePos, 0, 0, pControl);
         SendNotify(pOld, "killfocus");
     }
-    if (m_pRoot != nullptr) {
-        FindTabInfo info = {pControl, nullptr, false, false};
-        m_pFocus = m_pRoot->FindControl(__FindControlFromTab, &info,
-                                        UIFIND_VISIBLE | UIFIND_ENABLED | UIFIND_ME_FIRST);
-        m_bFocusNeeded = true;
+    // The control takes the focus at the next paint, once the layout has placed it.
+    m_pFocusPending = pControl;
+    m_bFocusNeeded = true;
+    if (m_pRoot != nullptr)
         m_pRoot->NeedUpdate();
-    }
 }
 
 bool CPaintManagerUI::SetNextTabControl(bool bForward) {
@@ -714,14 +698,7 @@ bool CPaintManagerUI::SetNextTabControl(bool bForward) {
     if (m_pRoot == nullptr)
         return false;
     // Every visible, enabled tab stop in tree (reading) order, then the focus order they ask.
-    std::vector<CControlUI*> stops;
-    m_pRoot->FindControl(
-        [](CControlUI* control, LPVOID data) -> CControlUI* {
-            if ((control->GetControlFlags() & UIFLAG_TABSTOP) != 0)
-                static_cast<std::vector<CControlUI*>*>(data)->push_back(control);
-            return nullptr;
-        },
-        &stops, UIFIND_VISIBLE | UIFIND_ENABLED | UIFIND_ME_FIRST);
+    const std::vector<CControlUI*> stops = TabStops(m_pRoot);
     std::vector<int> indexes;
     size_t current = std::string::npos;
     for (size_t i = 0; i < stops.size(); ++i) {
@@ -734,6 +711,29 @@ bool CPaintManagerUI::SetNextTabControl(bool bForward) {
         SetFocus(stops[next]);
     m_bFocusNeeded = false;
     return true;
+}
+
+std::vector<CControlUI*> CPaintManagerUI::TabStops(CControlUI* subtree) {
+    std::vector<CControlUI*> stops;
+    subtree->FindControl(
+        [](CControlUI* control, LPVOID data) -> CControlUI* {
+            if ((control->GetControlFlags() & UIFLAG_TABSTOP) != 0)
+                static_cast<std::vector<CControlUI*>*>(data)->push_back(control);
+            return nullptr;
+        },
+        &stops, UIFIND_VISIBLE | UIFIND_ENABLED | UIFIND_ME_FIRST);
+    return stops;
+}
+
+CControlUI* CPaintManagerUI::FirstTabStopIn(CControlUI* subtree) const {
+    if (subtree == nullptr)
+        return nullptr;
+    const std::vector<CControlUI*> stops = TabStops(subtree);
+    std::vector<int> indexes;
+    for (CControlUI* stop : stops)
+        indexes.push_back(stop->GetTabIndex());
+    const size_t first = NextInFocusOrder(indexes, std::string::npos, true);
+    return first == std::string::npos ? nullptr : stops[first];
 }
 
 void CPaintManagerUI::SetCapture() {

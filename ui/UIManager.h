@@ -119,8 +119,13 @@ public:
     CControlUI* GetFocus() const { return m_pFocus; }
     CControlUI* GetHover() const { return m_pEventHover; }
     void SetFocus(CControlUI* pControl);
+    // Gives a control the focus at the next paint, once the layout has placed it (the focus
+    // leaves the control that has it at once).
     void SetFocusNeeded(CControlUI* pControl);
     bool SetNextTabControl(bool bForward = true);
+    // The first tab stop (in focus order) inside `subtree`; null when it holds none that is
+    // shown and enabled.
+    CControlUI* FirstTabStopIn(CControlUI* subtree) const;
     // Whether the keyboard has been used to move the focus: the focus is then drawn on every
     // control (a mouse-only user sees no frames).
     bool ShowsFocusCues() const { return m_bFocusCues; }
@@ -294,7 +299,6 @@ private:
     static CControlUI* CALLBACK __FindControlFromNameHash(CControlUI* pThis, LPVOID pData);
     static CControlUI* CALLBACK __FindControlFromCount(CControlUI* pThis, LPVOID pData);
     static CControlUI* CALLBACK __FindControlFromPoint(CControlUI* pThis, LPVOID pData);
-    static CControlUI* CALLBACK __FindControlFromTab(CControlUI* pThis, LPVOID pData);
     static CControlUI* CALLBACK __FindControlFromShortcut(CControlUI* pThis, LPVOID pData);
     static CControlUI* CALLBACK __FindControlFromUpdate(CControlUI* pThis, LPVOID pData);
     static CControlUI* CALLBACK __FindControlFromName(CControlUI* pThis, LPVOID pData);
@@ -338,6 +342,7 @@ private:
 
     CControlUI* m_pRoot = nullptr;
     CControlUI* m_pFocus = nullptr;
+    CControlUI* m_pFocusPending = nullptr; // SetFocusNeeded's control, until the next paint
     CControlUI* m_pEventHover = nullptr;
     CControlUI* m_pEventClick = nullptr;
     CControlUI* m_pEventKey = nullptr;
@@ -358,6 +363,8 @@ private:
     std::unique_ptr<CAccessibleTree> m_accessible;
     AccessibleNamer m_accessibleNamer;
     void ReportAccessibleEvent(DWORD event, CControlUI* control);
+    // Every shown, enabled tab stop of a subtree, in tree order.
+    static std::vector<CControlUI*> TabStops(CControlUI* subtree);
     // The larger drawing chosen for each image at this DPI ("" when the skin has none).
     std::map<std::string, std::string> m_imageVariants;
     std::vector<std::pair<std::string, std::string>> m_windowAttributes;

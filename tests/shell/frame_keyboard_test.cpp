@@ -96,6 +96,14 @@ TEST_F(KeyboardTest, TabWalksEveryFocusableControlOnceAndCtrlTabChangesPages) {
     Key(VK_TAB, {VK_CONTROL});
     const int second = Page();
     EXPECT_NE(second, first);
+    // The keyboard goes on inside the new page.
+    CControlUI* page = ControlAs<CTabLayoutUI>(Find("switch"))->GetItemAt(second);
+    CControlUI* focus = frame_->PaintManager().GetFocus();
+    ASSERT_NE(focus, nullptr) << "the focus was lost with the page";
+    bool inPage = false;
+    for (CControlUI* up = focus; up != nullptr; up = up->GetParent())
+        inPage = inPage || up == page;
+    EXPECT_TRUE(inPage) << focus->GetName();
     Key(VK_TAB, {VK_CONTROL, VK_SHIFT});
     EXPECT_EQ(Page(), first);
     Key(VK_NEXT, {VK_CONTROL});
@@ -121,10 +129,12 @@ TEST_F(KeyboardTest, OpenReadChangeAndWriteWithTheKeyboardAlone) {
     Pump(500);
     const std::string interval = Text("CollectInterval");
     const std::string changed = interval == "61" ? "62" : "61";
-    // To the Modbus page, then Tab to the collection interval.
+    // To the Modbus page.
     for (int i = 0; i < 12 && Page() != 10; ++i)
         Key(VK_TAB, {VK_CONTROL});
     ASSERT_EQ(Page(), 10);
+    // Ctrl+Tab left the keyboard at the page's first field.
+    EXPECT_EQ(Focused(), "CollectInterval");
     for (int i = 0; i < 300 && Focused() != "CollectInterval"; ++i)
         Key(VK_TAB);
     ASSERT_EQ(Focused(), "CollectInterval");
