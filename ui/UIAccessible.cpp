@@ -240,30 +240,10 @@ public:
         });
     }
     STDMETHODIMP get_accRole(VARIANT child, VARIANT* role) override {
-        if (role == nullptr)
-            return E_POINTER;
-        ::VariantInit(role);
-        CObject* target = nullptr;
-        HRESULT hr = Target(child, target);
-        if (FAILED(hr))
-            return hr;
-        role->vt = VT_I4;
-        role->lVal = SystemRoleOf(tree_->RoleOf(target->control_));
-        target->Release();
-        return S_OK;
+        return Number(child, role, [this](CControlUI* c) { return SystemRoleOf(tree_->RoleOf(c)); });
     }
     STDMETHODIMP get_accState(VARIANT child, VARIANT* state) override {
-        if (state == nullptr)
-            return E_POINTER;
-        ::VariantInit(state);
-        CObject* target = nullptr;
-        HRESULT hr = Target(child, target);
-        if (FAILED(hr))
-            return hr;
-        state->vt = VT_I4;
-        state->lVal = LONG(tree_->StateOf(target->control_));
-        target->Release();
-        return S_OK;
+        return Number(child, state, [this](CControlUI* c) { return LONG(tree_->StateOf(c)); });
     }
     STDMETHODIMP get_accFocus(VARIANT* focus) override {
         if (focus == nullptr)
@@ -307,12 +287,9 @@ public:
         return Text(child, action, [](CObject& o) { return o.DefaultAction(); });
     }
     STDMETHODIMP accSelect(long flags, VARIANT child) override {
-        CObject* target = nullptr;
-        HRESULT hr = Target(child, target);
-        if (FAILED(hr))
+        CControlUI* control = nullptr;
+        if (HRESULT hr = TargetControl(child, control); FAILED(hr))
             return hr;
-        CControlUI* control = target->control_;
-        target->Release();
         if (!control->IsEnabled())
             return E_FAIL;
         if (flags & SELFLAG_TAKEFOCUS)
@@ -332,13 +309,10 @@ public:
         if (left == nullptr || top == nullptr || width == nullptr || height == nullptr)
             return E_POINTER;
         *left = *top = *width = *height = 0;
-        CObject* target = nullptr;
-        HRESULT hr = Target(child, target);
-        if (FAILED(hr))
+        CControlUI* control = nullptr;
+        if (HRESULT hr = TargetControl(child, control); FAILED(hr))
             return hr;
-        RECT rc = target->control_ == tree_->Manager().GetRoot() ? ClientRect()
-                                                                   : target->control_->GetPos();
-        target->Release();
+        RECT rc = control == tree_->Manager().GetRoot() ? ClientRect() : control->GetPos();
         ::MapWindowPoints(tree_->Manager().GetPaintWindow(), nullptr,
                           reinterpret_cast<POINT*>(&rc), 2);
         *left = rc.left;
@@ -351,12 +325,9 @@ public:
         if (end == nullptr)
             return E_POINTER;
         ::VariantInit(end);
-        CObject* target = nullptr;
-        HRESULT hr = Target(start, target);
-        if (FAILED(hr))
+        CControlUI* from = nullptr;
+        if (HRESULT hr = TargetControl(start, from); FAILED(hr))
             return hr;
-        CControlUI* from = target->control_;
-        target->Release();
         CControlUI* to = nullptr;
         switch (direction) {
         case NAVDIR_FIRSTCHILD:
@@ -415,8 +386,7 @@ public:
     }
     STDMETHODIMP accDoDefaultAction(VARIANT child) override {
         CObject* target = nullptr;
-        HRESULT hr = Target(child, target);
-        if (FAILED(hr))
+        if (HRESULT hr = Target(child, target); FAILED(hr))
             return hr;
         const std::string action = target->DefaultAction();
         CControlUI* control = target->control_;
@@ -429,12 +399,9 @@ public:
     }
     STDMETHODIMP put_accName(VARIANT, BSTR) override { return E_NOTIMPL; }
     STDMETHODIMP put_accValue(VARIANT child, BSTR value) override {
-        CObject* target = nullptr;
-        HRESULT hr = Target(child, target);
-        if (FAILED(hr))
+        CControlUI* control = nullptr;
+        if (HRESULT hr = TargetControl(child, control); FAILED(hr))
             return hr;
-        CControlUI* control = target->control_;
-        target->Release();
         auto* edit = static_cast<CEditUI*>(control->GetInterface("Edit"));
         if (edit == nullptr || edit->IsReadOnly() || !edit->IsEnabled())
             return E_NOTIMPL;
@@ -534,6 +501,31 @@ private:
         return S_OK;
     }
 
+    // The control a call is about (the tree keeps its object alive).
+    HRESULT TargetControl(const VARIANT& child, CControlUI*& control) {
+        CObject* target = nullptr;
+        HRESULT hr = Target(child, target);
+        if (FAILED(hr))
+            return hr;
+        control = target->control_;
+        target->Release();
+        return S_OK;
+    }
+
+    // A number of this object or of a child named through it: `produce` answers for its control.
+    template <class Produce>
+    HRESULT Number(const VARIANT& child, VARIANT* out, Produce&& produce) {
+        if (out == nullptr)
+            return E_POINTER;
+        ::VariantInit(out);
+        CControlUI* control = nullptr;
+        if (HRESULT hr = TargetControl(child, control); FAILED(hr))
+            return hr;
+        out->vt = VT_I4;
+        out->lVal = produce(control);
+        return S_OK;
+    }
+
     // A text of this object or of a child named through it: `produce` answers for the object.
     template <class Produce>
     HRESULT Text(const VARIANT& child, BSTR* out, Produce&& produce) {
@@ -610,11 +602,11 @@ const AccessibleWords& CAccessibleTree::Words() {
 
 // (The import library of oleacc names IID_IAccessible as a function of the DLL, not as the GUID:
 // the interface's identifier is taken from its declaration instead.)
-LRESULT CAccessibleTree::AnswerGetObject(WPARAM wParam) {
-    CControlUI* root = manager_.GetRoot();
-    if (root == nullptr)
+LRESULT CAccessibleTree::AnswerGetObject(WPARAM wParam, CControlUI* control) {
+    CControlUI* target = control != nullptr ? control : manager_.GetRoot();
+    if (target == nullptr)
         return 0;
-    IAccessible* object = ObjectOf(root);
+    IAccessible* object = ObjectOf(target);
     const LRESULT answer = ::LresultFromObject(__uuidof(IAccessible), wParam, object);
     object->Release();
     return answer;

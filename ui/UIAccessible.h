@@ -47,8 +47,9 @@ public:
     CAccessibleTree(const CAccessibleTree&) = delete;
     CAccessibleTree& operator=(const CAccessibleTree&) = delete;
 
-    // The answer to WM_GETOBJECT for the client area.
-    LRESULT AnswerGetObject(WPARAM wParam);
+    // The answer to WM_GETOBJECT for the client area: the root, or the object of `control` (for
+    // a native window that stands in for a control, such as an edit's while it is open).
+    LRESULT AnswerGetObject(WPARAM wParam, CControlUI* control = nullptr);
     // Tells listening clients that something changed (EVENT_OBJECT_...).
     void Notify(DWORD event, CControlUI* control);
     // A control is going: its object answers "disconnected" from now on.

@@ -2,6 +2,7 @@
 #include "ui/UITextWin.h"
 
 #include "ui/UIManager.h"
+#include "ui/UIAccessible.h"
 
 #include <windowsx.h>
 
@@ -195,6 +196,13 @@ LRESULT CEditWnd::HandleMessage(UINT uMsg, WPARAM wParam, LPARAM lParam) {
         PostMessage(WM_CLOSE);
         return lRes;
     }
+    case WM_GETOBJECT:
+        // A screen reader that follows the keyboard into this window hears the field as the
+        // window's tree names it, not as an unnamed system edit.
+        if (LONG(DWORD(lParam)) == OBJID_CLIENT && m_pOwner != nullptr &&
+            m_pOwner->GetManager() != nullptr)
+            return m_pOwner->GetManager()->Accessible().AnswerGetObject(wParam, m_pOwner);
+        break;
     case kReflectedCommand:
         if (GET_WM_COMMAND_CMD(wParam, lParam) == EN_CHANGE)
             OnEditChanged();
