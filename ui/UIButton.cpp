@@ -386,6 +386,31 @@ bool COptionUI::Activate() {
     return true;
 }
 
+bool COptionUI::DoEvent(TEventUI& event) {
+    if (event.Type == UIEVENT_KEYDOWN && !m_sGroupName.empty() && m_pManager != nullptr &&
+        (event.chKey == VK_LEFT || event.chKey == VK_RIGHT || event.chKey == VK_UP ||
+         event.chKey == VK_DOWN)) {
+        const std::vector<CControlUI*>* group = m_pManager->GetOptionGroup(m_sGroupName);
+        if (group == nullptr)
+            return true;
+        const auto at = std::find(group->begin(), group->end(), this);
+        if (at == group->end())
+            return true;
+        const int step = event.chKey == VK_LEFT || event.chKey == VK_UP ? -1 : 1;
+        const int count = int(group->size());
+        for (int i = int(at - group->begin()) + step; i >= 0 && i < count; i += step) {
+            CControlUI* member = (*group)[size_t(i)];
+            if (member->IsVisible() && member->IsEnabled()) {
+                member->SetFocus();
+                member->Activate();
+                break;
+            }
+        }
+        return true;
+    }
+    return CButtonUI::DoEvent(event);
+}
+
 void COptionUI::SetEnabled(bool enable) {
     CControlUI::SetEnabled(enable);
     if (!enable)

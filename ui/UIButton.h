@@ -108,6 +108,9 @@ public:
     bool Activate() override;
     void SetEnabled(bool enable = true) override;
     void SetAttribute(const std::string& name, const std::string& value) override;
+    // In a group the arrow keys select and focus the previous or next member that is shown
+    // and enabled (the tabs of a tab strip, a row of radio buttons).
+    bool DoEvent(TEventUI& event) override;
 
     bool IsSelected() const { return m_bSelected; }
     // Changes the selection. With a manager: a grouped option that becomes selected first

@@ -164,7 +164,7 @@ TEST_F(KeyboardTest, OpenReadChangeAndWriteWithTheKeyboardAlone) {
     WaitForIdle(2000);
 }
 
-TEST_F(KeyboardTest, CombosOpenAndPickByLetterAndListRowsMoveWithCtrlArrows) {
+TEST_F(KeyboardTest, CombosTabsAndListRowsWithTheKeyboard) {
     ASSERT_TRUE(Open());
     TakeForeground();
     CPaintManagerUI& pm = frame_->PaintManager();
@@ -196,6 +196,15 @@ TEST_F(KeyboardTest, CombosOpenAndPickByLetterAndListRowsMoveWithCtrlArrows) {
     EXPECT_FALSE(baud->IsDroppedDown());
     pm.SetFocus(nullptr);
     baud->SelectItem(before);
+
+    // The tab strip: the arrows move along the tabs, each showing its page.
+    pm.SetFocus(Find("WorkMode"));
+    Key(VK_RIGHT);
+    EXPECT_EQ(pm.GetFocus(), Find("Server"));
+    EXPECT_EQ(Page(), 1);
+    Key(VK_LEFT);
+    EXPECT_EQ(pm.GetFocus(), Find("WorkMode"));
+    EXPECT_EQ(Page(), 0);
 
     // The sensor list: Ctrl+Down and Ctrl+Up go to the same field of the next and previous row,
     // from a combo and from an edit (whose own window hands the keys on).
