@@ -12,6 +12,7 @@
 #include "tests/ui/shared_window_test.h"
 #include "tests/ui/text_test_window.h"
 #include "ui/UIEdit.h"
+#include "ui/UITextWin.h"
 
 using namespace texttest;
 
@@ -163,6 +164,39 @@ TEST_F(EditTest, HidingTheEditWhileEditingClosesTheNativeEdit) {
     edit->SetVisible(false);
     EXPECT_TRUE(Pump([&] { return !::IsWindow(native); }, 1000));
     EXPECT_EQ(edit->GetNativeWindow(), nullptr);
+}
+
+TEST_F(EditTest, AClickSelectsNothingADoubleClickAWordAndCtrlAEverything) {
+    edit->SetText("centre main backup");
+    HWND native = StartEditing(edit);
+    ASSERT_NE(native, nullptr);
+    // A word near the right end of the field, where the text is.
+    const LPARAM onMain = MAKELPARAM(60, 8);
+    ::SendMessageA(native, WM_LBUTTONDOWN, MK_LBUTTON, onMain);
+    ::SendMessageA(native, WM_LBUTTONUP, 0, onMain);
+    DWORD start = 0, end = 0;
+    ::SendMessageA(native, EM_GETSEL, WPARAM(&start), LPARAM(&end));
+    EXPECT_EQ(start, end) << "a click places the caret";
+    ::SendMessageA(native, WM_LBUTTONDBLCLK, MK_LBUTTON, onMain);
+    ::SendMessageA(native, WM_LBUTTONUP, 0, onMain);
+    ::SendMessageA(native, EM_GETSEL, WPARAM(&start), LPARAM(&end));
+    ASSERT_LT(start, end) << "a double-click selects a word";
+    std::wstring text(32, L'\0');
+    text.resize(size_t(::GetWindowTextW(native, text.data(), int(text.size()))));
+    const std::wstring word = text.substr(start, end - start);
+    EXPECT_TRUE(word == L"main" || word == L"main " || word == L"centre" || word == L"centre ")
+        << uitext::Narrow(word);
+    // Ctrl+A: the whole text.
+    BYTE keys[256] = {};
+    ::GetKeyboardState(keys);
+    keys[VK_CONTROL] = 0x80;
+    ::SetKeyboardState(keys);
+    ::SendMessageA(native, WM_KEYDOWN, 'A', 0);
+    keys[VK_CONTROL] = 0;
+    ::SetKeyboardState(keys);
+    ::SendMessageA(native, EM_GETSEL, WPARAM(&start), LPARAM(&end));
+    EXPECT_EQ(start, 0u);
+    EXPECT_EQ(end, 18u);
 }
 
 TEST_F(EditTest, ClickOpensTheNativeEdit) {
