@@ -89,6 +89,18 @@ bool ShownWithAncestors(CControlUI* control) {
     return true;
 }
 
+// Whether a shown control lies outside what its containers show (scrolled out of view).
+bool ScrolledAway(CControlUI* control) {
+    const RECT rc = control->GetPos();
+    for (CControlUI* up = control->GetParent(); up != nullptr; up = up->GetParent()) {
+        RECT shown = {};
+        const RECT area = up->GetPos();
+        if (!::IntersectRect(&shown, &rc, &area))
+            return true;
+    }
+    return false;
+}
+
 bool EnabledWithAncestors(CControlUI* control) {
     for (CControlUI* c = control; c != nullptr; c = c->GetParent()) {
         if (!c->IsEnabled())
@@ -765,6 +777,8 @@ DWORD CAccessibleTree::StateOf(CControlUI* control) const {
     const AccRole role = RoleOf(control);
     if (!ShownWithAncestors(control) || ::IsRectEmpty(&control->GetPos()))
         state |= STATE_SYSTEM_INVISIBLE;
+    else if (ScrolledAway(control))
+        state |= STATE_SYSTEM_OFFSCREEN;
     if (!EnabledWithAncestors(control))
         state |= STATE_SYSTEM_UNAVAILABLE;
     if ((control->GetControlFlags() & UIFLAG_TABSTOP) != 0 && control->IsKeyboardEnabled()) {

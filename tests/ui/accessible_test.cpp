@@ -44,6 +44,11 @@ const char* kSkin = R"(<Window><VerticalLayout bkcolor="#FFFFFFFF">
         </Combo>
     </VerticalLayout>
     <GroupBox text="Notes" height="60"><Edit name="notes"/></GroupBox>
+    <VerticalLayout height="30" vscrollbar="true">
+        <Edit name="near" height="24"/>
+        <Edit name="far1" height="24"/>
+        <Edit name="far2" height="24"/>
+    </VerticalLayout>
     <List name="rows" height="80">
         <ListHeader height="20">
             <ListHeaderItem text="No." width="40"/>
@@ -217,6 +222,10 @@ TEST_F(AccessibleTreeTest, ShowsControlsNamedAndStatedAsAUserSeesThem) {
     EXPECT_FALSE(Of("go").state & STATE_SYSTEM_UNAVAILABLE);
     EXPECT_TRUE(Of("buried").state & STATE_SYSTEM_INVISIBLE);
     EXPECT_FALSE(Of("address").state & STATE_SYSTEM_INVISIBLE);
+    // A field scrolled out of its container's view is offscreen, not invisible.
+    EXPECT_FALSE(Of("near").state & (STATE_SYSTEM_OFFSCREEN | STATE_SYSTEM_INVISIBLE));
+    EXPECT_TRUE(Of("far2").state & STATE_SYSTEM_OFFSCREEN);
+    EXPECT_FALSE(Of("far2").state & STATE_SYSTEM_INVISIBLE);
     EXPECT_TRUE(Of("r1").state & STATE_SYSTEM_CHECKED);
     EXPECT_FALSE(Of("r2").state & STATE_SYSTEM_CHECKED);
     EXPECT_EQ(Of("mode").value, "Alpha");
