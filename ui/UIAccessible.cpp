@@ -269,13 +269,15 @@ public:
         const HWND keyboard = ::GetFocus();
         if (keyboard != window && !::IsChild(window, keyboard))
             return S_FALSE;
-        if (focused == control_ || focused == nullptr || !Contains(control_, focused)) {
-            if (focused != nullptr && focused != control_)
-                return S_FALSE;
+        // This object itself (the window, when no control has the focus), one inside it, or
+        // none of its own.
+        if (focused == control_ || (focused == nullptr && control_ == pm.GetRoot())) {
             focus->vt = VT_I4;
             focus->lVal = CHILDID_SELF;
             return S_OK;
         }
+        if (focused == nullptr || !Contains(control_, focused))
+            return S_FALSE;
         focus->vt = VT_DISPATCH;
         focus->pdispVal = tree_->ObjectOf(focused);
         return S_OK;
