@@ -36,7 +36,7 @@ IContainerUI* ContainerOf(CControlUI* control) {
 }
 
 // The list a control sits in (through its row), with the column of the row's cell it is in.
-IListUI* ListOfField(CControlUI* control, int& column, CControlUI*& row) {
+IListUI* ListOfField(CControlUI* control, int& column) {
     CControlUI* cell = control;
     for (CControlUI* parent = control->GetParent(); parent != nullptr;
          cell = parent, parent = parent->GetParent()) {
@@ -44,7 +44,6 @@ IListUI* ListOfField(CControlUI* control, int& column, CControlUI*& row) {
             continue;
         IContainerUI* cells = ContainerOf(parent);
         column = cells ? cells->GetItemIndex(cell) : -1;
-        row = parent;
         for (CControlUI* up = parent->GetParent(); up != nullptr; up = up->GetParent()) {
             if (auto* list = static_cast<IListUI*>(up->GetInterface("IList")))
                 return list;
@@ -99,6 +98,12 @@ bool ScrolledAway(CControlUI* control) {
             return true;
     }
     return false;
+}
+
+// Whether the keyboard is in `window` (or in a native window of one of its controls).
+bool HasKeyboard(HWND window) {
+    const HWND keyboard = ::GetFocus();
+    return keyboard == window || ::IsChild(window, keyboard);
 }
 
 bool EnabledWithAncestors(CControlUI* control) {
@@ -265,9 +270,7 @@ public:
             return RPC_E_DISCONNECTED;
         CPaintManagerUI& pm = tree_->Manager();
         CControlUI* focused = pm.GetFocus();
-        HWND window = pm.GetPaintWindow();
-        const HWND keyboard = ::GetFocus();
-        if (keyboard != window && !::IsChild(window, keyboard))
+        if (!HasKeyboard(pm.GetPaintWindow()))
             return S_FALSE;
         // This object itself (the window, when no control has the focus), one inside it, or
         // none of its own.
@@ -276,7 +279,7 @@ public:
             focus->lVal = CHILDID_SELF;
             return S_OK;
         }
-        if (focused == nullptr || !Contains(control_, focused))
+        if (focused == nullptr || !focused->IsWithin(control_))
             return S_FALSE;
         focus->vt = VT_DISPATCH;
         focus->pdispVal = tree_->ObjectOf(focused);
@@ -463,14 +466,6 @@ private:
         return nullptr;
     }
 
-    static bool Contains(CControlUI* ancestor, CControlUI* control) {
-        for (CControlUI* c = control; c != nullptr; c = c->GetParent()) {
-            if (c == ancestor)
-                return true;
-        }
-        return false;
-    }
-
     RECT ClientRect() const {
         RECT rc = {};
         ::GetClientRect(tree_->Manager().GetPaintWindow(), &rc);
@@ -587,7 +582,6 @@ private:
     CAccessibleTree* tree_;
     CControlUI* control_;
     ULONG refs_ = 1;
-
 };
 
 // ---- The tree ------------------------------------------------------------------------------------
@@ -699,17 +693,17 @@ AccRole CAccessibleTree::RoleOf(CControlUI* control) const {
         return AccRole::None;
     if (control == manager_.GetRoot())
         return AccRole::Client;
+    // The pages of a tab layout are property pages.
+    CControlUI* parent = control->GetParent();
+    if (control->GetAccRole().empty() && parent != nullptr &&
+        parent->GetInterface("TabLayout") != nullptr)
+        return AccRole::PropertyPage;
     const std::string cls = control->GetClass();
     bool grouped = false;
     if (cls == "OptionUI") {
         auto* option = static_cast<COptionUI*>(control->GetInterface("Option"));
         grouped = option && !option->GetGroup().empty();
     }
-    // The pages of a tab layout are property pages.
-    CControlUI* parent = control->GetParent();
-    if (control->GetAccRole().empty() && parent != nullptr &&
-        parent->GetInterface("TabLayout") != nullptr)
-        return AccRole::PropertyPage;
     // (A rich edit's text is not asked for: it is long, and its role does not depend on it.)
     const bool hasText = !control->GetAccName().empty() || !control->GetToolTip().empty() ||
                          (cls != "RichEdit" && !control->GetText().empty());
@@ -731,8 +725,7 @@ std::string CAccessibleTree::NameOf(CControlUI* control) const {
     case AccRole::ComboBox: {
         // A field of a list row is named by its column; any other by the label before it.
         int column = -1;
-        CControlUI* row = nullptr;
-        if (IListUI* list = ListOfField(control, column, row)) {
+        if (IListUI* list = ListOfField(control, column)) {
             IContainerUI* header = ContainerOf(list->GetHeader());
             if (header != nullptr && column >= 0 && column < header->GetCount())
                 return header->GetItemAt(column)->GetText();
@@ -785,9 +778,7 @@ DWORD CAccessibleTree::StateOf(CControlUI* control) const {
         state |= STATE_SYSTEM_UNAVAILABLE;
     if ((control->GetControlFlags() & UIFLAG_TABSTOP) != 0 && control->IsKeyboardEnabled()) {
         state |= STATE_SYSTEM_FOCUSABLE;
-        HWND window = manager_.GetPaintWindow();
-        const HWND keyboard = ::GetFocus();
-        if (manager_.GetFocus() == control && (keyboard == window || ::IsChild(window, keyboard)))
+        if (manager_.GetFocus() == control && HasKeyboard(manager_.GetPaintWindow()))
             state |= STATE_SYSTEM_FOCUSED;
     }
     if (auto* option = static_cast<COptionUI*>(control->GetInterface("Option"))) {

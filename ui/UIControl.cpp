@@ -388,6 +388,14 @@ void CControlUI::SetKeyboardEnabled(bool enable) {
     m_bKeyboardEnabled = enable;
 }
 
+bool CControlUI::IsWithin(const CControlUI* ancestor) const {
+    for (const CControlUI* c = this; c != nullptr; c = c->GetParent()) {
+        if (c == ancestor)
+            return true;
+    }
+    return false;
+}
+
 void CControlUI::SetFocus() {
     if (m_pManager != nullptr)
         m_pManager->SetFocus(this);

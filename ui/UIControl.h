@@ -186,6 +186,8 @@ public:
     virtual void SetKeyboardEnabled(bool enable = true);
     virtual bool IsFocused() const { return m_bFocused; }
     virtual void SetFocus();
+    // Whether this control is `ancestor` or lies inside it.
+    bool IsWithin(const CControlUI* ancestor) const;
     virtual bool IsFloat() const { return m_bFloat; }
     virtual void SetFloat(bool floating = true);
     bool IsUpdateNeeded() const { return m_bUpdateNeeded; }

@@ -355,12 +355,9 @@ bool CTabLayoutUI::SelectItem(int iIndex) {
     m_iCurSel = iIndex;
     // The focus in the page that goes moves to the first field of the page that comes, once it
     // is laid out; a focus elsewhere (on the tab that was clicked) stays where it is.
-    bool focusInPage = false;
-    for (CControlUI* c = m_pManager ? m_pManager->GetFocus() : nullptr; c != nullptr && c != this;
-         c = c->GetParent()) {
-        if (oldSel >= 0 && oldSel < GetCount() && c == m_items[size_t(oldSel)])
-            focusInPage = true;
-    }
+    CControlUI* focus = m_pManager ? m_pManager->GetFocus() : nullptr;
+    const bool focusInPage = focus != nullptr && oldSel >= 0 && oldSel < GetCount() &&
+                             focus->IsWithin(m_items[size_t(oldSel)]);
     for (int i = 0; i < GetCount(); ++i)
         m_items[size_t(i)]->SetVisible(i == iIndex);
     NeedParentUpdate();

@@ -100,10 +100,7 @@ TEST_F(KeyboardTest, TabWalksEveryFocusableControlOnceAndCtrlTabChangesPages) {
     CControlUI* page = ControlAs<CTabLayoutUI>(Find("switch"))->GetItemAt(second);
     CControlUI* focus = frame_->PaintManager().GetFocus();
     ASSERT_NE(focus, nullptr) << "the focus was lost with the page";
-    bool inPage = false;
-    for (CControlUI* up = focus; up != nullptr; up = up->GetParent())
-        inPage = inPage || up == page;
-    EXPECT_TRUE(inPage) << focus->GetName();
+    EXPECT_TRUE(focus->IsWithin(page)) << focus->GetName();
     Key(VK_TAB, {VK_CONTROL, VK_SHIFT});
     EXPECT_EQ(Page(), first);
     Key(VK_NEXT, {VK_CONTROL});
