@@ -2,8 +2,7 @@
 // process, against the simulated device; focus events as a client hooks them.
 #include "tests/shell/frame_fixture.h"
 
-#include "ui/UIAccessible.h"
-#include "ui/UITextWin.h"
+#include "support/accessible_client.h"
 
 #include <oleacc.h>
 
@@ -12,94 +11,27 @@
 
 namespace frametest {
 
+using accessclient::ControlBehind;
+using accessclient::Self;
+using accessclient::Take;
+
 namespace {
 
-// One object of the tree as a client reads it.
-struct Node {
+// One object of the tree as a client reads it, with the control it lies in.
+struct Node : accessclient::Seen {
     IAccessible* object = nullptr; // referenced while the walk's nodes live
-    CControlUI* control = nullptr;
-    std::string name, value, action;
-    LONG role = 0;
-    LONG state = 0;
-    RECT location = {};
     CControlUI* parent = nullptr;
 };
 
-VARIANT Self() {
-    VARIANT self;
-    self.vt = VT_I4;
-    self.lVal = CHILDID_SELF;
-    return self;
-}
-
-std::string Take(BSTR text) {
-    std::string utf8 = text ? uitext::Narrow(text) : std::string();
-    SysFreeString(text);
-    return utf8;
-}
-
-CControlUI* ControlBehind(IUnknown* object) {
-    IAccessibleControl* behind = nullptr;
-    if (object == nullptr ||
-        FAILED(object->QueryInterface(IID_IAccessibleControl, reinterpret_cast<void**>(&behind))))
-        return nullptr;
-    CControlUI* control = behind->Control();
-    behind->Release();
-    return control;
-}
-
-Node Read(IAccessible* object, CControlUI* parent) {
-    Node node;
-    node.object = object;
-    node.control = ControlBehind(object);
-    node.parent = parent;
-    BSTR text = nullptr;
-    object->get_accName(Self(), &text);
-    node.name = Take(text);
-    text = nullptr;
-    object->get_accValue(Self(), &text);
-    node.value = Take(text);
-    text = nullptr;
-    object->get_accDefaultAction(Self(), &text);
-    node.action = Take(text);
-    VARIANT v;
-    VariantInit(&v);
-    if (SUCCEEDED(object->get_accRole(Self(), &v)) && v.vt == VT_I4)
-        node.role = v.lVal;
-    VariantInit(&v);
-    if (SUCCEEDED(object->get_accState(Self(), &v)) && v.vt == VT_I4)
-        node.state = v.lVal;
-    long x = 0, y = 0, w = 0, h = 0;
-    object->accLocation(&x, &y, &w, &h, Self());
-    node.location = RECT{x, y, x + w, y + h};
-    return node;
-}
-
 // Every object under `object`, depth first, as AccessibleChildren hands them out.
 void Walk(IAccessible* object, CControlUI* control, std::vector<Node>& nodes, int& simple) {
-    long count = 0;
-    object->get_accChildCount(&count);
-    if (count <= 0)
-        return;
-    std::vector<VARIANT> children(static_cast<size_t>(count));
-    long obtained = 0;
-    if (FAILED(AccessibleChildren(object, 0, count, children.data(), &obtained)))
-        return;
-    for (long i = 0; i < obtained; ++i) {
-        VARIANT& child = children[size_t(i)];
-        if (child.vt != VT_DISPATCH || child.pdispVal == nullptr) {
-            ++simple;
-            VariantClear(&child);
-            continue;
-        }
-        IAccessible* accessible = nullptr;
-        child.pdispVal->QueryInterface(__uuidof(IAccessible), reinterpret_cast<void**>(&accessible));
-        VariantClear(&child);
-        if (accessible == nullptr)
-            continue;
-        nodes.push_back(Read(accessible, control));
-        CControlUI* below = nodes.back().control;
-        Walk(accessible, below, nodes, simple);
+    for (IAccessible* child : accessclient::Children(object, &simple)) {
+        Node node;
+        static_cast<accessclient::Seen&>(node) = accessclient::Look(child);
+        node.object = child;
+        node.parent = control;
+        nodes.push_back(node);
+        Walk(child, node.control, nodes, simple);
     }
 }
 
@@ -156,7 +88,10 @@ protected:
         Release();
         IAccessible* root = Root(window);
         ASSERT_NE(root, nullptr);
-        nodes_.push_back(Read(root, nullptr));
+        Node top;
+        static_cast<accessclient::Seen&>(top) = accessclient::Look(root);
+        top.object = root;
+        nodes_.push_back(top);
         Walk(root, nodes_.front().control, nodes_, simple_);
         for (const Node& node : nodes_)
             if (node.control != nullptr)

@@ -10,10 +10,10 @@
 #include <vector>
 
 #include "skin_test_window.h"
-#include "ui/UIAccessible.h"
-#include "ui/UITextWin.h"
+#include "support/accessible_client.h"
 
 using namespace uitest;
+using namespace accessclient;
 
 namespace {
 
@@ -58,79 +58,6 @@ const char* kSkin = R"(<Window><VerticalLayout bkcolor="#FFFFFFFF">
         <ListContainerElement height="24"><Label text="2" width="40"/><Edit name="slave2" width="80"/></ListContainerElement>
     </List>
 </VerticalLayout></Window>)";
-
-VARIANT Self() {
-    VARIANT self;
-    self.vt = VT_I4;
-    self.lVal = CHILDID_SELF;
-    return self;
-}
-
-std::string Take(BSTR text) {
-    std::string utf8 = text ? uitext::Narrow(text) : std::string();
-    SysFreeString(text);
-    return utf8;
-}
-
-CControlUI* ControlBehind(IUnknown* object) {
-    IAccessibleControl* behind = nullptr;
-    if (object == nullptr ||
-        FAILED(object->QueryInterface(IID_IAccessibleControl, reinterpret_cast<void**>(&behind))))
-        return nullptr;
-    CControlUI* control = behind->Control();
-    behind->Release();
-    return control;
-}
-
-// A client's view of one object.
-struct Seen {
-    CControlUI* control = nullptr;
-    std::string name, value, action;
-    LONG role = 0, state = 0;
-};
-
-Seen Look(IAccessible* object) {
-    Seen seen;
-    seen.control = ControlBehind(object);
-    BSTR text = nullptr;
-    object->get_accName(Self(), &text);
-    seen.name = Take(text);
-    text = nullptr;
-    object->get_accValue(Self(), &text);
-    seen.value = Take(text);
-    text = nullptr;
-    object->get_accDefaultAction(Self(), &text);
-    seen.action = Take(text);
-    VARIANT v;
-    VariantInit(&v);
-    object->get_accRole(Self(), &v);
-    seen.role = v.lVal;
-    VariantInit(&v);
-    object->get_accState(Self(), &v);
-    seen.state = v.lVal;
-    return seen;
-}
-
-std::vector<IAccessible*> Children(IAccessible* object) {
-    long count = 0;
-    object->get_accChildCount(&count);
-    std::vector<IAccessible*> children;
-    if (count <= 0)
-        return children;
-    std::vector<VARIANT> found(static_cast<size_t>(count));
-    long obtained = 0;
-    AccessibleChildren(object, 0, count, found.data(), &obtained);
-    for (long i = 0; i < obtained; ++i) {
-        IAccessible* child = nullptr;
-        if (found[size_t(i)].vt == VT_DISPATCH)
-            found[size_t(i)].pdispVal->QueryInterface(__uuidof(IAccessible),
-                                                      reinterpret_cast<void**>(&child));
-        VariantClear(&found[size_t(i)]);
-        if (child != nullptr)
-            children.push_back(child);
-    }
-    return children;
-}
 
 std::vector<HWND> g_events;
 void CALLBACK OnEvent(HWINEVENTHOOK, DWORD, HWND hwnd, LONG, LONG, DWORD, DWORD) {
@@ -195,8 +122,9 @@ TEST_F(AccessibleTreeTest, ShowsControlsNamedAndStatedAsAUserSeesThem) {
     for (const Expect& e : expected) {
         const Seen seen = Of(e.control);
         EXPECT_EQ(seen.role, e.role) << e.control;
-        if (*e.name)
+        if (*e.name) {
             EXPECT_EQ(seen.name, e.name) << e.control;
+        }
     }
     // Plain layouts stand aside (the button's parent is the window's client area); the named
     // one is a grouping around the combo; a row is a list item of the list.
