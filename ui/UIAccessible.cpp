@@ -4,6 +4,7 @@
 #include "ui/UICombo.h"
 #include "ui/UIContainer.h"
 #include "ui/UIEdit.h"
+#include "ui/UILayout.h"
 #include "ui/UIList.h"
 #include "ui/UIManager.h"
 #include "ui/UIRichEdit.h"
@@ -31,21 +32,17 @@ bool IsSelf(const VARIANT& child) {
     return child.vt == VT_I4 && child.lVal == CHILDID_SELF;
 }
 
-IContainerUI* ContainerOf(CControlUI* control) {
-    return control ? static_cast<IContainerUI*>(control->GetInterface("IContainer")) : nullptr;
-}
-
 // The list a control sits in (through its row), with the column of the row's cell it is in.
 IListUI* ListOfField(CControlUI* control, int& column) {
     CControlUI* cell = control;
     for (CControlUI* parent = control->GetParent(); parent != nullptr;
          cell = parent, parent = parent->GetParent()) {
-        if (parent->GetInterface("ListItem") == nullptr)
+        if (AsListItem(parent) == nullptr)
             continue;
-        IContainerUI* cells = ContainerOf(parent);
+        IContainerUI* cells = ControlAs<IContainerUI>(parent);
         column = cells ? cells->GetItemIndex(cell) : -1;
         for (CControlUI* up = parent->GetParent(); up != nullptr; up = up->GetParent()) {
-            if (auto* list = static_cast<IListUI*>(up->GetInterface("IList")))
+            if (auto* list = ControlAs<IListUI>(up))
                 return list;
         }
         return nullptr;
@@ -56,7 +53,7 @@ IListUI* ListOfField(CControlUI* control, int& column) {
 // The text of the nearest label before `control` among its siblings: what names an unlabelled
 // field to a sighted user.
 std::string LabelBefore(CControlUI* control) {
-    IContainerUI* siblings = ContainerOf(control->GetParent());
+    IContainerUI* siblings = ControlAs<IContainerUI>(control->GetParent());
     if (siblings == nullptr)
         return std::string();
     std::string label;
@@ -74,7 +71,7 @@ std::string LabelBefore(CControlUI* control) {
 // The title of the group box that holds nothing but `control` (a log, a help text).
 std::string GroupOfOne(CControlUI* control) {
     CControlUI* box = control->GetParent();
-    IContainerUI* items = ContainerOf(box);
+    IContainerUI* items = ControlAs<IContainerUI>(box);
     if (items == nullptr || items->GetCount() != 1 || std::string(box->GetClass()) != "GroupBoxUI")
         return std::string();
     return box->GetText();
@@ -312,7 +309,7 @@ public:
         if (flags & SELFLAG_TAKEFOCUS)
             control->SetFocus();
         if (flags & SELFLAG_TAKESELECTION) {
-            if (auto* option = static_cast<COptionUI*>(control->GetInterface("Option")))
+            if (auto* option = ControlAs<COptionUI>(control))
                 option->Selected(true);
             else if (IListItemUI* item = AsListItem(control))
                 item->Select(true);
@@ -419,7 +416,7 @@ public:
         CControlUI* control = nullptr;
         if (HRESULT hr = TargetControl(child, control); FAILED(hr))
             return hr;
-        auto* edit = static_cast<CEditUI*>(control->GetInterface("Edit"));
+        auto* edit = ControlAs<CEditUI>(control);
         if (edit == nullptr || edit->IsReadOnly() || !edit->IsEnabled())
             return E_NOTIMPL;
         edit->SetText(value ? uitext::Narrow(value) : std::string());
@@ -441,7 +438,7 @@ private:
     // The shown children of a container; a child not shown itself (a plain layout) is replaced
     // by its own.
     void AddShownChildren(CControlUI* control, std::vector<CControlUI*>& children) const {
-        IContainerUI* container = ContainerOf(control);
+        IContainerUI* container = ControlAs<IContainerUI>(control);
         for (int i = 0; container != nullptr && i < container->GetCount(); ++i) {
             CControlUI* child = container->GetItemAt(i);
             if (child == nullptr)
@@ -561,7 +558,7 @@ private:
         case AccRole::PushButton:
             return words.press;
         case AccRole::CheckBox: {
-            auto* option = static_cast<COptionUI*>(control_->GetInterface("Option"));
+            auto* option = ControlAs<COptionUI>(control_);
             return option && option->IsSelected() ? words.uncheck : words.check;
         }
         case AccRole::RadioButton:
@@ -569,7 +566,7 @@ private:
         case AccRole::PageTab:
             return words.switchTo;
         case AccRole::ComboBox: {
-            auto* combo = static_cast<CComboUI*>(control_->GetInterface("Combo"));
+            auto* combo = ControlAs<CComboUI>(control_);
             return combo && combo->IsDroppedDown() ? words.close : words.open;
         }
         case AccRole::ListItem:
@@ -696,12 +693,12 @@ AccRole CAccessibleTree::RoleOf(CControlUI* control) const {
     // The pages of a tab layout are property pages.
     CControlUI* parent = control->GetParent();
     if (control->GetAccRole().empty() && parent != nullptr &&
-        parent->GetInterface("TabLayout") != nullptr)
+        ControlAs<CTabLayoutUI>(parent) != nullptr)
         return AccRole::PropertyPage;
     const std::string cls = control->GetClass();
     bool grouped = false;
     if (cls == "OptionUI") {
-        auto* option = static_cast<COptionUI*>(control->GetInterface("Option"));
+        auto* option = ControlAs<COptionUI>(control);
         grouped = option && !option->GetGroup().empty();
     }
     // (A rich edit's text is not asked for: it is long, and its role does not depend on it.)
@@ -726,7 +723,7 @@ std::string CAccessibleTree::NameOf(CControlUI* control) const {
         // A field of a list row is named by its column; any other by the label before it.
         int column = -1;
         if (IListUI* list = ListOfField(control, column)) {
-            IContainerUI* header = ContainerOf(list->GetHeader());
+            IContainerUI* header = ControlAs<IContainerUI>(list->GetHeader());
             if (header != nullptr && column >= 0 && column < header->GetCount())
                 return header->GetItemAt(column)->GetText();
         }
@@ -739,7 +736,7 @@ std::string CAccessibleTree::NameOf(CControlUI* control) const {
         if (!control->GetText().empty())
             return control->GetText();
         // A row of fields: the text of its first cell that shows one (its number).
-        IContainerUI* cells = ContainerOf(control);
+        IContainerUI* cells = ControlAs<IContainerUI>(control);
         for (int i = 0; cells != nullptr && i < cells->GetCount(); ++i) {
             const std::string text = cells->GetItemAt(i)->GetText();
             if (!text.empty())
@@ -755,7 +752,7 @@ std::string CAccessibleTree::NameOf(CControlUI* control) const {
 std::string CAccessibleTree::ValueOf(CControlUI* control) const {
     switch (RoleOf(control)) {
     case AccRole::EditableText: {
-        auto* edit = static_cast<CEditUI*>(control->GetInterface("Edit"));
+        auto* edit = ControlAs<CEditUI>(control);
         if (edit != nullptr && edit->IsPasswordMode())
             return std::string(edit->GetText().size(), '*');
         return control->GetText();
@@ -781,7 +778,7 @@ DWORD CAccessibleTree::StateOf(CControlUI* control) const {
         if (manager_.GetFocus() == control && HasKeyboard(manager_.GetPaintWindow()))
             state |= STATE_SYSTEM_FOCUSED;
     }
-    if (auto* option = static_cast<COptionUI*>(control->GetInterface("Option"))) {
+    if (auto* option = ControlAs<COptionUI>(control)) {
         if (role == AccRole::PageTab) {
             state |= STATE_SYSTEM_SELECTABLE;
             if (option->IsSelected())
@@ -797,8 +794,8 @@ DWORD CAccessibleTree::StateOf(CControlUI* control) const {
     }
     switch (role) {
     case AccRole::EditableText: {
-        auto* edit = static_cast<CEditUI*>(control->GetInterface("Edit"));
-        auto* rich = static_cast<CRichEditUI*>(control->GetInterface("RichEdit"));
+        auto* edit = ControlAs<CEditUI>(control);
+        auto* rich = ControlAs<CRichEditUI>(control);
         if ((edit && edit->IsReadOnly()) || (rich && rich->IsReadOnly()))
             state |= STATE_SYSTEM_READONLY;
         if (edit && edit->IsPasswordMode())
@@ -809,7 +806,7 @@ DWORD CAccessibleTree::StateOf(CControlUI* control) const {
         state |= STATE_SYSTEM_READONLY;
         break;
     case AccRole::ComboBox: {
-        auto* combo = static_cast<CComboUI*>(control->GetInterface("Combo"));
+        auto* combo = ControlAs<CComboUI>(control);
         state |= STATE_SYSTEM_HASPOPUP;
         state |= combo && combo->IsDroppedDown() ? STATE_SYSTEM_EXPANDED : STATE_SYSTEM_COLLAPSED;
         break;

@@ -97,7 +97,7 @@ CControlUI* SameCellInNextRow(CControlUI* control, bool down) {
     CControlUI* cell = control;
     CControlUI* row = control ? control->GetParent() : nullptr;
     while (row != nullptr && AsListItem(row) == nullptr) {
-        auto* level = static_cast<IContainerUI*>(row->GetInterface("IContainer"));
+        auto* level = ControlAs<IContainerUI>(row);
         if (level == nullptr)
             return nullptr;
         path.push_back(level->GetItemIndex(cell));
@@ -106,8 +106,8 @@ CControlUI* SameCellInNextRow(CControlUI* control, bool down) {
     }
     if (row == nullptr || row->GetParent() == nullptr)
         return nullptr;
-    auto* inRow = static_cast<IContainerUI*>(row->GetInterface("IContainer"));
-    auto* rows = static_cast<IContainerUI*>(row->GetParent()->GetInterface("IContainer"));
+    auto* inRow = ControlAs<IContainerUI>(row);
+    auto* rows = ControlAs<IContainerUI>(row->GetParent());
     if (inRow == nullptr || rows == nullptr)
         return nullptr;
     path.push_back(inRow->GetItemIndex(cell));
@@ -119,7 +119,7 @@ CControlUI* SameCellInNextRow(CControlUI* control, bool down) {
             continue;
         CControlUI* found = target;
         for (auto step = path.rbegin(); found != nullptr && step != path.rend(); ++step) {
-            auto* level = static_cast<IContainerUI*>(found->GetInterface("IContainer"));
+            auto* level = ControlAs<IContainerUI>(found);
             found = level ? level->GetItemAt(*step) : nullptr;
         }
         if (found != nullptr && found->IsVisible() && found->IsEnabled() &&
