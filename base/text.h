@@ -15,3 +15,11 @@ inline std::string TextOrFallback(const std::string& text, const char* fallback,
                                   const char* suffix = "") {
     return (text.empty() ? std::string(fallback) : text) + suffix;
 }
+
+// The bytes without a UTF-8 byte-order mark ("\xEF\xBB\xBF") at their start, which editors and
+// spreadsheets put before UTF-8 text ("CSV UTF-8", Notepad's "UTF-8 with BOM").
+inline std::string WithoutBom(std::string bytes) {
+    if (bytes.compare(0, 3, "\xEF\xBB\xBF") == 0)
+        bytes.erase(0, 3);
+    return bytes;
+}

@@ -86,13 +86,6 @@ bool CDeviceLink::HandleMessage(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lPara
     }
 }
 
-int CDeviceLink::TimeoutFactorForBaud(int baudRate) {
-    if (baudRate <= 0)
-        return 1;
-    int factor = 9600 / baudRate;
-    return factor < 1 ? 1 : factor;
-}
-
 bool CDeviceLink::OpenDevicePortListening(const LineSettings& line) {
     if (!OpenDevicePort(line))
         return false;

@@ -22,15 +22,15 @@
 
 #include <atomic>
 #include <functional>
+#include "exchange/dialogue_policy.h"
+
 #include <string>
 
 
 // The opened port's line-event mask: received character and CTS change.
 constexpr DWORD kPortEventMask = EV_RXCHAR | EV_CTS;
-// The setting-mode timer's period right after the port was opened.
-constexpr unsigned kPromptTimerOpenMs = 300;
-// The least time between two commands sent to the device.
-constexpr unsigned kCommandSpacingMs = 200;
+// The setting-mode timer's period right after the port was opened: the prompt's answer rate.
+constexpr unsigned kPromptTimerOpenMs = kPromptAnswerMs;
 
 // A job's answer for the window, sent with WM_LINK_RESULT (lParam points to it). The worker
 // waits while the window handles it, and holds no lock meanwhile.
@@ -110,7 +110,6 @@ public:
     // The time-out factor (at least 1) that multiplies every reply wait.
     void SetTimeoutFactor(int factor) { timeoutFactor_ = factor < 1 ? 1 : factor; }
     int GetTimeoutFactor() const { return timeoutFactor_; }
-    static int TimeoutFactorForBaud(int baudRate);
 
     CSerialPort& Port() { return port_; }
     JobQueue& Queue() { return queue_; }

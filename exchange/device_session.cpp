@@ -1,5 +1,7 @@
 #include "exchange/device_session.h"
 
+#include "exchange/dialogue_policy.h"
+
 #include <cstring>
 #include <thread>
 
@@ -7,10 +9,7 @@ namespace {
 
 using Clock = std::chrono::steady_clock;
 
-constexpr int kSpacingMs = 200;      // the least time between two commands
-constexpr int kPromptAnswerMs = 300; // "s" is repeated this often while the prompt stands
-constexpr int kLoginWaitMs = 3000;   // for "enter setting!" after "+++"
-constexpr int kSliceMs = 20;         // one read's wait
+constexpr int kSliceMs = 20; // one read's wait
 
 int MsLeft(Clock::time_point deadline) {
     return static_cast<int>(
@@ -30,12 +29,14 @@ void Merge(ReplyActions& into, const ReplyActions& more) {
 
 CDeviceSession::CDeviceSession(ISerialLine& line, int baudRate, Progress progress)
     : line_(line), progress_(std::move(progress)) {
-    timeoutFactor_ = baudRate > 0 && 9600 / baudRate > 1 ? 9600 / baudRate : 1;
+    timeoutFactor_ = TimeoutFactorForBaud(baudRate);
 }
 
 ReplyActions CDeviceSession::Pump(int waitMs, std::string& why) {
     ReplyActions all;
     const std::string bytes = line_.Read(waitMs < 0 ? 0 : waitMs, why);
+    if (!why.empty() && lineFailure_.empty())
+        lineFailure_ = why;
     if (bytes.empty())
         return all;
     received_ += bytes;
@@ -52,7 +53,7 @@ ReplyActions CDeviceSession::Pump(int waitMs, std::string& why) {
 bool CDeviceSession::Send(const std::string& bytes, std::string& why) {
     if (sentBefore_) {
         const int wait =
-            kSpacingMs - static_cast<int>(std::chrono::duration_cast<std::chrono::milliseconds>(
+            static_cast<int>(kCommandSpacingMs) - static_cast<int>(std::chrono::duration_cast<std::chrono::milliseconds>(
                                               Clock::now() - lastSent_)
                                               .count());
         if (wait > 0)
@@ -86,7 +87,7 @@ bool CDeviceSession::EnterSettingMode(int promptWaitMs, std::string& why) {
     if (promptSeen_) {
         // Answer the prompt with the key, again while it stands, until the command list comes.
         Say("power-up prompt seen: entering the setting mode");
-        const Clock::time_point deadline = Clock::now() + std::chrono::milliseconds(5000);
+        const Clock::time_point deadline = Clock::now() + std::chrono::milliseconds(kSettingEntryMs);
         while (!settingMode_ && MsLeft(deadline) > 0) {
             if (promptSeen_ || reply_.JobType() == JOB_SETTING_PROMPT) {
                 if (!Send("s", why))
@@ -155,9 +156,33 @@ std::optional<std::string> CDeviceSession::Run(const Job& job, std::string& why)
     return std::nullopt;
 }
 
-std::optional<std::string> CDeviceSession::ReadListing(std::string& why) {
+bool CDeviceSession::EnsureSettingMode(std::string& why) {
+    if (!line_.IsOpen()) {
+        why = "the port is closed";
+        return false;
+    }
+    // Whatever the device said while nobody listened: a leave notice, a new power-up prompt.
+    for (int i = 0; i < 3; ++i) {
+        Pump(kSliceMs, why);
+        if (!why.empty()) {
+            why = "the line failed: " + why;
+            return false;
+        }
+    }
+    if (settingMode_)
+        return true;
+    Say("the device left its setting mode: entering it again");
+    promptSeen_ = false;
+    if (!EnterSettingMode(0, why)) {
+        why = "the device left its setting mode and did not enter it again: " + why;
+        return false;
+    }
+    return true;
+}
+
+std::optional<std::string> CDeviceSession::ReadListing(std::string& why, JobType type) {
     Job job;
-    job.type = JOB_LOAD;
+    job.type = type;
     job.command = "AT+SHOW\r\n";
     std::optional<std::string> reply = Run(job, why);
     if (reply && !IsListingReply(*reply)) {

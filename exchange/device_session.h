@@ -4,6 +4,7 @@
 // One thread; every call blocks until its answer is in or its wait has run out.
 #pragma once
 
+#include "exchange/device_dialogue.h"
 #include "exchange/job.h"
 #include "exchange/reply_recognition.h"
 #include "serial/serial_line.h"
@@ -13,7 +14,7 @@
 #include <optional>
 #include <string>
 
-class CDeviceSession {
+class CDeviceSession : public IDeviceDialogue {
 public:
     // Told what is happening, a line at a time (for the user's progress output).
     using Progress = std::function<void(const std::string&)>;
@@ -30,9 +31,18 @@ public:
     // Runs one job: its command goes out at least 200 ms after the previous one, and the reply
     // is collected until it is complete or the job's wait (times the baud rate's factor) has
     // run out. The completed reply, or nothing with the reason.
-    std::optional<std::string> Run(const Job& job, std::string& why);
+    std::optional<std::string> Run(const Job& job, std::string& why) override;
     // Reads the device's configuration listing ("AT+SHOW").
-    std::optional<std::string> ReadListing(std::string& why);
+    std::optional<std::string> ReadListing(std::string& why, JobType type = JOB_LOAD) override;
+    // Takes what the device sent meanwhile (a device left waiting says when it times out of its
+    // setting mode) and enters the setting mode again with "+++" when it left.
+    bool EnsureSettingMode(std::string& why) override;
+    bool InSettingMode() const { return settingMode_; }
+    // False with the reason when the line failed (the adapter went away, the peer hung up).
+    bool EnsureLineAlive(std::string& why) const {
+        why = lineFailure_;
+        return why.empty() && line_.IsOpen();
+    }
     // Makes the device leave its setting mode ("at+quit"); best effort.
     void Leave();
 
@@ -57,4 +67,5 @@ private:
     bool promptSeen_ = false;
     bool settingMode_ = false;
     std::string received_;
+    std::string lineFailure_; // the line's failure, once one was seen
 };

@@ -26,6 +26,9 @@ enum JobType : int {
     JOB_READ_LOG = 13,
     // 14 is not used.
     JOB_COMMAND = 15,
+    // The listing read after a write to verify it: read like JOB_LOAD, but its listing is
+    // compared with the plan and never shown over what the user typed.
+    JOB_VERIFY = 16,
 };
 
 struct Job {
@@ -43,6 +46,7 @@ struct Job {
 inline int JobBaseWait(int type) {
     switch (type) {
     case JOB_LOAD:
+    case JOB_VERIFY:
     case JOB_SAVE_FILE:
     case JOB_LOAD_FILE:
     case JOB_READ_LOG:

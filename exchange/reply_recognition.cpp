@@ -77,6 +77,7 @@ void CReplyAssembler::RecogniseLocked(ReplyActions& actions) {
         }
         break;
     case JOB_LOAD:
+    case JOB_VERIFY:
         if (Contains(kMarkerListing) && Answer(kAnswerOk))
             done();
         break;

@@ -19,12 +19,27 @@ std::string ReportedValue(const PlanRow& row, const ParameterCatalogue& paramete
     return entry == parameters.end() ? std::string() : entry->second.value;
 }
 
-bool Failed(PlanOutcome outcome) {
-    return outcome == PlanOutcome::Refused || outcome == PlanOutcome::NotAnswered ||
-           outcome == PlanOutcome::Mismatch || outcome == PlanOutcome::NotVerified;
+// Whether the listing holds the row's label at all (a value it does not list is not verified,
+// also when the value written was empty).
+bool Lists(const PlanRow& row, const FileLabels& named) {
+    return row.job.kind == EntryKind::List ? named.listItems.count(row.job.item) > 0
+                                           : named.keys.count(row.job.key) > 0;
+}
+
+// A value as the listing shows it: the device's listing loses the blanks around a value.
+std::string AsListed(const std::string& value) {
+    const size_t first = value.find_first_not_of(' ');
+    if (first == std::string::npos)
+        return std::string();
+    return value.substr(first, value.find_last_not_of(' ') - first + 1);
 }
 
 } // namespace
+
+bool IsFailed(PlanOutcome outcome) {
+    return outcome == PlanOutcome::Refused || outcome == PlanOutcome::NotAnswered ||
+           outcome == PlanOutcome::Mismatch || outcome == PlanOutcome::NotVerified;
+}
 
 PlanRow PlanRowFor(const Job& job, const std::string& control, const CParameterStore& store) {
     PlanRow row;
@@ -84,12 +99,16 @@ void VerifyPlan(std::vector<PlanRow>& rows, const std::string& listing) {
     ListParameterCatalogue lists;
     InterfacePresence presence;
     const bool read = !listing.empty();
+    FileLabels named;
     if (read) {
-        BuildParameterCatalogue(parameters, lists, 64);
+        BuildParameterCatalogue(parameters, lists, kSensorRows);
         ParseListing(listing.data(), listing.size(), parameters, lists, presence);
+        named = LabelsInListing(listing, parameters, lists);
     }
     for (PlanRow& row : rows) {
-        const bool reports = read && ReportedValue(row, parameters, lists) == row.newValue;
+        const bool listed = read && Lists(row, named);
+        const bool reports =
+            listed && ReportedValue(row, parameters, lists) == AsListed(row.newValue);
         if (row.outcome == PlanOutcome::NotAnswered && reports) {
             // No answer came, but the device reports the new value: it took it.
             row.outcome = PlanOutcome::Verified;
@@ -97,7 +116,7 @@ void VerifyPlan(std::vector<PlanRow>& rows, const std::string& listing) {
         }
         if (row.outcome != PlanOutcome::Written)
             continue;
-        if (!read)
+        if (!listed)
             row.outcome = PlanOutcome::NotVerified;
         else
             row.outcome = reports ? PlanOutcome::Verified : PlanOutcome::Mismatch;
@@ -170,7 +189,7 @@ std::string PlanSummary(const std::vector<PlanRow>& rows, const PlanTexts& texts
         std::string names;
         size_t count = 0;
         for (const PlanRow& row : rows) {
-            if (row.outcome != kind || !Failed(kind))
+            if (row.outcome != kind || !IsFailed(kind))
                 continue;
             names += (count++ ? ", " : "") + FieldName(row);
         }

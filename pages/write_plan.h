@@ -22,6 +22,9 @@ enum class PlanOutcome {
     NotVerified, // acknowledged, but the device could not be read again
 };
 
+// Whether an outcome is a failure (refused, not answered, mismatch, not verified).
+bool IsFailed(PlanOutcome outcome);
+
 struct PlanRow {
     Job job;                 // the command; job.label names the field for the log
     std::string control;     // the control (or the switch row's key) the value comes from
@@ -55,8 +58,9 @@ size_t TickedRows(const std::vector<PlanRow>& rows);
 PlanRow* RowOfJob(std::vector<PlanRow>& rows, const Job& job);
 
 // Compares the written rows with a listing read after the batch: each becomes Verified or
-// Mismatch; with no listing (empty text) NotVerified. A row that got no answer but whose new
-// value the listing reports counts as Verified.
+// Mismatch (values compared as the listing shows them, without surrounding blanks); with no
+// listing (empty text), or one that does not hold the row's label, NotVerified. A row that got
+// no answer but whose new value the listing reports counts as Verified.
 void VerifyPlan(std::vector<PlanRow>& rows, const std::string& listing);
 
 // The values a loaded file holds for labels it names that differ from the device and that no

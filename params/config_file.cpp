@@ -2,6 +2,8 @@
 
 #include "params/listing_parser.h"
 
+#include "base/text.h"
+
 std::string ListingToFileBytes(const std::string& reply) {
     std::string bytes;
     const size_t end = reply.find('\0');
@@ -15,7 +17,9 @@ std::string ListingToFileBytes(const std::string& reply) {
     return bytes;
 }
 
-ConfigFileError FileBytesToListing(const std::string& bytes, std::string& text) {
+ConfigFileError FileBytesToListing(const std::string& fileBytes, std::string& text) {
+    // A byte-order mark an editor put before the text is no part of the listing.
+    const std::string bytes = WithoutBom(fileBytes);
     // Undo the writing translation: CR LF reads as LF, a lone CR stays, 0x1A ends the text.
     std::string plain;
     plain.reserve(bytes.size());
@@ -95,4 +99,43 @@ ConfigFileError ReadConfigFile(const std::string& bytes, const ParameterCatalogu
     text = std::move(listing);
     labels = std::move(found);
     return ConfigFileError::None;
+}
+
+ConfigFileError PartialFileToListing(const std::string& fileBytes, std::string& listing,
+                                     bool& namesAnchor) {
+    std::string bytes = WithoutBom(fileBytes);
+    // A partial file may lack the listing's first label (it is read after one), or hold it
+    // after other lines, which would then not count: its line is read first.
+    const size_t anchor = bytes.find(kListingAnchor);
+    namesAnchor = anchor != std::string::npos;
+    if (!namesAnchor) {
+        bytes = std::string(kListingAnchor) + "\r\r\n" + bytes;
+    } else if (bytes.find_first_not_of("\r\n ", 0) < anchor &&
+               (anchor == 0 || bytes[anchor - 1] == '\n')) {
+        size_t end = bytes.find('\n', anchor);
+        end = end == std::string::npos ? bytes.size() : end + 1;
+        const std::string line = bytes.substr(anchor, end - anchor);
+        bytes.erase(anchor, end - anchor);
+        bytes.insert(0, line);
+    }
+    return FileBytesToListing(bytes, listing);
+}
+
+void SetListingValue(std::string& listing, const std::string& label, const std::string& value) {
+    const std::string bare = label.rfind("\r\n", 0) == 0 ? label.substr(2) : label;
+    const size_t anchor = listing.find(kListingAnchor);
+    const size_t from = anchor == std::string::npos ? 0 : anchor;
+    // The label where a line starts (a label that ends another would otherwise match inside it).
+    size_t at = listing.find(bare, from);
+    while (at != std::string::npos && at > 0 && listing[at - 1] != '\n' && at != from)
+        at = listing.find(bare, at + 1);
+    if (at != std::string::npos) {
+        const size_t start = at + bare.size();
+        const size_t end = listing.find("\r\n", start);
+        listing.replace(start, (end == std::string::npos ? listing.size() : end) - start, value);
+        return;
+    }
+    const size_t lineEnd = listing.find("\r\n", from);
+    const size_t insertAt = lineEnd == std::string::npos ? listing.size() : lineEnd + 2;
+    listing.insert(insertAt, bare + value + "\r\n");
 }

@@ -44,3 +44,14 @@ FileLabels LabelsInListing(const std::string& listing, const ParameterCatalogue&
 ConfigFileError ReadConfigFile(const std::string& bytes, const ParameterCatalogue& parameters,
                                const ListParameterCatalogue& lists, std::string& text,
                                FileLabels& labels);
+
+// The listing text of a partial file (a template of the production line, a few lines written by
+// hand): a file that does not name the listing's first label ("Access Point Name:") gets an
+// empty one, and one that names it after other lines has it moved first, so that every line
+// counts. `namesAnchor` tells whether the file named it. A byte-order mark is skipped.
+ConfigFileError PartialFileToListing(const std::string& bytes, std::string& listing,
+                                     bool& namesAnchor);
+
+// Puts `value` under `label` (as the listing writes it, "\r\n" included or not) in a listing:
+// replaces the value of the line the label starts, or adds the line after the first one.
+void SetListingValue(std::string& listing, const std::string& label, const std::string& value);

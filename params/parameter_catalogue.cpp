@@ -140,3 +140,43 @@ void RecordWrittenValue(ParameterCatalogue& parameters, ListParameterCatalogue& 
     else
         parameters[key].value = value;
 }
+
+std::string LabelOfName(const ParameterCatalogue& parameters, const ListParameterCatalogue& lists,
+                        const std::string& name) {
+    // The name of the field on the pages ("Modem'sID number") names it too.
+    if (const ParameterEntry* entry = FindParameter(parameters, name))
+        if (!entry->label.empty())
+            return entry->label;
+    const std::string wanted = PlainLabel(name);
+    if (wanted.empty())
+        return std::string();
+    for (const auto& [key, entry] : parameters)
+        if (!entry.label.empty() && PlainLabel(entry.label) == wanted)
+            return entry.label;
+    for (const auto& [key, list] : lists)
+        for (int i = 0; i < list.count; ++i) {
+            const std::string label = FormatListLabel(list.labelFormat, i);
+            if (PlainLabel(label) == wanted)
+                return label;
+        }
+    return std::string();
+}
+
+std::string KeyOfLabel(const ParameterCatalogue& parameters, const ListParameterCatalogue& lists,
+                       const std::string& label) {
+    for (const auto& [key, entry] : parameters)
+        if (entry.label == label)
+            return key;
+    for (const auto& [key, list] : lists)
+        for (int i = 0; i < list.count; ++i)
+            if (FormatListLabel(list.labelFormat, i) == label)
+                return key;
+    return std::string();
+}
+
+bool IsReadOnlyLabel(const ParameterCatalogue& parameters, const std::string& label) {
+    for (const auto& [key, entry] : parameters)
+        if (entry.label == label)
+            return entry.command.empty();
+    return false;
+}

@@ -84,6 +84,9 @@ struct ParameterRow {
 constexpr size_t kParameterCount = 217;
 const std::array<ParameterRow, kParameterCount>& ParameterTable();
 
+// The rows of the Modbus page's sensor list ("GENSENSORINFO 1:" ... "GENSENSORINFO 64:").
+constexpr int kSensorRows = 64;
+
 // The list parameter of the Modbus page.
 constexpr const char* kCustomListKey = "CustomList";
 constexpr const char* kCustomListCommand = "AT+GENSENSORINFO";
@@ -130,3 +133,15 @@ void BuildParameterCatalogue(ParameterCatalogue& parameters, ListParameterCatalo
 void RecordWrittenValue(ParameterCatalogue& parameters, ListParameterCatalogue& lists,
                         const std::string& key, const std::string& value, EntryKind kind,
                         const std::string& item);
+
+// The listing label of what people call `name`: a catalogue key (the field's name on the pages,
+// "Modem'sID number"), or a label as the listing writes it with or without its colon ("Server's
+// Port"), or a sensor row's label ("GENSENSORINFO 3"). "" when nothing is called so.
+std::string LabelOfName(const ParameterCatalogue& parameters, const ListParameterCatalogue& lists,
+                        const std::string& name);
+// The catalogue key of a listing label (the list's key for a sensor row's label), or "".
+std::string KeyOfLabel(const ParameterCatalogue& parameters, const ListParameterCatalogue& lists,
+                       const std::string& label);
+// Whether the device only reports the value of the label and no command writes it
+// ("Device Type").
+bool IsReadOnlyLabel(const ParameterCatalogue& parameters, const std::string& label);

@@ -5,38 +5,145 @@
 
 #include <algorithm>
 #include <cctype>
+#include <cerrno>
+#include <cstdint>
+#include <cstring>
+#include <filesystem>
+#include <fstream>
+#include <set>
+#include <sstream>
 
 namespace {
 
-std::string FileSafe(const std::string& id) {
-    std::string safe = id.empty() ? std::string("unknown") : id;
-    for (char& c : safe)
-        if (!std::isalnum(static_cast<unsigned char>(c)) && c != '-' && c != '.')
-            c = '_';
-    return safe;
+constexpr size_t kLongestIdPart = 100;   // a file name must stay well under the system's 255
+constexpr const char* kIndexName = "snapshots.idx";
+
+std::string Hex16(uint64_t value) {
+    static const char digits[] = "0123456789abcdef";
+    std::string text(16, '0');
+    for (int i = 15; i >= 0; --i, value >>= 4)
+        text[static_cast<size_t>(i)] = digits[value & 15];
+    return text;
+}
+
+uint64_t Fnv1a(const std::string& text) {
+    uint64_t hash = 1469598103934665603ull;
+    for (unsigned char c : text)
+        hash = (hash ^ c) * 1099511628211ull;
+    return hash;
+}
+
+bool AllDigits(const std::string& text, size_t at, size_t count) {
+    if (at + count > text.size())
+        return false;
+    for (size_t i = at; i < at + count; ++i)
+        if (!std::isdigit(static_cast<unsigned char>(text[i])))
+            return false;
+    return true;
+}
+
+// The time stamp and sequence of a snapshot name after its "<id>_" prefix, for sorting; false
+// when the rest is not "YYYYMMDD-HHMMSS[-n].cfg".
+bool StampOf(const std::string& name, size_t at, std::string& stamp, long& sequence) {
+    if (name.size() < at + 19 || name.compare(name.size() - 4, 4, ".cfg") != 0 ||
+        !AllDigits(name, at, 8) || name[at + 8] != '-' || !AllDigits(name, at + 9, 6))
+        return false;
+    stamp = name.substr(at, 15);
+    const size_t rest = at + 15, restEnd = name.size() - 4;
+    sequence = 1;
+    if (rest == restEnd)
+        return true;
+    if (name[rest] != '-' || restEnd - rest < 2 || restEnd - rest > 6 ||
+        !AllDigits(name, rest + 1, restEnd - rest - 1))
+        return false;
+    sequence = std::stol(name.substr(rest + 1, restEnd - rest - 1));
+    return true;
+}
+
+std::filesystem::path PathFrom(const std::string& utf8) {
+#if defined(__cpp_char8_t)
+    return std::filesystem::path(std::u8string(utf8.begin(), utf8.end()));
+#else
+    return std::filesystem::u8path(utf8);
+#endif
+}
+
+std::string Utf8Of(const std::filesystem::path& path) {
+#if defined(__cpp_char8_t)
+    const std::u8string text = path.u8string();
+    return std::string(text.begin(), text.end());
+#else
+    return path.u8string();
+#endif
+}
+
+bool ReadAll(const std::filesystem::path& path, std::string& bytes) {
+    std::ifstream in(path, std::ios::binary);
+    if (!in)
+        return false;
+    std::ostringstream text;
+    text << in.rdbuf();
+    bytes = text.str();
+    return true;
+}
+
+// Snapshot names with their sort keys, newest first.
+std::vector<std::string> NewestFirst(std::vector<std::pair<std::pair<std::string, long>, std::string>> keyed) {
+    std::sort(keyed.begin(), keyed.end(), [](const auto& a, const auto& b) { return a.first > b.first; });
+    std::vector<std::string> names;
+    for (auto& entry : keyed)
+        names.push_back(std::move(entry.second));
+    return names;
+}
+
+// The snapshot name's stamp position: after the last "_" (an escaped ID holds none).
+bool OwnName(const std::string& name, std::string& idPart, std::string& stamp, long& sequence) {
+    const size_t underscore = name.rfind('_');
+    if (underscore == std::string::npos || underscore == 0)
+        return false;
+    idPart = name.substr(0, underscore);
+    return StampOf(name, underscore + 1, stamp, sequence);
 }
 
 } // namespace
 
-std::string SnapshotName(const std::string& deviceId, const std::tm& local) {
+std::string SnapshotIdPart(const std::string& deviceId) {
+    if (deviceId.empty())
+        return "~";
+    static const char digits[] = "0123456789ABCDEF";
+    std::string part;
+    for (unsigned char c : deviceId) {
+        if (std::isalnum(c) || c == '-' || c == '.') {
+            part += static_cast<char>(c);
+        } else {
+            part += '%';
+            part += digits[c >> 4];
+            part += digits[c & 15];
+        }
+    }
+    if (part.size() > kLongestIdPart)
+        part = part.substr(0, kLongestIdPart - 17) + "~" + Hex16(Fnv1a(deviceId));
+    return part;
+}
+
+std::string SnapshotName(const std::string& deviceId, const std::tm& local, int sequence) {
     char stamp[32] = {};
     std::strftime(stamp, sizeof(stamp), "%Y%m%d-%H%M%S", &local);
-    return FileSafe(deviceId) + "_" + stamp + ".cfg";
+    return SnapshotIdPart(deviceId) + "_" + stamp +
+           (sequence > 1 ? "-" + std::to_string(sequence) : std::string()) + ".cfg";
 }
 
 std::vector<std::string> SnapshotsOf(const std::string& deviceId,
                                      const std::vector<std::string>& names) {
-    const std::string prefix = FileSafe(deviceId) + "_";
-    std::vector<std::string> mine;
+    const std::string wanted = SnapshotIdPart(deviceId);
+    std::vector<std::pair<std::pair<std::string, long>, std::string>> mine;
     for (const std::string& name : names) {
-        // "<id>_YYYYMMDD-HHMMSS.cfg" exactly.
-        if (name.size() != prefix.size() + 19 || name.compare(0, prefix.size(), prefix) != 0 ||
-            name.compare(name.size() - 4, 4, ".cfg") != 0 || name[prefix.size() + 8] != '-')
-            continue;
-        mine.push_back(name);
+        std::string idPart, stamp;
+        long sequence = 0;
+        if (OwnName(name, idPart, stamp, sequence) && idPart == wanted)
+            mine.push_back({{stamp, sequence}, name});
     }
-    std::sort(mine.rbegin(), mine.rend());
-    return mine;
+    return NewestFirst(std::move(mine));
 }
 
 std::vector<std::string> SnapshotsToPrune(const std::string& deviceId,
@@ -45,6 +152,104 @@ std::vector<std::string> SnapshotsToPrune(const std::string& deviceId,
     if (mine.size() <= keep)
         return {};
     return std::vector<std::string>(mine.begin() + static_cast<std::ptrdiff_t>(keep), mine.end());
+}
+
+std::string CSnapshotFolder::PathOf(const std::string& name) const {
+    return Utf8Of(PathFrom(folder_) / PathFrom(name));
+}
+
+std::vector<std::string> CSnapshotFolder::Names() const {
+    std::vector<std::string> names;
+    std::error_code error;
+    for (const auto& file : std::filesystem::directory_iterator(PathFrom(folder_), error))
+        names.push_back(Utf8Of(file.path().filename()));
+    return names;
+}
+
+bool CSnapshotFolder::Keep(const std::string& listing, const std::tm& now, std::string& name,
+                           std::string& why) {
+    std::error_code error;
+    const std::filesystem::path folder = PathFrom(folder_);
+    std::filesystem::create_directories(folder, error);
+    const std::string id = DeviceIdOf(listing);
+    for (int sequence = 1;; ++sequence) {
+        name = SnapshotName(id, now, sequence);
+        if (!std::filesystem::exists(folder / PathFrom(name), error))
+            break;
+    }
+    const std::filesystem::path target = folder / PathFrom(name);
+    const std::filesystem::path temporary = folder / PathFrom(name + ".tmp");
+    const std::string bytes = ListingToFileBytes(listing);
+    {
+        std::ofstream out(temporary, std::ios::binary | std::ios::trunc);
+        out.write(bytes.data(), static_cast<std::streamsize>(bytes.size()));
+        out.flush();
+        if (!out) {
+            why = std::string(std::strerror(errno));
+            out.close();
+            std::filesystem::remove(temporary, error);
+            return false;
+        }
+    }
+    std::filesystem::rename(temporary, target, error);
+    if (error) {
+        why = error.message();
+        std::filesystem::remove(temporary, error);
+        return false;
+    }
+    for (const std::string& old : SnapshotsToPrune(id, Names()))
+        std::filesystem::remove(folder / PathFrom(old), error);
+    return true;
+}
+
+bool CSnapshotFolder::RecordIdAfter(const std::string& name, const std::string& idAfter) {
+    const std::filesystem::path index = PathFrom(folder_) / kIndexName;
+    std::string bytes;
+    ReadAll(index, bytes);
+    std::ofstream out(index, std::ios::binary | std::ios::app);
+    // A line cut short by a crash is ended before the next one.
+    if (!bytes.empty() && bytes.back() != '\n')
+        out << '\n';
+    out << name << '\t' << SnapshotIdPart(idAfter) << '\n';
+    out.flush();
+    return static_cast<bool>(out);
+}
+
+bool CSnapshotFolder::Latest(const std::string& id, Found& found) const {
+    found = Found();
+    const std::string wanted = SnapshotIdPart(id);
+    const std::vector<std::string> names = Names();
+    std::set<std::string> present(names.begin(), names.end());
+    std::set<std::string> candidates;
+    for (const std::string& name : SnapshotsOf(id, names))
+        candidates.insert(name);
+    std::string index;
+    ReadAll(PathFrom(folder_) / kIndexName, index);
+    std::istringstream lines(index);
+    for (std::string line; std::getline(lines, line);) {
+        const size_t tab = line.find('\t');
+        if (tab != std::string::npos && line.substr(tab + 1) == wanted &&
+            present.count(line.substr(0, tab)))
+            candidates.insert(line.substr(0, tab));
+    }
+    std::vector<std::pair<std::pair<std::string, long>, std::string>> keyed;
+    for (const std::string& name : candidates) {
+        std::string idPart, stamp;
+        long sequence = 0;
+        if (OwnName(name, idPart, stamp, sequence))
+            keyed.push_back({{stamp, sequence}, name});
+    }
+    for (const std::string& name : NewestFirst(std::move(keyed))) {
+        std::string bytes, listing;
+        if (ReadAll(PathFrom(folder_) / PathFrom(name), bytes) &&
+            FileBytesToListing(bytes, listing) == ConfigFileError::None) {
+            found.name = name;
+            found.listing = std::move(listing);
+            return true;
+        }
+        found.skipped.push_back(name);
+    }
+    return false;
 }
 
 bool IsVolatile(const std::string& key) {
@@ -56,8 +261,8 @@ std::vector<Difference> CompareListings(const std::string& first, const std::str
     ParameterCatalogue a, b;
     ListParameterCatalogue listsA, listsB;
     InterfacePresence presence;
-    BuildParameterCatalogue(a, listsA, 64);
-    BuildParameterCatalogue(b, listsB, 64);
+    BuildParameterCatalogue(a, listsA, kSensorRows);
+    BuildParameterCatalogue(b, listsB, kSensorRows);
     const FileLabels namedA = LabelsInListing(first, a, listsA);
     const FileLabels namedB = LabelsInListing(second, b, listsB);
     ParseListing(first.data(), first.size(), a, listsA, presence);

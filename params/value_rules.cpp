@@ -109,8 +109,14 @@ RuleBreak CheckValue(const std::string& key, const std::string& value) {
     case ValueKind::Phone: {
         if (value.size() > kMaxPhoneValue)
             return RuleBreak::TooLong;
-        const std::string digits = !value.empty() && value[0] == '+' ? value.substr(1) : value;
-        if (!value.empty() && !AllDigits(digits))
+        // Digits with an optional leading "+", grouped by blanks, dashes or parentheses as
+        // people write them ("+86 135 0000 0001", "138-0013-8000"): devices take and list these.
+        const std::string rest = !value.empty() && value[0] == '+' ? value.substr(1) : value;
+        std::string digits;
+        for (char c : rest)
+            if (c != ' ' && c != '-' && c != '(' && c != ')')
+                digits += c;
+        if (!value.empty() && (digits.empty() || !AllDigits(digits)))
             return RuleBreak::NotAPhone;
         return RuleBreak::None;
     }
@@ -143,7 +149,7 @@ std::string RuleBreakText(RuleBreak why, const std::string& skinText) {
     switch (why) {
     case RuleBreak::NotAPort: return "not a port number (0 to 65535)";
     case RuleBreak::NotAnAddress: return "not an IP address (four numbers up to 255) or a host name";
-    case RuleBreak::NotAPhone: return "not a phone number (digits, an optional leading +)";
+    case RuleBreak::NotAPhone: return "not a phone number (digits, an optional leading +, blanks or dashes between them)";
     case RuleBreak::TooLong: return "longer than the device takes";
     case RuleBreak::BadCharacter: return "holds a line break or another control character";
     case RuleBreak::None: break;

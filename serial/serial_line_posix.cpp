@@ -6,6 +6,7 @@
 #include <dirent.h>
 #include <fcntl.h>
 #include <poll.h>
+#include <sys/file.h>
 #include <sys/ioctl.h>
 #include <termios.h>
 #include <unistd.h>
@@ -49,7 +50,12 @@ public:
             why = Reason(errno);
             return false;
         }
-        // Another program holding the port: an exclusive lock tells (where the system has one).
+        // Another program holding the port: its lock tells; ours keeps others out meanwhile.
+        if (::flock(fd, LOCK_EX | LOCK_NB) != 0 && errno == EWOULDBLOCK) {
+            why = "in use by another program";
+            ::close(fd);
+            return false;
+        }
         if (::ioctl(fd, TIOCEXCL) != 0 && errno != ENOTTY && errno != EINVAL) {
             why = Reason(errno);
             ::close(fd);
@@ -62,6 +68,10 @@ public:
             return false;
         }
         ::cfmakeraw(&tio);
+        // No flow control whatever an earlier program left on: with a three-wire cable a
+        // write would wait for ever for a CTS or an XON that never comes.
+        tio.c_iflag &= ~static_cast<tcflag_t>(IXON | IXOFF | IXANY);
+        tio.c_cflag &= ~static_cast<tcflag_t>(CRTSCTS);
         tio.c_cflag |= CLOCAL | CREAD;
         tio.c_cflag &= ~static_cast<tcflag_t>(CSIZE | PARENB | PARODD | CSTOPB);
         tio.c_cflag |= settings.dataBits == 7 ? CS7 : settings.dataBits == 6 ? CS6
@@ -145,8 +155,13 @@ public:
                 }
                 if (n < 0 && errno != EAGAIN && errno != EINTR)
                     why = Reason(errno);
+                // Readable with nothing to read: the other end hung up.
+                if (n == 0 && bytes.empty())
+                    why = "the line was hung up";
                 break;
             }
+            if (bytes.empty() && why.empty() && (p.revents & (POLLHUP | POLLERR)))
+                why = "the line was hung up";
         } else if (p.revents & (POLLHUP | POLLERR | POLLNVAL)) {
             // The other end is gone for now (a pty whose peer closed, an adapter pulled).
             why = "the line was hung up";

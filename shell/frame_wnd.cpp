@@ -1038,20 +1038,14 @@ void COrvelFrameWnd::OnPortOpened(const std::string& baudText) {
 
 void COrvelFrameWnd::StartAutoBaud(LineSettings settings) {
     // The last rate used first, then the chooser's rates in its order, fastest common first.
-    autoRates_.clear();
-    const int remembered = ParseDecimal(LoadRememberedPort().baud);
-    if (remembered > 0)
-        autoRates_.push_back(remembered);
-    for (int rate : {115200, 9600})
-        if (rate != remembered)
-            autoRates_.push_back(rate);
+    std::vector<int> offered;
     if (CComboUI* baud = AsCombo(pm_.FindControl("BaudRate1")))
         for (int i = 0; i < baud->GetCount(); ++i) {
             int rate = 0;
-            if (ReadPositiveNumber(baud->GetItemAt(i)->GetText(), rate) &&
-                std::find(autoRates_.begin(), autoRates_.end(), rate) == autoRates_.end())
-                autoRates_.push_back(rate);
+            if (ReadPositiveNumber(baud->GetItemAt(i)->GetText(), rate))
+                offered.push_back(rate);
         }
+    autoRates_ = AutoBaudOrder(ParseDecimal(LoadRememberedPort().baud), offered);
     autoSettings_ = settings;
     autoNext_ = 0;
     autoStart_ = ::GetTickCount64();
@@ -1095,7 +1089,7 @@ void COrvelFrameWnd::OnAutoBaudTimer() {
     // The next rate, round and round until the time is up.
     autoSettings_.baudRate = autoRates_[autoNext_++ % autoRates_.size()];
     link_.OpenDevicePortListening(autoSettings_);
-    ::SetTimer(m_hWnd, kAutoBaudTimerId, kAutoBaudSliceMs, nullptr);
+    ::SetTimer(m_hWnd, kAutoBaudTimerId, kAutoBaudSlice, nullptr);
 }
 
 // ---- Tab strip ---------------------------------------------------------------------------------

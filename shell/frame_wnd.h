@@ -34,8 +34,8 @@ public:
     // Finding the baud rate: each rate is listened to this long for the power-up prompt, for
     // this long in all.
     static constexpr UINT_PTR kAutoBaudTimerId = 103;
-    static constexpr UINT kAutoBaudSliceMs = 700;
-    static constexpr ULONGLONG kAutoBaudLimitMs = 30000;
+    static constexpr UINT kAutoBaudSlice = kAutoBaudSliceMs;
+    static constexpr ULONGLONG kAutoBaudLimitMs = kUnitPowerUpMs;
     static constexpr UINT kStartupTimerMs = 100;
     // The window's icon resource.
     static constexpr UINT kIconResource = 108;

@@ -484,13 +484,13 @@ TEST_F(DeviceDialogue, OpeningThePortAgainStartsWithAnEmptyReplyBuffer) {
 }
 
 TEST_F(DeviceDialogue, TimeOutFactorFollowsTheBaudRate) {
-    EXPECT_EQ(CDeviceLink::TimeoutFactorForBaud(115200), 1);
-    EXPECT_EQ(CDeviceLink::TimeoutFactorForBaud(9600), 1);
-    EXPECT_EQ(CDeviceLink::TimeoutFactorForBaud(4800), 2);
-    EXPECT_EQ(CDeviceLink::TimeoutFactorForBaud(2400), 4);
-    EXPECT_EQ(CDeviceLink::TimeoutFactorForBaud(1200), 8);
-    EXPECT_EQ(CDeviceLink::TimeoutFactorForBaud(0), 1);
-    EXPECT_EQ(CDeviceLink::TimeoutFactorForBaud(-5), 1);
+    EXPECT_EQ(TimeoutFactorForBaud(115200), 1);
+    EXPECT_EQ(TimeoutFactorForBaud(9600), 1);
+    EXPECT_EQ(TimeoutFactorForBaud(4800), 2);
+    EXPECT_EQ(TimeoutFactorForBaud(2400), 4);
+    EXPECT_EQ(TimeoutFactorForBaud(1200), 8);
+    EXPECT_EQ(TimeoutFactorForBaud(0), 1);
+    EXPECT_EQ(TimeoutFactorForBaud(-5), 1);
     // Each opening computes it afresh: reopening at a low rate does not multiply it again.
     EXPECT_FALSE(Link().OpenDevicePort(LineSettings{Link().Port().GetPortNumber(), 0}));
     EXPECT_TRUE(Link().Port().IsOpen()); // a refused rate leaves the open port alone

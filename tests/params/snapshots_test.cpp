@@ -7,6 +7,9 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <filesystem>
+#include <fstream>
+#include <set>
 
 namespace {
 
@@ -24,8 +27,8 @@ std::tm At(int year, int month, int day, int hour, int minute, int second) {
 TEST(Snapshots, NamedByTheDeviceAndTheTimeNewestKept) {
     EXPECT_EQ(SnapshotName("13800000001", At(2026, 12, 10, 7, 5, 9)),
               "13800000001_20261210-070509.cfg");
-    EXPECT_EQ(SnapshotName("a/b c", At(2026, 1, 2, 3, 4, 5)), "a_b_c_20260102-030405.cfg");
-    EXPECT_EQ(SnapshotName("", At(2026, 1, 2, 3, 4, 5)), "unknown_20260102-030405.cfg");
+    EXPECT_EQ(SnapshotName("a/b c", At(2026, 1, 2, 3, 4, 5)), "a%2Fb%20c_20260102-030405.cfg");
+    EXPECT_EQ(SnapshotName("", At(2026, 1, 2, 3, 4, 5)), "~_20260102-030405.cfg");
 
     std::vector<std::string> names = {"other_20261210-070509.cfg", "notes.txt",
                                       "13800000001_20261210-070509.cfg.bak"};
@@ -40,6 +43,94 @@ TEST(Snapshots, NamedByTheDeviceAndTheTimeNewestKept) {
     for (const std::string& name : prune)
         EXPECT_LT(name, mine[49]) << "only the oldest go";
     EXPECT_TRUE(SnapshotsToPrune("other", names).empty());
+}
+
+TEST(Snapshots, NamesNeverCollideAndOnlyTheProgramsOwnFilesCount) {
+    const std::tm when = At(2026, 1, 2, 3, 4, 5);
+    std::set<std::string> names;
+    for (const char* id : {"A/1", "A:1", "A_1", "A 1", "A%2F1", "", "unknown", "~"})
+        EXPECT_TRUE(names.insert(SnapshotName(id, when)).second) << "\"" << id << "\"";
+    // A name the system takes: short enough, and still one per ID.
+    const std::string longA(300, 'a'), longB = std::string(299, 'a') + "b";
+    EXPECT_LT(SnapshotName(longA, when).size(), 130u);
+    EXPECT_NE(SnapshotName(longA, when), SnapshotName(longB, when));
+    EXPECT_EQ(SnapshotsOf(longA, {SnapshotName(longA, when), SnapshotName(longB, when)}).size(), 1u);
+    // A user's own files beside the snapshots are neither found nor pruned.
+    const std::vector<std::string> files = {"13800000001_original-config.cfg",
+                                            "13800000001_20240101-manual.cfg",
+                                            "13800000001_20240101-120000.cfg",
+                                            "13800000001_20240101-120000-2.cfg"};
+    const std::vector<std::string> mine = SnapshotsOf("13800000001", files);
+    ASSERT_EQ(mine.size(), 2u);
+    EXPECT_EQ(mine[0], "13800000001_20240101-120000-2.cfg") << "the second of one second is newer";
+    EXPECT_TRUE(SnapshotsToPrune("13800000001", files, 0).size() == 2u);
+}
+
+class SnapshotFolder : public ::testing::Test {
+protected:
+    void SetUp() override {
+        char name[] = "/tmp/snapshots-test-XXXXXX";
+        folder_ = mkdtemp(name);
+    }
+    void TearDown() override { std::filesystem::remove_all(folder_); }
+    static std::string WithId(const std::string& id, const std::string& port) {
+        std::string listing = LoadFullListing();
+        const std::string label = "\r\nModem's ID number:";
+        size_t at = listing.find(label) + label.size();
+        listing.replace(at, listing.find("\r\n", at) - at, id);
+        const std::string portLabel = "\r\nServer's Port:";
+        at = listing.find(portLabel) + portLabel.size();
+        return listing.replace(at, listing.find("\r\n", at) - at, port);
+    }
+    std::string folder_;
+};
+
+TEST_F(SnapshotFolder, UndoFindsTheLastWriteWhateverIdItGaveTheDevice) {
+    CSnapshotFolder snapshots(folder_);
+    std::string first, second, why;
+    ASSERT_TRUE(snapshots.Keep(WithId("UNIT-OLD", "9000"), At(2026, 1, 2, 3, 4, 5), first, why)) << why;
+    // The write gave the device a new ID: found by that ID.
+    ASSERT_TRUE(snapshots.RecordIdAfter(first, "UNIT-NEW"));
+    CSnapshotFolder::Found found;
+    ASSERT_TRUE(snapshots.Latest("UNIT-NEW", found));
+    EXPECT_EQ(found.name, first);
+    EXPECT_NE(found.listing.find("Modem's ID number:UNIT-OLD"), std::string::npos);
+    // Another device that had the new ID before is not confused with it: the newest write to
+    // a device of that ID wins.
+    ASSERT_TRUE(snapshots.Keep(WithId("UNIT-NEW", "9100"), At(2026, 1, 2, 3, 4, 6), second, why));
+    ASSERT_TRUE(snapshots.Latest("UNIT-NEW", found));
+    EXPECT_EQ(found.name, second);
+    // Two writes in one second keep two snapshots.
+    std::string third;
+    ASSERT_TRUE(snapshots.Keep(WithId("UNIT-NEW", "9200"), At(2026, 1, 2, 3, 4, 6), third, why));
+    EXPECT_NE(third, second);
+    ASSERT_TRUE(snapshots.Latest("UNIT-NEW", found));
+    EXPECT_EQ(found.name, third);
+    EXPECT_FALSE(snapshots.Latest("NOBODY", found));
+    // No temporary file is left behind.
+    for (const auto& file : std::filesystem::directory_iterator(folder_))
+        EXPECT_EQ(file.path().extension() == ".tmp", false) << file.path();
+}
+
+TEST_F(SnapshotFolder, ACutSnapshotIsPassedOverForTheNewestCompleteOne) {
+    CSnapshotFolder snapshots(folder_);
+    std::string good, cut, why;
+    ASSERT_TRUE(snapshots.Keep(WithId("U1", "9000"), At(2026, 1, 2, 3, 4, 5), good, why));
+    ASSERT_TRUE(snapshots.Keep(WithId("U1", "9001"), At(2026, 1, 2, 3, 4, 9), cut, why));
+    const std::string path = snapshots.PathOf(cut);
+    const std::uintmax_t size = std::filesystem::file_size(path);
+    std::filesystem::resize_file(path, size / 2);
+    CSnapshotFolder::Found found;
+    ASSERT_TRUE(snapshots.Latest("U1", found));
+    EXPECT_EQ(found.name, good);
+    ASSERT_EQ(found.skipped.size(), 1u);
+    EXPECT_EQ(found.skipped[0], cut);
+    // A folder that cannot be made is a failure with the system's reason, not a silent skip.
+    std::ofstream(folder_ + "/file") << "x";
+    CSnapshotFolder blocked(folder_ + "/file/backups");
+    std::string name;
+    EXPECT_FALSE(blocked.Keep(WithId("U1", "9000"), At(2026, 1, 2, 3, 4, 5), name, why));
+    EXPECT_FALSE(why.empty());
 }
 
 std::string Replace(std::string listing, const std::string& label, const std::string& value) {

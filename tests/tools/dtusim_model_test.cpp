@@ -187,7 +187,12 @@ TEST(ValueRules, WhatUsersMistypeIsRefusedWithItsReason) {
         {"Server's Ip", "-host.example", RuleBreak::NotAnAddress},
         {"Server's Ip", std::string(64, 'a'), RuleBreak::TooLong},
         {"Access Point Name", std::string(82, 'a'), RuleBreak::TooLong},
-        {"PhoneNO.", "138-0000-0001", RuleBreak::NotAPhone},
+        {"PhoneNO.", "138-0000-000x", RuleBreak::NotAPhone},
+        {"PhoneNO.", "+", RuleBreak::NotAPhone},
+        {"PhoneNO.", "--", RuleBreak::NotAPhone},
+        // Grouped as people write them, and as devices take and list them.
+        {"PhoneNO.", "138-0013-8000", RuleBreak::None},
+        {"PhoneNO.", "+86 135 0000 0001", RuleBreak::None},
         {"PhoneNO.", "+8613800000001", RuleBreak::None},
         {"PhoneNO.", std::string(21, '1'), RuleBreak::TooLong},
         {"RegisterInfo", std::string(101, 'x'), RuleBreak::TooLong},

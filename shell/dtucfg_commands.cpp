@@ -1,0 +1,408 @@
+// dtucfg's commands for one device: ports, read, diff, write, compare, undo.
+#include "shell/dtucfg_tool.h"
+
+#include "params/config_file.h"
+#include "params/listing_parser.h"
+#include "params/snapshots.h"
+#include "params/value_rules.h"
+
+#include <cstdio>
+#include <cstdlib>
+#include <filesystem>
+#include <iostream>
+
+#ifdef _WIN32
+#include <io.h>
+#define ORVEL_ISATTY _isatty
+#define ORVEL_FILENO _fileno
+#else
+#include <unistd.h>
+#define ORVEL_ISATTY isatty
+#define ORVEL_FILENO fileno
+#endif
+
+std::string ProgramFolderOf(const char* argv0);
+
+namespace {
+
+std::string Joined(const std::vector<std::string>& labels) {
+    std::string text;
+    for (const std::string& label : labels)
+        text += (text.empty() ? "" : ", ") + label;
+    return text;
+}
+
+} // namespace
+
+int CTool::Run() {
+    if (options_.command == "ports")
+        return Ports();
+    if (options_.command == "compare" && !options_.cfg2.empty())
+        return Compare();
+    if (options_.ports.empty()) {
+        Say("--port is needed (see --help)");
+        return kBadArguments;
+    }
+    if (options_.command == "apply")
+        return Apply();
+    if (options_.ports.size() > 1) {
+        Say(options_.command + " takes one --port; only apply drives several");
+        return kBadArguments;
+    }
+    if (options_.command == "read")
+        return Read();
+    if (options_.command == "diff" || options_.command == "write")
+        return DiffOrWrite(options_.command == "write");
+    if (options_.command == "compare")
+        return Compare();
+    if (options_.command == "undo")
+        return Undo();
+    Say("unknown command \"" + options_.command + "\" (see --help)");
+    return kBadArguments;
+}
+
+int CTool::Ports() {
+    for (const SerialPortInfo& port : ListSerialLines())
+        std::printf("%s\t%s\t%s\n", port.name.c_str(), port.description.c_str(),
+                    port.inUse ? "in use" : "free");
+    return kOk;
+}
+
+std::string CTool::SkinFolder() const {
+    if (!options_.skin.empty())
+        return options_.skin;
+    std::string folder = ProgramFolderOf(argv0_) + "/skin/ConifgENRes";
+#ifdef ORVEL_SOURCE_SKIN
+    std::error_code error;
+    if (!std::filesystem::exists(std::filesystem::u8path(folder + "/skin.xml"), error))
+        folder = ORVEL_SOURCE_SKIN;
+#endif
+    return folder;
+}
+
+bool CTool::CheckSkin() const {
+    CPageSession pages;
+    if (!pages.Load(SkinFolder())) {
+        Say("the skin folder " + SkinFolder() + " cannot be read (see --skin)");
+        return false;
+    }
+    return true;
+}
+
+std::string CTool::BackupFolder() const {
+    if (!options_.backups.empty())
+        return options_.backups;
+#ifdef _WIN32
+    return ProgramFolderOf(argv0_) + "/backups";
+#else
+    // The user's data folder (XDG): a program installed system-wide cannot write beside itself.
+    const char* data = std::getenv("XDG_DATA_HOME");
+    if (data && *data == '/')
+        return std::string(data) + "/dtucfg/backups";
+    const char* home = std::getenv("HOME");
+    return std::string(home && *home ? home : ".") + "/.local/share/dtucfg/backups";
+#endif
+}
+
+int CTool::ReadSets(std::vector<std::pair<std::string, std::string>>& sets) const {
+    for (const std::string& set : options_.sets) {
+        const size_t eq = set.find('=');
+        const std::string label =
+            eq == std::string::npos ? "" : LabelOfUserName(set.substr(0, eq));
+        if (label.empty()) {
+            Say("--set \"" + set + "\": no such label");
+            return kBadArguments;
+        }
+        if (IsReadOnlyLabel(Labels().parameters, label)) {
+            Say("--set \"" + set + "\": " + PlainLabel(label) +
+                " is reported by the device and cannot be written");
+            return kBadArguments;
+        }
+        const std::string value = set.substr(eq + 1);
+        if (value.find_first_of("\r\n") != std::string::npos) {
+            Say("--set \"" + set + "\": a value cannot hold a line break");
+            return kBadArguments;
+        }
+        const RuleBreak rule = CheckValue(KeyOfLabel(Labels().parameters, Labels().lists, label),
+                                          value);
+        if (rule != RuleBreak::None) {
+            Say("--set \"" + set + "\": \"" + value + "\" is " + RuleBreakText(rule, ""));
+            return kBadArguments;
+        }
+        sets.emplace_back(label, value);
+    }
+    return -1;
+}
+
+int CTool::LoadValues(const std::string& path,
+                      const std::vector<std::pair<std::string, std::string>>& sets,
+                      ConfigValues& values) const {
+    std::string bytes, why;
+    if (!ReadFileBytes(path, bytes, why)) {
+        Say(path + " cannot be read: " + why);
+        return kBadArguments;
+    }
+    if (!ReadConfigValues(bytes, values, why)) {
+        Say(path + " " + why);
+        return kBadArguments;
+    }
+    for (const auto& [label, value] : sets)
+        SetConfigValue(values, label, value);
+    if (values.labels.keys.empty() && values.labels.listItems.empty()) {
+        Say(path + " names no parameter (a line such as \"Server's Port:9001\" for each value)");
+        return kBadArguments;
+    }
+    return -1;
+}
+
+void CTool::PrintUnsent(const CWriteFlow& flow) const {
+    for (const PlanRow& row : flow.Rows()) {
+        if (row.rule != RuleBreak::None) {
+            // Refused before it leaves: the device cannot take it.
+            std::printf("%s\t%s\t%s\tinvalid: %s\n", row.label.c_str(), row.deviceValue.c_str(),
+                        row.newValue.c_str(), RuleBreakText(row.rule, "").c_str());
+        } else if (!row.applicable) {
+            std::printf("%s\t%s\t%s\tnot applied\n", row.label.c_str(), row.deviceValue.c_str(),
+                        row.newValue.c_str());
+            Say("not applied: " + row.label + " (not in use with the device's other settings, or "
+                "a value its page cannot show)");
+        }
+    }
+    for (const std::string& message : flow.Messages())
+        Say(message);
+}
+
+size_t CTool::PrintOutcomes(const CWriteFlow& flow) const {
+    size_t failed = 0;
+    for (const PlanRow& row : flow.Rows()) {
+        if (!row.applicable || !row.ticked)
+            continue;
+        failed += row.outcome != PlanOutcome::Verified;
+        std::printf("%s\t%s\t%s\t%s\n", row.label.c_str(), row.deviceValue.c_str(),
+                    row.newValue.c_str(), OutcomeText(row.outcome, PlanTexts()).c_str());
+    }
+    return failed;
+}
+
+bool CTool::Confirm(const CWriteFlow& flow, const char* what) const {
+    if (options_.yes)
+        return true;
+    for (const PlanRow& row : flow.Rows())
+        if (row.applicable && row.ticked)
+            std::fprintf(stderr, "  %s: %s -> %s\n", row.label.c_str(), row.deviceValue.c_str(),
+                         row.newValue.c_str());
+    std::fprintf(stderr, "dtucfg: %s %zu value(s)? [y/N] ", what, flow.ToSend());
+    // Without a terminal nobody sees the question's line go on: end it.
+    if (!ORVEL_ISATTY(ORVEL_FILENO(stdin)))
+        std::fprintf(stderr, "\n");
+    std::fflush(stderr);
+    std::string answer;
+    if (std::getline(std::cin, answer) && (answer == "y" || answer == "Y" || answer == "yes"))
+        return true;
+    Say("nothing was written");
+    return false;
+}
+
+int CTool::Read() {
+    if (!options_.out.empty()) {
+        // The output is checked before the device is disturbed.
+        std::string why;
+        if (!CanWriteFile(options_.out, why)) {
+            Say(options_.out + " cannot be written: " + why);
+            return kBadArguments;
+        }
+    }
+    CPortLink link(options_, OnePort(), false);
+    if (const int failed = link.Connect(options_.waitSeconds < 0 ? 3000 : options_.waitSeconds * 1000); failed >= 0)
+        return failed;
+    int code = kOk;
+    const std::optional<std::string> listing = link.ReadDevice(code);
+    if (!listing)
+        return code;
+    if (!options_.out.empty()) {
+        std::string why;
+        if (!WriteFileBytes(options_.out, ListingToFileBytes(*listing), why)) {
+            Say(options_.out + " cannot be written: " + why);
+            link.Leave();
+            return kBadArguments;
+        }
+        Say("saved to " + options_.out);
+    }
+    std::printf("read\t%s\t%zu bytes\t%s\n", OnePort().c_str(), listing->size(),
+                DeviceIdOf(*listing).c_str());
+    link.Leave();
+    return kOk;
+}
+
+int CTool::DiffOrWrite(bool write) {
+    if (options_.cfg.empty()) {
+        Say("--cfg FILE is needed (see --help)");
+        return kBadArguments;
+    }
+    if (!CheckSkin())
+        return kBadArguments;
+    // The file first: a bad file is refused before anything is sent.
+    std::vector<std::pair<std::string, std::string>> sets;
+    if (const int bad = ReadSets(sets); bad >= 0)
+        return bad;
+    ConfigValues values;
+    if (const int bad = LoadValues(options_.cfg, sets, values); bad >= 0)
+        return bad;
+
+    CPortLink link(options_, OnePort(), false);
+    if (const int failed = link.Connect(options_.waitSeconds < 0 ? 3000 : options_.waitSeconds * 1000); failed >= 0)
+        return failed;
+    int code = kOk;
+    const std::optional<std::string> device = link.ReadDevice(code);
+    if (!device)
+        return code;
+    CWriteFlow flow(SkinFolder(), [&link](const std::string& text) { link.Say(text); });
+    flow.Plan(*device, values);
+    PrintUnsent(flow);
+    const std::vector<std::string> invalid = flow.Invalid(), notApplied = flow.NotApplied();
+    if (!write) {
+        for (const PlanRow& row : flow.Rows())
+            if (row.applicable && row.ticked)
+                std::printf("%s\t%s\t%s\t%s", row.label.c_str(), row.deviceValue.c_str(),
+                            row.newValue.c_str(), row.job.command.c_str());
+        Say(std::to_string(flow.ToSend()) + " command(s) would be sent; nothing was sent");
+        link.Leave();
+        return invalid.empty() && notApplied.empty() ? kOk : kFailed;
+    }
+    if (flow.ToSend() == 0) {
+        const std::vector<std::string> unmet = flow.Unmet();
+        if (invalid.empty() && notApplied.empty() && unmet.empty())
+            Say("the device already holds the file's values: nothing to write");
+        else
+            Say("nothing written; the device still differs: " +
+                Joined(notApplied.empty() ? (invalid.empty() ? unmet : invalid) : notApplied));
+        link.Leave();
+        return invalid.empty() && notApplied.empty() && unmet.empty() ? kOk : kFailed;
+    }
+    if (!Confirm(flow, "write these")) {
+        link.Leave();
+        return kFailed;
+    }
+    CSnapshotFolder backups(BackupFolder());
+    std::string why;
+    if (!flow.Execute(link.Session(), &backups, why)) {
+        Say(why);
+        link.Leave();
+        return kFailed;
+    }
+    const size_t failed = PrintOutcomes(flow);
+    const std::vector<std::string> unmet = flow.Unmet();
+    Say(std::to_string(flow.ToSend() - failed) + " written and verified, " +
+        std::to_string(failed) + " failed" +
+        (invalid.empty() ? "" : ", " + std::to_string(invalid.size()) + " invalid and not sent") +
+        (notApplied.empty() ? "" : ", not applied: " + Joined(notApplied)));
+    link.Leave();
+    return flow.AllVerified() ? kOk : kFailed;
+}
+
+int CTool::Undo() {
+    if (!CheckSkin())
+        return kBadArguments;
+    CPortLink link(options_, OnePort(), false);
+    if (const int failed = link.Connect(options_.waitSeconds < 0 ? 3000 : options_.waitSeconds * 1000); failed >= 0)
+        return failed;
+    int code = kOk;
+    const std::optional<std::string> device = link.ReadDevice(code);
+    if (!device)
+        return code;
+    CSnapshotFolder backups(BackupFolder());
+    CSnapshotFolder::Found found;
+    const bool have = backups.Latest(DeviceIdOf(*device), found);
+    for (const std::string& skipped : found.skipped)
+        Say("the snapshot " + skipped + " is cut short or cannot be read: an older one is used");
+    if (!have) {
+        Say("no snapshot of device " + DeviceIdOf(*device) + " in " + BackupFolder());
+        link.Leave();
+        return kBadArguments;
+    }
+    Say("undoing the last write: back to " + found.name);
+    ConfigValues values;
+    std::string why;
+    if (!ReadConfigValues(ListingToFileBytes(found.listing), values, why)) {
+        Say(found.name + " " + why);
+        link.Leave();
+        return kBadArguments;
+    }
+    CWriteFlow flow(SkinFolder(), [&link](const std::string& text) { link.Say(text); });
+    flow.Plan(*device, values, true);
+    PrintUnsent(flow);
+    if (flow.ToSend() == 0) {
+        const std::vector<std::string> unmet = flow.Unmet();
+        link.Leave();
+        if (unmet.empty()) {
+            Say("the device already holds that configuration");
+            return kOk;
+        }
+        Say("nothing can be written back; the device still differs: " + Joined(unmet));
+        return kFailed;
+    }
+    if (!Confirm(flow, "write back")) {
+        link.Leave();
+        return kFailed;
+    }
+    if (!flow.Execute(link.Session(), &backups, why)) {
+        Say(why);
+        link.Leave();
+        return kFailed;
+    }
+    const size_t failed = PrintOutcomes(flow);
+    const std::vector<std::string> unmet = flow.Unmet();
+    if (!unmet.empty())
+        Say("not restored: " + Joined(unmet));
+    Say("restored " + std::to_string(flow.ToSend() - failed) + " value(s) from " + found.name +
+        (failed ? ", " + std::to_string(failed) + " failed" : ""));
+    link.Leave();
+    return flow.AllVerified() ? kOk : kFailed;
+}
+
+int CTool::Compare() {
+    if (options_.cfg.empty()) {
+        Say("compare needs --cfg FILE and --port P or a second --cfg FILE");
+        return kBadArguments;
+    }
+    bool partial = false; // a file without the listing's first label names it not
+    auto readListing = [&partial](const std::string& path, std::string& listing) {
+        std::string bytes, why;
+        if (!ReadFileBytes(path, bytes, why)) {
+            Say(path + " cannot be read: " + why);
+            return false;
+        }
+        bool namesAnchor = false;
+        if (PartialFileToListing(bytes, listing, namesAnchor) != ConfigFileError::None) {
+            Say(path + " holds no configuration, or was cut short");
+            return false;
+        }
+        partial = partial || !namesAnchor;
+        return true;
+    };
+    std::string first, second;
+    if (!readListing(options_.cfg, first))
+        return kBadArguments;
+    if (!options_.cfg2.empty()) {
+        if (!readListing(options_.cfg2, second))
+            return kBadArguments;
+    } else {
+        CPortLink link(options_, OnePort(), false);
+        if (const int failed = link.Connect(options_.waitSeconds < 0 ? 3000 : options_.waitSeconds * 1000); failed >= 0)
+            return failed;
+        int code = kOk;
+        const std::optional<std::string> device = link.ReadDevice(code);
+        if (!device)
+            return code;
+        second = *device;
+        link.Leave();
+    }
+    std::vector<Difference> differences;
+    for (const Difference& d : CompareListings(first, second))
+        if (!(partial && d.key == "Access Point Name"))
+            differences.push_back(d);
+    for (const Difference& d : differences)
+        std::printf("%s\t%s\t%s\n", d.label.c_str(), d.first.c_str(), d.second.c_str());
+    Say(std::to_string(differences.size()) + " parameter(s) differ; nothing was written");
+    return differences.empty() ? kOk : kFailed;
+}

@@ -1,0 +1,82 @@
+// dtucfg: the configuration tool on the command line, for workbenches and production lines. It
+// reads a device's configuration into a .cfg file, shows what writing a file would change, and
+// writes it with every value verified by reading the device again. What it writes is decided by
+// the window's own page logic on the English skin, through the same write flow, so the window
+// and dtucfg send the same commands for the same device and file.
+#include "shell/dtucfg_options.h"
+#include "shell/dtucfg_tool.h"
+
+#include <string>
+#include <vector>
+
+#ifdef _WIN32
+#include <windows.h>
+
+#include <fcntl.h>
+#include <io.h>
+#include <shellapi.h>
+#else
+#include <climits>
+#include <unistd.h>
+#endif
+
+namespace {
+
+#ifdef _WIN32
+std::string Utf8Of(const std::wstring& wide) {
+    if (wide.empty())
+        return std::string();
+    const int size = WideCharToMultiByte(CP_UTF8, 0, wide.data(), static_cast<int>(wide.size()),
+                                         nullptr, 0, nullptr, nullptr);
+    std::string text(static_cast<size_t>(size), '\0');
+    WideCharToMultiByte(CP_UTF8, 0, wide.data(), static_cast<int>(wide.size()), text.data(), size,
+                        nullptr, nullptr);
+    return text;
+}
+#endif
+
+} // namespace
+
+// The folder of the running program (UTF-8).
+std::string ProgramFolderOf(const char* argv0) {
+#ifdef _WIN32
+    (void)argv0;
+    std::wstring path(32768, L'\0');
+    const DWORD length = GetModuleFileNameW(nullptr, path.data(), static_cast<DWORD>(path.size()));
+    path.resize(length);
+    std::string text = Utf8Of(path);
+    const size_t slash = text.find_last_of("\\/");
+#else
+    std::string text = argv0 ? argv0 : "";
+    char self[PATH_MAX] = {};
+    const ssize_t length = readlink("/proc/self/exe", self, sizeof(self) - 1);
+    if (length > 0)
+        text.assign(self, static_cast<size_t>(length));
+    const size_t slash = text.find_last_of('/');
+#endif
+    return slash == std::string::npos ? std::string(".") : text.substr(0, slash);
+}
+
+int main(int argc, char** argv) {
+#ifdef _WIN32
+    // The results are the same bytes on every system: lines end in LF alone.
+    _setmode(_fileno(stdout), _O_BINARY);
+    // The arguments as the user typed them, whatever the system's code page: UTF-8 inside.
+    int count = 0;
+    wchar_t** wide = CommandLineToArgvW(GetCommandLineW(), &count);
+    std::vector<std::string> texts;
+    for (int i = 0; i < count; ++i)
+        texts.push_back(Utf8Of(wide[i]));
+    LocalFree(wide);
+    std::vector<char*> pointers;
+    for (std::string& text : texts)
+        pointers.push_back(text.data());
+    pointers.push_back(nullptr);
+    argc = count;
+    argv = pointers.data();
+#endif
+    Options options;
+    if (!ParseOptions(argc, argv, options))
+        return kBadArguments;
+    return CTool(std::move(options), argv[0]).Run();
+}

@@ -1,0 +1,37 @@
+// dtucfg's command line: the options of every command, read once, and the texts of --help.
+#pragma once
+
+#include <string>
+#include <vector>
+
+// The exit codes, as --help documents them.
+enum Exit { kOk = 0, kFailed = 1, kBadArguments = 2, kNoPort = 3 };
+
+struct Options {
+    std::string command;
+    std::vector<std::string> ports; // --port (repeatable) and --ports A,B,C
+    int baud = 115200;
+    bool baudAuto = false;
+    std::string format = "8N1";
+    int waitSeconds = -1; // -1: not given (each command has its own default)
+    std::string out;
+    std::string cfg;
+    std::string cfg2;
+    std::string backups;
+    std::string skin;
+    std::vector<std::string> sets;
+    bool yes = false;
+    std::string units;
+    std::string report;
+    bool resume = false;
+    std::string match;    // apply: the label matching a unit to its row
+    int stopAfter = 0;    // apply: end after this many units (0: when the rows run out)
+    std::string operatorName;
+};
+
+// Reads the arguments; false (having said why) when they are not understood. --help and
+// --version print and exit.
+bool ParseOptions(int argc, char** argv, Options& options);
+
+// The version of the program.
+const char* DtucfgVersion();
