@@ -9,6 +9,7 @@
 #include <algorithm>
 #include <filesystem>
 #include <fstream>
+#include <random>
 #include <set>
 
 namespace {
@@ -69,8 +70,13 @@ TEST(Snapshots, NamesNeverCollideAndOnlyTheProgramsOwnFilesCount) {
 class SnapshotFolder : public ::testing::Test {
 protected:
     void SetUp() override {
-        char name[] = "/tmp/snapshots-test-XXXXXX";
-        folder_ = mkdtemp(name);
+        static int made = 0;
+        const std::filesystem::path folder =
+            std::filesystem::temp_directory_path() /
+            ("snapshots-test-" + std::to_string(std::random_device()()) + "-" +
+             std::to_string(++made));
+        std::filesystem::create_directories(folder);
+        folder_ = folder.u8string();
     }
     void TearDown() override { std::filesystem::remove_all(folder_); }
     static std::string WithId(const std::string& id, const std::string& port) {

@@ -2,100 +2,11 @@
 // what a write would send and sends, the verification by reading again, and its exit codes.
 #include "params/config_file.h"
 #include "serial/serial_line.h"
-#include "tests/support/file_text.h"
+#include "tests/shell/dtucfg_rig.h"
 
-#include <gtest/gtest.h>
-
-#include <chrono>
-#include <csignal>
-#include <cstdio>
-#include <cstdlib>
-#include <fstream>
-#include <string>
-#include <sys/wait.h>
-#include <thread>
-#include <unistd.h>
+using namespace dtucfgrig;
 
 namespace {
-
-using testsupport::ReadFileText;
-
-std::string MakeDir() {
-    char folder[] = "/tmp/dtucfg-test-XXXXXX";
-    return mkdtemp(folder) ? folder : "/tmp";
-}
-
-void Write(const std::string& path, const std::string& text) {
-    std::ofstream(path, std::ios::binary) << text;
-}
-
-// The simulator on a pty of its own, whose other end dtucfg opens.
-class Simulator {
-public:
-    Simulator(const std::string& dir, const std::string& extra = "") : dir_(dir) {
-        const std::string command = std::string(DTUSIM_PATH) + " --config " + dir +
-                                    "/device.cfg --transcript " + dir + "/transcript --control " +
-                                    dir + "/control --prompts 0 --baud 0 " + extra + " > " + dir +
-                                    "/pty 2>/dev/null";
-        pid_ = fork();
-        if (pid_ == 0) {
-            setpgid(0, 0);
-            execl("/bin/sh", "sh", "-c", ("exec " + command).c_str(), nullptr);
-            _exit(127);
-        }
-        for (int i = 0; i < 100 && port_.empty(); ++i) {
-            std::this_thread::sleep_for(std::chrono::milliseconds(20));
-            port_ = ReadFileText(dir + "/pty");
-            while (!port_.empty() && port_.back() == '\n')
-                port_.pop_back();
-        }
-    }
-    ~Simulator() {
-        kill(pid_, SIGTERM);
-        waitpid(pid_, nullptr, 0);
-    }
-    const std::string& Port() const { return port_; }
-    std::string Transcript() const { return ReadFileText(dir_ + "/transcript"); }
-
-private:
-    std::string dir_;
-    std::string port_;
-    pid_t pid_ = -1;
-};
-
-struct Result {
-    int code = -1;
-    std::string out, err;
-};
-
-Result Dtucfg(const std::string& dir, const std::string& args) {
-    // Snapshots go to the test's own data folder, never the user's.
-    const std::string command = "XDG_DATA_HOME=" + dir + "/data " + std::string(DTUCFG_PATH) +
-                                " " + args + " > " + dir + "/out 2> " + dir + "/err < /dev/null";
-    const int status = std::system(command.c_str());
-    Result result;
-    result.code = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
-    result.out = ReadFileText(dir + "/out");
-    result.err = ReadFileText(dir + "/err");
-    return result;
-}
-
-// The set commands in a transcript (lines with "=").
-std::string SetCommands(const std::string& transcript) {
-    std::string commands;
-    size_t at = 0;
-    for (size_t end; (end = transcript.find("\r\n", at)) != std::string::npos; at = end + 2) {
-        const std::string line = transcript.substr(at, end - at);
-        if (line.find('=') != std::string::npos)
-            commands += line + "\n";
-    }
-    return commands;
-}
-
-class DtucfgTest : public ::testing::Test {
-protected:
-    std::string dir = MakeDir();
-};
 
 TEST_F(DtucfgTest, ReadSavesTheDevicesListingInTheFileFormat) {
     Simulator sim(dir);
@@ -186,95 +97,9 @@ TEST_F(DtucfgTest, BadArgumentsFilesAndPortsHaveTheirExitCodes) {
     EXPECT_NE(help.out.find("Exit codes"), std::string::npos);
 }
 
-} // namespace
-
-namespace {
-
-// A linked pty pair (socat): the device's end for dtusim, which the test restarts for every
-// unit, and the workstation's end that dtucfg keeps open across the units.
-class Line {
-public:
-    explicit Line(const std::string& dir) : dir_(dir) {
-        pid_ = fork();
-        if (pid_ == 0) {
-            setpgid(0, 0);
-            const std::string command = "exec socat pty,raw,echo=0,link=" + dir +
-                                        "/device pty,raw,echo=0,link=" + dir +
-                                        "/station >/dev/null 2>&1";
-            execl("/bin/sh", "sh", "-c", command.c_str(), nullptr);
-            _exit(127);
-        }
-        for (int i = 0; i < 100 && !Exists(dir + "/station"); ++i)
-            std::this_thread::sleep_for(std::chrono::milliseconds(20));
-    }
-    ~Line() {
-        StopUnit();
-        kill(pid_, SIGTERM);
-        waitpid(pid_, nullptr, 0);
-    }
-    std::string Station() const { return dir_ + "/station"; }
-    // A unit is connected and powered: dtusim with its own configuration, prompting.
-    void StartUnit(int n, const std::string& config = "") {
-        StopUnit();
-        const std::string file = dir_ + "/unit" + std::to_string(n) + ".device";
-        if (!config.empty())
-            Write(file, config);
-        unit_ = fork();
-        if (unit_ == 0) {
-            setpgid(0, 0);
-            const std::string command = "exec " + std::string(DTUSIM_PATH) + " --tty " + dir_ +
-                                        "/device --config " + file + " --transcript " + dir_ +
-                                        "/transcript --prompts 20 --prompt-interval 200 --baud 0";
-            execl("/bin/sh", "sh", "-c", command.c_str(), nullptr);
-            _exit(127);
-        }
-    }
-    void StopUnit() {
-        if (unit_ > 0) {
-            kill(unit_, SIGTERM);
-            waitpid(unit_, nullptr, 0);
-        }
-        unit_ = -1;
-    }
-
-private:
-    static bool Exists(const std::string& path) { return access(path.c_str(), F_OK) == 0; }
-    std::string dir_;
-    pid_t pid_ = -1;
-    pid_t unit_ = -1;
-};
-
-// Runs dtucfg in the background; Wait() gives its exit code.
-class Background {
-public:
-    Background(const std::string& dir, const std::string& args) {
-        pid_ = fork();
-        if (pid_ == 0) {
-            const std::string command = "XDG_DATA_HOME=" + dir + "/data exec " +
-                                        std::string(DTUCFG_PATH) + " " + args + " > " + dir +
-                                        "/out 2> " + dir + "/err < /dev/null";
-            execl("/bin/sh", "sh", "-c", command.c_str(), nullptr);
-            _exit(127);
-        }
-    }
-    int Wait() {
-        int status = 0;
-        waitpid(pid_, &status, 0);
-        return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
-    }
-
-private:
-    pid_t pid_ = -1;
-};
-
-size_t Lines(const std::string& text) {
-    size_t n = 0;
-    for (char c : text)
-        n += c == '\n';
-    return n;
-}
 
 } // namespace
+
 
 TEST_F(DtucfgTest, ApplyConfiguresUnitAfterUnitAndReportsEach) {
     Line line(dir);
