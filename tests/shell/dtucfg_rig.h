@@ -198,7 +198,7 @@ public:
             const std::string command = "XDG_DATA_HOME=" + dir + "/data exec " +
                                         std::string(DTUCFG_PATH) + " " + args + " > " + dir +
                                         "/out 2> " + dir + "/err " + input;
-            execl("/bin/sh", "sh", "-c", command.c_str(), nullptr);
+            execl("/bin/bash", "bash", "-c", command.c_str(), nullptr);
             _exit(127);
         }
     }
@@ -207,6 +207,26 @@ public:
         int status = 0;
         waitpid(pid_, &status, 0);
         return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+    }
+
+private:
+    pid_t pid_ = -1;
+};
+
+// Another program: a shell command in the background, ended with the test.
+class Process {
+public:
+    explicit Process(const std::string& command) {
+        pid_ = fork();
+        if (pid_ == 0) {
+            setpgid(0, 0);
+            execl("/bin/bash", "bash", "-c", ("exec " + command).c_str(), nullptr);
+            _exit(127);
+        }
+    }
+    ~Process() {
+        kill(pid_, SIGTERM);
+        waitpid(pid_, nullptr, 0);
     }
 
 private:

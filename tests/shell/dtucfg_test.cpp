@@ -252,3 +252,133 @@ TEST_F(DtucfgTest, CompareNamesTheDifferencesAndWritesNothing) {
     EXPECT_EQ(files.out, "Server's Ip\t121.40.200.17\t10.0.0.1\nServer's Port\t9001\t9002\n");
     EXPECT_EQ(SetCommands(sim.Transcript()), "");
 }
+
+namespace {
+
+// What a new user of the command line meets: every exit code says what happened.
+TEST_F(DtucfgTest, EveryFailureHasItsExitCodeAndItsReason) {
+    Simulator sim(dir);
+    // Values the device's other settings leave out of use are not written: not success.
+    Write(dir + "/id.cfg", "Modem's ID number:13900000009\r\n");
+    const Result hidden = Dtucfg(dir, "write --yes --port " + sim.Port() + " --wait 1 --cfg " +
+                                          dir + "/id.cfg");
+    EXPECT_EQ(hidden.code, 1) << hidden.err;
+    EXPECT_NE(hidden.err.find("the device still differs: Modem's ID number"), std::string::npos)
+        << hidden.err;
+    EXPECT_NE(hidden.out.find("Modem's ID number\t13800000001\t13900000009\tnot applied"),
+              std::string::npos);
+    // An invalid --set is refused before the port is opened, also for diff.
+    Write(dir + "/ok.cfg", "Protocol model:DCTCP\r\nServer's Port:9001\r\n");
+    const Result invalid = Dtucfg(dir, "diff --port " + sim.Port() + " --wait 1 --cfg " + dir +
+                                           "/ok.cfg --set \"Server's Port=70000\"");
+    EXPECT_EQ(invalid.code, 2);
+    EXPECT_NE(invalid.err.find("not a port number"), std::string::npos) << invalid.err;
+    // A read-only label cannot be set.
+    EXPECT_EQ(Dtucfg(dir, "diff --port " + sim.Port() + " --cfg " + dir +
+                              "/ok.cfg --set \"Device Type=LoRa\"")
+                  .code,
+              2);
+    // A file that names nothing is no template.
+    Write(dir + "/empty.cfg", "");
+    const Result empty = Dtucfg(dir, "write --yes --port " + sim.Port() + " --cfg " + dir +
+                                         "/empty.cfg");
+    EXPECT_EQ(empty.code, 2);
+    EXPECT_NE(empty.err.find("names no parameter"), std::string::npos) << empty.err;
+    // A missing file says the system's reason.
+    const Result missing = Dtucfg(dir, "write --yes --port " + sim.Port() + " --cfg " + dir +
+                                           "/none.cfg");
+    EXPECT_NE(missing.err.find("none.cfg cannot be read: No such file"), std::string::npos)
+        << missing.err;
+    // read --out to a place that cannot be written is refused before the device is disturbed.
+    const std::string before = sim.Transcript();
+    const Result out = Dtucfg(dir, "read --port " + sim.Port() + " --out " + dir + "/no/x.cfg");
+    EXPECT_EQ(out.code, 2);
+    EXPECT_EQ(sim.Transcript(), before) << "nothing was sent";
+    // --version, and a question that ends its line when nobody types at a terminal.
+    const Result version = Dtucfg(dir, "--version");
+    EXPECT_EQ(version.code, 0);
+    EXPECT_EQ(version.out.rfind("dtucfg ", 0), 0u) << version.out;
+    const Result asked = Dtucfg(dir, "write --port " + sim.Port() + " --wait 1 --cfg " + dir +
+                                         "/ok.cfg");
+    EXPECT_EQ(asked.code, 1);
+    EXPECT_NE(asked.err.find("[y/N] \ndtucfg: nothing was written"), std::string::npos)
+        << asked.err;
+    // A byte-order mark before a partial file's first line does not hide that line.
+    Write(dir + "/bom.cfg", "\xEF\xBB\xBFProtocol model:DCTCP\r\nServer's Port:9002\r\n");
+    const Result bom = Dtucfg(dir, "diff --port " + sim.Port() + " --wait 1 --cfg " + dir +
+                                       "/bom.cfg");
+    EXPECT_EQ(bom.code, 0) << bom.err;
+    EXPECT_NE(bom.out.find("Server's Port\t9000\t9002\tAT+PORT=9002"), std::string::npos)
+        << bom.out;
+}
+
+TEST_F(DtucfgTest, ADeviceThatSendsNoListingIsADeviceThatDidNotAnswer) {
+    Simulator sim(dir);
+    Background read(dir, "read --port " + sim.Port() + " --wait 1");
+    ASSERT_TRUE(WaitFor(dir + "/transcript", "+++"));
+    sim.Control("fault noreply:5");
+    EXPECT_EQ(read.Wait(), 3) << ReadFileText(dir + "/err");
+}
+
+// A device left waiting for the user's "y" times out of its setting mode: it is entered again
+// before anything is sent, or the running device would forward the commands to its server.
+TEST_F(DtucfgTest, AWriteAfterTheDeviceLeftItsSettingModeEntersItAgain) {
+    Simulator sim(dir, "--idle-timeout 1");
+    Write(dir + "/ok.cfg", "Protocol model:DCTCP\r\nServer's Port:9001\r\n");
+    Background write(dir, "write --port " + sim.Port() + " --wait 1 --cfg " + dir + "/ok.cfg",
+                     "< <(sleep 3; echo y)");
+    EXPECT_EQ(write.Wait(), 0) << ReadFileText(dir + "/err");
+    EXPECT_NE(ReadFileText(dir + "/err").find("left its setting mode"), std::string::npos);
+    const std::string sent = sim.Transcript();
+    const size_t second = sent.find("+++", sent.find("+++") + 3);
+    ASSERT_NE(second, std::string::npos) << sent;
+    EXPECT_LT(second, sent.find("AT+PORT=9001")) << sent;
+    EXPECT_NE(ReadFileText(dir + "/out").find("verified"), std::string::npos);
+}
+
+TEST_F(DtucfgTest, AVanishedOrBusyPortIsSaidSoAtOnce) {
+    {
+        Simulator sim(dir);
+        // The listing comes late; the adapter is pulled meanwhile.
+        Background read(dir, "read --port " + sim.Port() + " --wait 1");
+        ASSERT_TRUE(WaitFor(dir + "/transcript", "+++"));
+        sim.Control("fault late:8000");
+        ASSERT_TRUE(WaitFor(dir + "/transcript", "AT+SHOW"));
+        const auto pulled = std::chrono::steady_clock::now();
+        sim.Kill();
+        EXPECT_NE(read.Wait(), 0);
+        EXPECT_LT(std::chrono::steady_clock::now() - pulled, std::chrono::seconds(4))
+            << "a hang-up ends the job, not the listing's 24 s wait";
+    }
+    Simulator sim(dir);
+    Process holder("flock " + sim.Port() + " sleep 30");
+    std::this_thread::sleep_for(std::chrono::milliseconds(300));
+    const Result busy = Dtucfg(dir, "read --port " + sim.Port() + " --wait 1");
+    EXPECT_EQ(busy.code, 3);
+    EXPECT_NE(busy.err.find("in use by another program"), std::string::npos) << busy.err;
+}
+
+// Undo finds the last write to a unit whose ID that write changed, and restores it all.
+TEST_F(DtucfgTest, UndoAfterTheWriteChangedTheId) {
+    Simulator sim(dir);
+    Write(dir + "/part.cfg", "Protocol model:PROT\r\nModem's ID number:13900000077\r\n");
+    ASSERT_EQ(Dtucfg(dir, "write --yes --port " + sim.Port() + " --wait 1 --cfg " + dir +
+                              "/part.cfg")
+                  .code,
+              0)
+        << ReadFileText(dir + "/err");
+    const Result undo = Dtucfg(dir, "undo --yes --port " + sim.Port() + " --wait 1");
+    EXPECT_EQ(undo.code, 0) << undo.err;
+    EXPECT_NE(undo.out.find("Modem's ID number\t13900000077\t13800000001\tverified"),
+              std::string::npos)
+        << undo.out;
+    EXPECT_NE(undo.out.find("Protocol model\tPROT\tTRNS\tverified"), std::string::npos);
+    // The undo kept a snapshot of its own: it can be undone in turn.
+    const Result again = Dtucfg(dir, "undo --yes --port " + sim.Port() + " --wait 1");
+    EXPECT_EQ(again.code, 0) << again.err;
+    EXPECT_NE(again.out.find("Modem's ID number\t13800000001\t13900000077\tverified"),
+              std::string::npos)
+        << again.out;
+}
+
+} // namespace
