@@ -149,8 +149,10 @@ public:
                                  : "waiting for the next unit's power-up prompt (connect and "
                                    "power it)");
             std::string why;
-            if (!link_.AwaitUnit(waitMs, why)) {
-                if (g_stopRequested || shared_.reportBroken)
+            // Matched rows may all be done by the other ports while this one waits.
+            const auto nothingLeft = [this] { return shared_.Stopping() || shared_.book->AllDone(); };
+            if (!link_.AwaitUnit(waitMs, why, nothingLeft)) {
+                if (nothingLeft())
                     break;
                 // The port is gone, or no unit came within --wait: this port ends, its row
                 // left undone (no unit was there to report).

@@ -218,7 +218,7 @@ int CPortLink::Connect(int promptWaitMs) {
     return -1;
 }
 
-bool CPortLink::AwaitUnit(int waitMs, std::string& why) {
+bool CPortLink::AwaitUnit(int waitMs, std::string& why, const std::function<bool()>& giveUp) {
     why.clear();
     if (options_.baudAuto) {
         line_->Close();
@@ -233,7 +233,7 @@ bool CPortLink::AwaitUnit(int waitMs, std::string& why) {
         session_.emplace(*line_, baud_, [this](const std::string& text) { Say(text); });
         const auto start = std::chrono::steady_clock::now();
         bool prompted = false;
-        while (!prompted && !g_stopRequested) {
+        while (!prompted && !g_stopRequested && !(giveUp && giveUp())) {
             const auto waited = std::chrono::duration_cast<std::chrono::milliseconds>(
                                     std::chrono::steady_clock::now() - start)
                                     .count();
@@ -243,12 +243,13 @@ bool CPortLink::AwaitUnit(int waitMs, std::string& why) {
             prompted = session_->AwaitPrompt(slice);
             std::string lost;
             if (!prompted && !session_->EnsureLineAlive(lost)) {
-                why = port_ + ": " + lost;
+                why = lost;
                 return false;
             }
         }
         if (!prompted) {
-            why = g_stopRequested ? "stopped before a unit was connected" : "no power-up prompt";
+            why = g_stopRequested || (giveUp && giveUp()) ? "stopped before a unit was connected"
+                                                          : "no power-up prompt";
             return false;
         }
     }

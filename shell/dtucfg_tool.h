@@ -9,6 +9,7 @@
 #include "shell/write_flow.h"
 
 #include <atomic>
+#include <functional>
 #include <memory>
 #include <optional>
 #include <string>
@@ -44,9 +45,10 @@ public:
     // Opens the port and enters the setting mode (the power-up prompt awaited promptWaitMs,
     // then "+++"); the exit code on failure, else -1.
     int Connect(int promptWaitMs);
-    // Production line: waits for the next unit's power-up prompt (waitMs < 0: until it comes or
-    // a stop is asked for) and enters its setting mode. False with the reason.
-    bool AwaitUnit(int waitMs, std::string& why);
+    // Production line: waits for the next unit's power-up prompt (waitMs < 0: until it comes,
+    // Ctrl+C is pressed or `give_up` says so) and enters its setting mode. False with the
+    // reason.
+    bool AwaitUnit(int waitMs, std::string& why, const std::function<bool()>& giveUp = nullptr);
     // The device's listing; on failure the exit code in `code` (kNoPort: the device entered
     // its setting mode but sent no listing).
     std::optional<std::string> ReadDevice(int& code);

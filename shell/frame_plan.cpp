@@ -22,21 +22,6 @@ std::string PlanText(const char* key, const char* fallback) {
     return LookupTextOr("WritePlan", key, fallback);
 }
 
-// The files of a folder (names only).
-std::vector<std::string> FilesIn(const std::string& folder) {
-    std::vector<std::string> names;
-    WIN32_FIND_DATAW found = {};
-    HANDLE find = ::FindFirstFileW(WideOf(folder + "\\*").c_str(), &found);
-    if (find == INVALID_HANDLE_VALUE)
-        return names;
-    do {
-        if (!(found.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY))
-            names.push_back(Utf8Of(found.cFileName));
-    } while (::FindNextFileW(find, &found));
-    ::FindClose(find);
-    return names;
-}
-
 std::string FileNameOf(const std::string& path) {
     const size_t slash = path.find_last_of("\\/");
     return slash == std::string::npos ? path : path.substr(slash + 1);
@@ -171,7 +156,12 @@ void COrvelFrameWnd::OnPlanClosed(bool written) {
 void COrvelFrameWnd::OnPlanWrite(const std::vector<bool>& ticks) {
     for (size_t i = 0; i < plan_.size() && i < ticks.size(); ++i)
         plan_[i].ticked = ticks[i] && plan_[i].applicable;
-    KeepSnapshot();
+    if (!KeepSnapshot()) {
+        AppendLog(PlanText("NotWritten", "Nothing was written.") + "\r\n");
+        if (planWindow_)
+            planWindow_->ShowSummary(PlanText("NotWritten", "Nothing was written."));
+        return;
+    }
     int queued = 0;
     {
         auto lock = store_.Lock();
@@ -215,6 +205,9 @@ void COrvelFrameWnd::OnWriteAnswer(const LinkResult& result) {
 void COrvelFrameWnd::FinishVerification(const std::string& listing) {
     verifying_ = false;
     VerifyPlan(plan_, listing);
+    // Undo finds this write again by the ID it gave the device.
+    if (!listing.empty() && !lastSnapshot_.empty())
+        CSnapshotFolder(BackupFolder()).RecordIdAfter(lastSnapshot_, DeviceIdOf(listing));
     const PlanTexts texts = OutcomeTexts();
     std::map<std::string, std::string> failed;
     for (PlanRow& row : plan_) {
@@ -249,26 +242,26 @@ void COrvelFrameWnd::FinishVerification(const std::string& listing) {
     }
 }
 
-void COrvelFrameWnd::KeepSnapshot() {
+bool COrvelFrameWnd::KeepSnapshot() {
+    lastSnapshot_.clear();
     if (deviceListing_.empty())
-        return;
-    const std::string folder = BackupFolder();
-    ::CreateDirectoryW(WideOf(folder).c_str(), nullptr);
-    const std::string id = DeviceIdOf(deviceListing_);
+        return true;
+    CSnapshotFolder snapshots(BackupFolder());
     std::time_t now = std::time(nullptr);
     std::tm local = {};
     localtime_s(&local, &now);
-    const std::string path = folder + "\\" + SnapshotName(id, local);
-    if (!WriteFileReplacing(path, ListingToFileBytes(deviceListing_))) {
+    std::string why;
+    if (!snapshots.Keep(deviceListing_, local, lastSnapshot_, why)) {
+        // Without a snapshot the write could not be undone: it is not made.
         AppendLog(PlanText("SnapshotError", "The configuration before the write could not be "
                                             "kept (Undo last write will not have it):") +
-                  " " + folder + "\r\n");
-        return;
+                  " " + BackupFolder() + " (" + why + ")\r\n");
+        lastSnapshot_.clear();
+        return false;
     }
-    AppendLog(PlanText("Snapshot", "The configuration before the write is kept as") + " " + path +
-              "\r\n");
-    for (const std::string& old : SnapshotsToPrune(id, FilesIn(folder)))
-        ::DeleteFileW(WideOf(folder + "\\" + old).c_str());
+    AppendLog(PlanText("Snapshot", "The configuration before the write is kept as") + " " +
+              snapshots.PathOf(lastSnapshot_) + "\r\n");
+    return true;
 }
 
 // ---- Files through the plan --------------------------------------------------------------------
@@ -314,16 +307,19 @@ void COrvelFrameWnd::UndoLastWrite() {
         CollectChanges(); // says to read the device first
         return;
     }
-    const std::string id = DeviceIdOf(deviceListing_);
-    const std::vector<std::string> mine = SnapshotsOf(id, FilesIn(BackupFolder()));
-    if (mine.empty()) {
+    CSnapshotFolder::Found found;
+    const bool have = CSnapshotFolder(BackupFolder()).Latest(DeviceIdOf(deviceListing_), found);
+    for (const std::string& skipped : found.skipped)
+        AppendLog(PlanText("SnapshotCut", "A snapshot cut short was passed over:") + " " +
+                  skipped + "\r\n");
+    if (!have) {
         AppendLog(PlanText("NoSnapshot", "No configuration of this device kept before a write "
                                          "was found in") +
                   " " + BackupFolder() + "\r\n");
         return;
     }
-    AppendLog(PlanText("Undoing", "Undoing the last write: back to") + " " + mine.front() + "\r\n");
-    LoadFileForPlan(BackupFolder() + "\\" + mine.front(), PlanSource::Undo);
+    AppendLog(PlanText("Undoing", "Undoing the last write: back to") + " " + found.name + "\r\n");
+    LoadFileForPlan(CSnapshotFolder(BackupFolder()).PathOf(found.name), PlanSource::Undo);
 }
 
 void COrvelFrameWnd::CompareWithFile() {

@@ -212,7 +212,8 @@ private:
     // The listing read after a write batch (empty: none came): every row gets its outcome.
     void FinishVerification(const std::string& listing);
     // Keeps the device's listing as read in the backups folder, before a write.
-    void KeepSnapshot();
+    // False (said in the log) when it could not be kept: then nothing is written.
+    bool KeepSnapshot();
     PlanTexts OutcomeTexts() const;
     // Reads a .cfg file onto the pages and asks the device for its listing, whose differences
     // then make the plan. False (with a log line) when the file is refused.
@@ -254,6 +255,7 @@ private:
     CPlanWnd* planWindow_ = nullptr;
     std::vector<PlanRow> plan_;
     PlanSource planSource_ = PlanSource::Pages;
+    std::string lastSnapshot_; // the snapshot kept before the write in progress
     bool verifying_ = false;
     // The device's listing as last read, and the listing of the file being loaded.
     std::string deviceListing_;

@@ -320,6 +320,8 @@ LANGUAGE_INI = [
     ("Snapshot", "写入前的配置已保存为"),
     ("SnapshotError", "无法保存写入前的配置（撤销上次写入将无法使用）："),
     ("NoSnapshot", "在以下文件夹中没有找到该设备写入前保存的配置："),
+    ("NotWritten", "未写入任何参数。"),
+    ("SnapshotCut", "已跳过一个不完整的快照："),
     ("Undoing", "撤销上次写入，恢复到"),
     ("CompareTwoFiles", "尚未读取设备：请选择两个 .cfg 文件相互比较。"),
     ("CompareSame", "文件中的值与设备相同，没有差异。"),

@@ -3,7 +3,11 @@
 // late or leave, ports that vanish, and units that refuse or cannot take their values.
 #include "tests/shell/dtucfg_rig.h"
 
+#include "base/csv.h"
+
 #include <algorithm>
+#include <map>
+#include <memory>
 #include <random>
 #include <set>
 #include <sys/stat.h>
@@ -175,6 +179,158 @@ TEST_F(ApplyTest, AFailedUnitKeepsItsRowForTheNextUnitOnItsPort) {
     const std::string second = SetCommands(line.Transcript()).substr(firstUnit);
     EXPECT_NE(second.find("AT+IDNT=13900000001"), std::string::npos) << second;
     EXPECT_EQ(second.find("13900000002"), std::string::npos) << second;
+}
+
+// The report's rows by unit, read as a spreadsheet would.
+std::map<std::string, std::vector<std::string>> RowsByUnit(const std::string& report,
+                                                           size_t& rows) {
+    CsvTable table;
+    std::string where;
+    EXPECT_TRUE(ReadCsv(report, table, where)) << where;
+    std::map<std::string, std::vector<std::string>> byUnit;
+    rows = table.rows.empty() ? 0 : table.rows.size() - 1;
+    for (size_t r = 1; r < table.rows.size(); ++r) {
+        EXPECT_EQ(table.rows[r].size(), table.rows[0].size()) << "a row of its own: " << r;
+        byUnit[table.rows[r][1]] = table.rows[r];
+    }
+    return byUnit;
+}
+
+std::string UnitsFile(int count, int first = 1) {
+    std::string csv = "unit,Modem'sID number,Server's Port\r\n";
+    for (int n = first; n < first + count; ++n)
+        csv += "U-" + std::to_string(n) + "," + std::to_string(13900000100LL + n) + "," +
+               std::to_string(9100 + n) + "\r\n";
+    return csv;
+}
+
+TEST_F(ApplyTest, FourPortsAtOnceEveryUnitVerifiedAndReportedWhole) {
+    std::vector<std::unique_ptr<Line>> lines;
+    std::string ports;
+    for (const char* name : {"a", "b", "c", "d"}) {
+        lines.push_back(std::make_unique<Line>(dir, name));
+        ports += " --port " + lines.back()->Station();
+    }
+    Write(dir + "/template.cfg", kTemplate);
+    Write(dir + "/units.csv", UnitsFile(4));
+    Background apply(dir, Args(ports, "--wait 30 --operator \"Li Wei\""));
+    for (size_t i = 0; i < lines.size(); ++i)
+        lines[i]->StartUnit(int(i) + 1);
+    EXPECT_EQ(apply.Wait(), 0) << Err();
+    size_t rows = 0;
+    const auto byUnit = RowsByUnit(Report(), rows);
+    EXPECT_EQ(rows, 4u) << Report();
+    std::set<std::string> ids, portsSeen;
+    for (const auto& [unit, cells] : byUnit) {
+        EXPECT_EQ(cells[6], "verified") << unit;
+        EXPECT_EQ(cells[10], "Li Wei");
+        ids.insert(cells[4]);
+        portsSeen.insert(cells[9]);
+    }
+    EXPECT_EQ(ids.size(), 4u);
+    EXPECT_EQ(portsSeen.size(), 4u);
+    // Every unit got one row's values, each row went to one unit.
+    for (const auto& line : lines)
+        EXPECT_EQ(Lines(SetCommands(line->Transcript())) >= 2, true);
+    // Progress lines carry their port.
+    EXPECT_NE(Err().find(lines[2]->Station() + ": unit U-"), std::string::npos) << Err();
+}
+
+TEST_F(ApplyTest, APortThatVanishesEndsOnlyItsOwnUnit) {
+    std::vector<std::unique_ptr<Line>> lines;
+    std::string ports;
+    for (const char* name : {"a", "b", "c", "d"}) {
+        lines.push_back(std::make_unique<Line>(dir, name));
+        ports += " --port " + lines.back()->Station();
+    }
+    Write(dir + "/template.cfg", kTemplate);
+    Write(dir + "/units.csv", UnitsFile(4));
+    Background apply(dir, Args(ports, "--wait 30 --stop-after 4"));
+    // The last unit answers its writes late, and its adapter is pulled meanwhile.
+    for (size_t i = 0; i < lines.size(); ++i)
+        lines[i]->StartUnit(int(i) + 1);
+    ASSERT_TRUE(WaitFor(dir + "/dtranscript", "AT+SHOW"));
+    lines[3]->Control("fault late:5000");
+    ASSERT_TRUE(WaitFor(dir + "/dtranscript", "="));
+    lines[3]->Vanish();
+    EXPECT_EQ(apply.Wait(), 1) << Err();
+    size_t rows = 0;
+    const auto byUnit = RowsByUnit(Report(), rows);
+    EXPECT_EQ(rows, 4u) << Report();
+    int verified = 0, failed = 0;
+    for (const auto& [unit, cells] : byUnit) {
+        verified += cells[6] == "verified";
+        if (cells[6] == "failed") {
+            ++failed;
+            EXPECT_EQ(cells[9], lines[3]->Station());
+            EXPECT_FALSE(cells[7].empty()) << "with its reason";
+        }
+    }
+    EXPECT_EQ(verified, 3) << Report();
+    EXPECT_EQ(failed, 1) << Report();
+}
+
+TEST_F(ApplyTest, UnitsInAnyOrderAreMatchedToTheirOwnRows) {
+    std::vector<std::unique_ptr<Line>> lines;
+    std::string ports;
+    for (const char* name : {"a", "b", "c", "d"}) {
+        lines.push_back(std::make_unique<Line>(dir, name));
+        ports += " --port " + lines.back()->Station();
+    }
+    Write(dir + "/template.cfg", kTemplate);
+    Write(dir + "/units.csv", UnitsFile(20));
+    // Twenty units and one that is not in the file, connected in shuffled order.
+    std::vector<long long> ids = {13900000999LL};
+    std::vector<long long> known;
+    for (int n = 1; n <= 20; ++n)
+        known.push_back(13900000100LL + n);
+    std::shuffle(known.begin(), known.end(), std::mt19937(7));
+    ids.insert(ids.end(), known.begin(), known.end());
+    Background apply(dir, Args(ports, "--wait 60 --match \"Modem'sID number\""));
+    std::map<long long, std::pair<size_t, int>> placed; // id -> line, unit number
+    for (size_t at = 0; at < ids.size(); at += lines.size()) {
+        std::vector<std::string> round;
+        for (size_t i = 0; i < lines.size() && at + i < ids.size(); ++i) {
+            const int n = int(at + i);
+            lines[i]->StartUnit(n, UnitConfig(std::to_string(ids[at + i])));
+            placed[ids[at + i]] = {i, n};
+            round.push_back("," + std::to_string(ids[at + i]) + "\r\n");
+        }
+        for (const std::string& id : round)
+            ASSERT_TRUE(WaitFor(dir + "/report.csv", id, 30)) << id << "\n" << Err();
+    }
+    EXPECT_EQ(apply.Wait(), 1) << "the unknown unit is a failure: " << Err();
+    size_t rows = 0;
+    RowsByUnit(Report(), rows);
+    EXPECT_EQ(rows, 21u) << Report();
+    EXPECT_NE(Report().find(",unknown unit,unknown unit: no row for 13900000999,"),
+              std::string::npos)
+        << Report();
+    // Zero rows applied to the wrong unit: each unit's own device file holds its row's port.
+    for (const auto& [id, where] : placed) {
+        const std::string device = ReadFileText(dir + "/" + std::string(1, char('a' + where.first)) +
+                                                "unit" + std::to_string(where.second) + ".device");
+        if (id == 13900000999LL) {
+            EXPECT_EQ(device.find("Server's Port"), std::string::npos) << "nothing written";
+            continue;
+        }
+        const std::string port = std::to_string(9000 + (id - 13900000000LL));
+        EXPECT_NE(device.find("Server's Port:\t" + port + "\n"), std::string::npos)
+            << id << " expected port " << port;
+    }
+}
+
+TEST_F(ApplyTest, CtrlCEndsTheLineOnceTheUnitInProgressIsReported) {
+    Line line(dir);
+    Write(dir + "/template.cfg", kTemplate);
+    Write(dir + "/units.csv", UnitsFile(3));
+    Background apply(dir, Args("--port " + line.Station()));
+    line.StartUnit(1);
+    ASSERT_TRUE(ReportRows(1)) << Err();
+    ASSERT_TRUE(WaitFor(dir + "/err", "unit U-2: waiting"));
+    apply.Interrupt();
+    EXPECT_EQ(apply.Wait(), 0) << Err();
+    EXPECT_EQ(Lines(Report()), 2u) << Report();
 }
 
 } // namespace
