@@ -3,7 +3,8 @@
 // for the next unit on that port) or by the unit's own identity (--match). One report, one row
 // per unit, appended whole from every port.
 #include "shell/dtucfg_tool.h"
-#include "shell/dtucfg_units.h"
+#include "shell/dtucfg_report.h"
+#include "shell/units_file.h"
 
 #include "params/listing_parser.h"
 #include "params/snapshots.h"

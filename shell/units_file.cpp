@@ -1,20 +1,30 @@
-#include "shell/dtucfg_units.h"
+#include "shell/units_file.h"
 
 #include "base/csv.h"
-#include "shell/dtucfg_tool.h"
+#include "params/parameter_store.h"
 #include "params/value_rules.h"
 
-#include <cerrno>
-#include <cstring>
-#include <filesystem>
-#include <fstream>
 #include <map>
+#include <memory>
 
 namespace {
 
 std::string Where(size_t line, size_t column, const std::string& name) {
     return "line " + std::to_string(line) + ", column " + std::to_string(column) + " (\"" + name +
            "\")";
+}
+
+const CParameterStore& Catalogue() {
+    static const std::unique_ptr<CParameterStore> store = [] {
+        auto built = std::make_unique<CParameterStore>();
+        built->Build(kSensorRows);
+        return built;
+    }();
+    return *store;
+}
+
+std::string LabelOfUserName(const std::string& name) {
+    return LabelOfName(Catalogue().parameters, Catalogue().lists, name);
 }
 
 } // namespace
@@ -52,7 +62,7 @@ bool ReadUnitsFile(const std::string& bytes, const std::string& matchName,
                 why = Where(1, c + 1, header[c]) + ": no such label";
                 return false;
             }
-            if (IsReadOnlyLabel(Labels().parameters, labels[c])) {
+            if (IsReadOnlyLabel(Catalogue().parameters, labels[c])) {
                 why = Where(1, c + 1, header[c]) +
                       ": the device reports this value and it cannot be written";
                 return false;
@@ -101,7 +111,7 @@ bool ReadUnitsFile(const std::string& bytes, const std::string& matchName,
                 continue; // an empty cell keeps the template's value
             const std::string value = cells[c] == kEmptyCell ? std::string() : cells[c];
             const RuleBreak rule =
-                CheckValue(KeyOfLabel(Labels().parameters, Labels().lists, labels[c]), value);
+                CheckValue(KeyOfLabel(Catalogue().parameters, Catalogue().lists, labels[c]), value);
             if (rule != RuleBreak::None) {
                 why = Where(line, c + 1, header[c]) + ": \"" + cells[c] + "\" is " +
                       RuleBreakText(rule, "");
@@ -128,74 +138,3 @@ bool ReadUnitsFile(const std::string& bytes, const std::string& matchName,
     return true;
 }
 
-const std::vector<std::string>& CReport::Header() {
-    static const std::vector<std::string> header = {
-        "time",   "unit",   "version", "id_before", "id_after", "written",
-        "outcome", "reason", "station", "port",     "operator", "identity"};
-    return header;
-}
-
-bool CReport::Open(std::set<std::string>& verifiedBefore, std::string& why) {
-    std::lock_guard<std::mutex> hold(lock_);
-    if (!CanWriteFile(path_, why))
-        return false;
-    std::string bytes, failure;
-    ReadFileBytes(path_, bytes, failure);
-    if (!bytes.empty()) {
-        CsvTable table;
-        if (!ReadCsv(bytes, table, failure)) {
-            why = "cannot be read: " + failure;
-            return false;
-        }
-        const std::vector<std::string>& header = table.rows.empty() ? std::vector<std::string>()
-                                                                    : table.rows[0];
-        size_t unit = header.size(), outcome = header.size();
-        for (size_t c = 0; c < header.size(); ++c) {
-            unit = header[c] == "unit" ? c : unit;
-            outcome = header[c] == "outcome" ? c : outcome;
-        }
-        if (unit == header.size() || outcome == header.size()) {
-            why = "line 1 is not a report's header (no \"unit\" and \"outcome\" columns)";
-            return false;
-        }
-        for (size_t r = 1; r < table.rows.size(); ++r) {
-            const std::vector<std::string>& cells = table.rows[r];
-            if (cells.size() <= std::max(unit, outcome)) {
-                why = "line " + std::to_string(table.lines[r]) + " has " +
-                      std::to_string(cells.size()) + " columns: the report cannot be read";
-                return false;
-            }
-            if (cells[outcome] == "verified")
-                verifiedBefore.insert(CsvCellValue(cells[unit]));
-        }
-        return true;
-    }
-    std::ofstream out(std::filesystem::u8path(path_), std::ios::binary | std::ios::app);
-    out << CsvLine(Header());
-    out.flush();
-    if (!out) {
-        why = std::strerror(errno);
-        return false;
-    }
-    return true;
-}
-
-bool CReport::Append(const std::vector<std::string>& cells, std::string& why) {
-    std::lock_guard<std::mutex> hold(lock_);
-    const std::filesystem::path path = std::filesystem::u8path(path_);
-    std::string bytes, failure;
-    ReadFileBytes(path_, bytes, failure);
-    errno = 0;
-    std::ofstream out(path, std::ios::binary | std::ios::app);
-    // A report whose last line lost its line end (an editor, a crash) is mended first, or the
-    // row would merge into it.
-    if (!bytes.empty() && bytes.back() != '\n')
-        out << "\r\n";
-    out << CsvLine(cells);
-    out.flush();
-    if (!out) {
-        why = errno ? std::strerror(errno) : "the write failed";
-        return false;
-    }
-    return true;
-}
