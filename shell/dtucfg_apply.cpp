@@ -5,6 +5,7 @@
 #include "shell/dtucfg_tool.h"
 #include "shell/dtucfg_report.h"
 #include "shell/units_file.h"
+#include "shell/dtucfg_json.h"
 
 #include "params/listing_parser.h"
 #include "params/snapshots.h"
@@ -120,6 +121,7 @@ struct LineShared {
     std::atomic<int> failed{0};
     std::atomic<int> verified{0};
     std::atomic<int> portsFailed{0};
+    std::atomic<bool> changed{false};
     std::atomic<bool> reportBroken{false};
     bool Stopping() const {
         return g_stopRequested || reportBroken ||
@@ -176,7 +178,38 @@ private:
     void Report(const std::string& unit, const std::string& version, const std::string& idBefore,
                 const std::string& idAfter, const std::string& written,
                 const std::string& outcome, const std::string& reason,
-                const std::string& identity) {
+                const std::string& identity, const CWriteFlow* flow = nullptr) {
+        const Options& options = *shared_.options;
+        if (options.json) {
+            CJson result = flow ? FlowResult(*flow, options.check) : CJson::Object();
+            result.Set("command", CJson::String("apply"));
+            result.Set("port", CJson::String(link_.Port()));
+            result.Set("check", CJson::Bool(options.check));
+            result.Set("unit", CJson::String(unit));
+            result.Set("identity", CJson::String(identity.empty() ? idBefore : identity));
+            result.Set("version", CJson::String(version));
+            result.Set("id_before", CJson::String(idBefore));
+            result.Set("id_after", CJson::String(idAfter));
+            result.Set("outcome", CJson::String(outcome));
+            result.Set("failed", CJson::Bool(outcome != "verified" && outcome != "would change" &&
+                                             outcome != "nothing to change"));
+            if (!result.Find("changed"))
+                result.Set("changed", CJson::Bool(false));
+            result.Set("reason", CJson::String(reason));
+            result.Set("snapshot", CJson::String(flow && !flow->Snapshot().empty()
+                                                     ? CSnapshotFolder(shared_.backups)
+                                                           .PathOf(flow->Snapshot())
+                                                     : ""));
+            const double seconds = std::chrono::duration<double>(
+                                       std::chrono::steady_clock::now() - unitStarted_)
+                                       .count();
+            result.Set("seconds", CJson::Number(double(static_cast<long long>(seconds * 1000)) / 1000));
+            if (result.Find("changed")->AsBool())
+                shared_.changed = true;
+            EmitResult(result);
+        }
+        if (options.check)
+            return; // a dry run keeps no record
         std::string why;
         if (!shared_.report->Append({Now(), unit, version, idBefore, idAfter, written, outcome,
                                      reason, shared_.station, link_.Port(),
@@ -189,6 +222,7 @@ private:
     }
 
     void Unit() {
+        unitStarted_ = std::chrono::steady_clock::now();
         const std::string version = link_.Version();
         int code = kOk;
         const std::optional<std::string> device = link_.ReadDevice(code);
@@ -227,7 +261,8 @@ private:
             link_.Say(message);
         CSnapshotFolder backups(shared_.backups);
         std::string why;
-        const bool ran = flow.Execute(link_.Session(), &backups, why);
+        const bool dryRun = shared_.options->check;
+        const bool ran = dryRun || flow.Execute(link_.Session(), &backups, why);
         std::vector<std::string> reasons;
         if (!ran)
             reasons.push_back(why);
@@ -244,6 +279,27 @@ private:
                 reasons.push_back(planned.label + " " +
                                   OutcomeText(planned.outcome, PlanTexts()));
         }
+        if (dryRun) {
+            // Nothing was sent: the rows say what would be.
+            reasons.erase(std::remove_if(reasons.begin(), reasons.end(),
+                                         [](const std::string& reason) {
+                                             return reason.find(" not sent") != std::string::npos;
+                                         }),
+                          reasons.end());
+            link_.Leave();
+            const std::string outcome = !reasons.empty() ? "would fail"
+                                        : flow.ToSend() ? "would change" : "nothing to change";
+            Report(unit.unit, version, idBefore, idBefore, "", outcome, Joined(reasons, "; "),
+                   identity, &flow);
+            link_.Say("unit " + unit.unit + ": " + outcome + "; nothing was sent");
+            shared_.book->Finish(row, true);
+            if (reasons.empty())
+                ++shared_.verified;
+            else
+                ++shared_.failed;
+            kept_ = -1;
+            return;
+        }
         if (ran && reasons.empty() && !flow.Unmet().empty())
             reasons.push_back("not in the device after the write: " + Joined(flow.Unmet()));
         std::sort(written.begin(), written.end());
@@ -255,7 +311,7 @@ private:
         link_.Leave();
         const std::string idAfter = flow.After().empty() ? idBefore : DeviceIdOf(flow.After());
         Report(unit.unit, version, idBefore, idAfter, Joined(written, ";"),
-               verified ? "verified" : "failed", Joined(reasons, "; "), identity);
+               verified ? "verified" : "failed", Joined(reasons, "; "), identity, &flow);
         link_.Say("unit " + unit.unit + ": " +
                   (verified ? "verified" : "failed: " + Joined(reasons, "; ")));
         if (verified) {
@@ -282,6 +338,7 @@ private:
 
     LineShared& shared_;
     CPortLink link_;
+    std::chrono::steady_clock::time_point unitStarted_ = std::chrono::steady_clock::now();
     int kept_ = -1; // the row this port holds (in order)
 };
 
@@ -319,7 +376,7 @@ int CTool::Apply() {
         }
     CReport report(options_.report);
     std::set<std::string> verifiedBefore;
-    if (!report.Open(verifiedBefore, why)) {
+    if (!options_.check && !report.Open(verifiedBefore, why)) {
         Say("the report " + options_.report + " " +
             (why.rfind("line", 0) == 0 || why.rfind("cannot", 0) == 0 ? why
                                                                       : "cannot be written: " + why));
@@ -352,6 +409,7 @@ int CTool::Apply() {
     const int verified = shared.verified, failed = shared.failed;
     Say(std::to_string(verified + failed) + " unit(s), " + std::to_string(failed) +
         " failed; report in " + options_.report);
+    changedAny_ = shared.changed;
     if (shared.reportBroken)
         return kFailed;
     if (shared.portsFailed > 0)

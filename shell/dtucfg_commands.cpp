@@ -1,10 +1,13 @@
 // dtucfg's commands for one device: ports, read, diff, write, compare, undo.
 #include "shell/dtucfg_tool.h"
 
+#include "shell/dtucfg_json.h"
+
 #include "params/config_file.h"
 #include "params/listing_parser.h"
 #include "params/snapshots.h"
 #include "params/value_rules.h"
+#include "base/text.h"
 
 #include <cstdio>
 #include <cstdlib>
@@ -37,6 +40,10 @@ std::string Joined(const std::vector<std::string>& labels) {
 int CTool::Run() {
     if (options_.command == "ports")
         return Ports();
+    if (options_.command == "schema") {
+        EmitResult(SchemaJson());
+        return kOk;
+    }
     if (options_.command == "compare" && !options_.cfg2.empty())
         return Compare();
     if (options_.ports.empty()) {
@@ -62,9 +69,18 @@ int CTool::Run() {
 }
 
 int CTool::Ports() {
-    for (const SerialPortInfo& port : ListSerialLines())
+    for (const SerialPortInfo& port : ListSerialLines()) {
+        if (options_.json) {
+            CJson line = CJson::Object();
+            line.Set("port", CJson::String(port.name));
+            line.Set("description", CJson::String(port.description));
+            line.Set("in_use", CJson::Bool(port.inUse));
+            EmitResult(line);
+            continue;
+        }
         std::printf("%s\t%s\t%s\n", port.name.c_str(), port.description.c_str(),
                     port.inUse ? "in use" : "free");
+    }
     return kOk;
 }
 
@@ -138,18 +154,28 @@ int CTool::LoadValues(const std::string& path,
                       const std::vector<std::pair<std::string, std::string>>& sets,
                       ConfigValues& values) const {
     std::string bytes, why;
-    if (!ReadFileBytes(path, bytes, why)) {
+    if (path.empty()) {
+        // Values given on the command line only.
+        ReadConfigValues("", values, why);
+    } else if (!ReadFileBytes(path, bytes, why)) {
         Say(path + " cannot be read: " + why);
         return kBadArguments;
-    }
-    if (!ReadConfigValues(bytes, values, why)) {
+    } else if (const size_t first = WithoutBom(bytes).find_first_not_of(" \t\r\n");
+               first != std::string::npos && WithoutBom(bytes)[first] == '{') {
+        // A JSON object of label -> value.
+        if (!JsonConfigValues(bytes, values, why)) {
+            Say(path + ": " + why);
+            return kBadArguments;
+        }
+    } else if (!ReadConfigValues(bytes, values, why)) {
         Say(path + " " + why);
         return kBadArguments;
     }
     for (const auto& [label, value] : sets)
         SetConfigValue(values, label, value);
     if (values.labels.keys.empty() && values.labels.listItems.empty()) {
-        Say(path + " names no parameter (a line such as \"Server's Port:9001\" for each value)");
+        Say((path.empty() ? std::string("--set") : path) +
+            " names no parameter (a line such as \"Server's Port:9001\" for each value)");
         return kBadArguments;
     }
     return -1;
@@ -203,113 +229,182 @@ bool CTool::Confirm(const CWriteFlow& flow, const char* what) const {
     return false;
 }
 
+void CTool::Emit(CJson result, const std::string& port) const {
+    if (!options_.json)
+        return;
+    CJson line = CJson::Object();
+    line.Set("command", CJson::String(options_.command));
+    line.Set("port", CJson::String(port));
+    line.Set("check", CJson::Bool(options_.check || options_.command == "diff"));
+    for (auto& [name, value] : result.Members())
+        line.Set(name, value);
+    if (!line.Find("failed"))
+        line.Set("failed", CJson::Bool(false));
+    if (!line.Find("changed"))
+        line.Set("changed", CJson::Bool(false));
+    if (!line.Find("reason"))
+        line.Set("reason", CJson::String(line.Find("failed")->AsBool() ? LastSaid() : ""));
+    const double seconds = std::chrono::duration<double>(std::chrono::steady_clock::now() -
+                                                         started_)
+                               .count();
+    line.Set("seconds", CJson::Number(static_cast<double>(static_cast<long long>(seconds * 1000)) / 1000));
+    EmitResult(line);
+}
+
+// A command that failed before it had a result: said as data too.
+static CJson Failure() {
+    CJson result = CJson::Object();
+    result.Set("failed", CJson::Bool(true));
+    result.Set("outcome", CJson::String("failed"));
+    return result;
+}
+
 int CTool::Read() {
+    auto fail = [this](int code) {
+        Emit(Failure(), OnePort());
+        return code;
+    };
     if (!options_.out.empty()) {
         // The output is checked before the device is disturbed.
         std::string why;
         if (!CanWriteFile(options_.out, why)) {
             Say(options_.out + " cannot be written: " + why);
-            return kBadArguments;
+            return fail(kBadArguments);
         }
     }
     CPortLink link(options_, OnePort(), false);
     if (const int failed = link.Connect(options_.waitSeconds < 0 ? 3000 : options_.waitSeconds * 1000); failed >= 0)
-        return failed;
+        return fail(failed);
     int code = kOk;
     const std::optional<std::string> listing = link.ReadDevice(code);
     if (!listing)
-        return code;
+        return fail(code);
     if (!options_.out.empty()) {
         std::string why;
         if (!WriteFileBytes(options_.out, ListingToFileBytes(*listing), why)) {
             Say(options_.out + " cannot be written: " + why);
             link.Leave();
-            return kBadArguments;
+            return fail(kBadArguments);
         }
         Say("saved to " + options_.out);
     }
-    std::printf("read\t%s\t%zu bytes\t%s\n", OnePort().c_str(), listing->size(),
-                DeviceIdOf(*listing).c_str());
+    if (options_.json) {
+        CJson result = CJson::Object();
+        result.Set("identity", CJson::String(DeviceIdOf(*listing)));
+        result.Set("bytes", CJson::Number(double(listing->size())));
+        result.Set("out", CJson::String(options_.out));
+        result.Set("outcome", CJson::String("read"));
+        Emit(std::move(result), OnePort());
+    } else {
+        std::printf("read\t%s\t%zu bytes\t%s\n", OnePort().c_str(), listing->size(),
+                    DeviceIdOf(*listing).c_str());
+    }
     link.Leave();
     return kOk;
 }
 
 int CTool::DiffOrWrite(bool write) {
-    if (options_.cfg.empty()) {
-        Say("--cfg FILE is needed (see --help)");
-        return kBadArguments;
+    const std::string port = OnePort();
+    // The result as data, whatever ends the command.
+    auto fail = [&](int code) {
+        Emit(Failure(), port);
+        return code;
+    };
+    if (options_.cfg.empty() && options_.sets.empty()) {
+        Say("--cfg FILE (or --set \"Label=value\") is needed (see --help)");
+        return fail(kBadArguments);
     }
     if (!CheckSkin())
-        return kBadArguments;
+        return fail(kBadArguments);
     // The file first: a bad file is refused before anything is sent.
     std::vector<std::pair<std::string, std::string>> sets;
     if (const int bad = ReadSets(sets); bad >= 0)
-        return bad;
+        return fail(bad);
     ConfigValues values;
     if (const int bad = LoadValues(options_.cfg, sets, values); bad >= 0)
-        return bad;
+        return fail(bad);
 
-    CPortLink link(options_, OnePort(), false);
+    CPortLink link(options_, port, false);
     if (const int failed = link.Connect(options_.waitSeconds < 0 ? 3000 : options_.waitSeconds * 1000); failed >= 0)
-        return failed;
+        return fail(failed);
     int code = kOk;
     const std::optional<std::string> device = link.ReadDevice(code);
     if (!device)
-        return code;
+        return fail(code);
     CWriteFlow flow(SkinFolder(), [&link](const std::string& text) { link.Say(text); });
     flow.Plan(*device, values);
-    PrintUnsent(flow);
-    const std::vector<std::string> invalid = flow.Invalid(), notApplied = flow.NotApplied();
-    if (!write) {
-        for (const PlanRow& row : flow.Rows())
-            if (row.applicable && row.ticked)
-                std::printf("%s\t%s\t%s\t%s", row.label.c_str(), row.deviceValue.c_str(),
-                            row.newValue.c_str(), row.job.command.c_str());
-        Say(std::to_string(flow.ToSend()) + " command(s) would be sent; nothing was sent");
+    const bool dryRun = !write || options_.check;
+    auto finish = [&](int exitCode, const std::string& snapshot) {
+        CJson result = FlowResult(flow, dryRun);
+        result.Set("identity", CJson::String(DeviceIdOf(*device)));
+        result.Set("snapshot", CJson::String(snapshot));
+        changedAny_ = changedAny_ || result.Find("changed")->AsBool();
+        Emit(std::move(result), port);
         link.Leave();
-        return invalid.empty() && notApplied.empty() ? kOk : kFailed;
+        return exitCode;
+    };
+    if (!options_.json)
+        PrintUnsent(flow);
+    const std::vector<std::string> invalid = flow.Invalid(), notApplied = flow.NotApplied();
+    const bool refused = !invalid.empty() || !notApplied.empty();
+    if (dryRun) {
+        if (!options_.json)
+            for (const PlanRow& row : flow.Rows())
+                if (row.applicable && row.ticked)
+                    std::printf("%s\t%s\t%s\t%s", row.label.c_str(), row.deviceValue.c_str(),
+                                row.newValue.c_str(), row.job.command.c_str());
+        Say(std::to_string(flow.ToSend()) + " command(s) would be sent; nothing was sent");
+        return finish(refused ? kFailed : kOk, "");
     }
     if (flow.ToSend() == 0) {
         const std::vector<std::string> unmet = flow.Unmet();
-        if (invalid.empty() && notApplied.empty() && unmet.empty())
+        if (!refused && unmet.empty())
             Say("the device already holds the file's values: nothing to write");
         else
             Say("nothing written; the device still differs: " +
                 Joined(notApplied.empty() ? (invalid.empty() ? unmet : invalid) : notApplied));
-        link.Leave();
-        return invalid.empty() && notApplied.empty() && unmet.empty() ? kOk : kFailed;
+        return finish(!refused && unmet.empty() ? kOk : kFailed, "");
     }
     if (!Confirm(flow, "write these")) {
         link.Leave();
-        return kFailed;
+        return fail(kFailed);
     }
     CSnapshotFolder backups(BackupFolder());
     std::string why;
     if (!flow.Execute(link.Session(), &backups, why)) {
         Say(why);
         link.Leave();
-        return kFailed;
+        return fail(kFailed);
     }
-    const size_t failed = PrintOutcomes(flow);
-    const std::vector<std::string> unmet = flow.Unmet();
+    size_t failed = 0;
+    if (options_.json) {
+        for (const PlanRow& row : flow.Rows())
+            failed += row.applicable && row.ticked && row.outcome != PlanOutcome::Verified;
+    } else {
+        failed = PrintOutcomes(flow);
+    }
     Say(std::to_string(flow.ToSend() - failed) + " written and verified, " +
         std::to_string(failed) + " failed" +
         (invalid.empty() ? "" : ", " + std::to_string(invalid.size()) + " invalid and not sent") +
         (notApplied.empty() ? "" : ", not applied: " + Joined(notApplied)));
-    link.Leave();
-    return flow.AllVerified() ? kOk : kFailed;
+    return finish(flow.AllVerified() ? kOk : kFailed,
+                  flow.Snapshot().empty() ? "" : backups.PathOf(flow.Snapshot()));
 }
 
 int CTool::Undo() {
+    auto fail = [this](int code) {
+        Emit(Failure(), OnePort());
+        return code;
+    };
     if (!CheckSkin())
-        return kBadArguments;
+        return fail(kBadArguments);
     CPortLink link(options_, OnePort(), false);
     if (const int failed = link.Connect(options_.waitSeconds < 0 ? 3000 : options_.waitSeconds * 1000); failed >= 0)
-        return failed;
+        return fail(failed);
     int code = kOk;
     const std::optional<std::string> device = link.ReadDevice(code);
     if (!device)
-        return code;
+        return fail(code);
     CSnapshotFolder backups(BackupFolder());
     CSnapshotFolder::Found found;
     const bool have = backups.Latest(DeviceIdOf(*device), found);
@@ -318,7 +413,7 @@ int CTool::Undo() {
     if (!have) {
         Say("no snapshot of device " + DeviceIdOf(*device) + " in " + BackupFolder());
         link.Leave();
-        return kBadArguments;
+        return fail(kBadArguments);
     }
     Say("undoing the last write: back to " + found.name);
     ConfigValues values;
@@ -326,38 +421,55 @@ int CTool::Undo() {
     if (!ReadConfigValues(ListingToFileBytes(found.listing), values, why)) {
         Say(found.name + " " + why);
         link.Leave();
-        return kBadArguments;
+        return fail(kBadArguments);
     }
     CWriteFlow flow(SkinFolder(), [&link](const std::string& text) { link.Say(text); });
     flow.Plan(*device, values, true);
-    PrintUnsent(flow);
+    auto finish = [&](int exitCode) {
+        CJson result = FlowResult(flow, false);
+        result.Set("identity", CJson::String(DeviceIdOf(*device)));
+        result.Set("restored_from", CJson::String(backups.PathOf(found.name)));
+        result.Set("snapshot",
+                   CJson::String(flow.Snapshot().empty() ? "" : backups.PathOf(flow.Snapshot())));
+        changedAny_ = changedAny_ || result.Find("changed")->AsBool();
+        Emit(std::move(result), OnePort());
+        return exitCode;
+    };
+    if (!options_.json)
+        PrintUnsent(flow);
     if (flow.ToSend() == 0) {
         const std::vector<std::string> unmet = flow.Unmet();
         link.Leave();
         if (unmet.empty()) {
             Say("the device already holds that configuration");
-            return kOk;
+            return finish(kOk);
         }
         Say("nothing can be written back; the device still differs: " + Joined(unmet));
-        return kFailed;
+        return finish(kFailed);
     }
     if (!Confirm(flow, "write back")) {
         link.Leave();
-        return kFailed;
+        return fail(kFailed);
     }
     if (!flow.Execute(link.Session(), &backups, why)) {
         Say(why);
         link.Leave();
-        return kFailed;
+        return fail(kFailed);
     }
-    const size_t failed = PrintOutcomes(flow);
+    size_t failed = 0;
+    if (options_.json) {
+        for (const PlanRow& row : flow.Rows())
+            failed += row.applicable && row.ticked && row.outcome != PlanOutcome::Verified;
+    } else {
+        failed = PrintOutcomes(flow);
+    }
     const std::vector<std::string> unmet = flow.Unmet();
     if (!unmet.empty())
         Say("not restored: " + Joined(unmet));
     Say("restored " + std::to_string(flow.ToSend() - failed) + " value(s) from " + found.name +
         (failed ? ", " + std::to_string(failed) + " failed" : ""));
     link.Leave();
-    return flow.AllVerified() ? kOk : kFailed;
+    return finish(flow.AllVerified() ? kOk : kFailed);
 }
 
 int CTool::Compare() {
@@ -401,8 +513,23 @@ int CTool::Compare() {
     for (const Difference& d : CompareListings(first, second))
         if (!(partial && d.key == "Access Point Name"))
             differences.push_back(d);
+    if (options_.json) {
+        CJson list = CJson::Array();
+        for (const Difference& d : differences) {
+            CJson entry = CJson::Object();
+            entry.Set("label", CJson::String(d.label));
+            entry.Set("first", CJson::String(d.first));
+            entry.Set("second", CJson::String(d.second));
+            list.Add(std::move(entry));
+        }
+        CJson result = CJson::Object();
+        result.Set("differences", std::move(list));
+        result.Set("outcome", CJson::String(differences.empty() ? "same" : "differ"));
+        Emit(std::move(result), options_.ports.empty() ? "" : OnePort());
+    }
     for (const Difference& d : differences)
-        std::printf("%s\t%s\t%s\n", d.label.c_str(), d.first.c_str(), d.second.c_str());
+        if (!options_.json)
+            std::printf("%s\t%s\t%s\n", d.label.c_str(), d.first.c_str(), d.second.c_str());
     Say(std::to_string(differences.size()) + " parameter(s) differ; nothing was written");
     return differences.empty() ? kOk : kFailed;
 }

@@ -4,6 +4,7 @@
 // the window's own page logic on the English skin, through the same write flow, so the window
 // and dtucfg send the same commands for the same device and file.
 #include "shell/dtucfg_options.h"
+#include "shell/dtucfg_json.h"
 #include "shell/dtucfg_tool.h"
 
 #include <string>
@@ -75,8 +76,25 @@ int main(int argc, char** argv) {
     argc = count;
     argv = pointers.data();
 #endif
+    // Called with the path of a JSON arguments file only: Ansible runs dtucfg as its module.
+    if (argc == 2 && IsAnsibleArguments(argv[1]))
+        return RunAnsibleModule(argv[1], argv[0]);
     Options options;
     if (!ParseOptions(argc, argv, options))
         return kBadArguments;
-    return CTool(std::move(options), argv[0]).Run();
+    const bool detailed = options.detailedExit;
+    CTool tool(std::move(options), argv[0]);
+    const int code = tool.Run();
+    if (!detailed)
+        return code;
+    switch (code) {
+    case kOk:
+        return tool.ChangedAny() ? kChanged : kNothingToChange;
+    case kBadArguments:
+        return kDetailedBadArguments;
+    case kNoPort:
+        return kDetailedNoPort;
+    default:
+        return kDetailedFailed;
+    }
 }

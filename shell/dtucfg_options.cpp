@@ -17,12 +17,14 @@ const char kUsage[] =
     "\n"
     "Commands:\n"
     "  ports                      list the serial ports (name, the system's name, in use)\n"
+    "  schema                     the parameters as JSON: label, command, kind, value rule,\n"
+    "                             page (for checking templates with standard tools)\n"
     "  read  --port P [--out FILE.cfg]\n"
     "                             enter the setting mode, read the configuration and save it\n"
     "                             in the .cfg format (without --out: only the summary)\n"
     "  diff  --port P --cfg FILE [--set \"Label=value\"]...\n"
     "                             what a write would send: one line per command, nothing sent\n"
-    "  write --port P --cfg FILE [--set \"Label=value\"]... [--yes]\n"
+    "  write --port P (--cfg FILE | --set \"Label=value\"...) [--yes] [--check]\n"
     "                             write the values in which the device differs from the file\n"
     "                             (only the labels the file holds), then read the device again\n"
     "                             and verify every value; asks first unless --yes\n"
@@ -47,7 +49,15 @@ const char kUsage[] =
     "  --baud B        baud rate (default 115200), or \"auto\": listen for the device's\n"
     "                  power-up prompt at each rate in turn (115200, 9600, then the others)\n"
     "                  for --wait seconds (default 30), sending nothing while guessing\n"
-    "  --format F      data bits, parity, stop bits (default 8N1)\n"
+    "  --format F      data bits, parity, stop bits (default 8N1); or the output's format:\n"
+    "                  \"json\" prints one JSON object per line (per command, or per unit of\n"
+    "                  apply): command, port, identity, changed, diff, rows with their\n"
+    "                  outcomes, outcome, failed, reason, snapshot, seconds\n"
+    "  --check         write, apply: a dry run; says what would be sent, sends no set command\n"
+    "  --detailed-exitcode\n"
+    "                  exit 0 nothing to change, 1 failed, 2 changed and verified (or, in a\n"
+    "                  dry run, would change), 3 port or device not available, 4 bad\n"
+    "                  arguments or files\n"
     "  --wait S        seconds to wait for the device's power-up prompt before sending +++\n"
     "                  to a running device (default 3); apply waits for each unit without\n"
     "                  limit unless --wait is given\n"
@@ -80,6 +90,10 @@ const char kUsage[] =
     "lines: label, device value, new value, and for write the outcome (verified, refused,\n"
     "not answered, mismatch: the device reports another value, not applied: not in use with\n"
     "the device's other settings, not verified: the device does not list it).\n"
+    "\n"
+    "--cfg also takes a JSON object of label -> value ({\"Server's Port\": \"9001\"}).\n"
+    "Run with the path of a JSON arguments file only, dtucfg is an Ansible module (see the\n"
+    "README: port, cfg or values, units, report, command; check and diff mode).\n"
     "\n"
     "Exit codes: 0 everything verified (or nothing to do; compare: no difference); 1 some\n"
     "value failed, was not applied or differs; 2 bad arguments or files; 3 the port is not\n"
@@ -143,8 +157,17 @@ bool ParseOptions(int argc, char** argv, Options& options) {
                              : arg == "--wait" ? options.waitSeconds : options.stopAfter) =
                 static_cast<int>(number);
         } else if (arg == "--format") {
-            if (!value(options.format))
+            // The output's format (json, text) or the line's (8N1 and the like).
+            if (!value(text))
                 return false;
+            if (text == "json" || text == "text")
+                options.json = text == "json";
+            else
+                options.format = text;
+        } else if (arg == "--check") {
+            options.check = true;
+        } else if (arg == "--detailed-exitcode") {
+            options.detailedExit = true;
         } else if (arg == "--out") {
             if (!value(options.out))
                 return false;

@@ -27,6 +27,19 @@ struct Options {
     std::string match;    // apply: the label matching a unit to its row
     int stopAfter = 0;    // apply: end after this many units (0: when the rows run out)
     std::string operatorName;
+    bool json = false;         // --format json: one JSON object per line on stdout
+    bool check = false;        // --check: a dry run, nothing sent
+    bool detailedExit = false; // --detailed-exitcode
+    bool cfgFromSets = false;  // the values are the --set ones only (no --cfg file)
+};
+
+// The exit codes with --detailed-exitcode.
+enum DetailedExit {
+    kNothingToChange = 0,
+    kDetailedFailed = 1,
+    kChanged = 2, // changed and verified, or (a dry run) would change
+    kDetailedNoPort = 3,
+    kDetailedBadArguments = 4,
 };
 
 // Reads the arguments; false (having said why) when they are not understood. --help and

@@ -28,8 +28,18 @@ extern "C" void OnStopSignal(int) {
 
 } // namespace
 
+namespace {
+std::string g_lastSaid;
+} // namespace
+
+std::string LastSaid() {
+    std::lock_guard<std::mutex> lock(g_sayLock);
+    return g_lastSaid;
+}
+
 void Say(const std::string& text) {
     std::lock_guard<std::mutex> lock(g_sayLock);
+    g_lastSaid = text;
     std::fprintf(stderr, "dtucfg: %s\n", text.c_str());
     std::fflush(stderr);
 }

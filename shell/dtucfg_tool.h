@@ -5,10 +5,12 @@
 
 #include "exchange/device_session.h"
 #include "serial/serial_line.h"
+#include "base/json.h"
 #include "shell/dtucfg_options.h"
 #include "shell/write_flow.h"
 
 #include <atomic>
+#include <chrono>
 #include <functional>
 #include <memory>
 #include <optional>
@@ -18,6 +20,8 @@
 
 // Progress and outcomes on stderr, a line at a time ("dtucfg: ..."); safe from several threads.
 void Say(const std::string& text);
+// The last line said (a failure's reason, for results as data).
+std::string LastSaid();
 
 // Files by UTF-8 path; false with the system's reason.
 bool ReadFileBytes(const std::string& path, std::string& bytes, std::string& why);
@@ -77,6 +81,8 @@ class CTool {
 public:
     CTool(Options options, const char* argv0) : options_(std::move(options)), argv0_(argv0) {}
     int Run();
+    // Whether a value was changed (or, in a dry run, would be).
+    bool ChangedAny() const { return changedAny_; }
 
 private:
     int Ports();
@@ -102,6 +108,11 @@ private:
     bool Confirm(const CWriteFlow& flow, const char* what) const;
     const std::string& OnePort() const { return options_.ports.front(); }
 
+    // A result as data (--format json), with the command, the port and the time taken.
+    void Emit(CJson result, const std::string& port) const;
+
     Options options_;
     const char* argv0_;
+    bool changedAny_ = false;
+    std::chrono::steady_clock::time_point started_ = std::chrono::steady_clock::now();
 };
