@@ -9,6 +9,7 @@ packages=(
     xvfb xauth x11-apps imagemagick
     socat googletest libstb-dev
     fonts-wqy-microhei fonts-liberation python3
+    ansible-core
 )
 missing=()
 for p in "${packages[@]}"; do
