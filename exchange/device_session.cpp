@@ -108,7 +108,7 @@ bool CDeviceSession::EnterSettingMode(int promptWaitMs, std::string& why) {
         if (!Send("+++", why))
             return false;
         const Clock::time_point deadline =
-            Clock::now() + std::chrono::milliseconds(kLoginWaitMs * timeoutFactor_);
+            Clock::now() + std::chrono::milliseconds(kLoginWaitMs * timeoutFactor_ + extraWaitMs_);
         while (!settingMode_ && MsLeft(deadline) > 0) {
             Pump(std::min(kSliceMs, MsLeft(deadline)), why);
             if (!why.empty())
@@ -137,7 +137,7 @@ std::optional<std::string> CDeviceSession::Run(const Job& job, std::string& why)
         return std::nullopt;
     }
     const Clock::time_point deadline =
-        Clock::now() + std::chrono::milliseconds(JobBaseWait(job) * timeoutFactor_);
+        Clock::now() + std::chrono::milliseconds(JobBaseWait(job) * timeoutFactor_ + extraWaitMs_);
     while (MsLeft(deadline) > 0) {
         const ReplyActions actions = Pump(std::min(kSliceMs, MsLeft(deadline)), why);
         if (actions.replyComplete)

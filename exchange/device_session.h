@@ -38,6 +38,8 @@ public:
     // setting mode) and enters the setting mode again with "+++" when it left.
     bool EnsureSettingMode(std::string& why) override;
     bool InSettingMode() const { return settingMode_; }
+    // Every wait for an answer is longer by this much (a network port's round trips).
+    void SetExtraWaitMs(int ms) { extraWaitMs_ = ms < 0 ? 0 : ms; }
     // False with the reason when the line failed (the adapter went away, the peer hung up).
     bool EnsureLineAlive(std::string& why) const {
         why = lineFailure_;
@@ -60,6 +62,7 @@ private:
 
     ISerialLine& line_;
     int timeoutFactor_ = 1;
+    int extraWaitMs_ = 0;
     Progress progress_;
     CReplyAssembler reply_;
     std::chrono::steady_clock::time_point lastSent_{};

@@ -22,3 +22,61 @@ std::string DescribePort(const SerialPortInfo& port) {
         text += " (in use)";
     return text;
 }
+
+bool IsNetworkPort(const std::string& port) {
+    return port.rfind("tcp://", 0) == 0 || port.rfind("rfc2217://", 0) == 0;
+}
+
+int PortLatencyMs(const std::string& port) {
+    return IsNetworkPort(port) ? 500 : 0;
+}
+
+namespace {
+
+// Opens the network or the system's driver by the port's name.
+class CAnySerialLine final : public ISerialLine {
+public:
+    bool Open(const SerialLineSettings& settings, std::string& why) override {
+        const bool network = IsNetworkPort(settings.port);
+        if (!line_ || network != network_) {
+            if (line_)
+                line_->Close();
+            line_ = network ? MakeNetworkSerialLine() : MakeSystemSerialLine();
+            network_ = network;
+        }
+        return line_->Open(settings, why);
+    }
+    void Close() override {
+        if (line_)
+            line_->Close();
+    }
+    bool IsOpen() const override { return line_ && line_->IsOpen(); }
+    bool Write(const std::string& bytes, std::string& why) override {
+        if (!line_) {
+            why = "the port is not open";
+            return false;
+        }
+        return line_->Write(bytes, why);
+    }
+    std::string Read(int timeoutMs, std::string& why) override {
+        if (!line_) {
+            why = "the port is not open";
+            return std::string();
+        }
+        return line_->Read(timeoutMs, why);
+    }
+    void DiscardInput() override {
+        if (line_)
+            line_->DiscardInput();
+    }
+
+private:
+    std::unique_ptr<ISerialLine> line_;
+    bool network_ = false;
+};
+
+} // namespace
+
+std::unique_ptr<ISerialLine> MakeSerialLine() {
+    return std::make_unique<CAnySerialLine>();
+}

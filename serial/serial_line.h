@@ -32,8 +32,18 @@ public:
     virtual void DiscardInput() = 0;
 };
 
-// The driver of this system.
+// A line by the port's name: the system's serial ports ("COM5", "/dev/ttyUSB0"), and ports
+// across the network: "tcp://host:port" (a raw TCP serial server) and "rfc2217://host:port"
+// (a Telnet serial server whose line settings are set with RFC 2217).
 std::unique_ptr<ISerialLine> MakeSerialLine();
+// The serial-port driver of this system alone.
+std::unique_ptr<ISerialLine> MakeSystemSerialLine();
+// The network driver alone.
+std::unique_ptr<ISerialLine> MakeNetworkSerialLine();
+// Whether a port name is a network address ("tcp://", "rfc2217://").
+bool IsNetworkPort(const std::string& port);
+// The extra wait a port needs for each answer: a network port's round trips (milliseconds).
+int PortLatencyMs(const std::string& port);
 
 // A port the system has, as a user should see it.
 struct SerialPortInfo {

@@ -180,7 +180,7 @@ private:
 
 } // namespace
 
-std::unique_ptr<ISerialLine> MakeSerialLine() {
+std::unique_ptr<ISerialLine> MakeSystemSerialLine() {
     return std::make_unique<CPosixSerialLine>();
 }
 

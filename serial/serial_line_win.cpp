@@ -161,7 +161,7 @@ std::map<std::string, std::string> FriendlyNames() {
 
 } // namespace
 
-std::unique_ptr<ISerialLine> MakeSerialLine() {
+std::unique_ptr<ISerialLine> MakeSystemSerialLine() {
     return std::make_unique<CWinSerialLine>();
 }
 

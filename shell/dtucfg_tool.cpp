@@ -167,6 +167,7 @@ bool CPortLink::OpenAt(int baud, std::string& why) {
     if (!line_->Open(Settings(), why))
         return false;
     session_.emplace(*line_, baud_, [this](const std::string& text) { Say(text); });
+    session_->SetExtraWaitMs(PortLatencyMs(port_));
     return true;
 }
 
@@ -241,6 +242,7 @@ bool CPortLink::AwaitUnit(int waitMs, std::string& why, const std::function<bool
         }
         line_->DiscardInput();
         session_.emplace(*line_, baud_, [this](const std::string& text) { Say(text); });
+        session_->SetExtraWaitMs(PortLatencyMs(port_));
         const auto start = std::chrono::steady_clock::now();
         bool prompted = false;
         while (!prompted && !g_stopRequested && !(giveUp && giveUp())) {
