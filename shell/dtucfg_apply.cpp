@@ -1,345 +1,23 @@
-// dtucfg apply: the production line. Every port runs its own device dialogue in a thread of its
-// own and waits for its own units; rows go to units in order (a unit that fails keeps its row
-// for the next unit on that port) or by the unit's own identity (--match). One report, one row
-// per unit, appended whole from every port.
-#include "shell/dtucfg_tool.h"
-#include "shell/dtucfg_report.h"
-#include "shell/units_file.h"
+// dtucfg apply: the production line on the console. The line itself (ports, rows, report) is
+// CProductionLine; this says its progress on stderr, prints each unit's result as JSON when
+// asked, and turns the outcome into an exit code.
 #include "shell/dtucfg_json.h"
-
-#include "params/listing_parser.h"
-#include "params/snapshots.h"
-
-#include <algorithm>
-#include <atomic>
-#include <chrono>
-#include <mutex>
-#include <ctime>
-#include <map>
-#include <thread>
-
-#ifdef _WIN32
-#include <cstdlib>
-#else
-#include <unistd.h>
-#endif
+#include "shell/dtucfg_tool.h"
+#include "shell/production_line.h"
 
 namespace {
 
-std::string Now() {
-    const std::time_t now = std::time(nullptr);
-    std::tm local = {};
-#ifdef _WIN32
-    localtime_s(&local, &now);
-#else
-    localtime_r(&now, &local);
-#endif
-    char text[32] = {};
-    std::strftime(text, sizeof(text), "%Y-%m-%d %H:%M:%S", &local);
-    return text;
-}
-
-std::string StationName() {
-#ifdef _WIN32
-    const char* name = std::getenv("COMPUTERNAME");
-    return name ? name : "";
-#else
-    char name[256] = {};
-    return gethostname(name, sizeof(name) - 1) == 0 ? name : "";
-#endif
-}
-
-std::string Joined(const std::vector<std::string>& labels, const char* between = ", ") {
-    std::string text;
-    for (const std::string& label : labels)
-        text += (text.empty() ? "" : between) + label;
-    return text;
-}
-
-// Which rows are taken, by which port, and which are done; shared by the ports.
-class CRowBook {
+class CConsoleListener : public ILineListener {
 public:
-    explicit CRowBook(std::vector<UnitRow> rows) : rows_(std::move(rows)), state_(rows_.size()) {}
-    void MarkDone(const std::string& unit) {
-        for (size_t i = 0; i < rows_.size(); ++i)
-            if (rows_[i].unit == unit)
-                state_[i] = State::Done;
-    }
-    // The next free row in order, taken; -1 when none is left.
-    int TakeNext() {
-        std::lock_guard<std::mutex> hold(lock_);
-        for (size_t i = 0; i < rows_.size(); ++i)
-            if (state_[i] == State::Free) {
-                state_[i] = State::Taken;
-                return static_cast<int>(i);
-            }
-        return -1;
-    }
-    // The row of a unit's identity, taken: -1 when no row has it, -2 when it is done or taken.
-    int TakeIdentity(const std::string& identity) {
-        std::lock_guard<std::mutex> hold(lock_);
-        for (size_t i = 0; i < rows_.size(); ++i)
-            if (rows_[i].identity == identity) {
-                if (state_[i] != State::Free)
-                    return -2;
-                state_[i] = State::Taken;
-                return static_cast<int>(i);
-            }
-        return -1;
-    }
-    void Finish(int row, bool verified) {
-        std::lock_guard<std::mutex> hold(lock_);
-        state_[static_cast<size_t>(row)] = verified ? State::Done : State::Free;
-    }
-    // Nothing left to do: every row done.
-    bool AllDone() {
-        std::lock_guard<std::mutex> hold(lock_);
-        for (State state : state_)
-            if (state != State::Done)
-                return false;
-        return true;
-    }
-    const UnitRow& Row(int row) const { return rows_[static_cast<size_t>(row)]; }
-    size_t Size() const { return rows_.size(); }
-
-private:
-    enum class State { Free, Taken, Done };
-    std::vector<UnitRow> rows_;
-    std::vector<State> state_;
-    std::mutex lock_;
-};
-
-struct LineShared {
-    const Options* options = nullptr;
-    std::string skin;
-    std::string backups;
-    ConfigValues templateValues;
-    CRowBook* book = nullptr;
-    CReport* report = nullptr;
-    std::string station;
-    std::atomic<int> unitsStarted{0};
-    std::atomic<int> failed{0};
-    std::atomic<int> verified{0};
-    std::atomic<int> portsFailed{0};
-    std::atomic<bool> changed{false};
-    std::atomic<bool> reportBroken{false};
-    bool Stopping() const {
-        return g_stopRequested || reportBroken ||
-               (options->stopAfter > 0 && unitsStarted >= options->stopAfter);
-    }
-};
-
-// One port's part of the line: unit after unit until the rows run out or a stop.
-class CPortLine {
-public:
-    CPortLine(LineShared& shared, const std::string& port, bool namePort)
-        : shared_(shared), link_(*shared.options, port, namePort) {}
-
-    void Run() {
-        const Options& options = *shared_.options;
-        const int waitMs = options.waitSeconds < 0 ? -1 : options.waitSeconds * 1000;
-        while (!shared_.Stopping()) {
-            if (shared_.book->AllDone())
-                break;
-            if (options.match.empty() && kept_ < 0) {
-                kept_ = shared_.book->TakeNext();
-                if (kept_ < 0)
-                    break; // the other ports hold the rows left
-            }
-            link_.Say(kept_ >= 0 ? "unit " + shared_.book->Row(kept_).unit +
-                                       ": waiting for the device's power-up prompt (connect "
-                                       "and power it)"
-                                 : "waiting for the next unit's power-up prompt (connect and "
-                                   "power it)");
-            std::string why;
-            // Matched rows may all be done by the other ports while this one waits.
-            const auto nothingLeft = [this] { return shared_.Stopping() || shared_.book->AllDone(); };
-            if (!link_.AwaitUnit(waitMs, why, nothingLeft)) {
-                if (nothingLeft())
-                    break;
-                // The port is gone, or no unit came within --wait: this port ends, its row
-                // left undone (no unit was there to report).
-                link_.Say(why + (kept_ >= 0 ? "; unit " + shared_.book->Row(kept_).unit +
-                                                  " was not configured"
-                                            : std::string()) +
-                          "; this port stops");
-                ++shared_.portsFailed;
-                break;
-            }
-            ++shared_.unitsStarted;
-            Unit();
-        }
-        if (kept_ >= 0)
-            shared_.book->Finish(kept_, false);
-        link_.Close();
-    }
-
-private:
-    void Report(const std::string& unit, const std::string& version, const std::string& idBefore,
-                const std::string& idAfter, const std::string& written,
-                const std::string& outcome, const std::string& reason,
-                const std::string& identity, const CWriteFlow* flow = nullptr) {
-        const Options& options = *shared_.options;
-        if (options.json) {
-            CJson result = flow ? FlowResult(*flow, options.check) : CJson::Object();
-            result.Set("command", CJson::String("apply"));
-            result.Set("port", CJson::String(link_.Port()));
-            result.Set("check", CJson::Bool(options.check));
-            result.Set("unit", CJson::String(unit));
-            result.Set("identity", CJson::String(identity.empty() ? idBefore : identity));
-            result.Set("version", CJson::String(version));
-            result.Set("id_before", CJson::String(idBefore));
-            result.Set("id_after", CJson::String(idAfter));
-            result.Set("outcome", CJson::String(outcome));
-            result.Set("failed", CJson::Bool(outcome != "verified" && outcome != "would change" &&
-                                             outcome != "nothing to change"));
-            if (!result.Find("changed"))
-                result.Set("changed", CJson::Bool(false));
-            result.Set("reason", CJson::String(reason));
-            result.Set("snapshot", CJson::String(flow && !flow->Snapshot().empty()
-                                                     ? CSnapshotFolder(shared_.backups)
-                                                           .PathOf(flow->Snapshot())
-                                                     : ""));
-            const double seconds = std::chrono::duration<double>(
-                                       std::chrono::steady_clock::now() - unitStarted_)
-                                       .count();
-            result.Set("seconds", CJson::Number(double(static_cast<long long>(seconds * 1000)) / 1000));
-            if (result.Find("changed")->AsBool())
-                shared_.changed = true;
+    explicit CConsoleListener(bool json) : json_(json) {}
+    void Said(const std::string& text) override { Say(text); }
+    void Finished(const CJson& result) override {
+        if (json_)
             EmitResult(result);
-        }
-        if (options.check)
-            return; // a dry run keeps no record
-        std::string why;
-        if (!shared_.report->Append({Now(), unit, version, idBefore, idAfter, written, outcome,
-                                     reason, shared_.station, link_.Port(),
-                                     shared_.options->operatorName, identity},
-                                    why)) {
-            ::Say("the report " + shared_.options->report + " could not be written (" + why +
-                  "): the line stops");
-            shared_.reportBroken = true;
-        }
     }
 
-    void Unit() {
-        unitStarted_ = std::chrono::steady_clock::now();
-        const std::string version = link_.Version();
-        int code = kOk;
-        const std::optional<std::string> device = link_.ReadDevice(code);
-        if (!device) {
-            Fail(kept_ >= 0 ? shared_.book->Row(kept_).unit : "", version, "",
-                 "the configuration was not read", "");
-            return;
-        }
-        const std::string idBefore = DeviceIdOf(*device);
-        int row = kept_;
-        std::string identity;
-        if (!shared_.options->match.empty()) {
-            std::string label = LabelOfUserName(shared_.options->match);
-            ExtractValue(*device, label, identity);
-            row = shared_.book->TakeIdentity(identity);
-            if (row < 0) {
-                const std::string reason = row == -1 ? "unknown unit: no row for " + identity
-                                                     : "refused: the row of " + identity +
-                                                           " is applied already or in progress";
-                link_.Say(reason + "; nothing was written");
-                link_.Leave();
-                Report("", version, idBefore, idBefore, "", row == -1 ? "unknown unit" : "failed",
-                       reason, identity);
-                ++shared_.failed;
-                return;
-            }
-        }
-        const UnitRow& unit = shared_.book->Row(row);
-        link_.Say("unit " + unit.unit + ": writing");
-        ConfigValues values = shared_.templateValues;
-        for (const auto& [label, value] : unit.values)
-            SetConfigValue(values, label, value);
-        CWriteFlow flow(shared_.skin, [this](const std::string& text) { link_.Say(text); });
-        flow.Plan(*device, values);
-        for (const std::string& message : flow.Messages())
-            link_.Say(message);
-        CSnapshotFolder backups(shared_.backups);
-        std::string why;
-        const bool dryRun = shared_.options->check;
-        const bool ran = dryRun || flow.Execute(link_.Session(), &backups, why);
-        std::vector<std::string> reasons;
-        if (!ran)
-            reasons.push_back(why);
-        for (const std::string& label : flow.Invalid())
-            reasons.push_back(label + " breaks its rule");
-        if (!flow.NotApplied().empty())
-            reasons.push_back("not applied: " + Joined(flow.NotApplied()));
-        std::vector<std::string> written;
-        for (const PlanRow& planned : flow.Rows()) {
-            if (!planned.applicable || !planned.ticked)
-                continue;
-            written.push_back(planned.label);
-            if (planned.outcome != PlanOutcome::Verified)
-                reasons.push_back(planned.label + " " +
-                                  OutcomeText(planned.outcome, PlanTexts()));
-        }
-        if (dryRun) {
-            // Nothing was sent: the rows say what would be.
-            reasons.erase(std::remove_if(reasons.begin(), reasons.end(),
-                                         [](const std::string& reason) {
-                                             return reason.find(" not sent") != std::string::npos;
-                                         }),
-                          reasons.end());
-            link_.Leave();
-            const std::string outcome = !reasons.empty() ? "would fail"
-                                        : flow.ToSend() ? "would change" : "nothing to change";
-            Report(unit.unit, version, idBefore, idBefore, "", outcome, Joined(reasons, "; "),
-                   identity, &flow);
-            link_.Say("unit " + unit.unit + ": " + outcome + "; nothing was sent");
-            shared_.book->Finish(row, true);
-            if (reasons.empty())
-                ++shared_.verified;
-            else
-                ++shared_.failed;
-            kept_ = -1;
-            return;
-        }
-        if (ran && reasons.empty() && !flow.Unmet().empty())
-            reasons.push_back("not in the device after the write: " + Joined(flow.Unmet()));
-        std::sort(written.begin(), written.end());
-        const bool verified = ran && reasons.empty() && flow.AllVerified();
-        if (!verified && reasons.empty())
-            reasons.push_back("not verified");
-        // The unit leaves its setting mode before it is reported done: the next unit may be
-        // connected as soon as the report says so.
-        link_.Leave();
-        const std::string idAfter = flow.After().empty() ? idBefore : DeviceIdOf(flow.After());
-        Report(unit.unit, version, idBefore, idAfter, Joined(written, ";"),
-               verified ? "verified" : "failed", Joined(reasons, "; "), identity, &flow);
-        link_.Say("unit " + unit.unit + ": " +
-                  (verified ? "verified" : "failed: " + Joined(reasons, "; ")));
-        if (verified) {
-            shared_.book->Finish(row, true);
-            ++shared_.verified;
-            kept_ = -1;
-        } else {
-            ++shared_.failed;
-            // In order, the row stays this port's for its next unit; matched, it is free again
-            // for the unit that has its identity.
-            if (!shared_.options->match.empty())
-                shared_.book->Finish(row, false);
-            kept_ = shared_.options->match.empty() ? row : -1;
-        }
-    }
-
-    void Fail(const std::string& unit, const std::string& version, const std::string& idBefore,
-              const std::string& reason, const std::string& identity) {
-        link_.Leave();
-        Report(unit, version, idBefore, idBefore, "", "failed", reason, identity);
-        link_.Say((unit.empty() ? "unit" : "unit " + unit) + ": failed: " + reason);
-        ++shared_.failed;
-    }
-
-    LineShared& shared_;
-    CPortLink link_;
-    std::chrono::steady_clock::time_point unitStarted_ = std::chrono::steady_clock::now();
-    int kept_ = -1; // the row this port holds (in order)
+private:
+    bool json_;
 };
 
 } // namespace
@@ -351,68 +29,36 @@ int CTool::Apply() {
     }
     if (!CheckSkin())
         return kBadArguments;
-    // Every file is read and checked once, before anything is sent.
-    std::string bytes, why;
-    if (!ReadFileBytes(options_.units, bytes, why)) {
-        Say(options_.units + " cannot be read: " + why);
+    LineOptions line;
+    line.port.baud = options_.baud;
+    line.port.baudAuto = options_.baudAuto;
+    line.port.format = options_.format;
+    line.port.waitSeconds = options_.waitSeconds;
+    line.ports = options_.ports;
+    line.skin = SkinFolder();
+    line.backups = BackupFolder();
+    line.report = options_.report;
+    line.match = options_.match;
+    line.operatorName = options_.operatorName;
+    line.stopAfter = options_.stopAfter;
+    line.check = options_.check;
+    line.resume = options_.resume;
+    CConsoleListener listener(options_.json);
+    CProductionLine production(line, listener);
+    std::string why;
+    if (!production.Prepare(options_.cfg, options_.units, why)) {
+        Say(why);
         return kBadArguments;
     }
-    std::vector<UnitRow> rows;
-    if (!ReadUnitsFile(bytes, options_.match, rows, why)) {
-        Say(options_.units + ": " + why);
-        return kBadArguments;
-    }
-    LineShared shared;
-    shared.options = &options_;
-    shared.skin = SkinFolder();
-    shared.backups = BackupFolder();
-    shared.station = StationName();
-    if (const int bad = LoadValues(options_.cfg, {}, shared.templateValues); bad >= 0)
-        return bad;
-    for (const std::string& port : options_.ports)
-        if (std::count(options_.ports.begin(), options_.ports.end(), port) > 1) {
-            Say("--port " + port + " is given twice");
-            return kBadArguments;
-        }
-    CReport report(options_.report);
-    std::set<std::string> verifiedBefore;
-    if (!options_.check && !report.Open(verifiedBefore, why)) {
-        Say("the report " + options_.report + " " +
-            (why.rfind("line", 0) == 0 || why.rfind("cannot", 0) == 0 ? why
-                                                                      : "cannot be written: " + why));
-        return kBadArguments;
-    }
-    CRowBook book(std::move(rows));
-    if (options_.resume)
-        for (size_t i = 0; i < book.Size(); ++i)
-            if (verifiedBefore.count(book.Row(static_cast<int>(i)).unit)) {
-                Say("unit " + book.Row(static_cast<int>(i)).unit +
-                    ": verified in an earlier run, skipped");
-                book.MarkDone(book.Row(static_cast<int>(i)).unit);
-            }
-    shared.book = &book;
-    shared.report = &report;
     InstallStopHandler();
-
-    std::vector<std::unique_ptr<CPortLine>> lines;
-    for (const std::string& port : options_.ports)
-        lines.push_back(std::make_unique<CPortLine>(shared, port, options_.ports.size() > 1));
-    if (lines.size() == 1) {
-        lines.front()->Run();
-    } else {
-        std::vector<std::thread> threads;
-        for (auto& line : lines)
-            threads.emplace_back([&line] { line->Run(); });
-        for (std::thread& thread : threads)
-            thread.join();
-    }
-    const int verified = shared.verified, failed = shared.failed;
-    Say(std::to_string(verified + failed) + " unit(s), " + std::to_string(failed) +
-        " failed; report in " + options_.report);
-    changedAny_ = shared.changed;
-    if (shared.reportBroken)
+    production.SetExternalStop([] { return g_stopRequested.load(); });
+    const LineSummary summary = production.Run();
+    Say(std::to_string(summary.verified + summary.failed) + " unit(s), " +
+        std::to_string(summary.failed) + " failed; report in " + options_.report);
+    changedAny_ = summary.changed;
+    if (summary.reportBroken)
         return kFailed;
-    if (shared.portsFailed > 0)
-        Say(std::to_string(shared.portsFailed) + " port(s) stopped before their units were done");
-    return failed == 0 && shared.portsFailed == 0 ? kOk : kFailed;
+    if (summary.portsFailed > 0)
+        Say(std::to_string(summary.portsFailed) + " port(s) stopped before their units were done");
+    return summary.failed == 0 && summary.portsFailed == 0 ? kOk : kFailed;
 }

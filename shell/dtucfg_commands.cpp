@@ -28,6 +28,19 @@ std::string ProgramFolderOf(const char* argv0);
 
 namespace {
 
+void SayLine(const std::string& text) {
+    Say(text);
+}
+
+PortOptions PortOptionsOf(const Options& options) {
+    PortOptions port;
+    port.baud = options.baud;
+    port.baudAuto = options.baudAuto;
+    port.format = options.format;
+    port.waitSeconds = options.waitSeconds;
+    return port;
+}
+
 std::string Joined(const std::vector<std::string>& labels) {
     std::string text;
     for (const std::string& label : labels)
@@ -160,15 +173,8 @@ int CTool::LoadValues(const std::string& path,
     } else if (!ReadFileBytes(path, bytes, why)) {
         Say(path + " cannot be read: " + why);
         return kBadArguments;
-    } else if (const size_t first = WithoutBom(bytes).find_first_not_of(" \t\r\n");
-               first != std::string::npos && WithoutBom(bytes)[first] == '{') {
-        // A JSON object of label -> value.
-        if (!JsonConfigValues(bytes, values, why)) {
-            Say(path + ": " + why);
-            return kBadArguments;
-        }
-    } else if (!ReadConfigValues(bytes, values, why)) {
-        Say(path + " " + why);
+    } else if (!ReadValuesFile(bytes, values, why)) {
+        Say(path + (why.rfind("line ", 0) == 0 || why.front() == '"' ? ": " : " ") + why);
         return kBadArguments;
     }
     for (const auto& [label, value] : sets)
@@ -272,7 +278,7 @@ int CTool::Read() {
             return fail(kBadArguments);
         }
     }
-    CPortLink link(options_, OnePort(), false);
+    CPortLink link(PortOptionsOf(options_), OnePort(), false, SayLine);
     if (const int failed = link.Connect(options_.waitSeconds < 0 ? 3000 : options_.waitSeconds * 1000); failed >= 0)
         return fail(failed);
     int code = kOk;
@@ -324,7 +330,7 @@ int CTool::DiffOrWrite(bool write) {
     if (const int bad = LoadValues(options_.cfg, sets, values); bad >= 0)
         return fail(bad);
 
-    CPortLink link(options_, port, false);
+    CPortLink link(PortOptionsOf(options_), port, false, SayLine);
     if (const int failed = link.Connect(options_.waitSeconds < 0 ? 3000 : options_.waitSeconds * 1000); failed >= 0)
         return fail(failed);
     int code = kOk;
@@ -398,7 +404,7 @@ int CTool::Undo() {
     };
     if (!CheckSkin())
         return fail(kBadArguments);
-    CPortLink link(options_, OnePort(), false);
+    CPortLink link(PortOptionsOf(options_), OnePort(), false, SayLine);
     if (const int failed = link.Connect(options_.waitSeconds < 0 ? 3000 : options_.waitSeconds * 1000); failed >= 0)
         return fail(failed);
     int code = kOk;
@@ -499,7 +505,7 @@ int CTool::Compare() {
         if (!readListing(options_.cfg2, second))
             return kBadArguments;
     } else {
-        CPortLink link(options_, OnePort(), false);
+        CPortLink link(PortOptionsOf(options_), OnePort(), false, SayLine);
         if (const int failed = link.Connect(options_.waitSeconds < 0 ? 3000 : options_.waitSeconds * 1000); failed >= 0)
             return failed;
         int code = kOk;

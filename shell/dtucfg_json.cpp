@@ -15,14 +15,6 @@ CJson Text(const std::string& text) {
     return CJson::String(text);
 }
 
-std::string CommandWithoutLineEnd(std::string command) {
-    while (!command.empty() && (command.back() == '\n' || command.back() == '\r'))
-        command.pop_back();
-    while (!command.empty() && (command.front() == '\n' || command.front() == '\r'))
-        command.erase(0, 1);
-    return command;
-}
-
 const char* KindName(EntryKind kind) {
     switch (kind) {
     case EntryKind::Edit: return "edit";
@@ -85,52 +77,6 @@ void EmitResult(const CJson& result) {
     std::fflush(stdout);
 }
 
-CJson FlowResult(const CWriteFlow& flow, bool dryRun) {
-    CJson rows = CJson::Array(), diff = CJson::Object();
-    for (const PlanRow& row : flow.Rows()) {
-        std::string outcome;
-        if (row.rule != RuleBreak::None)
-            outcome = "invalid: " + RuleBreakText(row.rule, "");
-        else if (!row.applicable)
-            outcome = "not applied";
-        else if (!row.ticked)
-            outcome = "not sent";
-        else if (dryRun)
-            outcome = "would send";
-        else
-            outcome = OutcomeText(row.outcome, PlanTexts());
-        CJson entry = CJson::Object();
-        entry.Set("label", Text(row.label));
-        entry.Set("before", Text(row.deviceValue));
-        entry.Set("after", Text(row.newValue));
-        entry.Set("command", Text(row.applicable ? CommandWithoutLineEnd(row.job.command) : ""));
-        entry.Set("outcome", Text(outcome));
-        rows.Add(std::move(entry));
-        CJson change = CJson::Object();
-        change.Set("before", Text(row.deviceValue));
-        change.Set("after", Text(row.newValue));
-        diff.Set(row.label, std::move(change));
-    }
-    const bool refused = !flow.Invalid().empty() || !flow.NotApplied().empty();
-    const bool changed = dryRun ? flow.ToSend() > 0 : flow.Changed();
-    const bool failed = dryRun ? refused : !flow.AllVerified();
-    CJson result = CJson::Object();
-    result.Set("changed", CJson::Bool(changed));
-    result.Set("failed", CJson::Bool(failed));
-    result.Set("outcome", Text(dryRun ? (failed ? "would fail"
-                                                : changed ? "would change" : "nothing to change")
-                                      : (failed ? "failed"
-                                                : changed ? "verified" : "nothing to change")));
-    result.Set("diff", std::move(diff));
-    result.Set("rows", std::move(rows));
-    CJson unmet = CJson::Array();
-    if (!dryRun)
-        for (const std::string& label : flow.Unmet())
-            unmet.Add(Text(label));
-    result.Set("unmet", std::move(unmet));
-    return result;
-}
-
 CJson SchemaJson() {
     CJson list = CJson::Array();
     const CParameterStore& store = Labels();
@@ -162,40 +108,6 @@ CJson SchemaJson() {
     CJson schema = CJson::Object();
     schema.Set("parameters", std::move(list));
     return schema;
-}
-
-bool JsonConfigValues(const std::string& bytes, ConfigValues& values, std::string& why) {
-    CJson document;
-    if (!ParseJson(bytes, document, why))
-        return false;
-    if (!document.IsObject()) {
-        why = "is not a JSON object of label -> value";
-        return false;
-    }
-    if (!ReadConfigValues("", values, why))
-        return false;
-    for (const auto& [name, value] : document.Members()) {
-        const std::string label = LabelOfUserName(name);
-        if (label.empty()) {
-            why = "\"" + name + "\": no such label";
-            return false;
-        }
-        if (IsReadOnlyLabel(Labels().parameters, label)) {
-            why = "\"" + name + "\": the device reports this value and it cannot be written";
-            return false;
-        }
-        if (value.Type() == CJson::Kind::Object || value.Type() == CJson::Kind::Array) {
-            why = "\"" + name + "\": a value is a text or a number";
-            return false;
-        }
-        const std::string text = value.AsText();
-        if (text.find_first_of("\r\n") != std::string::npos) {
-            why = "\"" + name + "\": a value cannot hold a line break";
-            return false;
-        }
-        SetConfigValue(values, label, text);
-    }
-    return true;
 }
 
 bool IsAnsibleArguments(const std::string& path) {

@@ -13,17 +13,8 @@
 void EmitResult(const CJson& result);
 void SetResultSink(std::function<void(const CJson&)> sink);
 
-// A write's plan and outcome as data: "changed", "diff" (label -> before, after, for every row
-// of the plan), "rows" (each with its command and outcome), "outcome" and "failed". `dryRun`:
-// nothing was sent, "changed" tells whether the real run would change anything.
-CJson FlowResult(const CWriteFlow& flow, bool dryRun);
-
 // The catalogue: label, key, command, kind, value rule and page of every parameter.
 CJson SchemaJson();
-
-// Reads a JSON object of label -> value into values (labels as people write them); false with
-// the reason.
-bool JsonConfigValues(const std::string& bytes, ConfigValues& values, std::string& why);
 
 // Whether `path` is an Ansible arguments file (a JSON object), and runs dtucfg as the module:
 // prints one JSON result with changed, failed, msg and diff. The exit code.

@@ -1,11 +1,11 @@
 // dtucfg's command line: the options of every command, read once, and the texts of --help.
 #pragma once
 
+#include "shell/port_link.h"
+
 #include <string>
 #include <vector>
 
-// The exit codes, as --help documents them.
-enum Exit { kOk = 0, kFailed = 1, kBadArguments = 2, kNoPort = 3 };
 
 struct Options {
     std::string command;

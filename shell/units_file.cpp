@@ -14,7 +14,9 @@ std::string Where(size_t line, size_t column, const std::string& name) {
            "\")";
 }
 
-const CParameterStore& Catalogue() {
+} // namespace
+
+const CParameterStore& LabelCatalogue() {
     static const std::unique_ptr<CParameterStore> store = [] {
         auto built = std::make_unique<CParameterStore>();
         built->Build(kSensorRows);
@@ -24,7 +26,13 @@ const CParameterStore& Catalogue() {
 }
 
 std::string LabelOfUserName(const std::string& name) {
-    return LabelOfName(Catalogue().parameters, Catalogue().lists, name);
+    return LabelOfName(LabelCatalogue().parameters, LabelCatalogue().lists, name);
+}
+
+namespace {
+
+const CParameterStore& Catalogue() {
+    return LabelCatalogue();
 }
 
 } // namespace

@@ -16,6 +16,12 @@ struct UnitRow {
     std::vector<std::pair<std::string, std::string>> values; // listing label -> value
 };
 
+class CParameterStore;
+// Every label there is (read-only), for lookups.
+const CParameterStore& LabelCatalogue();
+// The listing label of what a user wrote ("Server's Port", "Modem'sID number"), or "".
+std::string LabelOfUserName(const std::string& name);
+
 // Reads and checks a units file: a "unit" column, every other column a writable label, no
 // column twice, every row as long as the header, a unit name on every row and no name twice,
 // every value within its rule, and with `matchName` a column of that label whose values are

@@ -1,6 +1,9 @@
 #include "shell/write_flow.h"
 
 #include "exchange/reply_recognition.h"
+#include "base/text.h"
+#include "params/value_rules.h"
+#include "shell/units_file.h"
 #include "params/listing_parser.h"
 
 #include <ctime>
@@ -203,9 +206,13 @@ bool CWriteFlow::Execute(IDeviceDialogue& device, CSnapshotFolder* snapshots, st
                 snapshots->PathOf(snapshot_));
     }
     bool broken = false;
+    const size_t total = ToSend();
+    size_t done = 0;
     for (PlanRow& row : rows_) {
         if (!row.applicable || !row.ticked)
             continue;
+        if (progress_ && done++ > 0)
+            progress_(done - 1, total, false);
         if (broken) // the rows after a lost line stay "not sent"
             continue;
         std::string failure;
@@ -225,6 +232,8 @@ bool CWriteFlow::Execute(IDeviceDialogue& device, CSnapshotFolder* snapshots, st
             row.outcome = PlanOutcome::Written;
         }
     }
+    if (progress_)
+        progress_(total, total, true);
     if (!broken) {
         std::string failure;
         if (const std::optional<std::string> listing = device.ReadListing(failure, JOB_VERIFY))
@@ -262,4 +271,109 @@ bool CWriteFlow::AllVerified() const {
             return false;
     }
     return Unmet().empty();
+}
+
+namespace {
+
+CJson Text(const std::string& text) {
+    return CJson::String(text);
+}
+
+std::string CommandWithoutLineEnd(std::string command) {
+    while (!command.empty() && (command.back() == '\n' || command.back() == '\r'))
+        command.pop_back();
+    while (!command.empty() && (command.front() == '\n' || command.front() == '\r'))
+        command.erase(0, 1);
+    return command;
+}
+
+} // namespace
+
+CJson FlowResult(const CWriteFlow& flow, bool dryRun) {
+    CJson rows = CJson::Array(), diff = CJson::Object();
+    for (const PlanRow& row : flow.Rows()) {
+        std::string outcome;
+        if (row.rule != RuleBreak::None)
+            outcome = "invalid: " + RuleBreakText(row.rule, "");
+        else if (!row.applicable)
+            outcome = "not applied";
+        else if (!row.ticked)
+            outcome = "not sent";
+        else if (dryRun)
+            outcome = "would send";
+        else
+            outcome = OutcomeText(row.outcome, PlanTexts());
+        CJson entry = CJson::Object();
+        entry.Set("label", Text(row.label));
+        entry.Set("before", Text(row.deviceValue));
+        entry.Set("after", Text(row.newValue));
+        entry.Set("command", Text(row.applicable ? CommandWithoutLineEnd(row.job.command) : ""));
+        entry.Set("outcome", Text(outcome));
+        rows.Add(std::move(entry));
+        CJson change = CJson::Object();
+        change.Set("before", Text(row.deviceValue));
+        change.Set("after", Text(row.newValue));
+        diff.Set(row.label, std::move(change));
+    }
+    const bool refused = !flow.Invalid().empty() || !flow.NotApplied().empty();
+    const bool changed = dryRun ? flow.ToSend() > 0 : flow.Changed();
+    const bool failed = dryRun ? refused : !flow.AllVerified();
+    CJson result = CJson::Object();
+    result.Set("changed", CJson::Bool(changed));
+    result.Set("failed", CJson::Bool(failed));
+    result.Set("outcome", Text(dryRun ? (failed ? "would fail"
+                                                : changed ? "would change" : "nothing to change")
+                                      : (failed ? "failed"
+                                                : changed ? "verified" : "nothing to change")));
+    result.Set("diff", std::move(diff));
+    result.Set("rows", std::move(rows));
+    CJson unmet = CJson::Array();
+    if (!dryRun)
+        for (const std::string& label : flow.Unmet())
+            unmet.Add(Text(label));
+    result.Set("unmet", std::move(unmet));
+    return result;
+}
+
+bool JsonConfigValues(const std::string& bytes, ConfigValues& values, std::string& why) {
+    CJson document;
+    if (!ParseJson(bytes, document, why))
+        return false;
+    if (!document.IsObject()) {
+        why = "is not a JSON object of label -> value";
+        return false;
+    }
+    if (!ReadConfigValues("", values, why))
+        return false;
+    for (const auto& [name, value] : document.Members()) {
+        const std::string label = LabelOfUserName(name);
+        if (label.empty()) {
+            why = "\"" + name + "\": no such label";
+            return false;
+        }
+        if (IsReadOnlyLabel(LabelCatalogue().parameters, label)) {
+            why = "\"" + name + "\": the device reports this value and it cannot be written";
+            return false;
+        }
+        if (value.Type() == CJson::Kind::Object || value.Type() == CJson::Kind::Array) {
+            why = "\"" + name + "\": a value is a text or a number";
+            return false;
+        }
+        const std::string text = value.AsText();
+        if (text.find_first_of("\r\n") != std::string::npos) {
+            why = "\"" + name + "\": a value cannot hold a line break";
+            return false;
+        }
+        SetConfigValue(values, label, text);
+    }
+    return true;
+}
+
+
+bool ReadValuesFile(const std::string& bytes, ConfigValues& values, std::string& why) {
+    const std::string plain = WithoutBom(bytes);
+    const size_t first = plain.find_first_not_of(" \t\r\n");
+    if (first != std::string::npos && plain[first] == '{')
+        return JsonConfigValues(bytes, values, why);
+    return ReadConfigValues(bytes, values, why);
 }

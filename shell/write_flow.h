@@ -4,6 +4,7 @@
 // nothing about windows or the console. dtucfg drives it synchronously over a device dialogue.
 #pragma once
 
+#include "base/json.h"
 #include "exchange/device_dialogue.h"
 #include "pages/write_plan.h"
 #include "params/config_file.h"
@@ -25,6 +26,10 @@ struct ConfigValues {
 // Reads a configuration file for writing; a partial file is taken as it stands, a byte-order
 // mark skipped. False with the reason (a file cut short, longer than a listing can be).
 bool ReadConfigValues(const std::string& bytes, ConfigValues& values, std::string& why);
+// Reads a JSON object of label -> value (labels as people write them); false with the reason.
+bool JsonConfigValues(const std::string& bytes, ConfigValues& values, std::string& why);
+// A values file: a .cfg (whole or partial) or a JSON object of label -> value.
+bool ReadValuesFile(const std::string& bytes, ConfigValues& values, std::string& why);
 // Puts `value` under `label` (as the listing writes it) and names the label.
 void SetConfigValue(ConfigValues& values, const std::string& label, const std::string& value);
 // The labels the values name whose value the listing does not hold (a value of its own, or
@@ -62,6 +67,11 @@ public:
     // could not be kept, the device is no longer in its setting mode): then nothing was sent.
     bool Execute(IDeviceDialogue& device, CSnapshotFolder* snapshots, std::string& why);
 
+    // Told after each row sent (done, total) and when the verifying read begins.
+    void SetProgress(std::function<void(size_t, size_t, bool)> progress) {
+        progress_ = std::move(progress);
+    }
+
     const std::string& Device() const { return device_; }
     const std::string& After() const { return after_; }
     const std::string& Snapshot() const { return snapshot_; }
@@ -86,6 +96,7 @@ private:
 
     std::string skinFolder_;
     Say say_;
+    std::function<void(size_t, size_t, bool)> progress_;
     ConfigValues values_;
     std::vector<std::string> messages_;
     std::vector<PlanRow> rows_;
@@ -93,3 +104,8 @@ private:
     std::string after_;
     std::string snapshot_;
 };
+
+// A write's plan and outcome as data: "changed", "diff" (label -> before, after, for every row
+// of the plan), "rows" (each with its command and outcome), "outcome", "failed" and "unmet".
+// `dryRun`: nothing was sent, "changed" tells whether the real run would change anything.
+CJson FlowResult(const CWriteFlow& flow, bool dryRun);

@@ -1,7 +1,7 @@
-#include "shell/dtucfg_report.h"
+#include "shell/line_report.h"
 
 #include "base/csv.h"
-#include "shell/dtucfg_tool.h"
+#include "base/files.h"
 
 #include <algorithm>
 #include <cerrno>
