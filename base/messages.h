@@ -30,6 +30,10 @@ enum : unsigned {
     // focus change, possibly inside a layout rule that holds the parameter store's lock) has
     // returned.
     WM_IP_NOTICE = 0x0400 + 1111, // 2135
+    // The station window's production line: a port's progress or a unit's result (posted from
+    // a port's thread, lParam an owned event), and the end of the line's run (posted).
+    WM_STATION_EVENT = 0x0400 + 1112, // 2136
+    WM_STATION_DONE = 0x0400 + 1113,  // 2137
 };
 
 // The control groups of WM_CONTROL_STATE (its lParam).

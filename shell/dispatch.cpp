@@ -27,6 +27,7 @@ const ClickRow kClickRowsBeforeRaw[] = {
     {"RevertAll", ClickAction::RevertAll},
     {"UndoWrite", ClickAction::UndoWrite},
     {"CompareFile", ClickAction::CompareFile},
+    {"Station", ClickAction::Station},
 };
 
 const ClickRow kClickRowsAfterRaw[] = {

@@ -35,6 +35,7 @@ enum class ClickAction {
     RevertAll,      // "RevertAll": the pages show the device's values again
     UndoWrite,      // "UndoWrite": the snapshot before the last write, through the plan
     CompareFile,    // "CompareFile": a file against the device, nothing written
+    Station,        // "Station": the production station window
 };
 
 // The first matching row of the click table for a control name (exact, case-sensitive).

@@ -15,6 +15,7 @@
 #include "serial/serial_line.h"
 #include "shell/config_file_dialogs.h"
 #include "shell/dispatch.h"
+#include "shell/station_wnd.h"
 #include "ui/UIAccessible.h"
 #include "ui/UIControls.h"
 #include "ui/UIDlgBuilder.h"
@@ -723,6 +724,9 @@ void COrvelFrameWnd::OnClick(TNotifyUI& msg) {
     case ClickAction::CompareFile:
         CompareWithFile();
         break;
+    case ClickAction::Station:
+        CStationWnd::Open(m_hWnd, BackupFolder());
+        break;
     case ClickAction::Login:
         link_.Login();
         break;
@@ -1098,7 +1102,7 @@ void COrvelFrameWnd::InstallMnemonics() {
     // Alt+letter presses the main buttons; the letters are the skin's ("Mnemonic" section).
     static const char* const kButtons[] = {"Open",       "Login",      "Load",        "Save",
                                            "LoadFromFile", "SaveToFile", "RevertAll",
-                                           "UndoWrite",  "CompareFile", "quit"};
+                                           "UndoWrite",  "CompareFile", "quit", "Station"};
     for (const char* name : kButtons) {
         const std::string letter = LookupText("Mnemonic", name, "");
         CControlUI* button = pm_.FindControl(name);

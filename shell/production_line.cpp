@@ -278,7 +278,16 @@ private:
         for (const auto& [label, value] : unit.values)
             SetConfigValue(values, label, value);
         CWriteFlow flow(shared_.skin, [this](const std::string& text) { link_.Say(text); });
-        flow.Plan(*device, values);
+        if (!flow.Plan(*device, values)) {
+            Fail(unit.unit, version, idBefore,
+                 "the pages of the skin " + shared_.skin + " cannot be read: nothing was written",
+                 identity);
+            // In order the row stays this port's; matched, it is free again.
+            if (!shared_.options->match.empty())
+                shared_.book->Finish(row, false);
+            kept_ = shared_.options->match.empty() ? row : -1;
+            return;
+        }
         const std::string shownIdentity = identity.empty() ? idBefore : identity;
         flow.SetProgress([&](size_t done, size_t total, bool verifying) {
             Stage(verifying ? UnitStage::Verifying : UnitStage::Writing, unit.unit, shownIdentity,
@@ -413,7 +422,14 @@ bool CProductionLine::Prepare(const std::string& templatePath, const std::string
             why = "the port " + port + " is given twice";
             return false;
         }
-    // Every file is read and checked once, before anything is sent.
+    // Every file is read and checked once, before anything is sent; so are the pages.
+    {
+        CPageSession pages;
+        if (!pages.Load(options_.skin)) {
+            why = "the skin folder " + options_.skin + " cannot be read";
+            return false;
+        }
+    }
     std::string bytes;
     if (!ReadFileBytes(unitsPath, bytes, why)) {
         why = unitsPath + " cannot be read: " + why;

@@ -100,14 +100,17 @@ inline std::string ProgramFolder() {
     if (wintest::Env("ORVEL_TEST_LANGUAGE") != "1")
         return kDist;
     const std::string folder = wintest::ScratchDir() + "\\zh\\";
-    const std::string skin = folder + "skin\\ConifgRes\\";
     CreateDirectoryA(folder.c_str(), nullptr);
     CreateDirectoryA((folder + "skin").c_str(), nullptr);
-    CreateDirectoryA(skin.c_str(), nullptr);
-    WIN32_FIND_DATAA found;
-    const std::string source = kDist + "skin\\ConifgRes\\";
-    HANDLE find = FindFirstFileA((source + "*").c_str(), &found);
-    if (find != INVALID_HANDLE_VALUE) {
+    // Both skins, as the program ships them (the English pages decide what is written).
+    for (const char* name : {"ConifgRes", "ConifgENRes"}) {
+        const std::string skin = folder + "skin\\" + name + "\\";
+        CreateDirectoryA(skin.c_str(), nullptr);
+        WIN32_FIND_DATAA found;
+        const std::string source = kDist + "skin\\" + name + "\\";
+        HANDLE find = FindFirstFileA((source + "*").c_str(), &found);
+        if (find == INVALID_HANDLE_VALUE)
+            continue;
         do {
             if (!(found.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY))
                 CopyFileA((source + found.cFileName).c_str(), (skin + found.cFileName).c_str(),
