@@ -19,6 +19,8 @@ echo "== native: listing parser and reply assembly"
 build/native/tools/bench/parse_bench
 echo "== native: dtucfg against the simulated device"
 tools/bench/dtucfg_bench.sh build/native
+echo "== native: the production line on one port and on four at once"
+tools/bench/station_bench.sh build/native
 echo "== Wine: operation log (rich edit)"
 tests/harness/winrun --build build/win -- build/win/tools/bench/ui_text_bench.exe 2>/dev/null |
     grep -v '^$' || true
