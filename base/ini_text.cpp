@@ -1,5 +1,7 @@
 #include "base/ini_text.h"
 
+#include "base/text.h"
+
 #include <cctype>
 
 namespace {
@@ -52,9 +54,10 @@ void ForEachValue(const std::string& text, Line line) {
 
 } // namespace
 
-bool FindIniValue(const std::string& text, const std::string& section, const std::string& key,
+bool FindIniValue(const std::string& fileText, const std::string& section, const std::string& key,
                   std::string& value, size_t maxBytes) {
     bool found = false;
+    const std::string text = WithoutBom(fileText);
     ForEachValue(text, [&](const std::string& s, const std::string& k, const std::string& v) {
         if (!SameName(s, section) || !SameName(k, key))
             return true;
@@ -65,8 +68,9 @@ bool FindIniValue(const std::string& text, const std::string& section, const std
     return found;
 }
 
-std::map<std::string, std::string> ReadIniValues(const std::string& text) {
+std::map<std::string, std::string> ReadIniValues(const std::string& fileText) {
     std::map<std::string, std::string> values;
+    const std::string text = WithoutBom(fileText);
     ForEachValue(text, [&](const std::string& s, const std::string& k, const std::string& v) {
         values.emplace(s + "/" + k, v);
         return true;

@@ -87,6 +87,12 @@ bool MessageTextBytes(std::string& bytes) {
         CompareFileTime(&data.ftLastWriteTime, &cachedTime) != 0) {
         if (!ReadWholeFile(g_messageTextFile, cachedBytes))
             return false;
+        // The encoding is the file's, decided once for the whole file: UTF-8 as it is, anything
+        // else as the Chinese skin writes it (GBK, code page 936). Deciding it value by value
+        // would take a short GBK text that happens to be valid UTF-8 for UTF-8.
+        cachedBytes = WithoutBom(cachedBytes);
+        if (!IsUtf8(cachedBytes))
+            cachedBytes = CodePageToUtf8(cachedBytes, 936);
         cachedPath = g_messageTextFile;
         cachedTime = data.ftLastWriteTime;
         cachedSize = size;
@@ -98,13 +104,12 @@ bool MessageTextBytes(std::string& bytes) {
 } // namespace
 
 std::string LookupText(const char* section, const char* key, const char* suffix) {
-    // The file's own bytes, decoded whatever the system's code page: UTF-8 as it is, anything
-    // else as the Chinese skin writes it (GBK, code page 936).
+    // The file's text, decoded whatever the system's code page; a long value is cut after 199
+    // characters, never inside one.
     std::string result;
-    std::string bytes;
-    if (MessageTextBytes(bytes) && FindIniValue(bytes, section, key, result, 199) &&
-        !IsUtf8(result))
-        result = CodePageToUtf8(result, 936);
+    std::string text;
+    if (MessageTextBytes(text) && FindIniValue(text, section, key, result))
+        result = Utf8Prefix(result, 199);
     if (suffix)
         result += suffix;
     return result;

@@ -23,3 +23,23 @@ inline std::string WithoutBom(std::string bytes) {
         bytes.erase(0, 3);
     return bytes;
 }
+
+// Joins a text to what came before it in a log: a CR LF whose CR ended the last text and whose
+// LF starts this one is one line end, not two (`lastWasCr` carries the last text's end).
+inline void JoinLineEnds(bool& lastWasCr, std::string& text) {
+    if (lastWasCr && !text.empty() && text[0] == '\n')
+        text.erase(0, 1);
+    if (!text.empty())
+        lastWasCr = text.back() == '\r';
+}
+
+// The first `characters` characters of a UTF-8 text (never a part of one).
+inline std::string Utf8Prefix(const std::string& text, size_t characters) {
+    size_t at = 0;
+    for (size_t n = 0; at < text.size() && n < characters; ++n) {
+        ++at;
+        while (at < text.size() && (static_cast<unsigned char>(text[at]) & 0xC0) == 0x80)
+            ++at;
+    }
+    return text.substr(0, at);
+}

@@ -7,6 +7,7 @@
 #include "base/messages.h"
 #include "base/settings.h"
 #include "base/system_message.h"
+#include "base/text.h"
 #include "exchange/device_operations.h"
 #include "pages/page_classes.h"
 #include "pages/tab_strip.h"
@@ -634,6 +635,10 @@ void COrvelFrameWnd::AppendLog(const std::string& text) {
     }
     all += text;
     if (logView_ == nullptr)
+        return;
+    // A device's CR LF may arrive split over two chunks.
+    JoinLineEnds(logEndsInCr_, all);
+    if (all.empty())
         return;
     all = Stamped(all);
     const long limit = logView_->GetLimitText() - 1;

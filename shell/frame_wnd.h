@@ -256,6 +256,7 @@ private:
     std::vector<PlanRow> plan_;
     PlanSource planSource_ = PlanSource::Pages;
     std::string lastSnapshot_; // the snapshot kept before the write in progress
+    bool logEndsInCr_ = false; // the log's last text ended in CR (its LF may come next)
     bool verifying_ = false;
     // The device's listing as last read, and the listing of the file being loaded.
     std::string deviceListing_;

@@ -86,6 +86,28 @@ TEST_F(Settings, LookupTextReadsLanguageIniWithItsSuffix) {
     EXPECT_EQ(LookupText("WorkerJobThreadProc", "SaveSuccess", "\r\n"), "Stored\r\n");
 }
 
+TEST_F(Settings, AChineseLanguageIniIsDecodedAsAWholeFile) {
+    // GBK: "全选(&A)" is C8 AB D1 A1, which is also valid UTF-8 on its own ("ȫѡ"); the file
+    // as a whole is not, so every value is read as GBK. A byte-order mark is skipped, and a
+    // long value is cut between characters.
+    WriteConfig("[Set]\r\nLanguage=1\r\n");
+    std::string longValue;
+    for (int i = 0; i < 150; ++i)
+        longValue += "\xD6\xD0"; // 中
+    WriteLanguageIni("ConifgRes", "[LogMenu]\r\nSelectAll=\xC8\xAB\xD1\xA1(&A)\r\n"
+                                  "Copy=\xB8\xB4\xD6\xC6(&C)\r\n[Long]\r\nText=" +
+                                      longValue + "\r\n");
+    LoadStartupSettings(folder_);
+    EXPECT_EQ(LookupText("LogMenu", "SelectAll", ""), "\xE5\x85\xA8\xE9\x80\x89(&A)");
+    EXPECT_EQ(LookupText("LogMenu", "Copy", ""), "\xE5\xA4\x8D\xE5\x88\xB6(&C)");
+    std::string cut;
+    for (int i = 0; i < 199; ++i)
+        cut += "\xE4\xB8\xAD";
+    EXPECT_EQ(LookupText("Long", "Text", ""), cut);
+    WriteLanguageIni("ConifgRes", "\xEF\xBB\xBF[LogMenu]\r\nSelectAll=Select all\r\n");
+    EXPECT_EQ(LookupText("LogMenu", "SelectAll", ""), "Select all");
+}
+
 TEST_F(Settings, MissingMessageFileGivesOnlyTheSuffix) {
     WriteConfig("[Set]\r\nLanguage=1\r\n");
     LoadStartupSettings(folder_);

@@ -163,6 +163,24 @@ TEST_F(PlanTest, ThePlanWindowShowsEveryChangeAndWritesOnlyTheTickedRows) {
     EXPECT_EQ(Mark("Server's Port"), FieldMark::None);
     EXPECT_FALSE(Find("ServerChanges")->IsVisible());
 
+    // A value that breaks its rule as the plan's first (and only) row starts unticked too:
+    // nothing would be sent.
+    Page("Server");
+    Type("Server's Port", "70000");
+    Pump(300);
+    Click("Save");
+    ASSERT_NE(frame_->PlanWindow(), nullptr);
+    ASSERT_EQ(frame_->PlanWindow()->RowCount(), 1u);
+    Pump(300);
+    auto* first = ControlAs<CCheckBoxUI>(frame_->PlanWindow()->RowControl(0, "RowTick"));
+    ASSERT_NE(first, nullptr);
+    EXPECT_FALSE(first->IsSelected());
+    EXPECT_FALSE(frame_->PlanWindow()->FindControl("PlanWrite")->IsEnabled());
+    ClickInPlan("PlanCancel");
+    ASSERT_TRUE(PumpUntil([&] { return frame_->PlanWindow() == nullptr; }, 2000));
+    Click("RevertAll");
+    Pump(300);
+
     // Back as it was for the other tests.
     Find("CollectInterval")->SetText(interval);
     Find("Server's Ip")->SetText(ip);
