@@ -7,6 +7,9 @@
 
 #include <windows.h>
 
+#include <knownfolders.h>
+#include <shlobj.h>
+
 #include <mutex>
 
 namespace {
@@ -14,10 +17,43 @@ int g_languageIndex = 0;
 std::string g_skinFolder;
 std::string g_messageTextFile;
 std::string g_configFile;
+bool g_portable = true;
+std::string g_dataFolder, g_localDataFolder;
+
+// The user's known folder (roaming or local application data), with the program's name.
+std::string UserFolder(REFKNOWNFOLDERID which) {
+    PWSTR path = nullptr;
+    std::string folder;
+    if (SUCCEEDED(SHGetKnownFolderPath(which, KF_FLAG_CREATE, nullptr, &path)) && path)
+        folder = Utf8Of(std::wstring(path)) + "\\DtuConfig\\";
+    CoTaskMemFree(path);
+    if (!folder.empty())
+        CreateDirectoryW(WideOf(folder).c_str(), nullptr);
+    return folder;
+}
+
 } // namespace
 
+bool IsPortable() { return g_portable; }
+std::string GetDataFolder() { return g_dataFolder; }
+std::string GetLocalDataFolder() { return g_localDataFolder; }
+
 void LoadStartupSettings(const std::string& programFolder) {
-    const std::string configFile = programFolder + "config.ini";
+    g_portable = GetFileAttributesW(WideOf(programFolder + "portable.ini").c_str()) !=
+                 INVALID_FILE_ATTRIBUTES;
+    g_dataFolder = g_localDataFolder = programFolder;
+    if (!g_portable) {
+        const std::string roaming = UserFolder(FOLDERID_RoamingAppData);
+        const std::string local = UserFolder(FOLDERID_LocalAppData);
+        if (!roaming.empty())
+            g_dataFolder = roaming;
+        if (!local.empty())
+            g_localDataFolder = local;
+    }
+    const std::string configFile = g_dataFolder + "config.ini";
+    // The first start of an installed program takes the shipped settings as its defaults.
+    if (!g_portable)
+        CopyFileW(WideOf(programFolder + "config.ini").c_str(), WideOf(configFile).c_str(), TRUE);
     g_configFile = configFile;
     wchar_t language[20] = {};
     GetPrivateProfileStringW(L"Set", L"Language", L"", language, 20, WideOf(configFile).c_str());

@@ -34,6 +34,15 @@ std::string LookupText(const char* section, const char* key, const char* suffix 
 std::string LookupTextOr(const char* section, const char* key, const char* fallback,
                          const char* suffix = "");
 
+// Where the user's data goes, each ending in a backslash. A program folder holding
+// "portable.ini" (the unpacked folder, the portable zip) keeps everything beside the program;
+// an installed program keeps its settings (config.ini) in %APPDATA%\DtuConfig\ and its
+// snapshots and crash reports in %LOCALAPPDATA%\DtuConfig\, and never writes into its own
+// folder. Decided by LoadStartupSettings.
+bool IsPortable();
+std::string GetDataFolder();
+std::string GetLocalDataFolder();
+
 // The folder of the running executable, up to and including its last backslash.
 std::string GetProgramFolder();
 // The full file name of the running executable, however long.

@@ -8,6 +8,7 @@
 #include "ui/UIRichEdit.h"
 
 #include <commdlg.h>
+#include <shellapi.h>
 
 #include <ctime>
 
@@ -15,6 +16,7 @@ namespace {
 
 constexpr int kSaveLogCommand = CRichEditUI::kFirstExtraCommand;
 constexpr int kTimeStampsCommand = CRichEditUI::kFirstExtraCommand + 1;
+constexpr int kDataFolderCommand = CRichEditUI::kFirstExtraCommand + 2;
 
 } // namespace
 
@@ -39,7 +41,7 @@ std::string COrvelFrameWnd::Stamped(const std::string& text) {
             }
             logAtLineStart_ = false;
         }
-        if (c == '\n')
+        if (c == '\n' || c == '\r')
             logAtLineStart_ = true;
         out += c;
     }
@@ -86,6 +88,8 @@ void COrvelFrameWnd::OnLogMenu(int id) {
         ChooseAndSaveLog();
     else if (id == kTimeStampsCommand)
         SetLogTimeStamps(!logTimeStamps_);
+    else if (id == kDataFolderCommand)
+        OpenDataFolder();
 }
 
 void COrvelFrameWnd::InstallLogMenu() {
@@ -94,6 +98,18 @@ void COrvelFrameWnd::InstallLogMenu() {
     logView_->SetExtraMenu(
         {{kSaveLogCommand, LookupTextOr("LogMenu", "SaveLog", "&Save log..."), false},
          {kTimeStampsCommand, LookupTextOr("LogMenu", "TimeStamps", "&Time stamps"),
-          logTimeStamps_}},
+          logTimeStamps_},
+         {kDataFolderCommand, LookupTextOr("LogMenu", "DataFolder", "Open &data folder"), false}},
         [this](int id) { OnLogMenu(id); });
+}
+
+void COrvelFrameWnd::OpenDataFolder() {
+    // Where the settings, the snapshots and crash reports are: beside the program when it is
+    // portable, the user's application-data folder when it is installed.
+    const std::string folder = GetLocalDataFolder();
+    ::CreateDirectoryW(WideOf(folder).c_str(), nullptr);
+    AppendLog(LookupTextOr("LogMenu", "DataFolderIs", "The program keeps your data in") + " " +
+              folder + "\r\n");
+    if (!openFolderHook_)
+        ::ShellExecuteW(m_hWnd, L"open", WideOf(folder).c_str(), nullptr, nullptr, SW_SHOWNORMAL);
 }

@@ -34,7 +34,7 @@ void COrvelFrameWnd::SetBackupFolder(const std::string& folder) {
 }
 
 std::string COrvelFrameWnd::BackupFolder() const {
-    return g_backupFolder.empty() ? GetProgramFolder() + "backups" : g_backupFolder;
+    return g_backupFolder.empty() ? GetLocalDataFolder() + "backups" : g_backupFolder;
 }
 
 PlanTexts COrvelFrameWnd::OutcomeTexts() const {

@@ -1,4 +1,5 @@
 #include "shell/frame_wnd.h"
+#include "version.h"
 #include "base/ini_text.h"
 #include "base/wide.h"
 
@@ -36,7 +37,7 @@ std::string g_restartConfig;  // the config.ini it writes ("" = beside this exec
 std::string g_serialPortKey = kSerialPortRegistryKey;
 COrvelFrameWnd::PortListHook g_portListHook = nullptr;
 
-const char kVersion[] = "V1.9.5";
+const char kVersion[] = "V" ORVEL_VERSION_TEXT;
 
 CComboUI* AsCombo(CControlUI* control) {
     return ControlAs<CComboUI>(control);

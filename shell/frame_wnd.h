@@ -257,6 +257,13 @@ private:
     PlanSource planSource_ = PlanSource::Pages;
     std::string lastSnapshot_; // the snapshot kept before the write in progress
     bool logEndsInCr_ = false; // the log's last text ended in CR (its LF may come next)
+
+public:
+    // Shows the user's data folder (the log's menu); tests set the hook to open nothing.
+    void OpenDataFolder();
+    static inline bool openFolderHook_ = false;
+
+private:
     bool verifying_ = false;
     // The device's listing as last read, and the listing of the file being loaded.
     std::string deviceListing_;

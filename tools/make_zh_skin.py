@@ -306,6 +306,8 @@ LANGUAGE_INI = [
     ("SelectAll", "全选(&A)"),
     ("SaveLog", "保存日志(&S)..."),
     ("TimeStamps", "时间戳(&T)"),
+    ("DataFolder", "打开数据文件夹(&D)"),
+    ("DataFolderIs", "程序的数据保存在"),
     ("Saved", "日志已保存到"),
     ("SaveError", "无法保存日志到"),
     ("", None),

@@ -12,6 +12,8 @@ protected:
         folder_ = wintest::ScratchDir() + "\\settings\\";
         CreateDirectoryA(folder_.c_str(), nullptr);
         DeleteFileA((folder_ + "config.ini").c_str());
+        // An unpacked, portable folder: its settings beside the program.
+        wintest::WriteFileText(folder_ + "portable.ini", "[Portable]\r\nPortable=1\r\n");
     }
     void WriteConfig(const std::string& text) {
         wintest::WriteFileText(folder_ + "config.ini", text);
@@ -106,6 +108,34 @@ TEST_F(Settings, AChineseLanguageIniIsDecodedAsAWholeFile) {
     EXPECT_EQ(LookupText("Long", "Text", ""), cut);
     WriteLanguageIni("ConifgRes", "\xEF\xBB\xBF[LogMenu]\r\nSelectAll=Select all\r\n");
     EXPECT_EQ(LookupText("LogMenu", "SelectAll", ""), "Select all");
+}
+
+TEST_F(Settings, AnInstalledProgramKeepsTheUsersDataInTheUsersFolders) {
+    // No portable marker: the shipped config.ini is the first start's defaults, and every
+    // setting written goes to the user's application-data folder, never the program's.
+    DeleteFileA((folder_ + "portable.ini").c_str());
+    WriteConfig("[Set]\r\nLanguage=1\r\n");
+    LoadStartupSettings(folder_);
+    EXPECT_FALSE(IsPortable());
+    const std::string data = GetDataFolder();
+    EXPECT_NE(data, folder_);
+    EXPECT_NE(data.find("DtuConfig"), std::string::npos) << data;
+    EXPECT_EQ(GetConfigFile(), data + "config.ini");
+    EXPECT_EQ(GetLanguageIndex(), 1) << "the shipped defaults";
+    EXPECT_EQ(GetSkinFolder(), folder_ + "skin\\ConifgRes") << "skins stay with the program";
+    RememberedPort port;
+    port.name = "COM7";
+    ASSERT_TRUE(RememberPort(port));
+    EXPECT_EQ(LoadRememberedPort().name, "COM7");
+    EXPECT_EQ(wintest::ReadFileText(folder_ + "config.ini"), "[Set]\r\nLanguage=1\r\n")
+        << "the program's own file is never written";
+    EXPECT_NE(GetLocalDataFolder(), folder_);
+    // Started again, it keeps the user's settings, not the shipped ones.
+    WriteConfig("[Set]\r\nLanguage=0\r\n");
+    LoadStartupSettings(folder_);
+    EXPECT_EQ(LoadRememberedPort().name, "COM7");
+    EXPECT_EQ(GetLanguageIndex(), 1);
+    DeleteFileA((data + "config.ini").c_str());
 }
 
 TEST_F(Settings, MissingMessageFileGivesOnlyTheSuffix) {

@@ -119,6 +119,7 @@ inline std::string ProgramFolder() {
         FindClose(find);
     }
     wintest::WriteFileText(folder + "config.ini", "[Set]\r\nLanguage=1\r\n");
+    wintest::WriteFileText(folder + "portable.ini", "[Portable]\r\nPortable=1\r\n");
     return folder;
 }
 
