@@ -34,6 +34,9 @@ enum : unsigned {
     // a port's thread, lParam an owned event), and the end of the line's run (posted).
     WM_STATION_EVENT = 0x0400 + 1112, // 2136
     WM_STATION_DONE = 0x0400 + 1113,  // 2137
+    // Posted at start when ORVEL_CRASH_TEST asks for a fault in the window thread (support
+    // checks that a crash leaves its report).
+    WM_CRASH_TEST = 0x0400 + 1114, // 2138
 };
 
 // The control groups of WM_CONTROL_STATE (its lParam).

@@ -7,6 +7,10 @@
 #include "shell/dtucfg_json.h"
 #include "shell/dtucfg_tool.h"
 
+#ifdef _WIN32
+#include "base/crash_report.h"
+#endif
+
 #include <string>
 #include <vector>
 
@@ -24,6 +28,16 @@
 namespace {
 
 #ifdef _WIN32
+std::wstring WideOf(const std::string& text) {
+    if (text.empty())
+        return std::wstring();
+    const int size = MultiByteToWideChar(CP_UTF8, 0, text.data(), static_cast<int>(text.size()),
+                                         nullptr, 0);
+    std::wstring wide(static_cast<size_t>(size), L'\0');
+    MultiByteToWideChar(CP_UTF8, 0, text.data(), static_cast<int>(text.size()), wide.data(), size);
+    return wide;
+}
+
 std::string Utf8Of(const std::wstring& wide) {
     if (wide.empty())
         return std::string();
@@ -75,6 +89,23 @@ int main(int argc, char** argv) {
     pointers.push_back(nullptr);
     argc = count;
     argv = pointers.data();
+    {
+        // A crash leaves a dump and a report: beside a portable program, else in the user's
+        // local application data.
+        const std::string folder = ProgramFolderOf(argv[0]);
+        std::string crashes = folder + "\\crashes\\";
+        if (GetFileAttributesW(WideOf(folder + "\\portable.ini").c_str()) == INVALID_FILE_ATTRIBUTES) {
+            wchar_t local[32768] = {};
+            if (GetEnvironmentVariableW(L"LOCALAPPDATA", local, 32767) > 0)
+                crashes = Utf8Of(std::wstring(local)) + "\\DtuConfig\\crashes\\";
+        }
+        InstallCrashCapture(crashes, "dtucfg");
+    }
+    if (argc == 2 && std::string(argv[1]) == "crash-test") {
+        // For support: a fault on purpose shows that a crash leaves its report.
+        volatile int* nowhere = nullptr;
+        *nowhere = 1;
+    }
 #endif
     // Called with the path of a JSON arguments file only: Ansible runs dtucfg as its module.
     if (argc == 2 && IsAnsibleArguments(argv[1]))

@@ -231,6 +231,9 @@ LRESULT COrvelFrameWnd::HandleMessage(UINT uMsg, WPARAM wParam, LPARAM lParam) {
     case WM_LAYOUT_RULE:
         result = OnLayoutRule(wParam, lParam);
         break;
+    case WM_CRASH_TEST:
+        ForcedFault();
+        return 0;
     case WM_LOG_TEXT:
         if (wParam) {
             std::string text = reinterpret_cast<const char*>(wParam);
@@ -617,6 +620,12 @@ void COrvelFrameWnd::OnStartupTimer() {
 
     if (CControlUI* logo = pm_.FindControl("Logo_Container"))
         logo->SetVisible(false);
+}
+
+// A fault on purpose, for checking the crash capture (ORVEL_CRASH_TEST).
+void COrvelFrameWnd::ForcedFault() {
+    volatile int* nowhere = nullptr;
+    *nowhere = 1;
 }
 
 // ---- Operation log -----------------------------------------------------------------------------

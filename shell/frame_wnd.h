@@ -259,6 +259,8 @@ private:
     bool logEndsInCr_ = false; // the log's last text ended in CR (its LF may come next)
 
 public:
+    // Faults on purpose (ORVEL_CRASH_TEST), so that support can see a crash leave its report.
+    static void ForcedFault();
     // Shows the user's data folder (the log's menu); tests set the hook to open nothing.
     void OpenDataFolder();
     static inline bool openFolderHook_ = false;

@@ -1,6 +1,7 @@
 // Program entry: the settings, the main window and its worker thread, the message loop, and
 // the shut-down in reverse.
 #include "shell/frame_wnd.h"
+#include "base/crash_report.h"
 #include "base/settings.h"
 #include "ui/UIManager.h"
 
@@ -13,6 +14,9 @@ int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR, int) {
     CPaintManagerUI::SetInstance(instance);
     LoadStartupSettings(CPaintManagerUI::GetInstancePath());
     CPaintManagerUI::SetResourcePath(GetSkinFolder());
+    // A crash in any thread leaves a dump and a report for support in the data folder.
+    const std::string crashes = GetLocalDataFolder() + "crashes\\";
+    InstallCrashCapture(crashes, "DtuConfig");
 
     if (FAILED(::CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED)))
         return 0;
@@ -24,6 +28,12 @@ int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR, int) {
     if (frame->Create(nullptr, "DTU", WS_OVERLAPPEDWINDOW, 0, 0, 0, 1400, 800) != nullptr) {
         if (!frame->StartWorker())
             frame->AppendLog(LookupText("WinMain", "WorkThread", "\r\n"));
+        const std::string crash = TakeCrashNotice(crashes);
+        if (!crash.empty())
+            frame->AppendLog(LookupTextOr("WinMain", "CrashKept",
+                                          "The program ended unexpectedly the last time it ran. "
+                                          "A report for support was kept:") +
+                             " " + crash + "\r\n");
         frame->CenterWindow();
         frame->ShowWindow(true);
         // Started again by the language switch, the window could come up as an icon behind the
@@ -41,6 +51,10 @@ int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR, int) {
                 ::ShowWindow(window, SW_RESTORE);
             ::SetForegroundWindow(window);
         }
+        // Support checks the capture with ORVEL_CRASH_TEST=window (a fault in the window thread).
+        char test[16] = {};
+        if (::GetEnvironmentVariableA("ORVEL_CRASH_TEST", test, sizeof(test)) > 0)
+            ::PostMessageA(window, WM_CRASH_TEST, 0, 0);
         CPaintManagerUI::MessageLoop();
     }
 

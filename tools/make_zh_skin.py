@@ -242,6 +242,7 @@ LANGUAGE_INI = [
     ("WorkThread", "无法启动工作线程，设备操作不可用。请重新启动程序。"),
     ("NoSkin", "无法从皮肤文件夹读取窗口布局 skin.xml。请重新安装程序。"),
     ("NoLogView", "皮肤中没有操作日志控件 (richedit)，程序无法使用此皮肤运行。"),
+    ("CrashKept", "程序上次运行时意外结束，已保存一份供技术支持使用的报告："),
     ("", None),
     ("[ComSend]", None),
     ("send", "发送"),

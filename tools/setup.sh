@@ -9,7 +9,7 @@ packages=(
     xvfb xauth x11-apps imagemagick
     socat googletest libstb-dev
     fonts-wqy-microhei fonts-liberation python3
-    ansible-core ser2net
+    ansible-core ser2net nsis osslsigncode zip
 )
 missing=()
 for p in "${packages[@]}"; do

@@ -1,4 +1,5 @@
 // config.ini and Language.ini through the real private-profile functions.
+#include "base/crash_report.h"
 #include "base/settings.h"
 #include "support/wintest.h"
 
@@ -136,6 +137,15 @@ TEST_F(Settings, AnInstalledProgramKeepsTheUsersDataInTheUsersFolders) {
     EXPECT_EQ(LoadRememberedPort().name, "COM7");
     EXPECT_EQ(GetLanguageIndex(), 1);
     DeleteFileA((data + "config.ini").c_str());
+}
+
+TEST(CrashNotice, TheNextStartIsToldOnce) {
+    const std::string folder = wintest::ScratchDir() + "\\crashes\\";
+    CreateDirectoryA(folder.c_str(), nullptr);
+    EXPECT_EQ(TakeCrashNotice(folder), "");
+    wintest::WriteFileText(folder + "last-crash.txt", folder + "DtuConfig-crash-1.txt");
+    EXPECT_EQ(TakeCrashNotice(folder), folder + "DtuConfig-crash-1.txt");
+    EXPECT_EQ(TakeCrashNotice(folder), "") << "told once";
 }
 
 TEST_F(Settings, MissingMessageFileGivesOnlyTheSuffix) {
