@@ -149,8 +149,13 @@ void COrvelFrameWnd::OpenPlan(std::vector<PlanRow> rows, PlanSource source) {
 
 void COrvelFrameWnd::OnPlanClosed(bool written) {
     planWindow_ = nullptr;
-    if (!written)
-        AppendLog(PlanText("Cancelled", "The plan was closed: nothing was written.") + "\r\n");
+    if (written)
+        return;
+    AppendLog(PlanText("Cancelled", "The plan was closed: nothing was written.") + "\r\n");
+    // A file's or a snapshot's values that were not written leave the pages: they would
+    // otherwise stay marked and go out with the next Write.
+    if (planSource_ == PlanSource::File || planSource_ == PlanSource::Undo)
+        RevertAll();
 }
 
 void COrvelFrameWnd::OnPlanWrite(const std::vector<bool>& ticks) {

@@ -283,6 +283,17 @@ TEST_F(PlanTest, ALoadedFileIsShownMarkedAndPlannedAndUndoRestoresTheDevice) {
     EXPECT_EQ(frame_->Store().parameters["CollectInterval"].value, interval);
     EXPECT_EQ(Text("CollectInterval"), interval);
     EXPECT_NE(Log().find(LookupText("WritePlan", "Undoing")), std::string::npos);
+
+    // The undo kept a snapshot of its own: undoing again offers the value back. Cancelled, the
+    // snapshot's value leaves the pages, so that no later Write sends it.
+    Click("UndoWrite");
+    ASSERT_TRUE(PumpUntil([&] { return frame_->PlanWindow() != nullptr; }, 30000));
+    EXPECT_EQ(Text("CollectInterval"), changed);
+    ClickInPlan("PlanCancel");
+    ASSERT_TRUE(PumpUntil([&] { return frame_->PlanWindow() == nullptr; }, 2000));
+    Pump(500);
+    EXPECT_EQ(Text("CollectInterval"), interval);
+    EXPECT_EQ(Mark("CollectInterval"), FieldMark::None);
     Click("quit");
     WaitForIdle(2000);
 }
