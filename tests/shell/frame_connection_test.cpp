@@ -233,12 +233,15 @@ TEST_F(FrameTest, TheLogMenuSpeaksTheSkinsLanguage) {
     const std::vector<std::string> expected = {
         LookupText("LogMenu", "Copy"),    LookupText("LogMenu", "Clear"),
         LookupText("LogMenu", "SelectAll"), LookupText("LogMenu", "SaveLog"),
-        LookupText("LogMenu", "TimeStamps")};
+        LookupText("LogMenu", "TimeStamps"), LookupText("LogMenu", "DataFolder")};
     EXPECT_EQ(texts, expected);
     for (const std::string& text : expected)
         EXPECT_FALSE(text.empty());
     if (GetLanguageIndex() == 0) {
         EXPECT_EQ(expected[0], "&Copy");
+    } else {
+        // Read as the GBK file it is, not value by value ("ȫѡ" for "全选").
+        EXPECT_EQ(expected[2], "\xE5\x85\xA8\xE9\x80\x89(&A)");
     }
 }
 
