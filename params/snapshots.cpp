@@ -2,6 +2,7 @@
 
 #include "params/config_file.h"
 #include "params/listing_parser.h"
+#include "params/value_rules.h"
 
 #include <algorithm>
 #include <cctype>
@@ -292,4 +293,54 @@ std::string DeviceIdOf(const std::string& listing) {
     std::string id;
     ExtractValue(listing, "\r\nModem's ID number:", id);
     return id;
+}
+
+bool IsPrivateKey(const std::string& key) {
+    std::string lower;
+    for (char c : key)
+        lower += static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
+    return lower.find("password") != std::string::npos || lower.find("pswd") != std::string::npos ||
+           lower.find("phone") != std::string::npos || lower.find("smsdno") != std::string::npos ||
+           ValueKindOf(key) == ValueKind::Phone;
+}
+
+std::string MaskedListing(const std::string& text) {
+    static const std::vector<std::string> labels = [] {
+        std::vector<std::string> found;
+        for (const ParameterRow& row : ParameterTable()) {
+            if (!*row.label || !IsPrivateKey(row.key))
+                continue;
+            std::string label = row.label;
+            if (label.rfind("\r\n", 0) == 0)
+                label.erase(0, 2);
+            // "Show Phone NO" tells whether a number is shown, it is none.
+            if (std::string(row.kind) == "Combobox")
+                continue;
+            found.push_back(label);
+        }
+        return found;
+    }();
+    std::string out;
+    out.reserve(text.size());
+    size_t at = 0;
+    while (at < text.size()) {
+        size_t end = text.find_first_of("\r\n", at);
+        if (end == std::string::npos)
+            end = text.size();
+        std::string line = text.substr(at, end - at);
+        for (const std::string& label : labels) {
+            const size_t where = line.find(label);
+            if (where != std::string::npos &&
+                line.find_first_not_of(' ', where + label.size()) != std::string::npos) {
+                line = line.substr(0, where + label.size()) + "***";
+                break;
+            }
+        }
+        out += line;
+        size_t next = end;
+        while (next < text.size() && (text[next] == '\r' || text[next] == '\n'))
+            out += text[next++];
+        at = next;
+    }
+    return out;
 }

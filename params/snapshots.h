@@ -78,3 +78,9 @@ bool IsVolatile(const std::string& key);
 // `onlyNamedByBoth` leaves out the labels one of them does not hold (a partial file).
 std::vector<Difference> CompareListings(const std::string& first, const std::string& second,
                                         bool onlyNamedByBoth = true);
+
+// A listing (or any text holding listing lines, such as the operation log) with the values of
+// passwords and phone numbers replaced by "***": what goes to support in a diagnostics file.
+std::string MaskedListing(const std::string& text);
+// Whether a catalogue key holds a secret or a phone number.
+bool IsPrivateKey(const std::string& key);

@@ -1,8 +1,11 @@
 // The operation log's own menu items: saving the log to a text file, and time stamps at the
 // start of every line (off by default, so that the log's texts stay as they are).
 #include "shell/frame_wnd.h"
+#include "version.h"
 
 #include "base/settings.h"
+#include "params/snapshots.h"
+#include "serial/serial_line.h"
 #include "base/wide.h"
 #include "shell/config_file_dialogs.h"
 #include "ui/UIRichEdit.h"
@@ -17,6 +20,7 @@ namespace {
 constexpr int kSaveLogCommand = CRichEditUI::kFirstExtraCommand;
 constexpr int kTimeStampsCommand = CRichEditUI::kFirstExtraCommand + 1;
 constexpr int kDataFolderCommand = CRichEditUI::kFirstExtraCommand + 2;
+constexpr int kDiagnosticsCommand = CRichEditUI::kFirstExtraCommand + 3;
 
 } // namespace
 
@@ -63,6 +67,65 @@ bool COrvelFrameWnd::SaveLog(const std::string& path) {
     return WriteFileReplacing(path, bytes);
 }
 
+std::string COrvelFrameWnd::DiagnosticsText() {
+    std::string text = "DTU configuration tool " + std::string(ORVEL_VERSION_TEXT) + "\r\n";
+    OSVERSIONINFOW os = {};
+    os.dwOSVersionInfoSize = sizeof(os);
+    using RtlGetVersionFn = LONG(WINAPI*)(OSVERSIONINFOW*);
+    if (auto get = reinterpret_cast<RtlGetVersionFn>(
+            ::GetProcAddress(::GetModuleHandleW(L"ntdll.dll"), "RtlGetVersion")))
+        get(&os);
+    wchar_t locale[LOCALE_NAME_MAX_LENGTH] = {};
+    ::GetUserDefaultLocaleName(locale, LOCALE_NAME_MAX_LENGTH);
+    text += "System: Windows " + std::to_string(os.dwMajorVersion) + "." +
+            std::to_string(os.dwMinorVersion) + " build " + std::to_string(os.dwBuildNumber) +
+            ", locale " + Utf8Of(std::wstring(locale)) + ", code page " +
+            std::to_string(::GetACP()) + ", DPI " + std::to_string(pm_.GetDpi()) + "\r\n";
+    text += "Skin: " + GetSkinFolder() + "\r\nData: " + GetLocalDataFolder() +
+            (IsPortable() ? " (portable)" : " (installed)") + "\r\n\r\n[Ports]\r\n";
+    for (const SerialPortInfo& port : ports_)
+        text += DescribePort(port) + "\r\n";
+    text += "\r\n[Last write plan]\r\n";
+    const PlanTexts texts = OutcomeTexts();
+    for (const PlanRow& row : plan_) {
+        const bool secret = IsPrivateKey(row.job.key);
+        text += FieldName(row) + "\t" + (secret ? "***" : row.deviceValue) + "\t" +
+                (secret ? "***" : row.newValue) + "\t" + OutcomeText(row.outcome, texts) + "\r\n";
+    }
+    text += "\r\n[Device listing]\r\n" + MaskedListing(deviceListing_);
+    text += "\r\n[Operation log]\r\n" + MaskedListing(logView_ ? logView_->GetText() : "");
+    return text;
+}
+
+bool COrvelFrameWnd::SaveDiagnostics(const std::string& path) {
+    return WriteFileReplacing(path, DiagnosticsText());
+}
+
+void COrvelFrameWnd::ChooseAndSaveDiagnostics() {
+    std::wstring name(32768, L'\0');
+    const std::wstring suggested = L"DtuConfig-diagnostics.txt";
+    std::copy(suggested.begin(), suggested.end(), name.begin());
+    OPENFILENAMEW ofn = {};
+    ofn.lStructSize = sizeof(ofn);
+    ofn.hwndOwner = m_hWnd;
+    ofn.lpstrFile = &name[0];
+    ofn.nMaxFile = DWORD(name.size());
+    ofn.lpstrFilter = L"Text (*.txt)\0*.txt\0All (*.*)\0*.*\0";
+    ofn.lpstrDefExt = L"txt";
+    ofn.Flags = OFN_EXPLORER | OFN_PATHMUSTEXIST | OFN_OVERWRITEPROMPT | OFN_HIDEREADONLY;
+    if (!::GetSaveFileNameW(&ofn))
+        return;
+    const std::string file = Utf8Of(name.c_str());
+    if (SaveDiagnostics(file))
+        AppendLog(LookupTextOr("LogMenu", "DiagnosticsSaved",
+                               "Diagnostics for support (passwords and phone numbers masked) saved "
+                               "to") +
+                  " " + file + "\r\n");
+    else
+        AppendLog(LookupTextOr("LogMenu", "SaveError", "The log could not be saved to") + " " +
+                  file + "\r\n");
+}
+
 void COrvelFrameWnd::ChooseAndSaveLog() {
     std::wstring name(32768, L'\0');
     OPENFILENAMEW ofn = {};
@@ -90,6 +153,8 @@ void COrvelFrameWnd::OnLogMenu(int id) {
         SetLogTimeStamps(!logTimeStamps_);
     else if (id == kDataFolderCommand)
         OpenDataFolder();
+    else if (id == kDiagnosticsCommand)
+        ChooseAndSaveDiagnostics();
 }
 
 void COrvelFrameWnd::InstallLogMenu() {
@@ -99,7 +164,9 @@ void COrvelFrameWnd::InstallLogMenu() {
         {{kSaveLogCommand, LookupTextOr("LogMenu", "SaveLog", "&Save log..."), false},
          {kTimeStampsCommand, LookupTextOr("LogMenu", "TimeStamps", "&Time stamps"),
           logTimeStamps_},
-         {kDataFolderCommand, LookupTextOr("LogMenu", "DataFolder", "Open &data folder"), false}},
+         {kDataFolderCommand, LookupTextOr("LogMenu", "DataFolder", "Open &data folder"), false},
+         {kDiagnosticsCommand, LookupTextOr("LogMenu", "Diagnostics", "Save dia&gnostics..."),
+          false}},
         [this](int id) { OnLogMenu(id); });
 }
 

@@ -259,6 +259,11 @@ private:
     bool logEndsInCr_ = false; // the log's last text ended in CR (its LF may come next)
 
 public:
+    // One file for support: versions, system and locale, ports, the last plan with its
+    // outcomes, the device's listing and the log, passwords and phone numbers masked.
+    std::string DiagnosticsText();
+    bool SaveDiagnostics(const std::string& path);
+    void ChooseAndSaveDiagnostics();
     // Faults on purpose (ORVEL_CRASH_TEST), so that support can see a crash leave its report.
     static void ForcedFault();
     // Shows the user's data folder (the log's menu); tests set the hook to open nothing.

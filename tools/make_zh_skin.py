@@ -309,6 +309,8 @@ LANGUAGE_INI = [
     ("TimeStamps", "时间戳(&T)"),
     ("DataFolder", "打开数据文件夹(&D)"),
     ("DataFolderIs", "程序的数据保存在"),
+    ("Diagnostics", "保存诊断信息(&G)..."),
+    ("DiagnosticsSaved", "供技术支持使用的诊断信息（已隐藏密码和电话号码）已保存到"),
     ("Saved", "日志已保存到"),
     ("SaveError", "无法保存日志到"),
     ("", None),

@@ -165,3 +165,25 @@ TEST(Compare, NamesTheDifferingFieldsAndLeavesOutWhatChangesByItself) {
 }
 
 } // namespace
+
+namespace {
+
+TEST(Diagnostics, PasswordsAndPhoneNumbersAreMaskedWhereverTheyStand) {
+    const std::string listing = LoadFullListing();
+    const std::string masked = MaskedListing(listing);
+    EXPECT_EQ(masked.size() < listing.size(), true);
+    EXPECT_EQ(masked.find("13500000001"), std::string::npos);
+    EXPECT_EQ(masked.find("13800138000"), std::string::npos);
+    EXPECT_NE(masked.find("Modem's Phone Number:***"), std::string::npos);
+    EXPECT_NE(masked.find("PPP Authentication Password:***"), std::string::npos);
+    // Everything else stays as it was, line ends included.
+    EXPECT_NE(masked.find("Access Point Name:"), std::string::npos);
+    EXPECT_NE(masked.find("\r\nServer's Port:"), std::string::npos);
+    // In the operation log too, with a time stamp in front.
+    EXPECT_EQ(MaskedListing("10:01:02 MQTT Password:secret\rnext\r"),
+              "10:01:02 MQTT Password:***\rnext\r");
+    EXPECT_TRUE(IsPrivateKey("sms Phone1 No"));
+    EXPECT_FALSE(IsPrivateKey("Server's Port"));
+}
+
+} // namespace

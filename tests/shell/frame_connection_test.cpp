@@ -233,7 +233,8 @@ TEST_F(FrameTest, TheLogMenuSpeaksTheSkinsLanguage) {
     const std::vector<std::string> expected = {
         LookupText("LogMenu", "Copy"),    LookupText("LogMenu", "Clear"),
         LookupText("LogMenu", "SelectAll"), LookupText("LogMenu", "SaveLog"),
-        LookupText("LogMenu", "TimeStamps"), LookupText("LogMenu", "DataFolder")};
+        LookupText("LogMenu", "TimeStamps"), LookupText("LogMenu", "DataFolder"),
+        LookupText("LogMenu", "Diagnostics")};
     EXPECT_EQ(texts, expected);
     for (const std::string& text : expected)
         EXPECT_FALSE(text.empty());

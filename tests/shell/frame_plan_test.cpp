@@ -372,3 +372,29 @@ TEST_F(PlanTest, BeforeAReadTwoFilesAreComparedWithEachOther) {
 }
 
 } // namespace frametest
+
+namespace {
+
+TEST_F(PlanTest, DiagnosticsForSupportHoldNoPasswordOrPhoneNumber) {
+    ASSERT_TRUE(Open());
+    EnterSettingMode();
+    ReadDevice();
+    const std::string phone = frame_->Store().parameters["PhoneNO."].value;
+    const std::string sms = frame_->Store().parameters["sms Phone1 No"].value;
+    ASSERT_FALSE(phone.empty());
+    ASSERT_NE(Log().find(phone), std::string::npos) << "the log holds the listing as read";
+    ASSERT_TRUE(frame_->SaveDiagnostics(Scratch("diagnostics.txt")));
+    const std::string text = wintest::ReadFileText(Scratch("diagnostics.txt"));
+    EXPECT_NE(text.find("DTU configuration tool "), std::string::npos);
+    EXPECT_NE(text.find("[Device listing]"), std::string::npos);
+    EXPECT_NE(text.find("[Operation log]"), std::string::npos);
+    EXPECT_NE(text.find("Modem's Phone Number:***"), std::string::npos);
+    EXPECT_EQ(text.find(phone), std::string::npos) << "no phone number";
+    if (!sms.empty())
+        EXPECT_EQ(text.find(sms), std::string::npos);
+    EXPECT_NE(text.find(wintest::Env("ORVEL_COM_PORT", "COM9")), std::string::npos) << "the ports";
+    Click("quit");
+    WaitForIdle(2000);
+}
+
+} // namespace
