@@ -373,7 +373,7 @@ TEST_F(PlanTest, BeforeAReadTwoFilesAreComparedWithEachOther) {
 
 } // namespace frametest
 
-namespace {
+namespace frametest {
 
 TEST_F(PlanTest, DiagnosticsForSupportHoldNoPasswordOrPhoneNumber) {
     ASSERT_TRUE(Open());
@@ -397,4 +397,4 @@ TEST_F(PlanTest, DiagnosticsForSupportHoldNoPasswordOrPhoneNumber) {
     WaitForIdle(2000);
 }
 
-} // namespace
+} // namespace frametest
