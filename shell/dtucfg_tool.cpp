@@ -20,9 +20,6 @@ namespace {
 
 std::mutex g_sayLock;
 
-std::filesystem::path PathOf(const std::string& utf8) {
-    return std::filesystem::u8path(utf8);
-}
 
 extern "C" void OnStopSignal(int) {
     g_stopRequested = true;

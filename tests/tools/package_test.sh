@@ -16,8 +16,8 @@ run() { "$source/tests/harness/winrun" --build "$build" --timeout 120 -- "$@"; }
 # A test certificate, and the packages signed with it.
 openssl req -x509 -newkey rsa:2048 -nodes -days 2 -subj "/CN=DTU tool test signing" \
     -keyout "$work/key.pem" -out "$work/cert.pem" >/dev/null 2>&1
-ORVEL_SIGN_CERT="$work/cert.pem" ORVEL_SIGN_KEY="$work/key.pem" \
-    "$source/tools/package.sh" "$build" >/dev/null
+ORVEL_SIGN_CERT="$work/cert.pem" ORVEL_SIGN_KEY="$work/key.pem" ORVEL_PACKAGE_NO_BUILD=1 \
+    "$source/tools/package.sh" "$build" >/dev/null || fail "tools/package.sh failed"
 version="$(sed -n 's/^CMAKE_PROJECT_VERSION:STATIC=//p' "$build/CMakeCache.txt")"
 setup="$build/packages/DtuConfig-$version-setup.exe"
 zip="$build/packages/DtuConfig-$version-portable.zip"
