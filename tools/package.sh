@@ -13,7 +13,7 @@ build="${1:-build/win}"
 version="$(sed -n 's/^CMAKE_PROJECT_VERSION:STATIC=//p' "$build/CMakeCache.txt")"
 [ -n "$version" ] || { echo "package: no version in $build/CMakeCache.txt" >&2; exit 2; }
 dist="$build/dist"
-out="$build/packages"
+out="$(realpath -m "$build/packages")"
 stage="$(mktemp -d)"
 trap 'rm -rf "$stage"' EXIT
 rm -rf "$out"
@@ -38,8 +38,8 @@ sign() { # file
 sign "$stage/DtuConfig-$version/DtuConfig.exe"
 sign "$stage/DtuConfig-$version/dtucfg.exe"
 
-(cd "$stage" && zip -qr "$OLDPWD/$out/DtuConfig-$version-portable.zip" "DtuConfig-$version")
+(cd "$stage" && zip -qr "$out/DtuConfig-$version-portable.zip" "DtuConfig-$version")
 makensis -V2 -DVERSION="$version" -DSOURCE="$stage/DtuConfig-$version" \
-    -DOUTFILE="$(realpath "$out")/DtuConfig-$version-setup.exe" dist/installer/DtuConfig.nsi >/dev/null
+    -DOUTFILE="$out/DtuConfig-$version-setup.exe" dist/installer/DtuConfig.nsi >/dev/null
 sign "$out/DtuConfig-$version-setup.exe"
 ls -1 "$out"

@@ -5,6 +5,8 @@
 ; uninstaller leave them alone.
 ;   makensis -DVERSION=1.9.5 -DSOURCE=<staged files> -DOUTFILE=<setup.exe> DtuConfig.nsi
 Unicode true
+; The program is 64-bit, and so is its installer.
+Target amd64-unicode
 !include "MUI2.nsh"
 !include "FileFunc.nsh"
 !include "LogicLib.nsh"

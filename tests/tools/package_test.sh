@@ -4,7 +4,7 @@
 # program folder read-only the installed dtucfg.exe runs and writes its data to the user's
 # folders, nothing into the program folder; installing again (an upgrade) keeps the user's data;
 # the uninstaller removes the program and leaves the user's data; the portable zip unpacked into
-# a folder named in Chinese works under an English locale.
+# a folder named in Chinese works under an English (C.UTF-8) locale.
 #   package_test.sh SOURCE_DIR BUILD_DIR
 set -eu
 source="$1" build="$2"
@@ -17,7 +17,7 @@ run() { "$source/tests/harness/winrun" --build "$build" --timeout 120 -- "$@"; }
 openssl req -x509 -newkey rsa:2048 -nodes -days 2 -subj "/CN=DTU tool test signing" \
     -keyout "$work/key.pem" -out "$work/cert.pem" >/dev/null 2>&1
 ORVEL_SIGN_CERT="$work/cert.pem" ORVEL_SIGN_KEY="$work/key.pem" ORVEL_PACKAGE_NO_BUILD=1 \
-    "$source/tools/package.sh" "$build" >/dev/null || fail "tools/package.sh failed"
+    "$source/tools/package.sh" "$build" >"$work/package.log" 2>&1 || fail "tools/package.sh failed: $(cat "$work/package.log")"
 version="$(sed -n 's/^CMAKE_PROJECT_VERSION:STATIC=//p' "$build/CMakeCache.txt")"
 setup="$build/packages/DtuConfig-$version-setup.exe"
 zip="$build/packages/DtuConfig-$version-portable.zip"
@@ -62,9 +62,14 @@ printf '[Port]\r\nName=COM7\r\n' > "$data/config.ini"
 run "$setup" /S /ALLUSERS >/dev/null 2>&1 || true
 [ -f "$installed/DtuConfig.exe" ] || fail "the upgrade removed the program"
 grep -q COM7 "$data/config.ini" || fail "the upgrade lost the user's settings"
-run "C:\\Program Files\\DtuConfig\\Uninstall.exe" /S /ALLUSERS >/dev/null 2>&1 || true
+# The uninstaller copies itself away and runs from there: the Wine session stays up until it
+# is done.
+printf '"C:\\Program Files\\DtuConfig\\Uninstall.exe" /S /ALLUSERS\r\nping -n 8 127.0.0.1 > nul\r\n' \
+    > "$work/uninstall.bat"
+run cmd /c "Z:$work/uninstall.bat" >/dev/null 2>&1 || true
 for _ in $(seq 1 100); do [ -e "$installed/DtuConfig.exe" ] || break; sleep 0.1; done
-[ ! -e "$installed/DtuConfig.exe" ] || fail "the uninstaller left the program"
+[ ! -e "$installed/DtuConfig.exe" ] && [ ! -e "$installed/skin" ] || fail "the uninstaller left the program"
+rm -rf "$installed"
 grep -q COM7 "$data/config.ini" || fail "the uninstaller removed the user's data"
 rm -rf "$data"
 
@@ -73,12 +78,12 @@ folder="$work/配置工具"
 mkdir -p "$folder"
 unzip -q "$zip" -d "$folder"
 code=0
-LANG=en_US.UTF-8 LC_ALL=en_US.UTF-8 run "Z:$folder/DtuConfig-$version/dtucfg.exe" diff --port COM99 \
+LANG=C.UTF-8 LC_ALL=C.UTF-8 run "Z:$folder/DtuConfig-$version/dtucfg.exe" diff --port COM99 \
     --wait 0 --cfg "Z:$work/part.cfg" >/dev/null 2>&1 || code=$?
 [ "$code" = 3 ] || fail "dtucfg.exe in a Chinese folder ended with $code, not 3 (its skin not found?)"
 cp "$work/part.cfg" "$folder/模板.cfg"
 code=0
-LANG=en_US.UTF-8 LC_ALL=en_US.UTF-8 run "Z:$folder/DtuConfig-$version/dtucfg.exe" diff --port COM99 \
+LANG=C.UTF-8 LC_ALL=C.UTF-8 run "Z:$folder/DtuConfig-$version/dtucfg.exe" diff --port COM99 \
     --wait 0 --cfg "Z:$folder/模板.cfg" >/dev/null 2>&1 || code=$?
 [ "$code" = 3 ] || fail "a template named in Chinese was not read ($code)"
 echo "package_test: passed"
