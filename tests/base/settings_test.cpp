@@ -95,7 +95,7 @@ TEST_F(Settings, AChineseLanguageIniIsDecodedAsAWholeFile) {
     // long value is cut between characters.
     WriteConfig("[Set]\r\nLanguage=1\r\n");
     std::string longValue;
-    for (int i = 0; i < 150; ++i)
+    for (int i = 0; i < 250; ++i)
         longValue += "\xD6\xD0"; // 中
     WriteLanguageIni("ConifgRes", "[LogMenu]\r\nSelectAll=\xC8\xAB\xD1\xA1(&A)\r\n"
                                   "Copy=\xB8\xB4\xD6\xC6(&C)\r\n[Long]\r\nText=" +
@@ -115,6 +115,8 @@ TEST_F(Settings, AnInstalledProgramKeepsTheUsersDataInTheUsersFolders) {
     // No portable marker: the shipped config.ini is the first start's defaults, and every
     // setting written goes to the user's application-data folder, never the program's.
     DeleteFileA((folder_ + "portable.ini").c_str());
+    LoadStartupSettings(folder_);
+    DeleteFileA((GetDataFolder() + "config.ini").c_str()); // a first start
     WriteConfig("[Set]\r\nLanguage=1\r\n");
     LoadStartupSettings(folder_);
     EXPECT_FALSE(IsPortable());
