@@ -94,6 +94,15 @@ std::string COrvelFrameWnd::DiagnosticsText() {
     }
     text += "\r\n[Device listing]\r\n" + MaskedListing(deviceListing_);
     text += "\r\n[Operation log]\r\n" + MaskedListing(logView_ ? logView_->GetText() : "");
+    // Whatever else still holds a secret or a number the device reported (a command echoed in
+    // the log, another label's copy of it) loses it too.
+    for (const auto& [key, entry] : store_.parameters) {
+        if (!IsPrivateKey(key) || entry.value.size() < 4)
+            continue;
+        for (size_t at = text.find(entry.value); at != std::string::npos;
+             at = text.find(entry.value, at + 3))
+            text.replace(at, entry.value.size(), "***");
+    }
     return text;
 }
 
