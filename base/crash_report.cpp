@@ -42,10 +42,16 @@ std::vector<Symbol> LoadSymbols(unsigned long long& preferredBase) {
         std::getline(fields, name);
         if (!name.empty() && name[0] == ' ')
             name.erase(0, 1);
+        if (name.empty())
+            continue;
         symbols.push_back({std::strtoull(address.c_str(), nullptr, 16), name});
     }
-    std::sort(symbols.begin(), symbols.end(),
-              [](const Symbol& a, const Symbol& b) { return a.address < b.address; });
+    // At one address a function's name wins over a section's (".text.startup").
+    std::sort(symbols.begin(), symbols.end(), [](const Symbol& a, const Symbol& b) {
+        if (a.address != b.address)
+            return a.address < b.address;
+        return (a.name[0] == '.') > (b.name[0] == '.');
+    });
     const auto* dos = reinterpret_cast<const IMAGE_DOS_HEADER*>(GetModuleHandleW(nullptr));
     const auto* nt = reinterpret_cast<const IMAGE_NT_HEADERS*>(
         reinterpret_cast<const char*>(dos) + dos->e_lfanew);
@@ -62,6 +68,8 @@ std::string NameOf(unsigned long long address, const std::vector<Symbol>& symbol
     if (after == symbols.begin() || address < base)
         return std::string();
     --after;
+    if (inImage - after->address > 0x100000) // beyond the program's code
+        return std::string();
     char offset[32];
     std::snprintf(offset, sizeof(offset), "+0x%llx", inImage - after->address);
     return after->name + offset;
