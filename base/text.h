@@ -1,6 +1,7 @@
 // Small text helpers shared by the floors above.
 #pragma once
 
+#include <ctime>
 #include <string>
 
 // Whether part occurs in text (plain, case-sensitive).
@@ -42,4 +43,16 @@ inline std::string Utf8Prefix(const std::string& text, size_t characters) {
             ++at;
     }
     return text.substr(0, at);
+}
+
+// The local time now, on every system.
+inline std::tm LocalNow() {
+    const std::time_t now = std::time(nullptr);
+    std::tm local = {};
+#ifdef _WIN32
+    localtime_s(&local, &now);
+#else
+    localtime_r(&now, &local);
+#endif
+    return local;
 }

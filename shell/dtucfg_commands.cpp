@@ -210,6 +210,8 @@ size_t CTool::PrintOutcomes(const CWriteFlow& flow) const {
         if (!row.applicable || !row.ticked)
             continue;
         failed += row.outcome != PlanOutcome::Verified;
+        if (options_.json)
+            continue; // the rows go out as data instead
         std::printf("%s\t%s\t%s\t%s\n", row.label.c_str(), row.deviceValue.c_str(),
                     row.newValue.c_str(), OutcomeText(row.outcome, PlanTexts()).c_str());
     }
@@ -382,13 +384,7 @@ int CTool::DiffOrWrite(bool write) {
         link.Leave();
         return fail(kFailed);
     }
-    size_t failed = 0;
-    if (options_.json) {
-        for (const PlanRow& row : flow.Rows())
-            failed += row.applicable && row.ticked && row.outcome != PlanOutcome::Verified;
-    } else {
-        failed = PrintOutcomes(flow);
-    }
+    const size_t failed = PrintOutcomes(flow);
     Say(std::to_string(flow.ToSend() - failed) + " written and verified, " +
         std::to_string(failed) + " failed" +
         (invalid.empty() ? "" : ", " + std::to_string(invalid.size()) + " invalid and not sent") +
@@ -462,13 +458,7 @@ int CTool::Undo() {
         link.Leave();
         return fail(kFailed);
     }
-    size_t failed = 0;
-    if (options_.json) {
-        for (const PlanRow& row : flow.Rows())
-            failed += row.applicable && row.ticked && row.outcome != PlanOutcome::Verified;
-    } else {
-        failed = PrintOutcomes(flow);
-    }
+    const size_t failed = PrintOutcomes(flow);
     const std::vector<std::string> unmet = flow.Unmet();
     if (!unmet.empty())
         Say("not restored: " + Joined(unmet));

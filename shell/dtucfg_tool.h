@@ -58,7 +58,7 @@ private:
                    ConfigValues& values) const;
     // Prints the rows that are not sent (invalid, not applied) and the page logic's messages.
     void PrintUnsent(const CWriteFlow& flow) const;
-    // Prints each sent row's outcome; the number that failed.
+    // Prints each sent row's outcome (not with --format json); the number that failed.
     size_t PrintOutcomes(const CWriteFlow& flow) const;
     bool Confirm(const CWriteFlow& flow, const char* what) const;
     const std::string& OnePort() const { return options_.ports.front(); }

@@ -1,6 +1,7 @@
 #include "shell/production_line.h"
 
 #include "base/files.h"
+#include "base/text.h"
 #include "params/listing_parser.h"
 #include "params/snapshots.h"
 #include "shell/line_report.h"
@@ -22,13 +23,7 @@
 namespace {
 
 std::string Now() {
-    const std::time_t now = std::time(nullptr);
-    std::tm local = {};
-#ifdef _WIN32
-    localtime_s(&local, &now);
-#else
-    localtime_r(&now, &local);
-#endif
+    const std::tm local = LocalNow();
     char text[32] = {};
     std::strftime(text, sizeof(text), "%Y-%m-%d %H:%M:%S", &local);
     return text;

@@ -189,15 +189,8 @@ bool CWriteFlow::Execute(IDeviceDialogue& device, CSnapshotFolder* snapshots, st
     if (!device.EnsureSettingMode(why))
         return false;
     if (snapshots) {
-        const std::time_t now = std::time(nullptr);
-        std::tm local = {};
-#ifdef _WIN32
-        localtime_s(&local, &now);
-#else
-        localtime_r(&now, &local);
-#endif
         std::string failure;
-        if (!snapshots->Keep(device_, local, snapshot_, failure)) {
+        if (!snapshots->Keep(device_, LocalNow(), snapshot_, failure)) {
             why = "the configuration before the write could not be kept in " +
                   snapshots->Folder() + " (" + failure + "): nothing was written";
             return false;

@@ -26,12 +26,12 @@ int FreePort() {
 class Server {
 public:
     Server(const std::string& dir, const std::string& tty, bool telnet) : port_(FreePort()) {
-        const std::string spec = "127.0.0.1," + std::to_string(port_) +
+        const std::string served = "127.0.0.1," + std::to_string(port_) +
                                  (telnet ? ":telnet:0:" : ":raw:0:") + tty +
                                  ":115200 8DATABITS NONE 1STOPBIT LOCAL" +
                                  (telnet ? " remctl" : "");
         process_ = std::make_unique<Process>("ser2net -n -u -P " + dir + "/ser2net" +
-                                             std::to_string(port_) + ".pid -C \"" + spec +
+                                             std::to_string(port_) + ".pid -C \"" + served +
                                              "\" > " + dir + "/ser2net.log 2>&1");
         std::this_thread::sleep_for(std::chrono::milliseconds(700));
     }
