@@ -22,6 +22,25 @@ constexpr int kTimeStampsCommand = CRichEditUI::kFirstExtraCommand + 1;
 constexpr int kDataFolderCommand = CRichEditUI::kFirstExtraCommand + 2;
 constexpr int kDiagnosticsCommand = CRichEditUI::kFirstExtraCommand + 3;
 
+// The save dialog for a text file (the log, diagnostics), offering `suggested`; false when
+// cancelled.
+bool ChooseTextFile(HWND owner, const std::wstring& suggested, std::string& file) {
+    std::wstring name(32768, L'\0');
+    std::copy(suggested.begin(), suggested.end(), name.begin());
+    OPENFILENAMEW ofn = {};
+    ofn.lStructSize = sizeof(ofn);
+    ofn.hwndOwner = owner;
+    ofn.lpstrFile = &name[0];
+    ofn.nMaxFile = DWORD(name.size());
+    ofn.lpstrFilter = L"Text (*.txt)\0*.txt\0All (*.*)\0*.*\0";
+    ofn.lpstrDefExt = L"txt";
+    ofn.Flags = OFN_EXPLORER | OFN_PATHMUSTEXIST | OFN_OVERWRITEPROMPT | OFN_HIDEREADONLY;
+    if (!::GetSaveFileNameW(&ofn))
+        return false;
+    file = Utf8Of(name.c_str());
+    return true;
+}
+
 } // namespace
 
 void COrvelFrameWnd::SetLogTimeStamps(bool on) {
@@ -111,20 +130,9 @@ bool COrvelFrameWnd::SaveDiagnostics(const std::string& path) {
 }
 
 void COrvelFrameWnd::ChooseAndSaveDiagnostics() {
-    std::wstring name(32768, L'\0');
-    const std::wstring suggested = L"DtuConfig-diagnostics.txt";
-    std::copy(suggested.begin(), suggested.end(), name.begin());
-    OPENFILENAMEW ofn = {};
-    ofn.lStructSize = sizeof(ofn);
-    ofn.hwndOwner = m_hWnd;
-    ofn.lpstrFile = &name[0];
-    ofn.nMaxFile = DWORD(name.size());
-    ofn.lpstrFilter = L"Text (*.txt)\0*.txt\0All (*.*)\0*.*\0";
-    ofn.lpstrDefExt = L"txt";
-    ofn.Flags = OFN_EXPLORER | OFN_PATHMUSTEXIST | OFN_OVERWRITEPROMPT | OFN_HIDEREADONLY;
-    if (!::GetSaveFileNameW(&ofn))
+    std::string file;
+    if (!ChooseTextFile(m_hWnd, L"DtuConfig-diagnostics.txt", file))
         return;
-    const std::string file = Utf8Of(name.c_str());
     if (SaveDiagnostics(file))
         AppendLog(LookupTextOr("LogMenu", "DiagnosticsSaved",
                                "Diagnostics for support (passwords and phone numbers masked) saved "
@@ -136,18 +144,9 @@ void COrvelFrameWnd::ChooseAndSaveDiagnostics() {
 }
 
 void COrvelFrameWnd::ChooseAndSaveLog() {
-    std::wstring name(32768, L'\0');
-    OPENFILENAMEW ofn = {};
-    ofn.lStructSize = sizeof(ofn);
-    ofn.hwndOwner = m_hWnd;
-    ofn.lpstrFile = &name[0];
-    ofn.nMaxFile = DWORD(name.size());
-    ofn.lpstrFilter = L"Text (*.txt)\0*.txt\0All (*.*)\0*.*\0";
-    ofn.lpstrDefExt = L"txt";
-    ofn.Flags = OFN_EXPLORER | OFN_PATHMUSTEXIST | OFN_OVERWRITEPROMPT | OFN_HIDEREADONLY;
-    if (!::GetSaveFileNameW(&ofn))
+    std::string file;
+    if (!ChooseTextFile(m_hWnd, L"", file))
         return;
-    const std::string file = Utf8Of(name.c_str());
     if (SaveLog(file))
         AppendLog(LookupTextOr("LogMenu", "Saved", "The log was saved to") + " " + file + "\r\n");
     else
