@@ -1,138 +1,251 @@
 #include "exchange/device_link.h"
 
-#include "base/log_post.h"
 #include "base/messages.h"
-#include "base/settings.h"
-#include "base/system_message.h"
 
+#include <algorithm>
 #include <cstring>
 
-CDeviceLink::CDeviceLink(CParameterStore& store) : store_(store) {
-    // The device's reply reaches the log before the signal that lets the worker log the outcome.
-    reply_.SetLogHook([](const std::string& text) { PostLogText(text); });
+namespace {
+
+// The reader's longest wait for bytes: how soon it sees a stop or a prompt tick due.
+constexpr int kReadSliceMs = 20;
+
+long long NowMs() {
+    return std::chrono::duration_cast<std::chrono::milliseconds>(
+               std::chrono::steady_clock::now().time_since_epoch())
+        .count();
 }
 
-void CDeviceLink::PushJob(const Job& job) {
-    queue_.PushJob(job);
-    if (jobEvent_)
-        SetEvent(jobEvent_);
+LinkResult MakeResult(const Job& job, bool ok, std::string text = std::string()) {
+    LinkResult result;
+    result.kind = ResultKindOf(job.type);
+    result.ok = ok;
+    result.text = std::move(text);
+    result.job = job;
+    return result;
+}
+
+} // namespace
+
+LinkResult::Kind ResultKindOf(JobType type) {
+    switch (type) {
+    case JOB_LOAD:
+        return LinkResult::Kind::Listing;
+    case JOB_VERIFY:
+        return LinkResult::Kind::Verify;
+    case JOB_SAVE_FILE:
+        return LinkResult::Kind::SaveFile;
+    case JOB_LOAD_FILE:
+        return LinkResult::Kind::ListingForFile;
+    case JOB_NET_MODE:
+        return LinkResult::Kind::NetMode;
+    case JOB_WRITE:
+        return LinkResult::Kind::WriteAnswer;
+    default:
+        return LinkResult::Kind::Other;
+    }
+}
+
+CDeviceLink::CDeviceLink(ILinkListener& listener, TextLookup texts, LineMaker makeLine)
+    : listener_(listener), texts_(std::move(texts)), makeLine_(std::move(makeLine)) {
+    // The device's reply reaches the log before the signal that lets the worker log the outcome.
+    reply_.SetLogHook([this](const std::string& text) { Log(text); });
 }
 
 CDeviceLink::~CDeviceLink() {
     Stop();
 }
 
-bool CDeviceLink::Start(HWND window) {
-    if (worker_)
+std::string CDeviceLink::Text(const char* section, const char* key, const char* fallback,
+                              const char* suffix) const {
+    return (texts_ ? texts_(section, key, fallback) : std::string(fallback)) + suffix;
+}
+
+void CDeviceLink::Log(const std::string& text) {
+    if (!text.empty())
+        listener_.OnLinkLog(text);
+}
+
+bool CDeviceLink::Start() {
+    if (worker_.joinable())
         return true;
-    window_ = window;
     stopping_ = false;
-    if (!stopEvent_)
-        stopEvent_ = CreateEventA(nullptr, TRUE, FALSE, nullptr);
-    if (!jobEvent_)
-        jobEvent_ = CreateEventA(nullptr, FALSE, FALSE, nullptr);
-    if (!stopEvent_ || !jobEvent_)
-        return false;
-    ResetEvent(stopEvent_);
-    worker_ = CreateThread(nullptr, 0, WorkerJobThreadProc, this, 0, nullptr);
-    return worker_ != nullptr;
-}
-
-void CDeviceLink::Stop() {
-    if (worker_) {
-        stopping_ = true;
-        SetEvent(stopEvent_);
-        reply_.CancelWait();
-        // The worker may be about to send, or already sending, a synchronous message to this
-        // thread: handle sent messages while waiting (their handlers see the link stopping and
-        // do nothing), so that the two never wait for each other.
-        for (;;) {
-            DWORD r = MsgWaitForMultipleObjects(1, &worker_, FALSE, INFINITE, QS_SENDMESSAGE);
-            if (r != WAIT_OBJECT_0 + 1)
-                break;
-            MSG msg;
-            PeekMessageA(&msg, nullptr, 0, 0, PM_NOREMOVE | PM_QS_SENDMESSAGE);
-        }
-        CloseHandle(worker_);
-        worker_ = nullptr;
-    }
-    if (stopEvent_) {
-        CloseHandle(stopEvent_);
-        stopEvent_ = nullptr;
-    }
-    if (jobEvent_) {
-        CloseHandle(jobEvent_);
-        jobEvent_ = nullptr;
-    }
-    if (port_.IsOpen())
-        port_.ClosePort();
-    promptTimerWanted_ = false;
-}
-
-bool CDeviceLink::HandleMessage(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam,
-                                LRESULT& result) {
-    result = 0;
-    switch (msg) {
-    case WM_PORT_DATA:
-        result = OnPortData(reinterpret_cast<char*>(wParam), static_cast<int>(lParam));
-        return true;
-    case WM_TIMER:
-        if (wParam != kPromptTimerId)
-            return false;
-        OnPromptTimer();
-        return true;
-    default:
+    try {
+        worker_ = std::thread([this] { RunWorker(); });
+    } catch (const std::system_error&) {
         return false;
     }
-}
-
-bool CDeviceLink::OpenDevicePortListening(const LineSettings& line) {
-    if (!OpenDevicePort(line))
-        return false;
-    StopPromptTimer();
-    KillTimer(window_, kPromptTimerId);
     return true;
 }
 
-bool CDeviceLink::OpenDevicePort(const LineSettings& line) {
-    if (line.baudRate <= 0 || !window_)
+void CDeviceLink::Stop(const std::function<void()>& whileWaiting) {
+    stopping_ = true;
+    {
+        std::lock_guard<std::mutex> guard(wakeLock_);
+        jobSignal_ = true;
+    }
+    wake_.notify_all();
+    reply_.CancelWait();
+    if (worker_.joinable()) {
+        // The worker may be waiting for its owner to take a result: the owner's waiting work
+        // runs until the worker has seen the stop.
+        std::atomic<bool> ended{false};
+        std::thread watcher([&] {
+            worker_.join();
+            ended = true;
+        });
+        while (!ended) {
+            if (whileWaiting)
+                whileWaiting();
+            std::this_thread::sleep_for(std::chrono::milliseconds(5));
+        }
+        watcher.join();
+    }
+    CloseDevicePort();
+}
+
+bool CDeviceLink::IsOpen() const {
+    ISerialLine* line = line_;
+    return line != nullptr && line->IsOpen();
+}
+
+bool CDeviceLink::OpenLine(const SerialLineSettings& line) {
+    lastOpenError_.clear();
+    if (line.baudRate <= 0) {
+        lastOpenError_ = "the baud rate is not a positive number";
         return false;
+    }
+    CloseDevicePort();
     // A new opening starts with an empty reply buffer: nothing of the last one can count.
     reply_.Reset(JOB_SETTING_PROMPT);
     // Computed afresh from this opening's rate: a factor carried over from an earlier opening
     // would multiply again at every reopening.
     SetTimeoutFactor(TimeoutFactorForBaud(line.baudRate));
-    lastOpenError_ = 0;
-    if (!port_.OpenPort(window_, line, kPortEventMask) ||
-        !port_.IsOpen()) {
-        lastOpenError_ = GetLastError();
-        return false;
+    SetExtraWaitMs(PortLatencyMs(line.port));
+    if (!ownLine_)
+        ownLine_ = makeLine_();
+    std::string why;
+    {
+        std::lock_guard<std::mutex> guard(writeLock_);
+        if (!ownLine_ || !ownLine_->Open(line, why)) {
+            lastOpenError_ = why.empty() ? std::string("the port could not be opened") : why;
+            return false;
+        }
+        line_ = ownLine_.get();
+        sentBefore_ = false;
     }
-    port_.StartPortThread();
+    portName_ = line.port;
+    promptSeen_ = false;
+    answerPrompts_ = true;
+    StartReader();
+    return true;
+}
+
+bool CDeviceLink::OpenDevicePort(const SerialLineSettings& line) {
+    if (!OpenLine(line))
+        return false;
     StartPromptTimer(kPromptTimerOpenMs);
     return true;
 }
 
+bool CDeviceLink::OpenDevicePortListening(const SerialLineSettings& line) {
+    return OpenLine(line);
+}
+
+bool CDeviceLink::AttachLine(ISerialLine& line, int baudRate, bool answerPrompts) {
+    CloseDevicePort();
+    lastOpenError_.clear();
+    if (!line.IsOpen()) {
+        lastOpenError_ = "the port is not open";
+        return false;
+    }
+    reply_.Reset(JOB_SETTING_PROMPT);
+    SetTimeoutFactor(TimeoutFactorForBaud(baudRate));
+    {
+        std::lock_guard<std::mutex> guard(writeLock_);
+        line_ = &line;
+        sentBefore_ = false;
+    }
+    promptSeen_ = false;
+    answerPrompts_ = answerPrompts;
+    StartReader();
+    return true;
+}
+
 void CDeviceLink::CloseDevicePort() {
-    port_.ClosePort();
+    StopReader();
+    {
+        std::lock_guard<std::mutex> guard(writeLock_);
+        if (line_ == ownLine_.get() && ownLine_)
+            ownLine_->Close();
+        line_ = nullptr;
+    }
     queue_.ClearJobs();
     // A job waiting for its reply ends now, without a time-out line: the port is gone.
     reply_.AbandonWait();
     StopPromptTimer();
-    if (window_)
-        KillTimer(window_, kPromptTimerId);
     settingMode_ = false;
+    promptSeen_ = false;
 }
 
-void CDeviceLink::Login() {
-    reply_.Reset(JOB_LOGIN);
-    StopPromptTimer();
-    if (window_)
-        KillTimer(window_, kPromptTimerId);
-    PostLogText(LookupText("ComSend", "send", "") + ":+++\r\n");
-    const CSerialPort::SendResult sent = port_.SendBytes("+++", 3);
-    if (!sent.Sent(3))
-        PostLogText(SendFailureText(sent));
+void CDeviceLink::StartReader() {
+    StopReader();
+    readerStop_ = false;
+    reader_ = std::thread([this] { RunReader(); });
+}
+
+void CDeviceLink::StopReader() {
+    readerStop_ = true;
+    if (reader_.joinable() && reader_.get_id() != std::this_thread::get_id())
+        reader_.join();
+}
+
+void CDeviceLink::RunReader() {
+    bool gone = false;
+    while (!readerStop_) {
+        if (gone) {
+            std::this_thread::sleep_for(std::chrono::milliseconds(kReadSliceMs));
+            continue;
+        }
+        int wait = kReadSliceMs;
+        if (promptTimerWanted_)
+            wait = static_cast<int>(std::clamp<long long>(nextTickMs_ - NowMs(), 0, kReadSliceMs));
+        std::string why;
+        const std::string bytes = line_.load()->Read(wait, why);
+        if (readerStop_)
+            break;
+        if (!bytes.empty())
+            OnPortData(bytes);
+        if (!why.empty()) {
+            // Said once; the owner closes the port in answer, which ends this thread.
+            gone = true;
+            listener_.OnPortGone(why);
+            continue;
+        }
+        if (promptTimerWanted_ && NowMs() >= nextTickMs_)
+            OnPromptTick();
+    }
+}
+
+void CDeviceLink::OnPortData(const std::string& bytes) {
+    listener_.OnReceived(bytes);
+    ReplyActions actions = reply_.OnData(bytes.data(), bytes.size());
+    Log(actions.logText);
+    for (const Job& job : actions.jobs)
+        PushJob(job);
+    if (actions.stopPromptTimer) {
+        StopPromptTimer();
+        promptSeen_ = false;
+    }
+    if (actions.restartPromptTimer) {
+        promptSeen_ = true;
+        if (answerPrompts_)
+            StartPromptTimer(kPromptTimerRestartMs);
+    }
+    for (int state : actions.controlStates) {
+        settingMode_ = state == 1;
+        listener_.OnControlState(state == 1, STATE_SETTING_MODE, false);
+    }
 }
 
 void CDeviceLink::StartPromptTimer(unsigned periodMs) {
@@ -140,86 +253,93 @@ void CDeviceLink::StartPromptTimer(unsigned periodMs) {
     // more often than the period would otherwise restart it before it ever sends the key.
     if (promptTimerWanted_ && promptTimerPeriod_ == periodMs)
         return;
-    promptTimerWanted_ = true;
     promptTimerPeriod_ = periodMs;
-    if (window_)
-        SetTimer(window_, kPromptTimerId, periodMs, nullptr);
+    nextTickMs_ = NowMs() + periodMs;
+    promptTimerWanted_ = true;
 }
 
-void CDeviceLink::StopPromptTimer() {
-    promptTimerWanted_ = false;
-}
-
-void CDeviceLink::OnPromptTimer() {
-    if (!promptTimerWanted_) {
-        KillTimer(window_, kPromptTimerId);
-        return;
-    }
-    port_.SendBytes("s", 1);
-}
-
-LRESULT CDeviceLink::OnPortData(char* bytes, int count) {
-    // A delivery that began before the port was closed, or during the shut-down, is dropped.
-    if (!bytes || count <= 0 || !port_.IsOpen() || stopping_)
-        return 0;
-    bytes[count] = 0;
-    ReplyActions actions = reply_.OnData(bytes, static_cast<size_t>(count));
-    if (!actions.logText.empty())
-        PostLogText(actions.logText);
-    for (const Job& job : actions.jobs)
-        queue_.PushJob(job);
-    if (actions.stopPromptTimer) {
-        StopPromptTimer();
-        KillTimer(window_, kPromptTimerId);
-    }
-    if (actions.restartPromptTimer)
-        StartPromptTimer(kPromptTimerRestartMs);
-    for (int state : actions.controlStates)
-        PostMessageA(window_, WM_CONTROL_STATE, static_cast<WPARAM>(state), STATE_SETTING_MODE);
-    return 0;
-}
-
-std::string CDeviceLink::SendFailureText(const CSerialPort::SendResult& result) {
+void CDeviceLink::OnPromptTick() {
+    nextTickMs_ = NowMs() + promptTimerPeriod_;
     std::string why;
-    if (result.notOpen) {
-        why = LookupTextOr("WorkerJobThreadProc", "SendNotOpen", "the port is not open.");
-    } else if (result.lineError) {
-        why = LookupTextOr("WorkerJobThreadProc", "SendLineError",
-                           "the line reported receive errors (noise, or another baud rate or "
-                           "format than the device's); what had arrived was discarded.");
-    } else {
-        why = SystemMessage(result.error);
+    Send("s", false, why);
+}
+
+bool CDeviceLink::Send(const std::string& bytes, bool spaced, std::string& why) {
+    std::unique_lock<std::mutex> guard(writeLock_);
+    if (spaced && sentBefore_) {
+        const auto since = std::chrono::duration_cast<std::chrono::milliseconds>(
+                               Clock::now() - lastSent_)
+                               .count();
+        if (since < kCommandSpacingMs) {
+            guard.unlock();
+            if (!Nap(static_cast<int>(kCommandSpacingMs - since)))
+                return false;
+            guard.lock();
+        }
     }
-    return LookupTextOr("WorkerJobThreadProc", "SendError", "The command was not sent:") + " " +
-           why + "\r\n";
-}
-
-bool CDeviceLink::SendToWindow(UINT msg, WPARAM wParam, LPARAM lParam) {
-    if (stopping_ || !window_)
+    ISerialLine* line = line_;
+    if (line == nullptr || !line->IsOpen()) {
+        why = Text("WorkerJobThreadProc", "SendNotOpen", "the port is not open.");
         return false;
-    SendMessageA(window_, msg, wParam, lParam);
-    return true;
+    }
+    const bool sent = line->Write(bytes, why);
+    lastSent_ = Clock::now();
+    sentBefore_ = true;
+    return sent;
 }
 
-namespace {
-
-LinkResult MakeResult(LinkResult::Kind kind, bool ok, std::string text = std::string()) {
-    LinkResult result;
-    result.kind = kind;
-    result.ok = ok;
-    result.text = std::move(text);
-    return result;
+bool CDeviceLink::SendRaw(const std::string& bytes, std::string& why) {
+    return Send(bytes, true, why);
 }
 
-} // namespace
+void CDeviceLink::Login() {
+    reply_.Reset(JOB_LOGIN);
+    StopPromptTimer();
+    Log(Text("ComSend", "send", "send") + ":+++\r\n");
+    std::string why;
+    if (!Send("+++", false, why))
+        Log(Text("WorkerJobThreadProc", "SendError", "The command was not sent:") + " " + why +
+            "\r\n");
+}
+
+void CDeviceLink::PushJob(const Job& job) {
+    queue_.PushJob(job);
+    {
+        std::lock_guard<std::mutex> guard(wakeLock_);
+        jobSignal_ = true;
+    }
+    wake_.notify_all();
+}
+
+void CDeviceLink::AbandonJob(const std::string& why) {
+    {
+        std::lock_guard<std::mutex> guard(wakeLock_);
+        abandoned_ = why;
+    }
+    reply_.AbandonWait();
+}
+
+bool CDeviceLink::Nap(int ms) {
+    std::unique_lock<std::mutex> guard(wakeLock_);
+    wake_.wait_for(guard, std::chrono::milliseconds(ms < 0 ? 0 : ms),
+                   [this] { return stopping_.load(); });
+    return !stopping_;
+}
 
 void CDeviceLink::Deliver(const LinkResult& result) {
-    SendToWindow(WM_LINK_RESULT, 0, reinterpret_cast<LPARAM>(&result));
+    if (!stopping_)
+        listener_.OnLinkResult(result);
+}
+
+void CDeviceLink::Fail(const Job& job, const std::string& why) {
+    LinkResult result = MakeResult(job, false);
+    result.why = why;
+    Deliver(result);
 }
 
 void CDeviceLink::NotifyIdleWhenDone() {
-    if (queue_.Size() == 0 && !idleNotified_ && settingMode_ && port_.IsOpen()) {
-        SendToWindow(WM_CONTROL_STATE, 1, STATE_QUEUE);
+    if (queue_.Size() == 0 && !idleNotified_ && settingMode_ && IsOpen() && !stopping_) {
+        listener_.OnControlState(true, STATE_QUEUE, true);
         idleNotified_ = true;
     }
 }
@@ -240,84 +360,77 @@ bool CDeviceLink::ExtractNetMode(const std::string& reply, std::string& mode) {
     return true;
 }
 
-DWORD WINAPI CDeviceLink::WorkerJobThreadProc(LPVOID link) {
-    if (link)
-        static_cast<CDeviceLink*>(link)->RunWorker();
-    return 0;
-}
-
 void CDeviceLink::RunWorker() {
     Job job;
-    ULONGLONG lastSent = 0;
-    const HANDLE events[2] = {stopEvent_, jobEvent_};
-    for (;;) {
-        // A job pushed to an idle queue is taken at once; the queue is also looked at every
-        // 200 ms (jobs pushed by other parts of the program without the signal). With jobs
-        // waiting nothing is waited for but the spacing below.
-        const DWORD woke =
-            WaitForMultipleObjects(2, events, FALSE, queue_.Size() > 0 ? 0 : kCommandSpacingMs);
-        if (woke == WAIT_OBJECT_0 || stopping_)
-            break;
-        // Consecutive commands stay at least 200 ms apart, as the device expects.
-        const ULONGLONG now = GetTickCount64();
-        if (lastSent != 0 && now - lastSent < kCommandSpacingMs && queue_.Size() > 0) {
-            if (WaitForSingleObject(stopEvent_,
-                                    static_cast<DWORD>(kCommandSpacingMs - (now - lastSent))) ==
-                    WAIT_OBJECT_0 ||
-                stopping_)
-                break;
+    while (!stopping_) {
+        {
+            // A job pushed to an idle queue is taken at once; the queue is also looked at every
+            // 200 ms (jobs pushed without the signal).
+            std::unique_lock<std::mutex> guard(wakeLock_);
+            if (queue_.Size() == 0)
+                wake_.wait_for(guard, std::chrono::milliseconds(kCommandSpacingMs),
+                               [this] { return jobSignal_ || stopping_; });
+            jobSignal_ = false;
         }
+        if (stopping_)
+            break;
         if (!queue_.PopJob(job)) {
             NotifyIdleWhenDone();
             continue;
         }
-        SendToWindow(WM_CONTROL_STATE, 0, STATE_QUEUE);
+        listener_.OnControlState(false, STATE_QUEUE, true);
         idleNotified_ = false;
         StopPromptTimer();
+        {
+            std::lock_guard<std::mutex> guard(wakeLock_);
+            abandoned_.clear();
+        }
 
         reply_.Reset(job.type);
         // A command that starts with its own line end is logged on the line of the "send" text.
         std::string shown = job.command;
         while (!shown.empty() && (shown[0] == '\r' || shown[0] == '\n'))
             shown.erase(0, 1);
-        PostLogText(LookupText("ComSend", "send", "") + ":" + shown);
-        const unsigned wait = static_cast<unsigned>(JobBaseWait(job)) *
-                              static_cast<unsigned>(timeoutFactor_.load());
-        // The command's bytes up to its first zero byte.
-        const DWORD length = static_cast<DWORD>(std::strlen(job.command.c_str()));
-        const CSerialPort::SendResult sent = port_.SendBytes(job.command.c_str(), length);
-        lastSent = GetTickCount64();
-        if (!sent.Sent(length) && port_.IsOpen()) {
+        Log(Text("ComSend", "send", "send") + ":" + shown);
+        const unsigned wait =
+            static_cast<unsigned>(JobBaseWait(job)) * static_cast<unsigned>(timeoutFactor_.load()) +
+            static_cast<unsigned>(extraWaitMs_.load());
+        // The command's bytes up to its first zero byte, at least 200 ms after the last ones.
+        const std::string command(job.command.c_str(), std::strlen(job.command.c_str()));
+        std::string why;
+        const bool sent = Send(command, true, why);
+        if (stopping_)
+            break;
+        if (!sent) {
             // Nothing to wait for: say why the command did not go out (a vanished adapter, a
             // noisy line), and end the job at once.
             reply_.Reset(JOB_NONE);
-            PostLogText(SendFailureText(sent));
-            if (job.type == JOB_LOAD_FILE)
-                Deliver(MakeResult(LinkResult::Kind::ListingForFile, false));
-            if (job.type == JOB_WRITE)
-                DeliverWriteAnswer(job, LinkResult::Answer::None);
-            if (job.type == JOB_LOAD)
-                Deliver(MakeResult(LinkResult::Kind::Listing, false));
-            NotifyIdleWhenDone();
+            Log(Text("WorkerJobThreadProc", "SendError", "The command was not sent:") + " " +
+                why + "\r\n");
+            FinishJob(job, "the command was not sent: " + why);
             continue;
         }
         if (!reply_.WaitForReply(wait)) {
             if (stopping_)
                 break;
-            if (!port_.IsOpen())
+            std::string abandoned;
+            {
+                std::lock_guard<std::mutex> guard(wakeLock_);
+                abandoned.swap(abandoned_);
+            }
+            if (!abandoned.empty()) {
+                // Ended from outside (the line failed, or the device left its setting mode).
+                FinishJob(job, abandoned);
+                continue;
+            }
+            if (!IsOpen())
                 continue; // closed (or pulled) while waiting: nothing to report
-            PostLogText(LookupText("WorkerJobThreadProc", "OutTime", "\r\n"));
-            if (job.type == JOB_LOAD_FILE)
-                Deliver(MakeResult(LinkResult::Kind::ListingForFile, false));
-            if (job.type == JOB_WRITE)
-                DeliverWriteAnswer(job, LinkResult::Answer::None);
-            if (job.type == JOB_LOAD)
-                Deliver(MakeResult(LinkResult::Kind::Listing, false));
+            Log(Text("WorkerJobThreadProc", "OutTime", "Time out", "\r\n"));
             // Whatever still comes for this job is logged as late, not as its answer.
-            reply_.ExpireWait(LookupTextOr(
-                "WorkerJobThreadProc", "LateReply",
-                "Late reply (after the time-out, nothing was applied):", "\r\n"));
-            NotifyIdleWhenDone();
+            reply_.ExpireWait(Text("WorkerJobThreadProc", "LateReply",
+                                   "Late reply (after the time-out, nothing was applied):",
+                                   "\r\n"));
+            FinishJob(job, "no answer from the device in time");
             continue;
         }
         if (stopping_)
@@ -327,72 +440,60 @@ void CDeviceLink::RunWorker() {
     }
 }
 
-std::string CDeviceLink::RefusalText(const Job& job) {
-    std::string text = LookupText("WorkerJobThreadProc", "SaveError", "");
+void CDeviceLink::FinishJob(const Job& job, const std::string& why) {
+    Fail(job, why);
+    NotifyIdleWhenDone();
+}
+
+std::string CDeviceLink::RefusalText(const Job& job) const {
+    std::string text = Text("WorkerJobThreadProc", "SaveError", "Save failed");
     if (!job.label.empty())
         text += " " + job.label + " = \"" + job.value + "\"";
     return text + "\r\n";
 }
 
-void CDeviceLink::DeliverWriteAnswer(const Job& job, LinkResult::Answer answer) {
-    LinkResult result;
-    result.kind = LinkResult::Kind::WriteAnswer;
-    result.ok = answer == LinkResult::Answer::Acknowledged;
-    result.job = job;
-    result.answer = answer;
-    Deliver(result);
-}
-
 void CDeviceLink::CompleteJob(const Job& job) {
     const std::string reply = reply_.CompletedReply();
+    LinkResult result = MakeResult(job, true, reply);
+    result.replied = true;
+    result.reply = reply;
     switch (job.type) {
     case JOB_LOAD:
-        // Whoever waits for the listing (a write's verification) learns that none came.
-        Deliver(MakeResult(LinkResult::Kind::Listing, IsListingReply(reply), reply));
+    case JOB_VERIFY:
+        // Whoever waits for the listing learns whether one came.
+        result.ok = IsListingReply(reply);
+        if (!result.ok)
+            result.why = "the device's answer to AT+SHOW is no configuration listing";
         break;
-    case JOB_WRITE: {
-        LinkResult::Answer answer = LinkResult::Answer::None;
-        std::string log;
+    case JOB_WRITE:
+        // Recorded by the subscriber, on its own thread: the catalogue is never touched here.
         if (ReplyAcknowledged(reply)) {
-            log = LookupText("WorkerJobThreadProc", "SaveSuccess", "\r\n");
-            store_.RecordWrittenValue(job.key, job.value, job.kind, job.item);
-            answer = LinkResult::Answer::Acknowledged;
+            Log(Text("WorkerJobThreadProc", "SaveSuccess", "Save success", "\r\n"));
+            result.answer = LinkResult::Answer::Acknowledged;
+        } else if (ReplyRefused(reply)) {
+            Log(RefusalText(job));
+            result.answer = LinkResult::Answer::Refused;
         }
-        if (ReplyRefused(reply)) {
-            log = RefusalText(job);
-            answer = LinkResult::Answer::Refused;
-        }
-        if (!log.empty())
-            PostLogText(log);
-        DeliverWriteAnswer(job, answer);
+        result.ok = result.answer == LinkResult::Answer::Acknowledged;
         break;
-    }
-    case JOB_FACTORY: {
-        std::string log;
+    case JOB_FACTORY:
         if (ReplyAcknowledged(reply))
-            log = LookupText("WorkerJobThreadProc", "FactorySuccess", "\r\n");
-        if (ReplyRefused(reply))
-            log = LookupText("WorkerJobThreadProc", "FactoryError", "\r\n");
-        if (!log.empty())
-            PostLogText(log);
-        break;
-    }
-    case JOB_SAVE_FILE:
-        Deliver(MakeResult(LinkResult::Kind::SaveFile, true, reply));
-        break;
-    case JOB_LOAD_FILE:
-        Deliver(MakeResult(LinkResult::Kind::ListingForFile, true, reply));
+            Log(Text("WorkerJobThreadProc", "FactorySuccess", "Factory reset done", "\r\n"));
+        else if (ReplyRefused(reply))
+            Log(Text("WorkerJobThreadProc", "FactoryError", "Factory reset failed", "\r\n"));
         break;
     case JOB_QUIT:
-        SendToWindow(WM_CONTROL_STATE, 0, STATE_SETTING_MODE);
+        settingMode_ = false;
+        listener_.OnControlState(false, STATE_SETTING_MODE, true);
         break;
     case JOB_NET_MODE: {
         std::string mode;
-        if (ExtractNetMode(reply, mode))
-            Deliver(MakeResult(LinkResult::Kind::NetMode, true, mode));
+        result.ok = ExtractNetMode(reply, mode);
+        result.text = mode;
         break;
     }
     default:
         break;
     }
+    Deliver(result);
 }

@@ -1,163 +1,211 @@
-// The link to the device: the serial port, the job queue, the reply buffer and its recognition,
-// the setting-mode timer and flag, the time-out factor and the worker thread that conducts the
-// dialogue. The main window owns one CDeviceLink as a member and routes its messages to it
-// through HandleMessage; the window's own handlers (the control state, the log) stay with the
-// window.
-//
-// Threads: the window thread calls everything here except the worker's own loop; the port
-// thread enters only through the synchronous WM_PORT_DATA; the worker thread runs
-// WorkerJobThreadProc. Every answer that touches controls or walks the catalogue is handled on
-// the window thread: the worker sends it there as a LinkResult (WM_LINK_RESULT) and waits,
-// holding no lock. Stop() handles the worker's sent messages while it waits
-// for the worker, so a shut-down never deadlocks with the window thread.
+// The device engine: one per port. It owns the serial line, the job queue, the reply assembler
+// and the setting-mode handling, and runs two threads of its own:
+//  - the reader takes what the line receives, feeds the reply assembler (which recognises the
+//    replies and the setting-mode markers) and answers the device's power-up prompt with "s" at
+//    the prompt timer's ticks;
+//  - the worker sends the queued jobs one at a time, 200 ms apart, and waits for each reply.
+// Whoever drives it subscribes with an ILinkListener: the window turns the calls into window
+// messages, the command-line tool waits for them. Nothing is shared between two engines but
+// read-only tables, so one program may run one engine per port.
 #pragma once
 
-#include "base/messages.h"
+#include "exchange/dialogue_policy.h"
 #include "exchange/job_queue.h"
 #include "exchange/reply_recognition.h"
-#include "params/parameter_store.h"
-#include "serial/serial_port.h"
-
-#include <windows.h>
+#include "serial/serial_line.h"
 
 #include <atomic>
+#include <chrono>
+#include <condition_variable>
 #include <functional>
-#include "exchange/dialogue_policy.h"
-
+#include <memory>
+#include <mutex>
 #include <string>
+#include <thread>
 
-
-// The opened port's line-event mask: received character and CTS change.
-constexpr DWORD kPortEventMask = EV_RXCHAR | EV_CTS;
 // The setting-mode timer's period right after the port was opened: the prompt's answer rate.
 constexpr unsigned kPromptTimerOpenMs = kPromptAnswerMs;
 
-// A job's answer for the window, sent with WM_LINK_RESULT (lParam points to it). The worker
-// waits while the window handles it, and holds no lock meanwhile.
+// How a job ended, for its subscriber. Every job the worker takes ends with exactly one.
 struct LinkResult {
     enum class Kind {
         Listing,        // JOB_LOAD: the device's listing, to be read and shown on the pages
+        Verify,         // JOB_VERIFY: the listing read after a write, to be compared with it
         SaveFile,       // JOB_SAVE_FILE: the listing, to be written to the file chosen
         ListingForFile, // JOB_LOAD_FILE: the device's listing (ok), or none came (not ok)
-        NetMode,        // JOB_NET_MODE: the network mode the device reported
+        NetMode,        // JOB_NET_MODE: the network mode the device reported (when ok)
         WriteAnswer,    // JOB_WRITE: how the device answered the write in `job`
+        Other,          // any other job: its reply (when ok)
     };
     // A write's answer: "OK", "ERROR", or none (no answer in time, or not sent).
     enum class Answer { Acknowledged, Refused, None };
-    Kind kind = Kind::Listing;
+    Kind kind = Kind::Other;
     bool ok = true;
-    std::string text;
+    std::string text;     // the completed reply (the network mode for NetMode)
+    bool replied = false; // a reply came: `reply` holds it (whatever it said)
+    std::string reply;
+    std::string why;      // not ok: why not
     Job job;
     Answer answer = Answer::None;
 };
 
+// The kind of result a job of this type ends with.
+LinkResult::Kind ResultKindOf(JobType type);
+
+class ILinkListener {
+public:
+    virtual ~ILinkListener() = default;
+    // A job ended. Called on the worker thread, which waits until it returns.
+    virtual void OnLinkResult(const LinkResult& result) = 0;
+    // A group of controls changes state (base/messages.h: STATE_QUEUE from the worker, which
+    // waits; STATE_SETTING_MODE from the reader or the worker).
+    virtual void OnControlState(bool on, int group, bool fromWorker) = 0;
+    // A line for the log (any thread; must not wait for the engine's owner).
+    virtual void OnLinkLog(const std::string& text) = 0;
+    // The line failed: the adapter went away, the network server hung up. Once per opening, on
+    // the reader thread.
+    virtual void OnPortGone(const std::string& why) = 0;
+    // Bytes as they arrived (for a transcript). Reader thread.
+    virtual void OnReceived(const std::string& /*bytes*/) {}
+};
+
 class CDeviceLink {
 public:
-    explicit CDeviceLink(CParameterStore& store);
+    // The texts of the log lines by section and key; the fallback when none is given.
+    using TextLookup =
+        std::function<std::string(const char* section, const char* key, const char* fallback)>;
+    using LineMaker = std::function<std::unique_ptr<ISerialLine>()>;
+
+    explicit CDeviceLink(ILinkListener& listener, TextLookup texts = nullptr,
+                         LineMaker makeLine = MakeSerialLine);
     ~CDeviceLink();
     CDeviceLink(const CDeviceLink&) = delete;
     CDeviceLink& operator=(const CDeviceLink&) = delete;
 
-    // Starts the worker thread for the window (which also receives the port's messages).
-    bool Start(HWND window);
-    // Ends the worker: sets the stop event, cuts a reply wait short and waits for the thread
-    // while handling what it sends. Then closes the port if it is still open. Idempotent.
-    // Called on the window thread (the main window's destructor), never from inside a
-    // completion or another handler of a message the worker sent.
-    void Stop();
+    // Starts the worker. False when the thread could not be created.
+    bool Start();
+    // Ends the worker (a reply wait is cut short) and closes the port. `whileWaiting` runs
+    // repeatedly until the worker has ended: a window hands it the messages the worker sends to
+    // it meanwhile, so that the two never wait for each other. Idempotent.
+    void Stop(const std::function<void()>& whileWaiting = nullptr);
 
-    // Routes the link's messages: WM_PORT_DATA and WM_TIMER 101. Returns true when the message
-    // was one of them (result then holds the window procedure's result). WM_LINK_RESULT is the
-    // window's own to handle (unless IsStopping()).
-    bool HandleMessage(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam, LRESULT& result);
-
-    // Opening and closing the port, without the window's own part (log lines, button texts,
-    // control states). OpenDevicePort: the receive side awaits the setting-mode prompt, the
-    // time-out factor follows the baud rate, the port is opened with its thread and the
-    // setting-mode timer starts sending "s" every 300 ms. False when the port did not open
-    // (or the baud rate is not a positive number, or Start has not given the link a window).
-    bool OpenDevicePort(const LineSettings& line);
+    // Opens the port: the receive side awaits the setting-mode prompt, the time-out factor
+    // follows the baud rate, and the prompt timer sends "s" every 300 ms. False with the reason
+    // in LastOpenError().
+    bool OpenDevicePort(const SerialLineSettings& line);
     // The same, but nothing is sent until the device's power-up prompt has been seen (then the
-    // setting-mode timer answers it): for finding the baud rate by listening.
-    bool OpenDevicePortListening(const LineSettings& line);
+    // prompt timer answers it): for finding the baud rate by listening.
+    bool OpenDevicePortListening(const SerialLineSettings& line);
+    // Takes a line its owner opened already (and keeps owning): nothing is sent until a prompt
+    // came; with `answerPrompts` false the prompt is never answered by the timer (the owner
+    // enters the setting mode itself).
+    bool AttachLine(ISerialLine& line, int baudRate, bool answerPrompts);
+    const std::string& LastOpenError() const { return lastOpenError_; }
+    // Closes the port (or lets an attached line go), empties the queue, stops the prompt timer
+    // and clears the setting-mode flag. A job waiting for its reply ends without a time-out.
+    void CloseDevicePort();
+    bool IsOpen() const;
+    const std::string& PortName() const { return portName_; }
+
     // Whether the device's power-up prompt has been seen since the opening (or the setting
     // mode entered).
-    bool PromptSeen() const { return promptTimerWanted_ || settingMode_; }
-    // The system's error code of the last opening that failed (0 when it did not).
-    DWORD LastOpenError() const { return lastOpenError_; }
-    // Closes the port, empties the queue, stops the setting-mode timer and clears the
-    // setting-mode flag.
-    void CloseDevicePort();
+    bool PromptSeen() const { return promptSeen_ || settingMode_; }
+    // A prompt seen before counts no more (the next one is awaited).
+    void ForgetPrompt() { promptSeen_ = false; }
 
     // The "Login" operation: empties the reply buffer, stops the timer, sends "+++", logs it
     // and awaits "enter setting!".
     void Login();
+    // Sends bytes outside any job (the owner's own setting-mode entry), at least the command
+    // spacing after the last bytes sent. False with the reason.
+    bool SendRaw(const std::string& bytes, std::string& why);
 
     // Queues a job and wakes the worker, which sends it at once when it is idle.
     void PushJob(const Job& job);
     void ClearJobs() { queue_.ClearJobs(); }
+    // The job in progress ends now as failed with `why` (the device left its setting mode).
+    void AbandonJob(const std::string& why);
 
-    // The receive handler of WM_PORT_DATA (bytes has one writable byte behind count).
-    LRESULT OnPortData(char* bytes, int count);
-    // A tick of the setting-mode timer.
-    void OnPromptTimer();
-    // True from Stop() on: a WM_LINK_RESULT still sent then is to be ignored.
+    // True from Stop() on: what the worker still reports is to be ignored.
     bool IsStopping() const { return stopping_; }
-
-    // The setting-mode flag: set and cleared by the control-state handler.
+    // The setting-mode flag: kept by the receive side from the device's markers; an owner may
+    // set it as well.
     void SetSettingMode(bool on) { settingMode_ = on; }
     bool IsSettingMode() const { return settingMode_; }
     // The time-out factor (at least 1) that multiplies every reply wait.
     void SetTimeoutFactor(int factor) { timeoutFactor_ = factor < 1 ? 1 : factor; }
     int GetTimeoutFactor() const { return timeoutFactor_; }
+    // Every reply wait is longer by this much (a network port's round trips).
+    void SetExtraWaitMs(int ms) { extraWaitMs_ = ms < 0 ? 0 : ms; }
 
-    CSerialPort& Port() { return port_; }
     JobQueue& Queue() { return queue_; }
     CReplyAssembler& Reply() { return reply_; }
-    CParameterStore& Store() { return store_; }
-    HWND Window() const { return window_; }
-    bool IsWorkerRunning() const { return worker_ != nullptr; }
+    bool IsWorkerRunning() const { return worker_.joinable(); }
 
     // The log line of a write's refusal, naming the field.
-    static std::string RefusalText(const Job& job);
-    // The log line for a command that did not go out, with the reason.
-    static std::string SendFailureText(const CSerialPort::SendResult& result);
+    std::string RefusalText(const Job& job) const;
 
     // The text after "+FINDNETMODE:" up to the next CR LF, when the reply is at most 100
     // bytes and has both; at most 39 characters are kept. False otherwise.
     static bool ExtractNetMode(const std::string& reply, std::string& mode);
 
-    // The worker thread's procedure; its argument is the link. Returns 0.
-    static DWORD WINAPI WorkerJobThreadProc(LPVOID link);
-
 private:
+    using Clock = std::chrono::steady_clock;
+
+    bool OpenLine(const SerialLineSettings& line);
+    void StartReader();
+    void StopReader();
+    void RunReader();
     void RunWorker();
+    void OnPortData(const std::string& bytes);
+    void OnPromptTick();
+    // Sends under the write lock, spaced from the last bytes sent when `spaced`.
+    bool Send(const std::string& bytes, bool spaced, std::string& why);
+    // A job that got no reply: its subscriber learns why.
+    void FinishJob(const Job& job, const std::string& why);
     void CompleteJob(const Job& job);
-    // Sends to the window thread and waits, unless the link is stopping. False when not sent.
-    bool SendToWindow(UINT msg, WPARAM wParam, LPARAM lParam);
-    // Hands a job's answer to the window (WM_LINK_RESULT) and waits until it is handled.
     void Deliver(const LinkResult& result);
-    void DeliverWriteAnswer(const Job& job, LinkResult::Answer answer);
+    void Fail(const Job& job, const std::string& why);
+    void Log(const std::string& text);
+    std::string Text(const char* section, const char* key, const char* fallback,
+                     const char* suffix = "") const;
     // The queue has run dry after a job: the buttons come back at once, not at the next turn.
     void NotifyIdleWhenDone();
     void StartPromptTimer(unsigned periodMs);
-    void StopPromptTimer();
+    void StopPromptTimer() { promptTimerWanted_ = false; }
+    // Waits up to ms for a wake-up (a job, the stop); false when stopping.
+    bool Nap(int ms);
 
-    CParameterStore& store_;
-    CSerialPort port_;
+    ILinkListener& listener_;
+    TextLookup texts_;
+    LineMaker makeLine_;
+    std::unique_ptr<ISerialLine> ownLine_;
+    std::atomic<ISerialLine*> line_{nullptr}; // the line in use: ownLine_ or an attached one
+    std::string portName_;
+    std::string lastOpenError_;
     JobQueue queue_;
     CReplyAssembler reply_;
-    HWND window_ = nullptr;
-    HANDLE worker_ = nullptr;
-    HANDLE stopEvent_ = nullptr;
-    HANDLE jobEvent_ = nullptr; // auto-reset: a job was pushed
-    DWORD lastOpenError_ = 0;
+
+    std::thread worker_;
+    std::thread reader_;
+    std::mutex wakeLock_;
+    std::condition_variable wake_;
+    bool jobSignal_ = false;        // under wakeLock_
+    std::string abandoned_;         // under wakeLock_: why the job in progress ended
+    std::mutex writeLock_;          // one writer at a time; the line's life
+    Clock::time_point lastSent_{};  // under writeLock_
+    bool sentBefore_ = false;       // under writeLock_
+
     std::atomic<bool> stopping_{false};
+    std::atomic<bool> readerStop_{false};
     std::atomic<bool> settingMode_{false};
+    std::atomic<bool> promptSeen_{false};
+    std::atomic<bool> answerPrompts_{true};
     std::atomic<int> timeoutFactor_{1};
-    // The worker stops the setting-mode timer by clearing this; the next tick then kills the
-    // window timer on the window thread instead of sending "s".
+    std::atomic<int> extraWaitMs_{0};
+    // The prompt timer: while wanted, the reader sends "s" every period.
     std::atomic<bool> promptTimerWanted_{false};
-    std::atomic<unsigned> promptTimerPeriod_{0}; // of the timer running while wanted
+    std::atomic<unsigned> promptTimerPeriod_{0};
+    std::atomic<long long> nextTickMs_{0}; // since the clock's epoch
     bool idleNotified_ = false; // worker thread only
 };

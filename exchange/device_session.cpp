@@ -1,158 +1,162 @@
 #include "exchange/device_session.h"
 
+#include "base/messages.h"
 #include "exchange/dialogue_policy.h"
 
-#include <cstring>
+#include <chrono>
 #include <thread>
 
 namespace {
 
 using Clock = std::chrono::steady_clock;
 
-constexpr int kSliceMs = 20; // one read's wait
-
 int MsLeft(Clock::time_point deadline) {
     return static_cast<int>(
         std::chrono::duration_cast<std::chrono::milliseconds>(deadline - Clock::now()).count());
 }
 
-void Merge(ReplyActions& into, const ReplyActions& more) {
-    into.stopPromptTimer = into.stopPromptTimer || more.stopPromptTimer;
-    into.restartPromptTimer = into.restartPromptTimer || more.restartPromptTimer;
-    into.replyComplete = into.replyComplete || more.replyComplete;
-    into.controlStates.insert(into.controlStates.end(), more.controlStates.begin(),
-                              more.controlStates.end());
-    into.jobs.insert(into.jobs.end(), more.jobs.begin(), more.jobs.end());
-}
-
 } // namespace
 
 CDeviceSession::CDeviceSession(ISerialLine& line, int baudRate, Progress progress)
-    : line_(line), progress_(std::move(progress)) {
+    : line_(line), progress_(std::move(progress)), link_(*this) {
     timeoutFactor_ = TimeoutFactorForBaud(baudRate);
+    link_.Start();
+    // The session answers the prompt itself: the engine only listens until told.
+    link_.AttachLine(line_, baudRate, false);
 }
 
-ReplyActions CDeviceSession::Pump(int waitMs, std::string& why) {
-    ReplyActions all;
-    const std::string bytes = line_.Read(waitMs < 0 ? 0 : waitMs, why);
-    if (!why.empty() && lineFailure_.empty())
-        lineFailure_ = why;
-    if (bytes.empty())
-        return all;
-    received_ += bytes;
-    Merge(all, reply_.OnData(bytes.data(), bytes.size()));
-    for (int state : all.controlStates)
-        settingMode_ = state == 1;
-    if (all.restartPromptTimer)
-        promptSeen_ = true;
-    if (all.stopPromptTimer)
-        promptSeen_ = false;
-    return all;
+CDeviceSession::~CDeviceSession() {
+    link_.Stop();
 }
 
-bool CDeviceSession::Send(const std::string& bytes, std::string& why) {
-    if (sentBefore_) {
-        const int wait =
-            static_cast<int>(kCommandSpacingMs) - static_cast<int>(std::chrono::duration_cast<std::chrono::milliseconds>(
-                                              Clock::now() - lastSent_)
-                                              .count());
-        if (wait > 0)
-            std::this_thread::sleep_for(std::chrono::milliseconds(wait));
+void CDeviceSession::OnLinkResult(const LinkResult& result) {
+    {
+        std::lock_guard<std::mutex> guard(lock_);
+        result_ = result;
+        jobDone_ = true;
     }
-    const bool sent = line_.Write(bytes, why);
-    lastSent_ = Clock::now();
-    sentBefore_ = true;
-    return sent;
+    done_.notify_all();
+}
+
+void CDeviceSession::OnControlState(bool on, int group, bool fromWorker) {
+    // The device announced that it left its setting mode while a job waits for its answer:
+    // that answer will not come.
+    if (group == STATE_SETTING_MODE && !on && !fromWorker)
+        link_.AbandonJob("the device left its setting mode");
+}
+
+void CDeviceSession::OnPortGone(const std::string& why) {
+    {
+        std::lock_guard<std::mutex> guard(lock_);
+        if (lineFailure_.empty())
+            lineFailure_ = why;
+    }
+    link_.AbandonJob("the line failed: " + why);
+}
+
+void CDeviceSession::OnReceived(const std::string& bytes) {
+    std::lock_guard<std::mutex> guard(lock_);
+    received_ += bytes;
+}
+
+std::string CDeviceSession::Received() const {
+    std::lock_guard<std::mutex> guard(lock_);
+    return received_;
+}
+
+bool CDeviceSession::LineFine(std::string& why) const {
+    std::lock_guard<std::mutex> guard(lock_);
+    why = lineFailure_;
+    return why.empty();
+}
+
+bool CDeviceSession::EnsureLineAlive(std::string& why) const {
+    return LineFine(why) && line_.IsOpen();
+}
+
+bool CDeviceSession::WaitUntil(const std::function<bool()>& done, int ms) {
+    const Clock::time_point deadline = Clock::now() + std::chrono::milliseconds(ms);
+    std::string why;
+    while (!done()) {
+        if (MsLeft(deadline) <= 0 || !LineFine(why))
+            return done();
+        std::this_thread::sleep_for(std::chrono::milliseconds(std::min(5, MsLeft(deadline))));
+    }
+    return true;
 }
 
 bool CDeviceSession::AwaitPrompt(int waitMs) {
-    reply_.Reset(JOB_SETTING_PROMPT);
-    const Clock::time_point deadline = Clock::now() + std::chrono::milliseconds(waitMs);
-    std::string why;
-    while (!promptSeen_ && !settingMode_ && MsLeft(deadline) > 0) {
-        Pump(std::min(kSliceMs * 5, MsLeft(deadline)), why);
-        if (!why.empty())
-            return false;
-    }
-    return promptSeen_;
+    link_.Reply().Reset(JOB_SETTING_PROMPT);
+    return WaitUntil([this] { return link_.PromptSeen(); }, waitMs);
 }
 
 bool CDeviceSession::EnterSettingMode(int promptWaitMs, std::string& why) {
-    settingMode_ = false;
-    if (!promptSeen_) {
+    link_.SetSettingMode(false);
+    if (!link_.PromptSeen()) {
         Say("waiting up to " + std::to_string(promptWaitMs / 1000) +
             " s for the device's power-up prompt");
         AwaitPrompt(promptWaitMs);
     }
-    if (promptSeen_) {
+    if (!LineFine(why))
+        return false;
+    auto inSettingMode = [this] { return link_.IsSettingMode(); };
+    if (link_.PromptSeen()) {
         // Answer the prompt with the key, again while it stands, until the command list comes.
         Say("power-up prompt seen: entering the setting mode");
         const Clock::time_point deadline = Clock::now() + std::chrono::milliseconds(kSettingEntryMs);
-        while (!settingMode_ && MsLeft(deadline) > 0) {
-            if (promptSeen_ || reply_.JobType() == JOB_SETTING_PROMPT) {
-                if (!Send("s", why))
+        while (!inSettingMode() && MsLeft(deadline) > 0) {
+            if (link_.PromptSeen() || link_.Reply().JobType() == JOB_SETTING_PROMPT) {
+                if (!link_.SendRaw("s", why))
                     return false;
             }
-            const Clock::time_point next = Clock::now() + std::chrono::milliseconds(kPromptAnswerMs);
-            while (!settingMode_ && MsLeft(next) > 0) {
-                Pump(std::min(kSliceMs, MsLeft(next)), why);
-                if (!why.empty())
-                    return false;
-            }
-        }
-    }
-    if (!settingMode_) {
-        // A device that is already running: the login sequence.
-        Say("no prompt: sending +++ to a running device");
-        reply_.Reset(JOB_LOGIN);
-        if (!Send("+++", why))
-            return false;
-        const Clock::time_point deadline =
-            Clock::now() + std::chrono::milliseconds(kLoginWaitMs * timeoutFactor_ + extraWaitMs_);
-        while (!settingMode_ && MsLeft(deadline) > 0) {
-            Pump(std::min(kSliceMs, MsLeft(deadline)), why);
-            if (!why.empty())
+            WaitUntil(inSettingMode, std::min<int>(kPromptAnswerMs, MsLeft(deadline)));
+            if (!LineFine(why))
                 return false;
         }
     }
-    if (!settingMode_) {
+    if (!inSettingMode()) {
+        // A device that is already running: the login sequence.
+        Say("no prompt: sending +++ to a running device");
+        link_.Reply().Reset(JOB_LOGIN);
+        if (!link_.SendRaw("+++", why))
+            return false;
+        WaitUntil(inSettingMode, kLoginWaitMs * timeoutFactor_ + extraWaitMs_);
+        if (!LineFine(why))
+            return false;
+    }
+    if (!inSettingMode()) {
         why = "the device did not enter its setting mode (no power-up prompt, no answer to +++); "
               "check the cable, the baud rate and the format";
         return false;
     }
     // Whatever follows the entry (the rest of the command list) is not part of the first reply.
-    const Clock::time_point settle = Clock::now() + std::chrono::milliseconds(100);
-    while (MsLeft(settle) > 0)
-        Pump(std::min(kSliceMs, MsLeft(settle)), why);
+    std::this_thread::sleep_for(std::chrono::milliseconds(100));
     why.clear();
     Say("in setting mode");
     return true;
 }
 
 std::optional<std::string> CDeviceSession::Run(const Job& job, std::string& why) {
-    reply_.Reset(job.type);
-    const std::string command(job.command.c_str(), std::strlen(job.command.c_str()));
-    if (!Send(command, why)) {
-        why = "the command was not sent: " + why;
+    if (!LineFine(why)) {
+        why = "the line failed: " + why;
         return std::nullopt;
     }
-    const Clock::time_point deadline =
-        Clock::now() + std::chrono::milliseconds(JobBaseWait(job) * timeoutFactor_ + extraWaitMs_);
-    while (MsLeft(deadline) > 0) {
-        const ReplyActions actions = Pump(std::min(kSliceMs, MsLeft(deadline)), why);
-        if (actions.replyComplete)
-            return reply_.CompletedReply();
-        if (!why.empty()) {
-            why = "the line failed: " + why;
-            return std::nullopt;
-        }
-        if (!settingMode_ && !actions.controlStates.empty()) {
-            why = "the device left its setting mode";
-            return std::nullopt;
-        }
+    {
+        std::lock_guard<std::mutex> guard(lock_);
+        jobDone_ = false;
     }
-    reply_.ExpireWait("");
-    why = "no answer from the device in time";
+    link_.PushJob(job);
+    std::unique_lock<std::mutex> guard(lock_);
+    // The engine ends every job it takes (its own wait is the job's); the guard against a lost
+    // one is the same wait once more.
+    const int limit = 2 * (JobBaseWait(job) * timeoutFactor_ + extraWaitMs_) + 5000;
+    if (!done_.wait_for(guard, std::chrono::milliseconds(limit), [this] { return jobDone_; })) {
+        why = "no answer from the device in time";
+        return std::nullopt;
+    }
+    if (result_.replied)
+        return result_.reply;
+    why = result_.why;
     return std::nullopt;
 }
 
@@ -161,18 +165,17 @@ bool CDeviceSession::EnsureSettingMode(std::string& why) {
         why = "the port is closed";
         return false;
     }
-    // Whatever the device said while nobody listened: a leave notice, a new power-up prompt.
-    for (int i = 0; i < 3; ++i) {
-        Pump(kSliceMs, why);
-        if (!why.empty()) {
-            why = "the line failed: " + why;
-            return false;
-        }
+    // Whatever the device said while nobody listened (a leave notice, a new power-up prompt)
+    // has been taken by the engine; a moment more for what is on its way.
+    std::this_thread::sleep_for(std::chrono::milliseconds(60));
+    if (!LineFine(why)) {
+        why = "the line failed: " + why;
+        return false;
     }
-    if (settingMode_)
+    if (link_.IsSettingMode())
         return true;
     Say("the device left its setting mode: entering it again");
-    promptSeen_ = false;
+    link_.ForgetPrompt();
     if (!EnterSettingMode(0, why)) {
         why = "the device left its setting mode and did not enter it again: " + why;
         return false;

@@ -2,6 +2,7 @@
 
 #include "base/system_message.h"
 #include "serial/port_list.h"
+#include "serial/serial_port.h"
 
 #include <windows.h>
 
@@ -11,111 +12,6 @@
 #include <map>
 
 namespace {
-
-std::string DevicePath(const std::string& port) {
-    return port.rfind("\\\\.\\", 0) == 0 ? port : "\\\\.\\" + port;
-}
-
-class CWinSerialLine final : public ISerialLine {
-public:
-    ~CWinSerialLine() override { Close(); }
-
-    bool Open(const SerialLineSettings& settings, std::string& why) override {
-        Close();
-        HANDLE port = CreateFileA(DevicePath(settings.port).c_str(), GENERIC_READ | GENERIC_WRITE,
-                                  0, nullptr, OPEN_EXISTING, 0, nullptr);
-        if (port == INVALID_HANDLE_VALUE) {
-            why = SystemMessage(GetLastError());
-            return false;
-        }
-        char mode[64];
-        std::snprintf(mode, sizeof(mode), "baud=%d parity=%c data=%d stop=%d", settings.baudRate,
-                      settings.parity, settings.dataBits, settings.stopBits);
-        DCB dcb = {};
-        dcb.DCBlength = sizeof(dcb);
-        COMMTIMEOUTS timeouts = {};
-        timeouts.WriteTotalTimeoutConstant = 2000;
-        timeouts.WriteTotalTimeoutMultiplier = 10;
-        if (!GetCommState(port, &dcb) || !BuildCommDCBA(mode, &dcb) ||
-            (dcb.fRtsControl = RTS_CONTROL_ENABLE, !SetCommState(port, &dcb)) ||
-            !SetCommTimeouts(port, &timeouts)) {
-            why = SystemMessage(GetLastError());
-            CloseHandle(port);
-            return false;
-        }
-        PurgeComm(port, PURGE_RXCLEAR | PURGE_TXCLEAR | PURGE_RXABORT | PURGE_TXABORT);
-        port_ = port;
-        return true;
-    }
-
-    void Close() override {
-        if (port_ != INVALID_HANDLE_VALUE)
-            CloseHandle(port_);
-        port_ = INVALID_HANDLE_VALUE;
-    }
-
-    bool IsOpen() const override { return port_ != INVALID_HANDLE_VALUE; }
-
-    bool Write(const std::string& bytes, std::string& why) override {
-        if (port_ == INVALID_HANDLE_VALUE) {
-            why = "the port is not open";
-            return false;
-        }
-        DWORD written = 0;
-        if (!WriteFile(port_, bytes.data(), static_cast<DWORD>(bytes.size()), &written, nullptr)) {
-            why = SystemMessage(GetLastError());
-            return false;
-        }
-        if (written != bytes.size()) {
-            why = SystemMessage(ERROR_WRITE_FAULT);
-            return false;
-        }
-        return true;
-    }
-
-    std::string Read(int timeoutMs, std::string& why) override {
-        std::string bytes;
-        if (port_ == INVALID_HANDLE_VALUE) {
-            why = "the port is not open";
-            return bytes;
-        }
-        // Returns as soon as a byte is there, or after the time-out with nothing.
-        COMMTIMEOUTS timeouts = {};
-        timeouts.ReadIntervalTimeout = MAXDWORD;
-        timeouts.ReadTotalTimeoutMultiplier = MAXDWORD;
-        timeouts.ReadTotalTimeoutConstant = timeoutMs > 0 ? static_cast<DWORD>(timeoutMs) : 1;
-        timeouts.WriteTotalTimeoutConstant = 2000;
-        timeouts.WriteTotalTimeoutMultiplier = 10;
-        SetCommTimeouts(port_, &timeouts);
-        char buffer[4096];
-        DWORD got = 0;
-        if (!ReadFile(port_, buffer, sizeof(buffer), &got, nullptr)) {
-            why = SystemMessage(GetLastError());
-            return bytes;
-        }
-        bytes.assign(buffer, got);
-        // What else is already waiting comes along at once.
-        DWORD errors = 0;
-        COMSTAT status = {};
-        while (got == sizeof(buffer) && ClearCommError(port_, &errors, &status) &&
-               status.cbInQue > 0) {
-            timeouts.ReadTotalTimeoutConstant = 1;
-            SetCommTimeouts(port_, &timeouts);
-            if (!ReadFile(port_, buffer, sizeof(buffer), &got, nullptr))
-                break;
-            bytes.append(buffer, got);
-        }
-        return bytes;
-    }
-
-    void DiscardInput() override {
-        if (port_ != INVALID_HANDLE_VALUE)
-            PurgeComm(port_, PURGE_RXCLEAR | PURGE_RXABORT);
-    }
-
-private:
-    HANDLE port_ = INVALID_HANDLE_VALUE;
-};
 
 // The system's friendly names of the serial ports by port name ("COM5" -> "USB Serial Port
 // (COM5)"), from the device manager's ports class.
@@ -162,7 +58,7 @@ std::map<std::string, std::string> FriendlyNames() {
 } // namespace
 
 std::unique_ptr<ISerialLine> MakeSystemSerialLine() {
-    return std::make_unique<CWinSerialLine>();
+    return std::make_unique<CSerialPort>();
 }
 
 std::vector<SerialPortInfo> ListSerialLines(const std::string& where) {

@@ -1,8 +1,13 @@
 #include "serial/serial_port.h"
 
 #include "base/messages.h"
+#include "base/settings.h"
+#include "base/system_message.h"
+#include "base/wide.h"
 
+#include <chrono>
 #include <cstdio>
+#include <cstdlib>
 #include <cstring>
 #include <mutex>
 
@@ -42,6 +47,48 @@ void CSerialPort::CloseEvents() {
 }
 
 bool CSerialPort::OpenPort(HWND owner, const LineSettings& line, DWORD eventMask) {
+    char settings[50];
+    std::snprintf(settings, sizeof(settings), "baud=%d parity=%c data=%d stop=%d", line.baudRate,
+                  line.parity, line.dataBits, line.stopBits);
+    return OpenDevice(owner, "\\\\.\\COM" + std::to_string(line.portNumber), line.portNumber,
+                      settings, eventMask, nullptr);
+}
+
+bool CSerialPort::Open(const SerialLineSettings& line, std::string& why) {
+    ClosePort();
+    std::string device = line.port;
+    if (device.rfind("\\\\.\\", 0) != 0)
+        device = "\\\\.\\" + device;
+    // "COM12" is port number 12 in the error boxes; other names have none.
+    int number = 0;
+    const std::string name = device.substr(4);
+    if (name.size() > 3 && (name.compare(0, 3, "COM") == 0 || name.compare(0, 3, "com") == 0))
+        number = std::atoi(name.c_str() + 3);
+    char settings[50];
+    std::snprintf(settings, sizeof(settings), "baud=%d parity=%c data=%d stop=%d", line.baudRate,
+                  line.parity, line.dataBits, line.stopBits);
+    {
+        std::lock_guard<std::mutex> guard(inboxLock_);
+        inbox_.clear();
+        goneError_ = 0;
+    }
+    std::string failedStep;
+    if (!OpenDevice(nullptr, device, number, settings, EV_RXCHAR | EV_CTS, &failedStep)) {
+        const DWORD error = GetLastError();
+        why = (failedStep.empty() ? std::string() : failedStep + ": ") + SystemMessage(error);
+        return false;
+    }
+    if (!StartPortThread()) {
+        why = SystemMessage(GetLastError());
+        ClosePort();
+        return false;
+    }
+    return true;
+}
+
+bool CSerialPort::OpenDevice(HWND owner, const std::string& device, int portNumber,
+                             const std::string& settings, DWORD eventMask,
+                             std::string* failedStep) {
     portOpen_ = false;
     // An earlier port thread must be gone before its events and handle are replaced.
     StopPortThread();
@@ -55,23 +102,17 @@ bool CSerialPort::OpenPort(HWND owner, const LineSettings& line, DWORD eventMask
     waitList_[1] = overlapped_.hEvent;
 
     owner_ = owner;
-    portNumber_ = line.portNumber;
+    portNumber_ = portNumber;
     eventMask_ = eventMask;
     fellBack_ = false;
-
-    char deviceName[50];
-    std::snprintf(deviceName, sizeof(deviceName), "\\\\.\\COM%d", line.portNumber);
-    char settings[50];
-    std::snprintf(settings, sizeof(settings), "baud=%d parity=%c data=%d stop=%d", line.baudRate,
-                  line.parity, line.dataBits, line.stopBits);
 
     LockGuard guard(lock_);
     if (port_ != INVALID_HANDLE_VALUE) {
         CloseHandle(port_);
         port_ = INVALID_HANDLE_VALUE;
     }
-    port_ = CreateFileA(deviceName, GENERIC_READ | GENERIC_WRITE, 0, nullptr, OPEN_EXISTING,
-                        FILE_FLAG_OVERLAPPED, nullptr);
+    port_ = CreateFileW(WideOf(device).c_str(), GENERIC_READ | GENERIC_WRITE, 0, nullptr,
+                        OPEN_EXISTING, FILE_FLAG_OVERLAPPED, nullptr);
     if (port_ == INVALID_HANDLE_VALUE)
         return false;
 
@@ -94,7 +135,7 @@ bool CSerialPort::OpenPort(HWND owner, const LineSettings& line, DWORD eventMask
             failed = "GetCommState()";
         } else {
             lineSettings_.fRtsControl = RTS_CONTROL_ENABLE;
-            if (!BuildCommDCBA(settings, &lineSettings_))
+            if (!BuildCommDCBA(settings.c_str(), &lineSettings_))
                 failed = "BuildCommDCB()";
             else if (!SetCommState(port_, &lineSettings_))
                 failed = "SetCommState()";
@@ -105,6 +146,8 @@ bool CSerialPort::OpenPort(HWND owner, const LineSettings& line, DWORD eventMask
         ShowPortError(failed);
         CloseHandle(port_);
         port_ = INVALID_HANDLE_VALUE;
+        if (failedStep)
+            *failedStep = failed;
         SetLastError(error);
         return false;
     }
@@ -164,11 +207,55 @@ void CSerialPort::ClosePort() {
     if (overlapped_.hEvent)
         ResetEvent(overlapped_.hEvent);
 
-    LockGuard guard(lock_);
-    if (port_ != INVALID_HANDLE_VALUE) {
-        CloseHandle(port_);
-        port_ = INVALID_HANDLE_VALUE;
+    {
+        LockGuard guard(lock_);
+        if (port_ != INVALID_HANDLE_VALUE) {
+            CloseHandle(port_);
+            port_ = INVALID_HANDLE_VALUE;
+        }
     }
+    inboxReady_.notify_all();
+}
+
+bool CSerialPort::Write(const std::string& bytes, std::string& why) {
+    const SendResult sent = SendBytes(bytes.data(), static_cast<DWORD>(bytes.size()));
+    if (sent.Sent(static_cast<DWORD>(bytes.size())) || (bytes.empty() && !sent.notOpen &&
+                                                         !sent.lineError && sent.error == 0))
+        return true;
+    if (sent.notOpen)
+        why = LookupTextOr("WorkerJobThreadProc", "SendNotOpen", "the port is not open.");
+    else if (sent.lineError)
+        why = LookupTextOr("WorkerJobThreadProc", "SendLineError",
+                           "the line reported receive errors (noise, or another baud rate or "
+                           "format than the device's); what had arrived was discarded.");
+    else
+        why = SystemMessage(sent.error);
+    return false;
+}
+
+std::string CSerialPort::Read(int timeoutMs, std::string& why) {
+    std::unique_lock<std::mutex> guard(inboxLock_);
+    inboxReady_.wait_for(guard, std::chrono::milliseconds(timeoutMs < 0 ? 0 : timeoutMs),
+                         [this] { return !inbox_.empty() || goneError_ != 0 || !portOpen_; });
+    std::string bytes;
+    bytes.swap(inbox_);
+    if (bytes.empty()) {
+        if (goneError_ != 0)
+            why = SystemMessage(goneError_);
+        else if (!portOpen_)
+            why = LookupTextOr("WorkerJobThreadProc", "SendNotOpen", "the port is not open.");
+    }
+    return bytes;
+}
+
+void CSerialPort::DiscardInput() {
+    {
+        LockGuard guard(lock_);
+        if (port_ != INVALID_HANDLE_VALUE)
+            PurgeComm(port_, kPurgeReceive);
+    }
+    std::lock_guard<std::mutex> guard(inboxLock_);
+    inbox_.clear();
 }
 
 CSerialPort::SendResult CSerialPort::SendBytes(const char* bytes, DWORD length) {
@@ -295,9 +382,17 @@ bool CSerialPort::IsDeviceGone(DWORD error) {
     }
 }
 
-void CSerialPort::ReportGone() {
+void CSerialPort::ReportGone(DWORD error) {
     if (goneReported_.exchange(true))
         return;
+    if (!owner_) {
+        {
+            std::lock_guard<std::mutex> guard(inboxLock_);
+            goneError_ = error ? error : ERROR_DEVICE_NOT_CONNECTED;
+        }
+        inboxReady_.notify_all();
+        return;
+    }
     // Posted: the owner closes the port in answer, which waits for this thread.
     PostMessageA(owner_, WM_PORT_GONE, 0, portNumber_);
 }
@@ -334,7 +429,7 @@ void CSerialPort::RunPortThread() {
                 continue;
             ResetEvent(overlapped_.hEvent);
             if (IsDeviceGone(error))
-                ReportGone(); // the poll below then only waits for the shutdown
+                ReportGone(error); // the poll below then only waits for the shutdown
             // Some drivers (Wine on a pty) end every wait at once with an error. Received bytes
             // are read all the same; once waits have failed three times in a row the thread
             // stops asking for them and looks at the input queue instead, often while bytes
@@ -372,6 +467,18 @@ void CSerialPort::PollReceived() {
 }
 
 void CSerialPort::Deliver(UINT message, WPARAM wParam, LPARAM lParam) {
+    if (!owner_) {
+        // No window: received bytes wait in the inbox for Read; the line events are not asked
+        // for.
+        if (message == WM_PORT_DATA && lParam > 0) {
+            {
+                std::lock_guard<std::mutex> guard(inboxLock_);
+                inbox_.append(reinterpret_cast<const char*>(wParam), static_cast<size_t>(lParam));
+            }
+            inboxReady_.notify_all();
+        }
+        return;
+    }
     delivering_ = true;
     SendMessageA(owner_, message, wParam, lParam);
     delivering_ = false;
@@ -408,8 +515,8 @@ DWORD CSerialPort::ReadAndDeliver() {
                 return 0;
             }
             waiting = status.cbInQue;
-        } else if (IsDeviceGone(GetLastError())) {
-            ReportGone();
+        } else if (const DWORD error = GetLastError(); IsDeviceGone(error)) {
+            ReportGone(error);
             return 0;
         }
     }

@@ -1,26 +1,30 @@
-// The serial port driver: one numbered COM port, a port thread that hands every chunk of
-// received bytes to an owner window with a synchronous message, and synchronous writes from
-// any thread.
+// The Win32 serial port driver: one COM port, a port thread that waits for line events and
+// hands every chunk of received bytes on, and synchronous writes from any thread. The bytes go
+// either to an owner window with a synchronous message (OpenPort with an owner), or into the
+// driver's own inbox, from which Read takes them (the serial line every program uses: Open).
 #pragma once
 
 #include "base/line_settings.h"
 #include "base/messages.h"
+#include "serial/serial_line.h"
 
 #include <windows.h>
 
 #include <atomic>
+#include <condition_variable>
 #include <mutex>
+#include <string>
 
 // The notifications the port thread gives its owner (WM_PORT_*) are in base/messages.h.
 
-class CSerialPort {
+class CSerialPort : public ISerialLine {
 public:
     // The number of bytes the port thread reads and delivers at most per message; the receive
     // buffer has one byte more, so the receiver may terminate the bytes in place.
     static constexpr DWORD kMaxDelivery = 4095;
 
     CSerialPort();
-    virtual ~CSerialPort();
+    ~CSerialPort() override;
     CSerialPort(const CSerialPort&) = delete;
     CSerialPort& operator=(const CSerialPort&) = delete;
 
@@ -49,7 +53,16 @@ public:
     // The error box for the calling thread's last system error.
     void ShowPortError(const char* stepName);
 
-    bool IsOpen() const { return portOpen_; }
+    bool IsOpen() const override { return portOpen_; }
+
+    // The serial line: the port by its name ("COM5", or a device path), the received bytes
+    // kept for Read. A set-up step that fails is shown like OpenPort's (box or hook) and
+    // fails the opening with its reason.
+    bool Open(const SerialLineSettings& settings, std::string& why) override;
+    void Close() override { ClosePort(); }
+    bool Write(const std::string& bytes, std::string& why) override;
+    std::string Read(int timeoutMs, std::string& why) override;
+    void DiscardInput() override;
     bool IsThreadAlive() const { return threadAlive_; }
     int GetPortNumber() const { return portNumber_; }
     // The line events in force: the mask given at opening, or received character alone after
@@ -63,6 +76,9 @@ public:
     static void SetErrorBoxHook(ErrorBoxHook hook);
 
 private:
+    // Opens the device by its path; the port number names it in error boxes.
+    bool OpenDevice(HWND owner, const std::string& device, int portNumber,
+                    const std::string& settings, DWORD eventMask, std::string* failedStep);
     static DWORD WINAPI PortThreadProc(LPVOID self);
     void RunPortThread();
     bool StartLineEventWait();
@@ -74,7 +90,7 @@ private:
     // For ports whose line-event waits keep failing: reads what arrives by looking at the input
     // queue, until the shutdown event.
     void PollReceived();
-    void ReportGone();
+    void ReportGone(DWORD error);
     void Deliver(UINT message, WPARAM wParam, LPARAM lParam);
     void StopPortThread();
     void CloseEvents();
@@ -97,6 +113,12 @@ private:
     // The port thread is inside a SendMessageA to the owner.
     std::atomic<bool> delivering_{false};
     std::atomic<bool> fellBack_{false};
+    // Without an owner window: what the port thread received, not read yet; and why the line
+    // failed, once it did.
+    std::mutex inboxLock_;
+    std::condition_variable inboxReady_;
+    std::string inbox_;
+    DWORD goneError_ = 0;
     // The one lock of the port: guards the handle (opening, closing, every read and write), so
     // that writers never interleave and the handle is never closed under a read or a write. It
     // is never held while a delivery waits for the owner window.

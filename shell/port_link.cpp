@@ -32,10 +32,11 @@ SerialLineSettings CPortLink::Settings() const {
 
 bool CPortLink::OpenAt(int baud, std::string& why) {
     baud_ = baud;
-    session_.reset();
+    CloseLine();
     if (!line_->Open(Settings(), why))
         return false;
-    session_.emplace(*line_, baud_, [this](const std::string& text) { Say(text); });
+    session_ = std::make_unique<CDeviceSession>(
+        *line_, baud_, [this](const std::string& text) { Say(text); });
     session_->SetExtraWaitMs(PortLatencyMs(port_));
     return true;
 }
@@ -62,7 +63,7 @@ bool CPortLink::FindBaudRate(int waitMs, std::string& why) {
                 Say("baud rate found: " + std::to_string(rate));
                 return true;
             }
-            line_->Close();
+            CloseLine();
             if (!timeLeft() || Stopping())
                 break;
         }
@@ -101,7 +102,7 @@ int CPortLink::Connect(int promptWaitMs) {
 bool CPortLink::AwaitUnit(int waitMs, std::string& why, const std::function<bool()>& giveUp) {
     why.clear();
     if (options_.baudAuto) {
-        line_->Close();
+        CloseLine();
         if (!FindBaudRate(waitMs, why))
             return false;
     } else {
@@ -109,8 +110,10 @@ bool CPortLink::AwaitUnit(int waitMs, std::string& why, const std::function<bool
             why = port_ + " cannot be opened: " + why;
             return false;
         }
+        session_.reset(); // its engine stops reading first
         line_->DiscardInput();
-        session_.emplace(*line_, baud_, [this](const std::string& text) { Say(text); });
+        session_ = std::make_unique<CDeviceSession>(
+            *line_, baud_, [this](const std::string& text) { Say(text); });
         session_->SetExtraWaitMs(PortLatencyMs(port_));
         const auto start = std::chrono::steady_clock::now();
         bool prompted = false;
@@ -173,6 +176,11 @@ void CPortLink::Leave() {
 }
 
 void CPortLink::Close() {
+    CloseLine();
+}
+
+void CPortLink::CloseLine() {
+    // The session's engine reads the line: it ends before the line closes.
     session_.reset();
     line_->Close();
 }

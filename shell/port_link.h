@@ -59,6 +59,8 @@ private:
     // stop is asked for), sending nothing; the port stays open at the rate found.
     bool FindBaudRate(int waitMs, std::string& why);
     bool OpenAt(int baud, std::string& why);
+    // Ends the session (its engine reads the line) and closes the line.
+    void CloseLine();
 
     bool Stopping() const { return stopping_ && stopping_(); }
 
@@ -69,6 +71,6 @@ private:
     bool namePort_ = false;
     int baud_ = 115200;
     std::unique_ptr<ISerialLine> line_;
-    std::optional<CDeviceSession> session_;
+    std::unique_ptr<CDeviceSession> session_;
 };
 
