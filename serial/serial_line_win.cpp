@@ -13,6 +13,10 @@
 
 namespace {
 
+std::string DevicePath(const std::string& port) {
+    return port.rfind("\\\\.\\", 0) == 0 ? port : "\\\\.\\" + port;
+}
+
 // The system's friendly names of the serial ports by port name ("COM5" -> "USB Serial Port
 // (COM5)"), from the device manager's ports class.
 std::map<std::string, std::string> FriendlyNames() {

@@ -75,7 +75,15 @@ bool CSerialPort::Open(const SerialLineSettings& line, std::string& why) {
     std::string failedStep;
     if (!OpenDevice(nullptr, device, number, settings, EV_RXCHAR | EV_CTS, &failedStep)) {
         const DWORD error = GetLastError();
-        why = (failedStep.empty() ? std::string() : failedStep + ": ") + SystemMessage(error);
+        if (!failedStep.empty())
+            why = failedStep + ": " + SystemMessage(error);
+        else if (error == ERROR_ACCESS_DENIED || error == ERROR_SHARING_VIOLATION)
+            why = LookupTextOr("OnStartCom", "InUse", "The port is in use by another program.");
+        else if (error == ERROR_FILE_NOT_FOUND || error == ERROR_PATH_NOT_FOUND)
+            why = LookupTextOr("OnStartCom", "NotPresent",
+                               "There is no such port on this computer.");
+        else
+            why = SystemMessage(error);
         return false;
     }
     if (!StartPortThread()) {

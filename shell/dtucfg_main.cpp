@@ -9,6 +9,7 @@
 
 #ifdef _WIN32
 #include "base/crash_report.h"
+#include "serial/serial_port.h"
 #endif
 
 #include <string>
@@ -76,6 +77,9 @@ int main(int argc, char** argv) {
 #ifdef _WIN32
     // The results are the same bytes on every system: lines end in LF alone.
     _setmode(_fileno(stdout), _O_BINARY);
+    // No modal boxes on a console: a port's failed set-up step is the reason its opening
+    // reports.
+    CSerialPort::SetErrorBoxHook([](const char*) {});
     // The arguments as the user typed them, whatever the system's code page: UTF-8 inside.
     int count = 0;
     wchar_t** wide = CommandLineToArgvW(GetCommandLineW(), &count);

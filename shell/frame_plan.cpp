@@ -178,10 +178,15 @@ void COrvelFrameWnd::OnPlanWrite(const std::vector<bool>& ticks) {
     verifying_ = true;
     Job read;
     OperationJob("Load", read);
+    read.type = JOB_VERIFY;
     link_.PushJob(read);
 }
 
 void COrvelFrameWnd::OnWriteAnswer(const LinkResult& result) {
+    // What the device took is recorded here, on the window's thread, where the catalogue lives.
+    if (result.answer == LinkResult::Answer::Acknowledged)
+        store_.RecordWrittenValue(result.job.key, result.job.value, result.job.kind,
+                                  result.job.item);
     PlanRow* row = RowOfJob(plan_, result.job);
     if (row == nullptr)
         return;

@@ -44,23 +44,21 @@ CComboUI* AsCombo(CControlUI* control) {
 }
 
 // Why a port did not open, in the skin's language where the reason is a common one.
-std::string OpenFailureReason(DWORD error) {
-    switch (error) {
-    case ERROR_ACCESS_DENIED:
-    case ERROR_SHARING_VIOLATION:
-        return LookupTextOr("OnStartCom", "InUse", "The port is in use by another program.");
-    case ERROR_FILE_NOT_FOUND:
-    case ERROR_PATH_NOT_FOUND:
-        return LookupTextOr("OnStartCom", "NotPresent", "There is no such port on this computer.");
-    default:
-        return SystemMessage(error);
-    }
+// The serial line a connection bar's settings name.
+SerialLineSettings LineOf(const LineSettings& settings) {
+    SerialLineSettings line;
+    line.port = "COM" + std::to_string(settings.portNumber);
+    line.baudRate = settings.baudRate;
+    line.parity = settings.parity;
+    line.dataBits = settings.dataBits;
+    line.stopBits = settings.stopBits;
+    return line;
 }
 
 } // namespace
 
 COrvelFrameWnd::COrvelFrameWnd()
-    : link_(store_), view_(pm_, "CustomListItem.xml"), pages_(view_, store_, *this) {}
+    : link_(linkWindow_, CLinkToWindow::SkinTexts()), view_(pm_, "CustomListItem.xml"), pages_(view_, store_, *this) {}
 
 bool COrvelFrameWnd::ReadDeviceListing(const std::string& reply) {
     if (!store_.ParseListing(reply.data(), reply.size()))
@@ -71,14 +69,14 @@ bool COrvelFrameWnd::ReadDeviceListing(const std::string& reply) {
 
 void COrvelFrameWnd::OnLinkResult(const LinkResult& result) {
     switch (result.kind) {
-    case LinkResult::Kind::Listing:
-        if (verifying_) {
-            // The read after a write batch: what the device now reports is known, the pages
-            // keep what the user typed, so that what it did not take stays marked.
+    case LinkResult::Kind::Verify:
+        // The read after a write batch: what the device now reports is known, the pages keep
+        // what the user typed, so that what it did not take stays marked.
+        if (verifying_)
             FinishVerification(result.ok && ReadDeviceListing(result.text) ? result.text
                                                                             : std::string());
-            break;
-        }
+        break;
+    case LinkResult::Kind::Listing:
         if (result.ok && ReadDeviceListing(result.text)) {
             ShowConfiguration();
             pages_.SetDeviceRead(true);
@@ -95,7 +93,10 @@ void COrvelFrameWnd::OnLinkResult(const LinkResult& result) {
         OnDeviceListingForFile(result.ok && ReadDeviceListing(result.text));
         break;
     case LinkResult::Kind::NetMode:
-        ShowNetMode(result.text);
+        if (result.ok)
+            ShowNetMode(result.text);
+        break;
+    case LinkResult::Kind::Other:
         break;
     }
 }
@@ -131,8 +132,9 @@ void COrvelFrameWnd::OnDeviceListingForFile(bool read) {
 }
 
 COrvelFrameWnd::~COrvelFrameWnd() {
-    // The worker first: it uses the port, the queue and the catalogues until it has ended.
-    link_.Stop();
+    // The engine first: it reports to this window until it has ended.
+    link_.Stop(CLinkToWindow::HandleSentMessages);
+    linkWindow_.SetWindow(nullptr);
     if (m_hWnd && ::IsWindow(m_hWnd))
         ::DestroyWindow(m_hWnd);
     if (GetLogWindow() == m_hWnd || windowGone_)
@@ -185,7 +187,8 @@ void COrvelFrameWnd::ShowMessageBox(const std::string& text, const char* caption
 }
 
 bool COrvelFrameWnd::StartWorker() {
-    return link_.Start(m_hWnd);
+    linkWindow_.SetWindow(m_hWnd);
+    return link_.Start();
 }
 
 CControlUI* COrvelFrameWnd::FindControl(const std::string& name) const {
@@ -255,7 +258,7 @@ LRESULT COrvelFrameWnd::HandleMessage(UINT uMsg, WPARAM wParam, LPARAM lParam) {
         handled = false; // and on to the default handling
         break;
     case WM_PORT_GONE:
-        OnPortGone(static_cast<int>(lParam));
+        OnPortGone();
         break;
     case WM_LINK_RESULT:
         // While the link stops, what the worker still sends is not acted on.
@@ -313,8 +316,6 @@ LRESULT COrvelFrameWnd::HandleMessage(UINT uMsg, WPARAM wParam, LPARAM lParam) {
         break;
     }
     if (handled)
-        return result;
-    if (link_.HandleMessage(m_hWnd, uMsg, wParam, lParam, result))
         return result;
     if (pm_.MessageHandler(uMsg, wParam, lParam, result))
         return result;
@@ -679,7 +680,7 @@ void COrvelFrameWnd::Notify(TNotifyUI& msg) {
     } else if (msg.sType == "predropdown") {
         // A USB adapter plugged in after the start, or renumbered: the list is read again
         // whenever it is opened with the port closed.
-        if (name == "SerialPort" && !link_.Port().IsOpen())
+        if (name == "SerialPort" && !link_.IsOpen())
             RescanSerialPorts();
     } else if (msg.sType == "setfocus") {
         if (name == "FINDNETMODE" && link_.IsSettingMode())
@@ -969,11 +970,11 @@ void COrvelFrameWnd::SwitchLanguage() {
     ::PostQuitMessage(0);
 }
 
-void COrvelFrameWnd::OnPortGone(int portNumber) {
-    if (!link_.Port().IsOpen())
+void COrvelFrameWnd::OnPortGone() {
+    if (!link_.IsOpen())
         return;
     // As if "Close" had been pressed, with one line that names the port; what was read stays.
-    ClosePort("COM" + std::to_string(portNumber) + " " +
+    ClosePort(link_.PortName() + " " +
               LookupTextOr("OnStartCom", "Disconnected", "was disconnected.") + "\r\n");
 }
 
@@ -997,7 +998,7 @@ void COrvelFrameWnd::TogglePort() {
         ClosePort(LookupText("OnStartCom", "CloseNotice", "\r\n"));
         return;
     }
-    if (link_.Port().IsOpen()) {
+    if (link_.IsOpen()) {
         ClosePort(LookupText("OnStartCom", "CloseNotice", "\r\n"));
         return;
     }
@@ -1028,9 +1029,9 @@ void COrvelFrameWnd::TogglePort() {
     case LineSettingsError::None:
         break;
     }
-    if (!link_.OpenDevicePort(settings)) {
-        AppendLog(LookupText("OnStartCom", "OpenError", "") + " " +
-                  OpenFailureReason(link_.LastOpenError()) + "\r\n");
+    if (!link_.OpenDevicePort(LineOf(settings))) {
+        AppendLog(LookupText("OnStartCom", "OpenError", "") + " " + link_.LastOpenError() +
+                  "\r\n");
         return;
     }
     OnPortOpened(baud->GetText());
@@ -1081,7 +1082,7 @@ void COrvelFrameWnd::OnAutoBaudTimer() {
     ::KillTimer(m_hWnd, kAutoBaudTimerId);
     if (autoRates_.empty())
         return;
-    if (link_.Port().IsOpen() && link_.PromptSeen()) {
+    if (link_.IsOpen() && link_.PromptSeen()) {
         // This rate heard the prompt: it is the device's. The chooser shows it.
         const int rate = autoSettings_.baudRate;
         autoRates_.clear();
@@ -1094,7 +1095,7 @@ void COrvelFrameWnd::OnAutoBaudTimer() {
         OnPortOpened(std::to_string(rate));
         return;
     }
-    if (link_.Port().IsOpen())
+    if (link_.IsOpen())
         link_.CloseDevicePort();
     if (::GetTickCount64() - autoStart_ >= kAutoBaudLimitMs) {
         autoRates_.clear();
@@ -1107,7 +1108,7 @@ void COrvelFrameWnd::OnAutoBaudTimer() {
     }
     // The next rate, round and round until the time is up.
     autoSettings_.baudRate = autoRates_[autoNext_++ % autoRates_.size()];
-    link_.OpenDevicePortListening(autoSettings_);
+    link_.OpenDevicePortListening(LineOf(autoSettings_));
     ::SetTimer(m_hWnd, kAutoBaudTimerId, kAutoBaudSlice, nullptr);
 }
 

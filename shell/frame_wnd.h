@@ -5,11 +5,13 @@
 // its controls, keeps the operation log and controls the serial port.
 #pragma once
 
+#include "base/line_settings.h"
 #include "exchange/device_link.h"
 #include "pages/config_pages.h"
 #include "pages/toolkit_page_view.h"
 #include "params/parameter_store.h"
 #include "serial/serial_line.h"
+#include "shell/link_window.h"
 #include "shell/plan_wnd.h"
 #include "ui/UIBase.h"
 #include "ui/UIManager.h"
@@ -81,7 +83,7 @@ public:
     // Closes the open port and returns the window to the disconnected state with one log line.
     void ClosePort(const std::string& logLine);
     // The open port's device has gone: back to the disconnected state.
-    void OnPortGone(int portNumber);
+    void OnPortGone();
     // The page-tab strip: lays it out and selects the first enabled page, or steps it.
     void UpdateTabStrip(TabStripStep step);
     // The strip as wide as the skin says, or as the window leaves room for; its arrows then
@@ -231,6 +233,7 @@ private:
     std::string Stamped(const std::string& text);
 
     CParameterStore store_;
+    CLinkToWindow linkWindow_; // the engine's reports, as this window's messages
     CDeviceLink link_;
     CPaintManagerUI pm_;
     CToolkitPageView view_;

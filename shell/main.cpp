@@ -2,6 +2,7 @@
 // the shut-down in reverse.
 #include "shell/frame_wnd.h"
 #include "base/crash_report.h"
+#include "base/messages.h"
 #include "base/settings.h"
 #include "ui/UIManager.h"
 

@@ -2,6 +2,7 @@
 // whose device end is restarted per unit, dtucfg run to its end or in the background.
 #pragma once
 
+#include "tests/support/device_sim.h"
 #include "tests/support/file_text.h"
 
 #include <gtest/gtest.h>
@@ -22,61 +23,9 @@ using testsupport::ReadFileText;
 
 
 
-inline std::string MakeDir() {
-    char folder[] = "/tmp/dtucfg-test-XXXXXX";
-    return mkdtemp(folder) ? folder : "/tmp";
-}
-
-inline void Write(const std::string& path, const std::string& text) {
-    std::ofstream(path, std::ios::binary) << text;
-}
-
-// The simulator on a pty of its own, whose other end dtucfg opens.
-class Simulator {
-public:
-    Simulator(const std::string& dir, const std::string& extra = "") : dir_(dir) {
-        const std::string command = std::string(DTUSIM_PATH) + " --config " + dir +
-                                    "/device.cfg --transcript " + dir + "/transcript --control " +
-                                    dir + "/control --prompts 0 --baud 0 " + extra + " > " + dir +
-                                    "/pty 2>/dev/null";
-        pid_ = fork();
-        if (pid_ == 0) {
-            setpgid(0, 0);
-            execl("/bin/sh", "sh", "-c", ("exec " + command).c_str(), nullptr);
-            _exit(127);
-        }
-        for (int i = 0; i < 100 && port_.empty(); ++i) {
-            std::this_thread::sleep_for(std::chrono::milliseconds(20));
-            port_ = ReadFileText(dir + "/pty");
-            while (!port_.empty() && port_.back() == '\n')
-                port_.pop_back();
-        }
-    }
-    ~Simulator() {
-        if (pid_ > 0) {
-            kill(pid_, SIGTERM);
-            waitpid(pid_, nullptr, 0);
-        }
-    }
-    const std::string& Port() const { return port_; }
-    std::string Transcript() const { return ReadFileText(dir_ + "/transcript"); }
-    void Control(const std::string& line) const {
-        std::ofstream(dir_ + "/control", std::ios::app) << line << "\n";
-    }
-    // The simulator ends: its pty goes with it, as an adapter pulled out.
-    void Kill() {
-        if (pid_ > 0) {
-            kill(pid_, SIGKILL);
-            waitpid(pid_, nullptr, 0);
-        }
-        pid_ = -1;
-    }
-
-private:
-    std::string dir_;
-    std::string port_;
-    pid_t pid_ = -1;
-};
+using testsupport::MakeDir;
+using testsupport::Simulator;
+using testsupport::Write;
 
 struct Result {
     int code = -1;

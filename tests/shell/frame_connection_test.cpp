@@ -44,7 +44,7 @@ TEST_F(FrameTest, APortThatDoesNotOpenSaysWhy) {
     ListPorts({"COM77"});
     ASSERT_TRUE(Open());
     Click("Open");
-    EXPECT_FALSE(frame_->Link().Port().IsOpen());
+    EXPECT_FALSE(frame_->Link().IsOpen());
     EXPECT_TRUE(WaitForLog(LookupText("OnStartCom", "OpenError")));
     EXPECT_NE(Log().find(LookupText("OnStartCom", "NotPresent")), std::string::npos) << Log();
 }
@@ -79,7 +79,7 @@ TEST_F(FrameTest, APortThatVanishesWhileOpenEndsItsJobsWithATimeout) {
     EXPECT_TRUE(WaitForLog(LookupText("WorkerJobThreadProc", "OutTime").substr(0, 20), 12000));
     ASSERT_TRUE(WaitForIdle());
     Click("Open"); // closing still works
-    EXPECT_FALSE(frame_->Link().Port().IsOpen());
+    EXPECT_FALSE(frame_->Link().IsOpen());
     Touch("sim-start");
     ASSERT_TRUE(PumpUntil([&] { return !Exists(Scratch("sim-start")); }, 5000));
     Pump(300);

@@ -357,7 +357,7 @@ TEST_F(FrameTest, AnAdapterPulledWhileOpenClosesThePortByItselfAndOpensAgainWhen
     const std::string port = wintest::Env("ORVEL_COM_PORT", "COM9");
     // The harness takes the pty pair away, as when the USB adapter is pulled.
     Unplug();
-    EXPECT_TRUE(PumpUntil([&] { return !frame_->Link().Port().IsOpen(); }, 3000))
+    EXPECT_TRUE(PumpUntil([&] { return !frame_->Link().IsOpen(); }, 3000))
         << "the port was not noticed to be gone";
     EXPECT_TRUE(WaitForLog(port + " " + LookupText("OnStartCom", "Disconnected"), 3000)) << Log();
     EXPECT_EQ(Text("Open"), LookupText("OnStartCom", "Open"));
@@ -386,7 +386,7 @@ TEST_F(FrameTest, AnAdapterPulledDuringAReadEndsTheJobWithoutATimeout) {
     ASSERT_TRUE(WaitForTranscript("AT+SHOW\r\n", Count(Transcript(), "AT+SHOW\r\n")));
     Click("CSQ"); // queued behind the read
     Unplug();
-    EXPECT_TRUE(PumpUntil([&] { return !frame_->Link().Port().IsOpen(); }, 3000));
+    EXPECT_TRUE(PumpUntil([&] { return !frame_->Link().IsOpen(); }, 3000));
     EXPECT_EQ(frame_->Link().Queue().Size(), 0u) << "the queue is emptied";
     Pump(1500);
     EXPECT_EQ(Log().find(LookupText("WorkerJobThreadProc", "OutTime")), std::string::npos)

@@ -6,6 +6,7 @@
 // setting mode, so that the tests do not depend on their order.
 #pragma once
 
+#include "serial/serial_port.h"
 #include "shell/frame_wnd.h"
 
 #include "base/log_post.h"
@@ -333,7 +334,7 @@ protected:
 
     void OpenPort() {
         Click("Open");
-        ASSERT_TRUE(frame_->Link().Port().IsOpen());
+        ASSERT_TRUE(frame_->Link().IsOpen());
         Pump(100);
     }
     // Opens the port and brings the running device into its setting mode with "Login".

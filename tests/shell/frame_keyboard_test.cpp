@@ -114,7 +114,7 @@ TEST_F(KeyboardTest, OpenReadChangeAndWriteWithTheKeyboardAlone) {
     TakeForeground();
     // Alt+O opens the port, Alt+L brings the running device into its setting mode.
     Key('O', {VK_MENU});
-    ASSERT_TRUE(PumpUntil([&] { return frame_->Link().Port().IsOpen(); }, 3000));
+    ASSERT_TRUE(PumpUntil([&] { return frame_->Link().IsOpen(); }, 3000));
     ASSERT_TRUE(PumpUntil([&] { return Enabled("Login"); }));
     Key('L', {VK_MENU});
     ASSERT_TRUE(WaitForSettingMode(true));

@@ -115,7 +115,7 @@ TEST_F(FrameTest, OpeningAndClosingThePort) {
     ASSERT_TRUE(Open());
     const size_t before = Count(Transcript(), "s");
     Click("Open");
-    ASSERT_TRUE(frame_->Link().Port().IsOpen());
+    ASSERT_TRUE(frame_->Link().IsOpen());
     EXPECT_EQ(Text("Open"), LookupText("OnStartCom", "Close"));
     EXPECT_TRUE(WaitForLog(LookupText("OnStartCom", "OpenNotice", "\r\n").substr(0, 30)));
     ASSERT_TRUE(PumpUntil([&] { return Enabled("Login"); }));
@@ -129,7 +129,7 @@ TEST_F(FrameTest, OpeningAndClosingThePort) {
     EXPECT_EQ(frame_->Link().GetTimeoutFactor(), 1); // 115200 baud
 
     Click("Open");
-    EXPECT_FALSE(frame_->Link().Port().IsOpen());
+    EXPECT_FALSE(frame_->Link().IsOpen());
     EXPECT_EQ(Text("Open"), LookupText("OnStartCom", "Open"));
     EXPECT_NE(Log().find(LookupText("OnStartCom", "CloseNotice")), std::string::npos);
     ASSERT_TRUE(PumpUntil([&] { return Enabled("SerialPort"); }));
@@ -155,7 +155,7 @@ TEST_F(FrameTest, ABaudRateThatIsNotANumberOpensNothingAndSaysWhy) {
     baud->SelectItem(baud->GetCount() - 1, false);
     ASSERT_EQ(Text("BaudRate1"), "fast");
     frame_->TogglePort();
-    EXPECT_FALSE(frame_->Link().Port().IsOpen());
+    EXPECT_FALSE(frame_->Link().IsOpen());
     EXPECT_EQ(Text("Open"), LookupText("OnStartCom", "Open"));
     EXPECT_NE(Log().find("baud rate"), std::string::npos) << Log();
 }
@@ -182,10 +182,10 @@ TEST_F(FrameTest, TheTimeoutFactorFollowsTheBaudRateWithoutCompounding) {
     Choose(Find("BaudRate1"), "1200");
     for (int round = 0; round < 2; ++round) {
         Click("Open");
-        ASSERT_TRUE(frame_->Link().Port().IsOpen());
+        ASSERT_TRUE(frame_->Link().IsOpen());
         EXPECT_EQ(frame_->Link().GetTimeoutFactor(), 8); // 9600 / 1200, every time
         Click("Open");
-        ASSERT_FALSE(frame_->Link().Port().IsOpen());
+        ASSERT_FALSE(frame_->Link().IsOpen());
         ASSERT_TRUE(PumpUntil([&] { return Enabled("BaudRate1"); }));
     }
     Choose(Find("BaudRate1"), "921600");
@@ -199,7 +199,7 @@ TEST_F(FrameTest, TheTimeoutFactorFollowsTheBaudRateWithoutCompounding) {
         Choose(Find("Checkcode"), code);
         ASSERT_EQ(Text("Checkcode"), code);
         Click("Open");
-        EXPECT_TRUE(frame_->Link().Port().IsOpen()) << code;
+        EXPECT_TRUE(frame_->Link().IsOpen()) << code;
         Click("Open");
         ASSERT_TRUE(PumpUntil([&] { return Enabled("Checkcode"); }));
     }

@@ -143,7 +143,7 @@ public:
     }
 
     bool OpenAt(int baud) {
-        if (frame_->Link().Port().IsOpen()) {
+        if (frame_->Link().IsOpen()) {
             Click("Open");
             Pump(200);
         }
@@ -159,7 +159,7 @@ public:
                     rates->SelectItem(i, false);
         Click("Open");
         Pump(300);
-        if (!frame_->Link().Port().IsOpen())
+        if (!frame_->Link().IsOpen())
             return false;
         PumpUntil([&] { return Find("Login")->IsEnabled(); }, 5000);
         Click("Login");
