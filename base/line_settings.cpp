@@ -6,12 +6,25 @@ std::string PortNameOf(const std::string& chooserText) {
     return chooserText.substr(0, chooserText.find(' '));
 }
 
+bool IsNetworkPortName(const std::string& port) {
+    for (const char* scheme : {"tcp://", "rfc2217://"})
+        if (port.rfind(scheme, 0) == 0 && port.size() > std::string(scheme).size())
+            return true;
+    return false;
+}
+
 LineSettingsError ReadLineSettings(const std::string& chooserText, const std::string& baudText,
                                    const std::string& codeText, LineSettings& settings) {
     LineSettings read;
     const std::string portText = PortNameOf(chooserText);
-    if (portText.size() <= 3 || !ReadPositiveNumber(portText.substr(3), read.portNumber))
+    if (IsNetworkPortName(portText)) {
+        read.portName = portText;
+    } else if (portText.size() <= 3 ||
+               !ReadPositiveNumber(portText.substr(3), read.portNumber)) {
         return LineSettingsError::BadPort;
+    } else {
+        read.portName = "COM" + std::to_string(read.portNumber);
+    }
     if (!ReadPositiveNumber(baudText, read.baudRate))
         return LineSettingsError::BadBaud;
     // Each missing character of the code keeps its part of 8N1.

@@ -6,7 +6,8 @@
 
 // The line settings chosen in the connection bar.
 struct LineSettings {
-    int portNumber = 0;
+    int portNumber = 0;   // COM ports: the number
+    std::string portName; // the port as the serial line opens it ("COM5", "tcp://host:4001")
     int baudRate = 0;
     char parity = 'N';
     int dataBits = 8;
@@ -16,7 +17,7 @@ struct LineSettings {
 // Why a connection bar's texts cannot open a port.
 enum class LineSettingsError {
     None,
-    BadPort, // the port text is not "COM" followed by a positive number
+    BadPort, // the port text is neither "COM" and a positive number nor a network port
     BadBaud, // the baud rate text is not a positive number
 };
 
@@ -24,7 +25,11 @@ enum class LineSettingsError {
 // text up to its first blank.
 std::string PortNameOf(const std::string& chooserText);
 
-// Reads the port chooser's text (the number after its first three characters), the baud rate
+// Whether a port's name is a network address ("tcp://host:port", "rfc2217://host:port").
+bool IsNetworkPortName(const std::string& port);
+
+// Reads the port chooser's text (the number after its first three characters, or a network
+// port), the baud rate
 // text and the line code ("8N1": data bits, parity letter, stop bits; an empty code is 8N1).
 LineSettingsError ReadLineSettings(const std::string& portText, const std::string& baudText,
                                    const std::string& codeText, LineSettings& settings);

@@ -1,5 +1,7 @@
 #include "base/settings.h"
 
+#include <algorithm>
+
 #include "base/decimal.h"
 #include "base/ini_text.h"
 #include "base/text.h"
@@ -71,11 +73,11 @@ const std::string& GetConfigFile() { return g_configFile; }
 namespace {
 
 std::string ConfigText(const char* key) {
-    wchar_t text[260] = {};
+    wchar_t text[1024] = {};
     if (!g_configFile.empty())
-        GetPrivateProfileStringW(L"Port", WideOf(key).c_str(), L"", text, 260,
+        GetPrivateProfileStringW(L"Port", WideOf(key).c_str(), L"", text, 1024,
                                  WideOf(g_configFile).c_str());
-    text[259] = L'\0';
+    text[1023] = L'\0';
     return Utf8Of(text);
 }
 
@@ -99,6 +101,34 @@ bool RememberPort(const RememberedPort& port) {
     };
     return write(L"Name", port.name) && write(L"Baud", port.baud) &&
            write(L"Format", port.format) && write(L"Description", port.description);
+}
+
+std::vector<std::string> LoadNetworkPorts() {
+    std::vector<std::string> ports;
+    const std::string list = ConfigText("Network");
+    size_t at = 0;
+    while (at < list.size()) {
+        const size_t end = std::min(list.find(' ', at), list.size());
+        if (end > at)
+            ports.push_back(list.substr(at, end - at));
+        at = end + 1;
+    }
+    return ports;
+}
+
+bool RememberNetworkPort(const std::string& port) {
+    if (g_configFile.empty() || port.empty() || port.find(' ') != std::string::npos)
+        return false;
+    std::vector<std::string> ports = LoadNetworkPorts();
+    ports.erase(std::remove(ports.begin(), ports.end(), port), ports.end());
+    ports.insert(ports.begin(), port);
+    if (ports.size() > 8)
+        ports.resize(8);
+    std::string list;
+    for (const std::string& known : ports)
+        list += (list.empty() ? "" : " ") + known;
+    return WritePrivateProfileStringW(L"Port", L"Network", WideOf(list).c_str(),
+                                      WideOf(g_configFile).c_str()) != 0;
 }
 
 const std::string& GetSkinFolder() { return g_skinFolder; }

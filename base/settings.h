@@ -3,6 +3,7 @@
 #pragma once
 
 #include <string>
+#include <vector>
 
 // Reads "Set"/"Language" from programFolder + "config.ini" and fixes, for the life of the
 // process, the language index, the skin folder and the message text file. programFolder ends
@@ -24,6 +25,12 @@ struct RememberedPort {
 RememberedPort LoadRememberedPort();
 // False when config.ini could not be written.
 bool RememberPort(const RememberedPort& port);
+// The network ports ("tcp://host:port", "rfc2217://host:port") used before, newest first
+// ("Port"/"Network", separated by blanks), offered beside the system's ports.
+std::vector<std::string> LoadNetworkPorts();
+// Puts a network port first in that list (at most 8 kept). False when config.ini could not be
+// written.
+bool RememberNetworkPort(const std::string& port);
 const std::string& GetSkinFolder();      // "...\skin\ConifgENRes" or "...\skin\ConifgRes"
 const std::string& GetMessageTextFile(); // GetSkinFolder() + "\Language.ini"
 

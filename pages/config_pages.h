@@ -34,9 +34,6 @@ public:
     virtual void PushJob(const Job& job) = 0;
     // Appends a line to the operation log.
     virtual void Log(const std::string& text) = 0;
-    // Conversions between the device's UTF-8 and the workstation's ANSI code page.
-    virtual std::string Utf8ToAnsi(const std::string& text) = 0;
-    virtual std::string AnsiToUtf8(const std::string& text) = 0;
 };
 
 // Names of the controls the pages rely on.
@@ -110,12 +107,8 @@ public:
 
     // Loading a file: parses the file's listing into a copy of the catalogue and shows its
     // values the same way, while the catalogue keeps the device's. The file stays the pages'
-    // reference until CollectFileDifferences or EndFileLoad; `labels` are the ones it holds.
+    // reference until PlanFileDifferences or EndFileLoad; `labels` are the ones it holds.
     void ShowFileValues(const std::string& fileListing, FileLabels labels);
-    // The device's own listing is in the catalogue: queues a write for every value of the file
-    // that differs from it, as CollectChangedParameters, but only for the labels the file holds
-    // (a partial file changes only what it names). Ends the file load.
-    int CollectFileDifferences();
     // The device could not be read for the file: the pages keep showing it, nothing is written.
     void EndFileLoad() { file_.reset(); }
     bool IsLoadingFile() const { return file_.has_value(); }
@@ -144,11 +137,8 @@ public:
     void SetRowFieldValue(int row, const std::string& field, const std::string& text);
     std::string GetRowFieldValue(int row, const std::string& field) const;
 
-    // The write path: one JOB_WRITE for every in-use parameter on an enabled tab whose page
-    // value differs from its known value, in key order, then the sensor rows. Returns the
-    // number of jobs queued. Before any configuration was read since the port opened it queues
-    // nothing and says so in the log.
-    int CollectChangedParameters();
+    // What the log says when a write is asked for before the device was read.
+    std::string ReadFirstNotice();
     bool QueueSetCommandIfChanged(const std::string& value, const std::string& key,
                                   const ParameterEntry& entry);
     // Whether a value keeps the rule of its parameter (params/value_rules.h); when it does not,
@@ -157,11 +147,11 @@ public:
     // The write plan: a row for every command the write path would queue, the ones that break
     // their rule unticked, nothing logged and nothing queued. Empty before the device was read.
     std::vector<PlanRow> PlanChanges();
-    // The plan of a loaded file (see CollectFileDifferences), with the file's values the pages
-    // could not take listed as not applicable; ends the file load.
+    // The device's own listing is in the catalogue: the plan of every value of the loaded file
+    // that differs from it, for the labels the file holds only (a partial file changes only
+    // what it names), with the file's values the pages could not take listed as not
+    // applicable. Ends the file load.
     std::vector<PlanRow> PlanFileDifferences(const std::string& fileListing);
-    // Queues the jobs of the plan's ticked rows, in plan order; the number queued.
-    int QueuePlan(const std::vector<PlanRow>& rows);
 
     // Marks every field whose page value differs from the device's (changed, or breaking its
     // rule, or failed at the last write: `failed` maps a plan row's control, or

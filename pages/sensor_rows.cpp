@@ -74,7 +74,7 @@ void CConfigPages::FillSensorRow(int r, const std::string& value) {
         start = comma + 1;
     }
     fields.resize(kSensorFieldCount);
-    const std::string name = host_.Utf8ToAnsi(fields[kSensorDataNameField]);
+    const std::string name = fields[kSensorDataNameField];
     shownDataNames_[r] = {fields[kSensorDataNameField], name};
     fields[kSensorDataNameField] = name;
     for (int f = 0; f < kSensorFieldCount; ++f)
@@ -90,8 +90,6 @@ std::string CConfigPages::SensorRowText(int r, bool& refused) const {
             auto shown = shownDataNames_.find(r);
             if (shown != shownDataNames_.end() && shown->second.second == field)
                 field = shown->second.first; // unchanged: the device's own bytes
-            else
-                field = host_.AnsiToUtf8(field);
         }
         if (field.find(',') != std::string::npos || BreaksCommandLine(field))
             refused = true;

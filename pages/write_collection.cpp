@@ -136,33 +136,15 @@ std::vector<PlanRow> CConfigPages::PlanFileDifferences(const std::string& fileLi
     return rows;
 }
 
-int CConfigPages::QueuePlan(const std::vector<PlanRow>& rows) {
-    int queued = 0;
-    for (const Job& job : TickedJobs(rows)) {
-        host_.PushJob(job);
-        ++queued;
-    }
-    return queued;
-}
-
-
-int CConfigPages::CollectChangedParameters() {
-    return Collect(nullptr);
-}
-
-int CConfigPages::CollectFileDifferences() {
-    if (!file_)
-        return 0;
-    const FileConfiguration file = std::move(*file_);
-    file_.reset();
-    return Collect(&file.labels);
+std::string CConfigPages::ReadFirstNotice() {
+    return TextOr("ReadFirst",
+                  "Nothing was written: read the device first, then change the pages and write.") +
+           "\r\n";
 }
 
 int CConfigPages::Collect(const FileLabels* only) {
     if (!deviceRead_) {
-        host_.Log(TextOr("ReadFirst", "Nothing was written: read the device first, then change "
-                                      "the pages and write.") +
-                  "\r\n");
+        host_.Log(ReadFirstNotice());
         return 0;
     }
     int queued = 0;

@@ -1,5 +1,7 @@
 #include "serial/serial_line.h"
 
+#include "base/line_settings.h"
+
 std::string AdapterName(const std::string& description) {
     std::string name = description;
     const size_t open = name.rfind(" (");
@@ -24,7 +26,7 @@ std::string DescribePort(const SerialPortInfo& port) {
 }
 
 bool IsNetworkPort(const std::string& port) {
-    return port.rfind("tcp://", 0) == 0 || port.rfind("rfc2217://", 0) == 0;
+    return IsNetworkPortName(port);
 }
 
 int PortLatencyMs(const std::string& port) {

@@ -81,7 +81,7 @@ void COrvelFrameWnd::ShowWritePlan() {
     if (planWindow_ != nullptr)
         return;
     if (!pages_.IsDeviceRead()) {
-        CollectChanges(); // says to read the device first
+        AppendLog(pages_.ReadFirstNotice());
         return;
     }
     std::vector<PlanRow> rows;
@@ -121,8 +121,8 @@ void COrvelFrameWnd::OpenPlan(std::vector<PlanRow> rows, PlanSource source) {
         line.page = pages_.PageTitle(row.tab);
         line.label = FieldName(row);
         // Values as the device has them: UTF-8 sensor names in the window's code page.
-        line.deviceValue = Utf8ToAnsi(row.deviceValue);
-        line.newValue = Utf8ToAnsi(row.newValue);
+        line.deviceValue = row.deviceValue;
+        line.newValue = row.newValue;
         line.tickable = row.applicable;
         line.ticked = row.ticked;
         if (row.rule != RuleBreak::None) {
@@ -167,13 +167,11 @@ void COrvelFrameWnd::OnPlanWrite(const std::vector<bool>& ticks) {
             planWindow_->ShowSummary(PlanText("NotWritten", "Nothing was written."));
         return;
     }
-    int queued = 0;
-    {
-        auto lock = store_.Lock();
-        queued = pages_.QueuePlan(plan_);
-    }
-    if (queued == 0)
+    const std::vector<Job> jobs = TickedJobs(plan_);
+    if (jobs.empty())
         return;
+    for (const Job& job : jobs)
+        link_.PushJob(job);
     // Then the device is read again to see what it took.
     verifying_ = true;
     Job read;
@@ -314,7 +312,7 @@ bool COrvelFrameWnd::LoadFileForPlan(const std::string& path, PlanSource source)
 
 void COrvelFrameWnd::UndoLastWrite() {
     if (!pages_.IsDeviceRead() || deviceListing_.empty()) {
-        CollectChanges(); // says to read the device first
+        AppendLog(pages_.ReadFirstNotice());
         return;
     }
     CSnapshotFolder::Found found;
@@ -383,8 +381,8 @@ void COrvelFrameWnd::CompareWithFile() {
             row.page = pages_.PageTitle(tab);
             const std::string field = view_.FieldLabel(difference.key);
             row.label = field.empty() ? difference.label : field;
-            row.deviceValue = Utf8ToAnsi(difference.first);
-            row.newValue = Utf8ToAnsi(difference.second);
+            row.deviceValue = difference.first;
+            row.newValue = difference.second;
             row.tickable = false;
             rows.push_back(row);
         }

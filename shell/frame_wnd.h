@@ -141,8 +141,6 @@ public:
     void PostLayoutRule(int rule, int argument) override;
     void PushJob(const Job& job) override;
     void Log(const std::string& text) override;
-    std::string Utf8ToAnsi(const std::string& text) override;
-    std::string AnsiToUtf8(const std::string& text) override;
 
     CConfigPages& Pages() { return pages_; }
     CToolkitPageView& View() { return view_; }
@@ -204,7 +202,6 @@ private:
     void StartAutoBaud(LineSettings settings);
     void OnAutoBaudTimer();
     void OnPortOpened(const std::string& baudText);
-    void CollectChanges();
     // Where a plan comes from: the pages' changes, a loaded file, or a snapshot (undo).
     enum class PlanSource { Pages, File, Undo };
     void OpenPlan(std::vector<PlanRow> rows, PlanSource source);

@@ -45,8 +45,6 @@ public:
     void PushJob(const Job& job) override { jobs_.push_back(job); }
     void Log(const std::string& text) override { messages_.push_back(text); }
     // The device's UTF-8 is kept as it is: no code page stands between.
-    std::string Utf8ToAnsi(const std::string& text) override { return text; }
-    std::string AnsiToUtf8(const std::string& text) override { return text; }
 
 private:
     // Runs every posted rule, in post order, with the ones they post.

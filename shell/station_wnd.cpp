@@ -235,8 +235,12 @@ bool CStationWnd::Start() {
         for (int i = 0; i < ports->GetCount(); ++i)
             if (auto* tick = ControlAs<COptionUI>(ports->GetItemAt(i)); tick && tick->IsSelected())
                 options.ports.push_back(tick->GetUserData());
-    for (const std::string& port : SplitList(FieldText("StationNetPorts")))
+    for (const std::string& port : SplitList(FieldText("StationNetPorts"))) {
         options.ports.push_back(port);
+        // Offered in the main window's port chooser from now on.
+        if (IsNetworkPort(port))
+            RememberNetworkPort(port);
+    }
     const std::string templatePath = FieldText("StationTemplate");
     const std::string unitsPath = FieldText("StationUnits");
     options.report = FieldText("StationReport");

@@ -58,7 +58,6 @@ private:
     CEditUI* m_pOwner = nullptr;
     HBRUSH m_hBkBrush = nullptr;
     bool m_bInit = false;
-    BYTE m_chLeadByte = 0;
 };
 
 RECT CEditWnd::CalPos() const {
@@ -245,22 +244,6 @@ LRESULT CEditWnd::HandleMessage(UINT uMsg, WPARAM wParam, LPARAM lParam) {
                               (c >= 'A' && c <= 'F') || wParam == VK_BACK || c == ' ';
             if (!pass)
                 return 0;
-        }
-        if (wParam <= 0xFF && !::IsWindowUnicode(m_hWnd)) {
-            // A double-byte character reaches an ANSI window as two WM_CHAR messages, lead
-            // byte then trail byte; some system edits convert each byte on its own. Insert the
-            // pair as one text instead.
-            const BYTE b = BYTE(wParam);
-            if (m_chLeadByte != 0) {
-                const char pair[3] = {char(m_chLeadByte), char(b), '\0'};
-                m_chLeadByte = 0;
-                ::SendMessageA(m_hWnd, EM_REPLACESEL, TRUE, reinterpret_cast<LPARAM>(pair));
-                return 0;
-            }
-            if (b >= 0x80 && ::IsDBCSLeadByte(b)) {
-                m_chLeadByte = b;
-                return 0;
-            }
         }
         break;
     default:

@@ -819,31 +819,6 @@ LRESULT CRichEditUI::MessageHandler(UINT uMsg, WPARAM wParam, LPARAM lParam, boo
         return 0;
     }
 
-    if (uMsg == WM_CHAR && wParam <= 0xFF && !::IsWindowUnicode(hwnd)) {
-        // An ANSI window gets double-byte characters as two WM_CHAR messages: lead byte, then
-        // trail byte. Join them into one character for the services.
-        const BYTE b = BYTE(wParam);
-        if (m_chLeadByte != 0) {
-            char pair[2] = {char(m_chLeadByte), char(b)};
-            m_chLeadByte = 0;
-            wchar_t wc = 0;
-            if (::MultiByteToWideChar(CP_ACP, 0, pair, 2, &wc, 1) != 1) {
-                bHandled = true;
-                return 0;
-            }
-            wParam = wc;
-        } else if (b >= 0x80) {
-            if (::IsDBCSLeadByte(b)) {
-                m_chLeadByte = b;
-                bHandled = true;
-                return 0;
-            }
-            char single = char(b);
-            wchar_t wc = 0;
-            if (::MultiByteToWideChar(CP_ACP, 0, &single, 1, &wc, 1) == 1)
-                wParam = wc;
-        }
-    }
     LRESULT result = 0;
     TxSendMessage(uMsg, wParam, lParam, &result);
     bHandled = true;

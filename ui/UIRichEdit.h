@@ -173,8 +173,6 @@ private:
     std::function<void(int)> m_runExtra;
     DWORD m_dwTipValueColor = 0xFFBAC0C5;
     UINT m_uTipValueAlign = DT_SINGLELINE | DT_LEFT;
-    // A double-byte lead byte waiting for its trail byte (WM_CHAR of an ANSI window).
-    BYTE m_chLeadByte = 0;
     // An Enter key-down turned into "return": its WM_CHAR must not reach the services.
     bool m_bSwallowReturnChar = false;
 };

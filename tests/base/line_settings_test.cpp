@@ -51,3 +51,22 @@ TEST(LineSettings, AChooserItemNamesItsPortFirst) {
     EXPECT_EQ(ReadLineSettings("COMX - adapter", "9600", "8N1", settings),
               LineSettingsError::BadPort);
 }
+
+// A network port chosen in the connection bar is opened by its address; a scheme without an
+// address is no port.
+TEST(LineSettings, ANetworkPortIsReadByItsAddress) {
+    LineSettings settings;
+    ASSERT_EQ(ReadLineSettings("tcp://10.0.0.7:4001", "115200", "8N1", settings),
+              LineSettingsError::None);
+    EXPECT_EQ(settings.portName, "tcp://10.0.0.7:4001");
+    EXPECT_EQ(settings.portNumber, 0);
+    ASSERT_EQ(ReadLineSettings("rfc2217://server:7000", "9600", "8E1", settings),
+              LineSettingsError::None);
+    EXPECT_EQ(settings.portName, "rfc2217://server:7000");
+    EXPECT_EQ(settings.parity, 'E');
+    ASSERT_EQ(ReadLineSettings("COM7 - USB", "9600", "8N1", settings), LineSettingsError::None);
+    EXPECT_EQ(settings.portName, "COM7");
+    for (const char* port : {"tcp://", "rfc2217://", "udp://host:1"})
+        EXPECT_EQ(ReadLineSettings(port, "9600", "8N1", settings), LineSettingsError::BadPort)
+            << port;
+}

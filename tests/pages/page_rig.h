@@ -70,10 +70,24 @@ public:
         pages.SetDeviceRead(true);
         RunRules();
     }
+    // The plan of what the pages changed; its ticked rows become the jobs sent. A row the plan
+    // leaves unticked (its value breaks its rule) is named in the log, as the window does.
     int Collect() {
         jobs.clear();
-        return pages.CollectChangedParameters();
+        if (!pages.IsDeviceRead())
+            log.push_back(pages.ReadFirstNotice());
+        plan = pages.PlanChanges();
+        for (const PlanRow& row : plan)
+            if (!row.ticked && row.rule != RuleBreak::None)
+                log.push_back((row.sensorRow >= 0 ? "row " + std::to_string(row.sensorRow + 1) +
+                                                        " "
+                                                  : std::string()) +
+                              row.label + " \"" + row.newValue +
+                              "\": " + RuleBreakText(row.rule, ""));
+        jobs = TickedJobs(plan);
+        return static_cast<int>(jobs.size());
     }
+    std::vector<PlanRow> plan;
     // The device acknowledges every queued write.
     void Acknowledge() {
         for (const Job& job : jobs)
@@ -101,35 +115,6 @@ public:
     void PostLayoutRule(int rule, int argument) override { posted.emplace_back(rule, argument); }
     void PushJob(const Job& job) override { jobs.push_back(job); }
     void Log(const std::string& text) override { log.push_back(text); }
-    // A stand-in code page: bytes of UTF-8 two-byte sequences for U+0080..U+00FF become the
-    // single Latin-1 byte, anything else is kept; the way back inverts it.
-    std::string Utf8ToAnsi(const std::string& text) override {
-        std::string out;
-        for (size_t i = 0; i < text.size(); ++i) {
-            const unsigned char c = static_cast<unsigned char>(text[i]);
-            if ((c == 0xC2 || c == 0xC3) && i + 1 < text.size()) {
-                out += static_cast<char>(((c & 0x03) << 6) | (text[i + 1] & 0x3F));
-                ++i;
-            } else if (c >= 0x80) {
-                out += '?';
-            } else {
-                out += static_cast<char>(c);
-            }
-        }
-        return out;
-    }
-    std::string AnsiToUtf8(const std::string& text) override {
-        std::string out;
-        for (unsigned char c : text) {
-            if (c >= 0x80) {
-                out += static_cast<char>(0xC0 | (c >> 6));
-                out += static_cast<char>(0x80 | (c & 0x3F));
-            } else {
-                out += static_cast<char>(c);
-            }
-        }
-        return out;
-    }
 };
 
 // A listing built line by line: "AT+SHOW", the anchor first, each label with its value, "OK".

@@ -52,7 +52,7 @@ TEST_F(WritePlanTest, ThreeEditsOneInvalidGiveThreeRowsInKeyOrderTheInvalidOneUn
     EXPECT_TRUE(plan[0].ticked && plan[1].ticked);
 
     // Only the ticked rows are queued, in plan order.
-    EXPECT_EQ(rig.pages.QueuePlan(plan), 2);
+    rig.jobs = TickedJobs(plan);
     ASSERT_EQ(rig.jobs.size(), 2u);
     EXPECT_EQ(rig.jobs[0].command, "AT+APN=internet\r\n");
     EXPECT_EQ(rig.jobs[1].command, "AT+IPAD=121.40.200.179\r\n");
@@ -60,8 +60,8 @@ TEST_F(WritePlanTest, ThreeEditsOneInvalidGiveThreeRowsInKeyOrderTheInvalidOneUn
     // Ticked on purpose, the invalid one goes too.
     std::vector<PlanRow> ticked = plan;
     ticked[2].ticked = true;
-    rig.jobs.clear();
-    EXPECT_EQ(rig.pages.QueuePlan(ticked), 3);
+    rig.jobs = TickedJobs(ticked);
+    ASSERT_EQ(rig.jobs.size(), 3u);
     EXPECT_EQ(rig.jobs[2].command, "AT+PORT=900090\r\n");
 }
 
@@ -80,7 +80,7 @@ TEST_F(WritePlanTest, AValueWithALineBreakIsPlannedButCanNeverBeSent) {
     EXPECT_EQ(plan[0].rule, RuleBreak::BadCharacter);
     std::vector<PlanRow> ticked = plan;
     ticked[0].ticked = true;
-    EXPECT_EQ(rig.pages.QueuePlan(ticked), 0);
+    EXPECT_TRUE(TickedJobs(ticked).empty());
 }
 
 TEST_F(WritePlanTest, EditsAreMarkedCountedByTabAndPutBack) {
