@@ -6,12 +6,12 @@
 
 // The line settings chosen in the connection bar.
 struct LineSettings {
-    int portNumber = 0;   // COM ports: the number
-    std::string portName; // the port as the serial line opens it ("COM5", "tcp://host:4001")
+    int portNumber = 0; // COM ports: the number
     int baudRate = 0;
     char parity = 'N';
     int dataBits = 8;
     int stopBits = 1;
+    std::string portName; // the port as the serial line opens it ("COM5", "tcp://host:4001")
 };
 
 // Why a connection bar's texts cannot open a port.

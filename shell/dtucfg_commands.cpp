@@ -24,8 +24,6 @@
 #define ORVEL_FILENO fileno
 #endif
 
-std::string ProgramFolderOf(const char* argv0);
-
 namespace {
 
 void SayLine(const std::string& text) {
@@ -95,42 +93,6 @@ int CTool::Ports() {
                     port.inUse ? "in use" : "free");
     }
     return kOk;
-}
-
-std::string CTool::SkinFolder() const {
-    if (!options_.skin.empty())
-        return options_.skin;
-    std::string folder = ProgramFolderOf(argv0_) + "/skin/ConifgENRes";
-#ifdef ORVEL_SOURCE_SKIN
-    std::error_code error;
-    if (!std::filesystem::exists(std::filesystem::u8path(folder + "/skin.xml"), error))
-        folder = ORVEL_SOURCE_SKIN;
-#endif
-    return folder;
-}
-
-bool CTool::CheckSkin() const {
-    CPageSession pages;
-    if (!pages.Load(SkinFolder())) {
-        Say("the skin folder " + SkinFolder() + " cannot be read (see --skin)");
-        return false;
-    }
-    return true;
-}
-
-std::string CTool::BackupFolder() const {
-    if (!options_.backups.empty())
-        return options_.backups;
-#ifdef _WIN32
-    return ProgramFolderOf(argv0_) + "/backups";
-#else
-    // The user's data folder (XDG): a program installed system-wide cannot write beside itself.
-    const char* data = std::getenv("XDG_DATA_HOME");
-    if (data && *data == '/')
-        return std::string(data) + "/dtucfg/backups";
-    const char* home = std::getenv("HOME");
-    return std::string(home && *home ? home : ".") + "/.local/share/dtucfg/backups";
-#endif
 }
 
 int CTool::ReadSets(std::vector<std::pair<std::string, std::string>>& sets) const {

@@ -9,6 +9,7 @@
 
 #ifdef _WIN32
 #include "base/crash_report.h"
+#include "base/wide.h"
 #include "serial/serial_port.h"
 #endif
 
@@ -26,52 +27,7 @@
 #include <unistd.h>
 #endif
 
-namespace {
 
-#ifdef _WIN32
-std::wstring WideOf(const std::string& text) {
-    if (text.empty())
-        return std::wstring();
-    const int size = MultiByteToWideChar(CP_UTF8, 0, text.data(), static_cast<int>(text.size()),
-                                         nullptr, 0);
-    std::wstring wide(static_cast<size_t>(size), L'\0');
-    MultiByteToWideChar(CP_UTF8, 0, text.data(), static_cast<int>(text.size()), wide.data(), size);
-    return wide;
-}
-
-std::string Utf8Of(const std::wstring& wide) {
-    if (wide.empty())
-        return std::string();
-    const int size = WideCharToMultiByte(CP_UTF8, 0, wide.data(), static_cast<int>(wide.size()),
-                                         nullptr, 0, nullptr, nullptr);
-    std::string text(static_cast<size_t>(size), '\0');
-    WideCharToMultiByte(CP_UTF8, 0, wide.data(), static_cast<int>(wide.size()), text.data(), size,
-                        nullptr, nullptr);
-    return text;
-}
-#endif
-
-} // namespace
-
-// The folder of the running program (UTF-8).
-std::string ProgramFolderOf(const char* argv0) {
-#ifdef _WIN32
-    (void)argv0;
-    std::wstring path(32768, L'\0');
-    const DWORD length = GetModuleFileNameW(nullptr, path.data(), static_cast<DWORD>(path.size()));
-    path.resize(length);
-    std::string text = Utf8Of(path);
-    const size_t slash = text.find_last_of("\\/");
-#else
-    std::string text = argv0 ? argv0 : "";
-    char self[PATH_MAX] = {};
-    const ssize_t length = readlink("/proc/self/exe", self, sizeof(self) - 1);
-    if (length > 0)
-        text.assign(self, static_cast<size_t>(length));
-    const size_t slash = text.find_last_of('/');
-#endif
-    return slash == std::string::npos ? std::string(".") : text.substr(0, slash);
-}
 
 int main(int argc, char** argv) {
 #ifdef _WIN32

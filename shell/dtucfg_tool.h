@@ -31,6 +31,8 @@ const CParameterStore& Labels();
 // Set by Ctrl+C: commands that wait for units end once the units in progress are done.
 extern std::atomic<bool> g_stopRequested;
 void InstallStopHandler();
+// The folder of the running program (UTF-8).
+std::string ProgramFolderOf(const char* argv0);
 
 class CTool {
 public:

@@ -4,6 +4,7 @@
 #include "shell/frame_wnd.h"
 
 #include "base/decimal.h"
+#include "base/messages.h"
 #include "base/settings.h"
 #include "exchange/dialogue_policy.h"
 #include "serial/port_list.h"

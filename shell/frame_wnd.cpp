@@ -18,6 +18,7 @@
 #include "shell/config_file_dialogs.h"
 #include "shell/dispatch.h"
 #include "shell/station_wnd.h"
+#include "shell/toolkit_window.h"
 #include "ui/UIAccessible.h"
 #include "ui/UIControls.h"
 #include "ui/UIDlgBuilder.h"
@@ -253,12 +254,7 @@ LRESULT COrvelFrameWnd::HandleMessage(UINT uMsg, WPARAM wParam, LPARAM lParam) {
         // Moved to a monitor of another DPI (or its scale changed): every size again at the
         // new scale, in the place the system suggests.
         skinStripWidth_ = 0; // read again at the new scale
-        CDialogBuilder::Rescale(pm_, LOWORD(wParam));
-        const RECT* suggested = reinterpret_cast<const RECT*>(lParam);
-        if (suggested)
-            ::SetWindowPos(m_hWnd, nullptr, suggested->left, suggested->top,
-                           suggested->right - suggested->left, suggested->bottom - suggested->top,
-                           SWP_NOZORDER | SWP_NOACTIVATE);
+        FollowDpiChange(pm_, m_hWnd, wParam, lParam);
         break;
     }
     case WM_IP_NOTICE:

@@ -1,6 +1,7 @@
 #include "shell/plan_wnd.h"
 #include <cstdio>
 
+#include "shell/toolkit_window.h"
 #include "ui/UIButton.h"
 #include "ui/UIContainer.h"
 #include "ui/UIControls.h"
@@ -243,25 +244,11 @@ LRESULT CPlanWnd::HandleMessage(UINT uMsg, WPARAM wParam, LPARAM lParam) {
             ::SetActiveWindow(owner_);
         }
         break;
-    case WM_DPICHANGED: {
-        CDialogBuilder::Rescale(pm_, LOWORD(wParam));
-        if (const RECT* suggested = reinterpret_cast<const RECT*>(lParam))
-            ::SetWindowPos(m_hWnd, nullptr, suggested->left, suggested->top,
-                           suggested->right - suggested->left, suggested->bottom - suggested->top,
-                           SWP_NOZORDER | SWP_NOACTIVATE);
+    case WM_DPICHANGED:
+        FollowDpiChange(pm_, m_hWnd, wParam, lParam);
         return 0;
-    }
-    case WM_NCHITTEST: {
-        POINT pt = {static_cast<short>(LOWORD(lParam)), static_cast<short>(HIWORD(lParam))};
-        ::ScreenToClient(m_hWnd, &pt);
-        const RECT caption = pm_.GetCaptionRect();
-        if (pt.y >= caption.top && pt.y < caption.bottom) {
-            CControlUI* control = pm_.FindControl(pt);
-            if (control == nullptr || std::string(control->GetClass()) != "ButtonUI")
-                return HTCAPTION;
-        }
-        return HTCLIENT;
-    }
+    case WM_NCHITTEST:
+        return SkinWindowHitTest(pm_, m_hWnd, lParam, false);
     default:
         break;
     }

@@ -5,6 +5,7 @@
 #include "base/wide.h"
 #include "serial/serial_line.h"
 #include "shell/config_file_dialogs.h"
+#include "shell/toolkit_window.h"
 #include "ui/UIButton.h"
 #include "ui/UIContainer.h"
 #include "ui/UIControls.h"
@@ -433,30 +434,11 @@ LRESULT CStationWnd::HandleMessage(UINT uMsg, WPARAM wParam, LPARAM lParam) {
             return 0;
         }
         break;
-    case WM_DPICHANGED: {
-        CDialogBuilder::Rescale(pm_, LOWORD(wParam));
-        if (const RECT* suggested = reinterpret_cast<const RECT*>(lParam))
-            ::SetWindowPos(m_hWnd, nullptr, suggested->left, suggested->top,
-                           suggested->right - suggested->left, suggested->bottom - suggested->top,
-                           SWP_NOZORDER | SWP_NOACTIVATE);
+    case WM_DPICHANGED:
+        FollowDpiChange(pm_, m_hWnd, wParam, lParam);
         return 0;
-    }
-    case WM_NCHITTEST: {
-        POINT pt = {static_cast<short>(LOWORD(lParam)), static_cast<short>(HIWORD(lParam))};
-        ::ScreenToClient(m_hWnd, &pt);
-        RECT client;
-        ::GetClientRect(m_hWnd, &client);
-        const RECT box = pm_.GetSizeBox();
-        if (pt.x >= client.right - box.right && pt.y >= client.bottom - box.bottom)
-            return HTBOTTOMRIGHT;
-        const RECT caption = pm_.GetCaptionRect();
-        if (pt.y >= caption.top && pt.y < caption.bottom) {
-            CControlUI* control = pm_.FindControl(pt);
-            if (control == nullptr || std::string(control->GetClass()) != "ButtonUI")
-                return HTCAPTION;
-        }
-        return HTCLIENT;
-    }
+    case WM_NCHITTEST:
+        return SkinWindowHitTest(pm_, m_hWnd, lParam, true);
     default:
         break;
     }

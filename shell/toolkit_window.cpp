@@ -1,0 +1,32 @@
+#include "shell/toolkit_window.h"
+
+#include "ui/UIDlgBuilder.h"
+
+#include <string>
+
+LRESULT SkinWindowHitTest(CPaintManagerUI& pm, HWND window, LPARAM lParam, bool sizable) {
+    POINT pt = {static_cast<short>(LOWORD(lParam)), static_cast<short>(HIWORD(lParam))};
+    ::ScreenToClient(window, &pt);
+    if (sizable) {
+        RECT client;
+        ::GetClientRect(window, &client);
+        const RECT box = pm.GetSizeBox();
+        if (pt.x >= client.right - box.right && pt.y >= client.bottom - box.bottom)
+            return HTBOTTOMRIGHT;
+    }
+    const RECT caption = pm.GetCaptionRect();
+    if (pt.y >= caption.top && pt.y < caption.bottom) {
+        CControlUI* control = pm.FindControl(pt);
+        if (control == nullptr || std::string(control->GetClass()) != "ButtonUI")
+            return HTCAPTION;
+    }
+    return HTCLIENT;
+}
+
+void FollowDpiChange(CPaintManagerUI& pm, HWND window, WPARAM wParam, LPARAM lParam) {
+    CDialogBuilder::Rescale(pm, LOWORD(wParam));
+    if (const RECT* suggested = reinterpret_cast<const RECT*>(lParam))
+        ::SetWindowPos(window, nullptr, suggested->left, suggested->top,
+                       suggested->right - suggested->left, suggested->bottom - suggested->top,
+                       SWP_NOZORDER | SWP_NOACTIVATE);
+}

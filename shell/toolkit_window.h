@@ -1,0 +1,14 @@
+// What every window of the program built from a skin does alike: where a point of its
+// frameless surface hits (the caption drags it, the size box sizes it, a button stays a button),
+// and following a change of the monitor's DPI.
+#pragma once
+
+#include "ui/UIManager.h"
+
+#include <windows.h>
+
+// WM_NCHITTEST of a frameless skin window: HTCAPTION over the caption rectangle except on its
+// buttons, HTBOTTOMRIGHT in the size box's corner when `sizable`, else HTCLIENT.
+LRESULT SkinWindowHitTest(CPaintManagerUI& pm, HWND window, LPARAM lParam, bool sizable);
+// WM_DPICHANGED: every size again at the new scale, in the place the system suggests.
+void FollowDpiChange(CPaintManagerUI& pm, HWND window, WPARAM wParam, LPARAM lParam);
