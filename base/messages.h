@@ -27,8 +27,7 @@ enum : unsigned {
     WM_CONTROL_STATE = 0x0400 + 1107,   // 2131, wParam 1 enable / else disable, lParam a group
     WM_SWITCH_LANGUAGE = 0x0400 + 1108, // 2132, posted
     // Posted to show the server-address notice box once the handler that found the blank (a
-    // focus change, possibly inside a layout rule that holds the parameter store's lock) has
-    // returned.
+    // focus change, possibly inside a layout rule) has returned.
     WM_IP_NOTICE = 0x0400 + 1111, // 2135
     // The station window's production line: a port's progress or a unit's result (posted from
     // a port's thread, lParam an owned event), and the end of the line's run (posted).

@@ -4,8 +4,7 @@
 //
 // Portable: it reaches the controls only through an IPageView and the rest of the program only
 // through an IPageHost, so the main window supplies both and native tests supply in-memory ones.
-// Everything here runs on the window thread; the caller holds the parameter store's lock around
-// each call (ApplyValuesToControls, ApplyLayoutRule, CollectChangedParameters, ...).
+// Everything here runs on the one thread that owns the parameter store (the window's).
 #pragma once
 
 #include "exchange/job.h"
@@ -80,7 +79,8 @@ enum LayoutRule : int {
 // strip's width now (after the window was resized).
 enum class TabStripStep { Relayout, Left, Right, Fit };
 
-// What a rule leaves for its caller to do once the store's lock is released.
+// What a rule leaves for its caller to do once the rule has returned (a modal box inside a
+// rule would let the next rules run nested under it).
 struct RuleOutcome {
     // "Server Count" was "0" on a device that needs a server: show the "Notify"/"ServerCount"
     // box, then call ServerCountFallback (which selects item 1 and so runs the rule again).

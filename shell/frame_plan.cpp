@@ -59,7 +59,6 @@ void COrvelFrameWnd::ScheduleMarks() {
 void COrvelFrameWnd::RefreshMarks() {
     if (m_hWnd)
         ::KillTimer(m_hWnd, kMarksTimerId);
-    auto lock = store_.Lock();
     pages_.MarkChanges();
 }
 
@@ -67,7 +66,6 @@ void COrvelFrameWnd::RevertAll() {
     if (!pages_.IsDeviceRead())
         return;
     {
-        auto lock = store_.Lock();
         pages_.SetFailedFields({});
         pages_.ApplyValuesToControls();
     }
@@ -86,7 +84,6 @@ void COrvelFrameWnd::ShowWritePlan() {
     }
     std::vector<PlanRow> rows;
     {
-        auto lock = store_.Lock();
         rows = pages_.PlanChanges();
     }
     if (rows.empty()) {
@@ -228,7 +225,6 @@ void COrvelFrameWnd::FinishVerification(const std::string& listing) {
                 FieldName(row) + ": " + OutcomeText(row.outcome, texts);
     }
     {
-        auto lock = store_.Lock();
         pages_.SetFailedFields(failed);
         pages_.MarkChanges();
     }
@@ -282,7 +278,6 @@ bool COrvelFrameWnd::ReadAcceptedFile(const std::string& path, std::string& list
     std::string bytes;
     bool accepted = ReadFileBytes(path, 4 * kMaxConfigFileText, bytes);
     {
-        auto lock = store_.Lock();
         accepted = accepted && ReadConfigFile(bytes, store_.parameters, store_.lists, listing,
                                               labels) == ConfigFileError::None;
     }
@@ -297,7 +292,6 @@ bool COrvelFrameWnd::LoadFileForPlan(const std::string& path, PlanSource source)
     if (!ReadAcceptedFile(path, listing, labels))
         return false;
     {
-        auto lock = store_.Lock();
         // The file's values go into a copy; the catalogue keeps what the device last reported.
         fileListing_ = listing;
         pages_.ShowFileValues(listing, std::move(labels));
@@ -369,7 +363,6 @@ void COrvelFrameWnd::CompareWithFile() {
                                          "clock) are left out. Nothing is written.");
     std::vector<PlanWindowRow> rows;
     {
-        auto lock = store_.Lock();
         for (const Difference& difference : differences) {
             PlanWindowRow row;
             int tab = -1;
@@ -416,7 +409,6 @@ bool COrvelFrameWnd::OfferRevert(LPARAM lParam) {
         menu, TPM_RETURNCMD | TPM_LEFTALIGN | TPM_TOPALIGN, pt.x, pt.y, 0, m_hWnd, nullptr));
     ::DestroyMenu(menu);
     if (chosen == kRevert) {
-        auto lock = store_.Lock();
         pages_.RevertField(name);
     }
     ScheduleMarks();

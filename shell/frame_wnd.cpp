@@ -91,13 +91,11 @@ void COrvelFrameWnd::OnLinkResult(const LinkResult& result) {
 
 // A loaded file's differences: the device's own listing was just parsed, or could not be read.
 void COrvelFrameWnd::OnDeviceListingForFile(bool read) {
-    auto lock = store_.Lock();
     if (!read) {
         // What the catalogue knows is not this device's configuration any more than before: the
         // pages keep the file, and nothing is written until the device has been read.
         pages_.EndFileLoad();
         pages_.SetDeviceRead(false);
-        lock.unlock();
         AppendLog(LookupTextOr("onLoadFrommFile", "NotRead",
                          "The device did not send its configuration: nothing was written. The "
                          "pages show the file; read the device before writing.",
@@ -108,7 +106,6 @@ void COrvelFrameWnd::OnDeviceListingForFile(bool read) {
     // Nothing is sent yet: the differences go to the plan, the pages show the file marked.
     std::vector<PlanRow> rows = pages_.PlanFileDifferences(fileListing_);
     pages_.MarkChanges();
-    lock.unlock();
     if (rows.empty()) {
         AppendLog(LookupTextOr("WritePlan", "SameAsFile",
                                "The device already holds the file's values: nothing to write.") +
@@ -408,7 +405,6 @@ LRESULT COrvelFrameWnd::OnSysCommand(UINT uMsg, WPARAM wParam, LPARAM lParam, bo
 LRESULT COrvelFrameWnd::OnLayoutRule(WPARAM wParam, LPARAM lParam) {
     RuleOutcome outcome;
     {
-        auto lock = store_.Lock();
         outcome = pages_.ApplyLayoutRule(static_cast<int>(wParam), static_cast<int>(lParam));
     }
     if (outcome.serverCountNotice) {
@@ -418,16 +414,13 @@ LRESULT COrvelFrameWnd::OnLayoutRule(WPARAM wParam, LPARAM lParam) {
     }
     MSG waiting;
     if (!::PeekMessageA(&waiting, m_hWnd, WM_LAYOUT_RULE, WM_LAYOUT_RULE, PM_NOREMOVE)) {
-        auto lock = store_.Lock();
         pages_.OnRulesSettled();
-        lock.unlock();
         ScheduleMarks();
     }
     return 0;
 }
 
 void COrvelFrameWnd::ShowConfiguration() {
-    auto lock = store_.Lock();
     pages_.ApplyValuesToControls();
 }
 
@@ -439,7 +432,6 @@ void COrvelFrameWnd::SaveConfigurationFile() {
     if (pages_.IsDeviceRead() && planWindow_ == nullptr) {
         size_t changes = 0;
         {
-            auto lock = store_.Lock();
             changes = pages_.PlanChanges().size();
         }
         if (changes > 0) {
@@ -966,7 +958,6 @@ void COrvelFrameWnd::FitTabStrip() {
     const int width = std::max(0, std::min(skinStripWidth_, room));
     if (width != strip->GetFixedWidth())
         strip->SetFixedWidth(width);
-    auto lock = store_.Lock();
     pages_.UpdateTabStrip(TabStripStep::Fit);
 }
 

@@ -109,7 +109,6 @@ public:
     std::vector<LinkResult> Results() const { return Locked(results_); }
     std::vector<std::string> Gone() const { return Locked(gone_); }
     std::string Value(const char* key) {
-        auto lock = store.Lock();
         const ParameterEntry* entry = FindParameter(store.parameters, key);
         return entry ? entry->value : "<absent>";
     }
@@ -317,7 +316,6 @@ TEST_F(DeviceDialogue, LoadFillsTheCatalogueWithTheDevicesValues) {
     EXPECT_EQ(W().Value("Device Type"), "DTU-X6");
     EXPECT_EQ(W().Value("Protocolmodel"), "TRNS");
     EXPECT_EQ(W().Value("CollectCount"), "3");
-    auto lock = W().store.Lock();
     EXPECT_EQ(W().store.lists["CustomList"].items["GENSENSORINFO 0:"],
               "1,1,3,0,2,1,1,1,temperature,0");
     EXPECT_TRUE(W().store.presence.serialPort2);
@@ -332,7 +330,6 @@ TEST_F(DeviceDialogue, FileJobsHandTheListingToTheirSubscriber) {
     EXPECT_EQ(saved.substr(saved.size() - 4), "OK\r\n");
     EXPECT_EQ(W().ListingsShown(), shown); // a file job never shows values
     {
-        auto lock = W().store.Lock();
         W().store.parameters["Server's Port"].value = "stale";
     }
     const int asked = W().FileListings(), notRead = W().FilesNotRead();
@@ -366,7 +363,6 @@ TEST_F(DeviceDialogue, WritesAnsweredOkAreRecordedByTheSubscriberAndRefusedOnesA
     row.item = "GENSENSORINFO 2:";
     row.value = "1,5,3,100,2,1,0,2,pressure,0";
     ASSERT_TRUE(B().RunJob(row));
-    auto lock = W().store.Lock();
     EXPECT_EQ(W().store.lists["CustomList"].items["GENSENSORINFO 2:"], row.value);
 }
 

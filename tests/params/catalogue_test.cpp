@@ -238,24 +238,17 @@ TEST(Catalogue, AcknowledgedWritesAreRecorded) {
     EXPECT_EQ(built.At("Unknown").value, "v");
 }
 
-TEST(Catalogue, StoreLockHoldsOffTheWorkersAssignmentDuringAPass) {
+// The store as a window holds it: an acknowledged write is recorded at once, and the next
+// listing the device sends has the last word.
+TEST(Catalogue, TheStoreRecordsAcknowledgedWritesAndTheNextListingWins) {
     CParameterStore store;
     store.Build(1);
-    std::atomic<bool> recorded{false};
-    std::thread worker;
-    {
-        auto pass = store.Lock();
-        worker = std::thread([&] {
-            store.RecordWrittenValue("Server's Ip", "10.1.1.1", EntryKind::None, "");
-            recorded = true;
-        });
-        std::this_thread::sleep_for(std::chrono::milliseconds(100));
-        EXPECT_FALSE(recorded);
-        EXPECT_EQ(store.parameters["Server's Ip"].value, "");
-    }
-    worker.join();
-    EXPECT_TRUE(recorded);
+    store.RecordWrittenValue("Server's Ip", "10.1.1.1", EntryKind::None, "");
     EXPECT_EQ(store.parameters["Server's Ip"].value, "10.1.1.1");
+    const std::string listing = "AT+SHOW\r\nAccess Point Name:CMNET\r\n"
+                                "Server's Ip:10.2.2.2\r\nOK\r\n";
+    ASSERT_TRUE(store.ParseListing(listing.data(), listing.size()));
+    EXPECT_EQ(store.parameters["Server's Ip"].value, "10.2.2.2");
     EXPECT_EQ(store.tabs[6].name, "EquimentTab");
 }
 

@@ -198,7 +198,6 @@ public:
             showing.push_back(Ms(t1 - t0));
             const Clock::time_point t2 = Clock::now();
             {
-                auto lock = frame_->Store().Lock();
                 frame_->Pages().FillSensorList();
             }
             rows.push_back(Ms(Clock::now() - t2));
@@ -216,7 +215,6 @@ public:
         std::string text;
         FileBytesToListing(wintest::ReadFileText(path), text);
         {
-            auto lock = frame_->Store().Lock();
             ParseListing(text.data(), text.size(), frame_->Store().parameters,
                          frame_->Store().lists, frame_->Store().presence);
             frame_->Pages().ApplyValuesToControls();
@@ -230,7 +228,6 @@ public:
     void Write(int n, int baud) {
         std::vector<std::string> keys;
         {
-            auto lock = frame_->Store().Lock();
             for (const auto& [key, entry] : frame_->Store().parameters) {
                 const auto& tabs = frame_->Store().tabs;
                 if (entry.kind == EntryKind::Edit && entry.inUse && entry.tab >= 0 && entry.tab < 12 &&
