@@ -4,6 +4,16 @@
 #include <ctime>
 #include <string>
 
+// Every occurrence of `from` replaced by `to` (nothing when `from` is empty), left to right; a
+// replacement is never searched again.
+inline std::string ReplaceAll(std::string text, const std::string& from, const std::string& to) {
+    if (from.empty())
+        return text;
+    for (size_t at = text.find(from); at != std::string::npos; at = text.find(from, at + to.size()))
+        text.replace(at, from.size(), to);
+    return text;
+}
+
 // Whether part occurs in text (plain, case-sensitive).
 inline bool Contains(const std::string& text, const char* part) {
     return text.find(part) != std::string::npos;

@@ -1,17 +1,14 @@
 // Small helpers shared by the files of the configuration pages (not part of their face).
 #pragma once
 
+#include "base/text.h"
 #include "params/parameter_catalogue.h"
 
 #include <string>
 
 namespace page_helpers {
 
-inline std::string ReplaceAll(std::string text, const std::string& from, const std::string& to) {
-    for (size_t at = text.find(from); at != std::string::npos; at = text.find(from, at + to.size()))
-        text.replace(at, from.size(), to);
-    return text;
-}
+using ::ReplaceAll; // base/text.h
 
 // The name with "#" replaced by the channel number ("DIO# workmode", 2 -> "DIO2 workmode").
 inline std::string Channel(const char* pattern, int channel) {

@@ -1,5 +1,6 @@
 #include "shell/dispatch.h"
 
+#include "base/text.h"
 #include <cstring>
 
 namespace {
@@ -96,12 +97,6 @@ const char* const kServerAddressFields[] = {
     "Server3's Ip", "Server4's Ip",          "Server5's Ip",
 };
 
-std::string ReplaceEvery(std::string text, const std::string& from, const std::string& to) {
-    for (size_t at = text.find(from); at != std::string::npos; at = text.find(from, at + to.size()))
-        text.replace(at, from.size(), to);
-    return text;
-}
-
 } // namespace
 
 ClickAction ClickActionFor(const std::string& name) {
@@ -127,8 +122,8 @@ bool IsDirectionSwitch(const std::string& name) {
 
 std::string ToggledSwitchImage(const std::string& image) {
     if (image.find("disable") != std::string::npos)
-        return ReplaceEvery(image, "disable", "enable");
-    return ReplaceEvery(image, "enable", "disable");
+        return ReplaceAll(image, "disable", "enable");
+    return ReplaceAll(image, "enable", "disable");
 }
 
 ItemSelectAction ItemSelectActionFor(const std::string& name, int selectedItem) {

@@ -11,10 +11,6 @@ using uiparse::EqualsNoCase;
 
 namespace {
 
-bool Contains(const std::string& text, const char* word) {
-    return text.find(word) != std::string::npos;
-}
-
 RECT Shrink(const RECT& rc, const RECT& by) {
     RECT r = {rc.left + by.left, rc.top + by.top, rc.right - by.right, rc.bottom - by.bottom};
     if (r.right < r.left)

@@ -89,15 +89,4 @@ bool EqualsNoCase(const std::string& a, const std::string& b) {
     return true;
 }
 
-std::string ReplaceAll(std::string text, const std::string& from, const std::string& to) {
-    if (from.empty())
-        return text;
-    size_t pos = 0;
-    while ((pos = text.find(from, pos)) != std::string::npos) {
-        text.replace(pos, from.size(), to);
-        pos += to.size();
-    }
-    return text;
-}
-
 } // namespace uiparse

@@ -4,6 +4,8 @@
 // range given.
 #pragma once
 
+#include "base/text.h"
+
 #include <cstdint>
 #include <string>
 
@@ -31,7 +33,7 @@ RectValues ParseRectValues(const std::string& value, int lo = -kMaxCoord, int hi
 SizeValues ParseSizeValues(const std::string& value, int lo = -kMaxCoord, int hi = kMaxCoord);
 // Case-insensitive comparison of two byte strings.
 bool EqualsNoCase(const std::string& a, const std::string& b);
-// Replaces every occurrence of `from` by `to`.
-std::string ReplaceAll(std::string text, const std::string& from, const std::string& to);
+// Replaces every occurrence of `from` by `to` (base/text.h).
+using ::ReplaceAll;
 
 } // namespace uiparse
