@@ -20,6 +20,14 @@ using LockGuard = std::lock_guard<std::mutex>;
 const DWORD kPurgeAll = PURGE_TXABORT | PURGE_RXABORT | PURGE_TXCLEAR | PURGE_RXCLEAR;
 const DWORD kPurgeReceive = PURGE_RXABORT | PURGE_RXCLEAR;
 
+// The line settings as BuildCommDCB reads them.
+std::string ModeText(int baud, char parity, int dataBits, int stopBits) {
+    char text[64];
+    std::snprintf(text, sizeof(text), "baud=%d parity=%c data=%d stop=%d", baud, parity,
+                  dataBits, stopBits);
+    return text;
+}
+
 } // namespace
 
 void CSerialPort::SetErrorBoxHook(ErrorBoxHook hook) {
@@ -47,11 +55,9 @@ void CSerialPort::CloseEvents() {
 }
 
 bool CSerialPort::OpenPort(HWND owner, const LineSettings& line, DWORD eventMask) {
-    char settings[50];
-    std::snprintf(settings, sizeof(settings), "baud=%d parity=%c data=%d stop=%d", line.baudRate,
-                  line.parity, line.dataBits, line.stopBits);
     return OpenDevice(owner, "\\\\.\\COM" + std::to_string(line.portNumber), line.portNumber,
-                      settings, eventMask, nullptr);
+                      ModeText(line.baudRate, line.parity, line.dataBits, line.stopBits),
+                      eventMask, nullptr);
 }
 
 bool CSerialPort::Open(const SerialLineSettings& line, std::string& why) {
@@ -64,9 +70,8 @@ bool CSerialPort::Open(const SerialLineSettings& line, std::string& why) {
     const std::string name = device.substr(4);
     if (name.size() > 3 && (name.compare(0, 3, "COM") == 0 || name.compare(0, 3, "com") == 0))
         number = std::atoi(name.c_str() + 3);
-    char settings[50];
-    std::snprintf(settings, sizeof(settings), "baud=%d parity=%c data=%d stop=%d", line.baudRate,
-                  line.parity, line.dataBits, line.stopBits);
+    const std::string settings =
+        ModeText(line.baudRate, line.parity, line.dataBits, line.stopBits);
     {
         std::lock_guard<std::mutex> guard(inboxLock_);
         inbox_.clear();

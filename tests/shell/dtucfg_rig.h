@@ -24,6 +24,7 @@ using testsupport::ReadFileText;
 
 
 using testsupport::MakeDir;
+using testsupport::Spawn;
 using testsupport::Simulator;
 using testsupport::Write;
 
@@ -69,15 +70,8 @@ class Line {
 public:
     // `name` tells several lines in one folder apart ("a" gives "adevice", "astation").
     explicit Line(const std::string& dir, const std::string& name = "") : dir_(dir + "/" + name) {
-        pid_ = fork();
-        if (pid_ == 0) {
-            setpgid(0, 0);
-            const std::string command = "exec socat pty,raw,echo=0,link=" + dir_ +
-                                        "device pty,raw,echo=0,link=" + dir_ +
-                                        "station >/dev/null 2>&1";
-            execl("/bin/sh", "sh", "-c", command.c_str(), nullptr);
-            _exit(127);
-        }
+        pid_ = Spawn("exec socat pty,raw,echo=0,link=" + dir_ + "device pty,raw,echo=0,link=" +
+                     dir_ + "station >/dev/null 2>&1");
         for (int i = 0; i < 100 && !Exists(dir_ + "station"); ++i)
             std::this_thread::sleep_for(std::chrono::milliseconds(20));
     }
@@ -99,17 +93,9 @@ public:
         const std::string file = dir_ + "unit" + std::to_string(n) + ".device";
         if (!config.empty())
             Write(file, config);
-        unit_ = fork();
-        if (unit_ == 0) {
-            setpgid(0, 0);
-            const std::string command = "exec " + std::string(DTUSIM_PATH) + " --tty " + dir_ +
-                                        "device --config " + file + " --transcript " + dir_ +
-                                        "transcript --control " + dir_ +
-                                        "control --prompts 20 --prompt-interval 200 --baud 0 " +
-                                        extra;
-            execl("/bin/sh", "sh", "-c", command.c_str(), nullptr);
-            _exit(127);
-        }
+        unit_ = Spawn("exec " + std::string(DTUSIM_PATH) + " --tty " + dir_ + "device --config " +
+                      file + " --transcript " + dir_ + "transcript --control " + dir_ +
+                      "control --prompts 20 --prompt-interval 200 --baud 0 " + extra);
     }
     // The adapter of this line is pulled out: the station's end hangs up.
     void Vanish() {
@@ -141,15 +127,9 @@ public:
     // `input`: where its standard input comes from (a file, or a command's output).
     Background(const std::string& dir, const std::string& args,
                const std::string& input = "< /dev/null") {
-        pid_ = fork();
-        if (pid_ == 0) {
-            setpgid(0, 0);
-            const std::string command = "XDG_DATA_HOME=" + dir + "/data exec " +
-                                        std::string(DTUCFG_PATH) + " " + args + " > " + dir +
-                                        "/out 2> " + dir + "/err " + input;
-            execl("/bin/bash", "bash", "-c", command.c_str(), nullptr);
-            _exit(127);
-        }
+        pid_ = Spawn("XDG_DATA_HOME=" + dir + "/data exec " + std::string(DTUCFG_PATH) + " " +
+                         args + " > " + dir + "/out 2> " + dir + "/err " + input,
+                     "/bin/bash");
     }
     void Interrupt() { kill(pid_, SIGINT); }
     int Wait() {
@@ -166,12 +146,7 @@ private:
 class Process {
 public:
     explicit Process(const std::string& command) {
-        pid_ = fork();
-        if (pid_ == 0) {
-            setpgid(0, 0);
-            execl("/bin/bash", "bash", "-c", ("exec " + command).c_str(), nullptr);
-            _exit(127);
-        }
+        pid_ = Spawn("exec " + command, "/bin/bash");
     }
     ~Process() {
         kill(pid_, SIGTERM);

@@ -15,6 +15,18 @@
 
 namespace testsupport {
 
+// Starts a shell command in a process group of its own (so that signals reach it alone); its
+// process id.
+inline pid_t Spawn(const std::string& command, const char* shell = "/bin/sh") {
+    const pid_t pid = fork();
+    if (pid == 0) {
+        setpgid(0, 0);
+        execl(shell, shell, "-c", command.c_str(), nullptr);
+        _exit(127);
+    }
+    return pid;
+}
+
 inline std::string MakeDir() {
     char folder[] = "/tmp/dtucfg-test-XXXXXX";
     return mkdtemp(folder) ? folder : "/tmp";
@@ -32,12 +44,7 @@ public:
                                     "/device.cfg --transcript " + dir + "/transcript --control " +
                                     dir + "/control --prompts 0 --baud 0 " + extra + " > " + dir +
                                     "/pty 2>/dev/null";
-        pid_ = fork();
-        if (pid_ == 0) {
-            setpgid(0, 0);
-            execl("/bin/sh", "sh", "-c", ("exec " + command).c_str(), nullptr);
-            _exit(127);
-        }
+        pid_ = Spawn("exec " + command);
         for (int i = 0; i < 100 && port_.empty(); ++i) {
             std::this_thread::sleep_for(std::chrono::milliseconds(20));
             port_ = ReadFileText(dir + "/pty");
