@@ -131,6 +131,19 @@ bool RememberNetworkPort(const std::string& port) {
                                       WideOf(g_configFile).c_str()) != 0;
 }
 
+bool LoadLogTimeStamps() {
+    if (g_configFile.empty())
+        return false;
+    return GetPrivateProfileIntW(L"Log", L"TimeStamps", 0, WideOf(g_configFile).c_str()) != 0;
+}
+
+bool RememberLogTimeStamps(bool on) {
+    if (g_configFile.empty())
+        return false;
+    return WritePrivateProfileStringW(L"Log", L"TimeStamps", on ? L"1" : L"0",
+                                      WideOf(g_configFile).c_str()) != 0;
+}
+
 const std::string& GetSkinFolder() { return g_skinFolder; }
 
 const std::string& GetMessageTextFile() { return g_messageTextFile; }

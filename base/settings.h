@@ -31,6 +31,10 @@ std::vector<std::string> LoadNetworkPorts();
 // Puts a network port first in that list (at most 8 kept). False when config.ini could not be
 // written.
 bool RememberNetworkPort(const std::string& port);
+// Whether the operation log starts its lines with the time ("Log"/"TimeStamps"); false when
+// never chosen. False from RememberLogTimeStamps when config.ini could not be written.
+bool LoadLogTimeStamps();
+bool RememberLogTimeStamps(bool on);
 const std::string& GetSkinFolder();      // "...\skin\ConifgENRes" or "...\skin\ConifgRes"
 const std::string& GetMessageTextFile(); // GetSkinFolder() + "\Language.ini"
 

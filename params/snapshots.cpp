@@ -127,6 +127,18 @@ std::string SnapshotIdPart(const std::string& deviceId) {
     return part;
 }
 
+std::string SnapshotTimeText(const std::string& name) {
+    const size_t at = name.rfind('_');
+    if (at == std::string::npos || name.size() < at + 1 + 15 + 4)
+        return "";
+    const std::string stamp = name.substr(at + 1, 15); // YYYYMMDD-HHMMSS
+    for (size_t i = 0; i < stamp.size(); ++i)
+        if (i == 8 ? stamp[i] != '-' : !std::isdigit(static_cast<unsigned char>(stamp[i])))
+            return "";
+    return stamp.substr(0, 4) + "-" + stamp.substr(4, 2) + "-" + stamp.substr(6, 2) + " " +
+           stamp.substr(9, 2) + ":" + stamp.substr(11, 2) + ":" + stamp.substr(13, 2);
+}
+
 std::string SnapshotName(const std::string& deviceId, const std::tm& local, int sequence) {
     char stamp[32] = {};
     std::strftime(stamp, sizeof(stamp), "%Y%m%d-%H%M%S", &local);

@@ -21,6 +21,8 @@ std::string DeviceIdOf(const std::string& listing);
 // empty ID, and an ID too long for a file name shortened with a hash of the whole; so that two
 // IDs never share a name. Only names of exactly this form are the program's own snapshots.
 std::string SnapshotName(const std::string& deviceId, const std::tm& local, int sequence = 1);
+// When a snapshot was kept, from its name: "2026-12-10 19:19:59"; "" for a name of another form.
+std::string SnapshotTimeText(const std::string& name);
 // The ID as it stands in a snapshot's name.
 std::string SnapshotIdPart(const std::string& deviceId);
 

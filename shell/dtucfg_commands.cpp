@@ -485,9 +485,14 @@ int CTool::Compare() {
         result.Set("outcome", CJson::String(differences.empty() ? "same" : "differ"));
         Emit(std::move(result), options_.ports.empty() ? "" : OnePort());
     }
+    // Columns as the window's compare shows them: the device's value, then the file's (two
+    // files: the first, then the second).
+    const bool withDevice = options_.cfg2.empty();
     for (const Difference& d : differences)
         if (!options_.json)
-            std::printf("%s\t%s\t%s\n", d.label.c_str(), d.first.c_str(), d.second.c_str());
+            std::printf("%s\t%s\t%s\n", d.label.c_str(),
+                        (withDevice ? d.second : d.first).c_str(),
+                        (withDevice ? d.first : d.second).c_str());
     Say(std::to_string(differences.size()) + " parameter(s) differ; nothing was written");
     return differences.empty() ? kOk : kFailed;
 }

@@ -44,6 +44,9 @@ bool ChooseTextFile(HWND owner, const std::wstring& suggested, std::string& file
 } // namespace
 
 void COrvelFrameWnd::SetLogTimeStamps(bool on) {
+    // The choice holds across starts.
+    if (on != logTimeStamps_)
+        RememberLogTimeStamps(on);
     logTimeStamps_ = on;
     if (logView_)
         logView_->SetExtraMenuChecked(kTimeStampsCommand, on);
@@ -168,6 +171,7 @@ void COrvelFrameWnd::OnLogMenu(int id) {
 void COrvelFrameWnd::InstallLogMenu() {
     if (logView_ == nullptr)
         return;
+    logTimeStamps_ = LoadLogTimeStamps();
     logView_->SetExtraMenu(
         {{kSaveLogCommand, LookupTextOr("LogMenu", "SaveLog", "&Save log..."), false},
          {kTimeStampsCommand, LookupTextOr("LogMenu", "TimeStamps", "&Time stamps"),

@@ -3,6 +3,7 @@
 // outcome of every row once the device has been read again, and the change marks.
 #include "shell/frame_wnd.h"
 
+#include "base/decimal.h"
 #include "base/settings.h"
 #include "base/text.h"
 #include "base/wide.h"
@@ -12,6 +13,7 @@
 #include "shell/config_file_dialogs.h"
 #include "ui/UIControl.h"
 
+#include <algorithm>
 #include <ctime>
 
 namespace {
@@ -107,7 +109,7 @@ void COrvelFrameWnd::OpenPlan(std::vector<PlanRow> rows, PlanSource source) {
         texts.title = PlanText("FileTitle", "Write plan: the file's differences from the device");
         break;
     case PlanSource::Undo:
-        texts.title = PlanText("UndoTitle", "Undo the last write: back to the kept configuration");
+        texts.title = PlanText("UndoTitle", "Undo the last write: back to") + " " + undoSnapshot_;
         break;
     }
     texts.count = PlanText("Count", "%1 of %2 rows will be sent");
@@ -320,7 +322,11 @@ void COrvelFrameWnd::UndoLastWrite() {
                   " " + BackupFolder() + "\r\n");
         return;
     }
-    AppendLog(PlanText("Undoing", "Undoing the last write: back to") + " " + found.name + "\r\n");
+    // Which configuration the undo goes back to: the device's ID then and when it was kept.
+    const std::string id = DeviceIdOf(found.listing);
+    undoSnapshot_ = (id.empty() ? found.name : id) + ", " + SnapshotTimeText(found.name);
+    AppendLog(PlanText("Undoing", "Undoing the last write: back to") + " " + undoSnapshot_ +
+              " (" + found.name + ")\r\n");
     LoadFileForPlan(CSnapshotFolder(BackupFolder()).PathOf(found.name), PlanSource::Undo);
 }
 
@@ -361,25 +367,44 @@ void COrvelFrameWnd::CompareWithFile() {
     texts.secondHeader = twoFiles ? FileNameOf(path) : PlanText("FileHeader", "File value");
     texts.hint = PlanText("CompareHint", "Values that change by themselves (signal, version, "
                                          "clock) are left out. Nothing is written.");
-    std::vector<PlanWindowRow> rows;
-    {
-        for (const Difference& difference : differences) {
-            PlanWindowRow row;
-            int tab = -1;
-            if (const ParameterEntry* entry = FindParameter(store_.parameters, difference.key))
-                tab = entry->tab;
-            else if (const ListParameterEntry* list = FindListParameter(store_.lists,
-                                                                        difference.key))
-                tab = list->tab;
-            row.page = pages_.PageTitle(tab);
-            const std::string field = view_.FieldLabel(difference.key);
-            row.label = field.empty() ? difference.label : field;
-            row.deviceValue = difference.first;
-            row.newValue = difference.second;
-            row.tickable = false;
-            rows.push_back(row);
+    // Page by page in the strip's order, each page's fields in the catalogue's order (a
+    // sensor list's rows by number), as a user walks the pages.
+    struct Placed {
+        int tab;
+        size_t order;
+        PlanWindowRow row;
+    };
+    std::vector<Placed> placed;
+    for (const Difference& difference : differences) {
+        Placed item{kNoTab, ParameterTable().size(), {}};
+        if (const ParameterEntry* entry = FindParameter(store_.parameters, difference.key)) {
+            item.tab = entry->tab;
+            for (size_t i = 0; i < ParameterTable().size(); ++i)
+                if (difference.key == ParameterTable()[i].key)
+                    item.order = i;
+        } else if (const ListParameterEntry* list = FindListParameter(store_.lists,
+                                                                      difference.key)) {
+            item.tab = list->tab;
+            const size_t digits = difference.label.find_first_of("0123456789");
+            if (digits != std::string::npos)
+                item.order += static_cast<size_t>(ParseDecimal(difference.label.substr(digits)));
         }
+        PlanWindowRow& row = item.row;
+        row.page = pages_.PageTitle(item.tab);
+        const std::string field = view_.FieldLabel(difference.key);
+        row.label = field.empty() ? difference.label : field;
+        row.deviceValue = difference.first;
+        row.newValue = difference.second;
+        row.tickable = false;
+        placed.push_back(std::move(item));
     }
+    std::stable_sort(placed.begin(), placed.end(), [](const Placed& a, const Placed& b) {
+        return a.tab != b.tab ? a.tab < b.tab : a.order < b.order;
+    });
+    std::vector<PlanWindowRow> rows;
+    for (Placed& item : placed)
+        rows.push_back(std::move(item.row));
+    texts.count = std::to_string(rows.size()) + " " + PlanText("Differences", "difference(s)");
     AppendLog((twoFiles ? PlanText("ComparedFiles", "Compared the files:") + " " + firstName + ", "
                         : PlanText("Compared", "Compared with the device:") + " ") +
               path + ", " +

@@ -202,9 +202,10 @@ LRESULT COrvelFrameWnd::HandleMessage(UINT uMsg, WPARAM wParam, LPARAM lParam) {
         return 0;
     case WM_LOG_TEXT:
         if (wParam) {
+            // This text was posted before any still queued: it goes first.
             std::string text = reinterpret_cast<const char*>(wParam);
             FreeLogText(wParam);
-            AppendLog(text);
+            ShowInLog(text + TakePostedLogTexts());
         }
         break;
     case WM_SAVE_FILE:
@@ -570,10 +571,7 @@ void COrvelFrameWnd::ForcedFault() {
 
 // ---- Operation log -----------------------------------------------------------------------------
 
-void COrvelFrameWnd::AppendLog(const std::string& text) {
-    // Texts posted from the other threads that are still queued come first, in their order, and
-    // everything goes into the view in one update: a flood of small texts never holds up the
-    // window.
+std::string COrvelFrameWnd::TakePostedLogTexts() {
     std::string all;
     MSG msg;
     while (all.size() < kLogBatchBytes &&
@@ -583,7 +581,17 @@ void COrvelFrameWnd::AppendLog(const std::string& text) {
             FreeLogText(msg.wParam);
         }
     }
-    all += text;
+    return all;
+}
+
+void COrvelFrameWnd::AppendLog(const std::string& text) {
+    // Texts posted from the other threads that are still queued came first, in their order;
+    // everything goes into the view in one update: a flood of small texts never holds up the
+    // window.
+    ShowInLog(TakePostedLogTexts() + text);
+}
+
+void COrvelFrameWnd::ShowInLog(std::string all) {
     if (logView_ == nullptr)
         return;
     // A device's CR LF may arrive split over two chunks.

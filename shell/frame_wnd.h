@@ -180,6 +180,10 @@ protected:
     virtual LRESULT OnSysCommand(UINT uMsg, WPARAM wParam, LPARAM lParam, bool& bHandled);
 
 private:
+    // The posted log texts still queued, oldest first (up to kLogBatchBytes).
+    std::string TakePostedLogTexts();
+    // Puts text at the end of the log view in one update.
+    void ShowInLog(std::string text);
     LRESULT OnCreate();
     LRESULT OnNcHitTest(LPARAM lParam);
     void OnStartupTimer();
@@ -276,6 +280,7 @@ private:
     std::string deviceListing_;
     std::string fileListing_;
     bool logTimeStamps_ = false;
+    std::string undoSnapshot_; // "<device ID>, <time kept>" of the snapshot an undo goes back to
     int skinStripWidth_ = 0; // the tab strip's width as the skin gives it, at the window's DPI
     bool logAtLineStart_ = true;
 };

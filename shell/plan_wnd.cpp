@@ -143,8 +143,12 @@ CControlUI* CPlanWnd::RowControl(size_t row, const std::string& name) {
 }
 
 void CPlanWnd::UpdateCount() {
-    if (texts_.compare)
+    if (texts_.compare) {
+        // How many fields differ, as the caller words it.
+        if (CControlUI* count = pm_.FindControl("PlanCount"))
+            count->SetText(texts_.count);
         return;
+    }
     size_t ticked = 0;
     for (const PlanWindowRow& row : rows_)
         ticked += row.tickable && row.ticked;
@@ -162,7 +166,8 @@ void CPlanWnd::Notify(TNotifyUI& msg) {
         if (name == "PlanWrite")
             OnWrite();
         else if (name == "PlanCancel" || name == "PlanClose")
-            CloseWindow();
+            // Posted: the window (and its paint manager) must outlive the click being handled.
+            ::PostMessageW(m_hWnd, WM_CLOSE, 0, 0);
     } else if (msg.sType == "selectchanged" && name == "RowTick") {
         const size_t row = static_cast<size_t>(std::atoi(msg.pSender->GetUserData().c_str()));
         if (row < rows_.size()) {

@@ -393,7 +393,8 @@ void CStationWnd::Notify(TNotifyUI& msg) {
     else if (name == "StationStop")
         Stop();
     else if (name == "StationClose")
-        CloseWindow();
+        // Posted: the window (and its paint manager) must outlive the click being handled.
+        ::PostMessageW(m_hWnd, WM_CLOSE, 0, 0);
     else if (name == "StationTemplateBrowse")
         Browse("StationTemplate", false, false);
     else if (name == "StationUnitsBrowse")

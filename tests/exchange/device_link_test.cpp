@@ -54,6 +54,7 @@ public:
     void OnLinkResult(const LinkResult& result) override {
         std::lock_guard<std::mutex> guard(lock_);
         results_.push_back(result);
+        logAtResults_.push_back(log_);
         switch (result.kind) {
         case LinkResult::Kind::Listing:
             if (result.ok && store.ParseListing(result.text.data(), result.text.size()))
@@ -91,6 +92,8 @@ public:
         controlStates_.emplace_back(on ? 1 : 0, group);
     }
     void OnLinkLog(const std::string& text) override {
+        if (slowLog_)
+            Pause(30); // a subscriber slow to take its log texts
         std::lock_guard<std::mutex> guard(lock_);
         log_ += text;
     }
@@ -107,12 +110,15 @@ public:
     std::string SavedFile() const { return Locked(savedFile_); }
     std::string NetMode() const { return Locked(netMode_); }
     std::vector<LinkResult> Results() const { return Locked(results_); }
+    // The log as it stood when each result arrived.
+    std::vector<std::string> LogAtResults() const { return Locked(logAtResults_); }
     std::vector<std::string> Gone() const { return Locked(gone_); }
     std::string Value(const char* key) {
         const ParameterEntry* entry = FindParameter(store.parameters, key);
         return entry ? entry->value : "<absent>";
     }
     std::atomic<bool> busy_{false};
+    std::atomic<bool> slowLog_{false};
 
 private:
     template <typename T> T Locked(const T& value) const {
@@ -123,6 +129,7 @@ private:
     std::string log_;
     std::vector<std::pair<int, int>> controlStates_;
     std::vector<LinkResult> results_;
+    std::vector<std::string> logAtResults_;
     std::vector<LinkResult::Answer> answers_;
     std::vector<std::string> gone_;
     int listingsShown_ = 0, fileListings_ = 0, filesNotRead_ = 0;
@@ -320,6 +327,31 @@ TEST_F(DeviceDialogue, LoadFillsTheCatalogueWithTheDevicesValues) {
               "1,1,3,0,2,1,1,1,temperature,0");
     EXPECT_TRUE(W().store.presence.serialPort2);
     EXPECT_TRUE(W().store.presence.io[4]);
+}
+
+// A window writes its summary of a job when the result comes: the text that completed the
+// reply must be in the log already, or the summary lands inside the listing.
+TEST_F(DeviceDialogue, AResultComesAfterTheLogOfEveryByteThatArrivedBeforeIt) {
+    const size_t first = W().Results().size();
+    W().slowLog_ = true;
+    for (int i = 0; i < 6; ++i)
+        ASSERT_TRUE(B().RunJob(MakeJob(JOB_LOAD, "AT+SHOW\r\n")));
+    W().slowLog_ = false;
+    const std::vector<LinkResult> results = W().Results();
+    const std::vector<std::string> logs = W().LogAtResults();
+    int listings = 0;
+    for (size_t i = first; i < results.size(); ++i) {
+        if (results[i].kind != LinkResult::Kind::Listing || !results[i].replied)
+            continue;
+        ++listings;
+        std::string tail = results[i].reply.substr(results[i].reply.size() - 40);
+        tail.erase(0, tail.find('\n') + 1); // a whole line, as the log shows it
+        // Only the text logged since the previous result: every listing is the same.
+        const std::string since = logs[i].substr(i > 0 ? logs[i - 1].size() : 0);
+        EXPECT_NE(since.find(tail), std::string::npos)
+            << "the result came before its own text:\n" << tail;
+    }
+    EXPECT_EQ(listings, 6);
 }
 
 TEST_F(DeviceDialogue, FileJobsHandTheListingToTheirSubscriber) {

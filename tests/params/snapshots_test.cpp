@@ -30,6 +30,11 @@ TEST(Snapshots, NamedByTheDeviceAndTheTimeNewestKept) {
               "13800000001_20261210-070509.cfg");
     EXPECT_EQ(SnapshotName("a/b c", At(2026, 1, 2, 3, 4, 5)), "a%2Fb%20c_20260102-030405.cfg");
     EXPECT_EQ(SnapshotName("", At(2026, 1, 2, 3, 4, 5)), "~_20260102-030405.cfg");
+    // Undo tells the user when the snapshot it goes back to was kept.
+    EXPECT_EQ(SnapshotTimeText("a%5F1_20260102-030405-2.cfg"), "2026-01-02 03:04:05");
+    EXPECT_EQ(SnapshotTimeText("13800000001_20261210-070509.cfg"), "2026-12-10 07:05:09");
+    EXPECT_EQ(SnapshotTimeText("notes_manual.cfg"), "");
+    EXPECT_EQ(SnapshotTimeText("x_2026121O-070509.cfg"), "");
 
     std::vector<std::string> names = {"other_20261210-070509.cfg", "notes.txt",
                                       "13800000001_20261210-070509.cfg.bak"};

@@ -270,6 +270,25 @@ TEST_F(FrameTest, TheLogTakesTimeStampsOnRequestAndSavesWithCrLf) {
     const std::string saved = wintest::ReadFileText(path);
     EXPECT_EQ(saved.find("plain\r\n"), 0u) << saved;
     EXPECT_EQ(saved.find("\r\r"), std::string::npos);
+    // Texts from the other threads come in the order they were posted, and a line the window
+    // writes itself comes after all of them.
+    Click("Clear");
+    PostLogText("one ");
+    PostLogText("two ");
+    PostLogText("three ");
+    Pump(20);
+    PostLogText("four ");
+    frame_->AppendLog("summary");
+    EXPECT_EQ(Log(), "one two three four summary");
+    // The switch is remembered across starts.
+    frame_->SetLogTimeStamps(true);
+    Destroy();
+    ASSERT_TRUE(Open());
+    EXPECT_TRUE(frame_->LogTimeStamps());
+    frame_->SetLogTimeStamps(false);
+    Destroy();
+    ASSERT_TRUE(Open());
+    EXPECT_FALSE(frame_->LogTimeStamps());
 }
 
 TEST_F(FrameTest, TheNetworkModeFieldAsksTheDeviceInSettingModeOnly) {

@@ -190,6 +190,11 @@ protected:
         COrvelFrameWnd::SetSerialPortKey(kPortsKey);
         // No port remembered from an earlier test: each starts with the first port chosen.
         WritePrivateProfileStringA("Port", nullptr, nullptr, GetConfigFile().c_str());
+        WritePrivateProfileStringA("Log", nullptr, nullptr, GetConfigFile().c_str());
+        // Snapshots of the tests' writes stay in the test's scratch folder, never in the
+        // unpacked program's backups.
+        CreateDirectoryA(Scratch("backups").c_str(), nullptr);
+        COrvelFrameWnd::SetBackupFolder(Scratch("backups"));
     }
 
     void TearDown() override {

@@ -9,6 +9,8 @@
 #include "ui/UICombo.h"
 #include "ui/UIEdit.h"
 
+#include <atomic>
+
 namespace frametest {
 
 class PlanTest : public FrameTest {
@@ -76,6 +78,23 @@ protected:
         const std::string language = GetLanguageIndex() == 0 ? "" : "zh-";
         wintest::SaveBmp(wintest::CaptureWindow(plan),
                          wintest::ArtifactsDir() + "\\shell-" + language + name + ".bmp");
+    }
+
+    // A click as the mouse gives it, through the system's input queue (activation included),
+    // at the middle of a control of `window`.
+    void RealClick(HWND window, CControlUI* control) {
+        ASSERT_NE(control, nullptr);
+        RECT r = control->GetPos();
+        POINT at = {(r.left + r.right) / 2, (r.top + r.bottom) / 2};
+        ClientToScreen(window, &at);
+        SetCursorPos(at.x, at.y);
+        Pump(100);
+        INPUT input[2] = {};
+        input[0].type = input[1].type = INPUT_MOUSE;
+        input[0].mi.dwFlags = MOUSEEVENTF_LEFTDOWN;
+        input[1].mi.dwFlags = MOUSEEVENTF_LEFTUP;
+        SendInput(2, input, sizeof(INPUT));
+        Pump(300);
     }
 
     std::string backups_;
@@ -282,13 +301,18 @@ TEST_F(PlanTest, ALoadedFileIsShownMarkedAndPlannedAndUndoRestoresTheDevice) {
     EXPECT_EQ(SetCommandsIn(Transcript().substr(mark)), "AT+MSBITV=" + interval + "\n");
     EXPECT_EQ(frame_->Store().parameters["CollectInterval"].value, interval);
     EXPECT_EQ(Text("CollectInterval"), interval);
-    EXPECT_NE(Log().find(LookupText("WritePlan", "Undoing")), std::string::npos);
+    // The undo names the snapshot it goes back to: the device's ID and when it was kept.
+    EXPECT_NE(Log().find(LookupText("WritePlan", "Undoing") + " " + id + ", 20"),
+              std::string::npos) << Log();
 
     // The undo kept a snapshot of its own: undoing again offers the value back. Cancelled, the
     // snapshot's value leaves the pages, so that no later Write sends it.
     Click("UndoWrite");
     ASSERT_TRUE(PumpUntil([&] { return frame_->PlanWindow() != nullptr; }, 30000));
     EXPECT_EQ(Text("CollectInterval"), changed);
+    CControlUI* title = frame_->PlanWindow()->FindControl("PlanTitle");
+    ASSERT_NE(title, nullptr);
+    EXPECT_NE(title->GetText().find(id + ", 20"), std::string::npos) << title->GetText();
     ClickInPlan("PlanCancel");
     ASSERT_TRUE(PumpUntil([&] { return frame_->PlanWindow() == nullptr; }, 2000));
     Pump(500);
@@ -298,24 +322,79 @@ TEST_F(PlanTest, ALoadedFileIsShownMarkedAndPlannedAndUndoRestoresTheDevice) {
     WaitForIdle(2000);
 }
 
+// Closing the plan with its own button gives the main window back whole: the very next click
+// on it acts.
+TEST_F(PlanTest, TheFirstClickAfterThePlanClosesActs) {
+    ASSERT_TRUE(Open());
+    EnterSettingMode();
+    ReadDevice();
+    Page("Modbus");
+    const std::string interval = Text("CollectInterval");
+    Type("CollectInterval", interval == "61" ? "62" : "61");
+    Click("Save");
+    ASSERT_TRUE(PumpUntil([&] { return frame_->PlanWindow() != nullptr; }));
+    Pump(300);
+    const HWND plan = frame_->PlanWindow()->GetHWND();
+    RealClick(plan, frame_->PlanWindow()->FindControl("PlanWrite"));
+    ASSERT_TRUE(WaitForIdle());
+    ASSERT_TRUE(PumpUntil([&] { return !frame_->IsVerifying(); }, 30000));
+    ASSERT_NE(frame_->PlanWindow(), nullptr);
+    RealClick(plan, frame_->PlanWindow()->FindControl("PlanCancel"));
+    ASSERT_TRUE(PumpUntil([&] { return frame_->PlanWindow() == nullptr; }, 3000));
+    EXPECT_TRUE(IsWindowEnabled(hwnd_));
+
+    std::atomic<bool> shown{false};
+    std::thread watcher([&] {
+        for (int i = 0; i < 120 && !shown; ++i) {
+            HWND dialog = FindWindowA("#32770", nullptr);
+            if (dialog && GetWindow(dialog, GW_OWNER) == hwnd_) {
+                shown = true;
+                Sleep(200);
+                PostMessageA(dialog, WM_COMMAND, IDCANCEL, 0);
+            }
+            Sleep(50);
+        }
+    });
+    RealClick(hwnd_, Find("LoadFromFile"));
+    PumpUntil([&] { return shown.load(); }, 6000);
+    watcher.join();
+    EXPECT_TRUE(shown) << "the first click after the plan was lost";
+    Pump(300);
+    Click("quit");
+    WaitForIdle(2000);
+}
+
 TEST_F(PlanTest, ComparingWithAFileListsTheDifferingFieldsAndWritesNothing) {
     ASSERT_TRUE(Open());
     EnterSettingMode();
     ReadDevice();
     std::string listing = frame_->Link().Reply().Reply();
-    // One difference in the values the user sets.
+    // Three differences, on three pages; the listing names the wireless page's first.
     const std::string interval = frame_->Store().parameters["CollectInterval"].value;
-    const size_t at = listing.find("MSBITV:");
-    ASSERT_NE(at, std::string::npos);
-    listing.replace(at + 7, listing.find("\r\n", at) - at - 7, interval == "61" ? "62" : "61");
+    auto change = [&](const std::string& label, const std::string& value) {
+        const size_t at = listing.find("\n" + label + ":");
+        ASSERT_NE(at, std::string::npos) << label;
+        const size_t from = at + label.size() + 2;
+        listing.replace(from, listing.find("\r\n", from) - from, value);
+    };
+    change("Access Point Name", "plant.apn");
+    change("Server's Port", "9123");
+    change("MSBITV", interval == "61" ? "62" : "61");
+    ASSERT_LT(listing.find("Access Point Name:"), listing.find("Server's Port:"));
     const std::string file = Scratch("compare.cfg");
     wintest::WriteFileText(file, ListingToFileBytes(listing));
     const size_t mark = Transcript().size();
     DriveFileDialog(hwnd_, file, "compare-dialog");
     Click("CompareFile");
     ASSERT_TRUE(PumpUntil([&] { return frame_->PlanWindow() != nullptr; }, 10000));
-    ASSERT_EQ(frame_->PlanWindow()->RowCount(), 1u);
-    EXPECT_EQ(PlanCell(0, "RowField"), Label("CollectInterval"));
+    // Page by page as the tabs stand, the device's value first and the file's second, counted.
+    ASSERT_EQ(frame_->PlanWindow()->RowCount(), 3u);
+    EXPECT_EQ(PlanCell(0, "RowField"), Label("Server's Port"));
+    EXPECT_EQ(PlanCell(1, "RowField"), Label("Access Point Name"));
+    EXPECT_EQ(PlanCell(2, "RowField"), Label("CollectInterval"));
+    EXPECT_EQ(PlanCell(0, "RowNew"), "9123");
+    EXPECT_EQ(PlanCell(0, "RowDevice"), frame_->Store().parameters["Server's Port"].value);
+    EXPECT_EQ(frame_->PlanWindow()->FindControl("PlanCount")->GetText().find("3 "), 0u);
     EXPECT_FALSE(frame_->PlanWindow()->FindControl("PlanWrite")->IsVisible());
     PlanScreenshot("compare");
     ClickInPlan("PlanCancel");
