@@ -25,6 +25,13 @@ std::string BadgeName(int tab) {
 
 constexpr const char* kRowPrefix = "CustomList/";
 
+// A badge counting plain changes is the skin's blue; one on a page holding a value that breaks
+// its rule or that the device refused is red, as the field's own mark is.
+constexpr const char* kBadgeColour = "#FF2563EB";
+constexpr const char* kBadgeWarningColour = "#FFDC2626";
+// A tab with a badge keeps its words clear of it: they centre in the space left of the badge.
+constexpr const char* kBadgeTextPadding = "0,0,16,0";
+
 } // namespace
 
 std::string CConfigPages::FailedKey(const PlanRow& row) {
@@ -63,6 +70,7 @@ std::vector<PlanRow> CConfigPages::MarkChanges() {
     std::set<std::string> counted;
     std::map<std::string, std::string> stillFailed;
     tabChanges_.fill(0);
+    std::array<bool, kTabCount> tabWarned{};
     for (const PlanRow& row : rows) {
         const std::string key = FailedKey(row);
         FieldMark mark = FieldMark::Changed;
@@ -81,6 +89,8 @@ std::vector<PlanRow> CConfigPages::MarkChanges() {
         }
         if (ValidTab(row.tab) && counted.insert(std::to_string(row.tab) + "|" + key).second)
             ++tabChanges_[static_cast<size_t>(row.tab)];
+        if (ValidTab(row.tab) && mark != FieldMark::Changed)
+            tabWarned[static_cast<size_t>(row.tab)] = true;
     }
     for (const ControlRef& ref : marked_) {
         const bool kept = std::any_of(now.begin(), now.end(),
@@ -96,7 +106,12 @@ std::vector<PlanRow> CConfigPages::MarkChanges() {
             continue;
         const int count = tabChanges_[static_cast<size_t>(tab)];
         view_.SetText(badge, count > 0 ? std::to_string(count) : std::string());
+        view_.SetAttribute(badge, "bkcolor",
+                           tabWarned[static_cast<size_t>(tab)] ? kBadgeWarningColour
+                                                               : kBadgeColour);
         view_.SetVisible(badge, count > 0);
+        view_.SetAttribute(TabOptionName(tab), "textpadding",
+                           count > 0 ? kBadgeTextPadding : "0,0,0,0");
     }
     return rows;
 }

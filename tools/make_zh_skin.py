@@ -324,7 +324,7 @@ LANGUAGE_INI = [
     ("[WritePlan]", None),
     ("Title", "写入计划：修改过的参数"),
     ("FileTitle", "写入计划：文件与设备的差异"),
-    ("UndoTitle", "撤销上次写入：恢复到写入前保存的配置"),
+    ("UndoTitle", "撤销上次写入：恢复到"),
     ("CompareTitle", "比较："),
     ("Count", "将发送 %2 行中的 %1 行"),
     ("Close", "关闭"),
@@ -502,20 +502,20 @@ def translate_file(text):
 
 TAB = re.compile(r'(<HorizontalLayout name="(\w+)Tab" width=")(\d+)(" height="38">\s*'
                  r'<Option name="\2" text="([^"]*)" width=")(\d+)(")'
-                 r'(?:([^>]*/>\s*<Label name="\2Changes" float="true" pos=")(\d+),3,(\d+)(,18"))?')
+                 r'(?:([^>]*/>\s*<Label name="\2Changes" float="true" pos=")(\d+),12,(\d+)(,26"))?')
 
 
 def fit_tabs(text):
     """The page tabs as wide as their Chinese words need, so that the strip is evenly spaced
     (the English widths would leave wide gaps around the shorter Chinese words)."""
     def width(words):
-        return 26 + sum(14 if ord(c) > 0x2E80 else 7 for c in words)
+        return 26 + sum(14 if ord(c) > 0x2E80 else 8 for c in words)
 
     def fit(m):
         w = width(unescape(m.group(5)))
         out = m.group(1) + str(w) + m.group(4) + str(w) + m.group(7)
         if m.group(8):
-            out += m.group(8) + str(w - 17) + ",3," + str(w - 2) + m.group(11)
+            out += m.group(8) + str(w - 16) + ",12," + str(w - 2) + m.group(11)
         return out
     return TAB.sub(fit, text)
 

@@ -125,6 +125,9 @@ TEST_F(PlanTest, ThePlanWindowShowsEveryChangeAndWritesOnlyTheTickedRows) {
     EXPECT_EQ(Text("ServerChanges"), "2");
     EXPECT_EQ(Text("ModbusChanges"), "1");
     EXPECT_TRUE(Find("ServerChanges")->IsVisible());
+    // The server page holds a value that breaks its rule: its badge is red, not the plain blue.
+    EXPECT_EQ(Find("ServerChanges")->GetBkColor(), 0xFFDC2626u);
+    EXPECT_EQ(Find("ModbusChanges")->GetBkColor(), 0xFF2563EBu);
     EXPECT_FALSE(Find("WorkModeChanges")->IsVisible());
     Page("Server");
     SaveScreenshot("plan-marks");

@@ -2,6 +2,8 @@
 // closing, the caption and the log.
 #include "tests/shell/frame_fixture.h"
 
+#include "base/wide.h"
+
 namespace frametest {
 
 TEST_F(FrameTest, StartsCentredWithItsControlsInTheStartState) {
@@ -518,6 +520,48 @@ TEST_F(FrameTest, ADpiChangeRescalesTheWindowInPlace) {
     SendMessageA(hwnd_, WM_DPICHANGED, MAKEWPARAM(before, before), reinterpret_cast<LPARAM>(&back));
     Pump(300);
     EXPECT_EQ(Find("Open")->GetFixedWidth(), openWidth);
+}
+
+} // namespace frametest
+
+namespace frametest {
+
+// A tab's change badge sits beside its words, never on them: every tab with a two-digit count,
+// its words in the selected (bold) font centred in the room the badge leaves, in both skins and
+// at every DPI.
+TEST_F(FrameTest, TabBadgesNeverCoverTheirTabsWords) {
+    ASSERT_TRUE(Open());
+    CPaintManagerUI& pm = frame_->PaintManager();
+    HDC dc = GetDC(hwnd_);
+    HGDIOBJ old = SelectObject(dc, pm.GetFont(1));
+    for (int tab = 0; tab < kTabCount; ++tab) {
+        const std::string name = TabOptionName(tab);
+        auto* option = ControlAs<CLabelUI>(Find(name));
+        CControlUI* badge = Find(name + "Changes");
+        ASSERT_NE(option, nullptr) << name;
+        ASSERT_NE(badge, nullptr) << name;
+        option->SetAttribute("textpadding", "0,0,16,0"); // as the pages do beside a badge
+        badge->SetText("88");
+        badge->SetVisible(true);
+        Pump(50);
+        const RECT o = option->GetPos(), b = badge->GetPos(), pad = option->GetTextPadding();
+        const std::wstring words = WideOf(option->GetText());
+        SIZE text = {};
+        GetTextExtentPoint32W(dc, words.c_str(), int(words.size()), &text);
+        const int room = (o.right - pad.right) - (o.left + pad.left);
+        const int left = o.left + pad.left + (room - text.cx) / 2;
+        EXPECT_GE(room, text.cx) << name << " is too narrow for its words and its badge";
+        EXPECT_LE(left + text.cx, b.left) << name << ": the badge covers the words";
+        EXPECT_GE(b.left, o.left) << name;
+        EXPECT_LE(b.right, o.right) << name << ": the badge sticks out of its tab";
+        EXPECT_GE(b.top, o.top) << name;
+        EXPECT_LE(b.bottom, o.bottom) << name;
+    }
+    SelectObject(dc, old);
+    ReleaseDC(hwnd_, dc);
+    SaveScreenshot("tab-badges");
+    for (int tab = 0; tab < kTabCount; ++tab)
+        Find(TabOptionName(tab) + "Changes")->SetVisible(false);
 }
 
 } // namespace frametest
