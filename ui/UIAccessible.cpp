@@ -773,7 +773,11 @@ DWORD CAccessibleTree::StateOf(CControlUI* control) const {
         state |= STATE_SYSTEM_OFFSCREEN;
     if (!EnabledWithAncestors(control))
         state |= STATE_SYSTEM_UNAVAILABLE;
-    if ((control->GetControlFlags() & UIFLAG_TABSTOP) != 0 && control->IsKeyboardEnabled()) {
+    // Every option of a group can take the focus, though only the selected one is a Tab stop.
+    const auto* grouped = ControlAs<COptionUI>(control);
+    const UINT flags =
+        grouped ? grouped->CButtonUI::GetControlFlags() : control->GetControlFlags();
+    if ((flags & UIFLAG_TABSTOP) != 0 && control->IsKeyboardEnabled()) {
         state |= STATE_SYSTEM_FOCUSABLE;
         if (manager_.GetFocus() == control && HasKeyboard(manager_.GetPaintWindow()))
             state |= STATE_SYSTEM_FOCUSED;

@@ -325,6 +325,21 @@ LPVOID COptionUI::GetInterface(const std::string& name) {
     return InterfaceOf<CButtonUI>(this, name, "Option");
 }
 
+UINT COptionUI::GetControlFlags() const {
+    UINT flags = CButtonUI::GetControlFlags();
+    if (m_bSelected || m_sGroupName.empty() || m_pManager == nullptr)
+        return flags;
+    if (const std::vector<CControlUI*>* group = m_pManager->GetOptionGroup(m_sGroupName)) {
+        for (CControlUI* other : *group) {
+            auto* option = static_cast<COptionUI*>(other->GetInterface("Option"));
+            if (option != nullptr && option != this && option->IsSelected() &&
+                option->IsVisible() && option->IsEnabled())
+                return flags & ~UINT(UIFLAG_TABSTOP);
+        }
+    }
+    return flags;
+}
+
 void COptionUI::SetManager(CPaintManagerUI* pManager, CControlUI* pParent, bool bInit) {
     CButtonUI::SetManager(pManager, pParent, bInit);
     if (bInit && !m_sGroupName.empty() && m_pManager != nullptr)

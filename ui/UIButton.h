@@ -101,6 +101,9 @@ public:
 
     const char* GetClass() const override { return "OptionUI"; }
     LPVOID GetInterface(const std::string& name) override;
+    // An option group (the page tabs) is one Tab stop, as a group of radio buttons is: the
+    // selected option is the stop, the arrow keys move along the group.
+    UINT GetControlFlags() const override;
 
     void SetManager(CPaintManagerUI* pManager, CControlUI* pParent, bool bInit = true) override;
     // The button activation ("click"), then a grouped option becomes selected and an

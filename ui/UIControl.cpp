@@ -897,7 +897,15 @@ void CControlUI::PaintBorder(HDC hDC) {
         const int inset = std::max(1, m_pManager->Scale(2));
         const RECT r = {m_rcItem.left + inset, m_rcItem.top + inset, m_rcItem.right - inset,
                         m_rcItem.bottom - inset};
-        CRenderEngine::DrawRect(hDC, r, 1, 0xFF1D4ED8, PS_DOT);
+        // Dark blue dots on a light control; on a dark one (the blue buttons) a white line,
+        // which stands out there.
+        const DWORD back = m_dwBackColor;
+        const int luminance = (299 * int((back >> 16) & 0xFF) + 587 * int((back >> 8) & 0xFF) +
+                               114 * int(back & 0xFF)) / 1000;
+        if ((back >> 24) != 0 && luminance < 150)
+            CRenderEngine::DrawRect(hDC, r, 1, 0xFFFFFFFF, PS_SOLID);
+        else
+            CRenderEngine::DrawRect(hDC, r, 1, 0xFF1D4ED8, PS_DOT);
     }
     DWORD color = m_dwBorderColor;
     if (m_bFocused && m_dwFocusBorderColor != 0)

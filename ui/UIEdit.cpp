@@ -488,6 +488,9 @@ bool CEditUI::DoEvent(TEventUI& event) {
             m_bFocused = true;
             if (m_pWindow == nullptr)
                 OpenNativeEdit();
+            // Tabbed into: the text is selected, so that typing replaces it.
+            if (m_pWindow != nullptr && m_pManager != nullptr && m_pManager->IsFocusFromTabKey())
+                ::SendMessageW(m_pWindow->GetHWND(), EM_SETSEL, 0, -1);
             Invalidate();
             return true;
         }

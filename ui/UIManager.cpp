@@ -707,8 +707,11 @@ bool CPaintManagerUI::SetNextTabControl(bool bForward) {
             current = i;
     }
     const size_t next = NextInFocusOrder(indexes, current, bForward);
-    if (next != std::string::npos)
+    if (next != std::string::npos) {
+        m_bFocusFromTabKey = true;
         SetFocus(stops[next]);
+        m_bFocusFromTabKey = false;
+    }
     m_bFocusNeeded = false;
     return true;
 }

@@ -123,6 +123,9 @@ public:
     // leaves the control that has it at once).
     void SetFocusNeeded(CControlUI* pControl);
     bool SetNextTabControl(bool bForward = true);
+    // True while the Tab key moves the focus: a field taking it selects its text, as in every
+    // dialog (a click places the caret instead).
+    bool IsFocusFromTabKey() const { return m_bFocusFromTabKey; }
     // The first tab stop (in focus order) inside `subtree`; null when it holds none that is
     // shown and enabled.
     CControlUI* FirstTabStopIn(CControlUI* subtree) const;
@@ -385,6 +388,7 @@ private:
     std::vector<TNotifyUI> m_aAsyncNotify;
     std::map<std::string, CControlUI*> m_mNameHash;
     std::map<std::string, std::vector<CControlUI*>> m_mOptionGroup;
+    bool m_bFocusFromTabKey = false;
 
     // The window's own resource tables; the process-wide ones are Tables(true).
     TResourceTables m_resources;
