@@ -585,7 +585,9 @@ bool CCheckBoxUI::HasImages() const {
 }
 
 RECT CCheckBoxUI::PlainBoxRect() const {
-    const int size = std::min<int>(13, std::max<int>(0, m_rcItem.bottom - m_rcItem.top));
+    // 13 pixels at 96 DPI, as the system's own box, growing with the DPI.
+    const int scaled = m_pManager != nullptr ? m_pManager->Scale(13) : 13;
+    const int size = std::min<int>(scaled, std::max<int>(0, m_rcItem.bottom - m_rcItem.top));
     const int top = (m_rcItem.top + m_rcItem.bottom - size) / 2;
     return RECT{m_rcItem.left + 1, top, m_rcItem.left + 1 + size, top + size};
 }
@@ -599,17 +601,22 @@ void CCheckBoxUI::PaintStatusImage(HDC hDC) {
     const UINT state = PaintState();
     const RECT box = PlainBoxRect();
     const bool enabled = (state & UISTATE_DISABLED) == 0;
+    const int unit = std::max(1, m_pManager != nullptr ? m_pManager->Scale(1) : 1);
     CRenderEngine::DrawColor(hDC, box, enabled ? 0xFFFFFFFF : 0xFFF0F0F0);
-    CRenderEngine::DrawRect(hDC, box, 1, (state & UISTATE_HOT) ? 0xFF3C7FB1 : 0xFF707070);
+    CRenderEngine::DrawRect(hDC, box, unit, (state & UISTATE_HOT) ? 0xFF3C7FB1 : 0xFF707070);
     if (!m_bSelected)
         return;
     const DWORD mark = enabled ? 0xFF202020 : 0xFFA0A0A0;
-    const int x = box.left + 3, y = box.top + 6;
-    // Two strokes: down-right, then up-right.
+    // Two strokes, down-right then up-right, drawn on a 13-point grid scaled to the box.
+    const int size = box.right - box.left;
+    auto at = [&](int v) { return v * size / 13; };
+    const int x = box.left, y = box.top;
     for (int i = 0; i < 3; ++i)
-        CRenderEngine::DrawColor(hDC, RECT{x + i, y + i, x + i + 1, y + i + 3}, mark);
+        CRenderEngine::DrawColor(
+            hDC, RECT{x + at(3 + i), y + at(6 + i), x + at(4 + i), y + at(9 + i)}, mark);
     for (int i = 0; i < 5; ++i)
-        CRenderEngine::DrawColor(hDC, RECT{x + 3 + i, y + 1 - i, x + 4 + i, y + 4 - i}, mark);
+        CRenderEngine::DrawColor(
+            hDC, RECT{x + at(6 + i), y + at(7 - i), x + at(7 + i), y + at(10 - i)}, mark);
 }
 
 void CCheckBoxUI::PaintText(HDC hDC) {
@@ -619,7 +626,8 @@ void CCheckBoxUI::PaintText(HDC hDC) {
     }
     // The text starts after the plain box.
     const RECT saved = m_rcTextPadding;
-    m_rcTextPadding.left = std::max<LONG>(m_rcTextPadding.left, 19);
+    m_rcTextPadding.left =
+        std::max<LONG>(m_rcTextPadding.left, m_pManager != nullptr ? m_pManager->Scale(19) : 19);
     COptionUI::PaintText(hDC);
     m_rcTextPadding = saved;
 }

@@ -158,7 +158,11 @@ void CPaintManagerUI::ShowTooltip(CControlUI* pControl) {
             return;
         ::SendMessageW(m_hwndTooltip, TTM_ADDTOOLW, 0, reinterpret_cast<LPARAM>(&m_ToolTip));
     }
-    ::SendMessageA(m_hwndTooltip, TTM_SETMAXTIPWIDTH, 0, pControl->GetToolTipWidth());
+    // The skin's own font at the window's DPI (the system's tooltip font may lack the skin's
+    // script), and a width that grows with the DPI as the rest of the window does.
+    if (const TFontInfo* font = GetDefaultFontInfo(); font != nullptr && font->hFont != nullptr)
+        ::SendMessageW(m_hwndTooltip, WM_SETFONT, reinterpret_cast<WPARAM>(font->hFont), FALSE);
+    ::SendMessageA(m_hwndTooltip, TTM_SETMAXTIPWIDTH, 0, Scale(pControl->GetToolTipWidth()));
     ::SendMessageW(m_hwndTooltip, TTM_SETTOOLINFOW, 0, reinterpret_cast<LPARAM>(&m_ToolTip));
     ::SendMessageA(m_hwndTooltip, TTM_TRACKACTIVATE, TRUE, reinterpret_cast<LPARAM>(&m_ToolTip));
     m_bTooltipShown = true;

@@ -10,6 +10,7 @@
 #include "ui/UIEdit.h"
 
 #include <atomic>
+#include <climits>
 
 namespace frametest {
 
@@ -145,6 +146,28 @@ TEST_F(PlanTest, ThePlanWindowShowsEveryChangeAndWritesOnlyTheTickedRows) {
         fields.push_back(PlanCell(i, "RowField"));
     EXPECT_EQ(fields, (std::vector<std::string>{Label("CollectInterval"), Label("Server's Ip"),
                                                 Label("Server's Port")}));
+    {
+        // The tick boxes grow with the DPI: 13 pixels at 96, as the system's own.
+        CControlUI* tick = plan.RowControl(0, "RowTick");
+        ASSERT_NE(tick, nullptr);
+        const RECT at = tick->GetPos();
+        RECT client = {};
+        GetClientRect(plan.GetHWND(), &client);
+        HBITMAP bitmap = tick->GetManager()->GetRoot()->PaintToBitmap(client);
+        BITMAP bm = {};
+        ASSERT_NE(GetObject(bitmap, sizeof(bm), &bm), 0);
+        const auto* pixels = static_cast<const DWORD*>(bm.bmBits);
+        int left = INT_MAX, right = INT_MIN;
+        for (int y = at.top; y < at.bottom; ++y)
+            for (int x = at.left; x < at.right; ++x)
+                if ((pixels[size_t(y) * size_t(bm.bmWidth) + size_t(x)] & 0xFFFFFF) == 0x707070) {
+                    left = std::min(left, x);
+                    right = std::max(right, x);
+                }
+        DeleteObject(bitmap);
+        const int dpi = frame_->PaintManager().GetDpi();
+        EXPECT_NEAR(right - left + 1, MulDiv(13, dpi, 96), 1) << "the tick box at " << dpi;
+    }
     EXPECT_EQ(PlanCell(1, "RowDevice"), ip);
     EXPECT_EQ(PlanCell(1, "RowNew"), "121.40.200.179");
     EXPECT_EQ(PlanCell(2, "RowVerdict"), LookupText("ValueRule", "NotAPort"));

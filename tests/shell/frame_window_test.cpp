@@ -455,6 +455,30 @@ TEST_F(FrameTest, SizesFollowTheDpiAndTheBorderResizesTheWindow) {
     EXPECT_EQ(close->scale, expected);
     EXPECT_EQ(close->nX, 46 * expected / 100);
     SaveScreenshot("dpi-" + std::to_string(dpi));
+    {
+        // A tooltip in the skin's font at this DPI, as wide as the DPI makes it.
+        CControlUI* save = Find("Save");
+        const RECT r = save->GetPos();
+        const LPARAM at = MAKELPARAM((r.left + r.right) / 2, (r.top + r.bottom) / 2);
+        PostMessageA(hwnd_, WM_MOUSEMOVE, 0, at);
+        PostMessageA(hwnd_, WM_MOUSEHOVER, 0, at); // the mouse rests there
+        HWND tip = nullptr;
+        PumpUntil([&] {
+            tip = FindWindowA("tooltips_class32", nullptr);
+            return tip != nullptr && GetWindow(tip, GW_OWNER) == hwnd_;
+        }, 4000);
+        ASSERT_NE(tip, nullptr) << "no tooltip came";
+        // (The tooltip may keep a copy of the font it was given.)
+        LOGFONTW shown = {}, skin = {};
+        GetObjectW(reinterpret_cast<HFONT>(SendMessageA(tip, WM_GETFONT, 0, 0)), sizeof(shown),
+                   &shown);
+        GetObjectW(pm.GetDefaultFontInfo()->hFont, sizeof(skin), &skin);
+        EXPECT_STREQ(shown.lfFaceName, skin.lfFaceName);
+        EXPECT_EQ(shown.lfHeight, skin.lfHeight);
+        EXPECT_EQ(SendMessageA(tip, TTM_GETMAXTIPWIDTH, 0, 0), scaled(save->GetToolTipWidth()));
+        PostMessageA(hwnd_, WM_MOUSEMOVE, 0, MAKELPARAM(2, 300));
+        Pump(200);
+    }
 
     // The border: the size box's edges and corners answer as a window's frame does.
     RECT window = {};
