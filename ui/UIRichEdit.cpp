@@ -440,10 +440,17 @@ void CRichEditUI::UpdateClientRect() {
 }
 
 void CRichEditUI::SetPos(RECT rc, bool bNeedInvalidate) {
+    // A view showing its end (a log following what arrives) still shows it at its new size.
+    const SIZE range = GetScrollRange(), at = GetScrollPos();
+    const bool atEnd = range.cy > 0 && at.cy >= range.cy;
+    const bool resized = rc.right - rc.left != m_rcItem.right - m_rcItem.left ||
+                         rc.bottom - rc.top != m_rcItem.bottom - m_rcItem.top;
     CControlUI::SetPos(rc, bNeedInvalidate);
     PlaceScrollBar();
     UpdateClientRect();
     OnTxScrollChange();
+    if (atEnd && resized)
+        EndDown();
 }
 
 void CRichEditUI::Move(SIZE szOffset, bool bNeedInvalidate) {

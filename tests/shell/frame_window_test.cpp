@@ -496,13 +496,16 @@ TEST_F(FrameTest, SizesFollowTheDpiAndTheBorderResizesTheWindow) {
     SetWindowPos(hwnd_, nullptr, 0, 0, 100, 100, SWP_NOMOVE | SWP_NOZORDER);
     Pump(300);
     GetWindowRect(hwnd_, &window);
-    EXPECT_EQ(window.right - window.left, scaled(1160));
+    EXPECT_EQ(window.right - window.left, scaled(1360));
     EXPECT_EQ(window.bottom - window.top, scaled(700));
     const RECT log = Find("richedit")->GetPos();
-    EXPECT_LE(log.right, scaled(1160));
-    EXPECT_LE(Find("Language")->GetPos().right, scaled(1160)) << "the connection bar fits";
-    EXPECT_LE(Find("HorizontalLayoutUI6")->GetPos().right, Find("TabRight")->GetPos().left);
-    EXPECT_TRUE(Find("TabRight")->IsVisible()) << "the tabs do not fit at the minimum size";
+    EXPECT_LE(log.right, scaled(1360));
+    EXPECT_LE(Find("Language")->GetPos().right, scaled(1360)) << "the connection bar fits";
+    // The tabs fit, or the strip shows its arrows beside them.
+    if (Find("TabRight")->IsVisible())
+        EXPECT_LE(Find("HorizontalLayoutUI6")->GetPos().right, Find("TabRight")->GetPos().left);
+    else
+        EXPECT_LE(Find("HorizontalLayoutUI6")->GetPos().right, Find("switch")->GetPos().right);
     SaveScreenshot("dpi-" + std::to_string(dpi) + "-minimum");
     // And back.
     SetWindowPos(hwnd_, nullptr, 0, 0, scaled(1400), scaled(800), SWP_NOMOVE | SWP_NOZORDER);
@@ -519,7 +522,7 @@ TEST_F(FrameTest, ADpiChangeRescalesTheWindowInPlace) {
     const int before = pm.GetDpi();
     const int after = before * 5 / 4;
     // From the minimum size, so that the larger window fits the virtual screen.
-    SetWindowPos(hwnd_, nullptr, 0, 0, MulDiv(1160, before, 96), MulDiv(700, before, 96),
+    SetWindowPos(hwnd_, nullptr, 0, 0, MulDiv(1360, before, 96), MulDiv(700, before, 96),
                  SWP_NOMOVE | SWP_NOZORDER);
     Pump(200);
     Find("CollectInterval")->SetText("4321");
@@ -586,6 +589,77 @@ TEST_F(FrameTest, TabBadgesNeverCoverTheirTabsWords) {
     SaveScreenshot("tab-badges");
     for (int tab = 0; tab < kTabCount; ++tab)
         Find(TabOptionName(tab) + "Changes")->SetVisible(false);
+}
+
+} // namespace frametest
+
+namespace frametest {
+
+// At its smallest the window still shows every field of every page whole (no field cut by its
+// page or the window), and the log keeps following its end when the window is resized.
+TEST_F(FrameTest, TheSmallestWindowShowsEveryFieldWhole) {
+    ASSERT_TRUE(Open());
+    SendMessageA(hwnd_, WM_SYSCOMMAND, SC_RESTORE, 0);
+    RECT window = {};
+    GetWindowRect(hwnd_, &window);
+    // Asked to be tiny, the window stops at its minimum.
+    SetWindowPos(hwnd_, nullptr, 0, 0, 300, 200, SWP_NOZORDER | SWP_NOMOVE);
+    Pump(300);
+    RECT small = {};
+    GetWindowRect(hwnd_, &small);
+    const int dpi = frame_->PaintManager().GetDpi();
+    EXPECT_EQ(small.right - small.left, MulDiv(1360, dpi, 96));
+    EXPECT_EQ(small.bottom - small.top, MulDiv(700, dpi, 96));
+    auto* pages = ControlAs<CTabLayoutUI>(Find("switch"));
+    ASSERT_NE(pages, nullptr);
+    std::vector<std::string> cut;
+    for (int tab = 0; tab < kTabCount; ++tab) {
+        pages->SelectItem(tab);
+        Pump(200);
+        CControlUI* page = pages->GetItemAt(tab);
+        std::vector<CControlUI*> fields;
+        page->FindControl(
+            [](CControlUI* control, LPVOID found) -> CControlUI* {
+                const std::string kind = control->GetClass();
+                if (kind == "EditUI" || kind == "ComboUI")
+                    static_cast<std::vector<CControlUI*>*>(found)->push_back(control);
+                return nullptr;
+            },
+            &fields, UIFIND_VISIBLE);
+        for (CControlUI* field : fields) {
+            const RECT r = field->GetPos();
+            if (r.right <= r.left || field->GetParent() == nullptr)
+                continue; // a row's sub-control of a list that is not shown
+            bool upDown = false;
+            for (CControlUI* outer = field->GetParent(); outer != nullptr;
+                 outer = outer->GetParent()) {
+                const RECT o = outer->GetPos();
+                // A list of rows scrolls up and down: its rows below the fold are not cut.
+                auto* scrolling = ControlAs<CContainerUI>(outer);
+                upDown = upDown || (scrolling && scrolling->GetVerticalScrollBar() != nullptr);
+                if (r.left < o.left || r.right > o.right ||
+                    (!upDown && (r.top < o.top || r.bottom > o.bottom))) {
+                    cut.push_back(TabOptionName(tab) + ": " + field->GetName());
+                    break;
+                }
+            }
+        }
+    }
+    EXPECT_TRUE(cut.empty()) << ::testing::PrintToString(cut);
+    pages->SelectItem(0);
+    SaveScreenshot("smallest");
+
+    // The log at its end stays at its end through a resize.
+    for (int i = 0; i < 200; ++i)
+        frame_->AppendLog("line " + std::to_string(i) + "\r\n");
+    Pump(100);
+    SetWindowPos(hwnd_, nullptr, 0, 0, window.right - window.left, window.bottom - window.top,
+                 SWP_NOZORDER | SWP_NOMOVE);
+    Pump(300);
+    auto* log = ControlAs<CRichEditUI>(Find("richedit"));
+    ASSERT_NE(log, nullptr);
+    const SIZE range = log->GetScrollRange(), at = log->GetScrollPos();
+    EXPECT_EQ(at.cy, range.cy) << "the log no longer shows its end";
 }
 
 } // namespace frametest
