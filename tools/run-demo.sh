@@ -3,7 +3,9 @@
 # virtual COM port (COM5), from the unpacked program folder build/win/dist.
 # With a DISPLAY the window opens there and the script waits until it is closed; without one it
 # runs under Xvfb, opens the port, writes a screenshot to build/win/artifacts/demo.png and stops
-# the program.
+# the program. The harness's prefix links a Chinese font (fonts-wqy-microhei, installed by
+# tools/setup.sh) to the system's dialog faces, so that the Chinese skin's message boxes and file
+# dialog show their texts; the README says how to do the same in a Wine prefix of your own.
 set -eu
 cd "$(dirname "$0")/.."
 root="$(pwd)"

@@ -176,6 +176,9 @@ public:
     void SetDefaultFont(const std::string& face, int size, bool bold, bool underline, bool italic,
                         bool shared = false);
     TFontInfo* GetDefaultFontInfo();
+    // The face a font of the skin is made with: the skin's face, or, when the system lacks a
+    // Chinese face the skin names, an installed face that has Chinese glyphs.
+    static std::wstring InstalledFaceFor(const std::string& face);
     bool AddFontFile(const std::string& file);
 
     // Images. A name starting with a digit together with a resource type is a resource number;

@@ -83,13 +83,84 @@ TResourceTables& CPaintManagerUI::Tables(bool shared) {
 // ---- Fonts
 // ----------------------------------------------------------------------------------------
 
+namespace {
+
+// Whether the system has a font family of that name (for the character set).
+bool FaceInstalled(HDC dc, const std::wstring& face, BYTE charset = DEFAULT_CHARSET) {
+    LOGFONTW lf = {};
+    lf.lfCharSet = charset;
+    wcsncpy(lf.lfFaceName, face.c_str(), LF_FACESIZE - 1);
+    bool found = false;
+    ::EnumFontFamiliesExW(
+        dc, &lf,
+        [](const LOGFONTW*, const TEXTMETRICW*, DWORD, LPARAM seen) -> int {
+            *reinterpret_cast<bool*>(seen) = true;
+            return 0;
+        },
+        reinterpret_cast<LPARAM>(&found), 0);
+    return found;
+}
+
+// A face meant for Chinese text: one of the system's Chinese faces, or a name in Chinese.
+bool ChineseFace(const std::wstring& face) {
+    static const wchar_t* const kFaces[] = {L"Microsoft YaHei", L"SimSun",  L"NSimSun",
+                                            L"SimHei",          L"KaiTi",   L"FangSong",
+                                            L"Microsoft JhengHei", L"PMingLiU", L"MingLiU"};
+    for (const wchar_t* known : kFaces)
+        if (_wcsicmp(face.c_str(), known) == 0)
+            return true;
+    return std::any_of(face.begin(), face.end(), [](wchar_t c) { return c >= 0x2E80; });
+}
+
+// An installed face with Chinese glyphs: a well-known one first, else any the system lists for
+// the GB2312 character set; "" when there is none.
+std::wstring InstalledChineseFace(HDC dc) {
+    static const wchar_t* const kPreferred[] = {
+        L"Microsoft YaHei",     L"SimSun",           L"Noto Sans CJK SC",  L"Source Han Sans SC",
+        L"WenQuanYi Micro Hei", L"WenQuanYi Zen Hei", L"Droid Sans Fallback", L"AR PL UMing CN"};
+    for (const wchar_t* face : kPreferred)
+        if (FaceInstalled(dc, face))
+            return face;
+    LOGFONTW lf = {};
+    lf.lfCharSet = GB2312_CHARSET;
+    std::wstring any;
+    ::EnumFontFamiliesExW(
+        dc, &lf,
+        [](const LOGFONTW* font, const TEXTMETRICW*, DWORD, LPARAM out) -> int {
+            if (font->lfFaceName[0] == L'@')
+                return 1; // a vertical-writing variant
+            *reinterpret_cast<std::wstring*>(out) = font->lfFaceName;
+            return 0;
+        },
+        reinterpret_cast<LPARAM>(&any), 0);
+    return any;
+}
+
+} // namespace
+
+std::wstring CPaintManagerUI::InstalledFaceFor(const std::string& face) {
+    // A face the system lacks is left to the system's own mapping, which serves Latin text;
+    // a Chinese face it lacks would draw boxes, so another face with Chinese glyphs stands in.
+    std::wstring wide = uitext::Wide(face);
+    if (wide.empty())
+        return wide;
+    HDC dc = ::GetDC(nullptr);
+    if (!FaceInstalled(dc, wide) && ChineseFace(wide)) {
+        const std::wstring stand = InstalledChineseFace(dc);
+        if (!stand.empty())
+            wide = stand;
+    }
+    ::ReleaseDC(nullptr, dc);
+    return wide;
+}
+
 std::shared_ptr<TFontInfo> CPaintManagerUI::CreateFontInfo(const std::string& face, int size,
                                                            bool bold, bool underline, bool italic) {
     LOGFONTW lf = {};
     ::GetObjectW(::GetStockObject(DEFAULT_GUI_FONT), sizeof(lf), &lf);
     if (!face.empty()) {
         std::memset(lf.lfFaceName, 0, sizeof(lf.lfFaceName));
-        const std::wstring wide = uitext::Wide(face);
+        const std::wstring wide = InstalledFaceFor(face);
         wcsncpy(lf.lfFaceName, wide.c_str(), LF_FACESIZE - 1);
     }
     lf.lfCharSet = DEFAULT_CHARSET;

@@ -1,6 +1,8 @@
 // The paint manager's attributes, styles, resources (images, fonts, default colours) and painting.
 #include "ui_manager_fixture.h"
 
+#include "ui/UITextWin.h"
+
 using namespace managertest;
 
 // ---- Attributes
@@ -227,6 +229,27 @@ TEST_F(ManagerTest, FontsBoldIsWeight700AndMissingIdsFallBackToTheDefault) {
     CPaintManagerUI::SetResourcePath(wintest::ScratchDir());
     WriteScratch("broken.ttf", "not a font at all");
     EXPECT_FALSE(win.pm.AddFontFile("broken.ttf"));
+}
+
+// A Chinese face the system lacks never draws boxes: an installed face with Chinese glyphs
+// stands in. A Latin face it lacks is left to the system's own mapping.
+TEST_F(ManagerTest, AMissingChineseFaceIsReplacedByOneWithChineseGlyphs) {
+    Show();
+    const std::string missing = "Orvel \xE6\x97\xA0\xE6\xAD\xA4\xE5\xAD\x97\xE4\xBD\x93"; // "Orvel 无此字体"
+    EXPECT_NE(CPaintManagerUI::InstalledFaceFor(missing), uitext::Wide(missing));
+    EXPECT_EQ(CPaintManagerUI::InstalledFaceFor("Orvel Missing Latin"), L"Orvel Missing Latin");
+    for (const std::string& face : {missing, std::string("SimHei")}) {
+        HFONT font = win.pm.AddFont(5, face, 13, false, false, false);
+        ASSERT_NE(font, nullptr);
+        HDC dc = ::GetDC(nullptr);
+        HGDIOBJ old = ::SelectObject(dc, font);
+        WORD glyphs[4] = {};
+        ::GetGlyphIndicesW(dc, L"\x5DE5\x4F5C\x6A21\x5F0F", 4, glyphs, GGI_MARK_NONEXISTING_GLYPHS);
+        ::SelectObject(dc, old);
+        ::ReleaseDC(nullptr, dc);
+        for (WORD glyph : glyphs)
+            EXPECT_NE(glyph, 0xFFFF) << face << " draws boxes for Chinese text";
+    }
 }
 
 TEST(ManagerDefaults, DefaultColoursSharedAndPerManager) {
