@@ -13,6 +13,21 @@ bool IsNetworkPortName(const std::string& port) {
     return false;
 }
 
+bool IsWholeNetworkPort(const std::string& port) {
+    if (!IsNetworkPortName(port))
+        return false;
+    const std::string address = port.substr(port.find("://") + 3);
+    const size_t colon = address.rfind(':');
+    if (colon == std::string::npos || colon == 0 || colon + 1 >= address.size())
+        return false;
+    const std::string host = address.substr(0, colon), number = address.substr(colon + 1);
+    if (host.find_first_of(" \t/\\@?#") != std::string::npos ||
+        number.find_first_not_of("0123456789") != std::string::npos || number.size() > 5)
+        return false;
+    const long value = std::stol(number);
+    return value >= 1 && value <= 65535;
+}
+
 LineSettingsError ReadLineSettings(const std::string& chooserText, const std::string& baudText,
                                    const std::string& codeText, LineSettings& settings) {
     LineSettings read;

@@ -27,6 +27,9 @@ std::string PortNameOf(const std::string& chooserText);
 
 // Whether a port's name is a network address ("tcp://host:port", "rfc2217://host:port").
 bool IsNetworkPortName(const std::string& port);
+// Whether a typed network port is whole: a scheme above, a host without blanks and a port
+// number 1-65535 after the last colon, nothing else.
+bool IsWholeNetworkPort(const std::string& port);
 
 // Reads the port chooser's text (the number after its first three characters, or a network
 // port), the baud rate

@@ -36,6 +36,8 @@ enum : unsigned {
     // Posted at start when ORVEL_CRASH_TEST asks for a fault in the window thread (support
     // checks that a crash leaves its report).
     WM_CRASH_TEST = 0x0400 + 1114, // 2138
+    // Posted when "Network port..." was picked in the port chooser: ask for the address.
+    WM_CHOOSE_NETWORK_PORT = 0x0400 + 1115, // 2139
 };
 
 // The control groups of WM_CONTROL_STATE (its lParam).

@@ -84,6 +84,9 @@ public:
 
     // Starts the worker. False when the thread could not be created.
     bool Start();
+    // For support's check of the crash capture: every worker started from now on faults at
+    // once, as a fault deep in a job would.
+    static void FaultWorkersOnPurpose();
     // Ends the worker (a reply wait is cut short) and closes the port. `whileWaiting` runs
     // repeatedly until the worker has ended: a window hands it the messages the worker sends to
     // it meanwhile, so that the two never wait for each other. Idempotent.
@@ -157,6 +160,9 @@ private:
     void StopReader();
     void RunReader();
     void RunWorker();
+    // The worker thread's own function: a frame of its own, so that a crash report of the
+    // worker shows where the thread began.
+    static void WorkerThread(CDeviceLink* link);
     void OnPortData(const std::string& bytes);
     void OnPromptTick();
     // Sends under the write lock, spaced from the last bytes sent when `spaced`.

@@ -10,6 +10,7 @@
 #ifdef _WIN32
 #include "base/crash_report.h"
 #include "base/wide.h"
+#include "exchange/device_link.h"
 #include "serial/serial_port.h"
 #endif
 
@@ -28,6 +29,28 @@
 #endif
 
 
+
+#ifdef _WIN32
+namespace {
+
+// For support: a device engine whose worker faults at once shows that a crash in any of the
+// program's threads leaves its report.
+int CrashOnPurpose() {
+    struct Nobody : ILinkListener {
+        void OnLinkResult(const LinkResult&) override {}
+        void OnControlState(bool, int, bool) override {}
+        void OnLinkLog(const std::string&) override {}
+        void OnPortGone(const std::string&) override {}
+    } nobody;
+    CDeviceLink::FaultWorkersOnPurpose();
+    CDeviceLink link(nobody);
+    link.Start();
+    ::Sleep(10000); // the fault ends the process long before
+    return kFailed;
+}
+
+} // namespace
+#endif
 
 int main(int argc, char** argv) {
 #ifdef _WIN32
@@ -61,11 +84,8 @@ int main(int argc, char** argv) {
         }
         InstallCrashCapture(crashes, "dtucfg");
     }
-    if (argc == 2 && std::string(argv[1]) == "crash-test") {
-        // For support: a fault on purpose shows that a crash leaves its report.
-        volatile int* nowhere = nullptr;
-        *nowhere = 1;
-    }
+    if (argc == 2 && std::string(argv[1]) == "crash-test")
+        return CrashOnPurpose();
 #endif
     // Called with the path of a JSON arguments file only: Ansible runs dtucfg as its module.
     if (argc == 2 && IsAnsibleArguments(argv[1]))

@@ -16,6 +16,9 @@ namespace {
 std::string g_serialPortKey = kSerialPortRegistryKey;
 COrvelFrameWnd::PortListHook g_portListHook = nullptr;
 
+// The user data of the port chooser's last item, "Network port...".
+constexpr const char* kNetworkItem = "network";
+
 CComboUI* AsCombo(CControlUI* control) {
     return ControlAs<CComboUI>(control);
 }
@@ -51,9 +54,11 @@ void COrvelFrameWnd::RescanSerialPorts() {
         return;
     int select = 0;
     for (int i = 0; i < ports->GetCount(); ++i)
-        if (PortNameOf(ports->GetItemAt(i)->GetText()) == chosen)
+        if (ports->GetItemAt(i)->GetUserData() != kNetworkItem &&
+            PortNameOf(ports->GetItemAt(i)->GetText()) == chosen)
             select = i;
     ports->SelectItem(select, false);
+    portChoice_ = select;
 }
 
 bool COrvelFrameWnd::ScanSerialPorts() {
@@ -83,7 +88,60 @@ bool COrvelFrameWnd::ScanSerialPorts() {
         if (!ports->Add(item))
             delete item;
     }
+    // Last, the way to a network port not used before.
+    auto* network = new CListLabelElementUI;
+    network->SetText(LookupTextOr("ScanSerialPorts", "NetworkItem", "Network port..."));
+    network->SetUserData(kNetworkItem);
+    if (!ports->Add(network))
+        delete network;
     return true;
+}
+
+bool COrvelFrameWnd::SelectPort(const std::string& name) {
+    CComboUI* ports = AsCombo(pm_.FindControl("SerialPort"));
+    if (ports == nullptr)
+        return false;
+    for (int i = 0; i < ports->GetCount(); ++i)
+        if (ports->GetItemAt(i)->GetUserData() != kNetworkItem &&
+            PortNameOf(ports->GetItemAt(i)->GetText()) == name) {
+            ports->SelectItem(i, false);
+            portChoice_ = i;
+            return true;
+        }
+    return false;
+}
+
+void COrvelFrameWnd::ChooseNetworkPort() {
+    if (networkPortWindow_ != nullptr)
+        return;
+    const std::vector<std::string> known = LoadNetworkPorts();
+    networkPortWindow_ = CNetworkPortWnd::Open(
+        m_hWnd, known.empty() ? std::string("tcp://") : known.front(),
+        [this](const std::string& typed) {
+            // Blanks around what was typed or pasted are no part of the address.
+            const size_t first = typed.find_first_not_of(" \t");
+            const std::string address =
+                first == std::string::npos
+                    ? std::string()
+                    : typed.substr(first, typed.find_last_not_of(" \t") - first + 1);
+            if (!IsWholeNetworkPort(address))
+                return LookupTextOr("NetworkPort", "Refused",
+                                    "Write the serial server's address as tcp://host:port or "
+                                    "rfc2217://host:port.");
+            RememberNetworkPort(address);
+            ScanSerialPorts();
+            SelectPort(address);
+            return std::string();
+        },
+        [this](bool taken) {
+            networkPortWindow_ = nullptr;
+            if (taken)
+                return;
+            // Nothing chosen: the port chosen before stays.
+            if (CComboUI* ports = AsCombo(pm_.FindControl("SerialPort")))
+                if (portChoice_ >= 0 && portChoice_ < ports->GetCount())
+                    ports->SelectItem(portChoice_, false);
+        });
 }
 
 void COrvelFrameWnd::SelectRememberedPort() {
@@ -101,6 +159,7 @@ void COrvelFrameWnd::SelectRememberedPort() {
             AdapterName(ports_[i].description) == remembered.description)
             select = static_cast<int>(i);
     ports->SelectItem(select < 0 ? 0 : select, false);
+    portChoice_ = select < 0 ? 0 : select;
     auto chooseText = [this](const char* name, const std::string& text) {
         CComboUI* combo = AsCombo(pm_.FindControl(name));
         if (combo == nullptr || text.empty())

@@ -208,6 +208,9 @@ LRESULT COrvelFrameWnd::HandleMessage(UINT uMsg, WPARAM wParam, LPARAM lParam) {
             ShowInLog(text + TakePostedLogTexts());
         }
         break;
+    case WM_CHOOSE_NETWORK_PORT:
+        ChooseNetworkPort();
+        break;
     case WM_SAVE_FILE:
         SaveConfigurationFile();
         break;
@@ -565,7 +568,8 @@ void COrvelFrameWnd::OnStartupTimer() {
 
 // A fault on purpose, for checking the crash capture (ORVEL_CRASH_TEST).
 void COrvelFrameWnd::ForcedFault() {
-    volatile int* nowhere = nullptr;
+    // Neither the address nor the write is known to the compiler, so neither is dropped.
+    volatile int* volatile nowhere = nullptr;
     *nowhere = 1;
 }
 
@@ -755,6 +759,14 @@ void COrvelFrameWnd::OnItemSelect(TNotifyUI& msg) {
         int current = combo->GetCurSel();
         if (current >= 0)
             selected = current;
+        if (msg.pSender->GetName() == "SerialPort" && current >= 0) {
+            if (combo->GetItemAt(current)->GetUserData() == "network") {
+                // Posted: the combo finishes its own selection first.
+                ::PostMessageA(m_hWnd, WM_CHOOSE_NETWORK_PORT, 0, 0);
+                return;
+            }
+            portChoice_ = current;
+        }
     }
     ItemSelectAction action = ItemSelectActionFor(msg.pSender->GetName(), selected);
     if (action.switchLanguage) {

@@ -13,6 +13,7 @@
 #include "serial/serial_line.h"
 #include "shell/link_window.h"
 #include "shell/plan_wnd.h"
+#include "shell/network_port_wnd.h"
 #include "ui/UIBase.h"
 #include "ui/UIManager.h"
 
@@ -114,6 +115,8 @@ public:
     void RefreshMarks();
     void ScheduleMarks();
     CPlanWnd* PlanWindow() const { return planWindow_; }
+    // The window asking for a network port, while it is up.
+    CNetworkPortWnd* NetworkPortWindow() const { return networkPortWindow_; }
     const std::vector<PlanRow>& CurrentPlan() const { return plan_; }
     // A plan's batch was sent and the read that verifies it has not come yet.
     bool IsVerifying() const { return verifying_; }
@@ -201,6 +204,11 @@ private:
     void ShowConfiguration();
     // Selects the port, baud rate and format config.ini remembers, when the port is there.
     void SelectRememberedPort();
+    // "Network port..." picked in the port chooser: asks for the address, then lists and
+    // chooses it (or goes back to the port chosen before).
+    void ChooseNetworkPort();
+    // Selects the chooser's item of that port; false when it is not listed.
+    bool SelectPort(const std::string& name);
     // "Auto" baud rate: opens the port at each rate in turn, listening for the power-up prompt
     // and sending nothing, until one hears it (it is then chosen) or the time is up.
     void StartAutoBaud(LineSettings settings);
@@ -257,6 +265,8 @@ private:
     // The write plan and its window (which deletes itself), where the plan came from, and
     // whether its batch is being written and waits for the verifying read.
     CPlanWnd* planWindow_ = nullptr;
+    CNetworkPortWnd* networkPortWindow_ = nullptr;
+    int portChoice_ = 0; // the port chooser's item before "Network port..." was picked
     std::vector<PlanRow> plan_;
     PlanSource planSource_ = PlanSource::Pages;
     std::string lastSnapshot_; // the snapshot kept before the write in progress

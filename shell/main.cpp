@@ -4,7 +4,10 @@
 #include "base/crash_report.h"
 #include "base/messages.h"
 #include "base/settings.h"
+#include "exchange/device_link.h"
 #include "ui/UIManager.h"
+
+#include <string>
 
 #include <windows.h>
 
@@ -21,6 +24,13 @@ int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR, int) {
 
     if (FAILED(::CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED)))
         return 0;
+    // Support checks the capture with ORVEL_CRASH_TEST=window (a fault in the window thread) or
+    // ORVEL_CRASH_TEST=worker (a fault in the device engine's worker).
+    char test[16] = {};
+    ::GetEnvironmentVariableA("ORVEL_CRASH_TEST", test, sizeof(test));
+    const std::string crashTest = test;
+    if (crashTest == "worker")
+        CDeviceLink::FaultWorkersOnPurpose();
 
     auto* frame = new COrvelFrameWnd;
     frame->SetLanguage(GetLanguageIndex());
@@ -52,9 +62,7 @@ int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR, int) {
                 ::ShowWindow(window, SW_RESTORE);
             ::SetForegroundWindow(window);
         }
-        // Support checks the capture with ORVEL_CRASH_TEST=window (a fault in the window thread).
-        char test[16] = {};
-        if (::GetEnvironmentVariableA("ORVEL_CRASH_TEST", test, sizeof(test)) > 0)
+        if (crashTest == "window")
             ::PostMessageA(window, WM_CRASH_TEST, 0, 0);
         CPaintManagerUI::MessageLoop();
     }

@@ -8,6 +8,7 @@
 #include "shell/production_line.h"
 
 #include <deque>
+#include <map>
 #include <string>
 #include <vector>
 
@@ -24,7 +25,20 @@ struct StationTexts {
     std::string unchanged = "Nothing to change";
     std::string counts = "Done %1   Failed %2   Remaining %3";
     std::string idle = "Not started";
+    // The reasons a unit failed, in the skin's words by their key (see ReasonPatterns); a key
+    // without words keeps the production line's English.
+    std::map<std::string, std::string> reasons;
 };
+
+// The production line's reasons, each an English pattern (at most one "%1": the varying part,
+// kept as it is) with the key of its words in the skin ("StationReason").
+struct ReasonPattern {
+    const char* key;
+    const char* english;
+};
+const std::vector<ReasonPattern>& ReasonPatterns();
+// A reason ("a; b; c") with every part that matches a pattern in the words of `texts`.
+std::string LocalReason(const std::string& reason, const StationTexts& texts);
 
 struct StationCard {
     enum class Tone { None, Busy, Good, Bad };

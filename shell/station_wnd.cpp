@@ -38,6 +38,8 @@ StationTexts SkinTexts() {
     texts.unchanged = Text("Unchanged", texts.unchanged.c_str());
     texts.counts = Text("Counts", texts.counts.c_str());
     texts.idle = Text("Idle", texts.idle.c_str());
+    for (const ReasonPattern& pattern : ReasonPatterns())
+        texts.reasons[pattern.key] = LookupText("StationReason", pattern.key);
     return texts;
 }
 

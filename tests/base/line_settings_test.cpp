@@ -69,4 +69,13 @@ TEST(LineSettings, ANetworkPortIsReadByItsAddress) {
     for (const char* port : {"tcp://", "rfc2217://", "udp://host:1"})
         EXPECT_EQ(ReadLineSettings(port, "9600", "8N1", settings), LineSettingsError::BadPort)
             << port;
+    // What a user types for a new network port is taken only when it is whole.
+    for (const char* port : {"tcp://10.0.0.7:4001", "rfc2217://server.plant:7000",
+                             "tcp://[::1]:65535", "tcp://localhost:1"})
+        EXPECT_TRUE(IsWholeNetworkPort(port)) << port;
+    for (const char* port : {"tcp://", "tcp://host", "tcp://host:", "tcp://:4001",
+                             "tcp://no port here", "tcp://host:0", "tcp://host:65536",
+                             "tcp://host:40a1", "tcp://a b:1", "tcp://host:4001/x",
+                             "tcp://host:999999999999", "udp://host:1", "COM3"})
+        EXPECT_FALSE(IsWholeNetworkPort(port)) << port;
 }

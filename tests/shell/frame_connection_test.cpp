@@ -24,7 +24,9 @@ TEST_F(FrameTest, PortsAreListedInTheRegistrysOrderUpToCom256AndReadAgainWhenOpe
             names.push_back(ports->GetItemAt(i)->GetText());
         return names;
     };
-    EXPECT_EQ(listed(), (std::vector<std::string>{"COM9", "COM3", "COM100", "COM12", "COM256"}));
+    // Last, the way to a network port.
+    EXPECT_EQ(listed(), (std::vector<std::string>{"COM9", "COM3", "COM100", "COM12", "COM256",
+                                                  LookupText("ScanSerialPorts", "NetworkItem")}));
     EXPECT_EQ(Text("SerialPort"), "COM9");
     ports->SelectItem(3, false);
 
@@ -34,7 +36,7 @@ TEST_F(FrameTest, PortsAreListedInTheRegistrysOrderUpToCom256AndReadAgainWhenOpe
     ports->Activate();
     Pump(300);
     ports->CloseDropDown();
-    EXPECT_EQ(listed().size(), 6u);
+    EXPECT_EQ(listed().size(), 7u);
     EXPECT_EQ(Text("SerialPort"), "COM12");
 }
 
@@ -420,7 +422,7 @@ TEST_F(FrameTest, PortsSayWhatTheyAreAndTheLastPortIsChosenAgain) {
     ASSERT_TRUE(Open());
     auto* ports = ControlAs<CComboUI>(Find("SerialPort"));
     ASSERT_NE(ports, nullptr);
-    ASSERT_EQ(ports->GetCount(), 2);
+    ASSERT_EQ(ports->GetCount(), 3); // and "Network port..."
     EXPECT_EQ(ports->GetItemAt(0)->GetText(),
               "COM1 - Communications Port " + LookupText("ScanSerialPorts", "InUse"));
     EXPECT_EQ(ports->GetItemAt(1)->GetText(), com + " - USB Serial Port");

@@ -97,7 +97,14 @@ inline void ListPorts(const std::vector<std::string>& ports) {
 
 // The unpacked program's folder; with ORVEL_TEST_LANGUAGE=1 a copy of it whose config.ini
 // chooses the Chinese skin.
+// With ORVEL_TEST_PROGRAM_DIR, an installed program's folder (ending in a backslash).
+inline std::string InstalledFolder() {
+    return wintest::Env("ORVEL_TEST_PROGRAM_DIR");
+}
+
 inline std::string ProgramFolder() {
+    if (!InstalledFolder().empty())
+        return InstalledFolder();
     if (wintest::Env("ORVEL_TEST_LANGUAGE") != "1")
         return kDist;
     const std::string folder = wintest::ScratchDir() + "\\zh\\";
@@ -185,16 +192,16 @@ protected:
         g_boxes.clear();
         g_confirmAnswer = true;
         CPaintManagerUI::SetResourcePath(GetSkinFolder());
-        SetCurrentDirectoryA(kDist.c_str());
+        SetCurrentDirectoryA(InstalledFolder().empty() ? kDist.c_str() : InstalledFolder().c_str());
         ListPorts({wintest::Env("ORVEL_COM_PORT", "COM9")});
         COrvelFrameWnd::SetSerialPortKey(kPortsKey);
         // No port remembered from an earlier test: each starts with the first port chosen.
         WritePrivateProfileStringA("Port", nullptr, nullptr, GetConfigFile().c_str());
         WritePrivateProfileStringA("Log", nullptr, nullptr, GetConfigFile().c_str());
         // Snapshots of the tests' writes stay in the test's scratch folder, never in the
-        // unpacked program's backups.
+        // unpacked program's backups (an installed program's go where it puts them).
         CreateDirectoryA(Scratch("backups").c_str(), nullptr);
-        COrvelFrameWnd::SetBackupFolder(Scratch("backups"));
+        COrvelFrameWnd::SetBackupFolder(InstalledFolder().empty() ? Scratch("backups") : "");
     }
 
     void TearDown() override {

@@ -4,6 +4,8 @@
 
 #include <gtest/gtest.h>
 
+#include <set>
+
 namespace {
 
 UnitProgress At(const std::string& port, UnitStage stage, size_t done = 0, size_t total = 0) {
@@ -60,6 +62,38 @@ TEST(StationBoard, NumbersFillTheirPlacesInTheSkinsWords) {
     EXPECT_EQ(FillNumbers("正在写入 %1 / %2", {"3", "7"}), "正在写入 3 / 7");
     EXPECT_EQ(FillNumbers("%2 of %1", {"a", "b"}), "b of a");
     EXPECT_EQ(FillNumbers("no marks", {"1"}), "no marks");
+}
+
+// A card tells why a unit failed in the skin's words, each part of the reason on its own; the
+// varying part (a label, a system's text) stays as it is, and what the skin has no words for
+// stays English.
+TEST(StationBoard, ReasonsInTheSkinsWords) {
+    StationTexts texts;
+    texts.reasons["RowRefused"] = "%1 被拒绝";
+    texts.reasons["NotApplied"] = "未应用：%1";
+    texts.reasons["NotVerified"] = "未校验";
+    texts.reasons["LineFailed"] = "";
+    EXPECT_EQ(LocalReason("Server's Port refused; not applied: APN, Protocol model", texts),
+              "Server's Port 被拒绝; 未应用：APN, Protocol model");
+    EXPECT_EQ(LocalReason("not verified", texts), "未校验");
+    EXPECT_EQ(LocalReason("Server's Port not verified", texts), "Server's Port not verified");
+    EXPECT_EQ(LocalReason("the line failed: gone", texts), "the line failed: gone");
+    EXPECT_EQ(LocalReason("", texts), "");
+    // Every pattern has its words in both skins' Language.ini (checked by the skin tests); each
+    // key is unique.
+    std::set<std::string> keys;
+    for (const ReasonPattern& pattern : ReasonPatterns())
+        EXPECT_TRUE(keys.insert(pattern.key).second) << pattern.key;
+
+    // The card of a failed unit.
+    CStationBoard board(texts);
+    board.SetPorts({"COM3"});
+    CJson result = CJson::Object();
+    result.Set("port", CJson::String("COM3"));
+    result.Set("outcome", CJson::String("failed"));
+    result.Set("reason", CJson::String("Server's Port refused"));
+    board.OnFinished(result);
+    EXPECT_EQ(board.Cards()[0].reason, "Server's Port 被拒绝");
 }
 
 } // namespace

@@ -1,8 +1,9 @@
 #!/usr/bin/env bash
-# A crash leaves something useful, under Wine: a fault forced in dtucfg.exe and in the window
-# thread of DtuConfig.exe each writes a minidump and a report whose stack names at least five of
-# the program's own functions (from the symbol map beside the executable), in the data folder
-# of the (portable) unpacked program; a later start is told where the report is.
+# A crash leaves something useful, under Wine: a fault forced in dtucfg.exe (in its device
+# engine's worker), in the window thread of DtuConfig.exe and in the window's engine worker
+# each writes a minidump and a report whose stack names at least five of the program's own
+# functions (from the symbol map beside the executable), in the data folder of the (portable)
+# unpacked program; a later start is told where the report is.
 #   crash_test.sh SOURCE_DIR BUILD_DIR
 set -eu
 source="$1" build="$2"
@@ -27,10 +28,15 @@ check() { # program, a function the stack must name, how many of its own at leas
 code=0
 run "$dist/dtucfg.exe" crash-test >/dev/null 2>&1 || code=$?
 [ "$code" != 0 ] || fail "dtucfg.exe crash-test ended well"
-check dtucfg main 3
+check dtucfg "CDeviceLink::RunWorker" 5
+rm -rf "$dist/crashes"
 
 ORVEL_CRASH_TEST=window run "$dist/DtuConfig.exe" >/dev/null 2>&1 || true
 check DtuConfig "COrvelFrameWnd::HandleMessage" 5
 [ -f "$dist/crashes/last-crash.txt" ] || fail "the next start would not be told"
+rm -rf "$dist/crashes"
+
+ORVEL_CRASH_TEST=worker run "$dist/DtuConfig.exe" >/dev/null 2>&1 || true
+check DtuConfig "CDeviceLink::RunWorker" 5
 rm -rf "$dist/crashes"
 echo "crash_test: passed"

@@ -1,8 +1,9 @@
 #!/usr/bin/env bash
 # The release under Wine: both packages made by tools/package.sh, signed with a certificate made
 # here and verified; the setup installs silently for all users into Program Files; with the
-# program folder read-only the installed dtucfg.exe runs and writes its data to the user's
-# folders, nothing into the program folder; installing again (an upgrade) keeps the user's data;
+# program folder read-only the installed dtucfg.exe runs, and the installed window reads, writes
+# through the plan, undoes and switches its language (starting the installed program again), all
+# with their data in the user's folders and nothing in the program folder; installing again (an upgrade) keeps the user's data;
 # the uninstaller removes the program and leaves the user's data; the portable zip unpacked into
 # a folder named in Chinese works under an English (C.UTF-8) locale.
 #   package_test.sh SOURCE_DIR BUILD_DIR
@@ -50,6 +51,20 @@ code=0
 run "C:\\Program Files\\DtuConfig\\dtucfg.exe" diff --port COM99 --wait 0 --cfg "Z:$work/part.cfg" \
     >/dev/null 2>&1 || code=$?
 [ "$code" = 3 ] || fail "the installed dtucfg.exe ended with $code, not 3 (no such port)"
+# The installed window against the simulated device: read, write through the plan, undo, the
+# remembered port, the language switch starting the installed program again.
+dtusim="$(sed -n 's/^ORVEL_DTUSIM:[A-Z]*=//p' "$build/CMakeCache.txt")"
+ORVEL_TEST_PROGRAM_DIR='C:\Program Files\DtuConfig\' \
+    "$source/tests/harness/winrun" --build "$build" --com 9 --timeout 240 \
+    --peer "$source/tests/shell/sim_peer.sh $dtusim" -- "$build/tests/shell/shell_frame_test.exe" \
+    --gtest_filter='*AnInstalledProgram*' >"$work/window.log" 2>&1 ||
+    fail "the installed window: $(grep -E 'Failure|Expected|Which|Value|Actual|FAILED|rror' "$work/window.log" | head -20)"
+grep -q '\[  PASSED  \] 1 test' "$work/window.log" || fail "the installed window's test did not run: $(tail -5 "$work/window.log")"
+users="$prefix/drive_c/users"
+grep -qs "Language=" "$(find "$users" -path '*AppData/Roaming/DtuConfig/config.ini' | head -n1)" ||
+    fail "the language switch was not kept in the user's config.ini"
+[ -n "$(find "$users" -path '*AppData/Local/DtuConfig/backups/*.cfg' | head -n1)" ] ||
+    fail "no snapshot in the user's local data folder"
 chmod -R u+w "$installed"
 find "$installed" -type f | sort > "$work/after"
 cmp -s "$work/before" "$work/after" || fail "files appeared in the program folder"

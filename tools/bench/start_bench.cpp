@@ -5,6 +5,8 @@
 //   start_bench PROGRAM TRIVIAL [STARTS]
 #include <windows.h>
 
+#include <psapi.h>
+
 #include <algorithm>
 #include <chrono>
 #include <cstdio>
@@ -30,17 +32,28 @@ BOOL CALLBACK FindVisibleWindow(HWND hwnd, LPARAM lParam) {
     return TRUE;
 }
 
-// Milliseconds until the started program shows its window and is idle; negative on failure.
-double TimeOneStart(const std::string& program) {
+struct Start {
+    double paintedMs = -1;  // a visible window, painted, the process idle
+    double answersMs = -1;  // ... and its window answers a message sent to it (a click would be)
+    double restKb = -1;     // the working set half a second later, at rest
+};
+
+// One start of the program: its figures, or paintedMs < 0 on failure.
+Start TimeOneStart(const std::string& program) {
+    Start figures;
     std::string folder = program.substr(0, program.find_last_of("\\/") + 1);
     std::string commandLine = "\"" + program + "\"";
     STARTUPINFOA si = {};
     si.cb = sizeof(si);
     PROCESS_INFORMATION pi = {};
     const auto start = std::chrono::steady_clock::now();
+    auto since = [&start] {
+        return std::chrono::duration<double, std::milli>(std::chrono::steady_clock::now() - start)
+            .count();
+    };
     if (!CreateProcessA(nullptr, &commandLine[0], nullptr, nullptr, FALSE, 0, nullptr,
                         folder.empty() ? nullptr : folder.c_str(), &si, &pi))
-        return -1;
+        return figures;
     Search search = {pi.dwProcessId, nullptr};
     const auto limit = start + std::chrono::seconds(30);
     while (search.found == nullptr && std::chrono::steady_clock::now() < limit) {
@@ -50,29 +63,43 @@ double TimeOneStart(const std::string& program) {
             Sleep(1);
     }
     WaitForInputIdle(pi.hProcess, 10000);
-    const double ms =
-        std::chrono::duration<double, std::milli>(std::chrono::steady_clock::now() - start)
-            .count();
-    if (search.found != nullptr)
+    if (search.found != nullptr) {
+        figures.paintedMs = since();
+        DWORD_PTR answer = 0;
+        if (SendMessageTimeoutA(search.found, WM_NULL, 0, 0, SMTO_NORMAL, 10000, &answer))
+            figures.answersMs = since();
+        Sleep(500);
+        PROCESS_MEMORY_COUNTERS counters = {};
+        counters.cb = sizeof(counters);
+        if (GetProcessMemoryInfo(pi.hProcess, &counters, sizeof(counters)))
+            figures.restKb = double(counters.WorkingSetSize) / 1024.0;
         PostMessageA(search.found, WM_CLOSE, 0, 0);
+    }
     if (WaitForSingleObject(pi.hProcess, 20000) != WAIT_OBJECT_0)
         TerminateProcess(pi.hProcess, 1);
     CloseHandle(pi.hThread);
     CloseHandle(pi.hProcess);
-    return search.found != nullptr ? ms : -1;
+    return figures;
 }
 
-double MedianOfStarts(const std::string& program, int starts) {
-    std::vector<double> times;
-    for (int i = 0; i < starts; ++i) {
-        const double ms = TimeOneStart(program);
-        if (ms >= 0)
-            times.push_back(ms);
-    }
-    if (times.empty())
+double Median(std::vector<double> values) {
+    if (values.empty())
         return -1;
-    std::sort(times.begin(), times.end());
-    return times[times.size() / 2];
+    std::sort(values.begin(), values.end());
+    return values[values.size() / 2];
+}
+
+Start MedianOfStarts(const std::string& program, int starts) {
+    std::vector<double> painted, answers, rest;
+    for (int i = 0; i < starts; ++i) {
+        const Start one = TimeOneStart(program);
+        if (one.paintedMs < 0)
+            continue;
+        painted.push_back(one.paintedMs);
+        answers.push_back(one.answersMs);
+        rest.push_back(one.restKb);
+    }
+    return {Median(painted), Median(answers), Median(rest)};
 }
 
 } // namespace
@@ -84,16 +111,24 @@ int main(int argc, char** argv) {
     }
     const int starts = argc > 3 ? std::max(1, std::atoi(argv[3])) : 5;
     MedianOfStarts(argv[2], 1); // the first start of any process warms Wine up
-    const double trivial = MedianOfStarts(argv[2], starts);
-    const double program = MedianOfStarts(argv[1], starts);
-    if (trivial <= 0 || program <= 0) {
+    const Start trivial = MedianOfStarts(argv[2], starts);
+    const Start program = MedianOfStarts(argv[1], starts);
+    if (trivial.paintedMs <= 0 || program.paintedMs <= 0) {
         std::printf("start-up: a window did not appear (program %.1f ms, trivial %.1f ms)\n",
-                    program, trivial);
+                    program.paintedMs, trivial.paintedMs);
         return 1;
     }
-    std::printf("%-58s %10.1f ms \n", "start-up of a trivial Wine window (median)", trivial);
-    std::printf("%-58s %10.1f ms   floor %9.1f  ratio %5.2f\n",
-                "start-up of the program to its painted window (median)", program, trivial,
-                program / trivial);
+    auto line = [](const char* name, double value, double floor, const char* unit) {
+        std::printf("%-58s %10.1f %-3s floor %9.1f  ratio %5.2f\n", name, value, unit, floor,
+                    value / floor);
+    };
+    std::printf("%-58s %10.1f ms \n", "start-up of a trivial Wine window (median)",
+                trivial.paintedMs);
+    line("start-up of the program to its painted window (median)", program.paintedMs,
+         trivial.paintedMs, "ms");
+    line("start-up of the program until it answers (median)", program.answersMs,
+         trivial.answersMs, "ms");
+    line("working set at rest after start-up (median)", program.restKb / 1024.0,
+         trivial.restKb / 1024.0, "MB");
     return 0;
 }
