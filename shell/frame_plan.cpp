@@ -160,6 +160,20 @@ void COrvelFrameWnd::OnPlanClosed(bool written) {
 void COrvelFrameWnd::OnPlanWrite(const std::vector<bool>& ticks) {
     for (size_t i = 0; i < plan_.size() && i < ticks.size(); ++i)
         plan_[i].ticked = ticks[i] && plan_[i].applicable;
+    // While the plan was up the port may have gone, or the device may have left its setting
+    // mode: a running device would forward every command to its server as data.
+    if (!link_.IsOpen() || !link_.IsSettingMode()) {
+        const std::string why =
+            !link_.IsOpen()
+                ? PlanText("PortClosed", "The port is closed: nothing was sent.")
+                : PlanText("NotInSettingMode", "The device is not in its setting mode: nothing "
+                                               "was sent. Press Login (or power the device "
+                                               "on again) and write again.");
+        AppendLog(why + "\r\n");
+        if (planWindow_)
+            planWindow_->ShowSummary(why);
+        return;
+    }
     if (!KeepSnapshot()) {
         AppendLog(PlanText("NotWritten", "Nothing was written.") + "\r\n");
         if (planWindow_)
@@ -209,7 +223,7 @@ void COrvelFrameWnd::OnWriteAnswer(const LinkResult& result) {
                                                                       : CPlanWnd::Tone::Failed);
 }
 
-void COrvelFrameWnd::FinishVerification(const std::string& listing) {
+void COrvelFrameWnd::FinishVerification(const std::string& listing, bool notSent) {
     verifying_ = false;
     VerifyPlan(plan_, listing);
     // Undo finds this write again by the ID it gave the device.
@@ -219,7 +233,7 @@ void COrvelFrameWnd::FinishVerification(const std::string& listing) {
     std::map<std::string, std::string> failed;
     for (PlanRow& row : plan_) {
         // A ticked row that got no answer at all (the queue was emptied) was not answered.
-        if (row.ticked && row.applicable && row.outcome == PlanOutcome::Planned)
+        if (row.ticked && row.applicable && row.outcome == PlanOutcome::Planned && !notSent)
             row.outcome = PlanOutcome::NotAnswered;
         if (row.outcome == PlanOutcome::Refused || row.outcome == PlanOutcome::NotAnswered ||
             row.outcome == PlanOutcome::Mismatch || row.outcome == PlanOutcome::NotVerified)

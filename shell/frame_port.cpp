@@ -183,7 +183,7 @@ void COrvelFrameWnd::OnPortGone() {
 void COrvelFrameWnd::ClosePort(const std::string& logLine) {
     link_.CloseDevicePort();
     if (verifying_)
-        FinishVerification(std::string()); // the read after the write will not come
+        FinishVerification(std::string(), true); // the rest of the batch will not go out
     pages_.EndFileLoad();
     pages_.SetDeviceRead(false);
     if (CControlUI* open = pm_.FindControl("Open"))

@@ -812,6 +812,17 @@ void COrvelFrameWnd::OnControlState(WPARAM wParam, LPARAM lParam) {
 
 void COrvelFrameWnd::SetDeviceState(bool on) {
     link_.SetSettingMode(on);
+    if (!on && verifying_) {
+        // The device left its setting mode in the middle of a write: what is still queued
+        // would reach the running device, which forwards it to its server. It stays here.
+        link_.ClearJobs();
+        link_.AbandonJob("the device left its setting mode");
+        AppendLog(LookupTextOr("WritePlan", "LeftDuringWrite",
+                               "The device left its setting mode during the write: the rows "
+                               "not yet sent were not sent.") +
+                  "\r\n");
+        FinishVerification(std::string(), true);
+    }
     CControlUI* state = pm_.FindControl("DeviceState");
     if (state == nullptr)
         return;

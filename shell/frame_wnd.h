@@ -221,7 +221,9 @@ private:
     void OnPlanClosed(bool written);
     void OnWriteAnswer(const LinkResult& result);
     // The listing read after a write batch (empty: none came): every row gets its outcome.
-    void FinishVerification(const std::string& listing);
+    // `notSent`: the batch ended before its rows went out (the port closed, the device left its
+    // setting mode): rows without an answer were not sent.
+    void FinishVerification(const std::string& listing, bool notSent = false);
     // Keeps the device's listing as read in the backups folder, before a write.
     // False (said in the log) when it could not be kept: then nothing is written.
     bool KeepSnapshot();

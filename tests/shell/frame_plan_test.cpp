@@ -348,6 +348,95 @@ TEST_F(PlanTest, ALoadedFileIsShownMarkedAndPlannedAndUndoRestoresTheDevice) {
     WaitForIdle(2000);
 }
 
+// While the plan is up the device may leave its setting mode: then Write sends nothing (a
+// running device would forward the commands to its server) and says why. Leaving it in the
+// middle of a write, the rows not yet sent stay unsent, and nothing of them reaches the device
+// when it is back.
+TEST_F(PlanTest, NothingIsSentToADeviceThatLeftItsSettingMode) {
+    ASSERT_TRUE(Open());
+    EnterSettingMode();
+    ReadDevice();
+    const std::string interval = Text("CollectInterval");
+    Page("Modbus");
+    Type("CollectInterval", interval == "61" ? "62" : "61");
+    Click("Save");
+    ASSERT_TRUE(PumpUntil([&] { return frame_->PlanWindow() != nullptr; }));
+    size_t mark = Transcript().size();
+    Control("timeout");
+    ASSERT_TRUE(WaitForSettingMode(false));
+    ClickInPlan("PlanWrite");
+    Pump(1500);
+    EXPECT_EQ(SetCommandsIn(Transcript().substr(mark)), "");
+    EXPECT_NE(Log().find(LookupText("WritePlan", "NotInSettingMode")), std::string::npos) << Log();
+    EXPECT_EQ(frame_->PlanWindow()->FindControl("PlanCount")->GetText(),
+              LookupText("WritePlan", "NotInSettingMode"));
+    ClickInPlan("PlanCancel");
+    ASSERT_TRUE(PumpUntil([&] { return frame_->PlanWindow() == nullptr; }, 3000));
+
+    // In the middle of a write: three rows, the first answered late, the device times out.
+    Click("Login");
+    ASSERT_TRUE(WaitForSettingMode(true));
+    ASSERT_TRUE(WaitForIdle());
+    Page("Modbus");
+    Type("CollectInterval", interval == "61" ? "63" : "64");
+    Type("CollectDelay", "1234");
+    Type("CollectCount", "7");
+    mark = Transcript().size();
+    Control("fault late:3000");
+    Click("Save");
+    ASSERT_TRUE(PumpUntil([&] { return frame_->PlanWindow() != nullptr; }));
+    Pump(100);
+    ClickInPlan("PlanWrite");
+    ASSERT_TRUE(WaitForTranscript("AT+MSBITV=", 1, 5000));
+    Control("timeout");
+    ASSERT_TRUE(WaitForSettingMode(false, 15000));
+    ASSERT_TRUE(PumpUntil([&] { return !frame_->IsVerifying(); }, 10000));
+    EXPECT_TRUE(WaitForLog(LookupText("WritePlan", "LeftDuringWrite")));
+    Pump(4000); // long enough for anything still queued to have gone out
+    const std::string sent = SetCommandsIn(Transcript().substr(mark));
+    EXPECT_EQ(Count(sent, "\n"), 1u) << sent;
+    EXPECT_EQ(sent.find("AT+CLTTIMEOUT"), std::string::npos) << sent;
+    EXPECT_EQ(Transcript().substr(mark).find("AT+SHOW"), std::string::npos);
+    ClickInPlan("PlanCancel");
+    PumpUntil([&] { return frame_->PlanWindow() == nullptr; }, 3000);
+    // Back in its setting mode, nothing of the old batch follows.
+    mark = Transcript().size();
+    Click("Login");
+    ASSERT_TRUE(WaitForSettingMode(true));
+    ASSERT_TRUE(WaitForIdle());
+    Pump(1000);
+    EXPECT_EQ(SetCommandsIn(Transcript().substr(mark)), "");
+    Click("quit");
+    WaitForIdle(3000);
+}
+
+// A write that gives the device a new ID (what a production line does) is still the one undo
+// finds: by the ID the write left, not the ID the snapshot is named by.
+TEST_F(PlanTest, UndoFindsTheLastWriteAfterItChangedTheId) {
+    ASSERT_TRUE(Open());
+    EnterSettingMode();
+    ReadDevice();
+    const int workMode = ControlAs<CComboUI>(Find("Protocolmodel"))->GetCurSel();
+    SetWorkMode(0); // PROT: the ID is in use
+    const std::string id = frame_->Store().parameters["Modem'sID number"].value;
+    const std::string changed = id == "13911112222" ? "13911113333" : "13911112222";
+    Page("WorkMode");
+    Type("Modem'sID number", changed);
+    ASSERT_TRUE(WriteThroughPlan());
+    ASSERT_EQ(frame_->Store().parameters["Modem'sID number"].value, changed) << Log();
+    const size_t mark = Transcript().size();
+    Click("UndoWrite");
+    ASSERT_TRUE(AcceptPlan());
+    EXPECT_NE(Transcript().substr(mark).find("AT+IDNT=" + id + "\r\n"), std::string::npos)
+        << SetCommandsIn(Transcript().substr(mark));
+    EXPECT_EQ(frame_->Store().parameters["Modem'sID number"].value, id);
+    EXPECT_NE(Log().find(LookupText("WritePlan", "Undoing") + " " + id + ", 20"),
+              std::string::npos) << Log();
+    SetWorkMode(workMode);
+    Click("quit");
+    WaitForIdle(3000);
+}
+
 // Closing the plan with its own button gives the main window back whole: the very next click
 // on it acts.
 TEST_F(PlanTest, TheFirstClickAfterThePlanClosesActs) {
