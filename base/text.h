@@ -3,6 +3,7 @@
 
 #include <ctime>
 #include <string>
+#include <vector>
 
 // Every occurrence of `from` replaced by `to` (nothing when `from` is empty), left to right; a
 // replacement is never searched again.
@@ -11,6 +12,18 @@ inline std::string ReplaceAll(std::string text, const std::string& from, const s
         return text;
     for (size_t at = text.find(from); at != std::string::npos; at = text.find(from, at + to.size()))
         text.replace(at, from.size(), to);
+    return text;
+}
+
+// The places "%1" ... "%9" of a text in the skin's words filled with the values, in order
+// (the first occurrence of each); places without a value stay as they are.
+inline std::string FillNumbers(std::string text, const std::vector<std::string>& values) {
+    for (size_t i = 0; i < values.size() && i < 9; ++i) {
+        const std::string mark = "%" + std::to_string(i + 1);
+        const size_t at = text.find(mark);
+        if (at != std::string::npos)
+            text.replace(at, mark.size(), values[i]);
+    }
     return text;
 }
 

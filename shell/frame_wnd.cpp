@@ -439,13 +439,12 @@ void COrvelFrameWnd::SaveConfigurationFile() {
             changes = pages_.PlanChanges().size();
         }
         if (changes > 0) {
-            std::string question = LookupTextOr(
-                "WritePlan", "UnsavedChanges",
-                "The pages hold %1 change(s) not yet written to the device. The file will hold "
-                "the device's configuration as read. Write the changes first?");
-            const size_t at = question.find("%1");
-            if (at != std::string::npos)
-                question.replace(at, 2, std::to_string(changes));
+            const std::string question = FillNumbers(
+                LookupTextOr("WritePlan", "UnsavedChanges",
+                             "The pages hold %1 change(s) not yet written to the device. The "
+                             "file will hold the device's configuration as read. Write the "
+                             "changes first?"),
+                {std::to_string(changes)});
             if (Confirm(question, "DTU")) {
                 ShowWritePlan();
                 return;

@@ -95,22 +95,10 @@ LRESULT CNetworkPortWnd::HandleMessage(UINT uMsg, WPARAM wParam, LPARAM lParam) 
             }
         }
         break;
-    case WM_DESTROY:
-        // The owner comes back before this window goes, so that it takes the activation.
-        if (owner_ && ::IsWindow(owner_)) {
-            ::EnableWindow(owner_, TRUE);
-            ::SetActiveWindow(owner_);
-        }
-        break;
-    case WM_DPICHANGED:
-        FollowDpiChange(pm_, m_hWnd, wParam, lParam);
-        return 0;
-    case WM_NCHITTEST:
-        return SkinWindowHitTest(pm_, m_hWnd, lParam, false);
     default:
         break;
     }
-    if (pm_.MessageHandler(uMsg, wParam, lParam, result))
+    if (SkinWindowMessage(pm_, m_hWnd, owner_, false, uMsg, wParam, lParam, result))
         return result;
     return CWindowWnd::HandleMessage(uMsg, wParam, lParam);
 }

@@ -1,6 +1,7 @@
 #include "shell/plan_wnd.h"
 #include <cstdio>
 
+#include "base/text.h"
 #include "shell/toolkit_window.h"
 #include "ui/UIButton.h"
 #include "ui/UIContainer.h"
@@ -12,15 +13,9 @@ namespace {
 CPlanWnd::ShownHook g_shownHook = nullptr;
 
 // "%1 of %2 ..." with the numbers put in.
-std::string CountText(std::string text, size_t ticked, size_t total) {
-    if (text.empty())
-        text = "%1 of %2 rows will be sent";
-    for (auto [mark, value] : {std::pair<const char*, size_t>{"%1", ticked}, {"%2", total}}) {
-        const size_t at = text.find(mark);
-        if (at != std::string::npos)
-            text.replace(at, 2, std::to_string(value));
-    }
-    return text;
+std::string CountText(const std::string& text, size_t ticked, size_t total) {
+    return FillNumbers(text.empty() ? "%1 of %2 rows will be sent" : text,
+                       {std::to_string(ticked), std::to_string(total)});
 }
 
 constexpr DWORD kWarningColour = 0xFFB42318;
@@ -242,22 +237,10 @@ LRESULT CPlanWnd::HandleMessage(UINT uMsg, WPARAM wParam, LPARAM lParam) {
             }
         }
         break;
-    case WM_DESTROY:
-        // The owner comes back before this window goes, so that it takes the activation.
-        if (owner_ && ::IsWindow(owner_)) {
-            ::EnableWindow(owner_, TRUE);
-            ::SetActiveWindow(owner_);
-        }
-        break;
-    case WM_DPICHANGED:
-        FollowDpiChange(pm_, m_hWnd, wParam, lParam);
-        return 0;
-    case WM_NCHITTEST:
-        return SkinWindowHitTest(pm_, m_hWnd, lParam, false);
     default:
         break;
     }
-    if (pm_.MessageHandler(uMsg, wParam, lParam, result))
+    if (SkinWindowMessage(pm_, m_hWnd, owner_, false, uMsg, wParam, lParam, result))
         return result;
     return CWindowWnd::HandleMessage(uMsg, wParam, lParam);
 }

@@ -13,16 +13,6 @@ std::string Member(const CJson& result, const char* name) {
 
 } // namespace
 
-std::string FillNumbers(std::string text, const std::vector<std::string>& values) {
-    for (size_t i = 0; i < values.size() && i < 9; ++i) {
-        const std::string mark = "%" + std::to_string(i + 1);
-        const size_t at = text.find(mark);
-        if (at != std::string::npos)
-            text.replace(at, mark.size(), values[i]);
-    }
-    return text;
-}
-
 void CStationBoard::SetPorts(const std::vector<std::string>& ports) {
     cards_.clear();
     for (const std::string& port : ports) {
@@ -169,11 +159,7 @@ std::string LocalPart(const std::string& part, const StationTexts& texts) {
             continue;
         const std::string varying =
             part.substr(before.size(), part.size() - before.size() - after.size());
-        std::string local = words->second;
-        const size_t at = local.find("%1");
-        if (at != std::string::npos)
-            local.replace(at, 2, varying);
-        return local;
+        return FillNumbers(words->second, {varying});
     }
     return std::string();
 }

@@ -5,6 +5,7 @@
 #pragma once
 
 #include "base/json.h"
+#include "base/text.h"
 #include "shell/production_line.h"
 
 #include <deque>
@@ -76,6 +77,3 @@ private:
     int done_ = 0, failed_ = 0;
     size_t remaining_ = 0;
 };
-
-// "%1", "%2", "%3" in `text` replaced by the values, in order.
-std::string FillNumbers(std::string text, const std::vector<std::string>& values);

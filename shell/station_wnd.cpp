@@ -437,15 +437,10 @@ LRESULT CStationWnd::HandleMessage(UINT uMsg, WPARAM wParam, LPARAM lParam) {
             return 0;
         }
         break;
-    case WM_DPICHANGED:
-        FollowDpiChange(pm_, m_hWnd, wParam, lParam);
-        return 0;
-    case WM_NCHITTEST:
-        return SkinWindowHitTest(pm_, m_hWnd, lParam, true);
     default:
         break;
     }
-    if (pm_.MessageHandler(uMsg, wParam, lParam, result))
+    if (SkinWindowMessage(pm_, m_hWnd, nullptr, true, uMsg, wParam, lParam, result))
         return result;
     return CWindowWnd::HandleMessage(uMsg, wParam, lParam);
 }

@@ -30,3 +30,26 @@ void FollowDpiChange(CPaintManagerUI& pm, HWND window, WPARAM wParam, LPARAM lPa
                        suggested->right - suggested->left, suggested->bottom - suggested->top,
                        SWP_NOZORDER | SWP_NOACTIVATE);
 }
+
+bool SkinWindowMessage(CPaintManagerUI& pm, HWND window, HWND owner, bool sizable, UINT msg,
+                       WPARAM wParam, LPARAM lParam, LRESULT& result) {
+    switch (msg) {
+    case WM_DESTROY:
+        // The owner comes back before this window goes, so that it takes the activation.
+        if (owner && ::IsWindow(owner)) {
+            ::EnableWindow(owner, TRUE);
+            ::SetActiveWindow(owner);
+        }
+        break;
+    case WM_DPICHANGED:
+        FollowDpiChange(pm, window, wParam, lParam);
+        result = 0;
+        return true;
+    case WM_NCHITTEST:
+        result = SkinWindowHitTest(pm, window, lParam, sizable);
+        return true;
+    default:
+        break;
+    }
+    return pm.MessageHandler(msg, wParam, lParam, result);
+}

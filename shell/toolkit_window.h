@@ -1,6 +1,6 @@
 // What every window of the program built from a skin does alike: where a point of its
 // frameless surface hits (the caption drags it, the size box sizes it, a button stays a button),
-// and following a change of the monitor's DPI.
+// following a change of the monitor's DPI, and giving the window it kept waiting back.
 #pragma once
 
 #include "ui/UIManager.h"
@@ -12,3 +12,10 @@
 LRESULT SkinWindowHitTest(CPaintManagerUI& pm, HWND window, LPARAM lParam, bool sizable);
 // WM_DPICHANGED: every size again at the new scale, in the place the system suggests.
 void FollowDpiChange(CPaintManagerUI& pm, HWND window, WPARAM wParam, LPARAM lParam);
+
+// The rest of a skin window's message handling, after its own cases: a DPI change, the hit
+// test (`sizable` as above), and, for a window `owner` waits for, the owner enabled and made
+// active again before the window goes (WM_DESTROY); then the paint manager. False when the
+// message is left to the window's default handling.
+bool SkinWindowMessage(CPaintManagerUI& pm, HWND window, HWND owner, bool sizable, UINT msg,
+                       WPARAM wParam, LPARAM lParam, LRESULT& result);

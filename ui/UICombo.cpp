@@ -9,6 +9,7 @@
 #include "ui/UIBase.h"
 #include "ui/UILayout.h"
 #include "ui/UIRender.h"
+#include "ui/UIParseWin.h"
 #include "ui/UITextWin.h"
 
 #include <cwctype>
@@ -742,18 +743,7 @@ void CComboUI::SetAttribute(const std::string& name, const std::string& value) {
     if (ApplyListInfoAttribute(*this, m_ListInfo, name, value)) {
         Invalidate();
     } else if (EqualsNoCase(name, "align")) {
-        if (value.find("left") != std::string::npos) {
-            m_uTextStyle &= ~UINT(DT_CENTER | DT_RIGHT);
-            m_uTextStyle |= DT_LEFT;
-        }
-        if (value.find("center") != std::string::npos) {
-            m_uTextStyle &= ~UINT(DT_LEFT | DT_RIGHT);
-            m_uTextStyle |= DT_CENTER;
-        }
-        if (value.find("right") != std::string::npos) {
-            m_uTextStyle &= ~UINT(DT_LEFT | DT_CENTER);
-            m_uTextStyle |= DT_RIGHT;
-        }
+        m_uTextStyle = uiparse::WithHorizontalAlign(m_uTextStyle, value);
         Invalidate();
     } else if (EqualsNoCase(name, "valign")) {
         m_uTextStyle &= ~UINT(DT_TOP | DT_VCENTER | DT_BOTTOM);

@@ -113,20 +113,7 @@ void CLabelUI::SetAttribute(const std::string& name, const std::string& value) {
     if (ApplyStyleValue(value) || ApplyTextAttribute(*this, name, value))
         return;
     if (EqualsNoCase(name, "align")) {
-        UINT style = m_uTextStyle;
-        if (Contains(value, "left")) {
-            style &= ~(DT_CENTER | DT_RIGHT);
-            style |= DT_LEFT;
-        }
-        if (Contains(value, "center")) {
-            style &= ~(DT_LEFT | DT_RIGHT);
-            style |= DT_CENTER;
-        }
-        if (Contains(value, "right")) {
-            style &= ~(DT_LEFT | DT_CENTER);
-            style |= DT_RIGHT;
-        }
-        SetTextStyle(style);
+        SetTextStyle(uiparse::WithHorizontalAlign(m_uTextStyle, value));
     } else if (EqualsNoCase(name, "valign")) {
         UINT style = m_uTextStyle;
         if (Contains(value, "top")) {

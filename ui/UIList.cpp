@@ -18,18 +18,7 @@ bool ApplyListInfoAttribute(const CControlUI& self, TListInfoUI& info, const std
     if (EqualsNoCase(name, "itemfont")) {
         info.nFont = uiparse::ParseInt(value, -1);
     } else if (EqualsNoCase(name, "itemalign")) {
-        if (value.find("left") != std::string::npos) {
-            info.uTextStyle &= ~UINT(DT_CENTER | DT_RIGHT);
-            info.uTextStyle |= DT_LEFT;
-        }
-        if (value.find("center") != std::string::npos) {
-            info.uTextStyle &= ~UINT(DT_LEFT | DT_RIGHT);
-            info.uTextStyle |= DT_CENTER;
-        }
-        if (value.find("right") != std::string::npos) {
-            info.uTextStyle &= ~UINT(DT_LEFT | DT_CENTER);
-            info.uTextStyle |= DT_RIGHT;
-        }
+        info.uTextStyle = uiparse::WithHorizontalAlign(info.uTextStyle, value);
     } else if (EqualsNoCase(name, "itemvalign")) {
         info.uTextStyle &= ~UINT(DT_TOP | DT_VCENTER | DT_BOTTOM);
         if (value.find("vcenter") != std::string::npos)

@@ -6,6 +6,7 @@
 #include <windows.h>
 
 #include <string>
+#include <utility>
 
 namespace uiparse {
 
@@ -17,6 +18,17 @@ inline RECT ParseRect(const std::string& value, int lo = -kMaxCoord, int hi = kM
 inline SIZE ParseSize(const std::string& value, int lo = -kMaxCoord, int hi = kMaxCoord) {
     const SizeValues s = ParseSizeValues(value, lo, hi);
     return SIZE{s.cx, s.cy};
+}
+
+// A text style with the horizontal alignment an "align" value names ("left", "center",
+// "right"; of several, the last in that order wins); other words leave it as it was.
+inline UINT WithHorizontalAlign(UINT style, const std::string& value) {
+    const std::pair<const char*, UINT> kinds[] = {
+        {"left", DT_LEFT}, {"center", DT_CENTER}, {"right", DT_RIGHT}};
+    for (const auto& [word, flag] : kinds)
+        if (value.find(word) != std::string::npos)
+            style = (style & ~UINT(DT_LEFT | DT_CENTER | DT_RIGHT)) | flag;
+    return style;
 }
 
 } // namespace uiparse

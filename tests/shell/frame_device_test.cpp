@@ -448,7 +448,8 @@ TEST_F(FrameTest, TheWindowAndDtucfgSendTheSameCommandsForTheSameEdit) {
     mark = Transcript().size();
     wintest::WriteFileText(Scratch("same.cfg"), "Protocol model:DCTCP\r\n");
     EXPECT_EQ(RunDtucfg("write --yes --port " + wintest::Env("ORVEL_COM_PORT", "COM9") +
-                        " --wait 1 --cfg " + Scratch("same.cfg") +
+                        " --wait 1 --cfg " + Scratch("same.cfg") + " --backups " +
+                        Scratch("backups") +
                         " --set \"Server's Port=9555\" --set \"Server's Ip=10.20.30.40\""),
               0);
     EXPECT_EQ(SetCommandsIn(Transcript().substr(mark)), window);
