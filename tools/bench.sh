@@ -13,7 +13,7 @@ cmake --preset native >/dev/null
 cmake --build --preset native --target parse_bench dtusim dtucfg >/dev/null
 cmake --preset win >/dev/null
 cmake --build --preset win --target frame_bench ui_text_bench start_bench trivial_window DtuConfig \
-    dtusim_host >/dev/null
+    dtusim_host shell_station_test >/dev/null
 
 echo "== native: listing parser and reply assembly"
 build/native/tools/bench/parse_bench
@@ -30,6 +30,11 @@ for dpi in 96 192; do
         "Z:$root/build/win/dist/DtuConfig.exe" "Z:$root/build/win/tools/bench/trivial_window.exe" 5 \
         2>/dev/null
 done
+echo "== Wine: the station window while four ports work"
+tests/harness/winrun --build build/win --com 13 --com2 14,15,16 --timeout 240 \
+    --peer "$root/tests/shell/station_peer.sh $root/build/win/host/dtusim" -- \
+    build/win/tests/shell/shell_station_test.exe --gtest_filter='*FourPorts*' 2>/dev/null |
+    grep figure || true
 echo "== Wine: repainting the maximized window at 192 DPI"
 ORVEL_DIST_DIR="Z:$root/build/win/dist/" tests/harness/winrun --build build/win --dpi 192 -- \
     build/win/tools/bench/frame_bench.exe --repaint 2>/dev/null
