@@ -18,13 +18,7 @@ CNetworkPortWnd* CNetworkPortWnd::Open(HWND owner, const std::string& address,
         delete window; // nothing was created, so no final message will delete it
         return nullptr;
     }
-    const SIZE size = window->pm_.GetInitSize();
-    if (size.cx > 0 && size.cy > 0)
-        ::SetWindowPos(*window, nullptr, 0, 0, size.cx, size.cy, SWP_NOMOVE | SWP_NOZORDER);
-    window->CenterWindow();
-    if (owner)
-        ::EnableWindow(owner, FALSE);
-    window->ShowWindow(true);
+    ShowSkinWindow(*window, window->pm_, owner);
     return window;
 }
 

@@ -43,13 +43,7 @@ CPlanWnd* CPlanWnd::Open(HWND owner, const PlanWindowTexts& texts,
         delete window; // nothing was created, so no final message will delete it
         return nullptr;
     }
-    const SIZE size = window->pm_.GetInitSize();
-    if (size.cx > 0 && size.cy > 0)
-        ::SetWindowPos(*window, nullptr, 0, 0, size.cx, size.cy, SWP_NOMOVE | SWP_NOZORDER);
-    window->CenterWindow();
-    if (owner)
-        ::EnableWindow(owner, FALSE);
-    window->ShowWindow(true);
+    ShowSkinWindow(*window, window->pm_, owner);
     if (g_shownHook)
         g_shownHook(*window);
     return window;

@@ -86,11 +86,8 @@ CStationWnd* CStationWnd::Open(HWND owner, const std::string& backups) {
         delete window;
         return nullptr;
     }
-    const SIZE size = window->pm_.GetInitSize();
-    if (size.cx > 0 && size.cy > 0)
-        ::SetWindowPos(*window, nullptr, 0, 0, size.cx, size.cy, SWP_NOMOVE | SWP_NOZORDER);
-    window->CenterWindow();
-    window->ShowWindow(true);
+    // Not modal: the main window stays in use beside the station.
+    ShowSkinWindow(*window, window->pm_, nullptr);
     g_station = window;
     return window;
 }

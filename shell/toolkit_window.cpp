@@ -53,3 +53,14 @@ bool SkinWindowMessage(CPaintManagerUI& pm, HWND window, HWND owner, bool sizabl
     }
     return pm.MessageHandler(msg, wParam, lParam, result);
 }
+
+void ShowSkinWindow(CWindowWnd& window, CPaintManagerUI& pm, HWND owner) {
+    const SIZE size = pm.GetInitSize();
+    if (size.cx > 0 && size.cy > 0)
+        ::SetWindowPos(window.GetHWND(), nullptr, 0, 0, size.cx, size.cy,
+                       SWP_NOMOVE | SWP_NOZORDER);
+    window.CenterWindow();
+    if (owner)
+        ::EnableWindow(owner, FALSE);
+    window.ShowWindow(true);
+}

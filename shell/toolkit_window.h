@@ -3,6 +3,7 @@
 // following a change of the monitor's DPI, and giving the window it kept waiting back.
 #pragma once
 
+#include "ui/UIBase.h"
 #include "ui/UIManager.h"
 
 #include <windows.h>
@@ -19,3 +20,7 @@ void FollowDpiChange(CPaintManagerUI& pm, HWND window, WPARAM wParam, LPARAM lPa
 // message is left to the window's default handling.
 bool SkinWindowMessage(CPaintManagerUI& pm, HWND window, HWND owner, bool sizable, UINT msg,
                        WPARAM wParam, LPARAM lParam, LRESULT& result);
+
+// Shows a skin window just created: at its skin's size, centred, and with `owner` (when not
+// null) disabled until the window gives it back on WM_DESTROY (SkinWindowMessage).
+void ShowSkinWindow(CWindowWnd& window, CPaintManagerUI& pm, HWND owner);

@@ -7,6 +7,7 @@
 namespace frametest {
 
 HWND FindOtherMainWindow(DWORD& processId);
+void CloseOtherProgram(HWND window, DWORD processId);
 std::string ConfigLanguage(const std::string& config);
 
 TEST_F(FrameTest, AnInstalledProgramKeepsEverythingItWritesInTheUsersFolders) {
@@ -61,12 +62,7 @@ TEST_F(FrameTest, AnInstalledProgramKeepsEverythingItWritesInTheUsersFolders) {
     Sleep(1500);
     wintest::SaveBmp(wintest::CaptureWindow(next),
                      wintest::ArtifactsDir() + "\\shell-installed-language.bmp");
-    HANDLE handle = OpenProcess(SYNCHRONIZE, FALSE, process);
-    PostMessageA(next, WM_SYSCOMMAND, SC_CLOSE, 0);
-    if (handle) {
-        EXPECT_EQ(WaitForSingleObject(handle, 15000), WAIT_OBJECT_0);
-        CloseHandle(handle);
-    }
+    CloseOtherProgram(next, process);
     COrvelFrameWnd::SetRestartTarget("", "");
 }
 

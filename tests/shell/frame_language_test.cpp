@@ -32,6 +32,17 @@ HWND FindOtherMainWindow(DWORD& processId) {
     return search.found;
 }
 
+// Closes the other process's main window as its close button would, and waits for the process
+// to end.
+void CloseOtherProgram(HWND window, DWORD processId) {
+    HANDLE handle = OpenProcess(SYNCHRONIZE, FALSE, processId);
+    PostMessageA(window, WM_SYSCOMMAND, SC_CLOSE, 0);
+    if (handle) {
+        EXPECT_EQ(WaitForSingleObject(handle, 15000), WAIT_OBJECT_0);
+        CloseHandle(handle);
+    }
+}
+
 std::string ConfigLanguage(const std::string& config) {
     char value[32] = {};
     GetPrivateProfileStringA("Set", "Language", "", value, sizeof(value), config.c_str());
@@ -115,12 +126,7 @@ TEST_F(FrameTest, ChoosingTheOtherLanguageRestartsTheProgramInIt) {
     EXPECT_GE(placed.bottom - placed.top, 500);
     wintest::SaveBmp(wintest::CaptureWindow(next),
                      wintest::ArtifactsDir() + "\\shell-language-" + std::to_string(other) + ".bmp");
-    HANDLE handle = OpenProcess(SYNCHRONIZE, FALSE, process);
-    PostMessageA(next, WM_SYSCOMMAND, SC_CLOSE, 0);
-    if (handle) {
-        EXPECT_EQ(WaitForSingleObject(handle, 15000), WAIT_OBJECT_0);
-        CloseHandle(handle);
-    }
+    CloseOtherProgram(next, process);
     COrvelFrameWnd::SetRestartTarget("", "");
     // The port was given up by the old process: the next test opens it again.
 }
