@@ -2,13 +2,27 @@
 
 #include <cstring>
 
-CPageUI::CPageUI(const std::string& pageFile) : m_pageFile(pageFile) {
+CPageUI::CPageUI(const std::string& pageFile, bool buildNow) : m_pageFile(pageFile) {
+    if (buildNow)
+        Build();
+}
+
+void CPageUI::Build() {
+    if (m_built)
+        return;
+    m_built = true;
     CDialogBuilder builder;
     CControlUI* content = builder.Create(m_pageFile.c_str(), nullptr, nullptr, nullptr, nullptr);
     if (content == nullptr || !Add(content)) {
         delete content;
         RemoveAll();
     }
+}
+
+void CPageUI::SetVisible(bool visible) {
+    if (visible)
+        Build();
+    CContainerUI::SetVisible(visible);
 }
 
 CPageUI::~CPageUI() = default;
@@ -26,21 +40,22 @@ CControlUI* CDialogBuilderCallbackEx::CreateControl(const char* pstrClass) {
     if (pstrClass == nullptr || *pstrClass == 0)
         return nullptr;
     const std::string name = pstrClass;
+    const bool now = !m_pagesLater || m_pagesMade++ == 0;
     if (name == "ComputerExamine")
-        return new ComputerExamineUI;
+        return new ComputerExamineUI(now);
     if (name == "WorkTab")
-        return new WorkTabUI;
+        return new WorkTabUI(now);
     if (name == "Wireless")
-        return new WirelessTabUI;
+        return new WirelessTabUI(now);
     if (name == "ServiceCentre")
-        return new ServiceCentreTabUI;
+        return new ServiceCentreTabUI(now);
     if (name == "SerialPort")
-        return new SerialPortTabUI;
+        return new SerialPortTabUI(now);
     if (name == "Modbus")
-        return new CustomTabUI;
+        return new CustomTabUI(now);
     if (name == "Global_Parameter")
-        return new Global_ParameterTabUI;
+        return new Global_ParameterTabUI(now);
     if (name == "Equipment_Management")
-        return new Equipment_ManagementTabUI;
-    return new Child_ManagementTabUI(name);
+        return new Equipment_ManagementTabUI(now);
+    return new Child_ManagementTabUI(name, now);
 }

@@ -10,76 +10,88 @@
 
 // The common part of every page: builds the page file (under the resource path) with a fresh
 // builder, and keeps the result as its only child; a missing or broken file leaves the page
-// empty.
+// empty. A page made "later" is built when it is first shown or when Build is called; until
+// then it is an empty container.
 class CPageUI : public CContainerUI {
 public:
-    explicit CPageUI(const std::string& pageFile);
+    explicit CPageUI(const std::string& pageFile, bool buildNow = true);
     ~CPageUI() override;
     const std::string& GetPageFile() const { return m_pageFile; }
+    bool IsBuilt() const { return m_built; }
+    // Builds the page now if it was not built yet (its controls join the window's tree).
+    void Build();
+    void SetVisible(bool visible = true) override;
 
 private:
     std::string m_pageFile;
+    bool m_built = false;
 };
 
 class ComputerExamineUI : public CPageUI {
 public:
-    ComputerExamineUI() : CPageUI("ComputerExamine.xml") {}
+    explicit ComputerExamineUI(bool buildNow = true) : CPageUI("ComputerExamine.xml", buildNow) {}
     ~ComputerExamineUI() override;
 };
 
 class WorkTabUI : public CPageUI {
 public:
-    WorkTabUI() : CPageUI("WorkTab.xml") {}
+    explicit WorkTabUI(bool buildNow = true) : CPageUI("WorkTab.xml", buildNow) {}
     ~WorkTabUI() override;
 };
 
 class WirelessTabUI : public CPageUI {
 public:
-    WirelessTabUI() : CPageUI("Wireless.xml") {}
+    explicit WirelessTabUI(bool buildNow = true) : CPageUI("Wireless.xml", buildNow) {}
     ~WirelessTabUI() override;
 };
 
 class ServiceCentreTabUI : public CPageUI {
 public:
-    ServiceCentreTabUI() : CPageUI("Service Centre.xml") {}
+    explicit ServiceCentreTabUI(bool buildNow = true) : CPageUI("Service Centre.xml", buildNow) {}
     ~ServiceCentreTabUI() override;
 };
 
 class SerialPortTabUI : public CPageUI {
 public:
-    SerialPortTabUI() : CPageUI("Serial port.xml") {}
+    explicit SerialPortTabUI(bool buildNow = true) : CPageUI("Serial port.xml", buildNow) {}
     ~SerialPortTabUI() override;
 };
 
 class CustomTabUI : public CPageUI {
 public:
-    CustomTabUI() : CPageUI("Custom.xml") {}
+    explicit CustomTabUI(bool buildNow = true) : CPageUI("Custom.xml", buildNow) {}
     ~CustomTabUI() override;
 };
 
 class Global_ParameterTabUI : public CPageUI {
 public:
-    Global_ParameterTabUI() : CPageUI("Global Parameter.xml") {}
+    explicit Global_ParameterTabUI(bool buildNow = true) : CPageUI("Global Parameter.xml", buildNow) {}
     ~Global_ParameterTabUI() override;
 };
 
 class Equipment_ManagementTabUI : public CPageUI {
 public:
-    Equipment_ManagementTabUI() : CPageUI("Equipment Management.xml") {}
+    explicit Equipment_ManagementTabUI(bool buildNow = true) : CPageUI("Equipment Management.xml", buildNow) {}
     ~Equipment_ManagementTabUI() override;
 };
 
 // Any other element name N: the page built from "N.xml".
 class Child_ManagementTabUI : public CPageUI {
 public:
-    explicit Child_ManagementTabUI(const std::string& elementName)
-        : CPageUI(elementName + ".xml") {}
+    explicit Child_ManagementTabUI(const std::string& elementName, bool buildNow = true)
+        : CPageUI(elementName + ".xml", buildNow) {}
     ~Child_ManagementTabUI() override;
 };
 
 // The main window's builder callback: a page for every element name the toolkit does not
-// know itself.
+// know itself. With pages built later, only the first page (the one shown at start) is built
+// with the window; the others wait until they are shown or built on purpose.
 class CDialogBuilderCallbackEx : public IDialogBuilderCallback {
 public:
+    explicit CDialogBuilderCallbackEx(bool pagesLater = false) : m_pagesLater(pagesLater) {}
     CControlUI* CreateControl(const char* pstrClass) override;
+
+private:
+    bool m_pagesLater;
+    int m_pagesMade = 0;
 };

@@ -1,8 +1,8 @@
 #include "shell/config_file_dialogs.h"
+#include "base/file_dialog.h"
 
 #include "base/wide.h"
 
-#include <commdlg.h>
 #include <shlobj.h>
 
 #include <algorithm>
@@ -109,7 +109,7 @@ bool ChooseConfigFile(HWND owner, bool save, int language, const std::string& la
     } else {
         ofn.Flags |= OFN_FILEMUSTEXIST;
     }
-    const BOOL chosen = save ? ::GetSaveFileNameW(&ofn) : ::GetOpenFileNameW(&ofn);
+    const BOOL chosen = RunFileDialog(ofn, save);
     if (!chosen)
         return false;
     path = Utf8Of(file.c_str());

@@ -5,23 +5,6 @@
 #include "shell/dtucfg_tool.h"
 #include "shell/production_line.h"
 
-namespace {
-
-class CConsoleListener : public ILineListener {
-public:
-    explicit CConsoleListener(bool json) : json_(json) {}
-    void Said(const std::string& text) override { Say(text); }
-    void Finished(const CJson& result) override {
-        if (json_)
-            EmitResult(result);
-    }
-
-private:
-    bool json_;
-};
-
-} // namespace
-
 int CTool::Apply() {
     if (options_.cfg.empty() || options_.units.empty() || options_.report.empty()) {
         Say("apply needs --cfg, --units and --report (see --help)");
@@ -43,7 +26,10 @@ int CTool::Apply() {
     line.stopAfter = options_.stopAfter;
     line.check = options_.check;
     line.resume = options_.resume;
-    CConsoleListener listener(options_.json);
+    LineListener listener;
+    listener.said = [](const std::string& text) { Say(text); };
+    if (options_.json)
+        listener.finished = [](const CJson& result) { EmitResult(result); };
     CProductionLine production(line, listener);
     std::string why;
     if (!production.Prepare(options_.cfg, options_.units, why)) {

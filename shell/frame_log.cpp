@@ -1,6 +1,7 @@
 // The operation log's own menu items: saving the log to a text file, and time stamps at the
 // start of every line (off by default, so that the log's texts stay as they are).
 #include "shell/frame_wnd.h"
+#include "base/file_dialog.h"
 #include "version.h"
 
 #include "base/settings.h"
@@ -10,7 +11,6 @@
 #include "shell/config_file_dialogs.h"
 #include "ui/UIRichEdit.h"
 
-#include <commdlg.h>
 #include <shellapi.h>
 
 #include <ctime>
@@ -35,7 +35,7 @@ bool ChooseTextFile(HWND owner, const std::wstring& suggested, std::string& file
     ofn.lpstrFilter = L"Text (*.txt)\0*.txt\0All (*.*)\0*.*\0";
     ofn.lpstrDefExt = L"txt";
     ofn.Flags = OFN_EXPLORER | OFN_PATHMUSTEXIST | OFN_OVERWRITEPROMPT | OFN_HIDEREADONLY;
-    if (!::GetSaveFileNameW(&ofn))
+    if (!RunFileDialog(ofn, true))
         return false;
     file = Utf8Of(name.c_str());
     return true;

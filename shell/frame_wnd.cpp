@@ -1,5 +1,4 @@
 #include "shell/frame_wnd.h"
-#include "version.h"
 #include "base/ini_text.h"
 #include "base/wide.h"
 
@@ -36,8 +35,6 @@ COrvelFrameWnd::ConfirmHook g_confirmHook = nullptr;
 std::string g_restartProgram; // the executable the language switch starts ("" = this one)
 std::string g_restartConfig;  // the config.ini it writes ("" = beside this executable)
 
-const char kVersion[] = "V" ORVEL_VERSION_TEXT;
-
 CComboUI* AsCombo(CControlUI* control) {
     return ControlAs<CComboUI>(control);
 }
@@ -56,6 +53,7 @@ bool COrvelFrameWnd::ReadDeviceListing(const std::string& reply) {
 }
 
 void COrvelFrameWnd::OnLinkResult(const LinkResult& result) {
+    CompletePages(); // an answer is shown on every page
     switch (result.kind) {
     case LinkResult::Kind::Verify:
         // The read after a write batch: what the device now reports is known, the pages keep
@@ -197,6 +195,14 @@ LRESULT COrvelFrameWnd::HandleMessage(UINT uMsg, WPARAM wParam, LPARAM lParam) {
     case WM_LAYOUT_RULE:
         result = OnLayoutRule(wParam, lParam);
         break;
+    case WM_PAINT:
+        // The work the first paint need not wait for follows it, in the window's idle time.
+        pm_.MessageHandler(uMsg, wParam, lParam, result);
+        if (!firstPaintDone_) {
+            firstPaintDone_ = true;
+            ::SetTimer(m_hWnd, kPagesTimerId, USER_TIMER_MINIMUM, nullptr);
+        }
+        break;
     case WM_CRASH_TEST:
         ForcedFault();
         return 0;
@@ -264,6 +270,8 @@ LRESULT COrvelFrameWnd::HandleMessage(UINT uMsg, WPARAM wParam, LPARAM lParam) {
     case WM_TIMER:
         if (wParam == kStartupTimerId)
             OnStartupTimer();
+        else if (wParam == kPagesTimerId)
+            OnPagesTimer();
         else if (wParam == kMarksTimerId)
             RefreshMarks();
         else if (wParam == kTabFitTimerId)
@@ -303,8 +311,10 @@ LRESULT COrvelFrameWnd::OnCreate() {
                    SWP_FRAMECHANGED | SWP_NOMOVE | SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
 
     pm_.Init(m_hWnd);
+    // Only the page shown at start is built with the window; the others are built after its
+    // first paint (BuildLaterPages), or at once when one is shown or its controls are asked for.
     CDialogBuilder builder;
-    CDialogBuilderCallbackEx callback;
+    CDialogBuilderCallbackEx callback(true);
     CControlUI* root = builder.Create("skin.xml", nullptr, &callback, &pm_, nullptr);
     if (root == nullptr || !pm_.AttachDialog(root)) {
         delete root;
@@ -315,6 +325,7 @@ LRESULT COrvelFrameWnd::OnCreate() {
         return -1;
     }
     pm_.AddNotifier(this);
+    pm_.SetNameMissHandler([this](const std::string&) { return CompletePages(); });
     // The skin's window size at the window's DPI, on the screen's work area at most.
     SIZE size = pm_.GetInitSize();
     if (size.cx > 0 && size.cy > 0) {
@@ -518,53 +529,6 @@ void COrvelFrameWnd::InitWindow() {
     UpdateTabStrip(TabStripStep::Relayout);
 }
 
-void COrvelFrameWnd::OnStartupTimer() {
-    ::KillTimer(m_hWnd, kStartupTimerId);
-
-    if (CControlUI* help = pm_.FindControl("HelpRichEdit")) {
-        // The skin's own help text (in its language), else the program folder's; UTF-8, or
-        // the Chinese skin's GBK.
-        std::string text;
-        if (ReadWholeFile(CPaintManagerUI::GetResourcePath() + "Help.txt", text) ||
-            ReadWholeFile(GetProgramFolder() + "Help.txt", text)) {
-            text = text.substr(0, 9999);
-            if (!IsUtf8(text))
-                text = CodePageToUtf8(text, 936);
-        } else {
-            text = LookupText("InitValue", "Text", "\r\n");
-        }
-        if (auto* view = ControlAs<CRichEditUI>(help)) {
-            view->AppendText(text);
-            view->HomeUp(); // the reader starts at the top
-        } else
-            help->SetText(help->GetText() + text);
-    }
-
-    if (CControlUI* ver = pm_.FindControl("Ver")) {
-        wchar_t customWide[260] = {};
-        ::GetPrivateProfileStringW(L"CustomVer", L"CustomVer", L"", customWide, 260,
-                                   WideOf(GetProgramFolder() + "config.ini").c_str());
-        customWide[259] = L'\0';
-        const std::string custom = Utf8Of(customWide);
-        char text[600];
-        std::snprintf(text, sizeof(text), "%sKestrune %s%s", "DTU", kVersion, custom.c_str());
-        ver->SetText(text);
-    }
-
-    if (CControlUI* date = pm_.FindControl("VerDown")) {
-        // The build date as the skin writes dates ("%Y/%m/%d", "%Y年%m月%d日").
-        std::string text = LookupTextOr("InitValue", "Date", "%Y/%m/%d");
-        for (const auto& [mark, value] : {std::pair<const char*, const char*>{"%Y", "2021"},
-                                          {"%m", "03"}, {"%d", "26"}})
-            for (size_t at = text.find(mark); at != std::string::npos; at = text.find(mark))
-                text.replace(at, 2, value);
-        date->SetText(text + " " + kVersion);
-    }
-
-    if (CControlUI* logo = pm_.FindControl("Logo_Container"))
-        logo->SetVisible(false);
-}
-
 // A fault on purpose, for checking the crash capture (ORVEL_CRASH_TEST).
 void COrvelFrameWnd::ForcedFault() {
     // Neither the address nor the write is known to the compiler, so neither is dropped.
@@ -614,11 +578,20 @@ void COrvelFrameWnd::ShowInLog(std::string all) {
 
 // ---- Notifications -----------------------------------------------------------------------------
 
+// The notifications that come of something the user did (not of the window's own layout).
+static bool IsUserAction(const std::string& type) {
+    static const char* const kActions[] = {"click",       "selectchanged", "itemselect",
+                                           "textchanged", "predropdown",   "return"};
+    return std::any_of(std::begin(kActions), std::end(kActions),
+                       [&type](const char* action) { return type == action; });
+}
+
 void COrvelFrameWnd::Notify(TNotifyUI& msg) {
     const std::string name = msg.pSender ? msg.pSender->GetName() : std::string();
-    if (msg.sType == "windowinit") {
-        OnWindowInit();
-    } else if (msg.sType == "click") {
+    // What the user does after the first paint finds every page built.
+    if (firstPaintDone_ && IsUserAction(msg.sType))
+        CompletePages();
+    if (msg.sType == "click") {
         OnClick(msg);
     } else if (msg.sType == "selectchanged") {
         OnPageSelect(msg);
@@ -641,12 +614,6 @@ void COrvelFrameWnd::Notify(TNotifyUI& msg) {
         if (IsServerAddressField(name) && HasBlank(msg.pSender->GetText()))
             ::PostMessageA(m_hWnd, WM_IP_NOTICE, 0, 0);
     }
-}
-
-void COrvelFrameWnd::OnWindowInit() {
-    // The sensor rows numbered and switched off, then the catalogue with one list item per row.
-    pages_.NumberSensorRows();
-    store_.Build(view_.GetRowCount(kSensorListName));
 }
 
 void COrvelFrameWnd::OnClick(TNotifyUI& msg) {
@@ -794,7 +761,9 @@ void COrvelFrameWnd::ShowNetMode(const std::string& mode) {
 // ---- Control states ----------------------------------------------------------------------------
 
 void COrvelFrameWnd::SetControlEnabled(const std::string& name, bool enable) {
-    if (CControlUI* control = pm_.FindControl(name))
+    // A control on a page not built yet gets its state when the page is built.
+    enabledLater_[name] = enable;
+    if (CControlUI* control = pm_.FindBuiltControl(name))
         control->SetEnabled(enable);
 }
 

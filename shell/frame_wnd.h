@@ -17,6 +17,7 @@
 #include "ui/UIBase.h"
 #include "ui/UIManager.h"
 
+#include <map>
 #include <string>
 
 class CControlUI;
@@ -34,6 +35,8 @@ public:
     // The tab strip is fitted to the window's width this long after a resize.
     static constexpr UINT_PTR kTabFitTimerId = 105;
     static constexpr UINT kTabFitDelayMs = 60;
+    // The pages not shown at start are built in the idle time after the first paint.
+    static constexpr UINT_PTR kPagesTimerId = 106;
     // Finding the baud rate: each rate is listened to this long for the power-up prompt, for
     // this long in all.
     static constexpr UINT_PTR kAutoBaudTimerId = 103;
@@ -190,12 +193,20 @@ private:
     LRESULT OnCreate();
     LRESULT OnNcHitTest(LPARAM lParam);
     void OnStartupTimer();
+    // After the first paint, in idle time: COM for this thread, then the pages not built yet,
+    // one per tick, then CompletePages.
+    void OnPagesTimer();
+    // Builds up to `limit` of the pages not built yet; returns how many are left unbuilt.
+    int BuildLaterPages(int limit);
+    // Every page built, the sensor rows numbered and the catalogue built with one list item
+    // per row; true when this call built anything. Asked for by any use of a control not yet
+    // built and by anything the user does after the first paint.
+    bool CompletePages();
     void OnControlState(WPARAM wParam, LPARAM lParam);
     LRESULT OnLayoutRule(WPARAM wParam, LPARAM lParam);
     void OnClick(TNotifyUI& msg);
     void OnItemSelect(TNotifyUI& msg);
     void OnPageSelect(TNotifyUI& msg);
-    void OnWindowInit();
     void QueueOperation(const std::string& name);
     void ShowMessageBox(const std::string& text, const char* caption);
     bool Confirm(const std::string& text, const char* caption);
@@ -295,4 +306,7 @@ private:
     std::string undoSnapshot_; // "<device ID>, <time kept>" of the snapshot an undo goes back to
     int skinStripWidth_ = 0; // the tab strip's width as the skin gives it, at the window's DPI
     bool logAtLineStart_ = true;
+    bool firstPaintDone_ = false;
+    bool pagesComplete_ = false;
+    std::map<std::string, bool> enabledLater_; // the state each named control was last given
 };

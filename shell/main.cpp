@@ -11,8 +11,6 @@
 
 #include <windows.h>
 
-#include <objbase.h>
-
 int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR, int) {
     CPaintManagerUI::DeclareDpiAwareness();
     CPaintManagerUI::SetInstance(instance);
@@ -22,8 +20,6 @@ int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR, int) {
     const std::string crashes = GetLocalDataFolder() + "crashes\\";
     InstallCrashCapture(crashes, "DtuConfig");
 
-    if (FAILED(::CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED)))
-        return 0;
     // Support checks the capture with ORVEL_CRASH_TEST=window (a fault in the window thread) or
     // ORVEL_CRASH_TEST=worker (a fault in the device engine's worker).
     char test[16] = {};
@@ -67,7 +63,6 @@ int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR, int) {
         CPaintManagerUI::MessageLoop();
     }
 
-    ::CoUninitialize();
     // Released exactly once, here, also when the window was destroyed from outside.
     delete frame;
     CPaintManagerUI::Term();

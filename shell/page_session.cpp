@@ -17,7 +17,7 @@ bool CPageSession::Load(const std::string& skinFolder) {
     if (!view_.LoadSkin(skinFolder))
         return false;
     texts_ = ReadTexts(skinFolder + "/Language.ini");
-    // As the window's "windowinit": the rows numbered, then the catalogue.
+    // As the window does once its pages are built: the rows numbered, then the catalogue.
     pages_.NumberSensorRows();
     store_.Build(view_.GetRowCount(kSensorListName));
     return true;

@@ -96,7 +96,7 @@ public:
         return true;
     }
     const UnitRow& Row(int row) const { return rows_[static_cast<size_t>(row)]; }
-    size_t Size() const { return rows_.size(); }
+    size_t RowCount() const { return rows_.size(); }
 
 private:
     enum class State { Free, Taken, Done };
@@ -107,7 +107,7 @@ private:
 
 struct LineShared {
     const LineOptions* options = nullptr;
-    ILineListener* listener = nullptr;
+    LineListener listener;
     std::function<bool()> externalStop;
     std::atomic<bool> stop{false};
     std::string skin;
@@ -134,7 +134,7 @@ public:
     CPortLine(LineShared& shared, const std::string& port, bool namePort)
         : shared_(shared),
           link_(shared.options->port, port, namePort,
-                [&shared](const std::string& text) { shared.listener->Said(text); },
+                [&shared](const std::string& text) { shared.listener.Say(text); },
                 [&shared] { return shared.Stopping(); }) {}
 
     void Run() {
@@ -209,7 +209,8 @@ private:
             result.Set("seconds", CJson::Number(double(static_cast<long long>(seconds * 1000)) / 1000));
             if (result.Find("changed")->AsBool())
                 shared_.changed = true;
-            shared_.listener->Finished(result);
+            if (shared_.listener.finished)
+                shared_.listener.finished(result);
         }
         if (options.check)
             return; // a dry run keeps no record
@@ -218,7 +219,7 @@ private:
                                      reason, shared_.station, link_.Port(),
                                      shared_.options->operatorName, identity},
                                     why)) {
-            shared_.listener->Said("the report " + shared_.options->report + " could not be written (" + why +
+            shared_.listener.Say("the report " + shared_.options->report + " could not be written (" + why +
                   "): the line stops");
             shared_.reportBroken = true;
         }
@@ -233,7 +234,8 @@ private:
         progress.identity = identity;
         progress.done = done;
         progress.total = total;
-        shared_.listener->Progress(progress);
+        if (shared_.listener.progress)
+            shared_.listener.progress(progress);
     }
 
     void Unit() {
@@ -243,7 +245,7 @@ private:
         int code = kOk;
         const std::optional<std::string> device = link_.ReadDevice(code);
         if (!device) {
-            Fail(kept_ >= 0 ? shared_.book->Row(kept_).unit : "", version, "",
+            FailUnit(kept_ >= 0 ? shared_.book->Row(kept_).unit : "", version, "",
                  "the configuration was not read", "");
             return;
         }
@@ -274,7 +276,7 @@ private:
             SetConfigValue(values, label, value);
         CWriteFlow flow(shared_.skin, [this](const std::string& text) { link_.Say(text); });
         if (!flow.Plan(*device, values)) {
-            Fail(unit.unit, version, idBefore,
+            FailUnit(unit.unit, version, idBefore,
                  "the pages of the skin " + shared_.skin + " cannot be read: nothing was written",
                  identity);
             // In order the row stays this port's; matched, it is free again.
@@ -362,7 +364,7 @@ private:
         }
     }
 
-    void Fail(const std::string& unit, const std::string& version, const std::string& idBefore,
+    void FailUnit(const std::string& unit, const std::string& version, const std::string& idBefore,
               const std::string& reason, const std::string& identity) {
         link_.Leave();
         Report(unit, version, idBefore, idBefore, "", "failed", reason, identity);
@@ -386,10 +388,10 @@ struct CProductionLine::State {
     std::unique_ptr<CReport> report;
 };
 
-CProductionLine::CProductionLine(LineOptions options, ILineListener& listener)
+CProductionLine::CProductionLine(LineOptions options, LineListener listener)
     : options_(std::move(options)), state_(std::make_unique<State>()) {
     state_->shared.options = &options_;
-    state_->shared.listener = &listener;
+    state_->shared.listener = std::move(listener);
     state_->shared.skin = options_.skin;
     state_->shared.backups = options_.backups;
     state_->shared.station = StationName();
@@ -407,7 +409,7 @@ void CProductionLine::Stop() {
 
 bool CProductionLine::Prepare(const std::string& templatePath, const std::string& unitsPath,
                               std::string& why) {
-    ILineListener& listener = *state_->shared.listener;
+    const LineListener& listener = state_->shared.listener;
     if (options_.ports.empty()) {
         why = "no port is chosen";
         return false;
@@ -459,9 +461,9 @@ bool CProductionLine::Prepare(const std::string& templatePath, const std::string
     state_->book = std::make_unique<CRowBook>(std::move(rows));
     CRowBook& book = *state_->book;
     if (options_.resume)
-        for (size_t i = 0; i < book.Size(); ++i)
+        for (size_t i = 0; i < book.RowCount(); ++i)
             if (verifiedBefore.count(book.Row(static_cast<int>(i)).unit)) {
-                listener.Said("unit " + book.Row(static_cast<int>(i)).unit +
+                listener.Say("unit " + book.Row(static_cast<int>(i)).unit +
                               ": verified in an earlier run, skipped");
                 book.MarkDone(book.Row(static_cast<int>(i)).unit);
             }
@@ -471,7 +473,7 @@ bool CProductionLine::Prepare(const std::string& templatePath, const std::string
 }
 
 size_t CProductionLine::Rows() const {
-    return state_->book ? state_->book->Size() : 0;
+    return state_->book ? state_->book->RowCount() : 0;
 }
 
 size_t CProductionLine::Remaining() const {

@@ -38,17 +38,21 @@ struct UnitProgress {
     size_t done = 0, total = 0; // writing: rows sent of all
 };
 
-// What the line tells, from the ports' threads (a listener passes it on to its own thread).
-class ILineListener {
-public:
-    virtual ~ILineListener() = default;
+// What the line tells, from the ports' threads (whoever listens passes it on to its own
+// thread). Any of the three may be left empty.
+struct LineListener {
     // A progress line (with the port's name in front when several ports run).
-    virtual void Said(const std::string& text) = 0;
-    virtual void Progress(const UnitProgress&) {}
+    std::function<void(const std::string& text)> said;
+    std::function<void(const UnitProgress&)> progress;
     // A unit's result as data: command, port, unit, identity, changed, diff, rows, outcome
     // ("verified", "failed", "unknown unit"; in a dry run "would change" and the like), failed,
     // reason, snapshot, seconds.
-    virtual void Finished(const CJson&) {}
+    std::function<void(const CJson&)> finished;
+
+    void Say(const std::string& text) const {
+        if (said)
+            said(text);
+    }
 };
 
 struct LineSummary {
@@ -58,7 +62,7 @@ struct LineSummary {
 
 class CProductionLine {
 public:
-    CProductionLine(LineOptions options, ILineListener& listener);
+    CProductionLine(LineOptions options, LineListener listener);
     ~CProductionLine();
     // Reads and checks the template, the units file and the report; false with the reason,
     // and then nothing was sent.

@@ -1,4 +1,5 @@
 #include "shell/station_wnd.h"
+#include "base/file_dialog.h"
 
 #include "base/messages.h"
 #include "base/settings.h"
@@ -11,7 +12,6 @@
 #include "ui/UIControls.h"
 #include "ui/UIDlgBuilder.h"
 
-#include <commdlg.h>
 
 namespace {
 
@@ -21,23 +21,23 @@ constexpr DWORD kStepIdle = 0xFFE3E8EF, kStepDone = 0xFF2563EB, kStepGood = 0xFF
                 kStepBad = 0xFFB42318;
 constexpr DWORD kResultGood = 0xFF15803D, kResultBad = 0xFFB42318, kResultQuiet = 0xFF6B7686;
 
-std::string Text(const char* key, const char* fallback) {
+std::string StationText(const char* key, const char* fallback) {
     return LookupTextOr("Station", key, fallback);
 }
 
 StationTexts SkinTexts() {
     StationTexts texts;
-    texts.waiting = Text("Waiting", texts.waiting.c_str());
-    texts.reading = Text("Reading", texts.reading.c_str());
-    texts.writing = Text("Writing", texts.writing.c_str());
-    texts.verifying = Text("Verifying", texts.verifying.c_str());
-    texts.verified = Text("Verified", texts.verified.c_str());
-    texts.failed = Text("Failed", texts.failed.c_str());
-    texts.unknown = Text("Unknown", texts.unknown.c_str());
-    texts.wouldChange = Text("WouldChange", texts.wouldChange.c_str());
-    texts.unchanged = Text("Unchanged", texts.unchanged.c_str());
-    texts.counts = Text("Counts", texts.counts.c_str());
-    texts.idle = Text("Idle", texts.idle.c_str());
+    texts.waiting = StationText("Waiting", texts.waiting.c_str());
+    texts.reading = StationText("Reading", texts.reading.c_str());
+    texts.writing = StationText("Writing", texts.writing.c_str());
+    texts.verifying = StationText("Verifying", texts.verifying.c_str());
+    texts.verified = StationText("Verified", texts.verified.c_str());
+    texts.failed = StationText("Failed", texts.failed.c_str());
+    texts.unknown = StationText("Unknown", texts.unknown.c_str());
+    texts.wouldChange = StationText("WouldChange", texts.wouldChange.c_str());
+    texts.unchanged = StationText("Unchanged", texts.unchanged.c_str());
+    texts.counts = StationText("Counts", texts.counts.c_str());
+    texts.idle = StationText("Idle", texts.idle.c_str());
     for (const ReasonPattern& pattern : ReasonPatterns())
         texts.reasons[pattern.key] = LookupText("StationReason", pattern.key);
     return texts;
@@ -80,7 +80,7 @@ CStationWnd* CStationWnd::Open(HWND owner, const std::string& backups) {
     }
     auto* window = new CStationWnd(backups);
     window->board_ = CStationBoard(SkinTexts());
-    if (!window->Create(owner, Text("Title", "Production station").c_str(),
+    if (!window->Create(owner, StationText("Title", "Production station").c_str(),
                         WS_POPUP | WS_CLIPCHILDREN | WS_CLIPSIBLINGS | WS_MINIMIZEBOX, 0, 0, 0,
                         1040, 680)) {
         delete window;
@@ -102,7 +102,7 @@ LRESULT CStationWnd::OnCreate() {
     }
     pm_.AddNotifier(this);
     if (CControlUI* title = pm_.FindControl("StationTitle"))
-        title->SetText(Text("Title", "Production station"));
+        title->SetText(StationText("Title", "Production station"));
     if (CControlUI* stop = pm_.FindControl("StationStop"))
         stop->SetEnabled(false);
     FillPorts();
@@ -247,11 +247,11 @@ bool CStationWnd::Start() {
     options.match = FieldText("StationMatch");
     options.operatorName = FieldText("StationOperator");
     if (templatePath.empty() || unitsPath.empty() || options.report.empty()) {
-        ShowStatus(Text("NeedFiles", "Choose the template, the units file and the report."), true);
+        ShowStatus(StationText("NeedFiles", "Choose the template, the units file and the report."), true);
         return false;
     }
     if (options.ports.empty()) {
-        ShowStatus(Text("NeedPorts", "Tick at least one port (or type a network port)."), true);
+        ShowStatus(StationText("NeedPorts", "Tick at least one port (or type a network port)."), true);
         return false;
     }
     // The pages that decide what is written are the English skin's, whatever the window shows.
@@ -261,7 +261,11 @@ bool CStationWnd::Start() {
     skins = skins.substr(0, skins.find_last_of("\\/") + 1);
     options.skin = skins + "ConifgENRes";
     options.backups = backups_;
-    line_ = std::make_unique<CProductionLine>(options, *this);
+    LineListener listener;
+    listener.said = [this](const std::string& text) { Said(text); };
+    listener.progress = [this](const UnitProgress& progress) { Progress(progress); };
+    listener.finished = [this](const CJson& result) { Finished(result); };
+    line_ = std::make_unique<CProductionLine>(options, std::move(listener));
     std::string why;
     if (!line_->Prepare(templatePath, unitsPath, why)) {
         line_.reset();
@@ -273,7 +277,7 @@ bool CStationWnd::Start() {
     board_.SetRows(line_->Remaining());
     MakeCards(options.ports);
     ShowBoard();
-    ShowStatus(Text("Running", "Running: connect and power the units, one on each port."));
+    ShowStatus(StationText("Running", "Running: connect and power the units, one on each port."));
     for (const char* name : {"StationStart", "StationTemplate", "StationUnits", "StationReport",
                              "StationMatch", "StationOperator", "StationNetPorts",
                              "StationTemplateBrowse", "StationUnitsBrowse", "StationReportBrowse",
@@ -296,7 +300,7 @@ bool CStationWnd::Start() {
 void CStationWnd::Stop() {
     if (line_)
         line_->Stop();
-    ShowStatus(Text("Stopping", "Stopping: the units in progress are finished first."));
+    ShowStatus(StationText("Stopping", "Stopping: the units in progress are finished first."));
 }
 
 void CStationWnd::OnDone() {
@@ -315,9 +319,9 @@ void CStationWnd::OnDone() {
             control->SetEnabled(true);
     if (CControlUI* stop = pm_.FindControl("StationStop"))
         stop->SetEnabled(false);
-    std::string text = Text("Ended", "Ended.") + " " + board_.CountsText();
+    std::string text = StationText("Ended", "Ended.") + " " + board_.CountsText();
     if (summary_.reportBroken)
-        text += " " + Text("ReportBroken", "The report could not be written: the line stopped.");
+        text += " " + StationText("ReportBroken", "The report could not be written: the line stopped.");
     ShowStatus(text, summary_.reportBroken);
 }
 
@@ -347,7 +351,7 @@ void CStationWnd::Finished(const CJson& result) {
     Post(event);
 }
 
-void CStationWnd::OnEvent(Event* event) {
+void CStationWnd::OnLineEvent(Event* event) {
     std::unique_ptr<Event> owned(event);
     switch (event->kind) {
     case Event::Kind::Said:
@@ -377,7 +381,7 @@ void CStationWnd::Browse(const char* edit, bool units, bool save) {
                 (save ? OFN_HIDEREADONLY : OFN_FILEMUSTEXIST);
     if (save)
         ofn.lpstrDefExt = L"csv";
-    if (!(save ? ::GetSaveFileNameW(&ofn) : ::GetOpenFileNameW(&ofn)))
+    if (!RunFileDialog(ofn, save))
         return;
     if (CControlUI* control = pm_.FindControl(edit))
         control->SetText(Utf8Of(std::wstring(file.c_str())));
@@ -423,7 +427,7 @@ LRESULT CStationWnd::HandleMessage(UINT uMsg, WPARAM wParam, LPARAM lParam) {
         CloseWindow();
         return 0;
     case WM_STATION_EVENT:
-        OnEvent(reinterpret_cast<Event*>(lParam));
+        OnLineEvent(reinterpret_cast<Event*>(lParam));
         return 0;
     case WM_STATION_DONE:
         OnDone();

@@ -17,7 +17,7 @@
 #include <thread>
 #include <vector>
 
-class CStationWnd : public CWindowWnd, public INotifyUI, public ILineListener {
+class CStationWnd : public CWindowWnd, public INotifyUI {
 public:
     // Opens the station (or brings the open one to the front). `backups`: the snapshot folder.
     static CStationWnd* Open(HWND owner, const std::string& backups);
@@ -39,10 +39,10 @@ public:
 
     void Notify(TNotifyUI& msg) override;
 
-    // ILineListener, from the ports' threads: posted to the window.
-    void Said(const std::string& text) override;
-    void Progress(const UnitProgress& progress) override;
-    void Finished(const CJson& result) override;
+    // What the line tells, from the ports' threads: posted to the window.
+    void Said(const std::string& text);
+    void Progress(const UnitProgress& progress);
+    void Finished(const CJson& result);
 
 protected:
     const char* GetWindowClassName() const override { return "OrvelStation"; }
@@ -60,7 +60,7 @@ private:
     void ShowStatus(const std::string& text, bool problem = false);
     void Browse(const char* edit, bool units, bool save);
     std::string FieldText(const char* name) const;
-    void OnEvent(Event* event);
+    void OnLineEvent(Event* event);
     void OnDone();
     void Post(Event* event);
 

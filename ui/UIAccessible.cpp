@@ -1,4 +1,5 @@
 #include "ui/UIAccessible.h"
+#include "base/com_thread.h"
 
 #include "ui/UIButton.h"
 #include "ui/UICombo.h"
@@ -610,6 +611,8 @@ const AccessibleWords& CAccessibleTree::Words() {
 LRESULT CAccessibleTree::AnswerGetObject(WPARAM wParam, CControlUI* control) {
     CControlUI* target = control != nullptr ? control : manager_.GetRoot();
     if (target == nullptr)
+        return 0;
+    if (!ComReadyOnThisThread())
         return 0;
     IAccessible* object = ObjectOf(target);
     const LRESULT answer = ::LresultFromObject(__uuidof(IAccessible), wParam, object);

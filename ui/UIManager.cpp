@@ -48,14 +48,7 @@ struct FindByClass {
 
 // ---- Construction -------------------------------------------------------------------------
 
-CPaintManagerUI::CPaintManagerUI() {
-    SharedState& shared = Shared();
-    if (!shared.commonControlsReady) {
-        INITCOMMONCONTROLSEX icc = {sizeof(icc), ICC_WIN95_CLASSES};
-        ::InitCommonControlsEx(&icc);
-        shared.commonControlsReady = true;
-    }
-}
+CPaintManagerUI::CPaintManagerUI() = default;
 
 CPaintManagerUI::~CPaintManagerUI() {
     auto& list = Shared().managers;
@@ -258,8 +251,23 @@ CControlUI* CPaintManagerUI::FindControl(POINT pt) const {
                                 UIFIND_VISIBLE | UIFIND_HITTEST | UIFIND_TOP_FIRST);
 }
 
+CControlUI* CPaintManagerUI::FindBuiltControl(const std::string& name) const {
+    auto it = m_mNameHash.find(name);
+    return it == m_mNameHash.end() ? nullptr : it->second;
+}
+
 CControlUI* CPaintManagerUI::FindControl(const std::string& name) const {
     auto it = m_mNameHash.find(name);
+    if (it != m_mNameHash.end())
+        return it->second;
+    if (!m_nameMiss || m_inNameMiss || name.empty())
+        return nullptr;
+    m_inNameMiss = true;
+    const bool built = m_nameMiss(name);
+    m_inNameMiss = false;
+    if (!built)
+        return nullptr;
+    it = m_mNameHash.find(name);
     return it == m_mNameHash.end() ? nullptr : it->second;
 }
 

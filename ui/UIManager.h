@@ -85,7 +85,13 @@ public:
     void ReapObjects(CControlUI* pControl);
     CControlUI* GetRoot() const { return m_pRoot; }
     CControlUI* FindControl(POINT pt) const;
+    // A name not (yet) in the tree asks the name-miss handler first: a window that builds some
+    // of its content later (pages not yet shown) builds it then, says whether it built
+    // anything, and the name is looked up again.
     CControlUI* FindControl(const std::string& name) const;
+    // Only what is in the tree now: builds nothing.
+    CControlUI* FindBuiltControl(const std::string& name) const;
+    void SetNameMissHandler(std::function<bool(const std::string& name)> handler) { m_nameMiss = std::move(handler); }
     CControlUI* FindSubControlByPoint(CControlUI* pParent, POINT pt) const;
     CControlUI* FindSubControlByName(CControlUI* pParent, const std::string& name) const;
     CControlUI* FindSubControlByClass(CControlUI* pParent, const std::string& className,
@@ -368,6 +374,8 @@ private:
     bool m_bFocusCues = false;
     std::unique_ptr<CAccessibleTree> m_accessible;
     AccessibleNamer m_accessibleNamer;
+    std::function<bool(const std::string&)> m_nameMiss;
+    mutable bool m_inNameMiss = false;
     void ReportAccessibleEvent(DWORD event, CControlUI* control);
     // Every shown, enabled tab stop of a subtree, in tree order.
     static std::vector<CControlUI*> TabStops(CControlUI* subtree);

@@ -24,6 +24,21 @@ namespace {
 // Reflected messages from child windows carry their code raised by this much.
 constexpr UINT kReflectBase = 0x2000;
 
+// The common controls (only the tooltip is used) are loaded when the first tooltip is shown:
+// their library is slow to load, and a start-up need not wait for it.
+bool CommonControlsReady() {
+    using InitFunction = BOOL(WINAPI*)(const INITCOMMONCONTROLSEX*);
+    static const bool ready = [] {
+        HMODULE module = ::LoadLibraryW(L"comctl32.dll");
+        auto init = module ? reinterpret_cast<InitFunction>(reinterpret_cast<void*>(
+                                 ::GetProcAddress(module, "InitCommonControlsEx")))
+                           : nullptr;
+        const INITCOMMONCONTROLSEX classes = {sizeof(classes), ICC_WIN95_CLASSES};
+        return init != nullptr && init(&classes) != FALSE;
+    }();
+    return ready;
+}
+
 // Native timer ids the application uses for its own timers on a toolkit window; control
 // timers never take them.
 constexpr UINT kReservedTimerIds[] = {101, 102};
@@ -150,6 +165,8 @@ void CPaintManagerUI::ShowTooltip(CControlUI* pControl) {
     m_ToolTip.lpszText = const_cast<wchar_t*>(m_sToolTipText.c_str());
     m_ToolTip.rect = pControl->GetPos();
     if (m_hwndTooltip == nullptr) {
+        if (!CommonControlsReady())
+            return;
         m_hwndTooltip =
             ::CreateWindowExW(0, TOOLTIPS_CLASSW, nullptr, WS_POPUP | TTS_NOPREFIX | TTS_ALWAYSTIP,
                               CW_USEDEFAULT, CW_USEDEFAULT, CW_USEDEFAULT, CW_USEDEFAULT,

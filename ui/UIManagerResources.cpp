@@ -144,8 +144,10 @@ std::wstring CPaintManagerUI::InstalledFaceFor(const std::string& face) {
     std::wstring wide = uitext::Wide(face);
     if (wide.empty())
         return wide;
+    if (!ChineseFace(wide))
+        return wide;
     HDC dc = ::GetDC(nullptr);
-    if (!FaceInstalled(dc, wide) && ChineseFace(wide)) {
+    if (!FaceInstalled(dc, wide)) {
         const std::wstring stand = InstalledChineseFace(dc);
         if (!stand.empty())
             wide = stand;

@@ -21,7 +21,6 @@ struct SharedState {
     DWORD linkFontColor = 0xFF0000FF;
     DWORD linkHoverFontColor = 0xFFD3215F;
     DWORD selectedBkColor = 0xFFBAE4FF;
-    bool commonControlsReady = false;
 };
 
 inline SharedState& Shared() {

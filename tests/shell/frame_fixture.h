@@ -224,7 +224,7 @@ protected:
             auto ms = std::chrono::duration_cast<std::chrono::milliseconds>(
                           std::chrono::steady_clock::now() - start)
                           .count();
-            std::printf("[ figure ] window built from the skin (13 files): %lld ms\n",
+            std::printf("[ figure ] window built from the skin (its frame and first page): %lld ms\n",
                         static_cast<long long>(ms));
         }
         hwnd_ = frame_->GetHWND();

@@ -2,7 +2,10 @@
 // closing, the caption and the log.
 #include "tests/shell/frame_fixture.h"
 
+#include <algorithm>
+
 #include "base/wide.h"
+#include "pages/page_classes.h"
 
 namespace frametest {
 
@@ -85,6 +88,60 @@ TEST_F(FrameTest, VersionLabelsShowNothingBeforeTheStartupTimer) {
     // Nothing has been dispatched yet: the timer cannot have run.
     EXPECT_EQ(Text("Ver"), "");
     EXPECT_TRUE(PumpUntil([&] { return !Text("Ver").empty(); }, 2000));
+}
+
+// Which of the twelve pages have been built so far (their controls are in the window's tree).
+static std::vector<bool> BuiltPages(CPaintManagerUI& manager) {
+    std::vector<bool> built;
+    auto* pages = static_cast<CContainerUI*>(manager.FindBuiltControl("switch")->GetInterface("Container"));
+    for (int i = 0; pages != nullptr && i < pages->GetCount(); ++i) {
+        auto* page = dynamic_cast<CPageUI*>(pages->GetItemAt(i));
+        built.push_back(page != nullptr && page->IsBuilt());
+    }
+    return built;
+}
+
+TEST_F(FrameTest, OnlyTheFirstPageIsBuiltBeforeTheFirstPaintAndTheOthersInIdleTime) {
+    frame_.reset(new COrvelFrameWnd);
+    ASSERT_TRUE(frame_->Create(nullptr, "DTU", WS_OVERLAPPEDWINDOW, 0, 0, 0, 1400, 800));
+    hwnd_ = frame_->GetHWND();
+    CPaintManagerUI& manager = frame_->PaintManager();
+    std::vector<bool> built = BuiltPages(manager);
+    ASSERT_EQ(built.size(), 12u);
+    EXPECT_TRUE(built[0]);
+    EXPECT_EQ(std::count(built.begin(), built.end(), true), 1);
+    // The operation page's buttons are not there yet; the port-closed state waits for them.
+    EXPECT_EQ(manager.FindBuiltControl("AT+LIST"), nullptr);
+    EXPECT_TRUE(frame_->Store().parameters.empty());
+    ASSERT_TRUE(frame_->StartWorker());
+    frame_->ShowWindow(true);
+    ASSERT_TRUE(PumpUntil([&] {
+        const std::vector<bool> now = BuiltPages(manager);
+        return std::count(now.begin(), now.end(), true) == 12;
+    }, 3000));
+    ASSERT_NE(manager.FindBuiltControl("AT+LIST"), nullptr);
+    EXPECT_FALSE(Enabled("AT+LIST")); // the port is closed: built disabled, as the others
+    EXPECT_FALSE(Enabled("Save"));
+    // The catalogue is built once the pages are complete.
+    EXPECT_FALSE(frame_->Store().parameters.empty());
+    EXPECT_FALSE(frame_->Store().lists.empty());
+}
+
+TEST_F(FrameTest, AControlOfAPageNotBuiltYetIsBuiltWhenAskedFor) {
+    frame_.reset(new COrvelFrameWnd);
+    ASSERT_TRUE(frame_->Create(nullptr, "DTU", WS_OVERLAPPEDWINDOW, 0, 0, 0, 1400, 800));
+    hwnd_ = frame_->GetHWND();
+    // Nothing dispatched yet: a lookup by name builds every page at once and finds the field.
+    EXPECT_NE(Find("GPS Server's Port"), nullptr);
+    const std::vector<bool> built = BuiltPages(frame_->PaintManager());
+    EXPECT_EQ(std::count(built.begin(), built.end(), true), 12);
+    EXPECT_EQ(Find("NoSuchControlAnywhere"), nullptr);
+    // Showing a page builds it too (here: already built, still shown whole).
+    ASSERT_TRUE(frame_->StartWorker());
+    frame_->ShowWindow(true);
+    Pump(200);
+    Click("Operation");
+    EXPECT_TRUE(Find("AT+LIST")->IsVisible());
 }
 
 TEST_F(FrameTest, EveryPageShowsWhenItsTabIsClicked) {

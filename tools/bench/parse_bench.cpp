@@ -2,11 +2,10 @@
 //   parse_bench [LISTING_FILE]   (default: the test fixture with every label)
 #include "exchange/reply_recognition.h"
 #include "params/listing_parser.h"
+#include "base/files.h"
 
 #include <chrono>
 #include <cstdio>
-#include <fstream>
-#include <sstream>
 #include <string>
 
 namespace {
@@ -24,13 +23,6 @@ constexpr bool kSanitized = false;
 #endif
 
 using Clock = std::chrono::steady_clock;
-
-std::string ReadFile(const char* path) {
-    std::ifstream in(path, std::ios::binary);
-    std::ostringstream text;
-    text << in.rdbuf();
-    return text.str();
-}
 
 // Runs work repeatedly for about a quarter of a second; returns microseconds per run.
 template <typename Work> double MicrosecondsPerRun(Work work, int* runs) {
@@ -81,7 +73,11 @@ void BenchAssembly(const std::string& listing, size_t chunk) {
 
 int main(int argc, char** argv) {
     const char* path = argc > 1 ? argv[1] : ORVEL_LISTING_FIXTURE;
-    const std::string listing = ReadFile(path);
+    std::string listing, why;
+    if (!ReadFileBytes(path, listing, why)) {
+        std::fprintf(stderr, "parse_bench: %s\n", why.c_str());
+        return 1;
+    }
     if (listing.find(kListingAnchor) == std::string::npos) {
         std::fprintf(stderr, "parse_bench: %s holds no listing\n", path);
         return 1;
