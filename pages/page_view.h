@@ -7,6 +7,7 @@
 #pragma once
 
 #include <string>
+#include <vector>
 
 // A control: by name in the page tree, or, with a row of 0 or more, the sub-control of that
 // name inside row `row` of the list named `list`.
@@ -89,8 +90,48 @@ public:
     virtual int RebuildRows(const std::string& list, int rows) = 0;
 };
 
-// Joins a row's first label and the field's nearest one as FieldLabel gives them.
-inline std::string JoinFieldLabel(const std::string& first, const std::string& nearest) {
+// The words a page shows for a field, the one rule of every page view: the last label before
+// the field in its cell; when the cell sits in a horizontal row, the row's first label (of the
+// first cell before this one that has any) goes in front: "Row - Field". `Tree` adapts a page
+// tree: its Node type, a `none` node, and
+//   Node Parent(Node); std::vector<Node> Children(Node) (in order);
+//   bool IsLabel(Node); bool IsHorizontalRow(Node); std::string Text(Node).
+template <typename Tree> std::string FieldLabelIn(const Tree& tree, typename Tree::Node field) {
+    using Node = typename Tree::Node;
+    // The labels among `container`'s children before `before` (every one when none).
+    auto labels = [&tree](Node container, Node before, std::string& first, std::string& last) {
+        for (Node child : tree.Children(container)) {
+            if (child == before)
+                break;
+            if (!tree.IsLabel(child))
+                continue;
+            const std::string text = tree.Text(child);
+            if (text.empty())
+                continue;
+            if (first.empty())
+                first = text;
+            last = text;
+        }
+    };
+    const Node cell = tree.Parent(field);
+    std::string first, nearest;
+    labels(cell, field, first, nearest);
+    const Node row = cell == tree.none ? tree.none : tree.Parent(cell);
+    if (row != tree.none && tree.IsHorizontalRow(row)) {
+        for (Node other : tree.Children(row)) {
+            if (other == cell)
+                break;
+            std::string cellFirst, cellLast;
+            if (tree.IsLabel(other))
+                cellFirst = tree.Text(other);
+            else
+                labels(other, tree.none, cellFirst, cellLast);
+            if (!cellFirst.empty()) {
+                first = cellFirst;
+                break;
+            }
+        }
+    }
     if (first.empty() || first == nearest)
         return nearest;
     return nearest.empty() ? first : first + " - " + nearest;

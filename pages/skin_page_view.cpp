@@ -302,43 +302,30 @@ FieldMark CSkinPageView::GetMark(const ControlRef& ref) const {
     return node ? node->mark : FieldMark::None;
 }
 
+// The skin's nodes as a page tree for the label rule.
+struct CSkinPageView::LabelTree {
+    using Node = int;
+    static constexpr Node none = -1;
+    const std::vector<CSkinPageView::Node>& nodes;
+
+    Node Parent(Node node) const { return node < 0 ? none : nodes[size_t(node)].parent; }
+    std::vector<Node> Children(Node parent) const {
+        std::vector<Node> children;
+        for (int i = 0; parent >= 0 && i < static_cast<int>(nodes.size()); ++i)
+            if (nodes[size_t(i)].parent == parent)
+                children.push_back(i);
+        return children;
+    }
+    bool IsLabel(Node node) const { return nodes[size_t(node)].tag == "Label"; }
+    bool IsHorizontalRow(Node node) const { return nodes[size_t(node)].tag == "HorizontalLayout"; }
+    std::string Text(Node node) const { return nodes[size_t(node)].text; }
+};
+
 std::string CSkinPageView::FieldLabel(const ControlRef& ref) const {
     if (ref.row >= 0)
         return std::string();
     auto found = byName.find(ref.name);
     if (found == byName.end())
         return std::string();
-    // The labels of `parent` before node `before` (every one when before is -1).
-    auto labels = [&](int parent, int before, std::string& first, std::string& last) {
-        for (int i = 0; i < static_cast<int>(nodes.size()) && (before < 0 || i < before); ++i) {
-            const Node& node = nodes[static_cast<size_t>(i)];
-            if (node.parent != parent || node.tag != "Label" || node.text.empty())
-                continue;
-            if (first.empty())
-                first = node.text;
-            last = node.text;
-        }
-    };
-    const int self = found->second;
-    const int parent = nodes[static_cast<size_t>(self)].parent;
-    std::string first, nearest;
-    labels(parent, self, first, nearest);
-    // A field in a cell of a horizontal row: the row's first cell names the row.
-    const int row = parent >= 0 ? nodes[static_cast<size_t>(parent)].parent : -1;
-    if (row >= 0 && nodes[static_cast<size_t>(row)].tag == "HorizontalLayout") {
-        for (int i = 0; i < parent; ++i) {
-            if (nodes[static_cast<size_t>(i)].parent != row)
-                continue;
-            std::string cellFirst, cellLast;
-            if (nodes[static_cast<size_t>(i)].tag == "Label")
-                cellFirst = nodes[static_cast<size_t>(i)].text;
-            else
-                labels(i, -1, cellFirst, cellLast);
-            if (!cellFirst.empty()) {
-                first = cellFirst;
-                break;
-            }
-        }
-    }
-    return JoinFieldLabel(first, nearest);
+    return FieldLabelIn(LabelTree{nodes}, found->second);
 }

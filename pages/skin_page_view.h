@@ -72,5 +72,6 @@ public:
     Row rowTemplate;
 
 private:
+    struct LabelTree; // the nodes as a tree for the field-label rule
     void LoadFile(const std::string& folder, const std::string& file, int parent, int depth);
 };

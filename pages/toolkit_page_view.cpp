@@ -236,46 +236,35 @@ FieldMark CToolkitPageView::GetMark(const ControlRef& ref) const {
     return known == marks_.end() ? FieldMark::None : known->second;
 }
 
+namespace {
+
+// The window's controls as a page tree for the label rule.
+struct ControlLabelTree {
+    using Node = CControlUI*;
+    static constexpr Node none = nullptr;
+
+    Node Parent(Node node) const { return node ? node->GetParent() : nullptr; }
+    std::vector<Node> Children(Node parent) const {
+        std::vector<Node> children;
+        IContainerUI* container = AsContainer(parent);
+        for (int i = 0; container != nullptr && i < container->GetCount(); ++i)
+            children.push_back(container->GetItemAt(i));
+        return children;
+    }
+    bool IsLabel(Node node) const {
+        return node != nullptr && std::string(node->GetClass()) == "LabelUI";
+    }
+    bool IsHorizontalRow(Node node) const {
+        return std::string(node->GetClass()) == "HorizontalLayoutUI";
+    }
+    std::string Text(Node node) const { return node->GetText(); }
+};
+
+} // namespace
+
 std::string CToolkitPageView::FieldLabel(const ControlRef& ref) const {
     CControlUI* control = Find(ref);
     if (control == nullptr || ref.row >= 0)
         return std::string();
-    // The labels of a container before `before` (every one when null).
-    auto labels = [](IContainerUI* container, CControlUI* before, std::string& first,
-                     std::string& last) {
-        for (int i = 0; container != nullptr && i < container->GetCount(); ++i) {
-            CControlUI* child = container->GetItemAt(i);
-            if (child == before)
-                break;
-            if (child == nullptr || std::string(child->GetClass()) != "LabelUI" ||
-                child->GetText().empty())
-                continue;
-            if (first.empty())
-                first = child->GetText();
-            last = child->GetText();
-        }
-    };
-    CControlUI* cell = control->GetParent();
-    std::string first, nearest;
-    labels(AsContainer(cell), control, first, nearest);
-    // A field in a cell of a horizontal row: the row's first cell names the row.
-    CControlUI* row = cell ? cell->GetParent() : nullptr;
-    if (row != nullptr && std::string(row->GetClass()) == "HorizontalLayoutUI") {
-        IContainerUI* cells = AsContainer(row);
-        for (int i = 0; cells != nullptr && i < cells->GetCount(); ++i) {
-            CControlUI* other = cells->GetItemAt(i);
-            if (other == cell)
-                break;
-            std::string cellFirst, cellLast;
-            if (other != nullptr && std::string(other->GetClass()) == "LabelUI")
-                cellFirst = other->GetText();
-            else
-                labels(AsContainer(other), nullptr, cellFirst, cellLast);
-            if (!cellFirst.empty()) {
-                first = cellFirst;
-                break;
-            }
-        }
-    }
-    return JoinFieldLabel(first, nearest);
+    return FieldLabelIn(ControlLabelTree{}, control);
 }

@@ -22,7 +22,7 @@ struct ParameterEntry {
     std::string label;   // text before the value in the listing ("\r\n" included where used)
     bool inUse = false;  // the parameter's control is part of the current layout
     EntryKind kind = EntryKind::None;
-    int tab = 0;         // index into the tab table, kNoTab for none
+    int tab = 0; // index into the tab table, kNoTab for none
 };
 
 // One list parameter ("CustomList", the sensor rows): a numbered list of values.
@@ -32,7 +32,7 @@ struct ListParameterEntry {
     std::map<std::string, std::string> items; // formatted label -> item value
     bool inUse = false;
     EntryKind kind = EntryKind::List;
-    int count = 0;    // number of rows of the list control when the catalogue was built
+    int count = 0; // number of rows of the list control when the catalogue was built
     int tab = 0;
 };
 
@@ -74,12 +74,16 @@ std::string TabOptionName(int tab);
 void InitTabTable(TabTable& tabs);
 
 // One row of the built-in catalogue table, in build order.
+// What a parameter's value is, for checking it and for reading it out of a file's text.
+enum class ValueKind { Text, Port, Address, Phone, Apn, SensorRow };
+
 struct ParameterRow {
     const char* key;
     const char* command; // "" for none
     const char* label;   // "" for none
     const char* kind;    // "" for none
     int tab;
+    ValueKind value = ValueKind::Text;
 };
 constexpr size_t kParameterCount = 217;
 const std::array<ParameterRow, kParameterCount>& ParameterTable();
@@ -94,8 +98,8 @@ constexpr const char* kCustomListLabelFormat = "GENSENSORINFO %d:";
 
 // Gets or inserts the entry for key, sets its tab, command, kind and label and marks it in use;
 // its value is kept.
-void AddParameter(ParameterCatalogue& catalogue, int tab, EntryKind kind,
-                  const std::string& key, const std::string& label, const std::string& command);
+void AddParameter(ParameterCatalogue& catalogue, int tab, EntryKind kind, const std::string& key,
+                  const std::string& label, const std::string& command);
 
 // Creates the list entry (in use, with `count` empty items labelled from the format with the
 // numbers 1 to count) unless the key already exists, in which case nothing changes.

@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cctype>
+#include <map>
 #include <vector>
 
 namespace {
@@ -15,9 +16,8 @@ bool AllDigits(const std::string& text) {
 }
 
 bool HasControl(const std::string& value) {
-    return std::any_of(value.begin(), value.end(), [](char c) {
-        return static_cast<unsigned char>(c) < 0x20 || c == 0x7F;
-    });
+    return std::any_of(value.begin(), value.end(),
+                       [](char c) { return static_cast<unsigned char>(c) < 0x20 || c == 0x7F; });
 }
 
 std::vector<std::string> Split(const std::string& text, char separator) {
@@ -60,30 +60,15 @@ bool IsHostName(const std::string& value) {
 ValueKind ValueKindOf(const std::string& key) {
     if (key == "CustomList")
         return ValueKind::SensorRow;
-    if (key == "Access Point Name")
-        return ValueKind::Apn;
-    static const char* const kPorts[] = {
-        "Server's Port", "Secondary Server's Port", "Server2's Port", "Server3's Port",
-        "Server4's Port", "Server5's Port", "dtu manage server's Port", "GPS Server's Port",
-        "ListenPort"};
-    for (const char* port : kPorts)
-        if (key == port)
-            return ValueKind::Port;
-    static const char* const kAddresses[] = {
-        "Server's Ip",  "Secondary Server's Ip", "Server2's Ip",           "Server3's Ip",
-        "Server4's Ip", "Server5's Ip",          "dtu manage server's Ip", "GPS Server's Ip",
-        "ICMP Ip",      "Dns Server's Ip",       "Second Dns Server's Ip"};
-    for (const char* address : kAddresses)
-        if (key == address)
-            return ValueKind::Address;
-    static const char* const kPhones[] = {
-        "PhoneNO.",      "sms Phone1 No", "sms Phone2 No",      "sms Phone3 No",
-        "sms Phone4 No", "sms Phone5 No", "ActivationPhoneNO.", "SMSActivationNO.",
-        "DTU SMS administrator number"};
-    for (const char* phone : kPhones)
-        if (key == phone)
-            return ValueKind::Phone;
-    return ValueKind::Text;
+    static const std::map<std::string, ValueKind> kKinds = [] {
+        std::map<std::string, ValueKind> kinds;
+        for (const ParameterRow& row : ParameterTable())
+            if (row.value != ValueKind::Text)
+                kinds.emplace(row.key, row.value);
+        return kinds;
+    }();
+    const auto found = kKinds.find(key);
+    return found == kKinds.end() ? ValueKind::Text : found->second;
 }
 
 RuleBreak CheckValue(const std::string& key, const std::string& value) {
@@ -133,12 +118,18 @@ RuleBreak CheckValue(const std::string& key, const std::string& value) {
 
 const char* RuleBreakKey(RuleBreak why) {
     switch (why) {
-    case RuleBreak::NotAPort: return "NotAPort";
-    case RuleBreak::NotAnAddress: return "NotAnAddress";
-    case RuleBreak::NotAPhone: return "NotAPhone";
-    case RuleBreak::TooLong: return "TooLong";
-    case RuleBreak::BadCharacter: return "BadCharacter";
-    case RuleBreak::None: break;
+    case RuleBreak::NotAPort:
+        return "NotAPort";
+    case RuleBreak::NotAnAddress:
+        return "NotAnAddress";
+    case RuleBreak::NotAPhone:
+        return "NotAPhone";
+    case RuleBreak::TooLong:
+        return "TooLong";
+    case RuleBreak::BadCharacter:
+        return "BadCharacter";
+    case RuleBreak::None:
+        break;
     }
     return "";
 }
@@ -147,12 +138,18 @@ std::string RuleBreakText(RuleBreak why, const std::string& skinText) {
     if (!skinText.empty())
         return skinText;
     switch (why) {
-    case RuleBreak::NotAPort: return "not a port number (0 to 65535)";
-    case RuleBreak::NotAnAddress: return "not an IP address (four numbers up to 255) or a host name";
-    case RuleBreak::NotAPhone: return "not a phone number (digits, an optional leading +, blanks or dashes between them)";
-    case RuleBreak::TooLong: return "longer than the device takes";
-    case RuleBreak::BadCharacter: return "holds a line break or another control character";
-    case RuleBreak::None: break;
+    case RuleBreak::NotAPort:
+        return "not a port number (0 to 65535)";
+    case RuleBreak::NotAnAddress:
+        return "not an IP address (four numbers up to 255) or a host name";
+    case RuleBreak::NotAPhone:
+        return "not a phone number (digits, an optional leading +, blanks or dashes between them)";
+    case RuleBreak::TooLong:
+        return "longer than the device takes";
+    case RuleBreak::BadCharacter:
+        return "holds a line break or another control character";
+    case RuleBreak::None:
+        break;
     }
     return "";
 }

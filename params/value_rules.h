@@ -18,8 +18,8 @@ enum class RuleBreak {
     BadCharacter,  // a control character (a line break, a tab)
 };
 
-// The kind of value a parameter holds, by its catalogue key.
-enum class ValueKind { Text, Port, Address, Phone, Apn, SensorRow };
+// The kind of value a parameter holds, by its catalogue key: the table's column (a sensor row
+// for the list key "CustomList", text for a key the table does not know).
 ValueKind ValueKindOf(const std::string& key);
 
 // The longest value of each kind the device takes.
