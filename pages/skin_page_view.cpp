@@ -4,19 +4,12 @@
 
 #include "ui/UIMarkup.h"
 #include "ui/UIResource.h"
+#include "ui/UITags.h"
 
 #include <cstdlib>
-#include <set>
 
 namespace {
 
-const std::set<std::string> kToolkitTags = {
-    "Window", "Font", "Default", "Image", "Style", "Import", "Include", "Control", "Container",
-    "VerticalLayout", "HorizontalLayout", "TileLayout", "TabLayout", "AnimationTabLayout",
-    "ChildLayout", "Label", "Text", "GroupBox", "Button", "Option", "CheckBox", "Edit",
-    "RichEdit", "Combo", "List", "ListHeader", "ListHeaderItem", "ListLabelElement",
-    "ListTextElement", "ListContainerElement", "ScrollBar", "Progress", "Slider", "ActiveX",
-    "WebBrowser", "DateTime", "TreeView", "TreeNode"};
 
 ControlKind KindOfTag(const std::string& tag) {
     if (tag == "Edit" || tag == "RichEdit")
@@ -110,7 +103,7 @@ void CSkinPageView::LoadFile(const std::string& folder, const std::string& file,
                 }
                 continue;
             }
-            if (!kToolkitTags.count(tag)) {
+            if (!IsToolkitTag(tag)) {
                 // A page of the main window.
                 Node page;
                 page.tag = tag;

@@ -155,6 +155,8 @@ public:
     CDeviceLink& Link() { return link_; }
     CParameterStore& Store() { return store_; }
     CControlUI* FindControl(const std::string& name) const;
+    // Every page is built and the catalogue with it (shortly after the first paint).
+    bool PagesComplete() const { return pagesComplete_; }
     // True once the native window has been destroyed (from outside or at shut-down).
     bool IsWindowGone() const { return windowGone_; }
 

@@ -10,6 +10,7 @@
 #include "ui/UIParseWin.h"
 #include "ui/UIControls.h"
 #include "ui/UIResource.h"
+#include "ui/UITags.h"
 
 namespace {
 
@@ -33,12 +34,6 @@ template <typename T> CControlUI* CreateOf() {
 std::string Attribute(CMarkupNode& node, const char* name) {
     const char* value = node.GetAttributeValue(name);
     return value ? value : "";
-}
-
-bool IsResourceTag(const char* tag) {
-    return EqualsNoCase(tag, "Image") || EqualsNoCase(tag, "Font") ||
-           EqualsNoCase(tag, "Default") || EqualsNoCase(tag, "Style") ||
-           EqualsNoCase(tag, "Import");
 }
 
 // A resource number: decimal digits only, 1..65535. Anything else is 0 (none).
@@ -88,53 +83,8 @@ bool BuildChildLayoutFile(const std::string& file, CPaintManagerUI* manager, CCo
 
 CControlFactory::CControlFactory() {
     CChildLayoutUI::SetFileBuilder(&BuildChildLayoutFile);
-#define UI_REGISTER_CLASS(Class) RegistControl(#Class, &CreateOf<Class>)
-    UI_REGISTER_CLASS(CControlUI);
-    UI_REGISTER_CLASS(CContainerUI);
-    UI_REGISTER_CLASS(CVerticalLayoutUI);
-    UI_REGISTER_CLASS(CHorizontalLayoutUI);
-    UI_REGISTER_CLASS(CTileLayoutUI);
-    UI_REGISTER_CLASS(CTabLayoutUI);
-    UI_REGISTER_CLASS(CAnimationTabLayoutUI);
-    UI_REGISTER_CLASS(CChildLayoutUI);
-    UI_REGISTER_CLASS(CLabelUI);
-    UI_REGISTER_CLASS(CTextUI);
-    UI_REGISTER_CLASS(CButtonUI);
-    UI_REGISTER_CLASS(COptionUI);
-    UI_REGISTER_CLASS(CCheckBoxUI);
-    UI_REGISTER_CLASS(CFadeButtonUI);
-    UI_REGISTER_CLASS(CEditUI);
-    UI_REGISTER_CLASS(CRichEditUI);
-    UI_REGISTER_CLASS(CComboUI);
-    UI_REGISTER_CLASS(CComboBoxUI);
-    UI_REGISTER_CLASS(CGroupBoxUI);
-    UI_REGISTER_CLASS(CListUI);
-    UI_REGISTER_CLASS(CListHeaderUI);
-    UI_REGISTER_CLASS(CListHeaderItemUI);
-    UI_REGISTER_CLASS(CListLabelElementUI);
-    UI_REGISTER_CLASS(CListTextElementUI);
-    UI_REGISTER_CLASS(CListContainerElementUI);
-    UI_REGISTER_CLASS(CListExUI);
-    UI_REGISTER_CLASS(CListContainerHeaderItemUI);
-    UI_REGISTER_CLASS(CListTextExtElementUI);
-    UI_REGISTER_CLASS(CTreeViewUI);
-    UI_REGISTER_CLASS(CTreeNodeUI);
-    UI_REGISTER_CLASS(CScrollBarUI);
-    UI_REGISTER_CLASS(CProgressUI);
-    UI_REGISTER_CLASS(CSliderUI);
-    UI_REGISTER_CLASS(CDateTimeUI);
-    UI_REGISTER_CLASS(CIPAddressUI);
-    UI_REGISTER_CLASS(CIPAddressExUI);
-    UI_REGISTER_CLASS(CHotKeyUI);
-    UI_REGISTER_CLASS(CGifAnimUI);
-    UI_REGISTER_CLASS(CRollTextUI);
-    UI_REGISTER_CLASS(CRingUI);
-    UI_REGISTER_CLASS(CColorPaletteUI);
-    UI_REGISTER_CLASS(CActiveXUI);
-    UI_REGISTER_CLASS(CWebBrowserUI);
-    UI_REGISTER_CLASS(CFlashUI);
-    UI_REGISTER_CLASS(CMenuUI);
-    UI_REGISTER_CLASS(CMenuElementUI);
+#define UI_REGISTER_CLASS(Name) RegistControl("C" #Name "UI", &CreateOf<C##Name##UI>);
+    UI_CONTROL_TAGS(UI_REGISTER_CLASS)
 #undef UI_REGISTER_CLASS
 }
 

@@ -231,7 +231,9 @@ protected:
         EXPECT_TRUE(frame_->StartWorker());
         frame_->CenterWindow();
         frame_->ShowWindow(true);
-        // The first layout and paint.
+        // The first layout and paint, then the pages built in the idle time after it and the
+        // change marks that follow.
+        EXPECT_TRUE(PumpUntil([this] { return frame_->PagesComplete(); }, 5000));
         Pump(300);
         return true;
     }

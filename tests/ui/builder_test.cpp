@@ -1,6 +1,7 @@
 // The dialog builder under Wine: skins build into the expected tree of controls, unknown tags
 // reach the callback, includes, styles, default lists, fonts and window settings reach the
 // manager, and bad skins (missing, malformed, recursive) build nothing or stop.
+#include "ui/UITags.h"
 #include "ui/UIDlgBuilder.h"
 #include "ui/UIControls.h"
 #include "ui/UIResource.h"
@@ -151,8 +152,16 @@ TEST(ControlFactory, KnowsEveryClassOfTheVocabulary) {
         EXPECT_STREQ(control->GetClass(), e.className);
         EXPECT_EQ(control->GetInterface(e.tag), control) << e.tag;
         EXPECT_EQ(control->GetInterface("Control"), control);
+        // Readers of skin files that build nothing know the same element names.
+        EXPECT_TRUE(IsToolkitTag(e.tag)) << e.tag;
         delete control;
     }
+    EXPECT_EQ(factory->GetCount(), std::size(entries));
+    for (const char* tag :
+         {"Window", "Include", "Font", "image", "Default", "Style", "Import", "button"})
+        EXPECT_TRUE(IsToolkitTag(tag)) << tag;
+    for (const char* tag : {"WorkTab", "Serial port", "MyPage", ""})
+        EXPECT_FALSE(IsToolkitTag(tag)) << tag;
     // Case does not matter; unknown names give nothing; the first registration stays.
     CControlUI* lower = factory->CreateControl("cbuttonui");
     ASSERT_NE(lower, nullptr);
