@@ -62,15 +62,13 @@ void CConfigPages::SetHeight(const std::string& name, int height) {
 bool CConfigPages::IsSwitchOn(const std::string& name) const {
     if (!view_.Exists(name))
         return false;
-    return Contains(view_.GetBkImage(name), "enable");
+    return IsSwitchImageOn(view_.GetBkImage(name));
 }
 
 void CConfigPages::SetSwitch(const std::string& name, bool on) {
     if (!view_.Exists(name))
         return;
-    const std::string image = view_.GetBkImage(name);
-    view_.SetBkImage(name, on ? ReplaceAll(image, "disable", "enable")
-                              : ReplaceAll(image, "enable", "disable"));
+    view_.SetBkImage(name, SwitchImage(view_.GetBkImage(name), on));
 }
 
 // ---- Tab strip ---------------------------------------------------------------------------------

@@ -6,6 +6,8 @@
 // (empty text, -1 selection, not visible) and every setter does nothing.
 #pragma once
 
+#include "base/text.h"
+
 #include <string>
 #include <vector>
 
@@ -135,4 +137,18 @@ template <typename Tree> std::string FieldLabelIn(const Tree& tree, typename Tre
     if (first.empty() || first == nearest)
         return nearest;
     return nearest.empty() ? first : first + " - " + nearest;
+}
+
+// A direction switch shows its state by its background image: "...enable..." when on,
+// "...disable..." when off.
+inline bool IsSwitchImageOn(const std::string& image) {
+    return Contains(image, "enable");
+}
+// The image for the state `on`: every "disable" made "enable", or every "enable" "disable".
+inline std::string SwitchImage(const std::string& image, bool on) {
+    return on ? ReplaceAll(image, "disable", "enable") : ReplaceAll(image, "enable", "disable");
+}
+// A click on a switch: an image naming "disable" turns on, any other turns off.
+inline std::string ToggledSwitchImage(const std::string& image) {
+    return SwitchImage(image, Contains(image, "disable"));
 }

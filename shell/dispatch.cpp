@@ -120,12 +120,6 @@ bool IsDirectionSwitch(const std::string& name) {
     return false;
 }
 
-std::string ToggledSwitchImage(const std::string& image) {
-    if (image.find("disable") != std::string::npos)
-        return ReplaceAll(image, "disable", "enable");
-    return ReplaceAll(image, "enable", "disable");
-}
-
 ItemSelectAction ItemSelectActionFor(const std::string& name, int selectedItem) {
     ItemSelectAction action;
     if (name == "Language") {

@@ -5,6 +5,7 @@
 #pragma once
 
 #include "base/messages.h"
+#include "pages/page_view.h"
 #include "params/parameter_catalogue.h"
 
 #include <string>
@@ -43,9 +44,6 @@ ClickAction ClickActionFor(const std::string& name);
 
 // True for the fourteen data-route switches ("COM2Zigbee" ... "COM2GPRS").
 bool IsDirectionSwitch(const std::string& name);
-// The next background image of a direction switch: a name containing "disable" gets every
-// "disable" replaced by "enable", any other name every "enable" replaced by "disable".
-std::string ToggledSwitchImage(const std::string& image);
 
 // One WM_LAYOUT_RULE post: the rule number and its argument.
 struct LayoutRulePost {
