@@ -188,6 +188,7 @@ public:
     void ShowTimes() {
         std::vector<double> times, showing, rows;
         LinkResult listing;
+        listing.kind = LinkResult::Kind::Listing;
         listing.text = frame_->Link().Reply().Reply();
         for (int i = 0; i < 20; ++i) {
             const Clock::time_point t0 = Clock::now();
