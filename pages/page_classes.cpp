@@ -17,6 +17,8 @@ void CPageUI::Build() {
         delete content;
         RemoveAll();
     }
+    if (m_onBuilt)
+        m_onBuilt();
 }
 
 void CPageUI::SetVisible(bool visible) {

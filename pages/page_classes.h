@@ -6,6 +6,7 @@
 #include "ui/UIContainer.h"
 #include "ui/UIDlgBuilder.h"
 
+#include <functional>
 #include <string>
 
 // The common part of every page: builds the page file (under the resource path) with a fresh
@@ -18,13 +19,16 @@ public:
     ~CPageUI() override;
     const std::string& GetPageFile() const { return m_pageFile; }
     bool IsBuilt() const { return m_built; }
-    // Builds the page now if it was not built yet (its controls join the window's tree).
+    // Builds the page now if it was not built yet (its controls join the window's tree), then
+    // tells whoever asked (SetOnBuilt).
     void Build();
+    void SetOnBuilt(std::function<void()> onBuilt) { m_onBuilt = std::move(onBuilt); }
     void SetVisible(bool visible = true) override;
 
 private:
     std::string m_pageFile;
     bool m_built = false;
+    std::function<void()> m_onBuilt;
 };
 
 class ComputerExamineUI : public CPageUI {

@@ -46,7 +46,7 @@ int COrvelFrameWnd::BuildLaterPages(int limit) {
     auto* pages = ControlAs<CContainerUI>(pm_.FindBuiltControl(kPageSwitchName));
     if (pages == nullptr)
         return 0;
-    int built = 0, left = 0;
+    int built = 0, left = 0; // pages built now, and still to build
     for (int i = 0; i < pages->GetCount(); ++i) {
         auto* page = dynamic_cast<CPageUI*>(pages->GetItemAt(i));
         if (page == nullptr || page->IsBuilt())
@@ -58,11 +58,20 @@ int COrvelFrameWnd::BuildLaterPages(int limit) {
             ++left;
         }
     }
-    if (built > 0)
-        for (const auto& [name, enable] : enabledLater_)
-            if (CControlUI* control = pm_.FindBuiltControl(name))
-                control->SetEnabled(enable);
     return left;
+}
+
+void COrvelFrameWnd::WatchLaterPages() {
+    auto* pages = ControlAs<CContainerUI>(pm_.FindBuiltControl(kPageSwitchName));
+    for (int i = 0; pages != nullptr && i < pages->GetCount(); ++i)
+        if (auto* page = dynamic_cast<CPageUI*>(pages->GetItemAt(i)); page && !page->IsBuilt())
+            page->SetOnBuilt([this] {
+                // However the page came to be built (shown, asked for, idle time), its controls
+                // take the states given while it was not there.
+                for (const auto& [name, enable] : enabledLater_)
+                    if (CControlUI* control = pm_.FindBuiltControl(name))
+                        control->SetEnabled(enable);
+            });
 }
 
 void COrvelFrameWnd::OnStartupTimer() {

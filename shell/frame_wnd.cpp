@@ -326,6 +326,7 @@ LRESULT COrvelFrameWnd::OnCreate() {
     }
     pm_.AddNotifier(this);
     pm_.SetNameMissHandler([this](const std::string&) { return CompletePages(); });
+    WatchLaterPages();
     // The skin's window size at the window's DPI, on the screen's work area at most.
     SIZE size = pm_.GetInitSize();
     if (size.cx > 0 && size.cy > 0) {

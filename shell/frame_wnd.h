@@ -200,6 +200,8 @@ private:
     void OnPagesTimer();
     // Builds up to `limit` of the pages not built yet; returns how many are left unbuilt.
     int BuildLaterPages(int limit);
+    // Every page not built yet gives the controls it brings their states when it is built.
+    void WatchLaterPages();
     // Every page built, the sensor rows numbered and the catalogue built with one list item
     // per row; true when this call built anything. Asked for by any use of a control not yet
     // built and by anything the user does after the first paint.

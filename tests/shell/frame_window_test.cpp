@@ -127,6 +127,26 @@ TEST_F(FrameTest, OnlyTheFirstPageIsBuiltBeforeTheFirstPaintAndTheOthersInIdleTi
     EXPECT_FALSE(frame_->Store().lists.empty());
 }
 
+TEST_F(FrameTest, APageShownByTheKeyboardBeforeItWasBuiltTakesTheStatesGivenMeanwhile) {
+    frame_.reset(new COrvelFrameWnd);
+    ASSERT_TRUE(frame_->Create(nullptr, "DTU", WS_OVERLAPPEDWINDOW, 0, 0, 0, 1400, 800));
+    hwnd_ = frame_->GetHWND();
+    CPaintManagerUI& manager = frame_->PaintManager();
+    ASSERT_EQ(manager.FindBuiltControl("AT+LIST"), nullptr);
+    frame_->SetControlEnabled("AT+LIST", false);
+    // Ctrl+Shift+Tab from the first page: the last page, built as it is shown.
+    frame_->SelectNextPage(false);
+    CControlUI* button = manager.FindBuiltControl("AT+LIST");
+    ASSERT_NE(button, nullptr);
+    EXPECT_FALSE(button->IsEnabled());
+    const std::vector<bool> built = BuiltPages(manager);
+    EXPECT_TRUE(built[0]);
+    EXPECT_TRUE(built[11]);
+    EXPECT_EQ(std::count(built.begin(), built.end(), true), 2);
+    frame_->SetControlEnabled("AT+LIST", true);
+    EXPECT_TRUE(button->IsEnabled());
+}
+
 TEST_F(FrameTest, AControlOfAPageNotBuiltYetIsBuiltWhenAskedFor) {
     frame_.reset(new COrvelFrameWnd);
     ASSERT_TRUE(frame_->Create(nullptr, "DTU", WS_OVERLAPPEDWINDOW, 0, 0, 0, 1400, 800));
