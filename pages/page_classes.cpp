@@ -42,7 +42,7 @@ CControlUI* CDialogBuilderCallbackEx::CreateControl(const char* pstrClass) {
     if (pstrClass == nullptr || *pstrClass == 0)
         return nullptr;
     const std::string name = pstrClass;
-    const bool now = !m_pagesLater || m_pagesMade++ == 0;
+    const bool now = !m_pagesLater;
     if (name == "ComputerExamine")
         return new ComputerExamineUI(now);
     if (name == "WorkTab")

@@ -88,8 +88,8 @@ public:
 };
 
 // The main window's builder callback: a page for every element name the toolkit does not
-// know itself. With pages built later, only the first page (the one shown at start) is built
-// with the window; the others wait until they are shown or built on purpose.
+// know itself. With pages built later, no page is built with the window: the window builds the
+// one it shows first, and the others when they are shown or built on purpose.
 class CDialogBuilderCallbackEx : public IDialogBuilderCallback {
 public:
     explicit CDialogBuilderCallbackEx(bool pagesLater = false) : m_pagesLater(pagesLater) {}
@@ -97,5 +97,4 @@ public:
 
 private:
     bool m_pagesLater;
-    int m_pagesMade = 0;
 };

@@ -61,6 +61,14 @@ int COrvelFrameWnd::BuildLaterPages(int limit) {
     return left;
 }
 
+void COrvelFrameWnd::BuildShownPage() {
+    auto* pages = ControlAs<CTabLayoutUI>(pm_.FindBuiltControl(kPageSwitchName));
+    if (pages == nullptr)
+        return;
+    if (auto* page = dynamic_cast<CPageUI*>(pages->GetItemAt(pages->GetCurSel())))
+        page->Build();
+}
+
 void COrvelFrameWnd::WatchLaterPages() {
     auto* pages = ControlAs<CContainerUI>(pm_.FindBuiltControl(kPageSwitchName));
     for (int i = 0; pages != nullptr && i < pages->GetCount(); ++i)

@@ -311,8 +311,8 @@ LRESULT COrvelFrameWnd::OnCreate() {
                    SWP_FRAMECHANGED | SWP_NOMOVE | SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
 
     pm_.Init(m_hWnd);
-    // Only the page shown at start is built with the window; the others are built after its
-    // first paint (BuildLaterPages), or at once when one is shown or its controls are asked for.
+    // Only the page shown at start is built before the first paint (BuildShownPage); the others
+    // after it (BuildLaterPages), or at once when one is shown or its controls are asked for.
     CDialogBuilder builder;
     CDialogBuilderCallbackEx callback(true);
     CControlUI* root = builder.Create("skin.xml", nullptr, &callback, &pm_, nullptr);
@@ -327,6 +327,7 @@ LRESULT COrvelFrameWnd::OnCreate() {
     pm_.AddNotifier(this);
     pm_.SetNameMissHandler([this](const std::string&) { return CompletePages(); });
     WatchLaterPages();
+    BuildShownPage();
     // The skin's window size at the window's DPI, on the screen's work area at most.
     SIZE size = pm_.GetInitSize();
     if (size.cx > 0 && size.cy > 0) {

@@ -202,6 +202,8 @@ private:
     int BuildLaterPages(int limit);
     // Every page not built yet gives the controls it brings their states when it is built.
     void WatchLaterPages();
+    // Builds the page the window shows at start.
+    void BuildShownPage();
     // Every page built, the sensor rows numbered and the catalogue built with one list item
     // per row; true when this call built anything. Asked for by any use of a control not yet
     // built and by anything the user does after the first paint.
