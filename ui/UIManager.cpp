@@ -257,18 +257,14 @@ CControlUI* CPaintManagerUI::FindBuiltControl(const std::string& name) const {
 }
 
 CControlUI* CPaintManagerUI::FindControl(const std::string& name) const {
-    auto it = m_mNameHash.find(name);
-    if (it != m_mNameHash.end())
-        return it->second;
+    if (CControlUI* control = FindBuiltControl(name))
+        return control;
     if (!m_nameMiss || m_inNameMiss || name.empty())
         return nullptr;
     m_inNameMiss = true;
     const bool built = m_nameMiss(name);
     m_inNameMiss = false;
-    if (!built)
-        return nullptr;
-    it = m_mNameHash.find(name);
-    return it == m_mNameHash.end() ? nullptr : it->second;
+    return built ? FindBuiltControl(name) : nullptr;
 }
 
 CControlUI* CPaintManagerUI::FindSubControlByPoint(CControlUI* pParent, POINT pt) const {

@@ -456,6 +456,30 @@ TEST_F(ManagerTest, NamesAreFoundCaseSensitivelySubControlsCaseInsensitively) {
     EXPECT_EQ(nullptr, win.pm.FindSubControlByClass(nullptr, "ProbeUI", 1));
 }
 
+TEST_F(ManagerTest, ANameNotInTheTreeAsksTheMissHandlerOnceAndIsLookedUpAgain) {
+    AddProbe("here", {10, 10, 60, 40});
+    Show();
+    std::vector<std::string> asked;
+    win.pm.SetNameMissHandler([&](const std::string& name) {
+        asked.push_back(name);
+        // Built on demand; a lookup from inside the handler does not ask again.
+        EXPECT_EQ(nullptr, win.pm.FindControl("inside"));
+        if (name != "later")
+            return false;
+        AddProbe("later", {70, 10, 120, 40});
+        return true;
+    });
+    EXPECT_NE(nullptr, win.pm.FindControl("here"));
+    EXPECT_EQ(nullptr, win.pm.FindBuiltControl("later"));
+    EXPECT_TRUE(asked.empty()); // neither a name in the tree nor FindBuiltControl asks
+    CControlUI* later = win.pm.FindControl("later");
+    ASSERT_NE(nullptr, later);
+    EXPECT_EQ(later->GetManager(), &win.pm);
+    EXPECT_EQ(nullptr, win.pm.FindControl("nowhere"));
+    EXPECT_EQ(nullptr, win.pm.FindControl(""));
+    EXPECT_EQ(asked, (std::vector<std::string>{"later", "nowhere"}));
+}
+
 TEST_F(ManagerTest, OptionsLeaveTheirGroupWhenDestroyedOrDetached) {
     CProbeUI* a = AddProbe("a", {10, 10, 60, 40});
     CProbeUI* b = AddProbe("b", {70, 10, 120, 40});
