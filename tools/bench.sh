@@ -27,7 +27,7 @@ tests/harness/winrun --build build/win -- build/win/tools/bench/ui_text_bench.ex
 for dpi in 96 192; do
     echo "== Wine: start-up at $dpi DPI"
     tests/harness/winrun --build build/win --dpi "$dpi" -- build/win/tools/bench/start_bench.exe \
-        "Z:$root/build/win/dist/DtuConfig.exe" "Z:$root/build/win/tools/bench/trivial_window.exe" 5 \
+        "Z:$root/build/win/dist/DtuConfig.exe" "Z:$root/build/win/tools/bench/trivial_window.exe" 9 \
         2>/dev/null
 done
 echo "== Wine: the station window while four ports work"

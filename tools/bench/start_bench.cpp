@@ -1,7 +1,8 @@
 // Start-up of the program beside a trivial Wine window started the same way: for each, the time
 // from CreateProcess until the process has a visible top-level window and has gone idle after
-// painting it (WaitForInputIdle), median of several starts. Each started window is closed with
-// WM_CLOSE and its process awaited before the next start.
+// painting it (WaitForInputIdle), median of several starts taken in turn with the trivial
+// window's. Each started window is closed with WM_CLOSE and its process awaited before the next
+// start.
 //   start_bench PROGRAM TRIVIAL [STARTS]
 #include <windows.h>
 
@@ -89,17 +90,29 @@ double Median(std::vector<double> values) {
     return values[values.size() / 2];
 }
 
-Start MedianOfStarts(const std::string& program, int starts) {
+struct Starts {
     std::vector<double> painted, answers, rest;
-    for (int i = 0; i < starts; ++i) {
-        const Start one = TimeOneStart(program);
+    void Add(const Start& one) {
         if (one.paintedMs < 0)
-            continue;
+            return;
         painted.push_back(one.paintedMs);
         answers.push_back(one.answersMs);
         rest.push_back(one.restKb);
     }
-    return {Median(painted), Median(answers), Median(rest)};
+    Start Medians() const { return {Median(painted), Median(answers), Median(rest)}; }
+};
+
+// The program's and the trivial window's starts taken in turn, so that whatever the machine
+// does meanwhile weighs on both alike.
+void TimeStartsInTurn(const std::string& program, const std::string& trivial, int starts,
+                      Start& programFigures, Start& trivialFigures) {
+    Starts ofProgram, ofTrivial;
+    for (int i = 0; i < starts; ++i) {
+        ofTrivial.Add(TimeOneStart(trivial));
+        ofProgram.Add(TimeOneStart(program));
+    }
+    programFigures = ofProgram.Medians();
+    trivialFigures = ofTrivial.Medians();
 }
 
 } // namespace
@@ -110,9 +123,10 @@ int main(int argc, char** argv) {
         return 2;
     }
     const int starts = argc > 3 ? std::max(1, std::atoi(argv[3])) : 5;
-    MedianOfStarts(argv[2], 1); // the first start of any process warms Wine up
-    const Start trivial = MedianOfStarts(argv[2], starts);
-    const Start program = MedianOfStarts(argv[1], starts);
+    TimeOneStart(argv[2]); // the first start of any process warms Wine up
+    TimeOneStart(argv[1]);
+    Start program, trivial;
+    TimeStartsInTurn(argv[1], argv[2], starts, program, trivial);
     if (trivial.paintedMs <= 0 || program.paintedMs <= 0) {
         std::printf("start-up: a window did not appear (program %.1f ms, trivial %.1f ms)\n",
                     program.paintedMs, trivial.paintedMs);
