@@ -112,8 +112,20 @@ bool COrvelFrameWnd::SelectPort(const std::string& name) {
 }
 
 void COrvelFrameWnd::ChooseNetworkPort() {
+    ::KillTimer(m_hWnd, kNetworkChoiceTimerId);
     if (networkPortWindow_ != nullptr)
         return;
+    // Keys moving through the open list pass over "Network port...": it counts once the list
+    // is closed on it, not while the user is on the way to a port further up.
+    if (CComboUI* ports = AsCombo(pm_.FindControl("SerialPort"))) {
+        if (ports->IsDroppedDown()) {
+            ::SetTimer(m_hWnd, kNetworkChoiceTimerId, kNetworkChoiceDelayMs, nullptr);
+            return;
+        }
+        const int chosen = ports->GetCurSel();
+        if (chosen < 0 || ports->GetItemAt(chosen)->GetUserData() != kNetworkItem)
+            return;
+    }
     const std::vector<std::string> known = LoadNetworkPorts();
     networkPortWindow_ = CNetworkPortWnd::Open(
         m_hWnd, known.empty() ? std::string("tcp://") : known.front(),

@@ -272,6 +272,8 @@ LRESULT COrvelFrameWnd::HandleMessage(UINT uMsg, WPARAM wParam, LPARAM lParam) {
             OnStartupTimer();
         else if (wParam == kPagesTimerId)
             OnPagesTimer();
+        else if (wParam == kNetworkChoiceTimerId)
+            ChooseNetworkPort();
         else if (wParam == kMarksTimerId)
             RefreshMarks();
         else if (wParam == kTabFitTimerId)

@@ -37,6 +37,10 @@ public:
     static constexpr UINT kTabFitDelayMs = 60;
     // The pages not shown at start are built in the idle time after the first paint.
     static constexpr UINT_PTR kPagesTimerId = 106;
+    // "Network port..." passed over in the open port list is looked at again this often until
+    // the list is closed.
+    static constexpr UINT_PTR kNetworkChoiceTimerId = 107;
+    static constexpr UINT kNetworkChoiceDelayMs = 100;
     // Finding the baud rate: each rate is listened to this long for the power-up prompt, for
     // this long in all.
     static constexpr UINT_PTR kAutoBaudTimerId = 103;

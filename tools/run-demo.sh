@@ -36,10 +36,11 @@ shot="$build/artifacts/demo.png"
 rm -f "$shot"
 seconds="${ORVEL_DEMO_SECONDS:-30}"
 click="python3 $root/tools/demo-click.py"
-# The port chooser lists the ports in the system's order, the simulator's COM5 last: its
-# drop-down list is opened and the last item taken with the End and Return keys.
+# The port chooser lists the ports in the system's order, the simulator's COM5 last, and then
+# "Network port...": its drop-down list is opened and the item above the last one taken with the
+# End, Up and Return keys.
 peer="$dtusim & sim=\$!; trap 'kill \$sim' EXIT TERM; sleep 6; $click 200 166;"
-peer+=" $click --key End Return; $click 656 166;"
+peer+=" $click --key End Up Return; $click 656 166;"
 peer+=" sleep 3; $click 1182 247; $click --move 1560 960; sleep 10; xwd -root -silent | convert xwd:- \"$shot\"; wait"
 # The program runs until the time limit stops it: that is the plan, not a failure, so the
 # harness's time-limit line is left out and the demo says what it did.

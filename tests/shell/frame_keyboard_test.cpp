@@ -205,6 +205,41 @@ TEST_F(KeyboardTest, OpenReadChangeAndWriteWithTheKeyboardAlone) {
     WaitForIdle(2000);
 }
 
+// The port chooser ends in "Network port...": keys that pass over it in the open list ask for
+// no address; the list closed on it does.
+TEST_F(KeyboardTest, NetworkPortPassedOverInTheOpenListAsksOnlyWhenChosen) {
+    ASSERT_TRUE(Open());
+    TakeForeground();
+    CPaintManagerUI& pm = frame_->PaintManager();
+    auto* ports = ControlAs<CComboUI>(Find("SerialPort"));
+    ASSERT_NE(ports, nullptr);
+    const int last = ports->GetCount() - 1;
+    ASSERT_GE(last, 1);
+    pm.SetFocus(ports);
+    Key(VK_F4);
+    ASSERT_TRUE(ports->IsDroppedDown());
+    Key(VK_END);
+    EXPECT_EQ(ports->GetCurSel(), last);
+    Pump(300);
+    EXPECT_EQ(frame_->NetworkPortWindow(), nullptr) << "asked while passing over it";
+    Key(VK_UP);
+    Key(VK_RETURN);
+    EXPECT_FALSE(ports->IsDroppedDown());
+    Pump(300);
+    EXPECT_EQ(frame_->NetworkPortWindow(), nullptr);
+    EXPECT_EQ(ports->GetCurSel(), last - 1);
+
+    // Closed on it, the list's last item asks for the address.
+    Key(VK_F4);
+    Key(VK_END);
+    Key(VK_RETURN);
+    ASSERT_TRUE(PumpUntil([&] { return frame_->NetworkPortWindow() != nullptr; }, 3000));
+    ClickControl(frame_->NetworkPortWindow()->GetHWND(),
+                 frame_->NetworkPortWindow()->FindControl("NetCancel"));
+    ASSERT_TRUE(PumpUntil([&] { return frame_->NetworkPortWindow() == nullptr; }, 3000));
+    EXPECT_EQ(ports->GetCurSel(), last - 1) << "cancelled: the port chosen before stays";
+}
+
 TEST_F(KeyboardTest, CombosTabsAndListRowsWithTheKeyboard) {
     ASSERT_TRUE(Open());
     TakeForeground();
