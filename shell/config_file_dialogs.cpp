@@ -1,6 +1,6 @@
 #include "shell/config_file_dialogs.h"
-#include "base/file_dialog.h"
 
+#include "base/file_dialog.h"
 #include "base/wide.h"
 
 #include <shlobj.h>

@@ -1,9 +1,9 @@
 // The operation log's own menu items: saving the log to a text file, and time stamps at the
 // start of every line (off by default, so that the log's texts stay as they are).
 #include "shell/frame_wnd.h"
-#include "base/file_dialog.h"
 #include "version.h"
 
+#include "base/file_dialog.h"
 #include "base/settings.h"
 #include "params/snapshots.h"
 #include "serial/serial_line.h"

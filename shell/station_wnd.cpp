@@ -1,6 +1,6 @@
 #include "shell/station_wnd.h"
-#include "base/file_dialog.h"
 
+#include "base/file_dialog.h"
 #include "base/messages.h"
 #include "base/settings.h"
 #include "base/wide.h"
@@ -11,7 +11,6 @@
 #include "ui/UIContainer.h"
 #include "ui/UIControls.h"
 #include "ui/UIDlgBuilder.h"
-
 
 namespace {
 
