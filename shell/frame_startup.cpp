@@ -14,13 +14,25 @@
 #include "ui/UIControls.h"
 #include "ui/UIRichEdit.h"
 
+#include <algorithm>
 #include <cstdio>
 #include <limits>
 #include <utility>
+#include <vector>
 
 namespace {
 
 const char kVersion[] = "V" ORVEL_VERSION_TEXT;
+
+// The pages not built yet, in the order of their tabs.
+std::vector<CPageUI*> UnbuiltPages(const CPaintManagerUI& pm) {
+    std::vector<CPageUI*> unbuilt;
+    auto* pages = ControlAs<CContainerUI>(pm.FindBuiltControl(kPageSwitchName));
+    for (int i = 0; pages != nullptr && i < pages->GetCount(); ++i)
+        if (auto* page = dynamic_cast<CPageUI*>(pages->GetItemAt(i)); page && !page->IsBuilt())
+            unbuilt.push_back(page);
+    return unbuilt;
+}
 
 } // namespace
 
@@ -43,22 +55,11 @@ bool COrvelFrameWnd::CompletePages() {
 }
 
 int COrvelFrameWnd::BuildLaterPages(int limit) {
-    auto* pages = ControlAs<CContainerUI>(pm_.FindBuiltControl(kPageSwitchName));
-    if (pages == nullptr)
-        return 0;
-    int built = 0, left = 0; // pages built now, and still to build
-    for (int i = 0; i < pages->GetCount(); ++i) {
-        auto* page = dynamic_cast<CPageUI*>(pages->GetItemAt(i));
-        if (page == nullptr || page->IsBuilt())
-            continue;
-        if (built < limit) {
-            page->Build();
-            ++built;
-        } else {
-            ++left;
-        }
-    }
-    return left;
+    const std::vector<CPageUI*> unbuilt = UnbuiltPages(pm_);
+    const size_t now = std::min(unbuilt.size(), static_cast<size_t>(std::max(limit, 0)));
+    for (size_t i = 0; i < now; ++i)
+        unbuilt[i]->Build();
+    return static_cast<int>(unbuilt.size() - now);
 }
 
 void COrvelFrameWnd::BuildShownPage() {
@@ -70,16 +71,14 @@ void COrvelFrameWnd::BuildShownPage() {
 }
 
 void COrvelFrameWnd::WatchLaterPages() {
-    auto* pages = ControlAs<CContainerUI>(pm_.FindBuiltControl(kPageSwitchName));
-    for (int i = 0; pages != nullptr && i < pages->GetCount(); ++i)
-        if (auto* page = dynamic_cast<CPageUI*>(pages->GetItemAt(i)); page && !page->IsBuilt())
-            page->SetOnBuilt([this] {
-                // However the page came to be built (shown, asked for, idle time), its controls
-                // take the states given while it was not there.
-                for (const auto& [name, enable] : enabledLater_)
-                    if (CControlUI* control = pm_.FindBuiltControl(name))
-                        control->SetEnabled(enable);
-            });
+    for (CPageUI* page : UnbuiltPages(pm_))
+        page->SetOnBuilt([this] {
+            // However the page came to be built (shown, asked for, idle time), its controls
+            // take the states given while it was not there.
+            for (const auto& [name, enable] : enabledLater_)
+                if (CControlUI* control = pm_.FindBuiltControl(name))
+                    control->SetEnabled(enable);
+        });
 }
 
 void COrvelFrameWnd::OnStartupTimer() {
@@ -120,8 +119,7 @@ void COrvelFrameWnd::OnStartupTimer() {
         std::string text = LookupTextOr("InitValue", "Date", "%Y/%m/%d");
         for (const auto& [mark, value] : {std::pair<const char*, const char*>{"%Y", "2021"},
                                           {"%m", "03"}, {"%d", "26"}})
-            for (size_t at = text.find(mark); at != std::string::npos; at = text.find(mark))
-                text.replace(at, 2, value);
+            text = ReplaceAll(text, mark, value);
         date->SetText(text + " " + kVersion);
     }
 

@@ -209,8 +209,9 @@ private:
     // Builds the page the window shows at start.
     void BuildShownPage();
     // Every page built, the sensor rows numbered and the catalogue built with one list item
-    // per row; true when this call built anything. Asked for by any use of a control not yet
-    // built and by anything the user does after the first paint.
+    // per row; true when this call completed them (false: they were complete already). Asked
+    // for by any use of a control not yet built and by anything the user does after the first
+    // paint.
     bool CompletePages();
     void OnControlState(WPARAM wParam, LPARAM lParam);
     LRESULT OnLayoutRule(WPARAM wParam, LPARAM lParam);
